@@ -1,0 +1,164 @@
+/*
+ * tavo32.h - bar code font translation library (TAVO32).
+ *
+ * A caller passes a symbology code and a bar code value and gets back the
+ * bytes that, set in the matching bar code font, print a complete symbol:
+ * start/stop characters, guards, check characters, supplements and caption
+ * digits.  The library draws nothing and keeps no state between calls; every
+ * entry may be called from several threads at once.
+ *
+ * Conventions shared by every entry:
+ *  - Only 32-bit integers and pointers cross the boundary.  On 32-bit Windows
+ *    every function uses the standard calling convention (__stdcall, the
+ *    callee removes its arguments) and is exported by name and by ordinal.
+ *  - Text is copied to the start of the caller's buffer by length; no
+ *    terminating NUL is written and the bytes after the text keep their
+ *    values.  A text that does not fit is never written in part.
+ *  - Every capacity is compared as a signed number: a negative capacity never
+ *    lets anything be written.  A null buffer counts as capacity 0 and a null
+ *    length pointer is simply not written.
+ *  - On every error the caller's buffer and length variable stay exactly as
+ *    they were.  When memory runs out the entry returns BC_FONT_ERR_OUT_OF_MEMORY.
+ *
+ * Compiles as C (C99) and as C++.
+ */
+#ifndef TAVO32_H
+#define TAVO32_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define BC_CALL __stdcall
+#  define BC_API /* names and ordinals come from res/tavo32.def */
+#elif defined(__GNUC__)
+#  define BC_CALL
+#  define BC_API __attribute__((visibility("default")))
+#else
+#  define BC_CALL
+#  define BC_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Symbology codes, argument 1 of BC_FontTranslate. */
+enum {
+  BC_SYM_CODE39_FULL_ASCII = 0, /* Code 39 Full ASCII in the 43 standard characters, "*" start/stop */
+  BC_SYM_CODE39 = 1,            /* Code 39 for the library's Code 39 fonts, one font character each */
+  BC_SYM_I2OF5 = 2,             /* Interleaved 2 of 5 */
+  BC_SYM_CODABAR = 3,           /* Codabar */
+  BC_SYM_MSI = 4,               /* MSI (modulo 10, optionally double modulo 10) */
+  BC_SYM_CODE93 = 5,            /* Code 93 (full ASCII) */
+  BC_SYM_UPCA = 6,              /* UPC-A */
+  BC_SYM_UPCE = 7,              /* UPC-E */
+  BC_SYM_POSTNET = 8,           /* PostNet */
+  BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
+  BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
+  BC_SYM_CODE128 = 11           /* Code 128 */
+};
+
+/* Code 128 values carry the function characters as these single bytes, and
+ * NUL as data as BC_CODE128_NUL. */
+enum {
+  BC_CODE128_FNC1 = 185,
+  BC_CODE128_FNC2 = 178,
+  BC_CODE128_FNC3 = 179,
+  BC_CODE128_FNC4 = 188,
+  BC_CODE128_NUL = 199
+};
+
+/* Error codes.  0 is success.  BC_StrErr gives the English message of each.
+ * (The five incomplete-length codes are also returned by the exported
+ * functions BC_Font_ERR_INCOMPLETE_UPCA and friends, declared below.) */
+enum {
+  BC_FONT_OK = 0,
+  BC_FONT_ERR_INCOMPLETE_UPCA = 32500,
+  BC_FONT_ERR_INCOMPLETE_UPCE = 32501,
+  BC_FONT_ERR_INCOMPLETE_EANJAN_8 = 32502,
+  BC_FONT_ERR_INCOMPLETE_EANJAN_13 = 32503,
+  BC_FONT_ERR_INCOMPLETE_POSTNET = 32504,
+  BC_FONT_ERR_ILLEGAL_CHARACTER = 32505,
+  BC_FONT_ERR_ILLEGAL_CHARACTER_ASCII = 32506,
+  BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC = 32507,
+  BC_FONT_ERR_ILLEGAL_FIRST_DIGIT = 32508,
+  BC_FONT_ERR_UPCE_MISSING_ZEROS = 32509,
+  BC_FONT_ERR_TOO_MANY_CHARACTERS = 32510,
+  BC_FONT_ERR_UNKNOWN_SYMBOLOGY = 32511,
+  BC_FONT_ERR_RETURNED_STRING_TOO_LONG = 32512,
+  BC_FONT_ERR_LOGIC = 32513,
+  BC_FONT_ERR_INVALID_VALUE = 32514,
+  BC_FONT_ERR_INVALID_DEVICE_CONTEXT = 32515,
+  BC_FONT_ERR_INVALID_SYMBOLOGY = 32516,
+  BC_FONT_ERR_INVALID_RATIO = 32517,
+  BC_FONT_ERR_INVALID_ROTATION = 32518,
+  BC_FONT_ERR_INVALID_MAGNIFICATION = 32519,
+  BC_FONT_ERR_INVALID_UNITS = 32520,
+  BC_FONT_ERR_INVALID_BAR_WIDTH = 32521,
+  BC_FONT_ERR_INVALID_BAR_HEIGHT = 32522,
+  BC_FONT_ERR_CREATE_FONT = 32523,
+  BC_FONT_ERR_SELECT_FONT = 32524,
+  BC_FONT_ERR_DRAW_CAPTION = 32525,
+  BC_FONT_ERR_UNEXPECTED_OUTPUT_CHARACTER = 32526,
+  BC_FONT_ERR_OUT_OF_MEMORY = 32529
+};
+
+/* Translation version returned by BC_FontGetVer. */
+#define BC_FONT_TRANSLATION_VERSION 9611080
+
+/* Translates `value` (NUL-terminated; NULL reads as "") for `symbology` into
+ * the font string of a complete symbol.  `check` nonzero asks for the
+ * symbology's optional check character(s).  On success writes the bytes to
+ * `buf` (no terminator), stores their number in *len and returns 0.  Returns
+ * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code outside 0..11, the encoder's code
+ * for a value it rejects, and BC_FONT_ERR_TOO_MANY_CHARACTERS when the
+ * result is longer than `cap`; on any error nothing is written.  Ordinal 6. */
+BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, int32_t check,
+                                       char *buf, int32_t cap, int32_t *len);
+
+/* Writes the message of `code` to `buf` (no terminator; the caller clears the
+ * buffer first to find its end).  Returns 0, or BC_FONT_ERR_RETURNED_STRING_TOO_LONG
+ * when the message is longer than `cap`: the replacement text
+ * "DLL logic error: error message too big" is written if it fits, and nothing
+ * otherwise.  A buffer of 111 bytes holds every message.  Ordinal 5. */
+BC_API int32_t BC_CALL BC_StrErr(int32_t code, char *buf, int32_t cap);
+
+/* Writes `prefix` (NULL reads as "") followed by the face-name suffix of the
+ * bar code font for `symbology` (1..11), bar height `height` (0 L, 1 M, 2 H)
+ * and caption variant.  The capacity must be at least the name's length plus
+ * one, although no terminator is written.  Returns 0,
+ * BC_FONT_ERR_UNKNOWN_SYMBOLOGY or BC_FONT_ERR_TOO_MANY_CHARACTERS.  Ordinal 7. */
+BC_API int32_t BC_CALL BC_FontGetFaceName(const char *prefix, int32_t symbology, int32_t height,
+                                         int32_t caption, char *buf, int32_t cap, int32_t *len);
+
+/* Tells an input form whether character code `ch` (0..255) may stand in a
+ * value of `symbology`, and writes the text under which to show it (the
+ * character, or a label such as "<SOH> " or "<FNC1>", with " Alt 001" when
+ * `alt` is nonzero and the character has a label).  Returns 1 when valid and
+ * written, 0 otherwise (nothing written).  Ordinal 8. */
+BC_API int32_t BC_CALL BC_CharCheck(int32_t symbology, int32_t ch, int32_t alt,
+                                   char *buf, int32_t cap, int32_t *len);
+
+/* The translation version, 9611080.  Ordinal 9. */
+BC_API int32_t BC_CALL BC_FontGetVer(void);
+
+/* Components of the file version of the library's own file as installed in
+ * the system directory (3, 1 and 8 for version 3.1.8.0); 0 on any failure.
+ * Ordinals 1, 2, 3. */
+BC_API int32_t BC_CALL TAVO_VersionMajor(void);
+BC_API int32_t BC_CALL TAVO_VersionMinor(void);
+BC_API int32_t BC_CALL TAVO_VersionRevision(void);
+
+/* The incomplete-length error codes, for callers that prefer not to write the
+ * numbers into their own code: 32500..32504.  Ordinals 10..14. */
+BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_UPCA(void);
+BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_UPCE(void);
+BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_EANJAN_8(void);
+BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_EANJAN_13(void);
+BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_POSTNET(void);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* TAVO32_H */

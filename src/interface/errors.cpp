@@ -1,0 +1,82 @@
+// The error table: every code the library knows, with its English message.
+#include "interface/errors.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace tavo {
+namespace {
+
+struct ErrorText {
+  int32_t code;
+  bool prefixed;           // "ERROR: " goes in front
+  std::string_view first;  // the text, or its first piece
+  std::string_view second; // second piece, appended with nothing between
+};
+
+// Sorted by code.  Several codes are raised by no routine of this library
+// (drawing, device and font errors); callers share the table all the same.
+constexpr std::array<ErrorText, 28> kErrors{{
+    {kIncompleteUpcA, false,
+     "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
+     "supplement) digits.", ""},
+    {kIncompleteUpcE, false,
+     "Incomplete number of UPC-E characters, must be 6, 8 (2 Digit supplement) or 11 (5 Digit "
+     "supplement) digits.", ""},
+    {kIncompleteEan8, false,
+     "Incomplete number of EAN/JAN characters, must be 7, 9 (2 Digit supplement) or 12 (5 Digit "
+     "supplement) digits.", ""},
+    {kIncompleteEan13, false,
+     "Incomplete number of EAN/JAN characters, must be 12, 14 (2 Digit supplement) or 17 (5 Digit "
+     "supplement) digits.", ""},
+    {kIncompletePostNet, false,
+     "Incomplete number of PostNet characters, must be 5, 9 (Zip+4) or 11 (Zip+4+DP) digits.", ""},
+    {kIllegalCharacter, true, "Illegal character for this symbology.", ""},
+    {kIllegalCharacterAscii, true,
+     "Illegal character for this symbology.  Character must be in ASCII range 0...127.", ""},
+    {kIllegalCharacterNumeric, true,
+     "Illegal character for this symbology.  Character must be numeric.", ""},
+    {kIllegalFirstDigit, true,
+     "Illegal character for this symbology.  First digit must be a '0'.", ""},
+    {kUpcEMissingZeros, true, "Missing a required placement of one or more zeros for UPC-E.", ""},
+    {kTooManyCharacters, true, "Too many characters for this symbology.", ""},
+    {kUnknownSymbology, true, "Software Logic error, unknown symbology type.", ""},
+    {kReturnedStringTooLong, true, "Returned string too long for given buffer.", ""},
+    {kLogic, true, "Software Logic error, contact manufacturer.", ""},
+    {kInvalidValue, true, "Bar code value does not translate into a valid symbol ",
+     "for the current symbology."},
+    {kInvalidDeviceContext, true, "Invalid device context specified.", ""},
+    {kInvalidSymbology, true, "Invalid bar code symbology specified.",
+     "Check documentation for valid range."},
+    {kInvalidRatio, true, "Invalid bar code ratio specified.", "Check documentation for valid range."},
+    {kInvalidRotation, true, "Invalid rotation specified.", "Check documentation for valid range."},
+    {kInvalidMagnification, true, "Invalid magnification specified.",
+     "Check documentation for valid range."},
+    {kInvalidUnits, true, "Invalid units specified.", "Check documentation for valid range."},
+    {kInvalidBarWidth, true, "Invalid bar width specified.", "Check documentation for valid range."},
+    {kInvalidBarHeight, true, "Invalid bar height specified.", "Check documentation for valid range."},
+    {kCreateFont, true, "An error occurred while attempting to create the ", "specified font."},
+    {kSelectFont, true, "An error occurred while attempting to select the ", "specified font."},
+    {kDrawCaption, true, "An error occurred while attempting to draw the caption text.", ""},
+    {kUnexpectedOutputCharacter, true,
+     "Software Logic error, unexpected character encountered in translation output string.", ""},
+    {kOutOfMemory, true, "Out of Memory.", ""},
+}};
+static_assert(std::ranges::is_sorted(kErrors, {}, &ErrorText::code));
+
+constexpr std::string_view kPrefix = "ERROR: ";
+
+}  // namespace
+
+void AppendErrorMessage(int32_t code, std::string& out) {
+  const auto* it = std::ranges::lower_bound(kErrors, code, {}, &ErrorText::code);
+  if (it == kErrors.end() || it->code != code) {
+    out.append(kPrefix).append("Unknown error.");
+    return;
+  }
+  if (it->prefixed) out.append(kPrefix);
+  out.append(it->first).append(it->second);
+}
+
+}  // namespace tavo

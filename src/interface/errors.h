@@ -1,0 +1,49 @@
+// Error codes of the library and the assembly of their English messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavo {
+
+enum Error : int32_t {
+  kOk = 0,
+  kIncompleteUpcA = 32500,
+  kIncompleteUpcE = 32501,
+  kIncompleteEan8 = 32502,
+  kIncompleteEan13 = 32503,
+  kIncompletePostNet = 32504,
+  kIllegalCharacter = 32505,
+  kIllegalCharacterAscii = 32506,
+  kIllegalCharacterNumeric = 32507,
+  kIllegalFirstDigit = 32508,
+  kUpcEMissingZeros = 32509,
+  kTooManyCharacters = 32510,
+  kUnknownSymbology = 32511,
+  kReturnedStringTooLong = 32512,
+  kLogic = 32513,
+  kInvalidValue = 32514,
+  kInvalidDeviceContext = 32515,
+  kInvalidSymbology = 32516,
+  kInvalidRatio = 32517,
+  kInvalidRotation = 32518,
+  kInvalidMagnification = 32519,
+  kInvalidUnits = 32520,
+  kInvalidBarWidth = 32521,
+  kInvalidBarHeight = 32522,
+  kCreateFont = 32523,
+  kSelectFont = 32524,
+  kDrawCaption = 32525,
+  kUnexpectedOutputCharacter = 32526,
+  kOutOfMemory = 32529,
+};
+
+// Replacement text when a message does not fit the caller's buffer.
+inline constexpr char kMessageTooBig[] = "DLL logic error: error message too big";
+
+// Appends the full message of `code` to `out`: "ERROR: " and the text, without
+// the prefix for the incomplete-length codes, "Unknown error." for codes not in
+// the table.
+void AppendErrorMessage(int32_t code, std::string& out);
+
+}  // namespace tavo

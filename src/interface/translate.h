@@ -1,0 +1,30 @@
+// The translation core: options shared by every encoder and the dispatcher.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavo {
+
+// The dynamic byte string every encoder appends its font code points to.  It
+// may hold any byte; its length, not a terminator, ends it.
+using FontString = std::string;
+
+// The three option inputs of every encoder.  `check` is the caller's request
+// for the optional check character(s); `start` and `stop` ask for the start
+// and stop characters around the encoded value.  BC_FontTranslate sets both;
+// only the Code 39 check routine asks for a bare expansion without them.
+struct Options {
+  bool check = false;
+  bool start = true;
+  bool stop = true;
+};
+
+// Runs the encoder of `symbology` over `value`.  Returns 0 and assigns the font
+// string to `result`, or returns the first error code and leaves `result` as it
+// was.  Holds no state: encoders may call it again from inside.
+int32_t TranslateValue(std::string_view value, int32_t symbology, const Options& options,
+                       FontString& result);
+
+}  // namespace tavo

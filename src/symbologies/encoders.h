@@ -1,0 +1,50 @@
+// Every symbology encoder, and the helpers that more than one encoder uses.
+//
+// An encoder validates the value, appends font code points to `out` and
+// returns 0, or stops at the first fault and returns its error code (the
+// dispatcher then discards whatever was appended).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "interface/errors.h"
+#include "interface/translate.h"
+
+namespace tavo {
+
+using Encoder = int32_t (*)(std::string_view value, const Options& options, FontString& out);
+
+int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeCode39(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeCodabar(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeMSI(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeCode93(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeUpcA(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeUpcE(std::string_view value, const Options& options, FontString& out);
+int32_t EncodePostNet(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeEan8(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeEan13(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeCode128(std::string_view value, const Options& options, FontString& out);
+
+// The modulo-43 check character of a value the calling Code 39 encoder has
+// accepted, summed over its Full ASCII expansion.  Shared by both Code 39
+// encoders.
+char Code39CheckChar(std::string_view value);
+
+// The shared digit test: 0 for '0'..'9', 32507 for anything else.
+constexpr int32_t ValidateDigit(char c) {
+  return (c >= '0' && c <= '9') ? kOk : kIllegalCharacterNumeric;
+}
+
+// Runs ValidateDigit over the value from its first character and returns the
+// first failure, or 0.
+constexpr int32_t ValidateDigits(std::string_view value) {
+  for (char c : value) {
+    if (int32_t rc = ValidateDigit(c)) return rc;
+  }
+  return kOk;
+}
+
+}  // namespace tavo

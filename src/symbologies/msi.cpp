@@ -1,0 +1,8 @@
+// MSI encoder (not yet written: the symbology code reports unknown).
+#include "symbologies/encoders.h"
+
+namespace tavo {
+
+int32_t EncodeMSI(std::string_view, const Options&, FontString&) { return kUnknownSymbology; }
+
+}  // namespace tavo

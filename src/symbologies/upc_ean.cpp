@@ -1,0 +1,2 @@
+// UPC/EAN font characters, check digit and supplements (not yet written).
+#include "symbologies/encoders.h"

@@ -1,0 +1,191 @@
+/* Binds every export of tavo32.dll the way a Windows caller does: LoadLibraryA,
+ * GetProcAddress by name and by ordinal (both must give one address), calls
+ * through stdcall prototypes, and checks the version queries with the DLL
+ * absent from and present in the system directory.
+ * Usage: win32_abi_test PATH\TO\tavo32.dll */
+#include <windows.h>
+
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+typedef int32_t(__stdcall *NoArgs)(void);
+typedef int32_t(__stdcall *FontTranslate)(int32_t, const char *, int32_t, char *, int32_t, int32_t *);
+typedef int32_t(__stdcall *StrErr)(int32_t, char *, int32_t);
+typedef int32_t(__stdcall *GetFaceName)(const char *, int32_t, int32_t, int32_t, char *, int32_t,
+                                        int32_t *);
+typedef int32_t(__stdcall *CharCheck)(int32_t, int32_t, int32_t, char *, int32_t, int32_t *);
+
+static int failures = 0;
+#define CHECK(cond)                                                      \
+  do {                                                                   \
+    if (!(cond)) {                                                       \
+      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+      ++failures;                                                        \
+    }                                                                    \
+  } while (0)
+
+struct Export {
+  const char *name;
+  WORD ordinal;
+  FARPROC proc;
+};
+
+static struct Export exports[] = {
+    {"TAVO_VersionMajor", 1, 0},
+    {"TAVO_VersionMinor", 2, 0},
+    {"TAVO_VersionRevision", 3, 0},
+    {"BC_StrErr", 5, 0},
+    {"BC_FontTranslate", 6, 0},
+    {"BC_FontGetFaceName", 7, 0},
+    {"BC_CharCheck", 8, 0},
+    {"BC_FontGetVer", 9, 0},
+    {"BC_Font_ERR_INCOMPLETE_UPCA", 10, 0},
+    {"BC_Font_ERR_INCOMPLETE_UPCE", 11, 0},
+    {"BC_Font_ERR_INCOMPLETE_EANJAN_8", 12, 0},
+    {"BC_Font_ERR_INCOMPLETE_EANJAN_13", 13, 0},
+    {"BC_Font_ERR_INCOMPLETE_POSTNET", 14, 0},
+};
+enum { kExports = sizeof exports / sizeof exports[0] };
+
+static FARPROC Find(const char *name) {
+  for (int i = 0; i < kExports; ++i)
+    if (strcmp(exports[i].name, name) == 0) return exports[i].proc;
+  return 0;
+}
+
+/* Calls through stdcall prototypes.  A wrong calling convention would leave
+ * the stack pointer off after each call; comparing it around a burst of calls
+ * catches that even where the compiler would otherwise mask it. */
+static void CallEverything(void) {
+  FontTranslate translate = (FontTranslate)Find("BC_FontTranslate");
+  StrErr strerr = (StrErr)Find("BC_StrErr");
+  GetFaceName face = (GetFaceName)Find("BC_FontGetFaceName");
+  CharCheck check = (CharCheck)Find("BC_CharCheck");
+  char buf[256];
+  int32_t len = -1;
+
+  memset(buf, 0x5A, sizeof buf);
+  CHECK(translate(0, "Code 39", 1, buf, sizeof buf, &len) == 0);
+  CHECK(len == 13 && memcmp(buf, "*C+O+D+E_39L*", 13) == 0 && buf[13] == 0x5A);
+  len = -1;
+  memset(buf, 0x5A, sizeof buf);
+  CHECK(translate(0, "12345", 1, buf, 7, &len) == 32510);
+  CHECK(len == -1 && buf[0] == 0x5A);
+  CHECK(translate(12, "1", 0, buf, sizeof buf, &len) == 32511);
+  CHECK(translate(-1, "1", 0, buf, sizeof buf, &len) == 32511);
+  CHECK(translate(0, NULL, 1, buf, sizeof buf, &len) == 0 && len == 2 && memcmp(buf, "0*", 2) == 0);
+  CHECK(translate(0, "A", 0, NULL, 100, &len) == 32510);
+  CHECK(translate(0, "\xC8", 0, buf, sizeof buf, &len) == 32506);
+
+  memset(buf, 0, sizeof buf);
+  CHECK(strerr(32505, buf, sizeof buf) == 0);
+  CHECK(strcmp(buf, "ERROR: Illegal character for this symbology.") == 0);
+  memset(buf, 0, sizeof buf);
+  CHECK(strerr(32505, buf, 43) == 32512);
+  CHECK(strcmp(buf, "DLL logic error: error message too big") == 0);
+
+  /* Face names and the character check: called for their calling convention
+   * here; their answers are checked by the test suites. */
+  len = -1;
+  face("TAVO ", 11, 2, 1, buf, sizeof buf, &len);
+  check(11, 185, 1, buf, sizeof buf, &len);
+
+  CHECK(((NoArgs)Find("BC_FontGetVer"))() == 9611080);
+  CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_UPCA"))() == 32500);
+  CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_UPCE"))() == 32501);
+  CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_EANJAN_8"))() == 32502);
+  CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_EANJAN_13"))() == 32503);
+  CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_POSTNET"))() == 32504);
+}
+
+/* The stdcall contract itself: the callee pops its arguments, so the stack
+ * pointer is the same before and after a call made without caller cleanup. */
+static void CheckCalleeCleansStack(void) {
+#if defined(__i386__)
+  char buf[64];
+  int32_t len = 0;
+  uintptr_t args[6] = {0, (uintptr_t) "AB", 0, (uintptr_t)buf, 64, (uintptr_t)&len};
+  uintptr_t r = (uintptr_t)Find("BC_FontTranslate");
+  uintptr_t before = 0, after = 0;
+  /* Push the six arguments right to left, call, and read the stack pointer
+   * back before restoring it ourselves. */
+  __asm__ volatile(
+      "movl %%esp, %%esi\n\t"
+      "pushl 20(%%ebx)\n\t"
+      "pushl 16(%%ebx)\n\t"
+      "pushl 12(%%ebx)\n\t"
+      "pushl 8(%%ebx)\n\t"
+      "pushl 4(%%ebx)\n\t"
+      "pushl (%%ebx)\n\t"
+      "call *%%eax\n\t"
+      "movl %%esp, %%edi\n\t"
+      "movl %%esi, %%esp\n\t"
+      : "+a"(r), "=&S"(before), "=&D"(after)
+      : "b"(args)
+      : "ecx", "edx", "memory");
+  CHECK(before == after);
+  CHECK(r == 0 && len == 4 && memcmp(buf, "*AB*", 4) == 0);
+  if (before != after) fprintf(stderr, "stack moved by %ld bytes\n", (long)(before - after));
+#endif
+}
+
+static void CheckVersions(const char *dll_path, int present) {
+  NoArgs major = (NoArgs)Find("TAVO_VersionMajor");
+  NoArgs minor = (NoArgs)Find("TAVO_VersionMinor");
+  NoArgs revision = (NoArgs)Find("TAVO_VersionRevision");
+  char sysdir[MAX_PATH], target[MAX_PATH];
+  UINT n = GetSystemDirectoryA(sysdir, sizeof sysdir);
+  CHECK(n > 0 && n < sizeof sysdir);
+  snprintf(target, sizeof target, "%s\\tavo32.dll", sysdir);
+  if (!present) {
+    DeleteFileA(target);
+    CHECK(GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES);
+    CHECK(major() == 0);
+    CHECK(minor() == 0);
+    CHECK(revision() == 0);
+    CHECK(((NoArgs)Find("BC_FontGetVer"))() == 9611080);
+    return;
+  }
+  CHECK(CopyFileA(dll_path, target, FALSE));
+  CHECK(major() == 3);
+  CHECK(minor() == 1);
+  CHECK(revision() == 8);
+  printf("version %d.%d.%d read from %s\n", major(), minor(), revision(), target);
+  CHECK(DeleteFileA(target));
+}
+
+int main(int argc, char **argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: %s tavo32.dll\n", argv[0]);
+    return 2;
+  }
+  HMODULE lib = LoadLibraryA(argv[1]);
+  if (!lib) {
+    fprintf(stderr, "LoadLibraryA(%s) failed: %lu\n", argv[1], GetLastError());
+    return 1;
+  }
+  for (int i = 0; i < kExports; ++i) {
+    FARPROC by_name = GetProcAddress(lib, exports[i].name);
+    FARPROC by_ordinal = GetProcAddress(lib, MAKEINTRESOURCEA(exports[i].ordinal));
+    if (!by_name || by_name != by_ordinal) {
+      fprintf(stderr, "%s: by name %p, by ordinal %u %p\n", exports[i].name, (void *)by_name,
+              exports[i].ordinal, (void *)by_ordinal);
+      ++failures;
+    }
+    exports[i].proc = by_name;
+  }
+  /* Ordinal 4 is not assigned. */
+  CHECK(GetProcAddress(lib, MAKEINTRESOURCEA(4)) == NULL);
+  if (failures) return 1;
+
+  CallEverything();
+  CheckCalleeCleansStack();
+  CheckVersions(argv[1], 0);
+  CheckVersions(argv[1], 1);
+  CheckVersions(argv[1], 0);
+
+  FreeLibrary(lib);
+  printf("%d failures\n", failures);
+  return failures ? 1 : 0;
+}

@@ -1,0 +1,201 @@
+// tavo: try the bar code font translation library from a shell or a script.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli.h"
+#include "tavo32.h"
+
+namespace {
+
+using tavo::cli::ParseInt;
+using tavo::cli::ParseSymbology;
+
+constexpr char kUsage[] =
+    "usage:\n"
+    "  tavo translate SYMBOLOGY VALUE [--check] [--raw]\n"
+    "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
+    "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
+    "      \\F1..\\F4 the Code 128 function characters and \\0 NUL as Code 128 data.\n"
+    "  tavo error CODE              print the message of an error code\n"
+    "  tavo face SYMBOLOGY [--height L|M|H] [--caption] [--prefix TEXT]\n"
+    "                               print the face name of the symbology's font\n"
+    "  tavo check SYMBOLOGY CHAR [--alt]\n"
+    "                               is CHAR (itself, or a decimal code of 2+ digits) valid,\n"
+    "                               and how an input form shows it\n"
+    "  tavo version                 print the library's version numbers\n"
+    "SYMBOLOGY is a code 0..11 or one of: code39ascii code39 i2of5 codabar msi code93\n"
+    "upca upce postnet ean8 ean13 code128\n";
+
+int Usage(const char* why) {
+  if (why) std::fprintf(stderr, "tavo: %s\n", why);
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+std::string Message(int32_t code) {
+  char buf[128] = {};
+  BC_StrErr(code, buf, sizeof buf);
+  return buf;
+}
+
+// Reports a library error on stderr; exit status 1.
+int Fail(int32_t code) {
+  std::fprintf(stderr, "tavo: %d %s\n", code, Message(code).c_str());
+  return 1;
+}
+
+// Splits arguments into positionals and flags; flags that take a value take
+// the next argument.
+struct Args {
+  std::vector<std::string_view> positional;
+  std::vector<std::pair<std::string_view, std::string_view>> flags;
+  bool Has(std::string_view flag) const {
+    for (auto& [name, value] : flags) {
+      if (name == flag) return true;
+    }
+    return false;
+  }
+  std::string_view Get(std::string_view flag) const {
+    for (auto& [name, value] : flags) {
+      if (name == flag) return value;
+    }
+    return {};
+  }
+};
+
+bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> known,
+               std::initializer_list<std::string_view> with_value, Args& args) {
+  for (int i = 2; i < argc; ++i) {
+    std::string_view a = argv[i];
+    if (a.size() > 2 && a.substr(0, 2) == "--") {
+      bool takes = std::find(with_value.begin(), with_value.end(), a) != with_value.end();
+      bool ok = takes || std::find(known.begin(), known.end(), a) != known.end();
+      if (!ok) return false;
+      if (takes) {
+        if (++i == argc) return false;
+        args.flags.emplace_back(a, argv[i]);
+      } else {
+        args.flags.emplace_back(a, "");
+      }
+    } else {
+      args.positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+int Translate(const Args& args) {
+  if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE");
+  auto sym = ParseSymbology(args.positional[0]);
+  if (!sym) return Usage("unknown symbology");
+  auto value = tavo::cli::DecodeValueEscapes(args.positional[1]);
+  if (!value) return Usage("malformed escape in VALUE");
+  if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
+  std::vector<char> out(value->size() * 8 + 64);
+  int32_t len = 0;
+  int32_t rc = BC_FontTranslate(*sym, value->c_str(), args.Has("--check") ? 1 : 0, out.data(),
+                                static_cast<int32_t>(out.size()), &len);
+  if (rc) return Fail(rc);
+  if (args.Has("--raw")) {
+    std::fwrite(out.data(), 1, static_cast<size_t>(len), stdout);
+  } else {
+    std::printf("%s\nlength %d\n",
+                tavo::cli::EscapeBytes(std::string_view(out.data(), static_cast<size_t>(len))).c_str(),
+                len);
+  }
+  return 0;
+}
+
+int Error(const Args& args) {
+  if (args.positional.size() != 1) return Usage("error takes CODE");
+  auto code = ParseInt(args.positional[0]);
+  if (!code) return Usage("CODE must be a number");
+  std::printf("%s\n", Message(*code).c_str());
+  return 0;
+}
+
+int Face(const Args& args) {
+  if (args.positional.size() != 1) return Usage("face takes SYMBOLOGY");
+  auto sym = ParseSymbology(args.positional[0]);
+  if (!sym) return Usage("unknown symbology");
+  int32_t height = 0;
+  if (args.Has("--height")) {
+    std::string_view h = args.Get("--height");
+    height = h == "L" ? 0 : h == "M" ? 1 : h == "H" ? 2 : -1;
+    if (height < 0) return Usage("--height takes L, M or H");
+  }
+  std::string prefix(args.Get("--prefix"));
+  char buf[512];
+  int32_t len = 0;
+  int32_t rc = BC_FontGetFaceName(prefix.c_str(), *sym, height, args.Has("--caption") ? 1 : 0, buf,
+                                  sizeof buf, &len);
+  if (rc) return Fail(rc);
+  std::printf("%.*s\n", len, buf);
+  return 0;
+}
+
+int Check(const Args& args) {
+  if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR");
+  auto sym = ParseSymbology(args.positional[0]);
+  if (!sym) return Usage("unknown symbology");
+  std::string_view c = args.positional[1];
+  int32_t ch;
+  if (c.size() == 1) {
+    ch = static_cast<unsigned char>(c[0]);
+  } else if (auto n = ParseInt(c)) {
+    ch = *n;
+  } else {
+    return Usage("CHAR is one character or a decimal code");
+  }
+  char buf[64];
+  int32_t len = 0;
+  if (!BC_CharCheck(*sym, ch, args.Has("--alt") ? 1 : 0, buf, sizeof buf, &len)) {
+    std::printf("invalid\n");
+    return 1;
+  }
+  std::printf("valid \"%s\"\n",
+              tavo::cli::EscapeBytes(std::string_view(buf, static_cast<size_t>(len))).c_str());
+  return 0;
+}
+
+int Version() {
+  std::printf("translation %d\nfile %d.%d.%d\n", BC_FontGetVer(), TAVO_VersionMajor(),
+              TAVO_VersionMinor(), TAVO_VersionRevision());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage(nullptr);
+  std::string_view cmd = argv[1];
+  Args args;
+  if (cmd == "translate") {
+    if (!ParseArgs(argc, argv, {"--check", "--raw"}, {}, args)) return Usage("bad option");
+    return Translate(args);
+  }
+  if (cmd == "error") {
+    if (!ParseArgs(argc, argv, {}, {}, args)) return Usage("bad option");
+    return Error(args);
+  }
+  if (cmd == "face") {
+    if (!ParseArgs(argc, argv, {"--caption"}, {"--height", "--prefix"}, args)) {
+      return Usage("bad option");
+    }
+    return Face(args);
+  }
+  if (cmd == "check") {
+    if (!ParseArgs(argc, argv, {"--alt"}, {}, args)) return Usage("bad option");
+    return Check(args);
+  }
+  if (cmd == "version") return Version();
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  return Usage("unknown command");
+}
