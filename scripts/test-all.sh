@@ -27,3 +27,6 @@ cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.c
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
 cmake --build build/win32 -j"$jobs"
 (cd build/win32 && ctest --output-on-failure)
+
+echo "== fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target) =="
+bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
