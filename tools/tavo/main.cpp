@@ -25,7 +25,8 @@ constexpr char kUsage[] =
     "                               print the face name of the symbology's font\n"
     "  tavo check SYMBOLOGY CHAR [--alt]\n"
     "                               is CHAR (itself, or a decimal code of 2+ digits) valid,\n"
-    "                               and how an input form shows it\n"
+    "                               and how an input form shows it; --alt adds the Alt-key\n"
+    "                               code to a label; exit status 1 when not valid\n"
     "  tavo version                 print the library's version numbers\n"
     "SYMBOLOGY is a code 0..11 or one of: code39ascii code39 i2of5 codabar msi code93\n"
     "upca upce postnet ean8 ean13 code128\n";
@@ -129,12 +130,14 @@ int Face(const Args& args) {
     if (height < 0) return Usage("--height takes L, M or H");
   }
   std::string prefix(args.Get("--prefix"));
-  char buf[512];
+  // Room for any prefix: the longest suffix is 10 bytes, and the library
+  // asks for one byte beyond the name.
+  std::vector<char> buf(prefix.size() + 32);
   int32_t len = 0;
-  int32_t rc = BC_FontGetFaceName(prefix.c_str(), *sym, height, args.Has("--caption") ? 1 : 0, buf,
-                                  sizeof buf, &len);
+  int32_t rc = BC_FontGetFaceName(prefix.c_str(), *sym, height, args.Has("--caption") ? 1 : 0,
+                                  buf.data(), static_cast<int32_t>(buf.size()), &len);
   if (rc) return Fail(rc);
-  std::printf("%.*s\n", len, buf);
+  std::printf("%.*s\n", len, buf.data());
   return 0;
 }
 
