@@ -130,6 +130,54 @@ static void CheckCalleeCleansStack(void) {
 #endif
 }
 
+/* Several Win32 threads (CreateThread) translate the same values at once;
+ * every answer must equal the one computed beforehand on one thread. */
+enum { kThreadValues = 8, kThreadRounds = 2000, kThreadCount = 4 };
+static const char *thread_values[kThreadValues] = {
+    "Code 39", "12345", "abc", "A\tB", "HELLO world", "1234567", "590123412345", "9638507"};
+static char thread_expected[kThreadValues][12][64];
+static int32_t thread_expected_len[kThreadValues][12];
+static int32_t thread_expected_rc[kThreadValues][12];
+static volatile LONG thread_mismatches = 0;
+
+static DWORD WINAPI TranslateInThread(LPVOID arg) {
+  FontTranslate translate = (FontTranslate)Find("BC_FontTranslate");
+  int offset = (int)(INT_PTR)arg;
+  for (int round = 0; round < kThreadRounds; ++round) {
+    int v = (round + offset) % kThreadValues;
+    int sym = (round / kThreadValues + offset) % 12;
+    char buf[64];
+    int32_t len = -1;
+    memset(buf, 0, sizeof buf);
+    int32_t rc = translate(sym, thread_values[v], 1, buf, sizeof buf, &len);
+    if (rc != thread_expected_rc[v][sym] ||
+        (rc == 0 && (len != thread_expected_len[v][sym] ||
+                     memcmp(buf, thread_expected[v][sym], (size_t)len) != 0))) {
+      InterlockedIncrement(&thread_mismatches);
+    }
+  }
+  return 0;
+}
+
+static void CheckThreads(void) {
+  FontTranslate translate = (FontTranslate)Find("BC_FontTranslate");
+  for (int v = 0; v < kThreadValues; ++v) {
+    for (int sym = 0; sym < 12; ++sym) {
+      thread_expected_len[v][sym] = -1;
+      thread_expected_rc[v][sym] = translate(sym, thread_values[v], 1, thread_expected[v][sym], 64,
+                                             &thread_expected_len[v][sym]);
+    }
+  }
+  HANDLE threads[kThreadCount];
+  for (int t = 0; t < kThreadCount; ++t) {
+    threads[t] = CreateThread(NULL, 0, TranslateInThread, (LPVOID)(INT_PTR)(t * 5), 0, NULL);
+    CHECK(threads[t] != NULL);
+  }
+  WaitForMultipleObjects(kThreadCount, threads, TRUE, INFINITE);
+  for (int t = 0; t < kThreadCount; ++t) CloseHandle(threads[t]);
+  CHECK(thread_mismatches == 0);
+}
+
 static void CheckVersions(const char *dll_path, int present) {
   NoArgs major = (NoArgs)Find("TAVO_VersionMajor");
   NoArgs minor = (NoArgs)Find("TAVO_VersionMinor");
@@ -181,6 +229,7 @@ int main(int argc, char **argv) {
 
   CallEverything();
   CheckCalleeCleansStack();
+  CheckThreads();
   CheckVersions(argv[1], 0);
   CheckVersions(argv[1], 1);
   CheckVersions(argv[1], 0);
