@@ -1,0 +1,16 @@
+# The tavo tool on Code 39 for the library's fonts, Interleaved 2 of 5, Codabar and MSI.
+include(${CMAKE_CURRENT_LIST_DIR}/cli_common.cmake)
+
+expect_output("translate;code39;Code 39;--check" "^`Code_39L~\nlength 10\n$")
+expect_output("translate;1;A\\x09B;--check" "^`A\\\\x89BZ~\nlength 6\n$")
+expect_output("translate;i2of5;1234567;--check" "^\\\\x97\\\\xA8\\\\xBE\\\\xD4\\\\xE2\\\\x98\nlength 6\n$")
+expect_output("translate;2;123456" "^\\\\x97\\\\xA8\\\\xBE\\\\xD4\\\\x98\nlength 5\n$")
+expect_output("translate;codabar;a12345b;--check" "^A123450b\nlength 8\n$")
+expect_output("translate;3;123D" "^A123d\nlength 5\n$")
+expect_output("translate;msi;1234567;--check" "^`123456741~\nlength 11\n$")
+expect_output("translate;4;80523" "^`805234~\nlength 8\n$")
+expect_exit("translate;code39;\\xC8" 1)
+expect_exit("translate;i2of5;12 34" 1)
+expect_exit("translate;codabar;1A2" 1)
+expect_exit("translate;msi;123456789012345" 1)
+expect_exit("translate;msi;12a" 1)
