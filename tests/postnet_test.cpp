@@ -1,0 +1,94 @@
+// PostNet: separators, digit counts, the modulo-10 check digit and frame bars.
+#include <chrono>
+#include <string>
+
+#include "test_support.h"
+
+namespace tavo::test {
+namespace {
+
+struct Case {
+  std::string_view value;
+  std::string_view want;
+  const char* why;
+};
+
+TEST(PostNetTranslate, FramedDigitsWithCheckDigit) {
+  constexpr Case kCases[] = {
+      {"12345-6789", "*1234567895*", "ZIP+4: digit sum 45, check 5"},
+      {"12345", "*123455*", "ZIP: digit sum 15, check 5"},
+      {"12345 6789 01", "*123456789014*", "ZIP+4+DP with spaces: digit sum 46, check 4"},
+      {"00000", "*000000*", "digit sum 0 is a multiple of ten: check 0"},
+      {"19000", "*190000*", "digit sum 10: check 0, not ':'"},
+      {"99999", "*999995*", "digit sum 45"},
+      {"11111111111", "*111111111119*", "11 digits, digit sum 11: check 9"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(Translate(BC_SYM_POSTNET, c.value).bytes, c.want);
+    EXPECT_EQ(Translate(BC_SYM_POSTNET, c.value, 1).bytes, c.want)
+        << "check option changes nothing";
+  }
+}
+
+TEST(PostNetTranslate, SeparatorsAnywhere) {
+  constexpr Case kCases[] = {
+      {"1-2-3-4-5", "*123455*", "hyphens between every digit"},
+      {" 12345 ", "*123455*", "leading and trailing spaces"},
+      {"--12345--", "*123455*", "leading and trailing hyphens"},
+      {"1234 - 5678 - 9", "*1234567895*", "groups split anywhere"},
+      {"- 1 2-3 4-5 -", "*123455*", "spaces and hyphens mixed"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(Translate(BC_SYM_POSTNET, c.value).bytes, c.want);
+  }
+}
+
+struct ErrorCase {
+  std::string_view value;
+  int32_t rc;
+  const char* why;
+};
+
+TEST(PostNetErrors, CharacterTestComesBeforeCountTest) {
+  constexpr ErrorCase kCases[] = {
+      {"", BC_FONT_ERR_INCOMPLETE_POSTNET, "empty"},
+      {" - -", BC_FONT_ERR_INCOMPLETE_POSTNET, "separators only"},
+      {"1234", BC_FONT_ERR_INCOMPLETE_POSTNET, "4 digits"},
+      {"123456", BC_FONT_ERR_INCOMPLETE_POSTNET, "6 digits"},
+      {"12345678", BC_FONT_ERR_INCOMPLETE_POSTNET, "8 digits"},
+      {"1234567890", BC_FONT_ERR_INCOMPLETE_POSTNET, "10 digits"},
+      {"123456789012", BC_FONT_ERR_TOO_MANY_CHARACTERS, "12 digits"},
+      {"a", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "a letter in a too-short value"},
+      {"1234a", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "a letter in a value of five characters"},
+      {"1234567890123x", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "a letter in a too-long value"},
+      {"12345_6789", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "underscore is no separator"},
+      {"12345.6789", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "full stop is no separator"},
+      {"12345\t6789", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "tab is no separator"},
+      {"+12345", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "a sign is no digit"},
+      {"1234\xB5", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "a byte above 127"},
+      {"\xFF", BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC, "byte 255"},
+  };
+  for (const ErrorCase& c : kCases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(Translate(BC_SYM_POSTNET, c.value).rc, c.rc);
+  }
+}
+
+TEST(PostNetErrors, MebibyteValuesInLinearTime) {
+  const auto begin = std::chrono::steady_clock::now();
+  const std::string digits(1u << 20, '7');
+  EXPECT_EQ(Translate(BC_SYM_POSTNET, digits).rc, BC_FONT_ERR_TOO_MANY_CHARACTERS);
+  EXPECT_EQ(Translate(BC_SYM_POSTNET, digits + "x").rc, BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC)
+      << "the letter after a mebibyte of digits still counts first";
+  EXPECT_EQ(
+      Translate(BC_SYM_POSTNET, std::string(1u << 20, ' ') + "12345" + std::string(1u << 20, '-'))
+          .bytes,
+      "*123455*");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin);
+  EXPECT_LT(seconds.count(), 10.0);
+}
+
+}  // namespace
+}  // namespace tavo::test
