@@ -109,7 +109,9 @@ inline char ChangeTarget(char set, int code) {
 inline std::vector<int> Body(std::string_view v) {
   char set = IsExactPair(v) || HasRunAhead(v) ? 'C' : HasAThenB(v) ? 'A' : 'B';
   std::vector<int> seq = {set == 'A' ? 231 : set == 'B' ? 232 : 233};
-  auto write = [&](unsigned char b, char in) { seq.push_back(FontCode(in == 'A' ? ValueInA(b) : ValueInB(b))); };
+  auto write = [&](unsigned char b, char in) {
+    seq.push_back(FontCode(in == 'A' ? ValueInA(b) : ValueInB(b)));
+  };
   size_t p = 0;
   while (p < v.size()) {
     const std::string_view rest = v.substr(p);

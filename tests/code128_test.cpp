@@ -130,9 +130,11 @@ TEST(Code128WorkedExamples, TranslateToTheseFontCodes) {
       {"\xB9" "1", Bytes({232, 230, 249, 162, 234}), "FNC1 and one digit: no run"},
       {"\xB9" "0112345", Bytes({233, 230, 34, 45, 67, 228, 148, 208, 234}),
        "FNC1, pairs 01 12 34, CODE B, 5"},
-      {"HELLO\x01world", Bytes({231, 168, 165, 172, 172, 175, 193, 228, 215, 207, 210, 204, 196, 192, 234}),
+      {"HELLO\x01world",
+       Bytes({231, 168, 165, 172, 172, 175, 193, 228, 215, 207, 210, 204, 196, 192, 234}),
        "Start A; latch B once no A-only character follows"},
-      {"a\x01" "b", Bytes({231, 226, 193, 193, 228, 194, 147, 234}), "shift, then a latch at the end"},
+      {"a\x01" "b", Bytes({231, 226, 193, 193, 228, 194, 147, 234}),
+       "shift, then a latch at the end"},
       {"\x01" "ABC", Bytes({232, 229, 193, 161, 162, 163, 151, 234}),
        "Start B followed at once by CODE A stays"},
       {"1234\x01", Bytes({233, 45, 67, 229, 193, 154, 234}), "CODE B then CODE A: CODE B removed"},
@@ -414,8 +416,9 @@ TEST(Code128LongValues, LookAheadStaysLinear) {
   const Translation r = Translate(BC_SYM_CODE128, runs);
   ASSERT_EQ(r.rc, 0);
   EXPECT_EQ(Decode(r.bytes), runs);
-  for (const std::string& v : {Repeat("12\xB9" "3", 700), "\x01" + std::string(2000, 'a') + "\x01" "b",
-                               Repeat("a\x01", 1500), Repeat("123\xB9\x01" "a", 400)}) {
+  for (const std::string& v :
+       {Repeat("12\xB9" "3", 700), "\x01" + std::string(2000, 'a') + "\x01" "b",
+        Repeat("a\x01", 1500), Repeat("123\xB9\x01" "a", 400)}) {
     EXPECT_EQ(Translate(BC_SYM_CODE128, v).bytes, ref::Encode(v));
   }
 }

@@ -3,6 +3,7 @@
 // character and the stop character.
 #include "symbologies/code128.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -56,7 +57,8 @@ constexpr std::array<unsigned char, N> ExpandRuns(const CodeRun (&runs)[R]) {
   std::array<unsigned char, N> codes{};
   for (const CodeRun& run : runs) {
     for (int v = run.first_value; v <= run.last_value; ++v) {
-      codes[static_cast<size_t>(v)] = static_cast<unsigned char>(run.first_code + v - run.first_value);
+      const int code = run.first_code + v - run.first_value;
+      codes[static_cast<size_t>(v)] = static_cast<unsigned char>(code);
     }
   }
   return codes;
@@ -98,7 +100,8 @@ constexpr unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
 constexpr bool IsDigit(unsigned char b) { return b >= '0' && b <= '9'; }
 // Characters that set A holds and set B does not: control codes and NUL.
 constexpr bool IsAOnly(unsigned char b) { return b < 32 || b == kNulData; }
-// Characters that set B holds and set A does not: lower case and the rest.
+// Characters that set B holds and set A does not: grave accent, lower case,
+// braces, bar, tilde and DEL.
 constexpr bool IsBOnly(unsigned char b) { return b >= 96 && b < 128; }
 
 char ValueChar(int value) { return static_cast<char>(kValueChars[static_cast<size_t>(value)]); }
@@ -317,7 +320,8 @@ bool HasAThenB(std::string_view s) { return FollowedByEnd(s, IsAOnly, IsBOnly) >
 bool HasBThenA(std::string_view s) { return FollowedByEnd(s, IsBOnly, IsAOnly) > 0; }
 
 FontString Code128DropRedundantChanges(std::string_view sequence) {
-  const std::optional<CodeSet> start = sequence.empty() ? std::nullopt : StartSetOf(Byte(sequence[0]));
+  const std::optional<CodeSet> start =
+      sequence.empty() ? std::nullopt : StartSetOf(Byte(sequence[0]));
   if (!start) return FontString(sequence);
   CodeSet set = *start;
   FontString kept(1, sequence[0]);  // the start character always stays
@@ -345,14 +349,20 @@ FontString Code128DropRedundantChanges(std::string_view sequence) {
 }
 
 char Code128CheckChar(std::string_view sequence) {
-  // Reduced at every step, so no length of value can overflow the sum.
-  uint32_t sum = 0;
-  for (size_t k = 0; k < sequence.size(); ++k) {
-    const int value = Code128CharValue(sequence[k]);
-    const uint32_t weight = k == 0 ? 1 : static_cast<uint32_t>(k % 103);
-    if (value > 0) sum = (sum + weight * static_cast<uint32_t>(value)) % 103;
+  // Codes outside the start character and body ranges (never present) count 0.
+  auto value = [](char code) {
+    return static_cast<uint64_t>(std::max(0, Code128CharValue(code)));
+  };
+  if (sequence.empty()) return ValueChar(0);
+  // Weights are kept modulo 103, so each term is below 103 x 106 and the
+  // 64-bit sum cannot overflow for any sequence that fits in memory.
+  uint64_t sum = value(sequence[0]);
+  uint64_t weight = 0;
+  for (size_t k = 1; k < sequence.size(); ++k) {
+    weight = weight == 102 ? 0 : weight + 1;  // k mod 103
+    sum += weight * value(sequence[k]);
   }
-  return ValueChar(static_cast<int>(sum));
+  return ValueChar(static_cast<int>(sum % 103));
 }
 
 int32_t EncodeCode128(std::string_view value, const Options&, FontString& out) {
