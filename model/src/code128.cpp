@@ -1,0 +1,199 @@
+// Code 128: each font code draws one symbol character; what it means
+// (data, a code-set change, a digit pair) depends on the code set in force.
+#include <array>
+#include <vector>
+
+#include "model_internal.h"
+
+namespace tavo::model::detail {
+namespace {
+
+// Three bars and three spaces of each symbol value, bar first, in modules
+// (eleven in all); the stop is 13 modules with its final bar.
+constexpr std::array<std::string_view, 107> kPatterns = {
+    "212222", "222122", "222221", "121223", "121322", "131222", "122213", "122312", "132212", "221213",
+    "221312", "231212", "112232", "122132", "122231", "113222", "123122", "123221", "223211", "221132",
+    "221231", "213212", "223112", "312131", "311222", "321122", "321221", "312212", "322112", "322211",
+    "212123", "212321", "232121", "111323", "131123", "131321", "112313", "132113", "132311", "211313",
+    "231113", "231311", "112133", "112331", "132131", "113123", "113321", "133121", "313121", "211331",
+    "231131", "213113", "213311", "213131", "311123", "311321", "331121", "312113", "312311", "332111",
+    "314111", "221411", "431111", "111224", "111422", "121124", "121421", "141122", "141221", "112214",
+    "112412", "122114", "122411", "142112", "142211", "241211", "221114", "413111", "241112", "134111",
+    "111242", "121142", "121241", "114212", "124112", "124211", "411212", "421112", "421211", "212141",
+    "214121", "412121", "111143", "111341", "131141", "114113", "114311", "411113", "411311", "113141",
+    "114131", "311141", "411131", "211412", "211214", "211232", "2331112"};
+static_assert(kPatterns.size() == 107);
+
+constexpr int kShift = 98, kCodeC = 99, kCodeB = 100, kCodeA = 101, kFnc1 = 102;
+constexpr int kStartA = 103, kStop = 106;
+enum Set { kA, kB, kC };
+
+// Symbol value of a value code (every character but set C's digit pairs),
+// -1 for other bytes.  The fonts leave the control codes, 126..129,
+// 141..144, 157..160 and 235 free, so the values sit in runs.
+int ValueOfCode(unsigned char b) {
+  if (b == 243) return 0;
+  if (b >= 244 && b <= 245) return b - 243;
+  if (b >= 130 && b <= 140) return b - 127;
+  if (b >= 246 && b <= 249) return b - 232;
+  if (b >= 145 && b <= 156) return b - 127;
+  if (b >= 250 && b <= 252) return b - 220;
+  if (b >= 161 && b <= 234) return b - 128;
+  return -1;
+}
+
+// Digit pair of a set C pair code: 33..125 are 00..92, 236..242 93..99.
+int PairOfCode(unsigned char b) {
+  if (b >= 33 && b <= 125) return b - 33;
+  if (b >= 236 && b <= 242) return b - 143;
+  return -1;
+}
+
+// One symbol character as the walk reads it.
+struct Entry {
+  size_t byte_index;
+  int value;
+  std::string name;
+  std::string data;     // what it adds to the value: ASCII, 185/178/179/188, 199 for NUL
+  std::string caption;  // what the caption fonts show under it
+};
+
+struct Walk {
+  std::vector<Entry> entries;
+  std::vector<std::string> faults;
+  int check = -1;  // the value the check character holds
+  bool stop = false;
+};
+
+constexpr char kSetNames[] = {'A', 'B', 'C'};
+
+// What value `v` means when read in set A or B.
+Entry InSetAOrB(size_t i, int v, Set set) {
+  constexpr std::array<const char*, 4> kFnc = {"FNC3", "FNC2", "SHIFT", "CODE C"};
+  if (v < 96) {
+    const int ascii = set == kA && v >= 64 ? v - 64 : v + 32;
+    return {i, v, CharacterName(static_cast<unsigned char>(ascii)),
+            std::string(1, static_cast<char>(ascii == 0 ? 199 : ascii)), CaptionText(static_cast<unsigned char>(ascii))};
+  }
+  if (v == 96) return {i, v, "FNC3", "\xB3", ""};
+  if (v == 97) return {i, v, "FNC2", "\xB2", ""};
+  if (v == kCodeB) return set == kA ? Entry{i, v, "CODE B", "", ""} : Entry{i, v, "FNC4", "\xBC", ""};
+  if (v == kCodeA) return set == kB ? Entry{i, v, "CODE A", "", ""} : Entry{i, v, "FNC4", "\xBC", ""};
+  if (v == kFnc1) return {i, v, "FNC1", "\xB9", ""};
+  return {i, v, kFnc[static_cast<size_t>(v - 96)], "", ""};
+}
+
+Entry InSetC(size_t i, int v) {
+  if (v < 100) {
+    const std::string pair{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+    return {i, v, pair, pair, pair};
+  }
+  if (v == kFnc1) return {i, v, "FNC1", "\xB9", ""};
+  return {i, v, v == kCodeB ? "CODE B" : "CODE A", "", ""};
+}
+
+// Reads the body, bytes [1, end), in the code sets the start character and
+// the changes put in force.
+bool ReadBody(std::string_view s, size_t end, Set set, Walk& walk, ModelError& error) {
+  bool shifted = false;
+  for (size_t i = 1; i < end; ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const Set in = shifted ? (set == kA ? kB : kA) : set;
+    const int v = ValueOfCode(b);
+    if (v >= kStartA) {
+      return Fail(error, i, DescribeByteAt(s, i) + (v == kStop ? " is the stop character before the end"
+                                                               : " is a start character inside the symbol"));
+    }
+    if (v < 0 && in != kC) {
+      return Fail(error, i, DescribeByteAt(s, i) + (PairOfCode(b) >= 0
+                                ? " is a digit-pair code, but code set " + std::string(1, kSetNames[in]) +
+                                      ", not C, is in force"
+                                : " is no code of the Code 128 fonts"));
+    }
+    const int value = v >= 0 ? v : PairOfCode(b);
+    Entry e = in == kC ? InSetC(i, value) : InSetAOrB(i, value, in);
+    if (shifted && e.data.empty()) {
+      return Fail(error, i, DescribeByteAt(s, i) + " (" + e.name + ") follows SHIFT, which takes a data character");
+    }
+    shifted = false;
+    if (e.name == "SHIFT") shifted = true;
+    if (e.name == "CODE A") set = kA;
+    if (e.name == "CODE B") set = kB;
+    if (e.name == "CODE C") set = kC;
+    walk.entries.push_back(std::move(e));
+  }
+  if (shifted) walk.faults.push_back("SHIFT with no character after it");
+  return true;
+}
+
+bool WalkSymbol(std::string_view s, Walk& walk, ModelError& error) {
+  walk = {};
+  if (s.empty()) return true;
+  const int start = ValueOfCode(static_cast<unsigned char>(s[0]));
+  if (start < kStartA || start == kStop) {
+    return Fail(error, 0, DescribeByteAt(s, 0) + " is no start character (0xE7..0xE9): no code set is in force");
+  }
+  walk.entries.push_back({0, start, std::string("START ") + kSetNames[start - kStartA], "", ""});
+  walk.stop = s.size() >= 2 && ValueOfCode(static_cast<unsigned char>(s.back())) == kStop;
+  // The check character stands before the stop; without a stop, all is body.
+  const size_t check_at = walk.stop && s.size() >= 3 ? s.size() - 2 : s.size();
+  const size_t body_end = walk.stop ? s.size() - 1 - (check_at < s.size() ? 1 : 0) : s.size();
+  if (!ReadBody(s, body_end, static_cast<Set>(start - kStartA), walk, error)) return false;
+  if (check_at < s.size()) {
+    const auto b = static_cast<unsigned char>(s[check_at]);
+    walk.check = ValueOfCode(b) >= 0 ? ValueOfCode(b) : PairOfCode(b);
+    if (walk.check < 0 || walk.check > kFnc1) {
+      return Fail(error, check_at, DescribeByteAt(s, check_at) + " cannot be the check character");
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+  Walk walk;
+  if (!WalkSymbol(s, walk, error)) return false;
+  Layout layout(symbol);
+  for (const Entry& e : walk.entries) {
+    const double left = layout.x();
+    layout.Widths(kPatterns[static_cast<size_t>(e.value)]);
+    layout.AddCharacter(e.byte_index, e.name, e.value);
+    if (options.caption) layout.AddCaption(e.caption, (left + layout.x()) / 2);
+  }
+  if (walk.check >= 0) {
+    layout.Widths(kPatterns[static_cast<size_t>(walk.check)]);
+    layout.AddCharacter(s.size() - 2, "CHECK " + std::to_string(walk.check), walk.check);
+  }
+  if (walk.stop) {
+    layout.Widths(kPatterns[kStop]);
+    layout.AddCharacter(s.size() - 1, "STOP");
+  }
+  layout.Finish(10, 10);
+  return true;
+}
+
+bool ReadCode128(std::string_view s, Reading& reading, ModelError& error) {
+  Walk walk;
+  if (!WalkSymbol(s, walk, error)) return false;
+  reading = {};
+  reading.faults = walk.faults;
+  if (s.empty()) reading.faults.push_back("no start character");
+  if (!walk.stop) reading.faults.push_back("no stop character");
+  // The check: the start character's value, then each body value weighted
+  // by its position, modulo 103.
+  long long sum = 0;
+  for (size_t k = 0; k < walk.entries.size(); ++k) {
+    sum += static_cast<long long>(k == 0 ? 1 : k) * walk.entries[k].value;
+    reading.data += walk.entries[k].data;
+  }
+  if (!s.empty()) {
+    reading.checks.push_back({.what = "modulo-103 check character",
+                              .found = walk.check >= 0 ? std::to_string(walk.check) : "",
+                              .expected = std::to_string(sum % 103)});
+  }
+  if (reading.data.empty()) reading.faults.push_back("no data");
+  return true;
+}
+
+}  // namespace tavo::model::detail

@@ -1,0 +1,146 @@
+// The model's entries: dispatch by symbology code, and the symbols that no
+// reader can read back as their value.
+#include <string>
+
+#include "model_internal.h"
+
+namespace tavo::model {
+
+using detail::Fail;
+
+bool Reading::Consistent() const {
+  if (!faults.empty()) return false;
+  for (const CheckFinding& c : checks) {
+    if (!c.Matches() && !(c.optional && c.found.empty())) return false;
+  }
+  return true;
+}
+
+bool BuildSymbol(int32_t symbology, std::string_view font_string, const ModelOptions& options,
+                 Symbol& symbol, ModelError& error) {
+  symbol = Symbol{};
+  switch (symbology) {
+    case 0: case 1: return detail::BuildCode39(symbology, font_string, options, symbol, error);
+    case 2: return detail::BuildI2of5(font_string, options, symbol, error);
+    case 3: return detail::BuildCodabar(font_string, options, symbol, error);
+    case 4: return detail::BuildMsi(font_string, options, symbol, error);
+    case 5: return detail::BuildCode93(font_string, options, symbol, error);
+    case 6: case 7: case 9: case 10: return detail::BuildUpcEan(symbology, font_string, symbol, error);
+    case 8: return detail::BuildPostNet(font_string, symbol, error);
+    case 11: return detail::BuildCode128(font_string, options, symbol, error);
+    default: return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  }
+}
+
+bool ReadSymbol(int32_t symbology, std::string_view font_string, Reading& reading, ModelError& error) {
+  reading = Reading{};
+  switch (symbology) {
+    case 0: case 1: return detail::ReadCode39(symbology, font_string, reading, error);
+    case 2: return detail::ReadI2of5(font_string, reading, error);
+    case 3: return detail::ReadCodabar(font_string, reading, error);
+    case 4: return detail::ReadMsi(font_string, reading, error);
+    case 5: return detail::ReadCode93(font_string, reading, error);
+    case 6: case 7: case 9: case 10: return detail::ReadUpcEan(symbology, font_string, reading, error);
+    case 8: return detail::ReadPostNet(font_string, reading, error);
+    case 11: return detail::ReadCode128(font_string, reading, error);
+    default: return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  }
+}
+
+namespace {
+
+bool HasStartCharacter(int32_t symbology) {
+  return symbology <= 5 || symbology == 11;
+}
+
+bool StartsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Symbol characters that carry no data of their own.
+bool IsFrame(const SymbolCharacter& c) {
+  return StartsWith(c.name, "START") || StartsWith(c.name, "STOP") || StartsWith(c.name, "CHECK") ||
+         StartsWith(c.name, "CODE ") || c.name == "SHIFT";
+}
+
+bool IsShift(const std::string& name) {
+  return name == "$" || name == "%" || name == "+" || name == "/";
+}
+
+std::string PairWarning(char shift, char letter, const std::string& where, int ascii) {
+  return "Code 39 characters \"" + std::string(1, shift) + "\" and \"" + std::string(1, letter) + "\" (" +
+         where + ") form a Full ASCII shift pair: a Full ASCII reader reads them as " +
+         detail::CharacterName(static_cast<unsigned char>(ascii)) + ", not as the two characters";
+}
+
+// A pair that no ASCII character expands to: "/D" to "/O" for characters
+// written as themselves, and "%X" to "%Z" (DEL is "%T").
+bool NoCharacterExpandsTo(char shift, char letter, int ascii) {
+  return std::string_view("$%+-./").find(static_cast<char>(ascii)) != std::string_view::npos ||
+         (shift == '%' && letter >= 'X');
+}
+
+void PairWarnings(int32_t symbology, const Symbol& symbol, std::vector<std::string>& warnings) {
+  const std::vector<SymbolCharacter>& chars = symbol.characters;
+  for (size_t i = 0; i + 1 < chars.size(); ++i) {
+    const SymbolCharacter& a = chars[i];
+    const SymbolCharacter& b = chars[i + 1];
+    if (!IsShift(a.name) || b.name.size() != 1) continue;
+    const int ascii = detail::FullAsciiPair(a.name[0], b.name[0]);
+    if (ascii < 0) continue;
+    // A glyph of the library's fonts that draws the pair stands for its
+    // ASCII character; a pair across two glyphs, or any pair that no ASCII
+    // character expands to, was written as two characters.
+    const bool across = a.byte_index != b.byte_index;
+    if ((symbology == 1 && across) || (symbology == 0 && NoCharacterExpandsTo(a.name[0], b.name[0], ascii))) {
+      warnings.push_back(PairWarning(a.name[0], b.name[0],
+                                     "bytes " + std::to_string(a.byte_index) + " and " + std::to_string(b.byte_index),
+                                     ascii));
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& symbol) {
+  std::vector<std::string> warnings;
+  const std::vector<SymbolCharacter>& chars = symbol.characters;
+  if (chars.empty()) {
+    warnings.push_back("empty: the font string draws no symbol (an empty value)");
+    return warnings;
+  }
+  if (symbology == 3 && chars.size() == 1 && StartsWith(chars[0].name, "STOP")) {
+    warnings.push_back("a stop character alone (a one-letter Codabar value): no start character and no data");
+    return warnings;
+  }
+  if (HasStartCharacter(symbology) && !StartsWith(chars[0].name, "START")) {
+    warnings.push_back("no start character (an empty value): a reader finds no symbol");
+  }
+  bool data = false;
+  for (const SymbolCharacter& c : chars) data = data || !IsFrame(c);
+  if (HasStartCharacter(symbology) && !data) warnings.push_back("no data (an empty value): nothing to read back");
+  if (symbology == 0 || symbology == 1) PairWarnings(symbology, symbol, warnings);
+  return warnings;
+}
+
+std::vector<std::string> ValueReadabilityWarnings(int32_t symbology, std::string_view value) {
+  std::vector<std::string> warnings;
+  if (value.empty()) {
+    warnings.push_back("an empty value: its symbol has no start character or no data");
+    return warnings;
+  }
+  if (symbology == 3 && value.size() == 1 && std::string_view("ABCDabcd").find(value[0]) != std::string_view::npos) {
+    warnings.push_back("a one-letter Codabar value: its symbol is a stop character alone");
+  }
+  if (symbology == 0 || symbology == 1) {
+    for (size_t i = 0; i + 1 < value.size(); ++i) {
+      const int ascii = detail::FullAsciiPair(value[i], value[i + 1]);
+      if (ascii >= 0) {
+        warnings.push_back(PairWarning(value[i], value[i + 1],
+                                       "value characters " + std::to_string(i) + " and " + std::to_string(i + 1),
+                                       ascii));
+      }
+    }
+  }
+  return warnings;
+}
+
+}  // namespace tavo::model

@@ -1,0 +1,96 @@
+// MSI: one glyph per digit, drawn as its four bits from the most
+// significant, each a bar and a space (1: wide bar, narrow space; 0: narrow
+// bar, wide space), between a start and a stop pattern.
+#include "model_internal.h"
+
+namespace tavo::model::detail {
+namespace {
+
+constexpr char kStart = 0x60;  // grave accent
+constexpr char kStop = '~';
+
+bool Check(std::string_view s, ModelError& error) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c != kStart && c != kStop && (c < '0' || c > '9')) {
+      return Fail(error, i, DescribeByteAt(s, i) +
+                                " is no glyph of the MSI fonts (digits, start 0x60, stop '~')");
+    }
+  }
+  return true;
+}
+
+// The MSI modulo-10 check digit: from the rightmost digit, every other digit
+// doubled (the digits of the product added), the others added as they are.
+char CheckDigit(std::string_view digits) {
+  int sum = 0;
+  for (size_t r = 0; r < digits.size(); ++r) {
+    const int d = digits[digits.size() - 1 - r] - '0';
+    sum += r % 2 == 0 ? (2 * d) / 10 + (2 * d) % 10 : d;
+  }
+  return static_cast<char>('0' + (10 - sum % 10) % 10);
+}
+
+}  // namespace
+
+bool BuildMsi(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+  if (!Check(s, error)) return false;
+  Layout layout(symbol);
+  const double wide = options.wide_ratio;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == kStart) {
+      layout.Widths("w1", wide);
+      layout.AddCharacter(i, "START");
+    } else if (s[i] == kStop) {
+      layout.Widths("1w1", wide);
+      layout.AddCharacter(i, "STOP");
+    } else {
+      const double left = layout.x();
+      const int d = s[i] - '0';
+      for (int bit = 3; bit >= 0; --bit) layout.Widths((d >> bit) & 1 ? "w1" : "1w", wide);
+      layout.AddCharacter(i, std::string(1, s[i]), d);
+      if (options.caption) layout.AddCaption(std::string(1, s[i]), (left + layout.x()) / 2);
+    }
+  }
+  layout.Finish(12, 12);
+  return true;
+}
+
+bool ReadMsi(std::string_view s, Reading& reading, ModelError& error) {
+  if (!Check(s, error)) return false;
+  reading = {};
+  if (s.empty() || s.front() != kStart) reading.faults.push_back("no start character");
+  if (s.empty() || s.back() != kStop) reading.faults.push_back("no stop character");
+  std::string digits;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] >= '0' && s[i] <= '9') {
+      digits.push_back(s[i]);
+    } else if ((s[i] == kStart && i != 0) || (s[i] == kStop && i + 1 != s.size())) {
+      reading.faults.push_back("start/stop character inside the symbol at byte " + std::to_string(i));
+    }
+  }
+  if (digits.size() < 2) {
+    reading.faults.push_back("no data: the symbol needs a digit and its check digit");
+    reading.data = digits;
+    return true;
+  }
+  // The last digit is always the check digit of all before it, whether the
+  // symbol has one check digit or two (the second covers the first).
+  const std::string_view all(digits);
+  const char last = CheckDigit(all.substr(0, all.size() - 1));
+  reading.checks.push_back({.what = "modulo-10 check digit",
+                            .found = std::string(1, digits.back()),
+                            .expected = std::string(1, last)});
+  const bool second = digits.size() >= 3 && digits.back() == last &&
+                      CheckDigit(all.substr(0, all.size() - 2)) == all[all.size() - 2];
+  if (second) {
+    reading.checks.push_back({.what = "second modulo-10 check digit (before it: the first)",
+                              .found = std::string(1, all[all.size() - 2]),
+                              .expected = std::string(1, all[all.size() - 2]),
+                              .optional = true});
+  }
+  reading.data = std::string(all.substr(0, all.size() - (second ? 2 : 1)));
+  return true;
+}
+
+}  // namespace tavo::model::detail

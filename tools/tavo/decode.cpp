@@ -1,0 +1,87 @@
+// tavo decode: a font string pasted from a document, read back through the
+// symbol model for support staff.
+#include "decode.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "tavo32.h"
+#include "tavo_model.h"
+
+namespace {
+
+namespace m = tavo::model;
+using tavo::cli::EscapeBytes;
+
+// One line per byte: the symbol characters it draws.
+void PrintCharacters(std::string_view s, const m::Symbol& symbol) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    std::string names;
+    for (const m::SymbolCharacter& c : symbol.characters) {
+      if (c.byte_index == i) names += (names.empty() ? "" : " + ") + c.name;
+    }
+    if (names.empty()) names = "(no bars: caption or spacer)";
+    std::printf("  %3zu  %-5s %s\n", i, EscapeBytes(s.substr(i, 1)).c_str(), names.c_str());
+  }
+}
+
+void PrintChecks(const m::Reading& reading) {
+  for (const m::CheckFinding& c : reading.checks) {
+    if (c.optional && c.found.empty()) {
+      std::printf("check: %s: none (optional; it would be %s)\n", c.what.c_str(), c.expected.c_str());
+    } else {
+      std::printf("check: %s: %s, expected %s: %s\n", c.what.c_str(),
+                  c.found.empty() ? "none" : c.found.c_str(), c.expected.c_str(),
+                  c.Matches() ? "ok" : "WRONG");
+    }
+  }
+}
+
+// Whether the library gives this very string for the data read back, with
+// or without its check option.
+void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& data) {
+  if (data.find('\0') != std::string::npos) return;  // a C string cannot carry it to the library
+  std::vector<char> out(data.size() * 8 + 64);
+  for (int32_t check : {0, 1}) {
+    int32_t len = 0;
+    if (BC_FontTranslate(symbology, data.c_str(), check, out.data(), static_cast<int32_t>(out.size()),
+                         &len) == 0 &&
+        std::string_view(out.data(), static_cast<size_t>(len)) == s) {
+      std::printf("the library gives this string for the value \"%s\"%s\n", EscapeBytes(data).c_str(),
+                  check ? " with the check option" : "");
+      return;
+    }
+  }
+  std::printf("the library gives another string for the value \"%s\"\n", EscapeBytes(data).c_str());
+}
+
+}  // namespace
+
+int RunDecode(int32_t symbology, std::string_view s) {
+  if (symbology < 0 || symbology > 11) {
+    std::fprintf(stderr, "tavo: decode knows the symbology codes 0..11\n");
+    return 2;
+  }
+  std::printf("%s (%d), %zu bytes\n", std::string(tavo::cli::SymbologyName(symbology)).c_str(), symbology,
+              s.size());
+  m::Symbol symbol;
+  m::ModelError error;
+  if (!m::BuildSymbol(symbology, s, m::ModelOptions{}, symbol, error)) {
+    std::printf("byte %zu: %s\nnot consistent\n", error.byte_index, error.reason.c_str());
+    return 1;
+  }
+  m::Reading reading;
+  m::ReadSymbol(symbology, s, reading, error);  // interprets what BuildSymbol did
+  PrintCharacters(s, symbol);
+  std::printf("data: \"%s\"\n", EscapeBytes(reading.data).c_str());
+  PrintChecks(reading);
+  for (const std::string& fault : reading.faults) std::printf("fault: %s\n", fault.c_str());
+  const std::vector<std::string> warnings = m::ReadabilityWarnings(symbology, symbol);
+  for (const std::string& w : warnings) std::printf("warning: %s\n", w.c_str());
+  PrintRoundTrip(symbology, s, reading.data);
+  const bool consistent = reading.Consistent() && warnings.empty();
+  std::printf("%s\n", consistent ? "consistent" : "not consistent");
+  return consistent ? 0 : 1;
+}
