@@ -78,10 +78,11 @@ bool ReadCodabar(std::string_view s, Reading& reading, ModelError& error) {
   }
   if (s.size() <= 2) reading.faults.push_back("no data");
   // The optional check character stands before the stop and brings the sum
-  // of all values, start and stop included, to a multiple of 16.
+  // of all values, start and stop included, to a multiple of 16; a data
+  // character stands before it.
   int sum = 0;
   for (char c : s) sum += ValueOf(c);
-  const bool present = s.size() >= 3 && ValueOf(s[s.size() - 2]) < 16 && sum % 16 == 0;
+  const bool present = s.size() >= 4 && ValueOf(s[s.size() - 2]) < 16 && sum % 16 == 0;
   std::string data(s);
   if (present) {
     reading.checks.push_back({.what = "modulo-16 check character",

@@ -104,13 +104,12 @@ bool ReadBody(std::string_view s, size_t end, Set set, Walk& walk, ModelError& e
       return Fail(error, i, DescribeByteAt(s, i) + (v == kStop ? " is the stop character before the end"
                                                                : " is a start character inside the symbol"));
     }
-    if (v < 0 && in != kC) {
-      return Fail(error, i, DescribeByteAt(s, i) + (PairOfCode(b) >= 0
-                                ? " is a digit-pair code, but code set " + std::string(1, kSetNames[in]) +
-                                      ", not C, is in force"
-                                : " is no code of the Code 128 fonts"));
-    }
     const int value = v >= 0 ? v : PairOfCode(b);
+    if (value < 0) return Fail(error, i, DescribeByteAt(s, i) + " is no code of the Code 128 fonts");
+    if (v < 0 && in != kC) {
+      return Fail(error, i, DescribeByteAt(s, i) + " is a digit-pair code, but code set " +
+                                std::string(1, kSetNames[in]) + ", not C, is in force");
+    }
     Entry e = in == kC ? InSetC(i, value) : InSetAOrB(i, value, in);
     if (shifted && e.data.empty()) {
       return Fail(error, i, DescribeByteAt(s, i) + " (" + e.name + ") follows SHIFT, which takes a data character");

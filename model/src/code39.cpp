@@ -152,12 +152,13 @@ bool ReadCode39(int32_t symbology, std::string_view s, Reading& reading, ModelEr
     }
   }
   // The optional check character: the last glyph, when it draws one
-  // character and that is the modulo-43 sum of all characters before it.
+  // character, that is the modulo-43 sum of all characters before it, and
+  // at least one data glyph stands before it.
   int sum = 0;
   for (size_t i = begin; i + 1 < end; ++i) {
     for (char c : glyphs[i].chars) sum += c == '*' ? 0 : CharValue(c);
   }
-  const bool has_last = end > begin && glyphs[end - 1].chars.size() == 1;
+  const bool has_last = end > begin + 1 && glyphs[end - 1].chars.size() == 1;
   const char expected = kChars[static_cast<size_t>(sum % 43)];
   const bool present = has_last && glyphs[end - 1].chars[0] == expected;
   if (present) {

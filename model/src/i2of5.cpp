@@ -101,8 +101,9 @@ bool ReadI2of5(std::string_view s, Reading& reading, ModelError& error) {
     }
   }
   if (digits.empty()) reading.faults.push_back("no data");
-  // The optional check digit is the last one, when it fits the others.
-  const bool present = !digits.empty() &&
+  // The optional check digit is the last one, when it fits the digits
+  // before it and there are any.
+  const bool present = digits.size() >= 2 &&
                        CheckDigit(std::string_view(digits).substr(0, digits.size() - 1)) == digits.back();
   if (present) {
     reading.checks.push_back({.what = "modulo-10 check digit",

@@ -1,0 +1,88 @@
+// Every byte of every symbology's font: the code points the encoders emit
+// are interpreted, every other byte is refused at its own index.
+#include <set>
+
+#include "model_test_support.h"
+
+namespace tavo::model::test {
+namespace {
+
+struct Range {
+  int first, last;
+};
+
+std::set<int> Bytes(std::initializer_list<Range> ranges, std::string_view singles = "") {
+  std::set<int> bytes;
+  for (Range r : ranges) {
+    for (int b = r.first; b <= r.last; ++b) bytes.insert(b);
+  }
+  for (char c : singles) bytes.insert(static_cast<unsigned char>(c));
+  return bytes;
+}
+
+// The code points each encoder emits, written out from its font's byte map.
+struct FontCase {
+  int32_t symbology;
+  std::set<int> emitted;
+  std::string before, after;  // the context the byte stands in
+  const char* why;
+};
+
+std::vector<FontCase> Fonts() {
+  const std::set<int> upc_ean =
+      Bytes({{'0', '9'}, {'a', 'z'}, {'A', 'Z'}, {0xA1, 0xB4}}, "{}<>[\\]`!\"#$%&'()+~|*^=@_");
+  std::set<int> code39_fonts = Bytes({{33, 126}, {0x82, 0x8C}, {0x91, 0x9C}, {0xA1, 0xA3}, {0xA5, 0xAF}});
+  code39_fonts.erase('*');
+  return {
+      {0, Bytes({{'0', '9'}, {'A', 'Z'}}, "-._$/+%*"), "*", "*", "43 characters, _ for space, and *"},
+      {1, code39_fonts, "", "", "one glyph per ASCII character, grave accent and ~ as start/stop"},
+      {2, Bytes({{0x92, 0x98}, {0xA1, 0xFF}}), "", "", "pairs, start 0x97, stop 0x98"},
+      {3, Bytes({{'0', '9'}, {'A', 'D'}, {'a', 'd'}}, "-$:/.+"), "", "", "data and start/stop letters"},
+      {4, Bytes({{'0', '9'}}, "`~"), "", "", "digits, start, stop"},
+      {5, Bytes({{0x30, 0x50}, {0x79, 0x7E}, {0xA1, 0xFF}}), "", "", "ASCII glyphs, shifts, start, stop"},
+      {6, upc_ean, "", "", "UPC/EAN/JAN font for UPC-A"},
+      {7, upc_ean, "", "", "UPC/EAN/JAN font for UPC-E"},
+      {8, Bytes({{'0', '9'}}, "*"), "", "", "digits and the frame bar"},
+      {9, upc_ean, "", "", "UPC/EAN/JAN font for EAN-8"},
+      {10, upc_ean, "", "", "UPC/EAN/JAN font for EAN-13"},
+      {11, Bytes({{130, 140}, {145, 156}, {161, 230}, {243, 252}}), "\xE8", "\xF3\xEA",
+       "Code 128 in code set B: the value codes but start and stop"},
+      {11, Bytes({{33, 125}, {130, 140}, {145, 156}, {161, 230}, {236, 252}}), "\xE9", "\xF3\xEA",
+       "Code 128 in code set C: the pair codes as well"},
+  };
+}
+
+TEST(ModelCoverage, EveryEmittedCodePointIsInterpretedAndNoOther) {
+  for (const FontCase& font : Fonts()) {
+    SCOPED_TRACE(font.why);
+    for (int b = 0; b < 256; ++b) {
+      const std::string s = font.before + static_cast<char>(b) + font.after;
+      Symbol symbol;
+      ModelError error;
+      const bool built = BuildSymbol(font.symbology, s, {}, symbol, error);
+      EXPECT_EQ(built, font.emitted.count(b) == 1) << "byte " << b << ": " << error.reason;
+      if (!built) {
+        EXPECT_EQ(error.byte_index, font.before.size()) << "byte " << b;
+      }
+    }
+  }
+}
+
+TEST(ModelCoverage, EveryAsciiCharacterTheLibraryTranslatesIsInterpreted) {
+  // Each of the 127 characters, alone and with the check option, through
+  // the encoders that take them; the symbol reads back as the character.
+  for (int32_t symbology : {0, 1, 5, 11}) {
+    for (int c = 1; c < 128; ++c) {
+      for (int32_t check : {0, 1}) {
+        SCOPED_TRACE("symbology " + std::to_string(symbology) + ", character " + std::to_string(c));
+        const std::string value(1, static_cast<char>(c));
+        const Reading reading = Read(symbology, FontString(symbology, value, check));
+        EXPECT_EQ(reading.data, value);
+        EXPECT_TRUE(reading.Consistent());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavo::model::test
