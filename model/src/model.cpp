@@ -111,12 +111,13 @@ std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& sy
     warnings.push_back("a stop character alone (a one-letter Codabar value): no start character and no data");
     return warnings;
   }
-  if (HasStartCharacter(symbology) && !StartsWith(chars[0].name, "START")) {
-    warnings.push_back("no start character (an empty value): a reader finds no symbol");
-  }
   bool data = false;
   for (const SymbolCharacter& c : chars) data = data || !IsFrame(c);
-  if (HasStartCharacter(symbology) && !data) warnings.push_back("no data (an empty value): nothing to read back");
+  if (HasStartCharacter(symbology) && !StartsWith(chars[0].name, "START")) {
+    warnings.push_back("no start character (an empty value): a reader finds no symbol");
+  } else if (HasStartCharacter(symbology) && !data) {
+    warnings.push_back("no data (an empty value): nothing to read back");
+  }
   if (symbology == 0 || symbology == 1) PairWarnings(symbology, symbol, warnings);
   return warnings;
 }

@@ -75,21 +75,22 @@ bool ReadMsi(std::string_view s, Reading& reading, ModelError& error) {
     return true;
   }
   // The last digit is always the check digit of all before it, whether the
-  // symbol has one check digit or two (the second covers the first).
+  // symbol has one check digit or two (the second covers the first).  Where
+  // the digit before it is also the check digit of the digits before that,
+  // the symbol may have been made with the second check digit; it reads as
+  // the library's default, one check digit, and the finding tells.
   const std::string_view all(digits);
-  const char last = CheckDigit(all.substr(0, all.size() - 1));
   reading.checks.push_back({.what = "modulo-10 check digit",
                             .found = std::string(1, digits.back()),
-                            .expected = std::string(1, last)});
-  const bool second = digits.size() >= 3 && digits.back() == last &&
-                      CheckDigit(all.substr(0, all.size() - 2)) == all[all.size() - 2];
-  if (second) {
-    reading.checks.push_back({.what = "second modulo-10 check digit (before it: the first)",
+                            .expected = std::string(1, CheckDigit(all.substr(0, all.size() - 1)))});
+  if (digits.size() >= 3 && CheckDigit(all.substr(0, all.size() - 2)) == all[all.size() - 2]) {
+    reading.checks.push_back({.what = "first of two check digits, if made with the check option (the data then "
+                                      "ends before it)",
                               .found = std::string(1, all[all.size() - 2]),
                               .expected = std::string(1, all[all.size() - 2]),
                               .optional = true});
   }
-  reading.data = std::string(all.substr(0, all.size() - (second ? 2 : 1)));
+  reading.data = std::string(all.substr(0, all.size() - 1));
   return true;
 }
 
