@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_BENCH=ON \
-  -DTAVO_BUILD_TESTS=OFF >/dev/null
+  -DTAVO_BUILD_TESTS=OFF -DTAVO_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$build" --target tavo32_instructions >/dev/null
 prog="$build/bin/tavo32_instructions"
 

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <string>
 
+#include "symbologies/postnet.h"
 #include "test_support.h"
 
 namespace tavo::test {
@@ -88,6 +89,27 @@ TEST(PostNetErrors, MebibyteValuesInLinearTime) {
       "*123455*");
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin);
   EXPECT_LT(seconds.count(), 10.0);
+}
+
+}  // namespace
+}  // namespace tavo::test
+
+namespace tavo::test {
+namespace {
+
+TEST(PostNetCheckDigitRule, CompletesTheDigitSumToATen) {
+  struct Case { std::string_view digits; char want; const char* why; };
+  constexpr Case kCases[] = {
+      {"12345", '5', "sum 15"},
+      {"123456789", '5', "sum 45"},
+      {"12345678901", '4', "sum 46"},
+      {"55", '0', "a multiple of ten gives 0, never 10"},
+      {"", '0', "nothing to add up"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(PostNetCheckDigit(c.digits), c.want);
+  }
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ int32_t CapacityOf(const char* buf, int32_t cap) { return buf ? cap : 0; }
 // True when `size` bytes fit a capacity compared as a signed number.
 bool Fits(size_t size, int32_t cap) { return cap >= 0 && size <= static_cast<size_t>(cap); }
 
-void CopyOut(const std::string& text, char* buf, int32_t* len) {
+void CopyOut(std::string_view text, char* buf, int32_t* len) {
   if (!text.empty()) std::memcpy(buf, text.data(), text.size());
   if (len) *len = static_cast<int32_t>(text.size());
 }

@@ -21,8 +21,16 @@ int32_t TranslateValue(std::string_view value, int32_t symbology, const Options&
                        FontString& result) {
   // Compared unsigned, so every negative code is out of range too.
   if (static_cast<uint32_t>(symbology) >= kEncoders.size()) return kUnknownSymbology;
+  const Encoder encode = kEncoders[static_cast<uint32_t>(symbology)];
+  if (result.empty()) {
+    // Nothing of the caller's to keep: build in place, and empty it again on
+    // error, which leaves it as it was.
+    const int32_t rc = encode(value, options, result);
+    if (rc) result.clear();
+    return rc;
+  }
   FontString out;
-  if (int32_t rc = kEncoders[symbology](value, options, out)) return rc;
+  if (int32_t rc = encode(value, options, out)) return rc;
   result = std::move(out);
   return kOk;
 }

@@ -2,14 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-namespace tavo {
+#include "interface/font_string.h"
 
-// The dynamic byte string every encoder appends its font code points to.  It
-// may hold any byte; its length, not a terminator, ends it.
-using FontString = std::string;
+namespace tavo {
 
 // The three option inputs of every encoder.  `check` is the caller's request
 // for the optional check character(s); `start` and `stop` ask for the start

@@ -3,6 +3,8 @@
 // optional modulo-16 check character goes before the stop.
 #include "symbologies/codabar.h"
 
+#include <array>
+
 #include "symbologies/encoders.h"
 
 namespace tavo {
@@ -29,19 +31,26 @@ constexpr bool IsDataCharacter(char c) { return c == '$' || c == '+' || (c >= '-
 constexpr char UpperCase(char c) { return (c >= 'a' && c <= 'd') ? static_cast<char>(c - 32) : c; }
 constexpr char LowerCase(char c) { return (c >= 'A' && c <= 'D') ? static_cast<char>(c + 32) : c; }
 
-constexpr int32_t ValueOf(char c) {
-  const size_t index = kCodabarValues.find(c);
-  if (index == std::string_view::npos) return 0;  // not reached for an accepted symbol
-  return index < kDataCharacters ? static_cast<int32_t>(index)
-                                 : static_cast<int32_t>(kDataCharacters + (index - kDataCharacters) % 4);
-}
+// Value of each byte for the check character: 0..15 for the data characters,
+// 16..19 for the letters in either case, 0 for bytes outside the table (never
+// present in an accepted symbol).
+constexpr std::array<int8_t, 256> kValueOfByte = [] {
+  std::array<int8_t, 256> values{};
+  for (size_t i = 0; i < kCodabarValues.size(); ++i) {
+    const size_t v = i < kDataCharacters ? i : kDataCharacters + (i - kDataCharacters) % 4;
+    values[static_cast<unsigned char>(kCodabarValues[i])] = static_cast<int8_t>(v);
+  }
+  return values;
+}();
+
+constexpr int32_t ValueOf(char c) { return kValueOfByte[static_cast<unsigned char>(c)]; }
 static_assert(ValueOf('+') == 15 && ValueOf('A') == 16 && ValueOf('d') == 19);
 
 }  // namespace
 
 char CodabarCheckChar(std::string_view symbol) {
-  int32_t remainder = 0;  // kept modulo 16, so no length can overflow it
-  for (char c : symbol) remainder = (remainder + ValueOf(c)) % 16;
+  uint32_t remainder = 0;  // kept modulo 16, so no length can overflow it
+  for (char c : symbol) remainder = (remainder + static_cast<uint32_t>(ValueOf(c))) & 15;
   return remainder == 0 ? '0' : kCodabarValues[16 - remainder];
 }
 

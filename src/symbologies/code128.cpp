@@ -7,8 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "symbologies/encoders.h"
 
@@ -106,8 +104,9 @@ constexpr bool IsBOnly(unsigned char b) { return b >= 96 && b < 128; }
 
 char ValueChar(int value) { return static_cast<char>(kValueChars[static_cast<size_t>(value)]); }
 
-// Symbol value of a validated value byte written in set A or set B.
-int ValueInSet(unsigned char b, CodeSet set) {
+// Symbol value of a validated value byte written in set A or set B.  NUL as
+// data arrives as 0 or as 199; both are value 64 in set A.
+constexpr int ValueInSet(unsigned char b, CodeSet set) {
   switch (b) {
     case kFnc1: return kValueFnc1;
     case kFnc2: return kValueFnc2;
@@ -118,9 +117,25 @@ int ValueInSet(unsigned char b, CodeSet set) {
   }
 }
 
-void AppendInSet(unsigned char b, CodeSet set, FontString& out) {
-  out.push_back(ValueChar(ValueInSet(b, set)));
+// Bytes a value may hold: ASCII 0..127, the four function characters and 199.
+constexpr bool IsLegal(unsigned char b) {
+  return b < 128 || b == kFnc1 || b == kFnc2 || b == kFnc3 || b == kFnc4 || b == kNulData;
 }
+
+// Font code of each legal value byte written in set A and in set B (0 where
+// the set cannot write it), so writing data is one table look-up.
+constexpr std::array<std::array<unsigned char, 256>, 2> kDataChars = [] {
+  std::array<std::array<unsigned char, 256>, 2> codes{};
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    if (!IsLegal(byte)) continue;
+    if (!IsBOnly(byte)) codes[kSetA][byte] = kValueChars[static_cast<size_t>(ValueInSet(byte, kSetA))];
+    if (!IsAOnly(byte)) codes[kSetB][byte] = kValueChars[static_cast<size_t>(ValueInSet(byte, kSetB))];
+  }
+  return codes;
+}();
+static_assert(kDataChars[kSetA]['A'] == 161 && kDataChars[kSetA][1] == 193 && kDataChars[kSetA][0] == 192);
+static_assert(kDataChars[kSetB]['a'] == 193 && kDataChars[kSetB][kFnc4] == 228);
 
 // One past the last position i of v from which `first` holds at some j >= i
 // and `second` at some later k > j; the test holds for exactly the suffixes
@@ -135,67 +150,167 @@ size_t FollowedByEnd(std::string_view v, First first, Second second) {
   return 0;
 }
 
+// Byte classes the code-set rules test, one table look-up per byte.
+enum ByteClass : uint8_t {
+  kLegal = 1,  // ASCII, a function character or 199
+  kDigit = 2,
+  kIsFnc1 = 4,
+  kAOnly = 8,
+  kBOnly = 16,
+};
+
+constexpr std::array<uint8_t, 256> kByteClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    if (!IsLegal(byte)) continue;
+    classes[byte] = static_cast<uint8_t>(kLegal | (IsDigit(byte) ? kDigit : 0) |
+                                         (byte == kFnc1 ? kIsFnc1 : 0) |
+                                         (IsAOnly(byte) ? kAOnly : 0) | (IsBOnly(byte) ? kBOnly : 0));
+  }
+  return classes;
+}();
+
+// What the look-ahead tests say about the rest of the value at a position.
+enum AheadFlag : char {
+  kEvenRunAhead = 1,   // HasEvenRun
+  kRunAhead = 2,       // HasRunAhead
+  kPairAhead = 4,      // HasPairAhead
+};
+
 // What the code-set rules ask about the rest of the value at each position,
 // worked out once so that every decision takes constant time.
 struct Lookahead {
-  size_t a_then_b_end;         // HasAThenB(value from p) exactly when p < a_then_b_end
-  size_t b_then_a_end;         // HasBThenA(value from p) exactly when p < b_then_a_end
-  std::vector<bool> even_run;  // HasEvenRun(value from p)
+  size_t a_then_b_end = 0;  // HasAThenB(value from p) exactly when p < a_then_b_end
+  size_t b_then_a_end = 0;  // HasBThenA(value from p) exactly when p < b_then_a_end
+  FontString flags;         // AheadFlag bits of the value from p, one byte per position
 };
 
-// HasEvenRun for every suffix in one backward pass.  A run's weight depends on
-// which bytes stand at even positions from its start, so the pass carries the
-// weight parity of the next suffix seen from an even and from an odd position.
-std::vector<bool> EvenRuns(std::string_view v) {
-  std::vector<bool> even(v.size());
-  bool odd_from_even = false;  // weight of suffix i + 1 is odd when i + 1 is an even position
-  bool odd_from_odd = false;   // ... when i + 1 is an odd position
-  for (size_t i = v.size(); i-- > 0;) {
-    const unsigned char b = Byte(v[i]);
-    bool from_even = false, from_odd = false;
-    if (IsDigit(b)) {
-      from_even = !odd_from_odd;
-      from_odd = !odd_from_even;
-    } else if (b == kFnc1) {
-      from_even = odd_from_odd;  // weighs 2 at an even position, ends the run at an odd one
+// The look-ahead flags of a position follow from its own byte (a digit,
+// FNC1 or anything else) and a little of what stands after it, so a backward
+// pass carries that little as a state and looks the flags up.  State bits:
+enum AheadState : uint8_t {
+  kNext1Digit = 1,   // byte i + 1 is a digit
+  kNext1Fnc1 = 2,    // byte i + 1 is FNC1
+  kNext2Digit = 4,   // byte i + 2 ...
+  kNext2Fnc1 = 8,
+  kNext3Digit = 16,  // byte i + 3 is a digit
+  // HasEvenRun: a run's weight depends on which bytes stand at even positions
+  // from its start, so the weight parity of the suffix from i + 1 is carried
+  // both as seen from an even and from an odd position.
+  kOddFromEven = 32,
+  kOddFromOdd = 64,
+  kAtEnd = 128,      // nothing follows byte i
+};
+
+struct AheadStep {
+  uint8_t state;  // the state for byte i - 1
+  char flags;     // AheadFlag bits of the suffix from byte i
+};
+
+enum ByteKind : uint8_t { kOther = 0, kDigitKind = 1, kFnc1Kind = 2 };
+
+constexpr AheadStep NextAhead(uint8_t state, ByteKind kind) {
+  const bool digit = kind == kDigitKind, fnc1 = kind == kFnc1Kind;
+  const bool d1 = state & kNext1Digit, f1 = state & kNext1Fnc1;
+  const bool d2 = state & kNext2Digit, f2 = state & kNext2Fnc1, d3 = state & kNext3Digit;
+  const bool odd_from_even = state & kOddFromEven, odd_from_odd = state & kOddFromOdd;
+  // FNC1 weighs 2 at an even position and ends the run at an odd one.
+  const bool from_even = digit ? !odd_from_odd : fnc1 && odd_from_odd;
+  const bool from_odd = digit && !odd_from_even;
+  int flags = 0;
+  if ((digit || fnc1) && !from_even) flags |= kEvenRunAhead;
+  if ((digit && d1 && d2 && d3) || (fnc1 && d1 && d2) || (digit && d1 && f2)) flags |= kRunAhead;
+  if ((fnc1 && (state & kAtEnd)) || ((digit || fnc1) && d1)) flags |= kPairAhead;
+  int next = (digit ? kNext1Digit : 0) | (fnc1 ? kNext1Fnc1 : 0) | (d1 ? kNext2Digit : 0) |
+             (f1 ? kNext2Fnc1 : 0) | (d2 ? kNext3Digit : 0) | (from_even ? kOddFromEven : 0) |
+             (from_odd ? kOddFromOdd : 0);
+  return {static_cast<uint8_t>(next), static_cast<char>(flags)};
+}
+
+constexpr std::array<std::array<AheadStep, 3>, 256> kAheadSteps = [] {
+  std::array<std::array<AheadStep, 3>, 256> steps{};
+  for (int state = 0; state < 256; ++state) {
+    for (int kind = 0; kind < 3; ++kind) {
+      steps[static_cast<size_t>(state)][static_cast<size_t>(kind)] =
+          NextAhead(static_cast<uint8_t>(state), static_cast<ByteKind>(kind));
     }
-    even[i] = (IsDigit(b) || b == kFnc1) && !from_even;
-    odd_from_even = from_even;
-    odd_from_odd = from_odd;
   }
-  return even;
-}
+  return steps;
+}();
 
-Lookahead ExamineValue(std::string_view v) {
-  return {FollowedByEnd(v, IsAOnly, IsBOnly), FollowedByEnd(v, IsBOnly, IsAOnly), EvenRuns(v)};
-}
-
-// The working copy: NUL as 199, and error 32505 at the first byte above 127
-// that is no function character and not 199.
-int32_t CopyValidated(std::string_view value, std::string& work) {
-  work.reserve(value.size());
-  for (char c : value) {
-    unsigned char b = Byte(c);
-    if (b == 0) b = kNulData;
-    if (b > 127 && b != kFnc1 && b != kFnc2 && b != kFnc3 && b != kFnc4 && b != kNulData) {
-      return kIllegalCharacter;
+// Validates the value and fills the look-ahead in one backward pass.  Any
+// byte above 127 that is no function character and not 199 gives 32505.
+// HasAThenB (HasBThenA) holds for the suffixes that start at or before the
+// last A-only (B-only) character that a B-only (A-only) character follows.
+int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
+  ahead.flags.resize(v.size());
+  char* flags = ahead.flags.data();
+  uint8_t state = kAtEnd;
+  bool a_seen = false, b_seen = false;
+  for (size_t i = v.size(); i-- > 0;) {
+    const uint8_t c = kByteClasses[Byte(v[i])];
+    if (!(c & kLegal)) return kIllegalCharacter;
+    const auto kind = static_cast<ByteKind>((c & kDigit ? kDigitKind : 0) | (c & kIsFnc1 ? kFnc1Kind : 0));
+    const AheadStep step = kAheadSteps[state][kind];
+    flags[i] = step.flags;
+    state = step.state;
+    if (c & (kAOnly | kBOnly)) {
+      if (c & kAOnly) {
+        if (b_seen && ahead.a_then_b_end == 0) ahead.a_then_b_end = i + 1;
+        a_seen = true;
+      } else {
+        if (a_seen && ahead.b_then_a_end == 0) ahead.b_then_a_end = i + 1;
+        b_seen = true;
+      }
     }
-    work.push_back(static_cast<char>(b));
   }
   return kOk;
 }
 
+// Writes the start character and body, and drops redundant code-set changes
+// as it goes, by the rule of Code128DropRedundantChanges: a change that
+// another change follows at once, towards a set other than the one before
+// the first, is taken back.
+class SequenceWriter {
+ public:
+  SequenceWriter(FontString& out, CodeSet start) : out_(out), set_(start) {
+    out_.push_back(ValueChar(StartValue(start)));
+  }
+  CodeSet set() const { return set_; }
+  void Data(char code) {
+    out_.push_back(code);
+    after_change_ = false;
+  }
+  void DataInSet(unsigned char b, CodeSet set) { Data(static_cast<char>(kDataChars[set][b])); }
+  void Change(CodeSet to) {
+    if (after_change_ && to != before_change_) {
+      out_.pop_back();  // the previous change only passed through the set in force
+    } else {
+      before_change_ = set_;
+      after_change_ = true;
+    }
+    out_.push_back(ValueChar(ChangeValue(to)));
+    set_ = to;
+  }
+
+ private:
+  FontString& out_;
+  CodeSet set_;
+  bool after_change_ = false;      // the last character written is a code-set change
+  CodeSet before_change_ = kSetA;  // the set in force before that change
+};
+
 // One step in set A or set B at position p.  Returns how many value bytes it
-// wrote; a code-set change writes none and updates `set`.
-size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, CodeSet& set,
-                     FontString& out) {
+// wrote; a code-set change writes none.
+size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
   const unsigned char first = Byte(rest[0]);
-  if (HasRunAhead(rest)) {
+  const CodeSet set = w.set();
+  if (ahead.flags[p] & kRunAhead) {
     // An odd run leaves its first byte to the set in force, so set C gets pairs.
-    const size_t written = ahead.even_run[p] ? 0 : 1;
-    if (written) AppendInSet(first, set, out);
-    out.push_back(ValueChar(ChangeValue(kSetC)));
-    set = kSetC;
+    const size_t written = ahead.flags[p] & kEvenRunAhead ? 0 : 1;
+    if (written) w.DataInSet(first, set);
+    w.Change(kSetC);
     return written;
   }
   const bool in_a = set == kSetA;
@@ -204,64 +319,62 @@ size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, Co
     // Shift when the rest still needs the set in force after this character.
     const bool back_later = in_a ? p + 1 < ahead.a_then_b_end : p + 1 < ahead.b_then_a_end;
     if (rest.size() >= 2 && back_later) {
-      out.push_back(ValueChar(kValueShift));
-      AppendInSet(first, other, out);
+      w.Data(ValueChar(kValueShift));
+      w.DataInSet(first, other);
       return 1;
     }
-    out.push_back(ValueChar(ChangeValue(other)));
-    set = other;
+    w.Change(other);
     return 0;
   }
-  AppendInSet(first, set, out);
+  w.DataInSet(first, set);
   return 1;
 }
 
 // One step in set C at position p: a pair or FNC1 in place, or a change to
 // set A (when an A-only character comes before a B-only one) or set B.
-size_t StepInSetC(std::string_view rest, size_t p, const Lookahead& ahead, CodeSet& set,
-                  FontString& out) {
-  if (HasPairAhead(rest)) {
+size_t StepInSetC(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
+  if (ahead.flags[p] & kPairAhead) {
     if (Byte(rest[0]) == kFnc1) {
-      out.push_back(ValueChar(kValueFnc1));
+      w.Data(ValueChar(kValueFnc1));
       return 1;
     }
-    out.push_back(Code128PairChar((rest[0] - '0') * 10 + (rest[1] - '0')));
+    w.Data(Code128PairChar((rest[0] - '0') * 10 + (rest[1] - '0')));
     return 2;
   }
-  set = p < ahead.a_then_b_end ? kSetA : kSetB;
-  out.push_back(ValueChar(ChangeValue(set)));
+  w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
   return 0;
 }
 
-// Start character and body of a validated value, before redundant changes go.
-FontString EncodeSequence(std::string_view v) {
-  const Lookahead ahead = ExamineValue(v);
-  CodeSet set = kSetB;
-  if (IsExactPair(v) || HasRunAhead(v)) {
-    set = kSetC;
+// Appends the start character and body of a validated value, without
+// redundant code-set changes.
+void EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out) {
+  CodeSet start = kSetB;
+  if (IsExactPair(v) || (!v.empty() && (ahead.flags[0] & kRunAhead))) {
+    start = kSetC;
   } else if (0 < ahead.a_then_b_end) {
-    set = kSetA;
+    start = kSetA;
   }
-  FontString out;
-  out.reserve(2 * v.size() + 4);
-  out.push_back(ValueChar(StartValue(set)));
+  out.reserve(out.size() + 2 * v.size() + 4);
+  SequenceWriter w(out, start);
   // Each step writes a byte or changes set, and no more than two changes
   // come in a row, so the loop ends.
   for (size_t p = 0; p < v.size();) {
     const std::string_view rest = v.substr(p);
-    p += set == kSetC ? StepInSetC(rest, p, ahead, set, out)
-                      : StepInSetAOrB(rest, p, ahead, set, out);
+    p += w.set() == kSetC ? StepInSetC(rest, p, ahead, w) : StepInSetAOrB(rest, p, ahead, w);
   }
-  return out;
 }
 
 // The set a font code changes to when read in `set`, if it is a change there.
 // 228 in set B and 229 in set A are FNC4 and change nothing.
 std::optional<CodeSet> ChangeIn(CodeSet set, unsigned char code) {
-  for (CodeSet target : {kSetA, kSetB, kSetC}) {
-    if (target != set && code == kValueChars[ChangeValue(target)]) return target;
-  }
-  return std::nullopt;
+  // CODE C, CODE B and CODE A have the consecutive codes 227..229.
+  constexpr unsigned char kCodeC = kValueChars[ChangeValue(kSetC)];
+  static_assert(kValueChars[ChangeValue(kSetB)] == kCodeC + 1);
+  static_assert(kValueChars[ChangeValue(kSetA)] == kCodeC + 2);
+  if (code < kCodeC || code > kCodeC + 2) return std::nullopt;
+  const auto target = static_cast<CodeSet>(kSetC - (code - kCodeC));
+  if (target == set) return std::nullopt;
+  return target;
 }
 
 std::optional<CodeSet> StartSetOf(unsigned char code) {
@@ -319,32 +432,39 @@ bool HasAThenB(std::string_view s) { return FollowedByEnd(s, IsAOnly, IsBOnly) >
 
 bool HasBThenA(std::string_view s) { return FollowedByEnd(s, IsBOnly, IsAOnly) > 0; }
 
-FontString Code128DropRedundantChanges(std::string_view sequence) {
-  const std::optional<CodeSet> start =
-      sequence.empty() ? std::nullopt : StartSetOf(Byte(sequence[0]));
-  if (!start) return FontString(sequence);
+// Code128DropRedundantChanges over the part of `s` from `begin` on, in place.
+// (The encoder applies the same rule while it writes; see SequenceWriter.)
+void DropRedundantChangesFrom(FontString& s, size_t begin) {
+  const std::optional<CodeSet> start = begin < s.size() ? StartSetOf(Byte(s[begin])) : std::nullopt;
+  if (!start) return;
   CodeSet set = *start;
-  FontString kept(1, sequence[0]);  // the start character always stays
-  kept.reserve(sequence.size());
-  for (size_t i = 1; i < sequence.size(); ++i) {
-    const unsigned char code = Byte(sequence[i]);
-    kept.push_back(static_cast<char>(code));
+  size_t kept = begin + 1;  // the start character always stays
+  // Reading runs ahead of writing (kept <= i), so s[i + 1] is still unread.
+  for (size_t i = begin + 1; i < s.size(); ++i) {
+    const unsigned char code = Byte(s[i]);
+    s[kept++] = static_cast<char>(code);
     if (set != kSetC && code == kValueChars[kValueShift]) {
-      if (i + 1 < sequence.size()) kept.push_back(sequence[++i]);  // data of the other set
+      if (i + 1 < s.size()) s[kept++] = s[++i];  // data of the other set
       continue;
     }
     const std::optional<CodeSet> change = ChangeIn(set, code);
     if (!change) continue;
     const std::optional<CodeSet> next =
-        i + 1 < sequence.size() ? ChangeIn(*change, Byte(sequence[i + 1])) : std::nullopt;
+        i + 1 < s.size() ? ChangeIn(*change, Byte(s[i + 1])) : std::nullopt;
     if (next && *next != set) {
       // The next change leaves at once for a third set, and its code names
       // that set from here as well: this change is redundant.
-      kept.pop_back();
+      --kept;
       continue;
     }
     set = *change;
   }
+  s.resize(kept);
+}
+
+FontString Code128DropRedundantChanges(std::string_view sequence) {
+  FontString kept(sequence);
+  DropRedundantChangesFrom(kept, 0);
   return kept;
 }
 
@@ -368,12 +488,12 @@ char Code128CheckChar(std::string_view sequence) {
 int32_t EncodeCode128(std::string_view value, const Options&, FontString& out) {
   // Check, start and stop characters are always present, so the options
   // change nothing.
-  std::string work;
-  if (int32_t rc = CopyValidated(value, work)) return rc;
-  const FontString sequence = Code128DropRedundantChanges(EncodeSequence(work));
-  out.reserve(out.size() + sequence.size() + 2);
-  out.append(sequence);
-  out.push_back(Code128CheckChar(sequence));
+  Lookahead ahead;
+  if (int32_t rc = ExamineValue(value, ahead)) return rc;
+  const size_t begin = out.size();
+  EncodeSequence(value, ahead, out);
+  const char check = Code128CheckChar(std::string_view(out).substr(begin));
+  out.push_back(check);
   out.push_back(ValueChar(kValueStop));
   return kOk;
 }

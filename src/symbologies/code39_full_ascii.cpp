@@ -38,6 +38,16 @@ constexpr bool EveryEntryInSet() {
 }
 static_assert(EveryEntryInSet());
 
+// Check value of each byte: its position in the character set, -1 outside it.
+constexpr std::array<int8_t, 256> kCode39CheckValues = [] {
+  std::array<int8_t, 256> values{};
+  values.fill(-1);
+  for (size_t v = 0; v < kCode39CharacterSet.size(); ++v) {
+    values[static_cast<unsigned char>(kCode39CharacterSet[v])] = static_cast<int8_t>(v);
+  }
+  return values;
+}();
+
 }  // namespace
 
 int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, FontString& out) {
@@ -47,7 +57,9 @@ int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, Fo
     if (i == 0 && options.start) out.push_back('*');
     const auto code = static_cast<unsigned char>(value[i]);
     if (code > 127) return kIllegalCharacterAscii;
-    out.append(kCode39FullAsciiTable[code]);
+    const std::string_view entry = kCode39FullAsciiTable[code];
+    out.push_back(entry[0]);
+    if (entry.size() == 2) out.push_back(entry[1]);
   }
   if (options.check) out.push_back(Code39CheckChar(value));
   if (options.stop) out.push_back('*');
@@ -63,9 +75,9 @@ char Code39CheckChar(std::string_view value) {
   }
   uint64_t sum = 0;  // no wrap-around even for values of billions of characters
   for (char c : expansion) {
-    const size_t v = kCode39CharacterSet.find(c);
-    if (v == std::string_view::npos) return '\xFF';
-    sum += v;
+    const int v = kCode39CheckValues[static_cast<unsigned char>(c)];
+    if (v < 0) return '\xFF';
+    sum += static_cast<uint64_t>(v);
   }
   return kCode39CharacterSet[sum % 43];
 }

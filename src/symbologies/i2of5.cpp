@@ -23,13 +23,14 @@ static_assert(kHighPairBase + 99 == 255);
 char I2of5CheckDigit(std::string_view digits) {
   // Counting from the right makes the weights independent of the length: the
   // rightmost digit weighs 3, as it does once a leading zero has made the
-  // count odd.  The sum is kept modulo 10, so no length can overflow it.
-  int32_t sum = 0;
-  for (size_t r = 0; r < digits.size(); ++r) {
-    const int32_t digit = digits[digits.size() - 1 - r] - '0';
-    sum = (sum + (r % 2 == 0 ? 3 : 1) * digit) % 10;
+  // count odd.  A 64-bit sum is exact for any value that fits in memory.
+  uint64_t sum = 0;
+  size_t i = digits.size();
+  for (; i >= 2; i -= 2) {
+    sum += 3 * static_cast<uint64_t>(digits[i - 1] - '0') + static_cast<uint64_t>(digits[i - 2] - '0');
   }
-  return static_cast<char>('0' + (10 - sum) % 10);
+  if (i == 1) sum += 3 * static_cast<uint64_t>(digits[0] - '0');
+  return static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
 char I2of5PairChar(int32_t pair) {
@@ -39,19 +40,21 @@ char I2of5PairChar(int32_t pair) {
 int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& out) {
   if (int32_t rc = ValidateDigits(value)) return rc;
 
-  // The digits to pair up.  The symbol needs an even count, so a zero goes in
-  // front when the value (plus the check digit, if asked for) would be odd.
+  // The digits to pair up: a zero in front when the count (with the check
+  // digit, if asked for) would be odd, the value, and the check digit, which
+  // the leading zero does not change (its weights count from the right).
   const bool odd = value.size() % 2 != 0;
   FontString digits;
   digits.reserve(value.size() + 2);
   if (odd != options.check) digits.push_back('0');
   digits.append(value);
-  if (options.check) digits.push_back(I2of5CheckDigit(digits));
+  if (options.check) digits.push_back(I2of5CheckDigit(value));
 
   out.reserve(out.size() + digits.size() / 2 + 2);
   if (options.start) out.push_back(kStart);
+  const char* d = digits.data();
   for (size_t i = 0; i + 1 < digits.size(); i += 2) {
-    out.push_back(I2of5PairChar(10 * (digits[i] - '0') + (digits[i + 1] - '0')));
+    out.push_back(I2of5PairChar(10 * (d[i] - '0') + (d[i + 1] - '0')));
   }
   if (options.stop) out.push_back(kStop);
   return kOk;

@@ -10,15 +10,11 @@ namespace {
 constexpr char kStart = '\x60';  // grave accent
 constexpr char kStop = '~';
 
-// Adds up the decimal digits of a non-negative number.
-int32_t DigitSum(int32_t n) {
-  int32_t sum = 0;
-  for (; n > 0; n /= 10) sum += n % 10;
-  return sum;
-}
-
 }  // namespace
 
+// Base raised to the exponent by repeated multiplication; 1 for an exponent
+// of 0 or less.  These are the place values of the MSI digit numbers, which
+// MSICheckDigit below no longer needs to build.
 int32_t IntPower(int32_t base, int32_t exponent) {
   int32_t result = 1;
   for (int32_t i = 0; i < exponent; ++i) result *= base;
@@ -26,22 +22,20 @@ int32_t IntPower(int32_t base, int32_t exponent) {
 }
 
 char MSICheckDigit(std::string_view digits) {
-  // Walking from the rightmost digit, the 1st, 3rd, 5th ... digits build the
-  // number `odd_positions` and the others `even_positions`, each in its
-  // left-to-right order.
-  int32_t odd_positions = 0;
-  int32_t even_positions = 0;
+  // Walking from the rightmost digit, the 1st, 3rd, 5th ... digits form a
+  // number E and the others a number O, each in its left-to-right order; the
+  // check digit completes the digit sum of 2 x E plus that of O to a multiple
+  // of ten.  Doubling E digit by digit carries at most 1 into the next digit,
+  // and an even digit plus that carry never carries again, so the digit sum
+  // of 2 x E is the sum of the digit sums of twice each of its digits: one
+  // pass, no number ever built, no overflow whatever the length.
+  constexpr uint8_t kDoubledDigitSum[10] = {0, 2, 4, 6, 8, 1, 3, 5, 7, 9};
+  uint64_t sum = 0;
   const size_t n = digits.size();
   for (size_t i = 0; i < n; ++i) {
-    const int32_t digit = digits[n - 1 - i] - '0';
-    const auto place = static_cast<int32_t>(i / 2);
-    if (i % 2 == 0) {
-      odd_positions += digit * IntPower(10, place);
-    } else {
-      even_positions += digit * IntPower(10, place);
-    }
+    const auto digit = static_cast<size_t>(digits[n - 1 - i] - '0');
+    sum += i % 2 == 0 ? kDoubledDigitSum[digit] : digit;
   }
-  const int32_t sum = DigitSum(2 * odd_positions) + DigitSum(even_positions);
   return sum % 10 == 0 ? '0' : static_cast<char>('0' + (10 - sum % 10));
 }
 
@@ -57,10 +51,9 @@ int32_t EncodeMSI(std::string_view value, const Options& options, FontString& ou
   const char first_check = MSICheckDigit(value);
   out.push_back(first_check);
   if (options.check) {
-    // The second check digit covers the value and the first check digit.
-    FontString with_check(value);
-    with_check.push_back(first_check);
-    out.push_back(MSICheckDigit(with_check));
+    // The second check digit covers the value and the first check digit,
+    // which stand together in the output just after the start character.
+    out.push_back(MSICheckDigit(std::string_view(out).substr(out.size() - value.size() - 1)));
   }
   if (options.stop) out.push_back(kStop);
   return kOk;

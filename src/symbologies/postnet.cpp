@@ -1,6 +1,9 @@
 // PostNet: the postal bar code of a ZIP, ZIP+4 or ZIP+4 with delivery point,
 // framed by full-height bars and closed by a modulo-10 check digit.
+#include <cstdint>
 #include <string_view>
+
+#include "symbologies/postnet.h"
 
 #include "symbologies/encoders.h"
 
@@ -9,37 +12,41 @@ namespace {
 
 constexpr char kFrameBar = '*';
 
-// The check digit brings the digit sum up to a multiple of ten.  The sum is
-// reduced as it goes, so it is exact for a digit string of any length.
-char PostNetCheckDigit(std::string_view digits) {
-  unsigned sum = 0;
-  for (char d : digits) sum = (sum + static_cast<unsigned>(d - '0')) % 10;
-  return static_cast<char>('0' + (10 - sum) % 10);
-}
-
-// The value without its spaces and hyphens, which may stand anywhere.
-FontString RemoveSeparators(std::string_view value) {
-  FontString digits;
-  digits.reserve(value.size());
-  for (char c : value) {
-    if (c != ' ' && c != '-') digits.push_back(c);
-  }
-  return digits;
-}
+// The check digit brings the digit sum up to a multiple of ten.
+char CheckDigitForSum(uint64_t sum) { return static_cast<char>('0' + (10 - sum % 10) % 10); }
 
 }  // namespace
 
+char PostNetCheckDigit(std::string_view digits) {
+  uint64_t sum = 0;  // exact for any length that fits in memory
+  for (char d : digits) sum += static_cast<uint64_t>(d - '0');
+  return CheckDigitForSum(sum);
+}
+
 int32_t EncodePostNet(std::string_view value, const Options&, FontString& out) {
-  const FontString digits = RemoveSeparators(value);
-  // Every character is tested before the count, so a letter is reported as
-  // such whatever the length.
-  if (int32_t rc = ValidateDigits(digits)) return rc;
-  if (digits.size() > 11) return kTooManyCharacters;
-  if (digits.size() != 5 && digits.size() != 9 && digits.size() != 11) return kIncompletePostNet;
-  out.push_back(kFrameBar);
-  out.append(digits);
-  out.push_back(PostNetCheckDigit(digits));
-  out.push_back(kFrameBar);
+  // The digits go straight into the output after the frame bar, without the
+  // spaces and hyphens, which may stand anywhere.  Every character is tested
+  // before the count, so a letter is reported as such whatever the length (a
+  // failed encoding's output is discarded by the caller).  Room is taken for
+  // the frame bars, every character and the check digit at once, and the
+  // digit sum for the check digit is added up on the way.
+  const size_t begin = out.size();
+  char* const first = out.Extend(value.size() + 3);
+  char* w = first;
+  *w++ = kFrameBar;
+  uint64_t sum = 0;
+  for (char c : value) {
+    if (c == ' ' || c == '-') continue;
+    if (int32_t rc = ValidateDigit(c)) return rc;
+    *w++ = c;
+    sum += static_cast<uint64_t>(c - '0');
+  }
+  const auto count = static_cast<size_t>(w - first - 1);
+  if (count > 11) return kTooManyCharacters;
+  if (count != 5 && count != 9 && count != 11) return kIncompletePostNet;
+  *w++ = CheckDigitForSum(sum);
+  *w++ = kFrameBar;
+  out.resize(begin + static_cast<size_t>(w - first));
   return kOk;
 }
 
