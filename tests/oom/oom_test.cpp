@@ -10,36 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "counting_new.h"
 #include "tavo32.h"
 
 namespace {
 
-// Allocation counter and failure trigger.  The test is single-threaded.
-long g_allocations = 0;      // allocations since Arm()
-long g_fail_at = -1;         // fail the allocation with this index, -1 never
-long g_live = 0;             // allocations not yet freed
-
-void Arm(long fail_at) {
-  g_allocations = 0;
-  g_fail_at = fail_at;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (g_fail_at >= 0 && g_allocations++ == g_fail_at) throw std::bad_alloc();
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  ++g_live;
-  return p;
-}
-void operator delete(void* p) noexcept {
-  if (p) --g_live;
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-
-namespace {
+using tavo::test::Allocations;
+using tavo::test::ResetAllocations;
+using tavo::test::TheAllocations;
 
 constexpr char kSentinel = '\x5A';
 
@@ -48,13 +26,20 @@ struct Call {
   std::function<int32_t(char* buf, int32_t cap, int32_t* len)> run;
 };
 
-// Every entry that builds a string, over values that need several
-// allocations (long values do not fit the small-string storage).
+// Every entry that builds a string, over values short enough to need no
+// allocation and long enough to need several (their font strings outgrow the
+// storage inside the strings).
 std::vector<Call> Calls() {
+  static const std::string long_digits(600, '7');
+  static const std::string long_text = [] {
+    std::string s;
+    for (int i = 0; i < 40; ++i) s += "Code 39 and 128 ";
+    return s;
+  }();
   std::vector<Call> calls;
   for (int32_t sym = 0; sym < 12; ++sym) {
-    for (const char* value : {"0123456789012", "Code 39 with a value too long for small strings"}) {
-      calls.push_back({"translate " + std::to_string(sym) + " " + value,
+    for (const char* value : {"0123456789012", long_digits.c_str(), long_text.c_str()}) {
+      calls.push_back({"translate " + std::to_string(sym) + " " + std::string(value).substr(0, 20),
                        [sym, value](char* b, int32_t c, int32_t* l) {
                          return BC_FontTranslate(sym, value, 1, b, c, l);
                        }});
@@ -70,35 +55,41 @@ std::vector<Call> Calls() {
 }
 
 TEST(OutOfMemory, EveryAllocationOfEveryEntryMayFail) {
+  Allocations& heap = TheAllocations();
+  long calls_that_allocate = 0;
   const std::vector<Call> calls = Calls();
   for (const Call& call : calls) {
     SCOPED_TRACE(call.what);
     // Count the allocations of a successful call first.
-    std::vector<char> buf(512, kSentinel);
     int32_t len = -1;
-    Arm(-1);
-    const long live_before = g_live;
-    const int32_t ok_rc = call.run(buf.data(), 512, &len);
-    const long needed = g_allocations;
-    EXPECT_EQ(g_live, live_before) << "a successful call leaks";
+    std::vector<char> big(1 << 16, kSentinel);
+    ResetAllocations();
+    const long live_before = heap.live;
+    call.run(big.data(), static_cast<int32_t>(big.size()), &len);
+    const long needed = heap.count;
+    EXPECT_EQ(heap.live, live_before) << "a call leaks";
+    if (needed > 0) ++calls_that_allocate;
     for (long k = 0; k < needed; ++k) {
       SCOPED_TRACE(k);
-      std::vector<char> b(512, kSentinel);
+      std::vector<char> b(1 << 16, kSentinel);
       int32_t l = -1;
-      Arm(k);
-      const int32_t rc = call.run(b.data(), 512, &l);
-      Arm(-1);
-      EXPECT_EQ(g_live, live_before) << "leak after a failed allocation";
+      const long live_at_call = heap.live;
+      ResetAllocations(k);
+      const int32_t rc = call.run(b.data(), static_cast<int32_t>(b.size()), &l);
+      ResetAllocations();
+      EXPECT_EQ(heap.live, live_at_call) << "leak after a failed allocation";
       if (call.what == "character check") {
         EXPECT_EQ(rc, 0) << "the character check reports failure as 0";
       } else {
         EXPECT_EQ(rc, 32529);
       }
       EXPECT_EQ(l, -1);
-      EXPECT_EQ(b, std::vector<char>(512, kSentinel)) << "bytes written despite the failure";
+      EXPECT_EQ(b, std::vector<char>(1 << 16, kSentinel)) << "bytes written despite the failure";
     }
-    (void)ok_rc;
   }
+  // Long values of the symbologies without a length limit, and the long
+  // messages and names, must really have been tried.
+  EXPECT_GE(calls_that_allocate, 8);
 }
 
 }  // namespace
