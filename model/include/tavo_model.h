@@ -122,7 +122,9 @@ bool ReadSymbol(int32_t symbology, std::string_view font_string, Reading& readin
 // ValueReadabilityWarnings tells exactly.
 std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& symbol);
 
-// The same cases judged on the value given to the library.
+// The same cases judged on the value given to the library (the value alone:
+// a shift character last in the value, before the check character, is not
+// reported here, though the symbol-based list reports it).
 std::vector<std::string> ValueReadabilityWarnings(int32_t symbology, std::string_view value);
 
 }  // namespace tavo::model

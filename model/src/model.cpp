@@ -116,7 +116,7 @@ std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& sy
   if (HasStartCharacter(symbology) && !StartsWith(chars[0].name, "START")) {
     warnings.push_back("no start character (an empty value): a reader finds no symbol");
   } else if (HasStartCharacter(symbology) && !data) {
-    warnings.push_back("no data (an empty value): nothing to read back");
+    warnings.push_back("no data (an empty value): readers refuse such a symbol or return nothing");
   }
   if (symbology == 0 || symbology == 1) PairWarnings(symbology, symbol, warnings);
   return warnings;
