@@ -1,0 +1,243 @@
+// TAVO32 bar code font translation for .NET: the P/Invoke declarations of
+// tavo32.dll / libtavo32.so and a small layer over them (Tavo.Translate and
+// friends) that converts text and turns error codes into exceptions.
+//
+// Add this file to your project.  On Windows put the tavo32.dll that matches
+// the process (x86 for a 32-bit process, x64 for a 64-bit one) beside the
+// program or on the DLL search path; on Linux (Mono, .NET) libtavo32.so must
+// be on the loader's path (LD_LIBRARY_PATH, or an installed library).
+//
+// Text crosses the boundary as bytes.  Font bytes above 127 are Windows-1252
+// characters, so strings are converted through Windows-1252 here, with a
+// table of its own: no code-page support of the runtime is needed, and the
+// result does not depend on the machine's ANSI code page.
+using System;
+using System.Runtime.InteropServices;
+
+namespace Tavo32
+{
+    /// <summary>Symbology codes, argument 1 of BC_FontTranslate.</summary>
+    public enum Symbology
+    {
+        Code39FullAscii = 0,
+        Code39 = 1,
+        I2of5 = 2,
+        Codabar = 3,
+        Msi = 4,
+        Code93 = 5,
+        UpcA = 6,
+        UpcE = 7,
+        PostNet = 8,
+        Ean8 = 9,
+        Ean13 = 10,
+        Code128 = 11,
+    }
+
+    /// <summary>The exports, declared as the library defines them.  Buffers
+    /// are byte arrays; values are NUL-terminated byte arrays.</summary>
+    public static class NativeMethods
+    {
+        /// <summary>Resolves to tavo32.dll on Windows and libtavo32.so elsewhere.</summary>
+        public const string Library = "tavo32";
+
+        // Winapi is stdcall on 32-bit Windows (the DLL's convention) and the
+        // platform's only C convention on 64-bit Windows and on Linux.
+        private const CallingConvention Convention = CallingConvention.Winapi;
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_FontTranslate(int symbology, byte[] value, int check,
+                                                  [Out] byte[] buf, int cap, out int len);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_StrErr(int code, [Out] byte[] buf, int cap);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_FontGetFaceName(byte[] prefix, int symbology, int height,
+                                                    int caption, [Out] byte[] buf, int cap,
+                                                    out int len);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_CharCheck(int symbology, int ch, int alt, [Out] byte[] buf,
+                                              int cap, out int len);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_FontGetVer();
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int TAVO_VersionMajor();
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int TAVO_VersionMinor();
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int TAVO_VersionRevision();
+    }
+
+    /// <summary>An error code of the library (32500..32529) and its message.</summary>
+    public class TavoException : Exception
+    {
+        public int Code { get; private set; }
+
+        public TavoException(int code, string message) : base(message)
+        {
+            Code = code;
+        }
+    }
+
+    /// <summary>Translation, face names, character check and messages, with
+    /// strings in and out and a TavoException for every error code.</summary>
+    public static class Tavo
+    {
+        public const int IllegalCharacter = 32505;
+        public const int TooManyCharacters = 32510;
+
+        /// <summary>Code 128 function characters and NUL as data, as characters of a value.</summary>
+        public const char Fnc1 = '\u00B9', Fnc2 = '\u00B2', Fnc3 = '\u00B3', Fnc4 = '\u00BC',
+                          Code128Nul = '\u00C7';
+
+        // Windows-1252 bytes 0x80..0x9F as Unicode; every other byte is the
+        // code point of the same number.  The five bytes the code page leaves
+        // unassigned map to themselves, as Windows converts them.
+        private static readonly char[] Cp1252From80 = {
+            '\u20AC', '\u0081', '\u201A', '\u0192', '\u201E', '\u2026', '\u2020', '\u2021',
+            '\u02C6', '\u2030', '\u0160', '\u2039', '\u0152', '\u008D', '\u017D', '\u008F',
+            '\u0090', '\u2018', '\u2019', '\u201C', '\u201D', '\u2022', '\u2013', '\u2014',
+            '\u02DC', '\u2122', '\u0161', '\u203A', '\u0153', '\u009D', '\u017E', '\u0178',
+        };
+
+        /// <summary>The font string of <paramref name="value"/>, to be set in
+        /// the font that <see cref="FaceName"/> names.</summary>
+        public static string Translate(Symbology symbology, string value, bool check = false)
+        {
+            return Translate((int)symbology, value, check);
+        }
+
+        public static string Translate(int symbology, string value, bool check = false)
+        {
+            byte[] font = TranslateBytes(symbology, ToBytes(value ?? ""), check);
+            return ToText(font, 0, font.Length);
+        }
+
+        /// <summary>The font bytes of a value given as bytes (no conversion).</summary>
+        public static byte[] TranslateBytes(int symbology, byte[] value, bool check = false)
+        {
+            byte[] z = Terminated(value);
+            int n = z.Length - 1;
+            // No symbology writes more than about two bytes per value byte; a
+            // second, much larger buffer covers any that might.
+            int[] capacities = { 2 * n + 64, 8 * n + 1024 };
+            int rc = 0, len = 0;
+            byte[] buf = null;
+            foreach (int cap in capacities)
+            {
+                buf = new byte[cap];
+                rc = NativeMethods.BC_FontTranslate(symbology, z, check ? 1 : 0, buf, cap, out len);
+                if (rc != TooManyCharacters) break;
+            }
+            if (rc != 0) throw Failure(rc);
+            byte[] result = new byte[len];
+            Array.Copy(buf, result, len);
+            return result;
+        }
+
+        /// <summary>The face name of the bar code font: the prefix, then the
+        /// suffix for the symbology, bar height (0 L, 1 M, 2 H) and caption.</summary>
+        public static string FaceName(int symbology, string prefix = "", int height = 0,
+                                      bool caption = false)
+        {
+            byte[] p = Terminated(ToBytes(prefix ?? ""));
+            int cap = p.Length + 64;
+            byte[] buf = new byte[cap];
+            int len;
+            int rc = NativeMethods.BC_FontGetFaceName(p, symbology, height, caption ? 1 : 0, buf,
+                                                      cap, out len);
+            if (rc != 0) throw Failure(rc);
+            return ToText(buf, 0, len);
+        }
+
+        /// <summary>The text an input form shows for character code
+        /// <paramref name="ch"/> (0..255), or null when it may not stand in a
+        /// value of the symbology.</summary>
+        public static string CharCheck(int symbology, int ch, bool alt = false)
+        {
+            byte[] buf = new byte[64];
+            int len;
+            int valid = NativeMethods.BC_CharCheck(symbology, ch, alt ? 1 : 0, buf, buf.Length, out len);
+            return valid == 1 ? ToText(buf, 0, len) : null;
+        }
+
+        /// <summary>The English message of an error code.</summary>
+        public static string ErrorMessage(int code)
+        {
+            byte[] buf = new byte[256];  // zeroed: the text ends at the first NUL
+            NativeMethods.BC_StrErr(code, buf, buf.Length);
+            return ToText(buf, 0, -1);
+        }
+
+        /// <summary>File version of the library (3.1.8); on Windows of the copy
+        /// installed in the system directory, 0.0.0 when there is none.</summary>
+        public static Version FileVersion()
+        {
+            return new Version(NativeMethods.TAVO_VersionMajor(), NativeMethods.TAVO_VersionMinor(),
+                               NativeMethods.TAVO_VersionRevision());
+        }
+
+        /// <summary>The translation version, 9611080.</summary>
+        public static int TranslationVersion()
+        {
+            return NativeMethods.BC_FontGetVer();
+        }
+
+        private static TavoException Failure(int code)
+        {
+            return new TavoException(code, ErrorMessage(code));
+        }
+
+        // The value with its terminating NUL.  A NUL inside would end the value
+        // early on the library's side, so it is refused rather than cut.
+        private static byte[] Terminated(byte[] value)
+        {
+            if (value == null) value = new byte[0];
+            if (Array.IndexOf(value, (byte)0) >= 0) throw Failure(IllegalCharacter);
+            byte[] z = new byte[value.Length + 1];
+            Array.Copy(value, z, value.Length);
+            return z;
+        }
+
+        private static byte[] ToBytes(string text)
+        {
+            byte[] bytes = new byte[text.Length];
+            for (int i = 0; i < text.Length; ++i)
+            {
+                int b = ByteOf(text[i]);
+                if (b < 0) throw Failure(IllegalCharacter);  // no Windows-1252 byte
+                bytes[i] = (byte)b;
+            }
+            return bytes;
+        }
+
+        private static int ByteOf(char c)
+        {
+            if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+            int at = Array.IndexOf(Cp1252From80, c);
+            return at >= 0 ? 0x80 + at : -1;
+        }
+
+        // Bytes [start, start + len) as text; len -1 stops at the first NUL.
+        private static string ToText(byte[] bytes, int start, int len)
+        {
+            if (len < 0)
+            {
+                int end = Array.IndexOf(bytes, (byte)0, start);
+                len = (end < 0 ? bytes.Length : end) - start;
+            }
+            char[] chars = new char[len];
+            for (int i = 0; i < len; ++i)
+            {
+                byte b = bytes[start + i];
+                chars[i] = b >= 0x80 && b <= 0x9F ? Cp1252From80[b - 0x80] : (char)b;
+            }
+            return new string(chars);
+        }
+    }
+}

@@ -1,0 +1,349 @@
+Attribute VB_Name = "Tavo32"
+' TAVO32 bar code font translation for VBA (Excel, Access, Word, Outlook).
+'
+' Import this module (File > Import File... in the VBA editor) and put the
+' tavo32.dll that matches Office's bitness where Windows finds it: see
+' README.md beside this file.  Then, in a worksheet:
+'     =TavoBarcode("ean13", A2)          the text to set in the bar code font
+'     =TavoFaceName("ean13", "TAVO ")    the name of that font
+'     =TavoBarcodeError("ean13", A2)     why a value is refused ("" if it is not)
+' and in code TavoTranslate, which raises an error instead.
+'
+' Text crosses the boundary as bytes.  Font bytes above 127 are Windows-1252
+' characters; a Declare'd String would be converted through the system code
+' page instead, which gives the wrong characters on Japanese, Chinese or
+' Cyrillic Windows.  So every text goes in and out as a Byte array, converted
+' here with an explicit Windows-1252 table.
+Option Explicit
+
+' Every argument is a 32-bit Long, or the address of a Byte array's first
+' element (or of a Long) passed ByRef, so the same declarations serve 32-bit
+' Office (stdcall, as the x86 tavo32.dll exports them) and 64-bit Office.
+#If VBA7 Then
+Private Declare PtrSafe Function BC_FontTranslate Lib "tavo32.dll" ( _
+    ByVal sym As Long, ByRef valueBytes As Byte, ByVal checkFlag As Long, _
+    ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare PtrSafe Function BC_StrErr Lib "tavo32.dll" ( _
+    ByVal errCode As Long, ByRef outBuf As Byte, ByVal outCap As Long) As Long
+Private Declare PtrSafe Function BC_FontGetFaceName Lib "tavo32.dll" ( _
+    ByRef prefixBytes As Byte, ByVal sym As Long, ByVal heightCode As Long, _
+    ByVal captionFlag As Long, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
+Private Declare PtrSafe Function BC_CharCheck Lib "tavo32.dll" ( _
+    ByVal sym As Long, ByVal charByte As Long, ByVal altFlag As Long, _
+    ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare PtrSafe Function BC_FontGetVer Lib "tavo32.dll" () As Long
+Private Declare PtrSafe Function TAVO_VersionMajor Lib "tavo32.dll" () As Long
+Private Declare PtrSafe Function TAVO_VersionMinor Lib "tavo32.dll" () As Long
+Private Declare PtrSafe Function TAVO_VersionRevision Lib "tavo32.dll" () As Long
+#Else
+Private Declare Function BC_FontTranslate Lib "tavo32.dll" ( _
+    ByVal sym As Long, ByRef valueBytes As Byte, ByVal checkFlag As Long, _
+    ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare Function BC_StrErr Lib "tavo32.dll" ( _
+    ByVal errCode As Long, ByRef outBuf As Byte, ByVal outCap As Long) As Long
+Private Declare Function BC_FontGetFaceName Lib "tavo32.dll" ( _
+    ByRef prefixBytes As Byte, ByVal sym As Long, ByVal heightCode As Long, _
+    ByVal captionFlag As Long, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
+Private Declare Function BC_CharCheck Lib "tavo32.dll" ( _
+    ByVal sym As Long, ByVal charByte As Long, ByVal altFlag As Long, _
+    ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare Function BC_FontGetVer Lib "tavo32.dll" () As Long
+Private Declare Function TAVO_VersionMajor Lib "tavo32.dll" () As Long
+Private Declare Function TAVO_VersionMinor Lib "tavo32.dll" () As Long
+Private Declare Function TAVO_VersionRevision Lib "tavo32.dll" () As Long
+#End If
+
+Private Const ERR_ILLEGAL_CHARACTER As Long = 32505
+Private Const ERR_TOO_MANY_CHARACTERS As Long = 32510
+Private Const XL_ERR_VALUE As Long = 2015   ' CVErr(XL_ERR_VALUE) shows as #VALUE!
+
+' ---------------------------------------------------------------------------
+' Worksheet functions
+' ---------------------------------------------------------------------------
+
+' The text to set in the bar code font for Value, or #VALUE! when the value is
+' refused (TavoBarcodeError tells why).  Symbology is a code 0..11 or a name:
+' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
+' code128.  Check asks for the symbology's optional check character(s).
+Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
+                            Optional ByVal Check As Variant = False) As Variant
+    Dim fontText As String
+    On Error GoTo Failed
+    If TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText) = 0 Then
+        TavoBarcode = fontText
+    Else
+        TavoBarcode = CVErr(XL_ERR_VALUE)
+    End If
+    Exit Function
+Failed:
+    TavoBarcode = CVErr(XL_ERR_VALUE)
+End Function
+
+' Why TavoBarcode refuses a value: the library's message, or "" when the value
+' translates.  Also names a missing or mismatched tavo32.dll.
+Public Function TavoBarcodeError(ByVal Symbology As Variant, ByVal Value As Variant, _
+                                 Optional ByVal Check As Variant = False) As String
+    Dim fontText As String, rc As Long
+    On Error GoTo Failed
+    rc = TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText)
+    If rc <> 0 Then TavoBarcodeError = TavoErrorMessage(rc)
+    Exit Function
+Failed:
+    TavoBarcodeError = "VBA error " & Err.Number & ": " & Err.Description
+End Function
+
+' The face name of the bar code font: Prefix followed by the symbology's
+' suffix.  BarHeight is 0, 1, 2 or "L", "M", "H"; Caption picks the variant
+' with the human-readable caption.  #VALUE! when refused.
+Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix As Variant = "", _
+                             Optional ByVal BarHeight As Variant = 0, _
+                             Optional ByVal Caption As Variant = False) As Variant
+    Dim prefixBytes() As Byte, outBuf() As Byte, outLen As Long, rc As Long
+    On Error GoTo Failed
+    If Not TextToBytes(CellText(Prefix), prefixBytes) Then GoTo Failed
+    ReDim outBuf(0 To UBound(prefixBytes) + 64)
+    rc = BC_FontGetFaceName(prefixBytes(0), SymbologyCode(Symbology), HeightCode(BarHeight), _
+                            IIf(CellFlag(Caption), 1, 0), outBuf(0), UBound(outBuf) + 1, outLen)
+    If rc <> 0 Then GoTo Failed
+    TavoFaceName = BytesToText(outBuf, outLen)
+    Exit Function
+Failed:
+    TavoFaceName = CVErr(XL_ERR_VALUE)
+End Function
+
+' ---------------------------------------------------------------------------
+' Functions for code (Access, macros)
+' ---------------------------------------------------------------------------
+
+' The font string of Value.  On a refused value raises the error
+' vbObjectError + code (Err.Number - vbObjectError gives the library's code,
+' 32500..32529) with the library's message as Err.Description.
+Public Function TavoTranslate(ByVal Symbology As Variant, ByVal Value As String, _
+                              Optional ByVal Check As Boolean = False) As String
+    Dim fontText As String, rc As Long
+    rc = TranslateText(SymbologyCode(Symbology), Value, Check, fontText)
+    If rc <> 0 Then Err.Raise vbObjectError + rc, "Tavo32", TavoErrorMessage(rc)
+    TavoTranslate = fontText
+End Function
+
+' The English message of an error code.
+Public Function TavoErrorMessage(ByVal ErrorCode As Long) As String
+    Dim outBuf(0 To 255) As Byte, n As Long
+    BC_StrErr ErrorCode, outBuf(0), 256   ' the buffer starts zeroed: the text ends at a 0
+    n = 0
+    Do While n < 256
+        If outBuf(n) = 0 Then Exit Do
+        n = n + 1
+    Loop
+    TavoErrorMessage = BytesToText(outBuf, n)
+End Function
+
+' For input forms: the text to show for a character typed into a value (the
+' character, or a label such as "<FNC1>", followed by " Alt 0185" when
+' WithAlt), or "" when the character may not stand in a value of the
+' symbology.  Character is a one-character String or a byte code 0..255.
+Public Function TavoCharCheck(ByVal Symbology As Variant, ByVal Character As Variant, _
+                              Optional ByVal WithAlt As Boolean = False) As String
+    Dim charByte As Long, bytes() As Byte, outBuf(0 To 63) As Byte, outLen As Long
+    Character = CellValue(Character)
+    If VarType(Character) = vbString Then
+        If Len(Character) <> 1 Then Exit Function
+        If Not TextToBytes(CStr(Character), bytes) Then Exit Function
+        charByte = bytes(0)
+    Else
+        charByte = CLng(Character)
+    End If
+    If BC_CharCheck(SymbologyCode(Symbology), charByte, IIf(WithAlt, 1, 0), _
+                    outBuf(0), 64, outLen) = 1 Then
+        TavoCharCheck = BytesToText(outBuf, outLen)
+    End If
+End Function
+
+' "3.1.8": the file version of tavo32.dll as installed in the system
+' directory ("0.0.0" when it is not installed there).
+Public Function TavoVersion() As String
+    TavoVersion = TAVO_VersionMajor() & "." & TAVO_VersionMinor() & "." & TAVO_VersionRevision()
+End Function
+
+' The translation version, 9611080.
+Public Function TavoTranslationVersion() As Long
+    TavoTranslationVersion = BC_FontGetVer()
+End Function
+
+' ---------------------------------------------------------------------------
+' Helpers
+' ---------------------------------------------------------------------------
+
+' Runs BC_FontTranslate on valueText: returns 0 with fontText set, or the
+' error code (fontText untouched).
+Private Function TranslateText(ByVal sym As Long, ByVal valueText As String, _
+                               ByVal Check As Boolean, ByRef fontText As String) As Long
+    Dim valueBytes() As Byte, outBuf() As Byte, outCap As Long, outLen As Long
+    Dim rc As Long, attempt As Long
+    If Not TextToBytes(valueText, valueBytes) Then
+        TranslateText = ERR_ILLEGAL_CHARACTER
+        Exit Function
+    End If
+    ' No symbology writes more than about two bytes per value byte; a second,
+    ' much larger buffer covers any that might.
+    For attempt = 1 To 2
+        If attempt = 1 Then outCap = 2 * Len(valueText) + 64 Else outCap = 8 * Len(valueText) + 1024
+        ReDim outBuf(0 To outCap - 1)
+        rc = BC_FontTranslate(sym, valueBytes(0), IIf(Check, 1, 0), outBuf(0), outCap, outLen)
+        If rc <> ERR_TOO_MANY_CHARACTERS Then Exit For
+    Next attempt
+    If rc = 0 Then fontText = BytesToText(outBuf, outLen)
+    TranslateText = rc
+End Function
+
+' Windows-1252 bytes of valueText followed by a terminating 0.  False when a
+' character has no Windows-1252 byte, or is a NUL (which would end the value
+' early on the library's side).
+Private Function TextToBytes(ByVal valueText As String, ByRef bytes() As Byte) As Boolean
+    Dim i As Long, b As Long
+    ReDim bytes(0 To Len(valueText))
+    For i = 1 To Len(valueText)
+        b = Cp1252Byte(AscW(Mid$(valueText, i, 1)) And &HFFFF&)
+        If b <= 0 Then Exit Function
+        bytes(i - 1) = b
+    Next i
+    bytes(Len(valueText)) = 0
+    TextToBytes = True
+End Function
+
+' The first byteCount bytes as text, each byte a Windows-1252 character.
+Private Function BytesToText(ByRef bytes() As Byte, ByVal byteCount As Long) As String
+    Dim i As Long, s As String
+    s = String$(byteCount, " ")
+    For i = 0 To byteCount - 1
+        Mid$(s, i + 1, 1) = ChrW$(Cp1252Char(bytes(LBound(bytes) + i)))
+    Next i
+    BytesToText = s
+End Function
+
+' Unicode code point of a Windows-1252 byte.  Bytes &H80..&H9F are the table
+' below; every other byte is the code point of the same number.  The five
+' bytes the code page leaves unassigned map to themselves, as Windows
+' converts them.
+Private Function Cp1252Char(ByVal b As Long) As Long
+    Select Case b
+        Case &H80&: Cp1252Char = &H20AC&
+        Case &H81&: Cp1252Char = &H81&   ' unassigned
+        Case &H82&: Cp1252Char = &H201A&
+        Case &H83&: Cp1252Char = &H192&
+        Case &H84&: Cp1252Char = &H201E&
+        Case &H85&: Cp1252Char = &H2026&
+        Case &H86&: Cp1252Char = &H2020&
+        Case &H87&: Cp1252Char = &H2021&
+        Case &H88&: Cp1252Char = &H2C6&
+        Case &H89&: Cp1252Char = &H2030&
+        Case &H8A&: Cp1252Char = &H160&
+        Case &H8B&: Cp1252Char = &H2039&
+        Case &H8C&: Cp1252Char = &H152&
+        Case &H8D&: Cp1252Char = &H8D&   ' unassigned
+        Case &H8E&: Cp1252Char = &H17D&
+        Case &H8F&: Cp1252Char = &H8F&   ' unassigned
+        Case &H90&: Cp1252Char = &H90&   ' unassigned
+        Case &H91&: Cp1252Char = &H2018&
+        Case &H92&: Cp1252Char = &H2019&
+        Case &H93&: Cp1252Char = &H201C&
+        Case &H94&: Cp1252Char = &H201D&
+        Case &H95&: Cp1252Char = &H2022&
+        Case &H96&: Cp1252Char = &H2013&
+        Case &H97&: Cp1252Char = &H2014&
+        Case &H98&: Cp1252Char = &H2DC&
+        Case &H99&: Cp1252Char = &H2122&
+        Case &H9A&: Cp1252Char = &H161&
+        Case &H9B&: Cp1252Char = &H203A&
+        Case &H9C&: Cp1252Char = &H153&
+        Case &H9D&: Cp1252Char = &H9D&   ' unassigned
+        Case &H9E&: Cp1252Char = &H17E&
+        Case &H9F&: Cp1252Char = &H178&
+        Case Else: Cp1252Char = b
+    End Select
+End Function
+
+' Windows-1252 byte of a Unicode code point, -1 when there is none.
+Private Function Cp1252Byte(ByVal point As Long) As Long
+    Dim b As Long
+    If point < &H80& Or (point >= &HA0& And point <= &HFF&) Then
+        Cp1252Byte = point
+        Exit Function
+    End If
+    For b = &H80& To &H9F&
+        If Cp1252Char(b) = point Then
+            Cp1252Byte = b
+            Exit Function
+        End If
+    Next b
+    Cp1252Byte = -1
+End Function
+
+' The symbology code of a number (0..11) or a name; -1, which the library
+' refuses as an unknown symbology, for anything else.
+Private Function SymbologyCode(ByVal Symbology As Variant) As Long
+    Dim names As Variant, i As Long
+    Symbology = CellValue(Symbology)
+    If IsEmpty(Symbology) Or IsNull(Symbology) Then
+        SymbologyCode = -1
+        Exit Function
+    End If
+    If VarType(Symbology) <> vbString Then
+        SymbologyCode = CLng(Symbology)
+        Exit Function
+    End If
+    names = Array("code39ascii", "code39", "i2of5", "codabar", "msi", "code93", _
+                  "upca", "upce", "postnet", "ean8", "ean13", "code128")
+    For i = 0 To 11
+        If StrComp(Trim$(Symbology), names(LBound(names) + i), vbTextCompare) = 0 Then
+            SymbologyCode = i
+            Exit Function
+        End If
+    Next i
+    If IsNumeric(Symbology) Then SymbologyCode = CLng(Symbology) Else SymbologyCode = -1
+End Function
+
+' Bar height 0, 1, 2 from a number or a letter L, M, H; -1 for anything else.
+Private Function HeightCode(ByVal BarHeight As Variant) As Long
+    BarHeight = CellValue(BarHeight)
+    If VarType(BarHeight) = vbString Then
+        If IsNumeric(BarHeight) Then
+            HeightCode = CLng(BarHeight)
+        ElseIf Len(Trim$(BarHeight)) = 1 Then
+            HeightCode = InStr(1, "LMH", Trim$(BarHeight), vbTextCompare) - 1
+        Else
+            HeightCode = -1
+        End If
+    Else
+        HeightCode = CLng(BarHeight)
+    End If
+End Function
+
+' A worksheet argument's value: a cell reference (a Range) gives its value.
+Private Function CellValue(ByVal v As Variant) As Variant
+    If IsObject(v) Then CellValue = v.Value Else CellValue = v
+End Function
+
+' A cell's value as the text of a bar code value.  Whole numbers are written
+' out in full, without an exponent; a number has no leading zeros, so format
+' cells that hold such values as Text.
+Private Function CellText(ByVal v As Variant) As String
+    v = CellValue(v)
+    Select Case VarType(v)
+        Case vbDouble, vbSingle, vbCurrency, vbDecimal
+            If v = Fix(v) Then CellText = Format$(v, "0") Else CellText = CStr(v)
+        Case vbEmpty, vbNull
+            CellText = ""
+        Case Else
+            CellText = CStr(v)
+    End Select
+End Function
+
+' A cell's value as a yes/no option; an empty cell is no.
+Private Function CellFlag(ByVal v As Variant) As Boolean
+    v = CellValue(v)
+    If IsEmpty(v) Or IsNull(v) Then Exit Function
+    CellFlag = CBool(v)
+End Function

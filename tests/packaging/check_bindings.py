@@ -1,0 +1,146 @@
+"""The declarations of the VBA, C# and Python bindings against res/tavo32.def.
+
+The 32-bit export names carry the stdcall decoration NAME@bytes: every
+argument of every export is 4 bytes on 32-bit Windows (a 32-bit integer or an
+address), so a declaration must name an export and take bytes/4 arguments.
+The Windows-1252 tables of the bindings are checked against Python's codec.
+Runs without the library: python3 tests/packaging/check_bindings.py
+"""
+import os
+import re
+import sys
+import unittest
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir))
+
+
+def read(*parts, mode="r"):
+    with open(os.path.join(ROOT, *parts), mode) as f:
+        return f.read()
+
+
+def def_exports():
+    """{name: (argument bytes, ordinal)} from res/tavo32.def."""
+    exports = {}
+    for line in read("res", "tavo32.def").splitlines():
+        m = re.match(r"\s+([A-Za-z_]\w*)@(\d+)\s+@(\d+)\s*$", line)
+        if m:
+            exports[m.group(1)] = (int(m.group(2)), int(m.group(3)))
+    return exports
+
+
+def cp1252_expected():
+    table = []
+    for b in range(0x80, 0xA0):
+        try:
+            table.append(ord(bytes([b]).decode("cp1252")))
+        except UnicodeDecodeError:
+            table.append(b)  # unassigned: Windows keeps the number
+    return table
+
+
+class Definitions(unittest.TestCase):
+    def test_the_def_lists_thirteen_exports_with_distinct_ordinals(self):
+        exports = def_exports()
+        self.assertEqual(len(exports), 13)
+        self.assertEqual(sorted(o for _, o in exports.values()), [1, 2, 3] + list(range(5, 15)))
+
+
+class Vba(unittest.TestCase):
+    def setUp(self):
+        self.raw = read("bindings", "vba", "Tavo32.bas", mode="rb")
+        text = self.raw.decode("ascii").replace("\r\n", "\n")
+        self.text = re.sub(r" _\n\s*", " ", text)  # join continued lines
+        self.exports = def_exports()
+
+    def branch(self, which):
+        m = re.search(r"^#If VBA7 Then\n(.*?)^#Else\n(.*?)^#End If", self.text, re.M | re.S)
+        self.assertIsNotNone(m, "declarations stand in #If VBA7 ... #Else ... #End If")
+        return m.group(1 if which == "VBA7" else 2)
+
+    def declares(self, block):
+        found = {}
+        for line in block.splitlines():
+            if "Declare " not in line:
+                continue
+            m = re.match(r'Private Declare (PtrSafe )?Function (\w+) Lib "tavo32\.dll"'
+                         r'(?: Alias "([^"]+)")? \((.*)\) As Long$', line)
+            self.assertIsNotNone(m, "unexpected Declare: " + line)
+            params = [p.strip() for p in m.group(4).split(",") if p.strip()]
+            found[m.group(2)] = (bool(m.group(1)), m.group(3), params)
+        return found
+
+    def test_module_is_ascii_and_names_itself(self):
+        self.assertTrue(self.raw.isascii(), "the VBA editor reads modules in the ANSI code page")
+        self.assertTrue(self.text.startswith('Attribute VB_Name = "Tavo32"\n'))
+
+    def test_both_branches_declare_the_same_functions(self):
+        vba7, vba6 = self.declares(self.branch("VBA7")), self.declares(self.branch("VBA6"))
+        self.assertEqual(len(vba7), 8)
+        self.assertEqual(sorted(vba7), sorted(vba6))
+        for name in vba7:
+            with self.subTest(name):
+                self.assertTrue(vba7[name][0], "VBA7 declarations are PtrSafe")
+                self.assertFalse(vba6[name][0], "VBA6 knows no PtrSafe")
+                self.assertEqual(vba7[name][1:], vba6[name][1:])
+
+    def test_declarations_match_the_exports(self):
+        for name, (_, alias, params) in self.declares(self.branch("VBA7")).items():
+            with self.subTest(name):
+                self.assertIn(name, self.exports)
+                arg_bytes, ordinal = self.exports[name]
+                if alias is not None:
+                    self.assertEqual(alias, "#%d" % ordinal, "an alias binds by ordinal")
+                self.assertEqual(4 * len(params), arg_bytes)
+                for p in params:
+                    self.assertRegex(p, r"^(ByVal \w+ As Long|ByRef \w+ As (Byte|Long))$",
+                                     "32-bit integers and addresses only")
+
+    def test_windows_1252_table(self):
+        rows = re.findall(r"Case &H([0-9A-F]{2})&: Cp1252Char = &H([0-9A-F]+)&", self.text)
+        self.assertEqual([int(b, 16) for b, _ in rows], list(range(0x80, 0xA0)))
+        self.assertEqual([int(c, 16) for _, c in rows], cp1252_expected())
+
+
+class DotNet(unittest.TestCase):
+    def setUp(self):
+        self.text = read("bindings", "dotnet", "Tavo32.cs")
+
+    def test_declarations_match_the_exports(self):
+        exports = def_exports()
+        found = re.findall(r"\[DllImport\(Library, CallingConvention = Convention, ExactSpelling = true\)\]"
+                           r"\s*public static extern int (\w+)\(([^)]*)\);", self.text)
+        self.assertEqual(len(found), 8)
+        self.assertEqual(len(found), self.text.count("[DllImport("), "every DllImport has that form")
+        self.assertIn("private const CallingConvention Convention = CallingConvention.Winapi;", self.text)
+        for name, params in found:
+            with self.subTest(name):
+                self.assertIn(name, exports)
+                count = len([p for p in params.split(",") if p.strip()])
+                self.assertEqual(4 * count, exports[name][0])
+                self.assertNotIn("string", params, "text crosses as byte arrays")
+
+    def test_windows_1252_table(self):
+        m = re.search(r"Cp1252From80 = \{(.*?)\};", self.text, re.S)
+        codes = [int(c, 16) for c in re.findall(r"'\\u([0-9A-F]{4})'", m.group(1))]
+        self.assertEqual(codes, cp1252_expected())
+
+
+class Python(unittest.TestCase):
+    def test_declarations_match_the_exports(self):
+        exports = def_exports()
+        sys.path.insert(0, os.path.join(ROOT, "bindings", "python"))
+        import tavo32
+        m = re.search(r"signatures = \{(.*?)\n        \}", read("bindings", "python", "tavo32.py"), re.S)
+        rows = re.findall(r'"(\w+)": \[([^\]]*)\]', m.group(1))
+        self.assertEqual(len(rows), 8)
+        for name, params in rows:
+            with self.subTest(name):
+                self.assertIn(name, exports)
+                count = len([p for p in params.split(",") if p.strip()])
+                self.assertEqual(4 * count, exports[name][0])
+        self.assertEqual([ord(tavo32._BYTE_TO_CHAR[b]) for b in range(0x80, 0xA0)], cp1252_expected())
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,123 @@
+// The C# binding against the built library, run with Mono: compiled together
+// with bindings/dotnet/Tavo32.cs, with libtavo32.so on LD_LIBRARY_PATH.
+using System;
+using System.Reflection;
+using System.Runtime.InteropServices;
+using Tavo32;
+
+static class Tavo32Test
+{
+    static int passed, failed;
+
+    static void Check(bool ok, string why)
+    {
+        if (ok) { ++passed; return; }
+        ++failed;
+        Console.Error.WriteLine("FAILED: " + why);
+    }
+
+    static void Equal(string want, string got, string why)
+    {
+        Check(want == got, why + ": want \"" + want + "\", got \"" + got + "\"");
+    }
+
+    // The code of the TavoException that `action` throws, or 0.
+    static int CodeOf(Action action)
+    {
+        try { action(); }
+        catch (TavoException e)
+        {
+            Check(e.Message == Tavo.ErrorMessage(e.Code), "the exception carries the library's message");
+            return e.Code;
+        }
+        return 0;
+    }
+
+    struct Case
+    {
+        public int Symbology; public string Value; public bool Check; public string Want; public string Why;
+    }
+
+    static void Translations()
+    {
+        Case[] cases = {
+            new Case { Symbology = 10, Value = "978012345678", Want = "+~7ia1c3|EFGHIG*_",
+                       Why = "EAN-13, check digit 6, parity ABBABA" },
+            new Case { Symbology = 0, Value = "Code 39", Check = true, Want = "*C+O+D+E_39L*",
+                       Why = "Code 39 Full ASCII shift pairs and check character L" },
+            // 'Code 128': bytes 232 163 207 196 197 243 249 145 151 192 234;
+            // 145 and 151 are Windows-1252 quotation mark and em dash.
+            new Case { Symbology = 11, Value = "Code 128",
+                       Want = "\u00E8\u00A3\u00CF\u00C4\u00C5\u00F3\u00F9\u2018\u2014\u00C0\u00EA",
+                       Why = "font bytes above 127 come back as Windows-1252 characters" },
+        };
+        foreach (Case c in cases)
+            Equal(c.Want, Tavo.Translate(c.Symbology, c.Value, c.Check), c.Why);
+
+        Equal("+~7ia1c3|EFGHIG*_", Tavo.Translate(Symbology.Ean13, "978012345678"),
+              "the enum gives what the code gives");
+        byte[] raw = Tavo.TranslateBytes(11, new byte[] { 0x43, 0x6F, 0x64, 0x65, 0x20, 0x31, 0x32, 0x38 });
+        Check(raw.Length == 11 && raw[7] == 145 && raw[8] == 151 && raw[9] == 192,
+              "bytes in, bytes out, unchanged");
+        Equal(Tavo.Translate(11, "\u00B90112345"), Tavo.Translate(11, Tavo.Fnc1 + "0112345"),
+              "FNC1 is the character of byte 185");
+        Equal("*+A*", Tavo.Translate(0, "a"), "a lower-case letter is a shift pair");
+        string longValue = new string('a', 5000);
+        Check(Tavo.Translate(0, longValue).Length == 2 * 5000 + 2, "long values get a buffer large enough");
+    }
+
+    static void Errors()
+    {
+        Check(CodeOf(() => Tavo.Translate(Symbology.Ean13, "12a")) == 32507, "a letter in EAN-13");
+        Equal("ERROR: Illegal character for this symbology.  Character must be numeric.",
+              Tavo.ErrorMessage(32507), "message of 32507");
+        Check(CodeOf(() => Tavo.Translate(12, "1")) == 32511, "symbology 12 is unknown");
+        Check(CodeOf(() => Tavo.Translate(0, "A\0B")) == 32505, "a NUL would cut the value");
+        Check(CodeOf(() => Tavo.Translate(0, "A\u0416")) == 32505, "Cyrillic has no Windows-1252 byte");
+        Check(CodeOf(() => Tavo.FaceName(0)) == 32511, "no font for code 0");
+    }
+
+    static void FontSupport()
+    {
+        Equal("TAVO UPC EAN JAN", Tavo.FaceName(10, "TAVO "), "EAN-13 face name");
+        Equal("TV I2of5 HC", Tavo.FaceName(2, "TV ", 2, true), "height H with caption");
+        Equal("93 MC", Tavo.FaceName(5, null, 1, true), "no prefix");
+        Equal("A", Tavo.CharCheck(11, 65), "a plain character");
+        Equal("<SOH>  Alt 001", Tavo.CharCheck(11, 1, true), "a control character with its Alt code");
+        Equal("<FNC1> Alt 0185", Tavo.CharCheck(11, 185, true), "FNC1");
+        Check(Tavo.CharCheck(3, 'a') == null, "Codabar has no lower case");
+    }
+
+    static void Versions()
+    {
+        Check(Tavo.TranslationVersion() == 9611080, "translation version");
+        Check(Tavo.FileVersion().Equals(new Version(3, 1, 8)), "file version 3.1.8");
+    }
+
+    // Every declaration binds by its exact name with the platform's convention.
+    static void Declarations()
+    {
+        int count = 0;
+        foreach (MethodInfo m in typeof(NativeMethods).GetMethods(BindingFlags.Public | BindingFlags.Static))
+        {
+            object[] attrs = m.GetCustomAttributes(typeof(DllImportAttribute), false);
+            if (attrs.Length == 0) continue;
+            DllImportAttribute a = (DllImportAttribute)attrs[0];
+            Check(a.CallingConvention == CallingConvention.Winapi, m.Name + " uses Winapi");
+            Check(a.ExactSpelling && a.Value == "tavo32", m.Name + " binds tavo32 by its exact name");
+            ++count;
+        }
+        Check(count == 8, "eight entries declared");
+    }
+
+    static int Main()
+    {
+        Translations();
+        Errors();
+        FontSupport();
+        Versions();
+        Declarations();
+        Console.WriteLine(passed + " passed, " + failed + " failed");
+        return failed == 0 ? 0 : 1;
+    }
+}

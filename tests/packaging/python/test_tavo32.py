@@ -1,0 +1,171 @@
+"""The tavo32 Python module against the built library.
+
+Run with TAVO32_LIBRARY naming libtavo32.so and bindings/python on PYTHONPATH.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import tavo32
+
+NUMERIC_MESSAGE = "ERROR: Illegal character for this symbology.  Character must be numeric."
+
+
+class Translate(unittest.TestCase):
+    def test_worked_examples(self):
+        cases = [
+            ("ean13", "978012345678", False, "+~7ia1c3|EFGHIG*_", "EAN-13, check digit 6, parity ABBABA"),
+            (10, "978012345678", False, "+~7ia1c3|EFGHIG*_", "a code gives what its name gives"),
+            ("code39ascii", "Code 39", True, "*C+O+D+E_39L*", "shift pairs, _ for space, check L"),
+            ("CODE39ASCII", "Code 39", 1, "*C+O+D+E_39L*", "names in any case, check as int"),
+        ]
+        for symbology, value, check, want, why in cases:
+            with self.subTest(why):
+                self.assertEqual(tavo32.translate(symbology, value, check), want)
+
+    def test_font_bytes_above_127_are_windows_1252_characters(self):
+        # 'Code 128' in set B: start 232, data, check value 64 (192), stop 234.
+        want = bytes([232, 163, 207, 196, 197, 243, 249, 145, 151, 192, 234])
+        self.assertEqual(tavo32.translate("code128", b"Code 128"), want)
+        text = tavo32.translate("code128", "Code 128")
+        self.assertEqual(text, want.decode("cp1252"))
+        self.assertIn("\u2018", text, "0x91 is a left single quotation mark")
+        self.assertIn("\u2014", text, "0x97 is an em dash")
+
+    def test_code128_function_characters_travel_as_windows_1252(self):
+        self.assertEqual(tavo32.translate("code128", tavo32.FNC1 + "0112345"),
+                         tavo32.translate("code128", b"\xb90112345").decode("cp1252"))
+
+    def test_long_values_get_a_buffer_large_enough(self):
+        # Every lower-case letter is a two-character shift pair, framed by '*'.
+        self.assertEqual(tavo32.translate("code39ascii", "a" * 5000), "*" + "+A" * 5000 + "*")
+
+    def test_errors_carry_the_code_and_the_library_message(self):
+        cases = [
+            ("ean13", "12a", 32507, NUMERIC_MESSAGE),
+            (12, "1", 32511, None),
+            (-1, "1", 32511, None),
+        ]
+        for symbology, value, code, message in cases:
+            with self.subTest(symbology=symbology, value=value):
+                with self.assertRaises(tavo32.TavoError) as caught:
+                    tavo32.translate(symbology, value)
+                self.assertEqual(caught.exception.code, code)
+                self.assertEqual(str(caught.exception), tavo32.error_message(code))
+                if message:
+                    self.assertEqual(caught.exception.message, message)
+
+    def test_values_the_library_cannot_see_whole_are_refused(self):
+        cases = [
+            ("A\x00B", "a NUL would end the value after A"),
+            (b"A\x00B", "the same as bytes"),
+            ("A\u0416", "Cyrillic Zhe has no Windows-1252 byte"),
+        ]
+        for value, why in cases:
+            with self.subTest(why):
+                with self.assertRaises(tavo32.TavoError) as caught:
+                    tavo32.translate("code39ascii", value)
+                self.assertEqual(caught.exception.code, 32505)
+
+    def test_unknown_symbology_name(self):
+        with self.assertRaises(ValueError):
+            tavo32.translate("qr", "1")
+
+
+class FontSupport(unittest.TestCase):
+    def test_face_names(self):
+        self.assertEqual(tavo32.face_name("ean13", prefix="TAVO "), "TAVO UPC EAN JAN")
+        self.assertEqual(tavo32.face_name(2, prefix="TV ", height=2, caption=True), "TV I2of5 HC")
+        self.assertEqual(tavo32.face_name("code93", height="M", caption=True), "93 MC")
+        with self.assertRaises(tavo32.TavoError) as caught:
+            tavo32.face_name(0)
+        self.assertEqual(caught.exception.code, 32511)
+
+    def test_char_check(self):
+        cases = [
+            (11, 65, False, "A", "a plain character shows as itself"),
+            (11, 1, True, "<SOH>  Alt 001", "label, two spaces, Alt code"),
+            (11, 185, True, "<FNC1> Alt 0185", "FNC1 typed as Alt 0185"),
+            (11, tavo32.FNC1, False, "<FNC1>", "a one-character str names the byte"),
+            (11, 199, False, None, "NUL as data is not offered to input forms"),
+            (3, "a", False, None, "Codabar has no lower case"),
+            (11, "\u0416", False, None, "no Windows-1252 byte"),
+        ]
+        for symbology, ch, alt, want, why in cases:
+            with self.subTest(why):
+                self.assertEqual(tavo32.char_check(symbology, ch, alt), want)
+
+
+class Queries(unittest.TestCase):
+    def test_error_message(self):
+        self.assertEqual(tavo32.error_message(32507), NUMERIC_MESSAGE)
+
+    def test_versions(self):
+        self.assertEqual(tavo32.version(), (3, 1, 8))
+        self.assertEqual(tavo32.translation_version(), 9611080)
+
+    def test_windows_1252_table_matches_the_code_page(self):
+        for b in range(256):
+            try:
+                want = bytes([b]).decode("cp1252")
+            except UnicodeDecodeError:
+                want = chr(b)  # unassigned in the code page: Windows keeps the number
+            with self.subTest(byte=b):
+                self.assertEqual(tavo32._BYTE_TO_CHAR[b], want)
+
+
+class Loading(unittest.TestCase):
+    def setUp(self):
+        self.library = os.path.realpath(os.environ["TAVO32_LIBRARY"])
+        self.module = os.path.realpath(tavo32.__file__)
+        self.dir = tempfile.mkdtemp(prefix="tavo32_py_")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def run_python(self, code, cwd, env_library=None):
+        env = {k: v for k, v in os.environ.items() if k not in ("TAVO32_LIBRARY", "PYTHONPATH")}
+        if env_library is not None:
+            env["TAVO32_LIBRARY"] = env_library
+        return subprocess.run([sys.executable, "-c", code], cwd=cwd, env=env,
+                              capture_output=True, text=True)
+
+    def test_explicit_path(self):
+        library = tavo32.load(self.library)
+        self.assertEqual(library.translate("ean8", "9638507"), tavo32.translate("ean8", "9638507"))
+        self.assertEqual(tavo32.load(os.path.dirname(self.library)).version(), (3, 1, 8))
+
+    def test_found_next_to_the_module(self):
+        shutil.copy(self.module, self.dir)
+        shutil.copy(self.library, os.path.join(self.dir, "libtavo32.so.3"))
+        done = self.run_python(
+            "import tavo32; print(tavo32.load().path); print(tavo32.translate(0, 'A1'))", self.dir)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(done.stdout.split(),
+                         [os.path.join(self.dir, "libtavo32.so.3"), "*A1*"])
+
+    def test_found_in_the_installed_library_directory(self):
+        python_dir = os.path.join(self.dir, "lib", "tavo32", "python")
+        os.makedirs(python_dir)
+        shutil.copy(self.module, python_dir)
+        shutil.copy(self.library, os.path.join(self.dir, "lib", "libtavo32.so.3"))
+        done = self.run_python("import tavo32; print(tavo32.load().path)", python_dir)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(os.path.realpath(done.stdout.strip()),
+                         os.path.join(self.dir, "lib", "libtavo32.so.3"))
+
+    def test_a_named_library_that_does_not_load_is_not_replaced(self):
+        shutil.copy(self.module, self.dir)
+        shutil.copy(self.library, os.path.join(self.dir, "libtavo32.so.3"))
+        missing = os.path.join(self.dir, "nowhere", "libtavo32.so.3")
+        done = self.run_python("import tavo32; tavo32.load()", self.dir, env_library=missing)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn("cannot load the TAVO32 library", done.stderr)
+        self.assertIn(missing, done.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
