@@ -1,13 +1,18 @@
 // tavo: try the bar code font translation library from a shell or a script.
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli.h"
+#include "decode.h"
+#include "render.h"
 #include "tavo32.h"
+#include "tavo_model.h"
 
 namespace {
 
@@ -16,10 +21,20 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [--check] [--raw]\n"
+    "  tavo translate SYMBOLOGY VALUE [--check] [--raw] [--svg FILE] [--png FILE]\n"
+    "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
     "      \\F1..\\F4 the Code 128 function characters and \\0 NUL as Code 128 data.\n"
+    "      --svg and --png also draw the symbol with its quiet zones and captions:\n"
+    "      --module is the narrow bar in pixels (PNG, default 2) or user units (SVG,\n"
+    "      default 1), --height the bar height in modules (default 50, PostNet 6),\n"
+    "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
+    "      --caption the caption variant of the font (text under the bars).\n"
+    "  tavo decode SYMBOLOGY FONTSTRING\n"
+    "                               read a font string back: its symbol characters, data\n"
+    "                               and check characters; exit status 1 when they do not\n"
+    "                               hold together\n"
     "  tavo error CODE              print the message of an error code\n"
     "  tavo face SYMBOLOGY [--height L|M|H] [--caption] [--prefix TEXT]\n"
     "                               print the face name of the symbology's font\n"
@@ -89,6 +104,83 @@ bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> kn
   return true;
 }
 
+// A positive decimal number, whole or with a fraction.
+std::optional<double> ParseNumber(std::string_view text) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || ptr != end || text.empty() || !(v > 0)) return std::nullopt;
+  return v;
+}
+
+// How the pictures of `translate` are drawn.
+struct PictureOptions {
+  tavo::model::ModelOptions model;
+  double module_png = 2;
+  double module_svg = 1;
+  double height = 0;  // 0: the default of the symbology
+};
+
+// Reads --module, --height, --ratio and --caption; nullopt after a usage
+// message on stderr.
+std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
+  PictureOptions p;
+  if (args.Has("--module")) {
+    auto m = ParseNumber(args.Get("--module"));
+    if (!m || *m > 100 || (args.Has("--png") && *m < 1)) {
+      Usage("--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel)");
+      return std::nullopt;
+    }
+    p.module_png = p.module_svg = *m;
+  }
+  if (args.Has("--height")) {
+    auto h = ParseNumber(args.Get("--height"));
+    if (!h || *h > 1000) {
+      Usage("--height takes a number of modules above 0 and up to 1000");
+      return std::nullopt;
+    }
+    p.height = *h;
+  }
+  if (args.Has("--ratio")) {
+    auto r = ParseNumber(args.Get("--ratio"));
+    if (!r || *r < 2 || *r > 3) {
+      Usage("--ratio takes a number from 2 to 3");
+      return std::nullopt;
+    }
+    p.model.wide_ratio = *r;
+  }
+  p.model.caption = args.Has("--caption");
+  return p;
+}
+
+// Draws the font string as the symbol it prints, into the --svg and --png
+// files.
+int WritePictures(int32_t symbology, std::string_view font_string, const Args& args,
+                  const PictureOptions& p) {
+  tavo::model::Symbol symbol;
+  tavo::model::ModelError error;
+  if (!tavo::model::BuildSymbol(symbology, font_string, p.model, symbol, error)) {
+    std::fprintf(stderr, "tavo: cannot draw byte %zu of the font string: %s\n", error.byte_index,
+                 error.reason.c_str());
+    return 1;
+  }
+  tavo::render::Layout layout = tavo::render::LayOut(symbol, p.height, true);
+  std::string why;
+  if (args.Has("--svg") &&
+      !tavo::render::WriteText(tavo::render::SvgDocument(layout, p.module_svg),
+                               std::string(args.Get("--svg")), why)) {
+    std::fprintf(stderr, "tavo: %s\n", why.c_str());
+    return 1;
+  }
+  if (args.Has("--png") &&
+      !tavo::render::WritePng(tavo::render::Rasterize(layout, p.module_png),
+                              std::string(args.Get("--png")), why)) {
+    std::fprintf(stderr, "tavo: %s: %s\n", std::string(args.Get("--png")).c_str(), why.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 int Translate(const Args& args) {
   if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE");
   auto sym = ParseSymbology(args.positional[0]);
@@ -96,6 +188,8 @@ int Translate(const Args& args) {
   auto value = tavo::cli::DecodeValueEscapes(args.positional[1]);
   if (!value) return Usage("malformed escape in VALUE");
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
+  auto pictures = ParsePictureOptions(args);
+  if (!pictures) return 2;
   std::vector<char> out(value->size() * 8 + 64);
   int32_t len = 0;
   int32_t rc = BC_FontTranslate(*sym, value->c_str(), args.Has("--check") ? 1 : 0, out.data(),
@@ -108,7 +202,19 @@ int Translate(const Args& args) {
                 tavo::cli::EscapeBytes(std::string_view(out.data(), static_cast<size_t>(len))).c_str(),
                 len);
   }
+  if (args.Has("--svg") || args.Has("--png")) {
+    return WritePictures(*sym, std::string_view(out.data(), static_cast<size_t>(len)), args, *pictures);
+  }
   return 0;
+}
+
+int Decode(const Args& args) {
+  if (args.positional.size() != 2) return Usage("decode takes SYMBOLOGY and FONTSTRING");
+  auto sym = ParseSymbology(args.positional[0]);
+  if (!sym) return Usage("unknown symbology");
+  auto font_string = tavo::cli::DecodeValueEscapes(args.positional[1]);
+  if (!font_string) return Usage("malformed escape in FONTSTRING");
+  return RunDecode(*sym, *font_string);
 }
 
 int Error(const Args& args) {
@@ -178,8 +284,15 @@ int main(int argc, char** argv) {
   std::string_view cmd = argv[1];
   Args args;
   if (cmd == "translate") {
-    if (!ParseArgs(argc, argv, {"--check", "--raw"}, {}, args)) return Usage("bad option");
+    if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
+                   {"--svg", "--png", "--module", "--height", "--ratio"}, args)) {
+      return Usage("bad option");
+    }
     return Translate(args);
+  }
+  if (cmd == "decode") {
+    if (!ParseArgs(argc, argv, {}, {}, args)) return Usage("bad option");
+    return Decode(args);
   }
   if (cmd == "error") {
     if (!ParseArgs(argc, argv, {}, {}, args)) return Usage("bad option");

@@ -1,0 +1,238 @@
+// Pictures of a symbol: layout in modules, then SVG or a grey-scale PNG.
+#include "render.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+namespace tavo::render {
+namespace {
+
+using model::BarHeight;
+
+constexpr double kMargin = 2;         // white above the bars and below everything
+constexpr double kGuardDescent = 5;   // guard bars reach this far below the ordinary bars
+constexpr double kTextGap = 1;        // between the ordinary bars and the caption cells
+constexpr double kShortBarShare = 0.4;  // a PostNet short bar, as a share of a tall bar
+
+// Caption glyphs for ASCII 32..126: five columns each, bit 0 the top row of
+// seven.  Other bytes draw as a blank cell.
+constexpr std::array<std::array<uint8_t, 5>, 95> kGlyphs = {{
+    {0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x5F, 0x00, 0x00}, {0x00, 0x07, 0x00, 0x07, 0x00},
+    {0x14, 0x7F, 0x14, 0x7F, 0x14}, {0x24, 0x2A, 0x7F, 0x2A, 0x12}, {0x23, 0x13, 0x08, 0x64, 0x62},
+    {0x36, 0x49, 0x55, 0x22, 0x50}, {0x00, 0x05, 0x03, 0x00, 0x00}, {0x00, 0x1C, 0x22, 0x41, 0x00},
+    {0x00, 0x41, 0x22, 0x1C, 0x00}, {0x14, 0x08, 0x3E, 0x08, 0x14}, {0x08, 0x08, 0x3E, 0x08, 0x08},
+    {0x00, 0x50, 0x30, 0x00, 0x00}, {0x08, 0x08, 0x08, 0x08, 0x08}, {0x00, 0x60, 0x60, 0x00, 0x00},
+    {0x20, 0x10, 0x08, 0x04, 0x02},  // '/'
+    {0x3E, 0x51, 0x49, 0x45, 0x3E}, {0x00, 0x42, 0x7F, 0x40, 0x00}, {0x42, 0x61, 0x51, 0x49, 0x46},
+    {0x21, 0x41, 0x45, 0x4B, 0x31}, {0x18, 0x14, 0x12, 0x7F, 0x10}, {0x27, 0x45, 0x45, 0x45, 0x39},
+    {0x3C, 0x4A, 0x49, 0x49, 0x30}, {0x01, 0x71, 0x09, 0x05, 0x03}, {0x36, 0x49, 0x49, 0x49, 0x36},
+    {0x06, 0x49, 0x49, 0x29, 0x1E},  // '9'
+    {0x00, 0x36, 0x36, 0x00, 0x00}, {0x00, 0x56, 0x36, 0x00, 0x00}, {0x08, 0x14, 0x22, 0x41, 0x00},
+    {0x14, 0x14, 0x14, 0x14, 0x14}, {0x00, 0x41, 0x22, 0x14, 0x08}, {0x02, 0x01, 0x51, 0x09, 0x06},
+    {0x32, 0x49, 0x79, 0x41, 0x3E},  // '@'
+    {0x7E, 0x11, 0x11, 0x11, 0x7E}, {0x7F, 0x49, 0x49, 0x49, 0x36}, {0x3E, 0x41, 0x41, 0x41, 0x22},
+    {0x7F, 0x41, 0x41, 0x22, 0x1C}, {0x7F, 0x49, 0x49, 0x49, 0x41}, {0x7F, 0x09, 0x09, 0x09, 0x01},
+    {0x3E, 0x41, 0x49, 0x49, 0x7A}, {0x7F, 0x08, 0x08, 0x08, 0x7F}, {0x00, 0x41, 0x7F, 0x41, 0x00},
+    {0x20, 0x40, 0x41, 0x3F, 0x01}, {0x7F, 0x08, 0x14, 0x22, 0x41}, {0x7F, 0x40, 0x40, 0x40, 0x40},
+    {0x7F, 0x02, 0x0C, 0x02, 0x7F}, {0x7F, 0x04, 0x08, 0x10, 0x7F}, {0x3E, 0x41, 0x41, 0x41, 0x3E},
+    {0x7F, 0x09, 0x09, 0x09, 0x06}, {0x3E, 0x41, 0x51, 0x21, 0x5E}, {0x7F, 0x09, 0x19, 0x29, 0x46},
+    {0x46, 0x49, 0x49, 0x49, 0x31}, {0x01, 0x01, 0x7F, 0x01, 0x01}, {0x3F, 0x40, 0x40, 0x40, 0x3F},
+    {0x1F, 0x20, 0x40, 0x20, 0x1F}, {0x3F, 0x40, 0x38, 0x40, 0x3F}, {0x63, 0x14, 0x08, 0x14, 0x63},
+    {0x07, 0x08, 0x70, 0x08, 0x07}, {0x61, 0x51, 0x49, 0x45, 0x43},  // 'Z'
+    {0x00, 0x7F, 0x41, 0x41, 0x00}, {0x02, 0x04, 0x08, 0x10, 0x20}, {0x00, 0x41, 0x41, 0x7F, 0x00},
+    {0x04, 0x02, 0x01, 0x02, 0x04}, {0x40, 0x40, 0x40, 0x40, 0x40}, {0x00, 0x01, 0x02, 0x04, 0x00},
+    {0x20, 0x54, 0x54, 0x54, 0x78}, {0x7F, 0x48, 0x44, 0x44, 0x38}, {0x38, 0x44, 0x44, 0x44, 0x20},
+    {0x38, 0x44, 0x44, 0x48, 0x7F}, {0x38, 0x54, 0x54, 0x54, 0x18}, {0x08, 0x7E, 0x09, 0x01, 0x02},
+    {0x0C, 0x52, 0x52, 0x52, 0x3E}, {0x7F, 0x08, 0x04, 0x04, 0x78}, {0x00, 0x44, 0x7D, 0x40, 0x00},
+    {0x20, 0x40, 0x44, 0x3D, 0x00}, {0x7F, 0x10, 0x28, 0x44, 0x00}, {0x00, 0x41, 0x7F, 0x40, 0x00},
+    {0x7C, 0x04, 0x18, 0x04, 0x78}, {0x7C, 0x08, 0x04, 0x04, 0x78}, {0x38, 0x44, 0x44, 0x44, 0x38},
+    {0x7C, 0x14, 0x14, 0x14, 0x08}, {0x08, 0x14, 0x14, 0x18, 0x7C}, {0x7C, 0x08, 0x04, 0x04, 0x08},
+    {0x48, 0x54, 0x54, 0x54, 0x20}, {0x04, 0x3F, 0x44, 0x40, 0x20}, {0x3C, 0x40, 0x40, 0x20, 0x7C},
+    {0x1C, 0x20, 0x40, 0x20, 0x1C}, {0x3C, 0x40, 0x30, 0x40, 0x3C}, {0x44, 0x28, 0x10, 0x28, 0x44},
+    {0x0C, 0x50, 0x50, 0x50, 0x3C}, {0x44, 0x64, 0x54, 0x4C, 0x44},  // 'z'
+    {0x00, 0x08, 0x36, 0x41, 0x00}, {0x00, 0x00, 0x7F, 0x00, 0x00}, {0x00, 0x41, 0x36, 0x08, 0x00},
+    {0x08, 0x04, 0x08, 0x10, 0x08},  // '~'
+}};
+static_assert(kGlyphs.size() == 127 - 32);
+
+bool Drawable(char c) { return c >= 32 && c <= 126; }
+
+double TextWidth(const std::string& text) {
+  return text.empty() ? 0 : static_cast<double>(text.size()) * kGlyphPitch - 1;
+}
+
+bool HasShortBars(const model::Symbol& symbol) {
+  return std::any_of(symbol.elements.begin(), symbol.elements.end(),
+                     [](const model::Element& e) { return e.bar && e.height == BarHeight::kHalf; });
+}
+
+bool HasGuards(const model::Symbol& symbol) {
+  return std::any_of(symbol.elements.begin(), symbol.elements.end(),
+                     [](const model::Element& e) { return e.bar && e.height == BarHeight::kGuard; });
+}
+
+// One bar, `x` modules from the symbol's first bar: guard bars reach below
+// the others, short bars stand on the same line as the tall ones.
+Rect BarRect(const model::Element& e, double x, double top, double height) {
+  switch (e.height) {
+    case BarHeight::kGuard:
+      return {x, top, e.width, height + kGuardDescent};
+    case BarHeight::kHalf:
+      return {x, top + height * (1 - kShortBarShare), e.width, height * kShortBarShare};
+    case BarHeight::kFull:
+      break;
+  }
+  return {x, top, e.width, height};
+}
+
+// Edge of a module coordinate, in whole pixels.
+int Px(double modules, double module) { return static_cast<int>(std::lround(modules * module)); }
+
+void Fill(Raster& r, const Rect& rect, double module) {
+  int x0 = std::clamp(Px(rect.x, module), 0, r.width);
+  int x1 = std::clamp(Px(rect.x + rect.w, module), 0, r.width);
+  int y0 = std::clamp(Px(rect.y, module), 0, r.height);
+  int y1 = std::clamp(Px(rect.y + rect.h, module), 0, r.height);
+  for (int y = y0; y < y1; ++y) {
+    std::fill_n(r.pixels.begin() + static_cast<ptrdiff_t>(y) * r.width + x0, std::max(0, x1 - x0), 0);
+  }
+}
+
+void DrawText(Raster& r, const TextLine& line, double module) {
+  double left = line.x - TextWidth(line.text) / 2;
+  for (size_t i = 0; i < line.text.size(); ++i) {
+    char c = line.text[i];
+    if (!Drawable(c)) continue;
+    const auto& columns = kGlyphs[static_cast<size_t>(c - 32)];
+    for (int col = 0; col < 5; ++col) {
+      for (int row = 0; row < 7; ++row) {
+        if (columns[static_cast<size_t>(col)] >> row & 1) {
+          Fill(r, {left + static_cast<double>(i) * kGlyphPitch + col, line.top + row, 1, 1}, module);
+        }
+      }
+    }
+  }
+}
+
+// A coordinate for SVG: at most four decimals, no trailing zeros.
+std::string Num(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  s.erase(s.find_last_not_of('0') + 1);
+  if (s.back() == '.') s.pop_back();
+  return s == "-0" ? "0" : s;
+}
+
+std::string XmlText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&') out += "&amp;";
+    else if (c == '<') out += "&lt;";
+    else if (c == '>') out += "&gt;";
+    else out += Drawable(c) ? c : ' ';
+  }
+  return out;
+}
+
+}  // namespace
+
+Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions) {
+  double height = bar_height > 0 ? bar_height
+                  : HasShortBars(symbol) ? kDefaultPostalHeight
+                                         : kDefaultHeight;
+  bool texts = captions && !symbol.captions.empty();
+  // The quiet zones, widened where a caption reaches beyond them.
+  double width = symbol.Width();
+  double left = symbol.quiet_left;
+  double right = symbol.quiet_right;
+  if (texts) {
+    for (const model::Caption& c : symbol.captions) {
+      double half = TextWidth(c.text) / 2;
+      left = std::max(left, half - c.x + 1);
+      right = std::max(right, c.x + half + 1 - width);
+    }
+  }
+  Layout layout;
+  double x = left;
+  for (const model::Element& e : symbol.elements) {
+    if (e.bar) layout.bars.push_back(BarRect(e, x, kMargin, height));
+    x += e.width;
+  }
+  double below = HasGuards(symbol) ? kGuardDescent : 0;
+  if (texts) {
+    // Every caption on one line under the ordinary bars; those beside the
+    // bars stand on the same line, left or right of the guards.
+    for (const model::Caption& c : symbol.captions) {
+      layout.texts.push_back({c.text, left + c.x, kMargin + height + kTextGap});
+    }
+    below = std::max(below, kTextGap + kGlyphHeight);
+  }
+  layout.width = std::max(1.0, left + width + right);
+  layout.height = kMargin + height + below + kMargin;
+  return layout;
+}
+
+Raster Rasterize(const Layout& layout, double module) {
+  Raster r;
+  r.width = std::max(1, Px(layout.width, module));
+  r.height = std::max(1, Px(layout.height, module));
+  r.pixels.assign(static_cast<size_t>(r.width) * static_cast<size_t>(r.height), 255);
+  for (const Rect& bar : layout.bars) Fill(r, bar, module);
+  for (const TextLine& line : layout.texts) DrawText(r, line, module);
+  return r;
+}
+
+std::string SvgDocument(const Layout& layout, double module) {
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(layout.width * module) +
+         "\" height=\"" + Num(layout.height * module) + "\" viewBox=\"0 0 " + Num(layout.width) +
+         " " + Num(layout.height) + "\">\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n<g fill=\"#000\">\n";
+  for (const Rect& b : layout.bars) {
+    svg += "<rect x=\"" + Num(b.x) + "\" y=\"" + Num(b.y) + "\" width=\"" + Num(b.w) +
+           "\" height=\"" + Num(b.h) + "\"/>\n";
+  }
+  svg += "</g>\n";
+  if (!layout.texts.empty()) {
+    // A monospace face 10 modules high advances about 6 modules a glyph, the
+    // pitch of the PNG's bitmap glyphs.
+    svg += "<g font-family=\"monospace\" font-size=\"10\" text-anchor=\"middle\" fill=\"#000\" "
+           "xml:space=\"preserve\">\n";
+    for (const TextLine& t : layout.texts) {
+      svg += "<text x=\"" + Num(t.x) + "\" y=\"" + Num(t.top + kGlyphHeight) + "\">" +
+             XmlText(t.text) + "</text>\n";
+    }
+    svg += "</g>\n";
+  }
+  svg += "</svg>\n";
+  return svg;
+}
+
+bool WritePng(const Raster& raster, const std::string& path, std::string& error) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(raster.width);
+  image.height = static_cast<png_uint_32>(raster.height);
+  image.format = PNG_FORMAT_GRAY;
+  if (png_image_write_to_file(&image, path.c_str(), 0, raster.pixels.data(), 0, nullptr)) {
+    return true;
+  }
+  error = image.message;
+  png_image_free(&image);
+  return false;
+}
+
+bool WriteText(std::string_view text, const std::string& path, std::string& error) {
+  std::ofstream file(path, std::ios::binary);
+  if (file.write(text.data(), static_cast<std::streamsize>(text.size())) && file.flush()) return true;
+  error = "cannot write " + path;
+  return false;
+}
+
+}  // namespace tavo::render

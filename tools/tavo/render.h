@@ -1,0 +1,73 @@
+// Pictures of a symbol: the bars and spaces of the symbol model, its quiet
+// zones and its caption text, as SVG or as a grey-scale PNG.
+//
+// Everything is first laid out in modules (the narrow element is 1), then
+// scaled: an SVG keeps module units in its viewBox, a PNG rounds every edge
+// to whole pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tavo_model.h"
+
+namespace tavo::render {
+
+// Height of the ordinary bars when none is asked for, in modules: linear
+// symbols, and PostNet, whose tall bars are about six bar widths high.
+inline constexpr double kDefaultHeight = 50;
+inline constexpr double kDefaultPostalHeight = 6;
+
+// A black rectangle, in modules from the picture's top left corner.
+struct Rect {
+  double x = 0, y = 0, w = 0, h = 0;
+};
+
+// A caption line: centred on `x`, its glyph cells from `top` down.
+struct TextLine {
+  std::string text;
+  double x = 0;
+  double top = 0;
+};
+
+// The picture in modules.
+struct Layout {
+  double width = 0;
+  double height = 0;
+  std::vector<Rect> bars;
+  std::vector<TextLine> texts;
+};
+
+// Caption glyphs are 5 x 7 cells on a 6-module pitch: one module per cell.
+inline constexpr double kGlyphPitch = 6;
+inline constexpr double kGlyphHeight = 7;
+
+// Places the symbol's bars, quiet zones and captions.  `bar_height` is the
+// height of an ordinary bar in modules, 0 for the default; `captions` false
+// leaves the text out.
+Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions);
+
+// A grey-scale picture, row by row: 0 is black, 255 white.
+struct Raster {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+  uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Draws the layout at `module` pixels per module (1 or more); every edge is
+// rounded to the nearest pixel, so wide:narrow ratios that are not whole
+// numbers keep their average width.
+Raster Rasterize(const Layout& layout, double module);
+
+// The layout as an SVG document at `module` user units per module.
+std::string SvgDocument(const Layout& layout, double module);
+
+// Write the picture; false with a reason in `error` when the file cannot be
+// written.
+bool WritePng(const Raster& raster, const std::string& path, std::string& error);
+bool WriteText(std::string_view text, const std::string& path, std::string& error);
+
+}  // namespace tavo::render
