@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 python3)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 python3 zbar-tools zint libpng-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

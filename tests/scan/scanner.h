@@ -1,0 +1,74 @@
+// The scanner suite's harness: draws translated values as PNG pictures in a
+// scratch directory, reads them all back with one zbarimg run, and asks zint
+// for the bar pattern of the symbologies zbar cannot read.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tavo_model.h"
+
+namespace tavo::scan {
+
+// One symbol that zbar found in a picture.
+struct Reading {
+  std::string type;       // zbar's name: "CODE-39", "EAN-13", "EAN-2" ...
+  std::string data;       // the decoded bytes
+  std::string modifiers;  // e.g. "GS1" when the symbol starts with FNC1
+};
+
+// How one picture is drawn.
+struct Drawing {
+  model::ModelOptions model;
+  double module = 2;  // pixels per module
+};
+
+// A scratch directory of pictures, removed again unless TAVO_SCAN_KEEP is
+// set in the environment (then its path is printed).
+class PictureBatch {
+ public:
+  explicit PictureBatch(std::string_view name);
+  ~PictureBatch();
+  PictureBatch(const PictureBatch&) = delete;
+  PictureBatch& operator=(const PictureBatch&) = delete;
+
+  // Draws `font_string` of `symbology` as the next picture; false with the
+  // reason in `error` when the model cannot lay it out or the file cannot be
+  // written.
+  bool Add(int32_t symbology, std::string_view font_string, const Drawing& drawing,
+           std::string& error);
+  size_t size() const { return files_.size(); }
+  const std::filesystem::path& dir() const { return dir_; }
+
+  // Reads every picture with one zbarimg run; `settings` are zbar's -S
+  // options without the "-S" ("disable", "code39.enable").  One list of
+  // readings per picture, in the order they were added; empty where zbar
+  // found nothing.  False with the reason when zbarimg could not be run.
+  bool ScanWithZbar(const std::vector<std::string>& settings,
+                    std::vector<std::vector<Reading>>& readings, std::string& error) const;
+
+ private:
+  std::filesystem::path dir_;
+  std::vector<std::string> files_;
+};
+
+// Runs a shell command; its standard output, and its exit status in
+// `status` (-1 when it could not be started).
+std::string RunCommand(const std::string& command, int& status);
+
+// The module rows that `zint --dump` prints for `arguments` (hexadecimal,
+// most significant bit first), as strings of '1' (bar) and '0' (space) with
+// the padding after the last bar removed.  Empty when zint fails.
+std::vector<std::string> ZintRows(const std::string& arguments);
+
+// zbarimg's XML report parsed into readings per file name, in report order.
+struct SourceReadings {
+  std::string file;
+  std::vector<Reading> readings;
+};
+std::vector<SourceReadings> ParseZbarXml(std::string_view xml);
+
+}  // namespace tavo::scan
