@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the native library and the tavo tool, then translates example values
-# of every symbology.
+# Builds the native library and the tavo tool, translates example values of
+# every symbology, and draws each as a picture (SVG and PNG) in
+# build/examples/pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-command -v cmake >/dev/null && command -v g++ >/dev/null || bash scripts/install-deps.sh
+command -v cmake >/dev/null && command -v g++ >/dev/null && [ -f /usr/include/png.h ] ||
+  bash scripts/install-deps.sh
 cmake -S . -B build/examples -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF >/dev/null
 cmake --build build/examples -j2 >/dev/null
 tavo=build/examples/bin/tavo
@@ -30,3 +32,28 @@ run face code128 --height H --caption --prefix "TAVO "
 run check code128 185 --alt
 run error 32507
 run version
+
+# Pictures: one symbol of each symbology, with its quiet zones and captions.
+pictures=build/examples/pictures
+mkdir -p "$pictures"
+picture() {
+  local name=$1
+  shift
+  if "$tavo" translate "$@" --svg "$pictures/$name.svg" --png "$pictures/$name.png" >/dev/null; then
+    echo "$pictures/$name.svg $pictures/$name.png"
+  fi
+}
+echo "pictures:"
+picture code39ascii code39ascii "Code 39" --check
+picture code39 code39 "Code 39" --check --caption
+picture i2of5 i2of5 1234567 --check --caption
+picture codabar codabar A12345B --check --caption
+picture msi msi 1234567 --check --caption
+picture code93 code93 TEST93 --caption
+picture upca upca 0123456789012
+picture upce upce 123456
+picture postnet postnet 12345-6789 --module 4
+picture ean8 ean8 9638507
+picture ean13 ean13 590123412345
+picture ean13-addon ean13 97801234567852495
+picture code128 code128 "HELLO123456" --caption
