@@ -7,6 +7,10 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 python3 zbar-tools zint libpng-dev)
+# 64-bit Windows DLL, its Wine runs, MSVC import libraries (llvm-dlltool,
+# lld-link), the C# binding under Mono and the pkg-config consumer test.
+packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 llvm lld mono-mcs mono-runtime
+           pkg-config)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
