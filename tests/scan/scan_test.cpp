@@ -28,6 +28,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -86,6 +88,7 @@ const ListedKind& Listed(Unreadable kind) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // UPC/EAN and Interleaved 2 of 5 modulo 10: weights 3, 1, 3 ... leftwards
 // from the rightmost data digit.
@@ -150,7 +153,7 @@ constexpr std::string_view kCodabarChars = "0123456789-$:/.+ABCD";
 
 char CodabarCheck(std::string_view text) {
   size_t sum = 0;
-  for (char c : text) sum += kCodabarChars.find(static_cast<char>(std::toupper(c)));
+  for (char c : text) sum += kCodabarChars.find(Upper(c));
   return kCodabarChars[(16 - sum % 16) % 16];
 }
 
@@ -486,11 +489,11 @@ std::string CheckCodabar(const Sample& s, Unreadable kind, const std::vector<Rea
   std::string start = "A";
   std::string stop = "A";
   if (IsCodabarLetter(v.front())) {
-    start = static_cast<char>(std::toupper(v.front()));
+    start = Upper(v.front());
     v.remove_prefix(1);
   }
   if (!v.empty() && IsCodabarLetter(v.back())) {
-    stop = static_cast<char>(std::toupper(v.back()));
+    stop = Upper(v.back());
     v.remove_suffix(1);
   }
   std::string want = start + std::string(v);
