@@ -70,6 +70,7 @@ bool Parse(std::string_view s, std::vector<Glyph>& glyphs, ModelError& error) {
 }
 
 std::string ValueName(int v) {
+  if (v == kStartStop) return "START/STOP";  // outside the 43 characters of kChars
   if (v >= kShiftDollar && v < kStartStop) return std::string(kShiftNames[static_cast<size_t>(v - kShiftDollar)]);
   return CharacterName(static_cast<unsigned char>(kChars[static_cast<size_t>(v)]));
 }
