@@ -87,6 +87,33 @@ struct CheckFinding {
   bool Matches() const { return found == expected; }
 };
 
+// One code point of a bar code font drawn on its own: its bars and spaces
+// from its left edge to its advance, and its captions.  Set side by side,
+// the glyphs of a font string draw exactly the symbol BuildSymbol lays out
+// for it (BuildSymbol leaves the blank before the first bar and after the
+// last to the quiet zones).
+struct FontGlyph {
+  unsigned char code = 0;
+  std::string name;               // what it draws: "A", "+ A", "START", "PAIR 07", "CAPTION 5" ...
+  double advance = 0;             // in modules
+  std::vector<Element> elements;  // bars and spaces filling the advance, left to right
+  std::vector<Caption> captions;  // centred on `x` modules from the glyph's left edge
+};
+
+// What `code` draws in the font that prints `symbology` (codes 0..11: code
+// 0 prints in the Code 39 font of code 1, and UPC-A, UPC-E, EAN/JAN-8 and
+// EAN/JAN-13 share one font).  False when that font has no such glyph.
+//
+// A glyph cannot know where it stands, so two things follow the font rather
+// than the symbol: a Code 128 value code's caption is its code set B
+// character (BuildSymbol shows set A control characters and the check
+// character without caption), and the Code 93 stop glyph always draws the
+// termination bar (the library puts the stop last).
+bool GlyphOf(int32_t symbology, unsigned char code, const ModelOptions& options, FontGlyph& glyph);
+
+// Every glyph of that font, by code point; empty for codes outside 0..11.
+std::vector<FontGlyph> FontGlyphs(int32_t symbology, const ModelOptions& options);
+
 // What a reader makes of a font string.
 struct Reading {
   // The data a reader returns, written as the value the library takes for it

@@ -40,6 +40,20 @@ bool Check(std::string_view s, ModelError& error) {
   return true;
 }
 
+// Draws the character `c` (a checked one) at byte index `i`.
+void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
+  const double left = layout.x();
+  const int v = ValueOf(c);
+  layout.Widths(kPatterns[static_cast<size_t>(v)], options.wide_ratio);
+  const char letter = kChars[static_cast<size_t>(v)];
+  if (v < 16) {
+    layout.AddCharacter(i, std::string(1, letter), v);
+    if (options.caption) layout.AddCaption(std::string(1, letter), (left + layout.x()) / 2);
+  } else {
+    layout.AddCharacter(i, (IsStop(c) ? "STOP " : "START ") + std::string(1, letter), v);
+  }
+}
+
 }  // namespace
 
 bool BuildCodabar(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
@@ -47,18 +61,18 @@ bool BuildCodabar(std::string_view s, const ModelOptions& options, Symbol& symbo
   Layout layout(symbol);
   for (size_t i = 0; i < s.size(); ++i) {
     if (i > 0) layout.Space(1);  // the narrow gap between characters
-    const double left = layout.x();
-    const int v = ValueOf(s[i]);
-    layout.Widths(kPatterns[static_cast<size_t>(v)], options.wide_ratio);
-    const char letter = kChars[static_cast<size_t>(v)];
-    if (v < 16) {
-      layout.AddCharacter(i, std::string(1, letter), v);
-      if (options.caption) layout.AddCaption(std::string(1, letter), (left + layout.x()) / 2);
-    } else {
-      layout.AddCharacter(i, (IsStop(s[i]) ? "STOP " : "START ") + std::string(1, letter), v);
-    }
+    DrawGlyph(i, s[i], options, layout);
   }
   layout.Finish(10, 10);
+  return true;
+}
+
+bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  const char c = static_cast<char>(code);
+  ModelError ignored;
+  if (!Check(std::string_view(&c, 1), ignored)) return false;
+  DrawGlyph(0, c, options, layout);
+  layout.Space(1);  // the gap before the next character
   return true;
 }
 

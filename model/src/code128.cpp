@@ -172,6 +172,33 @@ bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbo
   return true;
 }
 
+namespace {
+
+// Name of a value code's glyph: its meaning in code sets A and B, both where
+// they differ ("SOH/a", "CODE B/FNC4").
+std::string ValueGlyphName(int v) {
+  if (v >= kStartA) return v == kStop ? "STOP" : std::string("START ") + kSetNames[v - kStartA];
+  const std::string a = InSetAOrB(0, v, kA).name;
+  const std::string b = InSetAOrB(0, v, kB).name;
+  return a == b ? a : a + "/" + b;
+}
+
+}  // namespace
+
+bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  const int v = ValueOfCode(code);
+  const int pair = PairOfCode(code);
+  if (v < 0 && pair < 0) return false;
+  // A font glyph cannot know the code set in force: a pair code shows its
+  // digits, a value code what it means in code set B (lower case rather
+  // than set A's control characters, which show nothing).
+  const Entry e = v < 0 ? InSetC(0, pair) : v < kStartA ? InSetAOrB(0, v, kB) : Entry{0, v, "", "", ""};
+  layout.Widths(kPatterns[static_cast<size_t>(e.value)]);
+  layout.AddCharacter(0, v < 0 ? "PAIR " + e.name : ValueGlyphName(v), e.value);
+  if (options.caption) layout.AddCaption(e.caption, layout.x() / 2);
+  return true;
+}
+
 bool ReadCode128(std::string_view s, Reading& reading, ModelError& error) {
   Walk walk;
   if (!WalkSymbol(s, walk, error)) return false;

@@ -104,6 +104,26 @@ std::string StartStopName(int32_t symbology, std::string_view s, size_t i) {
   return i == 0 ? "START" : "*";
 }
 
+// Draws one glyph's Code 39 characters, the narrow gap between the two of a
+// shift pair, and its caption; `start_stop` names a start/stop character.
+void DrawGlyph(const Glyph& g, std::string_view start_stop, const ModelOptions& options, Layout& layout) {
+  const double left = layout.x();
+  for (size_t k = 0; k < g.chars.size(); ++k) {
+    if (k > 0) layout.Space(1);
+    const size_t v = kChars.find(g.chars[k]);  // every parsed character is in the set
+    if (v >= kPatterns.size()) continue;
+    layout.Widths(kPatterns[v], options.wide_ratio);
+    if (v == kStartStop) {
+      layout.AddCharacter(g.byte_index, std::string(start_stop));
+    } else {
+      layout.AddCharacter(g.byte_index, CharacterName(static_cast<unsigned char>(g.chars[k])), static_cast<int>(v));
+    }
+  }
+  if (options.caption && g.ascii >= 0) {
+    layout.AddCaption(CaptionText(static_cast<unsigned char>(g.ascii)), (left + layout.x()) / 2);
+  }
+}
+
 }  // namespace
 
 bool BuildCode39(int32_t symbology, std::string_view s, const ModelOptions& options, Symbol& symbol,
@@ -111,26 +131,23 @@ bool BuildCode39(int32_t symbology, std::string_view s, const ModelOptions& opti
   std::vector<Glyph> glyphs;
   if (!Parse(symbology, s, glyphs, error)) return false;
   Layout layout(symbol);
-  bool first = true;
   for (const Glyph& g : glyphs) {
-    const double left = layout.x() + (first ? 0 : 1);
-    for (char c : g.chars) {
-      if (!first) layout.Space(1);  // the narrow gap between characters
-      first = false;
-      const size_t v = kChars.find(c);  // every parsed character is in the set
-      if (v >= kPatterns.size()) continue;
-      layout.Widths(kPatterns[v], options.wide_ratio);
-      if (v == kStartStop) {
-        layout.AddCharacter(g.byte_index, StartStopName(symbology, s, g.byte_index));
-      } else {
-        layout.AddCharacter(g.byte_index, CharacterName(static_cast<unsigned char>(c)), static_cast<int>(v));
-      }
-    }
-    if (options.caption && g.ascii >= 0) {
-      layout.AddCaption(CaptionText(static_cast<unsigned char>(g.ascii)), (left + layout.x()) / 2);
-    }
+    if (g.byte_index > 0) layout.Space(1);  // the narrow gap between characters
+    DrawGlyph(g, StartStopName(symbology, s, g.byte_index), options, layout);
   }
   layout.Finish(10, 10);
+  return true;
+}
+
+bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  // One font serves both forms: code 0's start/stop "*" beside the glyphs of
+  // the library's fonts (which never emit "*").
+  const std::string s(1, static_cast<char>(code));
+  std::vector<Glyph> glyphs;
+  ModelError ignored;
+  if (!Parse(code == '*' ? 0 : 1, s, glyphs, ignored)) return false;
+  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(1, s, 0), options, layout);
+  layout.Space(1);  // the gap before the next character
   return true;
 }
 

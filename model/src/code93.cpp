@@ -85,6 +85,25 @@ int CheckValue(const std::vector<int>& values, int period) {
   return sum % 47;
 }
 
+// How a glyph stands in its symbol: the stop (drawn with the termination
+// bar), the start, one of the check characters C and K, or data.
+enum class Role { kData, kCheck, kStart, kStop };
+
+void DrawGlyph(const Glyph& glyph, Role role, const ModelOptions& options, Layout& layout) {
+  const double left = layout.x();
+  for (int v : glyph.values) {
+    layout.Widths(kPatterns[static_cast<size_t>(v)]);
+    std::string name = ValueName(v);
+    if (v == kStartStop) name = role == Role::kStop ? "STOP" : "START";
+    if (role == Role::kCheck && glyph.values.size() == 1 && v != kStartStop) name = "CHECK " + name;
+    layout.AddCharacter(glyph.byte_index, name, v == kStartStop ? -1 : v);
+  }
+  if (role == Role::kStop) layout.Bar(1);  // the termination bar after the stop character
+  if (options.caption && glyph.ascii >= 0) {
+    layout.AddCaption(CaptionText(static_cast<unsigned char>(glyph.ascii)), (left + layout.x()) / 2);
+  }
+}
+
 }  // namespace
 
 bool BuildCode93(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
@@ -95,22 +114,20 @@ bool BuildCode93(std::string_view s, const ModelOptions& options, Symbol& symbol
   size_t stop_at = glyphs.size();
   if (!glyphs.empty() && static_cast<unsigned char>(s.back()) == 0x7E) stop_at = glyphs.size() - 1;
   for (size_t g = 0; g < glyphs.size(); ++g) {
-    const double left = layout.x();
-    for (int v : glyphs[g].values) {
-      layout.Widths(kPatterns[static_cast<size_t>(v)]);
-      std::string name = ValueName(v);
-      if (v == kStartStop) name = g == stop_at ? "STOP" : "START";
-      if (g < stop_at && g + 2 >= stop_at && glyphs[g].values.size() == 1 && v != kStartStop) {
-        name = "CHECK " + name;
-      }
-      layout.AddCharacter(glyphs[g].byte_index, name, v == kStartStop ? -1 : v);
-    }
-    if (g == stop_at) layout.Bar(1);  // the termination bar after the stop character
-    if (options.caption && glyphs[g].ascii >= 0) {
-      layout.AddCaption(CaptionText(static_cast<unsigned char>(glyphs[g].ascii)), (left + layout.x()) / 2);
-    }
+    const Role role = g == stop_at ? Role::kStop : g + 2 >= stop_at && g < stop_at ? Role::kCheck : Role::kData;
+    DrawGlyph(glyphs[g], role, options, layout);
   }
   layout.Finish(10, 10);
+  return true;
+}
+
+bool DrawCode93Glyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  std::vector<Glyph> glyphs;
+  ModelError ignored;
+  if (!Parse(std::string(1, static_cast<char>(code)), glyphs, ignored)) return false;
+  // The stop glyph always draws the termination bar: the library puts it last.
+  const Role role = code == 0x7E ? Role::kStop : code == 0x7D ? Role::kStart : Role::kData;
+  DrawGlyph(glyphs.front(), role, options, layout);
   return true;
 }
 

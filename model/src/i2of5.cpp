@@ -48,34 +48,45 @@ char CheckDigit(std::string_view digits) {
   return static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
+// Draws the glyph of byte `b` (a checked one) at byte index `i`.
+void DrawGlyph(size_t i, unsigned char b, const ModelOptions& options, Layout& layout) {
+  const double wide = options.wide_ratio;
+  if (b == kStart) {
+    layout.Widths("1111");  // narrow bar, space, bar, space
+    layout.AddCharacter(i, "START");
+    return;
+  }
+  if (b == kStop) {
+    layout.Widths("w11", wide);  // wide bar, narrow space, narrow bar
+    layout.AddCharacter(i, "STOP");
+    return;
+  }
+  const int pair = PairOf(b);
+  const double left = layout.x();
+  const std::string_view bars = kDigits[static_cast<size_t>(pair / 10)];
+  const std::string_view spaces = kDigits[static_cast<size_t>(pair % 10)];
+  for (size_t k = 0; k < 5; ++k) {
+    layout.Bar(bars[k] == 'w' ? wide : 1);
+    layout.Space(spaces[k] == 'w' ? wide : 1);
+  }
+  layout.AddCharacter(i, PairText(pair), pair);
+  if (options.caption) layout.AddCaption(PairText(pair), (left + layout.x()) / 2);
+}
+
 }  // namespace
 
 bool BuildI2of5(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
-  const double wide = options.wide_ratio;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b == kStart) {
-      layout.Widths("1111");  // narrow bar, space, bar, space
-      layout.AddCharacter(i, "START");
-    } else if (b == kStop) {
-      layout.Widths("w11", wide);  // wide bar, narrow space, narrow bar
-      layout.AddCharacter(i, "STOP");
-    } else {
-      const int pair = PairOf(b);
-      const double left = layout.x();
-      const std::string_view bars = kDigits[static_cast<size_t>(pair / 10)];
-      const std::string_view spaces = kDigits[static_cast<size_t>(pair % 10)];
-      for (size_t k = 0; k < 5; ++k) {
-        layout.Bar(bars[k] == 'w' ? wide : 1);
-        layout.Space(spaces[k] == 'w' ? wide : 1);
-      }
-      layout.AddCharacter(i, PairText(pair), pair);
-      if (options.caption) layout.AddCaption(PairText(pair), (left + layout.x()) / 2);
-    }
-  }
+  for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, static_cast<unsigned char>(s[i]), options, layout);
   layout.Finish(10, 10);
+  return true;
+}
+
+bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  ModelError ignored;
+  if (!Check(std::string(1, static_cast<char>(code)), ignored)) return false;
+  DrawGlyph(0, code, options, layout);
   return true;
 }
 

@@ -71,4 +71,17 @@ bool ReadPostNet(std::string_view s, Reading& reading, ModelError& error);
 bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(std::string_view s, Reading& reading, ModelError& error);
 
+// One glyph of the family's font drawn on its own into `layout` from x = 0,
+// with its captions and the blank that follows it in a symbol (the narrow
+// gap after a Code 39 or Codabar character); false when `code` is no glyph
+// of the font.
+bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool DrawMsiGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool DrawCode93Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool DrawUpcEanGlyph(unsigned char code, Layout& layout);
+bool DrawPostNetGlyph(unsigned char code, Layout& layout);
+bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
 }  // namespace tavo::model::detail

@@ -31,28 +31,39 @@ char CheckDigit(std::string_view digits) {
   return static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
+// Draws the character `c` (a checked one) at byte index `i`.
+void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
+  const double wide = options.wide_ratio;
+  if (c == kStart) {
+    layout.Widths("w1", wide);
+    layout.AddCharacter(i, "START");
+  } else if (c == kStop) {
+    layout.Widths("1w1", wide);
+    layout.AddCharacter(i, "STOP");
+  } else {
+    const double left = layout.x();
+    const int d = c - '0';
+    for (int bit = 3; bit >= 0; --bit) layout.Widths((d >> bit) & 1 ? "w1" : "1w", wide);
+    layout.AddCharacter(i, std::string(1, c), d);
+    if (options.caption) layout.AddCaption(std::string(1, c), (left + layout.x()) / 2);
+  }
+}
+
 }  // namespace
 
 bool BuildMsi(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
-  const double wide = options.wide_ratio;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == kStart) {
-      layout.Widths("w1", wide);
-      layout.AddCharacter(i, "START");
-    } else if (s[i] == kStop) {
-      layout.Widths("1w1", wide);
-      layout.AddCharacter(i, "STOP");
-    } else {
-      const double left = layout.x();
-      const int d = s[i] - '0';
-      for (int bit = 3; bit >= 0; --bit) layout.Widths((d >> bit) & 1 ? "w1" : "1w", wide);
-      layout.AddCharacter(i, std::string(1, s[i]), d);
-      if (options.caption) layout.AddCaption(std::string(1, s[i]), (left + layout.x()) / 2);
-    }
-  }
+  for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, s[i], options, layout);
   layout.Finish(12, 12);
+  return true;
+}
+
+bool DrawMsiGlyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  const char c = static_cast<char>(code);
+  ModelError ignored;
+  if (!Check(std::string_view(&c, 1), ignored)) return false;
+  DrawGlyph(0, c, options, layout);
   return true;
 }
 

@@ -21,26 +21,38 @@ bool Check(std::string_view s, ModelError& error) {
   return true;
 }
 
+// Draws the character `c` (a checked one) at byte index `i`: its bars, each
+// followed by its space.
+void DrawGlyph(size_t i, char c, Layout& layout) {
+  if (c == '*') {
+    layout.Bar(1);
+    layout.Space(1);
+    layout.AddCharacter(i, "FRAME");
+    return;
+  }
+  const int d = c - '0';
+  for (char tall : kDigits[static_cast<size_t>(d)]) {
+    layout.Bar(1, tall == '1' ? BarHeight::kFull : BarHeight::kHalf);
+    layout.Space(1);
+  }
+  layout.AddCharacter(i, std::string(1, c), d);
+}
+
 }  // namespace
 
 bool BuildPostNet(std::string_view s, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '*') {
-      layout.Bar(1);
-      layout.Space(1);
-      layout.AddCharacter(i, "FRAME");
-      continue;
-    }
-    const int d = s[i] - '0';
-    for (char tall : kDigits[static_cast<size_t>(d)]) {
-      layout.Bar(1, tall == '1' ? BarHeight::kFull : BarHeight::kHalf);
-      layout.Space(1);
-    }
-    layout.AddCharacter(i, std::string(1, s[i]), d);
-  }
+  for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, s[i], layout);
   layout.Finish(6, 6);
+  return true;
+}
+
+bool DrawPostNetGlyph(unsigned char code, Layout& layout) {
+  const char c = static_cast<char>(code);
+  ModelError ignored;
+  if (!Check(std::string_view(&c, 1), ignored)) return false;
+  DrawGlyph(0, c, layout);
   return true;
 }
 

@@ -144,6 +144,13 @@ bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelErr
   return true;
 }
 
+bool DrawUpcEanGlyph(unsigned char code, Layout& layout) {
+  const Glyph g = kGlyphs[code];
+  if (g.kind == 0) return false;
+  DrawGlyph(0, g, layout);
+  return true;
+}
+
 namespace {
 
 char Digit(int d) { return static_cast<char>('0' + d); }

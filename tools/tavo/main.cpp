@@ -10,6 +10,7 @@
 
 #include "cli.h"
 #include "decode.h"
+#include "glyphs.h"
 #include "render.h"
 #include "tavo32.h"
 #include "tavo_model.h"
@@ -35,6 +36,9 @@ constexpr char kUsage[] =
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
     "                               hold together\n"
+    "  tavo glyphs SYMBOLOGY [--ratio R] [--caption]\n"
+    "                               print every glyph of the symbology's bar code font\n"
+    "                               (advance, bars, captions, in modules) as JSON\n"
     "  tavo error CODE              print the message of an error code\n"
     "  tavo face SYMBOLOGY [--height L|M|H] [--caption] [--prefix TEXT]\n"
     "                               print the face name of the symbology's font\n"
@@ -217,6 +221,15 @@ int Decode(const Args& args) {
   return RunDecode(*sym, *font_string);
 }
 
+int Glyphs(const Args& args) {
+  if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY");
+  auto sym = ParseSymbology(args.positional[0]);
+  if (!sym) return Usage("unknown symbology");
+  auto options = ParsePictureOptions(args);
+  if (!options) return 2;
+  return RunGlyphs(*sym, options->model);
+}
+
 int Error(const Args& args) {
   if (args.positional.size() != 1) return Usage("error takes CODE");
   auto code = ParseInt(args.positional[0]);
@@ -293,6 +306,10 @@ int main(int argc, char** argv) {
   if (cmd == "decode") {
     if (!ParseArgs(argc, argv, {}, {}, args)) return Usage("bad option");
     return Decode(args);
+  }
+  if (cmd == "glyphs") {
+    if (!ParseArgs(argc, argv, {"--caption"}, {"--ratio"}, args)) return Usage("bad option");
+    return Glyphs(args);
   }
   if (cmd == "error") {
     if (!ParseArgs(argc, argv, {}, {}, args)) return Usage("bad option");
