@@ -1,0 +1,359 @@
+#!/usr/bin/python3
+"""Generates the TAVO bar code fonts (TrueType) from the symbol model.
+
+The model is the single source of what each code point draws: `tavo glyphs`
+prints every glyph's advance, bars and captions in modules, and this script
+only scales them to font units, adds the caption text (outlines of DejaVu
+Sans Mono) and writes the tables Windows, LibreOffice and FreeType need.
+The family names come from the library itself (`tavo face`), so they are
+exactly the names BC_FontGetFaceName gives with the prefix "TAVO ".
+
+usage: generate.py --tavo PATH/TO/tavo --out DIR [--dejavu DejaVuSansMono.ttf]
+
+Writes DIR/*.ttf (38 fonts) and DIR/fonts.manifest, one line per font with
+the design numbers the tests check the outlines against.
+
+Runs with Debian's /usr/bin/python3 and python3-fonttools.
+"""
+
+import argparse
+import json
+import os
+import subprocess
+import sys
+
+from fontTools.agl import UV2AGL
+from fontTools.fontBuilder import FontBuilder
+from fontTools.misc.timeTools import timestampSinceEpoch
+from fontTools.pens.recordingPen import DecomposingRecordingPen
+from fontTools.pens.transformPen import TransformPen
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib import TTFont, newTable
+from fontTools.ttLib.tables._c_m_a_p import cmap_format_0
+
+PREFIX = "TAVO "
+VERSION = "1.000"
+UNITS_PER_EM = 1000
+
+# Font design, in font units (1000 to the em).  Linear symbols: one module
+# (the narrow bar) is 50 units, so at 12 pt a module is 0.6 pt (0.21 mm);
+# wide elements are 3 modules.  Bar heights L, M and H are 16, 24 and 36
+# modules.  Caption faces put the text (DejaVu Sans Mono at 400 units to the
+# em: digits about 290 units high) on the baseline and the bars above it,
+# from 350 units up.
+LINEAR = {
+    "module": 50,
+    "ratio": 3,
+    "heights": {"L": 16, "M": 24, "H": 36},
+    "caption_em": 400,
+    "caption_band": 350,
+}
+# UPC/EAN/JAN: one face.  Digits (at 520 units to the em, about 380 high)
+# on the baseline under the bars and beside them; ordinary bars 50 modules
+# high from 450 units up; guard bars and the bars of digits printed outside
+# reach 5 modules further down.
+UPC_EAN = {"module": 50, "bar_bottom": 450, "bar_modules": 50, "guard_modules": 5, "caption_em": 520}
+# PostNet: bars and spaces of 100 units; tall bars 550, short bars 220 units
+# high, both standing on the baseline.  At 16 pt the bars are 0.022 in wide
+# on a pitch of 0.044 in, 0.122 and 0.049 in high, as the Postal Service asks.
+POSTNET = {"module": 100, "tall": 550, "short": 220}
+
+# Symbology codes whose fonts come in L, M and H, each plain and with
+# caption; the UPC/EAN/JAN font (printing codes 6, 7, 9, 10) and PostNet's
+# have one face each.
+HEIGHT_FONTS = [1, 2, 3, 4, 5, 11]
+HEIGHT_NAMES = ["L", "M", "H"]
+UPC_EAN_CODE = 6
+POSTNET_CODE = 8
+
+OFL_NOTICE = (
+    "This Font Software is licensed under the SIL Open Font License, Version 1.1. "
+    "This license is available with a FAQ at: https://openfontlicense.org"
+)
+COPYRIGHT = "Copyright (c) TAVO32 developers. Bar glyphs generated from the TAVO32 symbol model."
+MANUFACTURER = "TAVO32 developers"
+
+
+def run(tavo, *args):
+    return subprocess.run([tavo, *args], check=True, capture_output=True).stdout.decode("ascii")
+
+
+def face_name(tavo, symbology, height, caption):
+    args = ["face", str(symbology), "--height", HEIGHT_NAMES[height], "--prefix", PREFIX]
+    if caption:
+        args.append("--caption")
+    return run(tavo, *args).rstrip("\n")
+
+
+def model_glyphs(tavo, symbology, caption, ratio):
+    args = ["glyphs", str(symbology), "--ratio", str(ratio)]
+    if caption:
+        args.append("--caption")
+    return json.loads(run(tavo, *args))["glyphs"]
+
+
+def unicode_points(code):
+    """The characters that reach font code `code`: the byte itself as
+    Unicode, and for 0x80..0x9F first the Windows-1252 character the byte
+    is in Windows text (0x82 is U+201A); the five bytes Windows-1252 leaves
+    undefined keep their own code."""
+    if 0x80 <= code <= 0x9F:
+        try:
+            cp1252 = ord(bytes([code]).decode("cp1252"))
+            return [cp1252, code]
+        except UnicodeDecodeError:
+            pass
+    return [code]
+
+
+def glyph_name(code):
+    uv = unicode_points(code)[0]
+    return UV2AGL.get(uv, "uni%04X" % uv)
+
+
+class CaptionText:
+    """Caption text drawn with the outlines of DejaVu Sans Mono."""
+
+    def __init__(self, path):
+        self.font = TTFont(path)
+        self.glyphs = self.font.getGlyphSet()
+        self.cmap = self.font.getBestCmap()
+        self.upem = self.font["head"].unitsPerEm
+        self.licence = self.font["name"].getDebugName(13)
+        self.copyright = self.font["name"].getDebugName(0)
+
+    def draw(self, pen, text, centre, baseline, em):
+        scale = em / self.upem
+        names = [self.cmap.get(ord(c)) for c in text]
+        width = sum(self.glyphs[n].width for n in names if n) * scale
+        x = centre - width / 2
+        for n in names:
+            if not n:
+                continue
+            recording = DecomposingRecordingPen(self.glyphs)
+            self.glyphs[n].draw(recording)
+            recording.replay(TransformPen(pen, (scale, 0, 0, scale, x, baseline)))
+            x += self.glyphs[n].width * scale
+
+
+def rectangle(pen, x0, y0, x1, y1):
+    # Clockwise, as TrueType wants outer contours.
+    pen.moveTo((x0, y0))
+    pen.lineTo((x0, y1))
+    pen.lineTo((x1, y1))
+    pen.lineTo((x1, y0))
+    pen.closePath()
+
+
+class Design:
+    """Where one face puts bars and captions, in font units."""
+
+    def __init__(self, module, bar_bottom, bar_top, guard_bottom=None, half_top=None, caption_em=0):
+        self.module = module
+        self.bar_bottom = bar_bottom
+        self.bar_top = bar_top
+        self.guard_bottom = bar_bottom if guard_bottom is None else guard_bottom
+        self.half_top = bar_top if half_top is None else half_top
+        self.caption_em = caption_em
+
+    def bar_span(self, height):
+        if height == "guard":
+            return self.guard_bottom, self.bar_top
+        if height == "half":
+            return self.bar_bottom, self.half_top
+        return self.bar_bottom, self.bar_top
+
+
+def draw_glyph(g, design, text):
+    pen = TTGlyphPen(None)
+    m = design.module
+    for bar in g["bars"]:
+        y0, y1 = design.bar_span(bar["height"])
+        rectangle(pen, round(bar["x"] * m), y0, round((bar["x"] + bar["width"]) * m), y1)
+    for caption in g["captions"]:
+        if caption["text"].strip():
+            text.draw(pen, caption["text"], caption["x"] * m, 0, design.caption_em)
+    return pen.glyph(), round(g["advance"] * m)
+
+
+def notdef_glyph(design):
+    # A hollow box: a character the font has no glyph for shows as one.
+    pen = TTGlyphPen(None)
+    w, h, t = 10 * design.module, design.bar_top - design.bar_bottom, design.module
+    rectangle(pen, 0, design.bar_bottom, w, design.bar_bottom + h)
+    # Inner contour counter-clockwise: a hole.
+    pen.moveTo((t, design.bar_bottom + t))
+    pen.lineTo((w - t, design.bar_bottom + t))
+    pen.lineTo((w - t, design.bar_bottom + h - t))
+    pen.lineTo((t, design.bar_bottom + h - t))
+    pen.closePath()
+    return pen.glyph(), w + 2 * design.module
+
+
+def name_strings(family, description, with_dejavu, text):
+    ps_name = (PREFIX.strip() + "-" + family[len(PREFIX):]).replace(" ", "")
+    copyright = COPYRIGHT
+    licence = OFL_NOTICE
+    if with_dejavu:
+        copyright += " Caption glyphs from DejaVu Sans Mono: " + text.copyright.replace("\n", " ")
+        licence += (" The caption glyphs are outlines of DejaVu Sans Mono and remain under its licence:\n\n"
+                    + text.licence)
+    return ps_name, {
+        "copyright": copyright,
+        "familyName": family,
+        "styleName": "Regular",
+        "uniqueFontIdentifier": "%s;%s" % (family, VERSION),
+        "fullName": family,
+        "version": "Version " + VERSION,
+        "psName": ps_name,
+        "manufacturer": MANUFACTURER,
+        "description": description,
+        "licenseDescription": licence,
+        "licenseInfoURL": "https://openfontlicense.org",
+    }
+
+
+def build_font(family, description, glyphs, design, text, with_dejavu):
+    order = [".notdef", "space"]
+    outlines = {}
+    advances = {}
+    outlines[".notdef"], advances[".notdef"] = notdef_glyph(design)
+    outlines["space"], advances["space"] = TTGlyphPen(None).glyph(), 10 * design.module
+    cmap = {0x20: "space"}
+    for g in glyphs:
+        name = glyph_name(g["code"])
+        order.append(name)
+        outlines[name], advances[name] = draw_glyph(g, design, text)
+        for uv in unicode_points(g["code"]):
+            cmap[uv] = name
+
+    fb = FontBuilder(UNITS_PER_EM, isTTF=True)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap(cmap)
+    fb.setupGlyf(outlines)
+    glyf = fb.font["glyf"]
+    metrics = {}
+    y_min, y_max = 0, 0
+    for name in order:
+        g = glyf[name]
+        g.recalcBounds(glyf)
+        lsb = getattr(g, "xMin", 0) if g.numberOfContours else 0
+        metrics[name] = (advances[name], lsb)
+        if g.numberOfContours:
+            y_min, y_max = min(y_min, g.yMin), max(y_max, g.yMax)
+    fb.setupHorizontalMetrics(metrics)
+    fb.setupHorizontalHeader(ascent=y_max, descent=y_min, lineGap=0)
+    ps_name, names = name_strings(family, description, with_dejavu, text)
+    fb.setupNameTable(names, windows=True, mac=True)
+    widths = [a for a, _ in metrics.values() if a]
+    fb.setupOS2(
+        version=4,
+        xAvgCharWidth=round(sum(widths) / len(widths)),
+        fsType=0,  # installable embedding: documents carry the font
+        achVendID="TAVO",
+        fsSelection=0x40 | 0x80,  # regular; the typographic metrics hold
+        sTypoAscender=y_max,
+        sTypoDescender=y_min,
+        sTypoLineGap=0,
+        usWinAscent=y_max,
+        usWinDescent=-y_min,
+        ulCodePageRange1=1,  # Windows-1252, Latin 1
+        ulCodePageRange2=0,
+        sxHeight=design.bar_top,
+        sCapHeight=design.bar_top,
+        usDefaultChar=0,
+        usBreakChar=0x20,
+        yStrikeoutSize=design.module,
+        yStrikeoutPosition=(design.bar_bottom + design.bar_top) // 2,
+        usFirstCharIndex=min(cmap),
+        usLastCharIndex=min(max(cmap), 0xFFFF),
+    )
+    fb.font["OS/2"].recalcUnicodeRanges(fb.font)
+    fb.setupPost(keepGlyphNames=True, underlinePosition=-design.module, underlineThickness=design.module)
+    epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "1735689600"))  # fixed: the same fonts on every build
+    fb.setupHead(unitsPerEm=UNITS_PER_EM, fontRevision=float(VERSION), lowestRecPPEM=8, flags=0x0009,
+                 created=timestampSinceEpoch(epoch), modified=timestampSinceEpoch(epoch))
+    fb.setupMaxp()
+    add_mac_cmap(fb.font, cmap)
+    gasp = newTable("gasp")
+    gasp.version = 1
+    gasp.gaspRange = {0xFFFF: 0x000A}  # smoothing at every size, no grid-fitting
+    fb.font["gasp"] = gasp
+    return fb.font, ps_name
+
+
+def add_mac_cmap(font, cmap):
+    # Macintosh Roman codes of the same characters, for older Mac programs.
+    table = cmap_format_0(0)
+    table.platformID, table.platEncID, table.language = 1, 0, 0
+    table.cmap = {}
+    for uv, name in sorted(cmap.items()):
+        try:
+            code = chr(uv).encode("mac_roman")[0]
+        except UnicodeEncodeError:
+            continue
+        table.cmap.setdefault(code, name)
+    font["cmap"].tables.append(table)
+
+
+DESCRIPTIONS = {
+    1: "Code 39, one glyph per ASCII character (Full ASCII pairs), ` and ~ start/stop, * for Code 39 Full ASCII",
+    2: "Interleaved 2 of 5, one glyph per digit pair",
+    3: "Codabar",
+    4: "MSI",
+    5: "Code 93 (full ASCII)",
+    11: "Code 128",
+    6: "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
+    8: "PostNet",
+}
+
+
+def faces(tavo, text):
+    """Every face: (family, symbology, height letter, caption, design, glyphs)."""
+    for symbology in HEIGHT_FONTS:
+        for caption in (False, True):
+            glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])
+            for height, letter in enumerate(HEIGHT_NAMES):
+                bottom = LINEAR["caption_band"] if caption else 0
+                top = bottom + LINEAR["heights"][letter] * LINEAR["module"]
+                design = Design(LINEAR["module"], bottom, top, caption_em=LINEAR["caption_em"])
+                yield face_name(tavo, symbology, height, caption), symbology, letter, caption, design, glyphs
+    m = UPC_EAN["module"]
+    design = Design(m, UPC_EAN["bar_bottom"], UPC_EAN["bar_bottom"] + UPC_EAN["bar_modules"] * m,
+                    guard_bottom=UPC_EAN["bar_bottom"] - UPC_EAN["guard_modules"] * m,
+                    caption_em=UPC_EAN["caption_em"])
+    yield face_name(tavo, UPC_EAN_CODE, 0, False), UPC_EAN_CODE, "-", True, design, model_glyphs(
+        tavo, UPC_EAN_CODE, False, LINEAR["ratio"])
+    design = Design(POSTNET["module"], 0, POSTNET["tall"], half_top=POSTNET["short"])
+    yield face_name(tavo, POSTNET_CODE, 0, False), POSTNET_CODE, "-", False, design, model_glyphs(
+        tavo, POSTNET_CODE, False, LINEAR["ratio"])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--tavo", required=True, help="the tavo tool")
+    parser.add_argument("--out", required=True, help="directory for the fonts")
+    parser.add_argument("--dejavu", default="/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+                        help="DejaVu Sans Mono, for the caption text")
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    text = CaptionText(args.dejavu)
+    manifest = []
+    for family, symbology, letter, caption, design, glyphs in faces(args.tavo, text):
+        with_dejavu = any(c["text"].strip() for g in glyphs for c in g["captions"])
+        description = "%s bar code font, %s. Generated from the TAVO32 symbol model." % (
+            family, DESCRIPTIONS[symbology])
+        font, ps_name = build_font(family, description, glyphs, design, text, with_dejavu)
+        file = ps_name + ".ttf"
+        font.save(os.path.join(args.out, file))
+        manifest.append("|".join(str(v) for v in (
+            file, family, symbology, letter, int(caption), design.module, design.bar_bottom, design.bar_top,
+            design.guard_bottom, design.half_top, len(glyphs))))
+    with open(os.path.join(args.out, "fonts.manifest"), "w", encoding="ascii") as f:
+        f.write("# file|family|symbology|height|caption|module|bar_bottom|bar_top|guard_bottom|half_top|glyphs\n")
+        f.write("\n".join(manifest) + "\n")
+    print("%d fonts in %s" % (len(manifest), args.out))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
