@@ -12,8 +12,9 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
 packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 llvm lld mono-mcs mono-runtime
            pkg-config)
 # The bar code fonts (fontTools for /usr/bin/python3, DejaVu Sans Mono for the
-# captions) and their suite (FreeType); python3-freetype renders the samples.
-packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev)
+# captions) and their suite (FreeType, the OpenType Sanitizer); python3-freetype
+# renders the samples.
+packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev opentype-sanitizer)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
