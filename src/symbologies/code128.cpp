@@ -432,39 +432,33 @@ bool HasAThenB(std::string_view s) { return FollowedByEnd(s, IsAOnly, IsBOnly) >
 
 bool HasBThenA(std::string_view s) { return FollowedByEnd(s, IsBOnly, IsAOnly) > 0; }
 
-// Code128DropRedundantChanges over the part of `s` from `begin` on, in place.
-// (The encoder applies the same rule while it writes; see SequenceWriter.)
-void DropRedundantChangesFrom(FontString& s, size_t begin) {
-  const std::optional<CodeSet> start = begin < s.size() ? StartSetOf(Byte(s[begin])) : std::nullopt;
-  if (!start) return;
+// The encoder applies this rule while it writes (SequenceWriter); this
+// routine applies it to a finished sequence.
+FontString Code128DropRedundantChanges(std::string_view sequence) {
+  const std::optional<CodeSet> start =
+      sequence.empty() ? std::nullopt : StartSetOf(Byte(sequence[0]));
+  if (!start) return FontString(sequence);
   CodeSet set = *start;
-  size_t kept = begin + 1;  // the start character always stays
-  // Reading runs ahead of writing (kept <= i), so s[i + 1] is still unread.
-  for (size_t i = begin + 1; i < s.size(); ++i) {
-    const unsigned char code = Byte(s[i]);
-    s[kept++] = static_cast<char>(code);
+  FontString kept(1, sequence[0]);  // the start character always stays
+  for (size_t i = 1; i < sequence.size(); ++i) {
+    const unsigned char code = Byte(sequence[i]);
+    kept.push_back(static_cast<char>(code));
     if (set != kSetC && code == kValueChars[kValueShift]) {
-      if (i + 1 < s.size()) s[kept++] = s[++i];  // data of the other set
+      if (i + 1 < sequence.size()) kept.push_back(sequence[++i]);  // data of the other set
       continue;
     }
     const std::optional<CodeSet> change = ChangeIn(set, code);
     if (!change) continue;
     const std::optional<CodeSet> next =
-        i + 1 < s.size() ? ChangeIn(*change, Byte(s[i + 1])) : std::nullopt;
+        i + 1 < sequence.size() ? ChangeIn(*change, Byte(sequence[i + 1])) : std::nullopt;
     if (next && *next != set) {
       // The next change leaves at once for a third set, and its code names
       // that set from here as well: this change is redundant.
-      --kept;
+      kept.pop_back();
       continue;
     }
     set = *change;
   }
-  s.resize(kept);
-}
-
-FontString Code128DropRedundantChanges(std::string_view sequence) {
-  FontString kept(sequence);
-  DropRedundantChangesFrom(kept, 0);
   return kept;
 }
 
