@@ -4,23 +4,10 @@
 #include <set>
 
 #include "test_support.h"
+#include "upc_ean_oracle.h"
 
 namespace tavo::test {
 namespace {
-
-// Oracle: the check digit that makes the number, check digit included, sum to
-// a multiple of 10 with weights 1, 3, 1, ... from the right.
-char CheckOf(std::string_view number) {
-  for (char c = '0'; c <= '9'; ++c) {
-    const std::string full = std::string(number) + c;
-    int sum = 0;
-    for (size_t i = 0; i < full.size(); ++i) {
-      sum += (full[full.size() - 1 - i] - '0') * (i % 2 == 0 ? 1 : 3);
-    }
-    if (sum % 10 == 0) return c;
-  }
-  return '?';
-}
 
 std::string RandomDigits(std::mt19937& rng, size_t n) {
   std::string s;
