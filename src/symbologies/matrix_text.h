@@ -1,0 +1,61 @@
+// Two-dimensional symbols (QR Code, Data Matrix) as font text.
+//
+// A symbol is a grid of square modules.  The font draws it in blocks of
+// kBlockWidth x kBlockHeight modules, one character per block, one line of
+// text per band of kBlockHeight module rows; lines are separated by CR LF and
+// the last line has no line break.  The quiet zone is part of the text.
+//
+// A block's six modules are bits: bit 0 the top-left module, bit 1 the
+// top-right, bit 2 middle-left, bit 3 middle-right, bit 4 bottom-left, bit 5
+// bottom-right; a set bit is a dark module.  The character for a block is
+// kMatrixGlyphs[bits].  Every one is printable ASCII and none is a quote,
+// backslash, comma, space or a character that a spreadsheet reads as the
+// start of a formula, so no code-page conversion, CSV import or cell can
+// change the text.  An all-light block is 'A', an all-dark block '%'.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "interface/font_string.h"
+
+namespace tavo {
+
+inline constexpr int kBlockWidth = 2;
+inline constexpr int kBlockHeight = 3;
+
+inline constexpr std::string_view kMatrixGlyphs =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789#%";
+static_assert(kMatrixGlyphs.size() == 1u << (kBlockWidth * kBlockHeight));
+
+// The block bits a character draws, or -1 for a character that is no glyph
+// of the 2D faces.
+constexpr int MatrixGlyphBits(char c) {
+  const size_t at = kMatrixGlyphs.find(c);
+  return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+// A grid of modules, row by row, 1 for dark.
+struct ModuleGrid {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> dark;
+
+  ModuleGrid() = default;
+  ModuleGrid(int32_t w, int32_t h) : width(w), height(h), dark(static_cast<size_t>(w) * h, 0) {}
+  bool at(int32_t x, int32_t y) const { return dark[static_cast<size_t>(y) * width + x] != 0; }
+  void set(int32_t x, int32_t y, bool d) { dark[static_cast<size_t>(y) * width + x] = d ? 1 : 0; }
+};
+
+// Appends the grid, surrounded by `quiet` light modules on every side, as
+// font text.  Modules that the last column or line of blocks covers beyond
+// the quiet zone are light.
+void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out);
+
+// Reads font text back into a grid of modules (the quiet zone included).
+// Returns false for a character that is no glyph, lines of unequal length,
+// or a misplaced line break.
+bool ReadMatrixText(std::string_view text, ModuleGrid& grid);
+
+}  // namespace tavo
