@@ -1,0 +1,97 @@
+// Reed-Solomon error correction of QR Code over GF(256).
+#include "symbologies/qr_reed_solomon.h"
+
+#include <array>
+
+namespace tavo {
+namespace {
+
+// Powers of a = 2 (kExp, doubled so a product's log sum needs no reduction)
+// and their logarithms, built from the field polynomial 0x11D.
+struct GaloisTables {
+  std::array<uint8_t, 512> exp{};
+  std::array<uint8_t, 256> log{};
+};
+
+constexpr GaloisTables MakeGaloisTables() {
+  GaloisTables t;
+  unsigned x = 1;
+  for (int i = 0; i < 255; ++i) {
+    t.exp[i] = static_cast<uint8_t>(x);
+    t.log[x] = static_cast<uint8_t>(i);
+    x <<= 1;
+    if (x & 0x100) x ^= 0x11D;
+  }
+  for (int i = 255; i < 512; ++i) t.exp[i] = t.exp[i - 255];
+  return t;
+}
+
+constexpr GaloisTables kGalois = MakeGaloisTables();
+static_assert(kGalois.exp[8] == 0x1D && kGalois.exp[255] == 1);
+
+constexpr uint8_t Multiply(uint8_t a, uint8_t b) {
+  if (a == 0 || b == 0) return 0;
+  return kGalois.exp[kGalois.log[a] + kGalois.log[b]];
+}
+
+// The generator polynomial of degree n, (x - a^0)(x - a^1)...(x - a^(n-1)),
+// without its leading 1, highest power first.
+struct Generator {
+  std::array<uint8_t, kQrMaxEccPerBlock> coef{};
+};
+
+constexpr Generator MakeGenerator(int n) {
+  Generator g;
+  g.coef[n - 1] = 1;  // the polynomial 1, stored as its constant term
+  uint8_t root = 1;
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      g.coef[j] = Multiply(g.coef[j], root);
+      if (j + 1 < n) g.coef[j] ^= g.coef[j + 1];
+    }
+    root = Multiply(root, 2);
+  }
+  return g;
+}
+
+// One generator for every block length the symbology uses (7 .. 30).
+constexpr std::array<Generator, kQrMaxEccPerBlock + 1> MakeGenerators() {
+  std::array<Generator, kQrMaxEccPerBlock + 1> all{};
+  for (int n = 1; n <= kQrMaxEccPerBlock; ++n) all[n] = MakeGenerator(n);
+  return all;
+}
+
+constexpr std::array<Generator, kQrMaxEccPerBlock + 1> kGenerators = MakeGenerators();
+// x + 1 times x + 2: x^2 + 3x + 2.
+static_assert(kGenerators[2].coef[0] == 3 && kGenerators[2].coef[1] == 2);
+
+}  // namespace
+
+void QrReedSolomonRemainder(std::span<const uint8_t> data, std::span<uint8_t> ecc) {
+  const size_t n = ecc.size();
+  const auto& g = kGenerators[n].coef;
+  for (auto& e : ecc) e = 0;
+  for (uint8_t d : data) {
+    const uint8_t factor = d ^ ecc[0];
+    for (size_t j = 0; j + 1 < n; ++j) ecc[j] = ecc[j + 1];
+    ecc[n - 1] = 0;
+    if (factor == 0) continue;
+    const unsigned lf = kGalois.log[factor];
+    for (size_t j = 0; j < n; ++j) {
+      if (g[j]) ecc[j] ^= kGalois.exp[lf + kGalois.log[g[j]]];
+    }
+  }
+}
+
+bool QrReedSolomonBlockIsValid(std::span<const uint8_t> block, int32_t ecc_count) {
+  // Syndrome i is the block polynomial evaluated at a^i (Horner's rule).
+  for (int32_t i = 0; i < ecc_count; ++i) {
+    const uint8_t x = kGalois.exp[i];
+    uint8_t s = 0;
+    for (uint8_t c : block) s = Multiply(s, x) ^ c;
+    if (s != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace tavo
