@@ -215,6 +215,65 @@ TEST(QrRoundTrip, TextHasQuietZoneAndPrintableBytes) {
   EXPECT_NE(text.back(), '\n');
 }
 
+// The penalty rules module by module, as written: the bit-set version in
+// the library must agree.  Modules outside the symbol count as light.
+int32_t ReferencePenalty(const ModuleGrid& g) {
+  const int32_t n = g.width;
+  int32_t penalty = 0, dark = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int32_t a = 0; a < n; ++a) {
+      const auto at = [&](int32_t i) {
+        if (i < 0 || i >= n) return false;
+        return pass == 0 ? g.at(i, a) : g.at(a, i);
+      };
+      for (int32_t i = 0, run = 1; i < n; ++i, ++run) {
+        if (i + 1 == n || at(i + 1) != at(i)) {
+          if (run >= 5) penalty += 3 + run - 5;
+          run = 0;
+        }
+      }
+      for (int32_t i = 0; i + 7 <= n; ++i) {
+        const bool pattern = at(i) && !at(i + 1) && at(i + 2) && at(i + 3) && at(i + 4) &&
+                             !at(i + 5) && at(i + 6);
+        const bool before = !at(i - 1) && !at(i - 2) && !at(i - 3) && !at(i - 4);
+        const bool after = !at(i + 7) && !at(i + 8) && !at(i + 9) && !at(i + 10);
+        if (pattern && (before || after)) penalty += 40;
+      }
+    }
+  }
+  for (int32_t y = 0; y < n; ++y) {
+    for (int32_t x = 0; x < n; ++x) {
+      dark += g.at(x, y);
+      if (x + 1 < n && y + 1 < n && g.at(x, y) == g.at(x + 1, y) && g.at(x, y) == g.at(x, y + 1) &&
+          g.at(x, y) == g.at(x + 1, y + 1)) {
+        penalty += 3;
+      }
+    }
+  }
+  return penalty + 10 * (std::abs(dark * 20 - n * n * 10) / (n * n));
+}
+
+TEST(QrMask, PenaltyAndChoiceAgreeWithTheRulesModuleByModule) {
+  // Sizes of one, two and three 64-bit words per line.
+  const std::string values[] = {"A", Repeat('a', 100), Repeat('5', 1500), Repeat('x', 1600)};
+  for (const std::string& v : values) {
+    for (int32_t mask = 0; mask < kQrMaskCount; ++mask) {
+      QrSymbol symbol;
+      ASSERT_EQ(BuildQrSymbol(v, QrLevel::kQ, mask, symbol), kOk);
+      EXPECT_EQ(QrPenalty(symbol.modules), ReferencePenalty(symbol.modules))
+          << "version " << symbol.version << " mask " << mask;
+    }
+    QrSymbol chosen;
+    ASSERT_EQ(BuildQrSymbol(v, QrLevel::kQ, -1, chosen), kOk);
+    for (int32_t mask = 0; mask < kQrMaskCount; ++mask) {
+      QrSymbol other;
+      ASSERT_EQ(BuildQrSymbol(v, QrLevel::kQ, mask, other), kOk);
+      const int32_t a = ReferencePenalty(chosen.modules), b = ReferencePenalty(other.modules);
+      EXPECT_TRUE(a < b || (a == b && chosen.mask <= mask)) << "mask " << mask << " scores lower";
+    }
+  }
+}
+
 TEST(QrReader, ReportsDamagedBlock) {
   QrSymbol symbol;
   ASSERT_EQ(BuildQrSymbol(Repeat('a', 200), QrLevel::kH, -1, symbol), kOk);

@@ -143,22 +143,13 @@ void DrawFunctionPatterns(int32_t version, ModuleGrid& grid, ModuleGrid& functio
   }
 }
 
-// Writes format (and version) information for `mask` into the symbol.
-void DrawFormatAndVersion(int32_t version, QrLevel level, int32_t mask, ModuleGrid& grid) {
-  const int32_t size = grid.width;
-  const uint32_t bits = QrFormatBits(level, mask);
-  const auto bit = [&](int32_t i) { return (bits >> i & 1) != 0; };
-  for (int32_t i = 0; i <= 5; ++i) grid.set(8, i, bit(i));
-  grid.set(8, 7, bit(6));
-  grid.set(8, 8, bit(7));
-  grid.set(7, 8, bit(8));
-  for (int32_t i = 9; i < 15; ++i) grid.set(14 - i, 8, bit(i));
-  for (int32_t i = 0; i < 8; ++i) grid.set(size - 1 - i, 8, bit(i));
-  for (int32_t i = 8; i < 15; ++i) grid.set(8, size - 15 + i, bit(i));
+// Writes the version information (version 7 and above).
+void DrawVersion(int32_t version, ModuleGrid& grid) {
   if (version < 7) return;
-  const uint32_t vbits = QrVersionBits(version);
+  const int32_t size = grid.width;
+  const uint32_t bits = QrVersionBits(version);
   for (int32_t i = 0; i < 18; ++i) {
-    const bool d = (vbits >> i & 1) != 0;
+    const bool d = (bits >> i & 1) != 0;
     grid.set(size - 11 + i % 3, i / 3, d);
     grid.set(i / 3, size - 11 + i % 3, d);
   }
@@ -212,19 +203,6 @@ ModuleGrid QrFunctionModules(int32_t version) {
   ModuleGrid function(QrSize(version), QrSize(version));
   DrawFunctionPatterns(version, grid, function);
   return function;
-}
-
-bool QrMaskInverts(int32_t mask, int32_t x, int32_t y) {
-  switch (mask) {
-    case 0: return (x + y) % 2 == 0;
-    case 1: return y % 2 == 0;
-    case 2: return x % 3 == 0;
-    case 3: return (x + y) % 3 == 0;
-    case 4: return (x / 3 + y / 2) % 2 == 0;
-    case 5: return x * y % 2 + x * y % 3 == 0;
-    case 6: return (x * y % 2 + x * y % 3) % 2 == 0;
-    default: return ((x + y) % 2 + x * y % 3) % 2 == 0;
-  }
 }
 
 uint32_t QrFormatBits(QrLevel level, int32_t mask) {
@@ -297,27 +275,13 @@ int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSym
     ++i;  // remainder bits stay light
   });
 
-  const auto apply_mask = [&](ModuleGrid& g, int32_t m) {
-    for (int32_t y = 0; y < size; ++y) {
-      for (int32_t x = 0; x < size; ++x) {
-        if (!function.at(x, y) && QrMaskInverts(m, x, y)) g.set(x, y, !g.at(x, y));
-      }
-    }
-    DrawFormatAndVersion(version, level, m, g);
-  };
-  if (mask < 0) {
-    int32_t best_penalty = 0;
-    for (int32_t m = 0; m < kQrMaskCount; ++m) {
-      ModuleGrid trial = grid;
-      apply_mask(trial, m);
-      const int32_t penalty = QrPenalty(trial);
-      if (m == 0 || penalty < best_penalty) {
-        best_penalty = penalty;
-        mask = m;
-      }
-    }
-  }
-  apply_mask(grid, mask);
+  DrawVersion(version, grid);
+  if (mask < 0) mask = QrBestMask(grid, function, level);
+  QrApplyMask(mask, function, grid);
+  const uint32_t format = QrFormatBits(level, mask);
+  QrForEachFormatModule(size, [&](int32_t x, int32_t y, int32_t bit, int32_t) {
+    grid.set(x, y, format >> bit & 1);
+  });
   symbol.version = version;
   symbol.level = level;
   symbol.mask = mask;

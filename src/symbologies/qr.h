@@ -57,7 +57,31 @@ void QrForEachDataModule(const ModuleGrid& function, Visit&& visit) {
 }
 
 // Whether mask pattern `mask` inverts the module at column x, row y.
-bool QrMaskInverts(int32_t mask, int32_t x, int32_t y);
+constexpr bool QrMaskInverts(int32_t mask, int32_t x, int32_t y) {
+  switch (mask) {
+    case 0: return (x + y) % 2 == 0;
+    case 1: return y % 2 == 0;
+    case 2: return x % 3 == 0;
+    case 3: return (x + y) % 3 == 0;
+    case 4: return (x / 3 + y / 2) % 2 == 0;
+    case 5: return x * y % 2 + x * y % 3 == 0;
+    case 6: return (x * y % 2 + x * y % 3) % 2 == 0;
+    default: return ((x + y) % 2 + x * y % 3) % 2 == 0;
+  }
+}
+
+// Calls visit(x, y, bit, copy) for the modules of both copies (0, 1) of the
+// 15 format information bits, bit 0 the least significant.
+template <class Visit>
+void QrForEachFormatModule(int32_t size, Visit&& visit) {
+  for (int32_t i = 0; i <= 5; ++i) visit(8, i, i, 0);
+  visit(8, 7, 6, 0);
+  visit(8, 8, 7, 0);
+  visit(7, 8, 8, 0);
+  for (int32_t i = 9; i < 15; ++i) visit(14 - i, 8, i, 0);
+  for (int32_t i = 0; i < 8; ++i) visit(size - 1 - i, 8, i, 1);
+  for (int32_t i = 8; i < 15; ++i) visit(8, size - 15 + i, i, 1);
+}
 
 // The 15 format information bits (level, mask, BCH code, XOR mask) and the
 // 18 version information bits (version 7 and above).
@@ -91,6 +115,14 @@ int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSym
 // The penalty score of a finished symbol (adjacent runs, 2x2 blocks,
 // finder-like patterns, dark proportion).
 int32_t QrPenalty(const ModuleGrid& modules);
+
+// Inverts the modules that mask `mask` inverts, function modules excepted.
+void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid);
+
+// The mask of the lowest penalty (the lowest number among equals) for a
+// symbol whose data modules are placed but not masked; `function` marks the
+// function modules (see QrFunctionModules).
+int32_t QrBestMask(const ModuleGrid& unmasked, const ModuleGrid& function, QrLevel level);
 
 // The encoder: `check` is the raw check argument (the level).
 int32_t EncodeQr(std::string_view value, int32_t check, FontString& out);

@@ -53,16 +53,11 @@ bool FindSymbol(const ModuleGrid& grid, int32_t& left, int32_t& top, int32_t& si
 // The level and mask whose format bits lie nearest either copy read from
 // the symbol; false when none lies within 3 bits.
 bool ReadFormat(const ModuleGrid& s, QrLevel& level, int32_t& mask) {
-  const int32_t size = s.width;
-  uint32_t first = 0, second = 0;
-  const auto put = [](uint32_t& v, int32_t i, bool d) { v |= static_cast<uint32_t>(d) << i; };
-  for (int32_t i = 0; i <= 5; ++i) put(first, i, s.at(8, i));
-  put(first, 6, s.at(8, 7));
-  put(first, 7, s.at(8, 8));
-  put(first, 8, s.at(7, 8));
-  for (int32_t i = 9; i < 15; ++i) put(first, i, s.at(14 - i, 8));
-  for (int32_t i = 0; i < 8; ++i) put(second, i, s.at(size - 1 - i, 8));
-  for (int32_t i = 8; i < 15; ++i) put(second, i, s.at(8, size - 15 + i));
+  uint32_t copies[2] = {0, 0};
+  QrForEachFormatModule(s.width, [&](int32_t x, int32_t y, int32_t bit, int32_t copy) {
+    copies[copy] |= static_cast<uint32_t>(s.at(x, y)) << bit;
+  });
+  const uint32_t first = copies[0], second = copies[1];
   int best = 99;
   for (int l = 0; l < 4; ++l) {
     for (int32_t m = 0; m < kQrMaskCount; ++m) {

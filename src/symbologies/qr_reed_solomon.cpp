@@ -54,22 +54,28 @@ constexpr Generator MakeGenerator(int n) {
   return g;
 }
 
-// One generator for every block length the symbology uses (7 .. 30).
-constexpr std::array<Generator, kQrMaxEccPerBlock + 1> MakeGenerators() {
+// One generator for every block length the symbology uses (7 .. 30), its
+// coefficients as logarithms (none is zero) so that the division multiplies
+// by one table look-up.
+constexpr std::array<Generator, kQrMaxEccPerBlock + 1> MakeGeneratorLogs() {
   std::array<Generator, kQrMaxEccPerBlock + 1> all{};
-  for (int n = 1; n <= kQrMaxEccPerBlock; ++n) all[n] = MakeGenerator(n);
+  for (int n = 1; n <= kQrMaxEccPerBlock; ++n) {
+    all[n] = MakeGenerator(n);
+    for (int j = 0; j < n; ++j) all[n].coef[j] = kGalois.log[all[n].coef[j]];
+  }
   return all;
 }
 
-constexpr std::array<Generator, kQrMaxEccPerBlock + 1> kGenerators = MakeGenerators();
-// x + 1 times x + 2: x^2 + 3x + 2.
-static_assert(kGenerators[2].coef[0] == 3 && kGenerators[2].coef[1] == 2);
+constexpr std::array<Generator, kQrMaxEccPerBlock + 1> kGeneratorLogs = MakeGeneratorLogs();
+// x + 1 times x + 2: x^2 + 3x + 2, logarithms 25 and 1.
+static_assert(MakeGenerator(2).coef[0] == 3 && MakeGenerator(2).coef[1] == 2);
+static_assert(kGeneratorLogs[2].coef[0] == 25 && kGeneratorLogs[2].coef[1] == 1);
 
 }  // namespace
 
 void QrReedSolomonRemainder(std::span<const uint8_t> data, std::span<uint8_t> ecc) {
   const size_t n = ecc.size();
-  const auto& g = kGenerators[n].coef;
+  const auto& g = kGeneratorLogs[n].coef;
   for (auto& e : ecc) e = 0;
   for (uint8_t d : data) {
     const uint8_t factor = d ^ ecc[0];
@@ -77,9 +83,7 @@ void QrReedSolomonRemainder(std::span<const uint8_t> data, std::span<uint8_t> ec
     ecc[n - 1] = 0;
     if (factor == 0) continue;
     const unsigned lf = kGalois.log[factor];
-    for (size_t j = 0; j < n; ++j) {
-      if (g[j]) ecc[j] ^= kGalois.exp[lf + kGalois.log[g[j]]];
-    }
+    for (size_t j = 0; j < n; ++j) ecc[j] ^= kGalois.exp[lf + g[j]];
   }
 }
 
