@@ -168,14 +168,24 @@ struct MaskLines {
   std::array<std::array<Bits<3>, kMaskPeriod>, kQrMaskCount> cols{};
 };
 
+// A line of 192 modules repeating `period12` (bit i = module i of 12).
+constexpr Bits<3> RepeatTwelve(uint64_t period12) {
+  Bits<3> b;
+  for (int32_t i = 0; i < 3 * 64; ++i) b.w[i >> 6] |= (period12 >> (i % kMaskPeriod) & 1) << (i & 63);
+  return b;
+}
+
 constexpr MaskLines MakeMaskLines() {
   MaskLines t;
   for (int32_t m = 0; m < kQrMaskCount; ++m) {
     for (int32_t k = 0; k < kMaskPeriod; ++k) {
-      for (int32_t i = 0; i < 3 * 64; ++i) {
-        t.rows[m][k].Set(i, QrMaskInverts(m, i, k));
-        t.cols[m][k].Set(i, QrMaskInverts(m, k, i));
+      uint64_t row = 0, col = 0;
+      for (int32_t i = 0; i < kMaskPeriod; ++i) {
+        row |= uint64_t{QrMaskInverts(m, i, k)} << i;
+        col |= uint64_t{QrMaskInverts(m, k, i)} << i;
       }
+      t.rows[m][k] = RepeatTwelve(row);
+      t.cols[m][k] = RepeatTwelve(col);
     }
   }
   return t;
