@@ -11,7 +11,10 @@ Set the returned text in the font whose face name face_name() gives.
 Text crosses the library boundary as bytes.  Font bytes above 127 are
 Windows-1252 characters (the bar code fonts are Windows fonts), so a str value
 is converted to bytes, and the font string back to str, through Windows-1252;
-pass bytes to get bytes back unchanged.
+pass bytes to get bytes back unchanged.  The two-dimensional symbologies (QR
+Code) carry any text: their str values go as UTF-8, which the symbol marks so
+that a scanner shows the same text, and `check` is their error correction
+level (QR Code: 0 = M, 1..4 = L, M, Q, H).
 
 The library is looked for, in this order:
   1. the path given to load() (a file, or the directory that holds it);
@@ -39,8 +42,11 @@ __all__ = [
 SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
-    "code128": 11,
+    "code128": 11, "qr": 14,
 }
+
+# Symbologies whose str values are sent as UTF-8 rather than Windows-1252.
+TEXT_AS_UTF8 = {14}
 
 # Code 128 function characters and NUL as data, as str characters of a value.
 FNC1, FNC2, FNC3, FNC4, CODE128_NUL = "\xb9", "\xb2", "\xb3", "\xbc", "\xc7"
@@ -78,6 +84,14 @@ def _to_bytes(text):
     try:
         return bytes(_CHAR_TO_BYTE[ch] for ch in text)
     except KeyError:
+        return None
+
+
+def _to_utf8(text):
+    """UTF-8 bytes of `text`, or None for a lone surrogate."""
+    try:
+        return text.encode("utf-8")
+    except UnicodeEncodeError:
         return None
 
 
@@ -163,8 +177,11 @@ class Library:
     def _fail(self, code):
         return TavoError(code, self.error_message(code))
 
-    def _value_bytes(self, value):
-        data = value if isinstance(value, (bytes, bytearray)) else _to_bytes(value)
+    def _value_bytes(self, value, utf8=False):
+        if isinstance(value, (bytes, bytearray)):
+            data = value
+        else:
+            data = _to_utf8(value) if utf8 else _to_bytes(value)
         # A NUL would end the value early on the library's side: refuse it
         # rather than translate a shorter value than the caller meant.
         if data is None or 0 in data:
@@ -173,14 +190,14 @@ class Library:
 
     def translate(self, symbology, value, check=False):
         """The font string of `value`: str for a str value, bytes for bytes."""
-        data = self._value_bytes(value)
         code = _symbology_code(symbology)
+        data = self._value_bytes(value, utf8=code in TEXT_AS_UTF8)
         # No symbology writes more than about two bytes per value byte; a
         # second, much larger buffer covers any that might.
         for capacity in (2 * len(data) + 64, 8 * len(data) + 1024):
             out = ctypes.create_string_buffer(capacity)
             length = ctypes.c_int32(0)
-            rc = self._dll.BC_FontTranslate(code, data, 1 if check else 0, out, capacity,
+            rc = self._dll.BC_FontTranslate(code, data, int(check), out, capacity,
                                             ctypes.byref(length))
             if rc != TOO_MANY_CHARACTERS:
                 break
