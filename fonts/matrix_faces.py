@@ -62,11 +62,14 @@ def build_matrix_font(family, description, glyphs, name_strings, add_mac_cmap, v
     m = MATRIX["module"]
     advance = MATRIX["block_width"] * m
     height = MATRIX["block_height"] * m
-    order = [".notdef"]
-    outlines = {".notdef": notdef_glyph(advance, height)}
-    cmap = {}
+    # CR and LF map to an empty glyph of no width: a program that draws the
+    # line break's characters instead of breaking (some spreadsheets show CR)
+    # then draws nothing rather than the .notdef box.
+    order = [".notdef", "linebreak"]
+    outlines = {".notdef": notdef_glyph(advance, height), "linebreak": TTGlyphPen(None).glyph()}
+    cmap = {0x0A: "linebreak", 0x0D: "linebreak"}
     for g in glyphs:
-        name = "block%02d" % len(order)
+        name = "block%02d" % (len(order) - 2)
         order.append(name)
         outlines[name] = block_outline(g["modules"])
         cmap[g["code"]] = name
@@ -78,7 +81,8 @@ def build_matrix_font(family, description, glyphs, name_strings, add_mac_cmap, v
     for name in order:
         g = fb.font["glyf"][name]
         g.recalcBounds(fb.font["glyf"])
-        metrics[name] = (advance, getattr(g, "xMin", 0) if g.numberOfContours else 0)
+        width = 0 if name == "linebreak" else advance
+        metrics[name] = (width, getattr(g, "xMin", 0) if g.numberOfContours else 0)
     fb.setupHorizontalMetrics(metrics)
     fb.setupHorizontalHeader(ascent=height, descent=0, lineGap=0)
     ps_name, names = name_strings(family, description, False, None)
