@@ -157,7 +157,7 @@ bool ReadSegments(std::span<const uint8_t> data, int32_t version, QrReading& r, 
       case 0b0111:  // ECI: designator of one, two or three bytes
         ok = in.Read(8, v);
         if (ok && (v & 0x80)) {
-          uint32_t more;
+          uint32_t more = 0;
           const bool three = (v & 0xC0) == 0xC0;
           ok = in.Read(three ? 16 : 8, more);
           v = three ? ((v & 0x1F) << 16 | more) : ((v & 0x3F) << 8 | more);

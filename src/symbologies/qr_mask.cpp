@@ -4,6 +4,7 @@
 // column x) so that each rule runs over 64 modules per instruction: equal
 // neighbours are ~(r ^ (r >> 1)), a finder-like pattern is an AND of seven
 // shifts.  Modules outside the symbol read as light, as the rules want.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -87,7 +88,10 @@ int32_t Count(const Bits<W>& a) {
 template <int W>
 Bits<W> FirstBits(int32_t n) {
   Bits<W> r;
-  for (int32_t x = 0; x < n; ++x) r.Set(x, true);
+  for (int i = 0; i < W; ++i) {
+    const int32_t in_word = std::clamp(n - 64 * i, 0, 64);
+    r.w[i] = in_word == 64 ? ~uint64_t{0} : (uint64_t{1} << in_word) - 1;
+  }
   return r;
 }
 
