@@ -6,34 +6,6 @@
 namespace tavo {
 namespace {
 
-// Powers of a = 2 (kExp, doubled so a product's log sum needs no reduction)
-// and their logarithms, built from the field polynomial 0x11D.
-struct GaloisTables {
-  std::array<uint8_t, 512> exp{};
-  std::array<uint8_t, 256> log{};
-};
-
-constexpr GaloisTables MakeGaloisTables() {
-  GaloisTables t;
-  unsigned x = 1;
-  for (int i = 0; i < 255; ++i) {
-    t.exp[i] = static_cast<uint8_t>(x);
-    t.log[x] = static_cast<uint8_t>(i);
-    x <<= 1;
-    if (x & 0x100) x ^= 0x11D;
-  }
-  for (int i = 255; i < 512; ++i) t.exp[i] = t.exp[i - 255];
-  return t;
-}
-
-constexpr GaloisTables kGalois = MakeGaloisTables();
-static_assert(kGalois.exp[8] == 0x1D && kGalois.exp[255] == 1);
-
-constexpr uint8_t Multiply(uint8_t a, uint8_t b) {
-  if (a == 0 || b == 0) return 0;
-  return kGalois.exp[kGalois.log[a] + kGalois.log[b]];
-}
-
 // The generator polynomial of degree n, (x - a^0)(x - a^1)...(x - a^(n-1)),
 // without its leading 1, highest power first.
 struct Generator {
@@ -46,10 +18,10 @@ constexpr Generator MakeGenerator(int n) {
   uint8_t root = 1;
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
-      g.coef[j] = Multiply(g.coef[j], root);
+      g.coef[j] = qr_galois::Multiply(g.coef[j], root);
       if (j + 1 < n) g.coef[j] ^= g.coef[j + 1];
     }
-    root = Multiply(root, 2);
+    root = qr_galois::Multiply(root, 2);
   }
   return g;
 }
@@ -61,7 +33,7 @@ constexpr std::array<Generator, kQrMaxEccPerBlock + 1> MakeGeneratorLogs() {
   std::array<Generator, kQrMaxEccPerBlock + 1> all{};
   for (int n = 1; n <= kQrMaxEccPerBlock; ++n) {
     all[n] = MakeGenerator(n);
-    for (int j = 0; j < n; ++j) all[n].coef[j] = kGalois.log[all[n].coef[j]];
+    for (int j = 0; j < n; ++j) all[n].coef[j] = qr_galois::kGalois.log[all[n].coef[j]];
   }
   return all;
 }
@@ -82,20 +54,9 @@ void QrReedSolomonRemainder(std::span<const uint8_t> data, std::span<uint8_t> ec
     for (size_t j = 0; j + 1 < n; ++j) ecc[j] = ecc[j + 1];
     ecc[n - 1] = 0;
     if (factor == 0) continue;
-    const unsigned lf = kGalois.log[factor];
-    for (size_t j = 0; j < n; ++j) ecc[j] ^= kGalois.exp[lf + g[j]];
+    const unsigned lf = qr_galois::kGalois.log[factor];
+    for (size_t j = 0; j < n; ++j) ecc[j] ^= qr_galois::kGalois.exp[lf + g[j]];
   }
-}
-
-bool QrReedSolomonBlockIsValid(std::span<const uint8_t> block, int32_t ecc_count) {
-  // Syndrome i is the block polynomial evaluated at a^i (Horner's rule).
-  for (int32_t i = 0; i < ecc_count; ++i) {
-    const uint8_t x = kGalois.exp[i];
-    uint8_t s = 0;
-    for (uint8_t c : block) s = Multiply(s, x) ^ c;
-    if (s != 0) return false;
-  }
-  return true;
 }
 
 }  // namespace tavo

@@ -7,23 +7,6 @@
 namespace tavo {
 namespace {
 
-// The alphanumeric mode's characters, index = value.
-constexpr std::string_view kAlphanumeric = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
-static_assert(kAlphanumeric.size() == 45);
-
-constexpr std::array<int8_t, 256> MakeAlphanumericValues() {
-  std::array<int8_t, 256> v{};
-  for (auto& x : v) x = -1;
-  for (size_t i = 0; i < kAlphanumeric.size(); ++i) {
-    v[static_cast<unsigned char>(kAlphanumeric[i])] = static_cast<int8_t>(i);
-  }
-  return v;
-}
-constexpr std::array<int8_t, 256> kAlphanumericValues = MakeAlphanumericValues();
-
-// Character count field widths: mode by version group.
-constexpr int32_t kCountBits[3][kQrVersionGroups] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}};
-
 // Mode indicators, four bits each.
 constexpr uint32_t kModeIndicator[3] = {0b0001, 0b0010, 0b0100};
 constexpr uint32_t kEciIndicator = 0b0111;
@@ -48,7 +31,7 @@ constexpr State kFirstState[3] = {kN0, kA0, kB};
 bool ModeAccepts(QrMode mode, unsigned char c) {
   switch (mode) {
     case QrMode::kNumeric: return c >= '0' && c <= '9';
-    case QrMode::kAlphanumeric: return kAlphanumericValues[c] >= 0;
+    case QrMode::kAlphanumeric: return qr_modes::kAlphanumericValues[c] >= 0;
     case QrMode::kByte: return true;
   }
   return false;
@@ -81,10 +64,6 @@ std::vector<QrSegment> TraceSegments(const std::vector<std::array<uint8_t, kStat
 }
 
 }  // namespace
-
-int32_t QrCountBits(QrMode mode, int32_t group) { return kCountBits[static_cast<int>(mode)][group]; }
-
-int32_t QrAlphanumericValue(char c) { return kAlphanumericValues[static_cast<unsigned char>(c)]; }
 
 bool QrNeedsUtf8Eci(std::string_view value) {
   bool high = false;
@@ -120,7 +99,7 @@ std::vector<QrSegment> QrOptimalSegments(std::string_view value, int32_t group, 
                                          size_t& bits) {
   constexpr size_t kNone = std::numeric_limits<size_t>::max() / 2;
   std::array<size_t, 3> header{};
-  for (int m = 0; m < 3; ++m) header[m] = 4 + static_cast<size_t>(kCountBits[m][group]);
+  for (int m = 0; m < 3; ++m) header[m] = 4 + static_cast<size_t>(qr_modes::kCountBits[m][group]);
   // cost[s]: fewest bits for the characters so far ending in state s.
   std::array<size_t, kStateCount> cost;
   cost.fill(kNone);
@@ -179,7 +158,7 @@ void QrAppendSegments(std::string_view value, const std::vector<QrSegment>& segm
   for (const QrSegment& seg : segments) {
     const int m = static_cast<int>(seg.mode);
     out.Append(kModeIndicator[m], 4);
-    out.Append(static_cast<uint32_t>(seg.end - seg.begin), kCountBits[m][group]);
+    out.Append(static_cast<uint32_t>(seg.end - seg.begin), qr_modes::kCountBits[m][group]);
     const std::string_view run = value.substr(seg.begin, seg.end - seg.begin);
     switch (seg.mode) {
       case QrMode::kNumeric:

@@ -3,6 +3,7 @@
 // itself.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -16,11 +17,35 @@ enum class QrMode : uint8_t { kNumeric, kAlphanumeric, kByte };
 inline constexpr int32_t kQrVersionGroups = 3;
 constexpr int32_t QrVersionGroup(int32_t version) { return version <= 9 ? 0 : version <= 26 ? 1 : 2; }
 
-// Width of the character count field of `mode` in `group`.
-int32_t QrCountBits(QrMode mode, int32_t group);
+namespace qr_modes {
+// The alphanumeric mode's characters, index = value.
+inline constexpr std::string_view kAlphanumeric = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+static_assert(kAlphanumeric.size() == 45);
 
-// The 45 characters of alphanumeric mode in value order, or -1.
-int32_t QrAlphanumericValue(char c);
+constexpr std::array<int8_t, 256> MakeAlphanumericValues() {
+  std::array<int8_t, 256> v{};
+  for (auto& x : v) x = -1;
+  for (size_t i = 0; i < kAlphanumeric.size(); ++i) {
+    v[static_cast<unsigned char>(kAlphanumeric[i])] = static_cast<int8_t>(i);
+  }
+  return v;
+}
+inline constexpr std::array<int8_t, 256> kAlphanumericValues = MakeAlphanumericValues();
+
+// Character count field widths: mode by version group.
+inline constexpr int32_t kCountBits[3][kQrVersionGroups] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}};
+
+}  // namespace qr_modes
+
+// Width of the character count field of `mode` in `group`.
+constexpr int32_t QrCountBits(QrMode mode, int32_t group) {
+  return qr_modes::kCountBits[static_cast<int>(mode)][group];
+}
+
+// The value of an alphanumeric-mode character, or -1.
+constexpr int32_t QrAlphanumericValue(char c) {
+  return qr_modes::kAlphanumericValues[static_cast<unsigned char>(c)];
+}
 
 // A run of the value, [begin, end), in one mode.
 struct QrSegment {
