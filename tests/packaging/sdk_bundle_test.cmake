@@ -5,7 +5,11 @@
 # and a C program linked with MinGW against each import library runs under
 # Wine.  When clang and lld-link are at hand, a program compiled for the MSVC
 # ABI is linked against tavo32.lib by Microsoft's rules and run too.
-# Arguments: ZIP WORK_DIR SOURCE_DIR VERSION WINEPREFIX [CLANG LLD_LINK]
+# Where this machine cannot execute 32-bit programs (RUN_X86 false) the x86
+# part is checked without running anything, and its runs are skipped with a
+# line saying so.  64-bit programs start with the 64-bit Wine loader itself.
+# Arguments: ZIP WORK_DIR SOURCE_DIR VERSION WINEPREFIX WINE32 WINE64 RUN_X86
+#            [CLANG LLD_LINK]
 cmake_minimum_required(VERSION 3.20)
 cmake_policy(SET CMP0057 NEW)
 
@@ -18,8 +22,8 @@ function(run out)
   set(${out} "${stdout}" PARENT_SCOPE)
 endfunction()
 
-set(wine ${CMAKE_COMMAND} -E env WINEPREFIX=${WINEPREFIX} WINEDEBUG=-all
-    WINEDLLOVERRIDES=mscoree,mshtml= wine)
+set(wine_env ${CMAKE_COMMAND} -E env WINEPREFIX=${WINEPREFIX} WINEDEBUG=-all
+    WINEDLLOVERRIDES=mscoree,mshtml=)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -127,6 +131,13 @@ function(check_arch arch triple format)
     message(FATAL_ERROR "${arch}/tavo32.lib has ${n} short import members, not 13")
   endif()
 
+  if(arch STREQUAL "x86" AND NOT RUN_X86)
+    message(STATUS "x86: SKIPPED running the programs linked against libtavo32.dll.a and "
+                   "tavo32.lib: this machine cannot execute 32-bit programs")
+    return()
+  endif()
+  set(wine ${wine_env} ${WINE_${arch}})
+
   # A C program linked by MinGW against each import library.
   set(want
 "978012345678: +~7ia1c3|EFGHIG*_ in \"TAVO UPC EAN JAN\"
@@ -156,6 +167,8 @@ function(check_arch arch triple format)
   endif()
 endfunction()
 
+set(WINE_x86 ${WINE32})
+set(WINE_x64 ${WINE64})
 set(msvc_triple_x86 i686-pc-windows-msvc)
 set(msvc_triple_x64 x86_64-pc-windows-msvc)
 check_arch(x86 i686-w64-mingw32 i386)
