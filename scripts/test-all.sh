@@ -31,10 +31,10 @@ stage() {
   local took=$((SECONDS - start))
   if [ $rc -eq 0 ]; then
     n_passed=$((n_passed + 1))
-    summary+=("$(printf '  %-52s passed   %5ss' "$name" "$took")")
+    summary+=("$(printf '  %-60s passed   %5ss' "$name" "$took")")
   else
     n_failed=$((n_failed + 1))
-    summary+=("$(printf '  %-52s FAILED   %5ss  (exit %s)' "$name" "$took" "$rc")")
+    summary+=("$(printf '  %-60s FAILED   %5ss  (exit %s)' "$name" "$took" "$rc")")
   fi
   return 0
 }
@@ -44,7 +44,7 @@ skip() {
   echo
   echo "== $1 == SKIPPED: $2"
   n_skipped=$((n_skipped + 1))
-  summary+=("$(printf '  %-52s skipped  %5s   (%s)' "$1" "-" "$2")")
+  summary+=("$(printf '  %-60s skipped  %5s   (%s)' "$1" "-" "$2")")
 }
 
 finish() {
