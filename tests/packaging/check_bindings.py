@@ -111,7 +111,7 @@ class DotNet(unittest.TestCase):
         found = re.findall(r"\[DllImport\(Library, CallingConvention = Convention, ExactSpelling = true\)\]"
                            r"\s*public static extern int (\w+)\(([^)]*)\);", self.text)
         self.assertEqual(len(found), 8)
-        self.assertEqual(len(found), self.text.count("[DllImport("), "every DllImport has that form")
+        self.assertEqual(len(found), self.text.count("[DllImport(Library"), "every DllImport has that form")
         self.assertIn("private const CallingConvention Convention = CallingConvention.Winapi;", self.text)
         for name, params in found:
             with self.subTest(name):
