@@ -23,6 +23,7 @@ when unset).  Prints one line of counts per architecture and step.
 """
 
 import argparse
+import base64
 import os
 import random
 import re
@@ -335,7 +336,6 @@ def zbar_read(files, settings):
                                src.group(2), re.S):
             data = sym.group(3)
             if sym.group(2):
-                import base64
                 data = base64.b64decode(data).decode("latin-1")
             readings.append((sym.group(1), data))
         found[os.path.basename(src.group(1))] = readings

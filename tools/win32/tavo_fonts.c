@@ -385,7 +385,17 @@ static int List(void) {
   return 0;
 }
 
-int wmain(int argc, wchar_t **argv) {
+/* Started by a double-click, the program has a console window of its own,
+ * which would close before anyone could read it. */
+static void PauseIfOwnWindow(void) {
+  DWORD processes[2], mode;
+  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) return; /* redirected */
+  if (GetConsoleProcessList(processes, 2) != 1) return;                 /* a command prompt */
+  Say(L"Press Enter to close this window.\n");
+  (void)getchar();
+}
+
+static int Run(int argc, wchar_t **argv) {
   enum { kInstall, kUninstall, kList } mode = kInstall;
   if (argc > 2) mode = -1;
   if (argc == 2) {
@@ -416,5 +426,11 @@ int wmain(int argc, wchar_t **argv) {
   for (int i = 0; i < font_count; ++i) LookAt(&fonts[i]);
   int status = mode == kInstall ? Install() : mode == kUninstall ? Uninstall() : List();
   if (fonts_key) RegCloseKey(fonts_key);
+  return status;
+}
+
+int wmain(int argc, wchar_t **argv) {
+  const int status = Run(argc, argv);
+  PauseIfOwnWindow();
   return status;
 }
