@@ -169,8 +169,12 @@ Public Function TavoLoadLibrary(ByVal Folder As Variant) As Boolean
 #Else
     candidates = Array(Folder & "x86\tavo32.dll", Folder & "tavo32.dll")
 #End If
+    If LCase$(Left$(Folder, 4)) = "http" Then
+        Err.Raise 53, MODULE_NAME, "tavo32.dll cannot be loaded from a web address (" & Folder & _
+                  "): a workbook synced by OneDrive gives one as its Path; name the local folder"
+    End If
     For i = LBound(candidates) To UBound(candidates)
-        If Len(Dir$(candidates(i))) > 0 Then
+        If FileExists(candidates(i)) Then
             path = candidates(i)
             Exit For
         End If
@@ -416,6 +420,12 @@ Private Function CellText(ByVal v As Variant) As String
         Case Else
             CellText = CStr(v)
     End Select
+End Function
+
+' True when the file exists; False also for a name Windows cannot look up.
+Private Function FileExists(ByVal path As String) As Boolean
+    On Error Resume Next
+    FileExists = Len(Dir$(path, vbNormal Or vbReadOnly Or vbHidden Or vbSystem)) > 0
 End Function
 
 ' True for a value with no text: an empty cell, Null, Empty or "".
