@@ -20,6 +20,8 @@ packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev 
 # where the kernel cannot execute 32-bit programs; the static DLL checks
 # (export table, version resource) read the PE files with pefile.
 packages+=(g++-multilib qemu-user-static python3-pefile)
+# fc-match: the Linux install test resolves every face name through fontconfig.
+packages+=(fontconfig)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
