@@ -150,7 +150,7 @@ bool WalkSymbol(std::string_view s, Walk& walk, ModelError& error) {
 
 }  // namespace
 
-bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   Walk walk;
   if (!WalkSymbol(s, walk, error)) return false;
   Layout layout(symbol);
@@ -199,7 +199,7 @@ bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& l
   return true;
 }
 
-bool ReadCode128(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   Walk walk;
   if (!WalkSymbol(s, walk, error)) return false;
   reading = {};

@@ -5,8 +5,12 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/codes.h"
 
 namespace tavo::model::detail {
+
+using namespace tavo::symbology;
+
 namespace {
 
 // Code 39 characters in check-value order ('0' is 0 ... '%' is 42), then the
@@ -76,7 +80,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
   glyphs.clear();
   for (size_t i = 0; i < s.size(); ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (symbology == 0) {
+    if (symbology == kCode39FullAscii) {
       // One byte per Code 39 character; "_" is the space character.
       const char c = b == '_' ? ' ' : (b == ' ' ? '\0' : static_cast<char>(b));
       const size_t v = c == '\0' ? kChars.npos : kChars.find(c);
@@ -99,7 +103,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
 // Name of a start/stop character by its place: the first of several is the
 // start; the last, or a lone one, the stop.
 std::string StartStopName(int32_t symbology, std::string_view s, size_t i) {
-  if (symbology == 1) return static_cast<unsigned char>(s[i]) == kFontStart ? "START" : "STOP";
+  if (symbology == kCode39) return static_cast<unsigned char>(s[i]) == kFontStart ? "START" : "STOP";
   if (i + 1 == s.size()) return "STOP";
   return i == 0 ? "START" : "*";
 }
@@ -145,8 +149,8 @@ bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& la
   const std::string s(1, static_cast<char>(code));
   std::vector<Glyph> glyphs;
   ModelError ignored;
-  if (!Parse(code == '*' ? 0 : 1, s, glyphs, ignored)) return false;
-  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(1, s, 0), options, layout);
+  if (!Parse(code == '*' ? kCode39FullAscii : kCode39, s, glyphs, ignored)) return false;
+  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(kCode39, s, 0), options, layout);
   layout.Space(1);  // the gap before the next character
   return true;
 }
@@ -192,10 +196,10 @@ bool ReadCode39(int32_t symbology, std::string_view s, Reading& reading, ModelEr
   // are read as Full ASCII, a shift character and a letter being one.
   std::string code39;
   for (size_t i = begin; i < end; ++i) {
-    if (symbology == 1 && glyphs[i].ascii >= 0) reading.data.push_back(static_cast<char>(glyphs[i].ascii));
+    if (symbology == kCode39 && glyphs[i].ascii >= 0) reading.data.push_back(static_cast<char>(glyphs[i].ascii));
     code39.append(glyphs[i].chars);
   }
-  if (symbology == 0) {
+  if (symbology == kCode39FullAscii) {
     for (size_t i = 0; i < code39.size(); ++i) {
       const int pair = i + 1 < code39.size() ? FullAsciiPair(code39[i], code39[i + 1]) : -1;
       reading.data.push_back(static_cast<char>(pair >= 0 ? pair : code39[i]));

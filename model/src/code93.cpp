@@ -106,7 +106,7 @@ void DrawGlyph(const Glyph& glyph, Role role, const ModelOptions& options, Layou
 
 }  // namespace
 
-bool BuildCode93(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildCode93(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   Layout layout(symbol);
@@ -131,7 +131,7 @@ bool DrawCode93Glyph(unsigned char code, const ModelOptions& options, Layout& la
   return true;
 }
 
-bool ReadCode93(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadCode93(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   reading = {};

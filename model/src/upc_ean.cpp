@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/codes.h"
 
 namespace tavo::model::detail {
+
+using namespace tavo::symbology;
+
 namespace {
 
 // Kinds of glyph, one letter each, so a font string reads as a word that a
@@ -130,12 +134,12 @@ void DrawGlyph(size_t i, Glyph g, Layout& layout) {
 
 // Quiet zones each symbol asks for: UPC-A 9 and 9, UPC-E 9 and 7,
 // EAN/JAN-8 7 and 7, EAN/JAN-13 11 and 7 modules.
-double QuietLeft(int32_t symbology) { return symbology == 9 ? 7 : symbology == 10 ? 11 : 9; }
-double QuietRight(int32_t symbology) { return symbology == 6 ? 9 : 7; }
+double QuietLeft(int32_t symbology) { return symbology == kEan8 ? 7 : symbology == kEan13 ? 11 : 9; }
+double QuietRight(int32_t symbology) { return symbology == kUpcA ? 9 : 7; }
 
 }  // namespace
 
-bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelError& error) {
+bool BuildUpcEan(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   Layout layout(symbol);
@@ -144,7 +148,7 @@ bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelErr
   return true;
 }
 
-bool DrawUpcEanGlyph(unsigned char code, Layout& layout) {
+bool DrawUpcEanGlyph(unsigned char code, const ModelOptions&, Layout& layout) {
   const Glyph g = kGlyphs[code];
   if (g.kind == 0) return false;
   DrawGlyph(0, g, layout);
@@ -295,7 +299,7 @@ bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelEr
       {"x l A{4} m C{4} n x" + add_on + "?", "EAN/JAN-8", ReadEan8},
       {"L l A[AB]{5} m C{6} n x" + add_on + "?", "EAN/JAN-13", ReadEan13},
   };
-  const Shape& shape = shapes[symbology == 6 ? 0 : symbology == 7 ? 1 : symbology == 9 ? 2 : 3];
+  const Shape& shape = shapes[symbology == kUpcA ? 0 : symbology == kUpcE ? 1 : symbology == kEan8 ? 2 : 3];
   const std::string pattern = std::regex_replace(shape.pattern, std::regex(" "), "");
   if (!std::regex_match(word, std::regex(pattern))) {
     reading.faults.push_back(std::string("the glyphs do not make a ") + shape.name +

@@ -70,7 +70,7 @@ char Code39CheckChar(std::string_view value) {
   // The check is summed over the bare Full ASCII expansion, so shifted
   // characters count both their symbol characters ("a" is "+" and "A").
   FontString expansion;
-  if (TranslateValue(value, 0, Options{.check = false, .start = false, .stop = false}, expansion)) {
+  if (EncodeCode39FullAscii(value, Options{.check = false, .start = false, .stop = false}, expansion)) {
     return '\xFF';
   }
   uint64_t sum = 0;  // no wrap-around even for values of billions of characters
