@@ -6,6 +6,8 @@
 
 #include "model_internal.h"
 #include "symbologies/codes.h"
+#include "symbologies/code39.h"
+#include "symbologies/full_ascii.h"
 
 namespace tavo::model::detail {
 
@@ -32,39 +34,23 @@ constexpr std::array<std::string_view, 44> kPatterns = {
     "1w1w111w1", "1w111w1w1", "111w1w1w1", "1w11w1w11"};              // / + % *
 static_assert(kPatterns.size() == kChars.size());
 
-// Full ASCII expansion of each ASCII code, in Code 39 characters.
-constexpr std::array<std::string_view, 128> kFullAscii = {
-    "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G", "$H", "$I", "$J", "$K", "$L", "$M", "$N", "$O",
-    "$P", "$Q", "$R", "$S", "$T", "$U", "$V", "$W", "$X", "$Y", "$Z", "%A", "%B", "%C", "%D", "%E",
-    " ",  "/A", "/B", "/C", "$",  "%",  "/F", "/G", "/H", "/I", "/J", "+",  "/L", "-",  ".",  "/",
-    "0",  "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "/Z", "%F", "%G", "%H", "%I", "%J",
-    "%V", "A",  "B",  "C",  "D",  "E",  "F",  "G",  "H",  "I",  "J",  "K",  "L",  "M",  "N",  "O",
-    "P",  "Q",  "R",  "S",  "T",  "U",  "V",  "W",  "X",  "Y",  "Z",  "%K", "%L", "%M", "%N", "%O",
-    "%W", "+A", "+B", "+C", "+D", "+E", "+F", "+G", "+H", "+I", "+J", "+K", "+L", "+M", "+N", "+O",
-    "+P", "+Q", "+R", "+S", "+T", "+U", "+V", "+W", "+X", "+Y", "+Z", "%P", "%Q", "%R", "%S", "%T",
-};
+// Full ASCII expansion of each ASCII code, in Code 39 characters: the
+// library's table (symbologies/full_ascii.h).
+using tavo::kFullAsciiExpansion;
+static_assert(kChars.substr(0, 43) == tavo::kFullAsciiCharacters);
 
 // The ASCII character whose glyph each byte of the library's Code 39 fonts
-// is, -1 for bytes that are no such glyph.  Control characters sit at 0x80
-// plus their code where that is free, the rest at 0xA7..0xAF; space draws
-// as "_", so "_" moves to 0xA1; "*", the grave accent, "~" and DEL move to
-// 0xA5, 0xA2, 0xA3 and 0xA6.
+// is, -1 for bytes that are no such glyph: the library's map
+// (symbologies/code39.h) read backwards.
 constexpr std::array<int16_t, 256> kGlyphAscii = [] {
   std::array<int16_t, 256> ascii{};
   for (auto& a : ascii) a = -1;
-  for (int c = 33; c <= 125; ++c) ascii[static_cast<size_t>(c)] = static_cast<int16_t>(c);
-  for (int c = 2; c <= 12; ++c) ascii[static_cast<size_t>(0x80 + c)] = static_cast<int16_t>(c);
-  for (int c = 17; c <= 28; ++c) ascii[static_cast<size_t>(0x80 + c)] = static_cast<int16_t>(c);
-  constexpr std::pair<int, int> kMoved[] = {
-      {0xA7, 0},    {0xA8, 1},    {0xA9, 13},  {0xAA, 14},  {0xAB, 15},  {0xAC, 16},
-      {0xAD, 29},   {0xAE, 30},   {0xAF, 31},  {'_', ' '},  {0xA5, '*'}, {0xA1, '_'},
-      {0xA2, '`'},  {0xA3, '~'},  {0xA6, 127}, {'*', -1},   {'`', -1}};
-  for (auto [byte, c] : kMoved) ascii[static_cast<size_t>(byte)] = static_cast<int16_t>(c);
+  for (size_t c = 0; c < tavo::kCode39GlyphMap.size(); ++c) ascii[tavo::kCode39GlyphMap[c]] = static_cast<int16_t>(c);
   return ascii;
 }();
 
-constexpr unsigned char kFontStart = 0x60;  // grave accent
-constexpr unsigned char kFontStop = '~';
+constexpr unsigned char kFontStart = tavo::kCode39Start;
+constexpr unsigned char kFontStop = tavo::kCode39Stop;
 
 int CharValue(char c) { return static_cast<int>(kChars.find(c)); }
 
@@ -92,7 +78,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
     } else if (b == kFontStart || b == kFontStop) {
       glyphs.push_back({i, "*", -1});
     } else if (kGlyphAscii[b] >= 0) {
-      glyphs.push_back({i, kFullAscii[static_cast<size_t>(kGlyphAscii[b])], kGlyphAscii[b]});
+      glyphs.push_back({i, kFullAsciiExpansion[static_cast<size_t>(kGlyphAscii[b])], kGlyphAscii[b]});
     } else {
       return Fail(error, i, DescribeByteAt(s, i) + " is no glyph of the Code 39 fonts");
     }

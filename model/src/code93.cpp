@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/full_ascii.h"
 
 namespace tavo::model::detail {
 namespace {
 
 // Symbol characters 0..42 in value order; 43..46 are the shifts ($) (%) (/)
 // (+), 47 the start/stop character.
-constexpr std::string_view kChars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+constexpr std::string_view kChars = tavo::kFullAsciiCharacters;
 constexpr int kShiftDollar = 43;
 constexpr int kStartStop = 47;
 constexpr std::array<std::string_view, 4> kShiftNames = {"($)", "(%)", "(/)", "(+)"};

@@ -7,6 +7,7 @@
 
 #include "model_internal.h"
 #include "symbologies/codes.h"
+#include "symbologies/upc_ean.h"
 
 namespace tavo::model::detail {
 
@@ -29,18 +30,20 @@ struct DigitSet {
   std::string_view glyphs;
 };
 constexpr std::array<DigitSet, 10> kDigitSets = {{
-    {kSetA, "0123456789"},
-    {kSetB, "abcdefghij"},
-    {kSetC, "ABCDEFGHIJ"},
-    {kLead, "uvwxyz{}<>"},
-    {kCheck, "KLMNOPQRST"},
-    {kCaptionLeft, "!\"#$%&'()+"},
-    {kCaptionRight, "\xAB\xAC\xAD\xAE\xAF\xB0\xB1\xB2\xB3\xB4"},
-    {kCaptionRightAddOn, "UVWXYZ[\\]`"},
-    {kAddOnA, "klmnopqrst"},
-    {kAddOnB, "\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA"},
+    {kSetA, tavo::kLeftOddSet},
+    {kSetB, tavo::kLeftEvenSet},
+    {kSetC, tavo::kRightSet},
+    {kLead, tavo::kUpcALeadSet},
+    {kCheck, tavo::kUpcACheckSet},
+    {kCaptionLeft, tavo::kCaptionLeftSet},
+    {kCaptionRight, tavo::kCaptionRightSet},
+    {kCaptionRightAddOn, tavo::kCaptionRightSupplementSet},
+    {kAddOnA, tavo::kSupplementOddSet},
+    {kAddOnB, tavo::kSupplementEvenSet},
 }};
-constexpr std::string_view kSingleBytes = "~|*^=@_";
+constexpr char kSingleBytes[] = {tavo::kLeftGuard,       tavo::kCentreGuard,         tavo::kRightGuard,
+                                 tavo::kUpcEEndGuard,    tavo::kSupplementStart,     tavo::kSupplementSeparator,
+                                 tavo::kSpacer};
 constexpr std::string_view kSingleKinds = "lmnvspx";
 
 struct Glyph {
@@ -55,7 +58,7 @@ constexpr std::array<Glyph, 256> kGlyphs = [] {
       glyphs[static_cast<unsigned char>(set.glyphs[d])] = {set.kind, static_cast<int>(d)};
     }
   }
-  for (size_t i = 0; i < kSingleBytes.size(); ++i) {
+  for (size_t i = 0; i < std::size(kSingleBytes); ++i) {
     glyphs[static_cast<unsigned char>(kSingleBytes[i])] = {kSingleKinds[i], -1};
   }
   return glyphs;
@@ -166,15 +169,11 @@ char CheckDigit(std::string_view digits) {
   return Digit((10 - sum % 10) % 10);
 }
 
-// Number sets ('A' odd, 'B' even) by the check digit (UPC-E, number system
-// 0) and by the leading digit (EAN-13); number system 1 swaps A and B.
-constexpr std::array<std::string_view, 10> kUpcESets = {"BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA",
-                                                        "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
-constexpr std::array<std::string_view, 10> kEan13Sets = {"AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
-                                                         "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
-// 5-digit add-on number sets by the add-on's checksum.
-constexpr std::array<std::string_view, 10> kAddOn5Sets = {"BBAAA", "BABAA", "BAABA", "BAAAB", "ABBAA",
-                                                          "AABBA", "AAABB", "ABABA", "ABAAB", "AABAB"};
+// Number sets ('A' odd, 'B' even): the font's tables (symbologies/upc_ean.h).
+// Number system 1 swaps A and B.
+using tavo::kEan13NumberSets;
+using tavo::kSupplement5NumberSets;
+using tavo::kUpcENumberSets;
 
 int FindRow(const std::array<std::string_view, 10>& rows, std::string_view sets) {
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -211,7 +210,7 @@ void ReadAddOn(const std::vector<Glyph>& g, size_t from, Reading& reading) {
     expected = {(v / 2) % 2 ? 'B' : 'A', v % 2 ? 'B' : 'A'};
   } else {
     auto d = [&](int k) { return digits[static_cast<size_t>(k)] - '0'; };
-    expected = kAddOn5Sets[static_cast<size_t>((3 * (d(0) + d(2) + d(4)) + 9 * (d(1) + d(3))) % 10)];
+    expected = kSupplement5NumberSets[static_cast<size_t>((3 * (d(0) + d(2) + d(4)) + 9 * (d(1) + d(3))) % 10)];
   }
   reading.checks.push_back({.what = "add-on number sets", .found = sets, .expected = expected});
   reading.data += digits;
@@ -252,7 +251,7 @@ void ReadUpcE(const std::vector<Glyph>& g, Reading& r) {
   if (ns == '1') {
     for (char& c : sets) c = c == 'A' ? 'B' : 'A';
   }
-  const int carried = FindRow(kUpcESets, sets);
+  const int carried = FindRow(kUpcENumberSets, sets);
   const char check = CheckDigit(ExpandUpcE(ns, body));
   r.checks.push_back(Finding("check digit carried by the number sets", carried < 0 ? 0 : Digit(carried), check));
   r.checks.push_back(Finding("check-digit caption right of the bars", Digit(g[9].digit), check));
@@ -268,7 +267,7 @@ void ReadEan8(const std::vector<Glyph>& g, Reading& r) {
 }
 
 void ReadEan13(const std::vector<Glyph>& g, Reading& r) {
-  const int lead = FindRow(kEan13Sets, SetsOf(g, 2, 6));
+  const int lead = FindRow(kEan13NumberSets, SetsOf(g, 2, 6));
   if (lead < 0) {
     r.faults.push_back("the number sets of the left half (" + SetsOf(g, 2, 6) + ") stand for no leading digit");
   }
