@@ -23,7 +23,7 @@ inline char CheckOf(std::string_view number) {
 
 // UPC-E zero suppression undone: the eleven-digit UPC-A number (number
 // system 0) of a six-digit body.
-inline std::string ExpandUpcE(std::string_view e) {
+inline std::string UpcANumberOf(std::string_view e) {
   const std::string n = "0" + std::string(e.substr(0, 2));
   switch (e[5]) {
     case '0': case '1': case '2': return n + e[5] + "0000" + std::string(e.substr(2, 3));
