@@ -18,10 +18,10 @@ const FACE_OF = { 0: 1 };
 // A value to start from, by short name.
 const EXAMPLES = {
   code39ascii: 'Tavo-32', code39: 'TAVO-32', i2of5: '1234567890', codabar: 'A40156B', msi: '80523',
-  code93: 'TAVO-93', upca: '03600029145', upce: '0425261', postnet: '55555', ean8: '5512345',
+  code93: 'TAVO-93', upca: '03600029145', upce: '425261', postnet: '55555', ean8: '5512345',
   ean13: '590123412345', code128: 'Tavo 128', 'gs1-128': '(01)09501101530003', imb: '01234567094987654321',
   qr: 'https://example.com/tavo', datamatrix: 'TAVO32', gtin13: '590123412345', gtin8: '9638507',
-  gtin12: '03600029145', upce8: '0425261',
+  gtin12: '03600029145', upce8: '425261',
 };
 
 let fontFiles = {};
@@ -41,6 +41,15 @@ function escapeFontString(text) {
 const CP1252 = new Map([...new TextDecoder('windows-1252').decode(Uint8Array.from({ length: 32 }, (_, i) => 0x80 + i))]
   .map((ch, i) => [ch.charCodeAt(0), 0x80 + i]));
 function windows1252Byte(c) { return CP1252.get(c) ?? c; }
+
+// The text to draw: lines apart at CR LF, and the characters browsers will
+// not draw as glyphs (controls, no-break space, soft hyphen) moved to their
+// private-use aliases U+F000 + byte, which the web fonts map to the same
+// glyphs (web/tools/make-webfonts.py).
+const NOT_DRAWN = /[\x00-\x1f\x7f\x81\x8d\x8f\x90\x9d\xa0\xad]/g;
+function displayText(text) {
+  return text.replace(/\r\n/g, '\n').replace(NOT_DRAWN, (c) => String.fromCharCode(0xf000 + windows1252Byte(c.charCodeAt(0))));
+}
 
 function faceFor(code) {
   const options = { height: form.height.value, caption: form.caption.checked };
@@ -85,11 +94,11 @@ async function update() {
   out.face.textContent = face || '(no bar code font)';
   out.length.textContent = `${[...text].length} characters`;
   out.escaped.value = escapeFontString(text);
-  out.symbol.textContent = text;
+  out.symbol.textContent = displayText(text);
   const haveFont = face && fontFiles[face];
   out.symbol.classList.toggle('no-font', !haveFont);
   out.symbol.style.fontFamily = haveFont ? `"${face}"` : '';
-  if (haveFont) await document.fonts.load(`64px "${face}"`, text);
+  if (haveFont) await document.fonts.load(`80px "${face}"`, displayText(text));
   if (current && current.text === text) {
     document.body.dataset.state = 'ready';
     delete document.body.dataset.error;
@@ -110,7 +119,7 @@ function schedule() {
 
 // Lines of the current symbol with the font's metrics, for SVG and PNG.
 function measure(fontSize) {
-  const lines = current.text.split('\r\n');
+  const lines = displayText(current.text).split('\n');
   const ctx = document.createElement('canvas').getContext('2d');
   ctx.font = `${fontSize}px "${current.face}"`;
   const metrics = lines.map((l) => ctx.measureText(l));
@@ -151,7 +160,7 @@ const xmlText = (s) => s.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`)
 
 async function saveSvg() {
   if (!current || !fontFiles[current.face]) return;
-  const size = 64;
+  const size = 80;
   const g = measure(size);
   const family = xmlText(current.face);
   const texts = g.lines.map((line, i) => `<text x="${g.margin}" y="${(g.margin + g.ascent + i * g.lineHeight).toFixed(2)}">${xmlText(line)}</text>`);
@@ -168,8 +177,8 @@ ${texts.join('\n')}
 
 function savePng() {
   if (!current || !fontFiles[current.face]) return;
-  const size = 64;
-  const scale = 2;
+  const size = 80;
+  const scale = 1;
   const g = measure(size);
   const canvas = document.createElement('canvas');
   canvas.width = g.totalWidth * scale;

@@ -57,7 +57,18 @@ const imports = {
     fd_seek() { return ENOSYS; },
   },
 };
-const { instance } = await WebAssembly.instantiate(base64Bytes(wasmBase64), imports);
+// Compiled at once where the engine allows it for a module this small (Node,
+// and browsers for modules up to several megabytes), so the library is ready
+// when this module has loaded; otherwise compiled asynchronously.
+async function instantiate(bytes) {
+  try {
+    return new WebAssembly.Instance(new WebAssembly.Module(bytes), imports);
+  } catch (e) {
+    if (!(e instanceof RangeError)) throw e;
+    return (await WebAssembly.instantiate(bytes, imports)).instance;
+  }
+}
+const instance = await instantiate(base64Bytes(wasmBase64));
 const lib = instance.exports;
 memory = lib.memory;
 if (lib._initialize) lib._initialize();

@@ -4,6 +4,14 @@ WOFF2 and writes a CSS file of @font-face rules for them.
 
 usage: make-webfonts.py TRUETYPE_DIR OUT_DIR
 
+Browsers do not draw some characters as glyphs whatever the font says: the
+soft hyphen U+00AD, the no-break space U+00A0 (drawn as a space), C0 and C1
+control characters.  The bar code fonts use those bytes, so every web font
+also maps U+F000 + byte to the glyph of the byte (the private-use block that
+symbol fonts use for the same purpose): a page shows a font string with
+those characters moved there (`displayText` in web/app.js).  The font string
+itself, as copied, keeps its bytes.
+
 Each font keeps its family name (name ID 1, e.g. "TAVO 128 M"), which is the
 face name BC_FontGetFaceName gives with the prefix "TAVO ": a page sets
 font-family to the library's face name.  Writes OUT_DIR/*.woff2,
@@ -20,6 +28,27 @@ import sys
 from fontTools.ttLib import TTFont
 
 
+PRIVATE_USE_BASE = 0xF000
+
+
+def byte_glyph(cmap, code):
+    """The glyph a font string byte draws: by its Windows-1252 character, or
+    by the byte as a code point."""
+    try:
+        cp = ord(bytes([code]).decode("cp1252"))
+    except UnicodeDecodeError:
+        cp = code
+    return cmap.get(cp) or cmap.get(code)
+
+
+def add_private_use_aliases(font):
+    best = font.getBestCmap()
+    aliases = {PRIVATE_USE_BASE + b: g for b in range(256) if (g := byte_glyph(best, b))}
+    for table in font["cmap"].tables:
+        if table.isUnicode():
+            table.cmap.update(aliases)
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -31,6 +60,7 @@ def main():
         font = TTFont(path)
         family = font["name"].getDebugName(1)
         name = os.path.splitext(os.path.basename(path))[0] + ".woff2"
+        add_private_use_aliases(font)
         font.flavor = "woff2"
         font.save(os.path.join(out, name))
         faces[family] = name
