@@ -116,16 +116,18 @@ function encodeValue(value) {
   return out;
 }
 
-const C1_CONTROLS = /[\x80-\x9f]/g;
-const c1ToCp1252 = (c) => BYTE_TO_CHAR[c.charCodeAt(0)];
+const CHAR_CODE_OF_BYTE = Uint16Array.from(BYTE_TO_CHAR, (c) => c.charCodeAt(0));
 
-// Bytes as ISO-8859-1 characters, then 0x80..0x9F as Windows-1252's.
+// Bytes as their Windows-1252 characters.
 function decodeBytes(bytes, start, end) {
   let s = '';
-  for (let at = start; at < end; at += 8192) {
-    s += String.fromCharCode.apply(null, bytes.subarray(at, Math.min(end, at + 8192)));
+  for (let at = start; at < end; at += 4096) {
+    const stop = Math.min(end, at + 4096);
+    const codes = new Array(stop - at);
+    for (let i = at; i < stop; i++) codes[i - at] = CHAR_CODE_OF_BYTE[bytes[i]];
+    s += String.fromCharCode.apply(null, codes);
   }
-  return s.replace(C1_CONTROLS, c1ToCp1252);
+  return s;
 }
 
 const byName = new Map(symbologies.map((s) => [s.name, s.code]));
