@@ -6,6 +6,8 @@
 #   - the packed tarball installed offline into a scratch project,
 #   - the page in Debian's headless Chromium, each scannable symbology read
 #     back from a screenshot by zbarimg, and an invalid value's message,
+#   - the page driven with the keyboard alone over the DevTools protocol, its
+#     PNG and SVG downloads read back, and on a phone-sized screen,
 # and then measures the per-call time against the native library and a
 # JavaScript Code 128 encoder from npm (figures only; TAVO_WEB_BENCH=0 skips).
 # Installs what it needs from Debian.  Ends with one line:
@@ -38,7 +40,8 @@ echo "== web: Node tests (module vs native, package tarball, page in Chromium) =
 log=build/web/test-web.tap
 set +e
 TAVO_NATIVE_ORACLE="$PWD/build/web-native/native_oracle" \
-  node --test web/test/translate.test.mjs web/test/package.test.mjs web/test/page.test.mjs 2>&1 | tee "$log"
+  node --test web/test/translate.test.mjs web/test/package.test.mjs web/test/page.test.mjs \
+    web/test/keyboard.test.mjs 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
 

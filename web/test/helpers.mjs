@@ -44,3 +44,24 @@ export function decode1252(bytes) {
   for (const b of bytes) s += b >= 0x80 && b < 0xa0 ? HIGH[b - 0x80] : String.fromCharCode(b);
   return s;
 }
+
+// python3 -m http.server on 127.0.0.1 (a free port) serving web/; stop() ends it.
+export async function startServer() {
+  const { createServer } = await import('node:net');
+  const { spawn } = await import('node:child_process');
+  const probe = createServer();
+  await new Promise((resolve) => probe.listen(0, '127.0.0.1', resolve));
+  const { port } = probe.address();
+  await new Promise((resolve) => probe.close(resolve));
+  const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', join(ROOT, 'web')],
+    { stdio: 'ignore' });
+  const base = `http://127.0.0.1:${port}/index.html`;
+  for (let i = 0; i < 100; i++) {
+    try {
+      if ((await fetch(base)).ok) return { base, stop: () => server.kill() };
+    } catch { /* not up yet */ }
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  server.kill();
+  throw new Error('the static server did not start');
+}

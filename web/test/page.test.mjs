@@ -4,14 +4,13 @@
 // message on the page.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn, execFile } from 'node:child_process';
+import { execFile } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
-import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { promisify } from 'node:util';
 import * as tavo from '../package/tavo32.js';
-import { ROOT } from './helpers.mjs';
+import { startServer } from './helpers.mjs';
 
 const run = promisify(execFile);
 const CHROMIUM = process.env.TAVO_CHROMIUM ?? '/usr/bin/chromium';
@@ -44,30 +43,13 @@ const SCANNABLE = {
 };
 const PROVISIONAL = new Set(['gs1-128', 'qr', 'gtin13', 'gtin8', 'gtin12', 'upce8']);
 
-async function freePort() {
-  const s = createServer();
-  await new Promise((resolve) => s.listen(0, '127.0.0.1', resolve));
-  const { port } = s.address();
-  await new Promise((resolve) => s.close(resolve));
-  return port;
-}
-
 before(async () => {
-  const port = await freePort();
-  server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', join(ROOT, 'web')],
-    { stdio: 'ignore' });
-  base = `http://127.0.0.1:${port}/index.html`;
-  for (let i = 0; i < 100; i++) {
-    try {
-      if ((await fetch(base)).ok) return;
-    } catch { /* not up yet */ }
-    await new Promise((r) => setTimeout(r, 100));
-  }
-  throw new Error('the static server did not start');
+  server = await startServer();
+  base = server.base;
 });
 
 after(() => {
-  server?.kill();
+  server?.stop();
   rmSync(work, { recursive: true, force: true });
 });
 
