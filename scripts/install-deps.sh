@@ -15,6 +15,9 @@ packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 llvm lld mono-m
 # captions) and their suite (FreeType, the OpenType Sanitizer); python3-freetype
 # renders the samples.
 packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev opentype-sanitizer)
+# The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
+# WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
+packages+=(emscripten python3-brotli chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
