@@ -3,7 +3,7 @@
 //
 // The module below is the library core itself; this file only moves values
 // in and out of its memory.  A value is a string (each character a byte:
-// U+0000..U+00FF as themselves, and the Windows-1252 characters such as "€"
+// U+0001..U+00FF as themselves, and the Windows-1252 characters such as "€"
 // as their bytes) or a Uint8Array.  A font string comes back as a string in
 // which every byte above 127 is its Windows-1252 character, which is how the
 // TAVO web fonts (fonts/tavo-fonts.css) map their glyphs.
@@ -46,7 +46,6 @@ function base64Bytes(text) {
 // file operation fails, so the version queries find no version record.
 const EBADF = 8;
 const ENOSYS = 52;
-let memory;
 const imports = {
   env: { emscripten_notify_memory_growth() {} },
   wasi_snapshot_preview1: {
@@ -70,7 +69,7 @@ async function instantiate(bytes) {
 }
 const instance = await instantiate(base64Bytes(wasmBase64));
 const lib = instance.exports;
-memory = lib.memory;
+const { memory } = lib;
 if (lib._initialize) lib._initialize();
 
 /** The module's own exports: the library's C entry points, malloc and free. */
