@@ -18,8 +18,9 @@ start=$SECONDS
 
 bash scripts/build-web.sh
 
-# The browser, the reader and the static server of the page test.
-packages=(chromium zbar-tools python3)
+# The browser, the readers (zbar; dmtxread for Data Matrix) and the static
+# server of the page test.
+packages=(chromium zbar-tools dmtx-utils python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
