@@ -26,22 +26,30 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "build-web: installing ${missing[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-    --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install() {
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+      --no-install-recommends "${missing[@]}" >/dev/null
+  }
+  # Package lists older than the archive: refresh them once and try again.
+  apt_install || { $SUDO apt-get -o DPkg::Lock::Timeout=900 update -q >/dev/null && apt_install; }
 fi
 jobs=${TAVO_WEB_JOBS:-2}
 
 echo "== web: native library, tool and fonts (build/web-native) =="
-cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF >/dev/null
-nice cmake --build build/web-native -j"$jobs" --target tavo32 tavo tavo_fonts | grep -v '^\[' || true
+# Build output goes to a log, shown when a step fails.
+mkdir -p build/web
+step() {
+  "$@" >build/web/step.log 2>&1 || { cat build/web/step.log; echo "build-web: failed: $*" >&2; exit 1; }
+}
+step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF
+step nice cmake --build build/web-native -j"$jobs" --target tavo32 tavo tavo_fonts
 
 echo "== web: WebAssembly module (build/web) =="
 # Every entry point the public header declares, so new exports come along.
 exports=$(grep -oE 'BC_API +[A-Za-z0-9_]+ +BC_CALL +[A-Za-z0-9_]+' include/tavo32.h |
           awk '{print "_" $4}' | paste -sd, -)
-emcmake cmake -S web -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  "-DTAVO_WASM_EXPORTS=$exports" >/dev/null
-nice cmake --build build/web -j"$jobs" | grep -v '^\[' || true
+step emcmake cmake -S web -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release "-DTAVO_WASM_EXPORTS=$exports"
+step nice cmake --build build/web -j"$jobs"
 
 echo "== web: package (web/package) =="
 version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)

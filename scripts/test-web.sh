@@ -29,8 +29,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "test-web: installing ${missing[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-    --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install() {
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+      --no-install-recommends "${missing[@]}" >/dev/null
+  }
+  # Package lists older than the archive: refresh them once and try again.
+  apt_install || { $SUDO apt-get -o DPkg::Lock::Timeout=900 update -q >/dev/null && apt_install; }
 fi
 
 echo "== web: native oracle =="
