@@ -61,6 +61,12 @@ function faceFor(code) {
   }
 }
 
+// SVG and PNG need a symbol and its web font.
+function setDownloads(enabled) {
+  $('svg').disabled = !enabled;
+  $('png').disabled = !enabled;
+}
+
 function showError(message) {
   out.error.textContent = message;
   out.error.hidden = !message;
@@ -82,6 +88,7 @@ async function update() {
     out.symbol.textContent = '';
     out.escaped.value = '';
     out.length.textContent = '';
+    setDownloads(false);
     document.body.dataset.state = 'error';
     document.body.dataset.error = String(e.code);
     return;
@@ -98,6 +105,7 @@ async function update() {
   const haveFont = face && fontFiles[face];
   out.symbol.classList.toggle('no-font', !haveFont);
   out.symbol.style.fontFamily = haveFont ? `"${face}"` : '';
+  setDownloads(Boolean(haveFont));
   if (haveFont) await document.fonts.load(`80px "${face}"`, displayText(text));
   if (current && current.text === text) {
     document.body.dataset.state = 'ready';
