@@ -1,8 +1,10 @@
 // The WebAssembly module against the native library: the same bytes and the
 // same return codes for worked examples and seeded random values of every
-// symbology code, and the same face names, character checks and messages.
+// symbology code, and the same face names, character checks and messages;
+// memory exhaustion inside the module reported as on every platform.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import * as tavo from '../package/tavo32.js';
 import { askNative, toHex, fromHex, random, SEED, decode1252 } from './helpers.mjs';
 
@@ -135,4 +137,25 @@ test('a long value: the native bytes, and the module grows its memory', () => {
   assert.equal(rc, 0);
   assert.equal(toHex(tavo.translateBytes('code128', value)), hex);
   assert.deepEqual(tavo.translateBytes('code128', fromHex('313233')), fromHex(askNative(['T 11 0 313233'])[0][1]));
+});
+
+test('memory exhaustion inside the module returns 32529 and leaves the caller\'s buffers as they were', () => {
+  // In a process of its own: the module's memory stays full afterwards.
+  const script = `
+    import * as tavo from ${JSON.stringify(new URL('../package/tavo32.js', import.meta.url).href)};
+    const lib = tavo.wasmExports;
+    const value = lib.malloc(100001), out = lib.malloc(1000000), len = lib.malloc(4);
+    let bytes = new Uint8Array(lib.memory.buffer);
+    bytes.fill(0x41, value, value + 100000); bytes[value + 100000] = 0;
+    for (let size = 1 << 28; size >= 16;) if (!lib.malloc(size)) size >>= 1;
+    bytes = new Uint8Array(lib.memory.buffer);
+    bytes.fill(0xee, out, out + 64); bytes.fill(0xee, len, len + 4);
+    const rc = lib.BC_FontTranslate(11, value, 0, out, 1000000, len);
+    const untouched = bytes.subarray(out, out + 64).every((b) => b === 0xee) && bytes.subarray(len, len + 4).every((b) => b === 0xee);
+    console.log(JSON.stringify({ rc, untouched, small: lib.BC_FontTranslate(10, value, 0, out, 1000000, len) }));
+  `;
+  const r = spawnSync(process.execPath, ['--input-type=module', '-e', script], { encoding: 'utf8' });
+  assert.equal(r.status, 0, r.stderr);
+  // The module still answers afterwards (here: letters are no EAN-13 value).
+  assert.deepEqual(JSON.parse(r.stdout), { rc: 32529, untouched: true, small: 32507 });
 });
