@@ -55,6 +55,7 @@ export async function startServer() {
   await new Promise((resolve) => probe.close(resolve));
   const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', join(ROOT, 'web')],
     { stdio: 'ignore' });
+  process.on('exit', () => server.kill()); // also when a test ends the process early
   const base = `http://127.0.0.1:${port}/index.html`;
   for (let i = 0; i < 100; i++) {
     try {
