@@ -22,6 +22,9 @@ packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev 
 packages+=(g++-multilib qemu-user-static python3-pefile)
 # fc-match: the Linux install test resolves every face name through fontconfig.
 packages+=(fontconfig)
+# The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
+# WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
+packages+=(emscripten python3-brotli chromium)
 # zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours.
 packages+=(libzint-dev)
 missing=()

@@ -4,7 +4,7 @@
 # and ThreadSanitizer, the suite built for 32-bit x86 Linux, the 32-bit and
 # 64-bit Windows DLLs (static checks, and their suites and ABI program under
 # Wine), the fuzz smoke, the Windows SDK bundle, the C#, VBA and Python
-# bindings and the Linux install.  Ends with one line per stage: passed,
+# bindings, the Linux install and the web build.  Ends with one line per stage: passed,
 # skipped (and why) or FAILED, with its time.
 #
 # Machines differ in one way that matters here: some cannot execute 32-bit
@@ -180,5 +180,10 @@ stage "bindings: declarations, Python, C# under Mono" \
   bash -c 'cd build/native && ctest --output-on-failure -R "^(bindings_declarations|python_binding|dotnet_binding)$"'
 stage "Linux install: CMake package and pkg-config consumers" \
   bash -c 'cd build/native && ctest --output-on-failure -R "^linux_install$"'
+# The WebAssembly module against the native library in Node, the npm
+# package installed from its tarball, and the page in headless Chromium read
+# back by zbar (the speed figures are taken by hand: TAVO_WEB_BENCH=1).
+stage "web: WebAssembly in Node, npm package, page in Chromium" \
+  env TAVO_WEB_BENCH="${TAVO_WEB_BENCH:-0}" bash scripts/test-web.sh
 
 finish
