@@ -26,6 +26,8 @@ class Layout {
   void Modules(std::string_view modules, BarHeight height = BarHeight::kFull);
   void AddCaption(std::string text, double centre, bool below = true);
   void AddCharacter(size_t byte_index, std::string name, int value = -1);
+  // A two-dimensional glyph or symbol: its modules; the advance grows by its width.
+  void Grid(ModuleGrid grid);
   // Drops the blank before the first bar and after the last, measures the
   // captions from the first bar, and sets the quiet zones: those the
   // symbology asks for, or the blank the glyphs draw there if wider.
@@ -90,6 +92,17 @@ bool DrawPostNetGlyph(unsigned char code, const ModelOptions&, Layout& layout);
 bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
+// Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
+// into modules (quiet zone included), the font-string byte that draws the
+// module at (x, y) of that text, and the block glyphs.
+bool ReadMatrixModules(std::string_view s, ModuleGrid& grid, ModelError& error);
+size_t MatrixByteAt(std::string_view s, int32_t x, int32_t y);
+bool DrawMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
+bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.

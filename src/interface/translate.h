@@ -14,6 +14,7 @@ namespace tavo {
 // only the Code 39 check routine asks for a bare expansion without them.
 struct Options {
   bool check = false;
+  int32_t level = 0;  // the check argument as given: the error correction level of 2D symbols
   bool start = true;
   bool stop = true;
 };

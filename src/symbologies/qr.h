@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "interface/font_string.h"
+#include "interface/translate.h"
 #include "symbologies/matrix_text.h"
 #include "symbologies/qr_layout.h"
 
@@ -59,7 +60,8 @@ void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid);
 // function modules (see QrFunctionModules).
 int32_t QrBestMask(const ModuleGrid& unmasked, const ModuleGrid& function, QrLevel level);
 
-// The encoder: `check` is the raw check argument (the level).
-int32_t EncodeQr(std::string_view value, int32_t check, FontString& out);
+// The encoder (symbologies/encoders.h): the level comes from options.level,
+// the caller's check argument.
+int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
 
 }  // namespace tavo

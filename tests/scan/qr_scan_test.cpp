@@ -34,7 +34,7 @@ namespace {
 // The library's translation of `value` at `check`.
 std::string TranslateQr(std::string_view value, int32_t check, int32_t& rc) {
   FontString out;
-  rc = EncodeQr(value, check, out);
+  rc = EncodeQr(value, {.level = check}, out);
   return std::string(out.view());
 }
 

@@ -23,7 +23,7 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [--check] [--raw] [--svg FILE] [--png FILE]\n"
+    "  tavo translate SYMBOLOGY VALUE [--check] [--level L|M|Q|H] [--raw] [--svg FILE] [--png FILE]\n"
     "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
@@ -32,7 +32,8 @@ constexpr char kUsage[] =
     "      --module is the narrow bar in pixels (PNG, default 2) or user units (SVG,\n"
     "      default 1), --height the bar height in modules (default 50, PostNet 6),\n"
     "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
-    "      --caption the caption variant of the font (text under the bars).\n"
+    "      --caption the caption variant of the font (text under the bars).  --level is the\n"
+    "      error correction level of a QR Code (check 1 to 4; the default is M).\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -225,9 +226,18 @@ int Translate(const Args& args) {
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
   auto pictures = ParsePictureOptions(args);
   if (!pictures) return 2;
-  std::vector<char> out(value->size() * 8 + 64);
+  // A 2D symbol of a short value is many times its length (a QR Code of
+  // one byte is 168 bytes); 8 KiB more holds the largest.
+  std::vector<char> out(value->size() * 8 + 8192);
+  int32_t check = args.Has("--check") ? 1 : 0;
+  if (args.Has("--level")) {
+    const std::string_view level = args.Get("--level");
+    const size_t at = std::string_view("LMQH").find(level);
+    if (level.size() != 1 || at == std::string_view::npos) return Usage("--level takes L, M, Q or H");
+    check = static_cast<int32_t>(at) + 1;
+  }
   int32_t len = 0;
-  int32_t rc = BC_FontTranslate(*sym, value->c_str(), args.Has("--check") ? 1 : 0, out.data(),
+  int32_t rc = BC_FontTranslate(*sym, value->c_str(), check, out.data(),
                                 static_cast<int32_t>(out.size()), &len);
   if (rc) return Fail(rc);
   if (args.Has("--raw")) {
@@ -329,7 +339,7 @@ int main(int argc, char** argv) {
   Args args;
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
-                   {"--svg", "--png", "--module", "--height", "--ratio"}, args)) {
+                   {"--svg", "--png", "--module", "--height", "--ratio", "--level"}, args)) {
       return Usage("bad option");
     }
     return Translate(args);
