@@ -22,9 +22,11 @@ from fontTools.ttLib import newTable
 # at S points a module is S/3 points.
 MATRIX = {"units_per_em": 1200, "module": 400, "block_width": 2, "block_height": 3}
 
+# The face families of the 2D symbologies, and what their fonts print.
+FAMILIES = ("QR", "DM")
 DESCRIPTIONS = {
-    14: "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
-    15: "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
+    "QR": "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
+    "DM": "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
 }
 
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "interface/errors.h"
+#include "tavo32.h"
+#include "test_support.h"
 #include "symbologies/qr_decoder.h"
 #include "symbologies/qr_segments.h"
 
@@ -88,6 +90,30 @@ TEST(QrCapacity, TooLongWritesNothing) {
   EXPECT_EQ(EncodeQr(Repeat('a', 2954), {.level = 1}, out), kTooLongForLargestSymbol);
   EXPECT_EQ(EncodeQr(Repeat('7', 1 << 20), {.level = 0}, out), kTooLongForLargestSymbol);
   EXPECT_EQ(out.view(), "kept");
+}
+
+TEST(QrExports, TranslateFaceNameAndErrors) {
+  // Through BC_FontTranslate: sentinel-filled buffers, nothing written on error.
+  const Translation ok = Translate(BC_SYM_QR, "TAVO", 0, 400);
+  EXPECT_EQ(ok.rc, 0);
+  EXPECT_EQ(ok.bytes.size(), 15u * 10 + 2 * 9) << "version 1: 29 modules, 15 blocks by 10 lines";
+  EXPECT_EQ(Translate(BC_SYM_QR, "TAVO", 0, 167).rc, BC_FONT_ERR_TOO_MANY_CHARACTERS);
+  EXPECT_EQ(Translate(BC_SYM_QR, "TAVO", 5).rc, BC_FONT_ERR_INVALID_CHECK_OPTION);
+  EXPECT_EQ(Translate(BC_SYM_QR, "TAVO", -1).rc, BC_FONT_ERR_INVALID_CHECK_OPTION);
+  EXPECT_EQ(Translate(BC_SYM_QR, std::string(2954, 'a'), 1, 1 << 16).rc, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL);
+  EXPECT_EQ(Translate(BC_SYM_QR, std::string(2953, 'a'), 1, 1 << 16).rc, 0);
+  // One face, whatever height and caption are asked for.
+  for (int32_t height = 0; height < 3; ++height) {
+    for (int32_t caption = 0; caption < 2; ++caption) {
+      char buf[32];
+      int32_t len = 0;
+      ASSERT_EQ(BC_FontGetFaceName("TAVO ", BC_SYM_QR, height, caption, buf, sizeof buf, &len), 0);
+      EXPECT_EQ(std::string(buf, static_cast<size_t>(len)), "TAVO QR");
+    }
+  }
+  char message[128] = {};
+  BC_StrErr(BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, message, sizeof message);
+  EXPECT_STREQ(message, "ERROR: Value too long for the largest symbol.");
 }
 
 TEST(QrLevel, FromCheckArgument) {

@@ -1,7 +1,8 @@
 // A real scanner reads our QR Code font text: seeded values of every kind
 // (digits, upper-case, mixed text, binary, UTF-8), every level and mask and
-// the largest symbol are translated, drawn from the text's modules as
-// pictures and read back by zbar.
+// the largest symbol are translated by BC_FontTranslate, drawn through the
+// symbol model as pictures and read back by zbar.  (The font suite sets the
+// same values in the TAVO QR font.)
 //
 // zbar's conventions for QR Code, found by experiment with zbar 0.23.92:
 // - With -Sbinary it reports the data bytes exactly as carried.
@@ -20,22 +21,26 @@
 #include <string>
 #include <vector>
 
+#include "matrix_samples.h"
+#include "render.h"
 #include "scanner.h"
+#include "symbologies/codes.h"
 #include "symbologies/matrix_text.h"
 #include "symbologies/qr.h"
+#include "tavo32.h"
+#include "tavo_model.h"
 
-#ifndef TAVO_ZBARIMG
-#define TAVO_ZBARIMG "zbarimg"
-#endif
 
 namespace tavo::scan {
 namespace {
 
 // The library's translation of `value` at `check`.
 std::string TranslateQr(std::string_view value, int32_t check, int32_t& rc) {
-  FontString out;
-  rc = EncodeQr(value, {.level = check}, out);
-  return std::string(out.view());
+  const std::string v(value);
+  std::vector<char> out(v.size() * 8 + 8192);
+  int32_t len = 0;
+  rc = BC_FontTranslate(symbology::kQr, v.c_str(), check, out.data(), static_cast<int32_t>(out.size()), &len);
+  return rc ? std::string() : std::string(out.data(), static_cast<size_t>(len));
 }
 
 // Pictures drawn from font text, module by module, as grey-scale PGM files.
@@ -49,21 +54,18 @@ class MatrixPictures {
     std::error_code ignored;
     if (!dir_.empty() && !std::getenv("TAVO_SCAN_KEEP")) std::filesystem::remove_all(dir_, ignored);
   }
-  // Draws the font text at `scale` pixels per module.
+  // Draws the font text through the symbol model at `scale` pixels per
+  // module, quiet zone included.
   bool Add(std::string_view text, int scale = 3) {
-    ModuleGrid grid;
-    if (dir_.empty() || !ReadMatrixText(text, grid)) return false;
+    model::Symbol symbol;
+    model::ModelError error;
+    if (dir_.empty() || !model::BuildSymbol(symbology::kQr, text, {}, symbol, error)) return false;
     char name[32];
-    std::snprintf(name, sizeof name, "q%05zu.pgm", files_.size());
-    FILE* f = std::fopen((dir_ / name).c_str(), "wb");
-    if (!f) return false;
-    std::fprintf(f, "P5 %d %d 255\n", grid.width * scale, grid.height * scale);
-    std::vector<uint8_t> row(static_cast<size_t>(grid.width) * scale);
-    for (int32_t y = 0; y < grid.height; ++y) {
-      for (int32_t x = 0; x < grid.width * scale; ++x) row[x] = grid.at(x / scale, y) ? 0 : 255;
-      for (int k = 0; k < scale; ++k) std::fwrite(row.data(), 1, row.size(), f);
+    std::snprintf(name, sizeof name, "q%05zu.png", files_.size());
+    std::string why;
+    if (!render::WritePng(render::Rasterize(render::LayOut(symbol, 0, false), scale), (dir_ / name).string(), why)) {
+      return false;
     }
-    std::fclose(f);
     files_.push_back(name);
     return true;
   }
@@ -71,70 +73,17 @@ class MatrixPictures {
   // carried (`binary`), or converted to UTF-8 text.  One run per picture:
   // zbar's binary mode has no XML report, and its XML report garbles bytes
   // above 127 (its base 64 sign-extends them).
-  std::string Scan(size_t i, bool binary) const {
-    int status = 0;
-    std::string data = RunCommand("cd '" + dir_.string() + "' && " TAVO_ZBARIMG
-                                  " --raw -q --nodbus -Sdisable -Sqrcode.enable" +
-                                  (binary ? " -Sbinary " : " ") + files_[i] + " 2>/dev/null",
-                                  status);
-    if (!binary && !data.empty() && data.back() == '\n') data.pop_back();
-    return data;
-  }
+  std::string Scan(size_t i, bool binary) const { return ZbarReadQr((dir_ / files_[i]).string(), binary); }
 
  private:
   std::filesystem::path dir_;
   std::vector<std::string> files_;
 };
 
-struct Sample {
-  std::string value;
-  int32_t check;
-  std::string kind;
-};
-
-// Seeded values: lengths 1 to 1,000 (UTF-8 up to 1,000 bytes), spread
-// evenly on a log scale, every check option.
-std::vector<Sample> SeededSamples(size_t count) {
-  std::mt19937 rng(20261207);
-  const char* kinds[] = {"digits", "upper", "mixed", "binary", "utf8"};
-  const std::string upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 $%*+-./:";
-  const std::vector<std::string> utf8_pieces = {"a", "Z", "7", " ", "\xC3\xBC", "\xC3\xA9",
-                                                "\xE2\x82\xAC", "\xE6\x9D\xB1", "\xE4\xBA\xAC",
-                                                "\xF0\x9F\x98\x80"};
-  std::vector<Sample> out;
-  for (size_t i = 0; i < count; ++i) {
-    const std::string kind = kinds[i % 5];
-    const size_t len = static_cast<size_t>(std::exp(std::log(1000.0) * (rng() % 1000) / 999.0));
-    std::string v;
-    while (v.size() < len) {
-      if (kind == "digits") {
-        v += static_cast<char>('0' + rng() % 10);
-      } else if (kind == "upper") {
-        v += upper[rng() % upper.size()];
-      } else if (kind == "mixed") {  // runs of digits, capitals and lower case
-        const size_t run = 1 + rng() % 12, pick = rng() % 3;
-        for (size_t k = 0; k < run && v.size() < len; ++k) {
-          v += pick == 0 ? static_cast<char>('0' + rng() % 10)
-             : pick == 1 ? upper[rng() % 36]
-                         : static_cast<char>('a' + rng() % 26);
-        }
-      } else if (kind == "binary") {
-        v += static_cast<char>(1 + rng() % 255);
-      } else {
-        const std::string& p = utf8_pieces[rng() % utf8_pieces.size()];
-        if (v.size() + p.size() > len && !v.empty()) break;
-        v += p;
-      }
-    }
-    out.push_back({v, static_cast<int32_t>(rng() % 5), kind});
-  }
-  return out;
-}
-
 TEST(QrScan, SeededValuesReadByZbar) {
-  const std::vector<Sample> samples = SeededSamples(300);
+  const std::vector<MatrixSample> samples = SeededMatrixSamples(300, 20261207, 4);
   MatrixPictures pictures;
-  for (const Sample& s : samples) {
+  for (const MatrixSample& s : samples) {
     int32_t rc = 0;
     const std::string text = TranslateQr(s.value, s.check, rc);
     ASSERT_EQ(rc, 0) << s.kind << " of " << s.value.size();
@@ -143,7 +92,7 @@ TEST(QrScan, SeededValuesReadByZbar) {
   // Text values read as themselves in zbar's text mode; binary values are
   // compared byte for byte.
   for (size_t i = 0; i < samples.size(); ++i) {
-    const Sample& s = samples[i];
+    const MatrixSample& s = samples[i];
     const std::string read = pictures.Scan(i, s.kind == "binary");
     EXPECT_TRUE(read == s.value) << s.kind << " of " << s.value.size() << " bytes, check "
                                  << s.check << ": read " << read.substr(0, 60);
