@@ -36,6 +36,8 @@ enum Error : int32_t {
   kDrawCaption = 32525,
   kUnexpectedOutputCharacter = 32526,
   kOutOfMemory = 32529,
+  kTooLongForLargestSymbol = 32560,
+  kInvalidCheckOption = 32561,
 };
 
 // Replacement text when a message does not fit the caller's buffer.
