@@ -15,6 +15,8 @@ packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 llvm lld mono-m
 # captions) and their suite (FreeType, the OpenType Sanitizer); python3-freetype
 # renders the samples.
 packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev opentype-sanitizer)
+# Data Matrix pictures read back by libdmtx's reader (dmtxread).
+packages+=(dmtx-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
