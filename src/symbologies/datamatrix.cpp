@@ -57,7 +57,14 @@ bool DecodeDataMatrixText(std::string_view text, DataMatrixReading& reading) {
     }
   }
   std::vector<uint8_t> codewords = DataMatrixReadCodewords(*size, symbol);
-  const int32_t corrected = DataMatrixCorrect(*size, codewords);
+  int32_t corrected = DataMatrixCorrect(*size, codewords);
+  if (corrected < 0 && size->data_codewords % size->blocks != 0) {
+    std::vector<uint8_t> again = DataMatrixReadCodewords(*size, symbol);
+    if (const int32_t c = DataMatrixCorrect(*size, again, true); c >= 0) {
+      corrected = c;
+      codewords = std::move(again);
+    }
+  }
   if (corrected < 0) {
     reading.damaged_block = -corrected - 1;
     reading.error = "Reed-Solomon block " + std::to_string(reading.damaged_block + 1) + " of " +

@@ -64,8 +64,10 @@ void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codew
 
 // Corrects the codewords (data and error correction) in place.  Returns the
 // number of corrected codewords, or -(1 + block) for the first block that
-// holds more errors than its error correction can mend.
-int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords);
+// holds more errors than its error correction can mend.  `unrotated` reads
+// the 144x144 error correction in the order older libdmtx writes it.
+int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords,
+                          bool unrotated = false);
 
 // Where each module of the mapping matrix (the data regions side by side,
 // without their patterns) takes its bit: codeword * 8 + bit (0 = most

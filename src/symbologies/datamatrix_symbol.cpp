@@ -101,6 +101,16 @@ int32_t BlockDataCount(const DataMatrixSize& size, int32_t block) {
   return (size.data_codewords - block + size.blocks - 1) / size.blocks;
 }
 
+// Where a block's error-correction codewords stand among the interleaved
+// ones.  Where the blocks are of unequal length (144x144: 8 blocks of 156
+// data codewords, 2 of 155) the error-correction round starts with the
+// shorter blocks, as zint and zxing write and read it; libdmtx up to 0.7.7
+// reads it unrotated, which `unrotated` allows when reading.
+int32_t EccSlot(const DataMatrixSize& size, int32_t block, bool unrotated) {
+  const int32_t longer = size.data_codewords % size.blocks;
+  return (longer == 0 || unrotated) ? block : (block + size.blocks - longer) % size.blocks;
+}
+
 }  // namespace
 
 const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
@@ -123,7 +133,8 @@ void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codew
         if (gen[k]) rem[k] ^= kGf.exp[lf + kGf.log[gen[k]]];
       }
     }
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + b] = rem[k];
+    const int32_t slot = EccSlot(size, b, false);
+    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = rem[k];
   }
 }
 
@@ -195,21 +206,23 @@ int32_t CorrectBlock(std::vector<uint8_t>& r, int32_t n) {
 
 }  // namespace
 
-int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
+int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords,
+                          bool unrotated) {
   const int32_t blocks = size.blocks;
   const int32_t n = size.ecc_codewords / blocks;
   int32_t corrected = 0;
   std::vector<uint8_t> block;
   for (int32_t b = 0; b < blocks; ++b) {
     block.clear();
+    const int32_t slot = EccSlot(size, b, unrotated);
     for (int32_t i = b; i < size.data_codewords; i += blocks) block.push_back(codewords[i]);
-    for (int32_t k = 0; k < n; ++k) block.push_back(codewords[size.data_codewords + k * blocks + b]);
+    for (int32_t k = 0; k < n; ++k) block.push_back(codewords[size.data_codewords + k * blocks + slot]);
     const int32_t fixed = CorrectBlock(block, n);
     if (fixed < 0) return -(1 + b);
     corrected += fixed;
     const int32_t data = BlockDataCount(size, b);
     for (int32_t i = 0; i < data; ++i) codewords[b + i * blocks] = block[i];
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + b] = block[data + k];
+    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = block[data + k];
   }
   return corrected;
 }
