@@ -83,17 +83,43 @@ struct GaloisField {
 };
 constexpr GaloisField kGf;
 
-// The generator polynomial (x - a^1)(x - a^2)...(x - a^n), coefficients from
-// x^(n-1) down to x^0 (the leading 1 left out).
-std::vector<uint8_t> GeneratorPolynomial(int n) {
-  std::vector<uint8_t> g(static_cast<size_t>(n) + 1, 0);
-  g[0] = 1;  // g[k] is the coefficient of x^(degree - k)
+// The generator polynomials (x - a^1)(x - a^2)...(x - a^n) of every block
+// length, as the logarithms of their coefficients from x^(n-1) down to x^0
+// (the leading 1 left out).
+constexpr int kMaxEccPerBlock = 68;
+struct Generator {
+  uint8_t n = 0;
+  std::array<uint8_t, kMaxEccPerBlock> log{};
+};
+
+constexpr Generator MakeGenerator(int n) {
+  std::array<uint8_t, kMaxEccPerBlock + 1> g{};  // g[k]: coefficient of x^(n-k)
+  g[0] = 1;
   for (int i = 1; i <= n; ++i) {
     const uint8_t root = kGf.exp[i];
     for (int k = i; k >= 1; --k) g[k] = static_cast<uint8_t>(g[k] ^ kGf.Mul(g[k - 1], root));
   }
-  return {g.begin() + 1, g.end()};
+  Generator out;
+  out.n = static_cast<uint8_t>(n);
+  for (int k = 0; k < n; ++k) out.log[k] = static_cast<uint8_t>(kGf.log[g[k + 1]]);
+  return out;
 }
+
+constexpr auto kGenerators = [] {
+  std::array<Generator, kSizes.size()> out{};
+  for (size_t i = 0; i < kSizes.size(); ++i) out[i] = MakeGenerator(kSizes[i].ecc_codewords / kSizes[i].blocks);
+  return out;
+}();
+
+constexpr bool GeneratorsWithoutZero() {
+  for (const Generator& g : kGenerators) {
+    for (int k = 0; k < g.n; ++k) {
+      if (kGf.exp[g.log[k]] == 0 || g.log[k] == 255) return false;
+    }
+  }
+  return true;
+}
+static_assert(GeneratorsWithoutZero(), "every coefficient has a logarithm");
 
 // The data and error-correction codewords of one interleaved block: every
 // `blocks`-th codeword, starting at `block`.
@@ -117,21 +143,24 @@ const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
 
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
   const int32_t blocks = size.blocks;
-  const int32_t n = size.ecc_codewords / blocks;
-  const std::vector<uint8_t> gen = GeneratorPolynomial(n);
+  const Generator& gen = kGenerators[&size - kSizes.data()];
+  const int32_t n = gen.n;
   codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
-  std::vector<uint8_t> rem(static_cast<size_t>(n));
+  std::array<uint8_t, kMaxEccPerBlock> rem;
   for (int32_t b = 0; b < blocks; ++b) {
-    std::fill(rem.begin(), rem.end(), 0);
+    std::fill(rem.begin(), rem.begin() + n, 0);
+    // Division by the generator: shift the remainder a codeword along and
+    // add the generator times the codeword that falls out.
     for (int32_t i = b; i < size.data_codewords; i += blocks) {
       const uint8_t factor = static_cast<uint8_t>(codewords[i] ^ rem[0]);
-      std::copy(rem.begin() + 1, rem.end(), rem.begin());
-      rem[n - 1] = 0;
-      if (factor == 0) continue;
-      const int lf = kGf.log[factor];
-      for (int32_t k = 0; k < n; ++k) {
-        if (gen[k]) rem[k] ^= kGf.exp[lf + kGf.log[gen[k]]];
+      if (factor == 0) {
+        std::copy(rem.begin() + 1, rem.begin() + n, rem.begin());
+        rem[n - 1] = 0;
+        continue;
       }
+      const uint8_t* exp = kGf.exp.data() + kGf.log[factor];
+      for (int32_t k = 0; k + 1 < n; ++k) rem[k] = static_cast<uint8_t>(rem[k + 1] ^ exp[gen.log[k]]);
+      rem[n - 1] = exp[gen.log[n - 1]];
     }
     const int32_t slot = EccSlot(size, b, false);
     for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = rem[k];
@@ -232,12 +261,15 @@ namespace {
 // The placement walk: codeword bits go into 8-module "utah" shapes along
 // diagonals, with four special corner shapes; modules falling off an edge
 // wrap to the opposite one.
+// Each module placed is handed to `visit(row, col, codeword, bit)`; the
+// walk itself only remembers which modules are taken.
+template <typename Visit>
 class Placement {
  public:
-  Placement(int32_t rows, int32_t cols)
-      : rows_(rows), cols_(cols), cell_(static_cast<size_t>(rows) * cols, kEmpty) {}
+  Placement(int32_t rows, int32_t cols, Visit visit)
+      : rows_(rows), cols_(cols), taken_(static_cast<size_t>(rows) * cols, 0), visit_(visit) {}
 
-  std::vector<int32_t> Run() {
+  void Run() {
     int32_t cw = 0, row = 4, col = 0;
     do {
       if (row == rows_ && col == 0) Corner1(cw++);
@@ -259,16 +291,10 @@ class Placement {
       row += 3;
       col += 1;
     } while (row < rows_ || col < cols_);
-    // The fixed pattern of the bottom-right corner, where 4 modules are left.
-    for (int32_t& c : cell_) {
-      if (c == kEmpty) c = -1;
-    }
-    return std::move(cell_);
   }
 
  private:
-  static constexpr int32_t kEmpty = -2;
-  bool Empty(int32_t row, int32_t col) const { return cell_[row * cols_ + col] == kEmpty; }
+  bool Empty(int32_t row, int32_t col) const { return !taken_[row * cols_ + col]; }
   void Module(int32_t row, int32_t col, int32_t cw, int32_t bit) {
     if (row < 0) {
       row += rows_;
@@ -278,7 +304,8 @@ class Placement {
       col += cols_;
       row += 4 - ((cols_ + 4) % 8);
     }
-    cell_[row * cols_ + col] = cw * 8 + bit;
+    taken_[row * cols_ + col] = 1;
+    visit_(row, col, cw, bit);
   }
   void Utah(int32_t r, int32_t c, int32_t cw) {
     Module(r - 2, c - 2, cw, 0);
@@ -332,7 +359,8 @@ class Placement {
   }
 
   int32_t rows_, cols_;
-  std::vector<int32_t> cell_;
+  std::vector<uint8_t> taken_;
+  Visit visit_;
 };
 
 // Symbol coordinates of a mapping-matrix module: each region sits inside a
@@ -343,7 +371,12 @@ int32_t SymbolCol(const DataMatrixSize& s, int32_t c) { return c + 2 * (c / s.re
 }  // namespace
 
 std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols) {
-  return Placement(rows, cols).Run();
+  // -1 stays where the walk leaves the fixed bottom-right corner.
+  std::vector<int32_t> cell(static_cast<size_t>(rows) * cols, -1);
+  Placement(rows, cols, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    cell[r * cols + c] = cw * 8 + bit;
+  }).Run();
+  return cell;
 }
 
 ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_t>& codewords) {
@@ -365,31 +398,23 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     }
   }
   const int32_t mr = size.mapping_rows(), mc = size.mapping_cols();
-  const std::vector<int32_t> cell = DataMatrixPlacement(mr, mc);
-  for (int32_t r = 0; r < mr; ++r) {
-    for (int32_t c = 0; c < mc; ++c) {
-      const int32_t at = cell[r * mc + c];
-      // The fixed corner: dark at its bottom-right and top-left modules.
-      const bool dark = at >= 0 ? ((codewords[at / 8] >> (7 - at % 8)) & 1) != 0
-                                : ((r == mr - 1 && c == mc - 1) || (r == mr - 2 && c == mc - 2));
-      grid.set(SymbolCol(size, c), SymbolRow(size, r), dark);
-    }
+  // The fixed corner, where the walk leaves 4 modules: dark at its
+  // bottom-right and top-left.
+  if ((mr * mc) % 8 != 0) {
+    grid.set(SymbolCol(size, mc - 1), SymbolRow(size, mr - 1), true);
+    grid.set(SymbolCol(size, mc - 2), SymbolRow(size, mr - 2), true);
   }
+  Placement(mr, mc, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(SymbolCol(size, c), SymbolRow(size, r), true);
+  }).Run();
   return grid;
 }
 
 std::vector<uint8_t> DataMatrixReadCodewords(const DataMatrixSize& size, const ModuleGrid& symbol) {
-  const int32_t mr = size.mapping_rows(), mc = size.mapping_cols();
-  const std::vector<int32_t> cell = DataMatrixPlacement(mr, mc);
   std::vector<uint8_t> codewords(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
-  for (int32_t r = 0; r < mr; ++r) {
-    for (int32_t c = 0; c < mc; ++c) {
-      const int32_t at = cell[r * mc + c];
-      if (at >= 0 && symbol.at(SymbolCol(size, c), SymbolRow(size, r))) {
-        codewords[at / 8] |= static_cast<uint8_t>(0x80 >> (at % 8));
-      }
-    }
-  }
+  Placement(size.mapping_rows(), size.mapping_cols(), [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    if (symbol.at(SymbolCol(size, c), SymbolRow(size, r))) codewords[cw] |= static_cast<uint8_t>(0x80 >> bit);
+  }).Run();
   return codewords;
 }
 
