@@ -90,6 +90,7 @@ struct DataMatrixReading {
   bool gs1 = false;            // FNC1 first; later FNC1s read as 0x1D
   int32_t corrected = 0;       // codewords the error correction mended
   int32_t damaged_block = -1;  // the block that could not be mended, or -1
+  int32_t codewords_used = 0;  // data codewords before the padding
   std::string data;
   std::string error;           // why nothing could be read, else empty
 };

@@ -18,6 +18,7 @@ class Decodation {
       if (c >= 1 && c <= 128) {
         Put(c - 1);
       } else if (c == 129) {
+        r_.codewords_used = static_cast<int32_t>(at_ - 1);
         return true;  // padding: the data has ended
       } else if (c <= 229) {
         Put('0' + (c - 130) / 10);
@@ -44,6 +45,7 @@ class Decodation {
       if (!ok) return false;
     }
     if (trailer_) r_.data.append("\x1E\x04");
+    r_.codewords_used = static_cast<int32_t>(end_);
     return true;
   }
 

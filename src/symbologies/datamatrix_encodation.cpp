@@ -10,8 +10,9 @@
 // work is linear in the value's length.  The end of the data has rules of its
 // own per scheme (unlatch, implied return to ASCII, padding a last C40 pair)
 // which allow some endings only when they fill the symbol exactly; each
-// ending is kept as a window of capacities it suits, and the smallest symbol
-// that one window admits wins.
+// ending is kept as a window of capacities it suits, the smallest symbol
+// that one window admits wins, and in it the ending that takes the fewest
+// codewords.
 #include <algorithm>
 #include <limits>
 
@@ -39,7 +40,8 @@ constexpr int32_t kTripleValue = 8;  // one C40/Text/X12 value
 constexpr int32_t kEdifactValue = 9;
 
 // The nodes at one position: ASCII, C40/Text/X12 with 0..2 values pending,
-// EDIFACT with 0..3 values pending, Base 256.
+// EDIFACT with 0..3 values pending, Base 256 in a run of up to 249 bytes (a
+// 1-codeword length) and in a longer run (2 codewords).
 enum Node : uint8_t {
   kAscii = 0,
   kC40 = 1,      // + pending (0..2)
@@ -47,7 +49,8 @@ enum Node : uint8_t {
   kX12 = 7,      // + pending
   kEdifact = 10, // + pending (0..3)
   kBase256 = 14,
-  kNodes = 15,
+  kBase256Long = 15,
+  kNodes = 16,
 };
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
@@ -131,7 +134,6 @@ struct Step {
   int32_t cost = std::numeric_limits<int32_t>::max();
   int32_t from_pos = -1;
   uint8_t from_node = 0;
-  int32_t run_start = 0;  // Base 256: where the run's bytes begin
 };
 
 constexpr int32_t kUnreached = std::numeric_limits<int32_t>::max();
@@ -151,6 +153,14 @@ struct EndOption {
   int32_t pos;   // position of the node the path ends at
   uint8_t node;
   int32_t lo, hi;  // capacities (codewords) it suits
+  // Codewords it takes in a symbol of `capacity`: the boundary endings add
+  // their unlatch unless the symbol is full, or for EDIFACT within two
+  // codewords of full.
+  int32_t Used(int32_t capacity) const {
+    if (ending == Ending::kTripleBoundary) return capacity == lo ? lo : lo + 1;
+    if (ending == Ending::kEdifactBoundary) return capacity - lo <= 2 ? lo : lo + 1;
+    return lo;
+  }
 };
 
 class Encodation {
@@ -168,20 +178,24 @@ class Encodation {
   const Step& At(int32_t pos, int node) const {
     return steps_[static_cast<size_t>(pos) * kNodes + node];
   }
-  void Relax(int32_t pos, int node, int32_t cost, int32_t from_pos, int from_node,
-             int32_t run_start = 0) {
+  void Relax(int32_t pos, int node, int32_t cost, int32_t from_pos, int from_node) {
     Step& s = At(pos, node);
-    if (cost < s.cost) s = {cost, from_pos, static_cast<uint8_t>(from_node), run_start};
+    if (cost < s.cost) s = {cost, from_pos, static_cast<uint8_t>(from_node)};
   }
   bool IsFnc1(uint8_t c) const { return gs1_ && c == static_cast<uint8_t>(kGroupSeparator); }
   void SwitchSchemes(int32_t pos);
   void Advance(int32_t pos);
-  int32_t Base256Header(int32_t length) const { return length <= 249 ? 1 : 2; }
+  void Base256Runs(int32_t pos);
 
   const uint8_t* v_;
   int32_t n_;
   bool gs1_;
   std::vector<Step> steps_;
+  // Base 256 runs: the positions where a short run may start, a queue whose
+  // ASCII costs (less the bytes up to there) rise from front to back.
+  std::vector<int32_t> starts_;
+  size_t starts_head_ = 0;
+  int32_t last_fnc1_ = -1;
 };
 
 // Latches and unlatches at one position: first everything back to ASCII,
@@ -197,11 +211,39 @@ void Encodation::SwitchSchemes(int32_t pos) {
       Relax(pos, kAscii, s.cost + EdifactUnlatchCost(pending), pos, kEdifact + pending);
     }
   }
-  if (At(pos, kBase256).cost != kUnreached) Relax(pos, kAscii, At(pos, kBase256).cost, pos, kBase256);
+  for (int run : {kBase256, kBase256Long}) {
+    if (At(pos, run).cost != kUnreached) Relax(pos, kAscii, At(pos, run).cost, pos, run);
+  }
   const int32_t ascii = At(pos, kAscii).cost;
   if (ascii == kUnreached || pos == n_) return;
   for (int base : {kC40, kText, kX12, kEdifact}) Relax(pos, base, ascii + kCw, pos, kAscii);
-  Relax(pos, kBase256, ascii + 2 * kCw, pos, kAscii, pos);  // latch and a 1-byte length
+}
+
+// Base 256 runs ending at `pos`.  A run from ASCII at position i costs the
+// latch, its length (1 codeword up to 249 bytes, else 2) and one codeword a
+// byte.  Short runs: the cheapest start among the last 249 positions, kept
+// in a sliding-window minimum.  Long runs: the one 250 bytes back, or the
+// long run to the position before, one byte longer.  Both node steps point
+// straight back to the run's start.
+void Encodation::Base256Runs(int32_t pos) {
+  if (pos > 0 && IsFnc1(v_[pos - 1])) {  // FNC1 cannot be inside a run
+    starts_head_ = starts_.size();
+    last_fnc1_ = pos - 1;
+    return;
+  }
+  while (starts_head_ < starts_.size() && starts_[starts_head_] < pos - 249) ++starts_head_;
+  if (starts_head_ < starts_.size()) {
+    const int32_t i = starts_[starts_head_];
+    Relax(pos, kBase256, At(i, kAscii).cost + (2 + pos - i) * kCw, i, kAscii);
+  }
+  if (pos >= 250) {
+    const Step& prev = At(pos - 1, kBase256Long);
+    if (prev.cost != kUnreached) Relax(pos, kBase256Long, prev.cost + kCw, prev.from_pos, kAscii);
+    const int32_t i = pos - 250;
+    if (At(i, kAscii).cost != kUnreached && last_fnc1_ < i) {
+      Relax(pos, kBase256Long, At(i, kAscii).cost + (3 + 250) * kCw, i, kAscii);
+    }
+  }
 }
 
 // Every way to take the byte (or digit pair) at `pos`.
@@ -232,18 +274,23 @@ void Encodation::Advance(int32_t pos) {
       }
     }
   }
-  if (const Step& b = At(pos, kBase256); b.cost != kUnreached && !IsFnc1(c)) {
-    // The length takes a second codeword once the run reaches 250 bytes.
-    const int32_t extra = (pos + 1 - b.run_start == 250) ? kCw : 0;
-    Relax(pos + 1, kBase256, b.cost + kCw + extra, pos, kBase256, b.run_start);
-  }
 }
 
 void Encodation::Run() {
-  At(0, kAscii) = {gs1_ ? kCw : 0, -1, 0, 0};  // GS1: FNC1 comes first
+  At(0, kAscii) = {gs1_ ? kCw : 0, -1, 0};  // GS1: FNC1 comes first
+  starts_.reserve(static_cast<size_t>(n_) + 1);
   for (int32_t pos = 0; pos <= n_; ++pos) {
+    Base256Runs(pos);
     SwitchSchemes(pos);
-    if (pos < n_) Advance(pos);
+    if (pos == n_) break;
+    if (const int32_t a = At(pos, kAscii).cost; a != kUnreached && !IsFnc1(v_[pos])) {
+      const int32_t k = a - pos * kCw;
+      while (starts_.size() > starts_head_ && At(starts_.back(), kAscii).cost - starts_.back() * kCw >= k) {
+        starts_.pop_back();
+      }
+      starts_.push_back(pos);
+    }
+    Advance(pos);
   }
 }
 
@@ -263,7 +310,9 @@ std::vector<EndOption> Encodation::Endings() const {
     const bool short_group = s.from_pos == n_ && s.from_node == kEdifact + 1;
     add(Ending::kPlain, n_, kAscii, cw(n_, kAscii) + (short_group ? 1 : 0), kAny);
   }
-  if (reached(n_, kBase256)) add(Ending::kPlain, n_, kBase256, cw(n_, kBase256), kAny);
+  for (int run : {kBase256, kBase256Long}) {
+    if (reached(n_, run)) add(Ending::kPlain, n_, run, cw(n_, run), kAny);
+  }
   for (int base : {kC40, kText, kX12}) {
     if (reached(n_, base)) add(Ending::kTripleBoundary, n_, base, cw(n_, base), kAny);
     if (base != kX12 && reached(n_, base + 2)) {
@@ -407,13 +456,16 @@ void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_
   for (size_t i = 1; i < path.size(); ++i) {
     const Hop from = path[i - 1], to = path[i];
     const int sf = SchemeOf(from.node), st = SchemeOf(to.node);
+    if (st == kBase256 && sf == kAscii) {  // a whole run, back to its start
+      w.Push(kLatchBase256);
+      base256_start = from.pos;
+      continue;
+    }
     if (to.pos == from.pos) {  // a latch or an unlatch
       if (sf == kAscii) {
         static constexpr std::array<uint8_t, kNodes> kLatch{0, kLatchC40, 0, 0, kLatchText, 0, 0,
-                                                            kLatchX12, 0, 0, kLatchEdifact, 0, 0, 0,
-                                                            kLatchBase256};
+                                                            kLatchX12, 0, 0, kLatchEdifact};
         w.Push(kLatch[st]);
-        if (st == kBase256) base256_start = to.pos;
       } else if (sf == kBase256) {
         w.Base256(base256_start, to.pos);
       } else if (sf == kEdifact) {
@@ -438,7 +490,7 @@ void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_
   }
   switch (end.ending) {
     case Ending::kPlain:
-      if (end.node == kBase256) w.Base256(base256_start, n_);
+      if (SchemeOf(end.node) == kBase256) w.Base256(base256_start, n_);
       break;
     case Ending::kTripleBoundary:
       if (w.size() < capacity) w.Push(kUnlatch);
@@ -485,7 +537,7 @@ int32_t DataMatrixEncodation(std::string_view value, const DataMatrixForm& form,
     const int32_t cap = s.data_codewords;
     const EndOption* best = nullptr;
     for (const EndOption& e : endings) {
-      if (e.lo <= cap && cap <= e.hi && (!best || e.lo < best->lo)) best = &e;
+      if (e.lo <= cap && cap <= e.hi && (!best || e.Used(cap) < best->Used(cap))) best = &e;
     }
     if (!best) continue;
     size = &s;
