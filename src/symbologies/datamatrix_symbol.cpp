@@ -294,7 +294,10 @@ class Placement {
   }
 
  private:
-  bool Empty(int32_t row, int32_t col) const { return !taken_[row * cols_ + col]; }
+  size_t Index(int32_t row, int32_t col) const {
+    return static_cast<size_t>(row) * static_cast<size_t>(cols_) + static_cast<size_t>(col);
+  }
+  bool Empty(int32_t row, int32_t col) const { return !taken_[Index(row, col)]; }
   void Module(int32_t row, int32_t col, int32_t cw, int32_t bit) {
     if (row < 0) {
       row += rows_;
@@ -304,7 +307,17 @@ class Placement {
       col += cols_;
       row += 4 - ((cols_ + 4) % 8);
     }
-    taken_[row * cols_ + col] = 1;
+// GCC's range analysis (12, MinGW at -O2) takes the wrapped row and column
+// for possibly negative and warns of a write before the array; every size's
+// walk stays inside it (DataMatrixPlacement.EveryBitOnceAndTheFixedCorner).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wstringop-overflow"
+#endif
+    taken_[Index(row, col)] = 1;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
     visit_(row, col, cw, bit);
   }
   void Utah(int32_t r, int32_t c, int32_t cw) {
