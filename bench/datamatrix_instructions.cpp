@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   } else {
     for (long i = 0; i < n; ++i) {
       tavo::FontString out;
-      rc |= tavo::EncodeDataMatrixSymbol(value, 0, out);
+      rc |= tavo::EncodeDataMatrix(value, 0, out);
     }
   }
   return rc == 0 ? 0 : 1;

@@ -15,7 +15,7 @@ namespace {
 
 void EncodeAndReadBack(std::string_view value, int32_t check) {
   tavo::FontString text;
-  const int32_t rc = tavo::EncodeDataMatrixSymbol(value, check, text);
+  const int32_t rc = tavo::EncodeDataMatrix(value, check, text);
   if (rc != tavo::kOk) {
     if ((rc != tavo::kInvalidCheckOption && rc != tavo::kTooLongForLargestSymbol) || !text.empty()) std::abort();
     return;

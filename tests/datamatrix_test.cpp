@@ -102,7 +102,7 @@ TEST(DataMatrixRoundTrip, SeededValues) {
     const int32_t check = static_cast<int32_t>(i % 4);
     SCOPED_TRACE("#" + std::to_string(i) + " check " + std::to_string(check));
     FontString text;
-    const int32_t rc = EncodeDataMatrixSymbol(value, check, text);
+    const int32_t rc = EncodeDataMatrix(value, check, text);
     if (rc == kTooLongForLargestSymbol) continue;
     ASSERT_EQ(rc, kOk);
     DataMatrixReading r;
@@ -135,7 +135,7 @@ TEST(DataMatrixRoundTrip, DamageMendedOrReported) {
     std::mt19937 rng(static_cast<unsigned>(c.digits));
     const std::string value = Seeded(rng, Alphabet::kDigits, c.digits);
     FontString text;
-    ASSERT_EQ(EncodeDataMatrixSymbol(value, 0, text), kOk);
+    ASSERT_EQ(EncodeDataMatrix(value, 0, text), kOk);
     DataMatrixReading clean;
     ASSERT_TRUE(DecodeDataMatrixText(text.view(), clean));
     const DataMatrixSize* size = nullptr;
@@ -196,7 +196,7 @@ TEST(DataMatrixRoundTrip, GarbageIsRejectedOrRead) {
   }
   for (int i = 0; i < 300; ++i) {
     FontString text;
-    ASSERT_EQ(EncodeDataMatrixSymbol(Seeded(rng, static_cast<Alphabet>(i % 5), 1 + rng() % 80), i % 4, text),
+    ASSERT_EQ(EncodeDataMatrix(Seeded(rng, static_cast<Alphabet>(i % 5), 1 + rng() % 80), i % 4, text),
               kOk);
     std::string t(text.view());
     for (int k = 0; k < 1 + i % 40; ++k) {
@@ -232,7 +232,7 @@ TEST(DataMatrixOptions, CheckValuesAndCapacity) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);
     FontString text("sentinel");
-    EXPECT_EQ(EncodeDataMatrixSymbol(c.value, c.check, text), c.rc);
+    EXPECT_EQ(EncodeDataMatrix(c.value, c.check, text), c.rc);
     if (c.rc != kOk) {
       EXPECT_EQ(text.view(), "sentinel");
       continue;

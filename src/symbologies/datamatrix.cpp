@@ -5,7 +5,7 @@
 
 namespace tavo {
 
-int32_t EncodeDataMatrixSymbol(std::string_view value, int32_t check, FontString& out) {
+int32_t EncodeDataMatrix(std::string_view value, int32_t check, FontString& out) {
   DataMatrixForm form;
   if (!DataMatrixFormOf(check, form)) return kInvalidCheckOption;
   const DataMatrixSize* size = nullptr;

@@ -81,8 +81,9 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
 // The codewords read back from a symbol of the given size.
 std::vector<uint8_t> DataMatrixReadCodewords(const DataMatrixSize& size, const ModuleGrid& symbol);
 
-// The encoder with the check value as an integer.
-int32_t EncodeDataMatrixSymbol(std::string_view value, int32_t check, FontString& out);
+// The encoder: the value as font text, with the check argument as it was
+// passed (see the top of this file).  Appends only on success.
+int32_t EncodeDataMatrix(std::string_view value, int32_t check, FontString& out);
 
 // What a decoder reads from Data Matrix font text.
 struct DataMatrixReading {

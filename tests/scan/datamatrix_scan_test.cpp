@@ -159,7 +159,7 @@ TEST(DataMatrixReader, SeededValuesReadBackAndNoLargerThanZint) {
     SCOPED_TRACE("value #" + std::to_string(i) + " of " + std::to_string(value.size()) +
                  " bytes, check " + std::to_string(check));
     FontString text;
-    const int32_t rc = EncodeDataMatrixSymbol(value, check, text);
+    const int32_t rc = EncodeDataMatrix(value, check, text);
     if (rc == kTooLongForLargestSymbol) continue;  // long binary
     ASSERT_EQ(rc, kOk);
     const fs::path png = scratch.dir / ("v" + std::to_string(i) + ".png");
@@ -216,7 +216,7 @@ TEST(DataMatrixReader, SchemeEndingsReadBack) {
     }
     value.resize(length);
     FontString text;
-    ASSERT_EQ(EncodeDataMatrixSymbol(value, i % 2, text), kOk);
+    ASSERT_EQ(EncodeDataMatrix(value, i % 2, text), kOk);
     const fs::path png = scratch.dir / ("e" + std::to_string(1000 + i) + ".png");
     ASSERT_TRUE(WriteTextPng(png, text.view(), 4, 4));
     list += " '" + png.string() + "'";
@@ -263,7 +263,7 @@ TEST(DataMatrixReader, EverySizeModuleForModuleAsZint) {
                    std::to_string(spare) + " pads");
       FontString text;
       // Our encoder picks the smallest size; compare only where that is s.
-      ASSERT_EQ(EncodeDataMatrixSymbol(digits, s.square() ? 0 : 1, text), kOk);
+      ASSERT_EQ(EncodeDataMatrix(digits, s.square() ? 0 : 1, text), kOk);
       ModuleGrid grid;
       ASSERT_TRUE(ReadMatrixText(text.view(), grid));
       DataMatrixReading r;
@@ -298,7 +298,7 @@ TEST(DataMatrixReader, LargestSymbolsReadBack) {
   for (const Case c : {Case{3116, 144, false}, Case{2608, 132, true}}) {
     const std::string value = SeededValue(rng, Alphabet::kDigits, c.digits);
     FontString text;
-    ASSERT_EQ(EncodeDataMatrixSymbol(value, 0, text), kOk);
+    ASSERT_EQ(EncodeDataMatrix(value, 0, text), kOk);
     DataMatrixReading ours;
     ASSERT_TRUE(DecodeDataMatrixText(text.view(), ours)) << ours.error;
     EXPECT_EQ(ours.rows, c.rows);
@@ -329,7 +329,7 @@ TEST(DataMatrixReader, Gs1ElementStrings) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);
     FontString text;
-    ASSERT_EQ(EncodeDataMatrixSymbol(c.value, c.check, text), kOk);
+    ASSERT_EQ(EncodeDataMatrix(c.value, c.check, text), kOk);
     const fs::path png = scratch.dir / "gs1.png";
     ASSERT_TRUE(WriteTextPng(png, text.view(), 4, 4));
     EXPECT_EQ(ReadAtScales(png, text.view(), "-G 35"), c.read);
