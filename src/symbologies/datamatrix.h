@@ -9,6 +9,11 @@
 // Any other value is kInvalidCheckOption.  In the GS1 forms the value is the
 // element strings with the group separator (0x1D) ending each variable-length
 // element; each separator is carried as FNC1.
+//
+// Bytes above 127 are carried as they are (upper shift or Base 256), with no
+// ECI designator: a value in UTF-8 reads back as the same UTF-8 bytes.  (An
+// ECI would be printed as a stray byte by libdmtx, the reader of the
+// Debian tool chain.)
 #pragma once
 
 #include <array>
@@ -92,6 +97,7 @@ struct DataMatrixReading {
   int32_t corrected = 0;       // codewords the error correction mended
   int32_t damaged_block = -1;  // the block that could not be mended, or -1
   int32_t codewords_used = 0;  // data codewords before the padding
+  int32_t eci = -1;            // the last ECI designator, or -1 (ours write none)
   std::string data;
   std::string error;           // why nothing could be read, else empty
 };

@@ -39,8 +39,10 @@ class Decodation {
         ok = at_ == 1 || (at_ == 2 && r_.gs1);
         r_.data.append(c == 236 ? "[)>\x1E" "05\x1D" : "[)>\x1E" "06\x1D");
         trailer_ = true;
+      } else if (c == 241) {
+        ok = Eci();
       } else {
-        ok = false;  // structured append, reader programming, ECI, 0, 241..255
+        ok = false;  // structured append, reader programming, 0, 242..255
       }
       if (!ok) return false;
     }
@@ -153,6 +155,27 @@ class Decodation {
       }
       at_ += 3;
     }
+    return true;
+  }
+
+  // An ECI designator: 1 to 3 codewords; the bytes after it are kept as
+  // they are and the number reported.
+  bool Eci() {
+    if (at_ >= end_) return false;
+    const int c1 = cw_[at_++];
+    if (c1 <= 127) {
+      r_.eci = c1 - 1;
+      return c1 >= 1;
+    }
+    if (at_ >= end_) return false;
+    const int c2 = cw_[at_++];
+    if (c1 <= 191) {
+      r_.eci = (c1 - 128) * 254 + (c2 - 1) + 127;
+      return true;
+    }
+    if (at_ >= end_) return false;
+    const int c3 = cw_[at_++];
+    r_.eci = (c1 - 192) * 64516 + (c2 - 1) * 254 + (c3 - 1) + 16383;
     return true;
   }
 
