@@ -217,6 +217,14 @@ TEST(DataMatrixReader, SchemeEndingsReadBack) {
     value.resize(length);
     FontString text;
     ASSERT_EQ(EncodeDataMatrix(value, i % 2, text), kOk);
+    // No more codewords than zint takes for the same bytes.
+    DataMatrixReading ours;
+    ASSERT_TRUE(DecodeDataMatrixText(text.view(), ours));
+    const fs::path value_file = scratch.dir / "value.bin";
+    std::ofstream(value_file, std::ios::binary) << value;
+    const DataMatrixReading zint = ZintReading(value_file, i % 2 == 1);
+    EXPECT_LE(ours.codewords_used, zint.codewords_used) << Escaped(value);
+    EXPECT_LE(ours.rows * ours.cols, zint.rows * zint.cols) << Escaped(value);
     const fs::path png = scratch.dir / ("e" + std::to_string(1000 + i) + ".png");
     ASSERT_TRUE(WriteTextPng(png, text.view(), 4, 4));
     list += " '" + png.string() + "'";
