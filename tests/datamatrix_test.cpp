@@ -227,6 +227,9 @@ TEST(DataMatrixOptions, CheckValuesAndCapacity) {
       {"1234567890", 1, kOk, 12, 12, "8x18 holds 5 codewords too; at equal size the square"},
       {"1234567890", 0, kOk, 12, 12, "square only: 12x12"},
       {"12345678901234567890", 1, kOk, 8, 32, "10 codewords: 8x32 before 16x16"},
+      {std::string(71, 'Q'), 1, kOk, 16, 48,
+       "71 capitals fill all 49 codewords of 16x48 only if the C40 data ends without its unlatch"},
+      {std::string(71, 'Q'), 0, kOk, 32, 32, "square only"},
       {"0109501101530003", 2, kOk, 16, 16, "GS1: FNC1 and 8 digit pairs are 9 codewords; 14x14 holds 8"},
   };
   for (const Case& c : kCases) {
