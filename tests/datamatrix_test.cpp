@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "symbologies/datamatrix.h"
+#include "tavo32.h"
 
 namespace tavo {
 namespace {
@@ -244,6 +245,41 @@ TEST(DataMatrixOptions, CheckValuesAndCapacity) {
     ASSERT_TRUE(DecodeDataMatrixText(text.view().substr(8), r)) << r.error;
     EXPECT_EQ(r.rows, c.rows);
     EXPECT_EQ(r.cols, c.cols);
+  }
+}
+
+// Through the export: the check argument reaches the encoder as a number,
+// errors leave the caller's buffer as it was, and the text is the encoder's.
+TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
+  struct Case {
+    std::string value;
+    int32_t check;
+    int32_t rc;
+    const char* why;
+  };
+  const Case kCases[] = {
+      {"1234567890", 1, 0, "rectangles allowed"},
+      {"0109501101530003", 2, 0, "GS1"},
+      {"0109501101530003", 3, 0, "GS1, rectangles allowed"},
+      {"A", 4, BC_FONT_ERR_INVALID_CHECK_OPTION, "no fifth option"},
+      {"A", -7, BC_FONT_ERR_INVALID_CHECK_OPTION, "negative"},
+      {std::string(3117, '9'), 0, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "beyond 144x144"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.why);
+    std::vector<char> buf(20000, '\x5A');
+    int32_t len = -99;
+    EXPECT_EQ(BC_FontTranslate(BC_SYM_DATAMATRIX, c.value.c_str(), c.check, buf.data(),
+                               static_cast<int32_t>(buf.size()), &len),
+              c.rc);
+    if (c.rc != 0) {
+      EXPECT_EQ(len, -99);
+      EXPECT_EQ(std::count(buf.begin(), buf.end(), '\x5A'), static_cast<long>(buf.size()));
+      continue;
+    }
+    FontString direct;
+    ASSERT_EQ(EncodeDataMatrix(c.value, c.check, direct), kOk);
+    EXPECT_EQ(std::string_view(buf.data(), static_cast<size_t>(len)), direct.view());
   }
 }
 

@@ -5,6 +5,10 @@
 
 namespace tavo {
 
+int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out) {
+  return EncodeDataMatrix(value, options.check_argument, out);
+}
+
 int32_t EncodeDataMatrix(std::string_view value, int32_t check, FontString& out) {
   DataMatrixForm form;
   if (!DataMatrixFormOf(check, form)) return kInvalidCheckOption;
