@@ -40,6 +40,9 @@ namespace Tavo32
         Ean8 = 9,
         Ean13 = 10,
         Code128 = 11,
+        /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
+        /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
+        DataMatrix = 15,
     }
 
     /// <summary>The exports, declared as the library defines them.  Buffers
