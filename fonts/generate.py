@@ -319,6 +319,7 @@ DESCRIPTIONS = {
     "UPC EAN JAN": "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
     "POSTNET": "PostNet",
     "QR": matrix_faces.DESCRIPTIONS["QR"],
+    "DM": matrix_faces.DESCRIPTIONS["DM"],
 }
 
 

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const int32_t check = static_cast<int32_t>(selector % 8) - 1;  // -1 .. 6, two of them invalid
   tavo::FontString text;
-  const int32_t rc = tavo::EncodeQr(value, {.level = check}, text);
+  const int32_t rc = tavo::EncodeQr(value, {.check_argument = check}, text);
   if (rc != 0) {
     if (!text.empty()) std::abort();
     if (rc != tavo::kInvalidCheckOption && rc != tavo::kTooLongForLargestSymbol) std::abort();

@@ -59,7 +59,8 @@ enum {
   BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
   BC_SYM_CODE128 = 11,          /* Code 128 */
-  BC_SYM_QR = 14                /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H */
+  BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H */
+  BC_SYM_DATAMATRIX = 15        /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 the same as GS1 */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

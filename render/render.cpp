@@ -90,29 +90,6 @@ Rect BarRect(const model::Element& e, double x, double top, double height) {
   return {x, top, e.width, height};
 }
 
-// A two-dimensional symbol: each run of dark modules in a row one rectangle,
-// inside the symbology's quiet zone on every side.
-Layout LayOutGrid(const model::Symbol& symbol) {
-  const model::ModuleGrid& g = symbol.grid;
-  const double quiet = symbol.quiet_left;
-  Layout layout;
-  for (int32_t y = 0; y < g.height; ++y) {
-    for (int32_t x = 0; x < g.width;) {
-      if (!g.at(x, y)) {
-        ++x;
-        continue;
-      }
-      int32_t end = x;
-      while (end < g.width && g.at(end, y)) ++end;
-      layout.bars.push_back({quiet + x, quiet + y, static_cast<double>(end - x), 1});
-      x = end;
-    }
-  }
-  layout.width = g.width + 2 * quiet;
-  layout.height = g.height + 2 * quiet;
-  return layout;
-}
-
 // Edge of a module coordinate, in whole pixels.
 int Px(double modules, double module) { return static_cast<int>(std::lround(modules * module)); }
 
@@ -161,6 +138,33 @@ std::string XmlText(const std::string& text) {
     else out += Drawable(c) ? c : ' ';
   }
   return out;
+}
+
+}  // namespace
+
+namespace {
+
+// A two-dimensional symbol: one rectangle per run of dark modules in a row,
+// inside its quiet zone; no captions.
+Layout LayOutGrid(const model::Symbol& symbol) {
+  const model::ModuleGrid& g = symbol.grid;
+  const double q = symbol.quiet_left;
+  Layout layout;
+  for (int32_t y = 0; y < g.height; ++y) {
+    for (int32_t x = 0; x < g.width;) {
+      if (!g.at(x, y)) {
+        ++x;
+        continue;
+      }
+      int32_t end = x;
+      while (end < g.width && g.at(end, y)) ++end;
+      layout.bars.push_back({q + x, q + y, static_cast<double>(end - x), 1});
+      x = end;
+    }
+  }
+  layout.width = g.width + 2 * q;
+  layout.height = g.height + 2 * q;
+  return layout;
 }
 
 }  // namespace

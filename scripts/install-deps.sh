@@ -27,6 +27,8 @@ packages+=(fontconfig)
 packages+=(emscripten python3-brotli chromium)
 # zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours.
 packages+=(libzint-dev)
+# Data Matrix pictures read back by libdmtx's reader (dmtxread).
+packages+=(dmtx-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

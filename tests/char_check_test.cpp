@@ -40,7 +40,8 @@ const RuleRow kRuleRows[] = {
      "Codabar: digits, six punctuation marks, start/stop letters"},
     {{11}, {{1, 127}, {178, 179}, {185, 185}, {188, 188}}, Shown::kControls6AndFnc, "Code 128"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
-    {{0, 12, 13, 15, 16, 17, 18, 19, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
+    {{0, 12, 13, 16, 17, 18, 19, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -150,9 +151,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 7 x 10 + Codabar 20 + Code 128 131 + QR Code 255, twice
-  // (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 7 * 10 + 20 + 131 + 255));
+  // 3 codes x 127 + 7 x 10 + Codabar 20 + Code 128 131 + QR Code and Data Matrix 255
+  // each, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 7 * 10 + 20 + 131 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

@@ -87,8 +87,8 @@ TEST(QrCapacity, FullVersionAndOneMore) {
 
 TEST(QrCapacity, TooLongWritesNothing) {
   FontString out("kept");
-  EXPECT_EQ(EncodeQr(Repeat('a', 2954), {.level = 1}, out), kTooLongForLargestSymbol);
-  EXPECT_EQ(EncodeQr(Repeat('7', 1 << 20), {.level = 0}, out), kTooLongForLargestSymbol);
+  EXPECT_EQ(EncodeQr(Repeat('a', 2954), {.check_argument = 1}, out), kTooLongForLargestSymbol);
+  EXPECT_EQ(EncodeQr(Repeat('7', 1 << 20), {.check_argument = 0}, out), kTooLongForLargestSymbol);
   EXPECT_EQ(out.view(), "kept");
 }
 
@@ -129,7 +129,7 @@ TEST(QrLevel, FromCheckArgument) {
     }
   }
   FontString out("kept");
-  EXPECT_EQ(EncodeQr("x", {.level = 9}, out), kInvalidCheckOption);
+  EXPECT_EQ(EncodeQr("x", {.check_argument = 9}, out), kInvalidCheckOption);
   EXPECT_EQ(out.view(), "kept");
 }
 
@@ -227,7 +227,7 @@ TEST(QrRoundTrip, EveryLevelAndMaskThroughOurReader) {
 
 TEST(QrRoundTrip, TextHasQuietZoneAndPrintableBytes) {
   FontString text;
-  ASSERT_EQ(EncodeQr("https://example.com/", {.level = 0}, text), kOk);
+  ASSERT_EQ(EncodeQr("https://example.com/", {.check_argument = 0}, text), kOk);
   ModuleGrid grid;
   ASSERT_TRUE(ReadMatrixText(text, grid));
   for (int32_t i = 0; i < grid.width; ++i) {
@@ -318,7 +318,7 @@ TEST(QrReader, ReportsDamagedBlock) {
 TEST(QrReader, GarbageNeverCrashes) {
   std::mt19937 rng(99);
   FontString good;
-  ASSERT_EQ(EncodeQr("garbage test", {.level = 0}, good), kOk);
+  ASSERT_EQ(EncodeQr("garbage test", {.check_argument = 0}, good), kOk);
   for (int trial = 0; trial < 2000; ++trial) {
     std::string text(good.view());
     const int kind = trial % 3;

@@ -43,6 +43,9 @@ namespace Tavo32
         /// <summary>QR Code: check is the error correction level (0 = M,
         /// 1..4 = L, M, Q, H); text goes as UTF-8.</summary>
         Qr = 14,
+        /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
+        /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
+        DataMatrix = 15,
     }
 
     /// <summary>The exports, declared as the library defines them.  Buffers

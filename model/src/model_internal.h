@@ -93,6 +93,11 @@ bool DrawPostNetGlyph(unsigned char code, const ModelOptions&, Layout& layout);
 bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// Data Matrix: a 2D symbol (Symbol::grid); its glyphs are the blocks of
+// modules of symbologies/matrix_text.h (DrawMatrixGlyph).
+bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
 // into modules (quiet zone included), the font-string byte that draws the

@@ -14,9 +14,12 @@ namespace tavo {
 // only the Code 39 check routine asks for a bare expansion without them.
 struct Options {
   bool check = false;
-  int32_t level = 0;  // the check argument as given: the error correction level of 2D symbols
   bool start = true;
   bool stop = true;
+  // The caller's check argument as it was passed, for the symbologies where
+  // it is a number rather than a yes or no (QR Code: the error correction
+  // level; Data Matrix: shape and GS1).
+  int32_t check_argument = 0;
 };
 
 // Runs the encoder of `symbology` (a code of symbologies/registry.h) over

@@ -138,7 +138,7 @@ int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSym
 
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out) {
   QrLevel level;
-  if (int32_t rc = QrLevelFromCheck(options.level, level)) return rc;
+  if (int32_t rc = QrLevelFromCheck(options.check_argument, level)) return rc;
   QrSymbol symbol;
   if (int32_t rc = BuildQrSymbol(value, level, -1, symbol)) return rc;
   AppendMatrixText(symbol.modules, kQrQuietZone, out);

@@ -60,7 +60,8 @@ void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid);
 // function modules (see QrFunctionModules).
 int32_t QrBestMask(const ModuleGrid& unmasked, const ModuleGrid& function, QrLevel level);
 
-// The encoder (symbologies/encoders.h): the level comes from options.level,
+// The encoder (symbologies/encoders.h): the level comes from
+// options.check_argument,
 // the caller's check argument.
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
 

@@ -32,7 +32,8 @@ enum class CheckFlag : uint8_t {
   kIgnored,        // the check characters are mandatory (or there are none): always written
   kOptional,       // the symbology's optional check character
   kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
-  kLevel,          // 2D symbols: the error correction level, the argument's number (Options::level)
+  kLevel,          // 2D symbols: the error correction level, the argument's number (Options::check_argument)
+  kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
 };
 
 // Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
@@ -74,6 +75,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
     {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
 };
 // clang-format on
 

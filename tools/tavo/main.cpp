@@ -23,7 +23,8 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [--check] [--level L|M|Q|H] [--raw] [--svg FILE] [--png FILE]\n"
+    "  tavo translate SYMBOLOGY VALUE [--check | --check-value N | --level L|M|Q|H] [--raw]\n"
+    "                [--svg FILE] [--png FILE]\n"
     "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
@@ -32,8 +33,10 @@ constexpr char kUsage[] =
     "      --module is the narrow bar in pixels (PNG, default 2) or user units (SVG,\n"
     "      default 1), --height the bar height in modules (default 50, PostNet 6),\n"
     "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
-    "      --caption the caption variant of the font (text under the bars).  --level is the\n"
-    "      error correction level of a QR Code (check 1 to 4; the default is M).\n"
+    "      --caption the caption variant of the font (text under the bars).\n"
+    "      --check passes 1 as the check argument, --check-value N any number (Data Matrix:\n"
+    "      0 square, 1 rectangles too, 2 and 3 the same as GS1), --level the error\n"
+    "      correction level of a QR Code (check 1 to 4; the default is M).\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -226,19 +229,24 @@ int Translate(const Args& args) {
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
   auto pictures = ParsePictureOptions(args);
   if (!pictures) return 2;
-  // A 2D symbol of a short value is many times its length (a QR Code of
-  // one byte is 168 bytes); 8 KiB more holds the largest.
-  std::vector<char> out(value->size() * 8 + 8192);
   int32_t check = args.Has("--check") ? 1 : 0;
+  if (args.Has("--check-value")) {
+    auto n = ParseInt(args.Get("--check-value"));
+    if (!n) return Usage("--check-value takes a number");
+    check = *n;
+  }
   if (args.Has("--level")) {
     const std::string_view level = args.Get("--level");
     const size_t at = std::string_view("LMQH").find(level);
     if (level.size() != 1 || at == std::string_view::npos) return Usage("--level takes L, M, Q or H");
     check = static_cast<int32_t>(at) + 1;
   }
+  // A 2D symbol of a short value is many times its length (a QR Code of
+  // one byte is 168 bytes); 8 KiB more holds the largest.
+  std::vector<char> out(value->size() * 8 + 8192);
   int32_t len = 0;
-  int32_t rc = BC_FontTranslate(*sym, value->c_str(), check, out.data(),
-                                static_cast<int32_t>(out.size()), &len);
+  int32_t rc = BC_FontTranslate(*sym, value->c_str(), check, out.data(), static_cast<int32_t>(out.size()),
+                                &len);
   if (rc) return Fail(rc);
   if (args.Has("--raw")) {
     std::fwrite(out.data(), 1, static_cast<size_t>(len), stdout);
@@ -339,7 +347,7 @@ int main(int argc, char** argv) {
   Args args;
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
-                   {"--svg", "--png", "--module", "--height", "--ratio", "--level"}, args)) {
+                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--level"}, args)) {
       return Usage("bad option");
     }
     return Translate(args);
