@@ -100,7 +100,13 @@ enum {
   BC_FONT_ERR_SELECT_FONT = 32524,
   BC_FONT_ERR_DRAW_CAPTION = 32525,
   BC_FONT_ERR_UNEXPECTED_OUTPUT_CHARACTER = 32526,
-  BC_FONT_ERR_OUT_OF_MEMORY = 32529
+  BC_FONT_ERR_OUT_OF_MEMORY = 32529,
+  /* Intelligent Mail (code 13) */
+  BC_FONT_ERR_IMB_ILLEGAL_CHARACTER = 32550,        /* not a digit, '-' or space */
+  BC_FONT_ERR_IMB_INCOMPLETE_TRACKING = 32551,      /* fewer than 20 tracking digits */
+  BC_FONT_ERR_IMB_SEPARATOR_IN_TRACKING = 32552,    /* '-' or space among the 20 tracking digits */
+  BC_FONT_ERR_IMB_ILLEGAL_BARCODE_IDENTIFIER = 32553, /* second tracking digit above 4 */
+  BC_FONT_ERR_IMB_INCOMPLETE_ROUTING = 32554        /* routing code not 0, 5, 9 or 11 digits */
 };
 
 /* Translation version returned by BC_FontGetVer. */
