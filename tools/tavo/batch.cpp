@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <chrono>
@@ -25,23 +26,6 @@ constexpr uint16_t kWindows1252High[32] = {
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-uint32_t CodePointOf1252(unsigned char b) {
-  return (b >= 0x80 && b < 0xA0) ? kWindows1252High[b - 0x80] : b;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 // The Windows-1252 byte of a code point, -1 for none.
 int ByteOf1252(uint32_t cp) {
@@ -70,8 +54,66 @@ uint32_t NextCodePoint(std::string_view s, size_t& i) {
   return cp;
 }
 
+// The bytes that make a CSV field need quotes.
+constexpr std::array<bool, 256> kQuoteBytes = [] {
+  std::array<bool, 256> t{};
+  for (unsigned char c : {',', '"', '\r', '\n'}) t[c] = true;
+  return t;
+}();
+
 bool NeedsQuotes(std::string_view field) {
-  return field.find_first_of(",\"\r\n") != std::string_view::npos;
+  for (char c : field) {
+    if (kQuoteBytes[static_cast<unsigned char>(c)]) return true;
+  }
+  return false;
+}
+
+// Each byte's Windows-1252 character in UTF-8: its length and bytes.
+struct Utf8Char {
+  uint8_t size;
+  char bytes[3];
+};
+
+constexpr std::array<Utf8Char, 256> kUtf8Of1252 = [] {
+  std::array<Utf8Char, 256> t{};
+  for (unsigned b = 0; b < 256; ++b) {
+    const uint32_t cp = (b >= 0x80 && b < 0xA0) ? kWindows1252High[b - 0x80] : b;
+    Utf8Char& u = t[b];
+    if (cp < 0x80) {
+      u = {1, {static_cast<char>(cp), 0, 0}};
+    } else if (cp < 0x800) {
+      u = {2, {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0}};
+    } else {
+      u = {3, {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+               static_cast<char>(0x80 | (cp & 0x3F))}};
+    }
+  }
+  return t;
+}();
+
+// A record without quotes: fields end at commas, the record at the line
+// feed.  Most records of a mail merge are so, and memchr finds both fast.
+size_t ScanPlainRecord(const char* const start, const char* const record_end, const char* const end,
+                       size_t wanted, CsvRecord& record) {
+  const char* raw_end = record_end;
+  if (raw_end > start && raw_end[-1] == '\r') --raw_end;
+  const char* p = start;
+  size_t field = 0;
+  for (;; ++field) {
+    const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<size_t>(raw_end - p)));
+    const char* field_end = comma ? comma : raw_end;
+    if (field == wanted) {
+      record.wanted = std::string_view(p, static_cast<size_t>(field_end - p));
+      record.has_wanted = true;
+    }
+    if (!comma) break;
+    p = comma + 1;
+  }
+  const char* next = record_end < end ? record_end + 1 : end;
+  record.raw = std::string_view(start, static_cast<size_t>(raw_end - start));
+  record.line_end = std::string_view(raw_end, static_cast<size_t>(next - raw_end));
+  record.fields = field + 1;
+  return static_cast<size_t>(next - start);
 }
 
 // Reads one record from [start, end) up to its line feed, noting the value of
@@ -80,9 +122,17 @@ bool NeedsQuotes(std::string_view field) {
 // `end` and more input is to come.
 size_t ScanCsvRecord(const char* const start, const char* const end, bool at_eof, size_t wanted,
                      std::string& unquoted, CsvRecord& record) {
+  record = {};
+  {
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+    if (!lf && !at_eof) return 0;
+    const char* record_end = lf ? lf : end;
+    if (!std::memchr(start, '"', static_cast<size_t>(record_end - start))) {
+      return ScanPlainRecord(start, record_end, end, wanted, record);
+    }
+  }
   const char* p = start;
   size_t field = 0;
-  record = {};
   for (;;) {
     // At the start of field number `field`.
     const bool is_wanted = field == wanted;
@@ -236,7 +286,15 @@ void AppendCsvField(std::string& out, std::string_view field) {
 }
 
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
-  for (char c : bytes) AppendUtf8(out, CodePointOf1252(static_cast<unsigned char>(c)));
+  const size_t at = out.size();
+  out.resize(at + 3 * bytes.size());
+  char* w = out.data() + at;
+  for (char c : bytes) {
+    const Utf8Char& u = kUtf8Of1252[static_cast<unsigned char>(c)];
+    std::memcpy(w, u.bytes, 3);
+    w += u.size;
+  }
+  out.resize(static_cast<size_t>(w - out.data()));
 }
 
 bool Utf8ToWindows1252(std::string_view text, std::string& out, uint32_t& bad) {
@@ -349,6 +407,34 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
+// Appends a font string as one CSV cell, its bytes as Windows-1252
+// characters in UTF-8 unless `raw`: converted straight into the output, and
+// quoted afterwards in the rare case it holds a comma, a quote or a line end.
+void AppendFontCell(std::string& o, std::string_view font, bool raw) {
+  const size_t at = o.size();
+  bool quote = false;
+  if (raw) {
+    for (char c : font) quote |= kQuoteBytes[static_cast<unsigned char>(c)];
+    o.append(font);
+  } else {
+    o.resize(at + 3 * font.size());
+    char* w = o.data() + at;
+    for (char c : font) {
+      const auto b = static_cast<unsigned char>(c);
+      const Utf8Char& u = kUtf8Of1252[b];
+      std::memcpy(w, u.bytes, 3);
+      w += u.size;
+      quote |= kQuoteBytes[b];
+    }
+    o.resize(static_cast<size_t>(w - o.data()));
+  }
+  if (quote) {
+    const std::string cell = o.substr(at);
+    o.resize(at);
+    AppendCsvField(o, cell);
+  }
+}
+
 std::string CodePointName(uint32_t cp) {
   if (cp == 0xFFFFFFFF) return "a byte sequence that is not UTF-8";
   char buf[16];
@@ -457,7 +543,6 @@ int RunBatch(const BatchOptions& options, std::FILE* in, std::FILE* out, std::FI
 
   Translator translator(options.symbology, options.check, options.raw);
   Progress progress(err, options.progress, options.input_size);
-  std::string cell;
   std::string why;
   uint64_t row = 1;
   uint64_t translated = 0;
@@ -482,13 +567,7 @@ int RunBatch(const BatchOptions& options, std::FILE* in, std::FILE* out, std::FI
     o.push_back(',');
     if (ok) {
       ++translated;
-      if (options.raw) {
-        AppendCsvField(o, font);
-      } else {
-        cell.clear();
-        AppendWindows1252AsUtf8(cell, font);
-        AppendCsvField(o, cell);
-      }
+      AppendFontCell(o, font, options.raw);
     } else {
       ++failed;
       progress.Clear();
