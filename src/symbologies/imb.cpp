@@ -7,6 +7,7 @@
 #include "symbologies/imb.h"
 
 #include <bit>
+#include <cstring>
 
 #include "symbologies/encoders.h"
 
@@ -119,9 +120,67 @@ constexpr std::array<BarSource, kImbBars> BuildBarSources() {
 
 constexpr std::array<BarSource, kImbBars> kBarSources = BuildBarSources();
 
+// The same table as places in three words that hold the bar parts: the
+// descenders of bars 1..64 in word 0, their ascenders in word 1, bar 65's
+// descender and ascender as bits 0 and 1 of word 2.  Each place is word x 64
+// + bit.
+constexpr std::array<std::array<uint8_t, 13>, 10> BuildPartPlaces() {
+  std::array<std::array<uint8_t, 13>, 10> places{};
+  for (size_t c = 0; c < 10; ++c) {
+    for (size_t b = 0; b < 13; ++b) {
+      const int n = kBarParts[c][b];
+      const bool descender = n <= static_cast<int>(kImbBars);
+      const int bar = descender ? n - 1 : n - static_cast<int>(kImbBars) - 1;
+      places[c][b] = static_cast<uint8_t>(bar < 64 ? (descender ? 0 : 64) + bar : 128 + (descender ? 0 : 1));
+    }
+  }
+  return places;
+}
+
+constexpr std::array<std::array<uint8_t, 13>, 10> kPartPlaces = BuildPartPlaces();
+
+// The parts a character draws among bars 1..64, looked up a piece of the
+// character at a time: index 0..15 for its bits 0..3, 16..31 for bits 4..7,
+// 32..63 for bits 8..12.  Bar 65 is read from its two bits directly.
+struct BarParts {
+  uint64_t descenders = 0;
+  uint64_t ascenders = 0;
+};
+
+constexpr std::array<std::array<BarParts, 64>, 10> kPieceParts = [] {
+  std::array<std::array<BarParts, 64>, 10> table{};
+  constexpr int kPieceStart[3] = {0, 4, 8};
+  constexpr int kPieceBits[3] = {4, 4, 5};
+  constexpr int kPieceIndex[3] = {0, 16, 32};
+  for (size_t c = 0; c < 10; ++c) {
+    for (int piece = 0; piece < 3; ++piece) {
+      for (int v = 0; v < (1 << kPieceBits[piece]); ++v) {
+        BarParts& parts = table[c][static_cast<size_t>(kPieceIndex[piece] + v)];
+        for (int k = 0; k < kPieceBits[piece]; ++k) {
+          if (!((v >> k) & 1)) continue;
+          const uint8_t place = kPartPlaces[c][static_cast<size_t>(kPieceStart[piece] + k)];
+          if (place < 64) parts.descenders |= uint64_t{1} << place;
+          else if (place < 128) parts.ascenders |= uint64_t{1} << (place - 64);
+        }
+      }
+    }
+  }
+  return table;
+}();
+
 // The font characters by which parts a bar has: bit 0 descender, bit 1
 // ascender.
 constexpr char kBarLetters[4] = {'T', 'D', 'A', 'F'};
+
+// Four bars at once: the letters of four bars whose descenders are the low
+// four bits of the index and whose ascenders are the high four.
+constexpr std::array<std::array<char, 4>, 256> kFourBars = [] {
+  std::array<std::array<char, 4>, 256> t{};
+  for (unsigned i = 0; i < 256; ++i) {
+    for (unsigned k = 0; k < 4; ++k) t[i][k] = kBarLetters[((i >> k) & 1u) | (((i >> (4 + k)) & 1u) << 1)];
+  }
+  return t;
+}();
 
 constexpr uint32_t kFrameCheckPolynomial = 0xF35;
 
@@ -144,26 +203,60 @@ constexpr std::array<uint16_t, 256> BuildFrameCheckTable() {
 
 constexpr std::array<uint16_t, 256> kFrameCheckBytes = BuildFrameCheckTable();
 
+// The frame check after the value's top six bits, from its start value 0x7FF.
+constexpr std::array<uint16_t, 64> kFrameCheckAfterTopBits = [] {
+  std::array<uint16_t, 64> table{};
+  for (uint32_t top = 0; top < 64; ++top) {
+    uint32_t fcs = 0x7FF;
+    for (int i = 5; i >= 0; --i) fcs = FrameCheckBit(fcs, ((top >> i) & 1u) << 10);
+    table[top] = static_cast<uint16_t>(fcs);
+  }
+  return table;
+}();
+
+// Eight digits as a number, in three multiplications over one word where
+// the bytes stand in memory order (little-endian); digit by digit elsewhere.
+uint64_t EightDigits(const char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    v -= 0x3030303030303030u;
+    v = v * 10 + (v >> 8);  // pairs
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+    return v;
+  } else {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v * 10 + static_cast<uint64_t>(p[i] - '0');
+    return v;
+  }
+}
+
+uint64_t EighteenDigits(const char* p) {
+  return (EightDigits(p) * 100000000 + EightDigits(p + 8)) * 100 +
+         static_cast<uint64_t>(p[16] - '0') * 10 + static_cast<uint64_t>(p[17] - '0');
+}
+
+// The binary value: the routing code plus its offset, times 10, plus tracking
+// digit 1, times 5, plus digit 2 (below 2^43 so far), then times 10 and plus
+// a digit for each of the other 18: in one step, times 10^18 plus the number
+// they form.
 template <class W>
 W BinaryValue(const ImbCodes& codes) {
-  uint64_t routing = 0;
+  const char* d = codes.digits.data();
+  uint64_t head = 0;
   for (size_t i = 0; i < codes.routing_length; ++i) {
-    routing = routing * 10 + static_cast<uint64_t>(codes.routing[i] - '0');
+    head = head * 10 + static_cast<uint64_t>(d[kImbTrackingDigits + i] - '0');
   }
-  W value(routing + RoutingOffset(codes.routing_length));
-  value.MultiplyAdd(10, static_cast<uint32_t>(codes.tracking[0] - '0'));
-  value.MultiplyAdd(5, static_cast<uint32_t>(codes.tracking[1] - '0'));
-  for (size_t i = 2; i < kImbTrackingDigits; ++i) {
-    value.MultiplyAdd(10, static_cast<uint32_t>(codes.tracking[i] - '0'));
-  }
-  return value;
+  head += RoutingOffset(codes.routing_length);
+  head = head * 10 + static_cast<uint64_t>(d[0] - '0');
+  head = head * 5 + static_cast<uint64_t>(d[1] - '0');
+  return W(head, EighteenDigits(d + 2));
 }
 
 template <class W>
 uint32_t FrameCheckOf(const W& value) {
-  uint8_t bytes[13];
-  for (size_t i = 0; i < 13; ++i) bytes[i] = value.Byte(i);
-  return ImbFrameCheck(bytes);
+  return ImbFrameCheck(value.High(), value.Low());
 }
 
 constexpr uint32_t kLastDivisor = 636;   // codeword J
@@ -172,32 +265,90 @@ constexpr uint32_t kCodewordAMax = 658;  // before the frame check bit is added
 
 }  // namespace
 
+namespace {
+
+// Eight (four) bytes at once are all digits: each has the high nibble 3, and
+// a low nibble that 6 more does not carry out of (no carry reaches the next
+// byte, whose high nibble stays apart).  The same whatever the byte order.
+bool AllDigits8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u, kThrees = 0x3030303030303030u;
+  return (v & kHigh) == kThrees && ((v + 0x0606060606060606u) & kHigh) == kThrees;
+}
+
+bool AllDigits4(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return (v & 0xF0F0F0F0u) == 0x30303030u && ((v + 0x06060606u) & 0xF0F0F0F0u) == 0x30303030u;
+}
+
+// After 20 tracking digits: separators anywhere, then 0, 5, 9 or 11 digits.
+int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
+  size_t digits = 0;
+  for (char c : rest) {
+    if (static_cast<unsigned char>(c - '0') <= 9) {
+      if (digits < codes.digits.size() - kImbTrackingDigits) codes.digits[kImbTrackingDigits + digits] = c;
+      ++digits;
+    } else if (c != '-' && c != ' ') {
+      return kImbIllegalCharacter;
+    }
+  }
+  if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
+  codes.routing_length = digits;
+  return RoutingOffset(digits) == 0 && digits != 0 ? kImbIncompleteRouting : kOk;
+}
+
+}  // namespace
+
 int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
+  // Nearly every value starts with its 20 tracking digits: those are judged
+  // together, and the rest, if any, one by one.
+  if (value.size() >= kImbTrackingDigits) {
+    if (AllDigits8(value.data()) && AllDigits8(value.data() + 8) && AllDigits4(value.data() + 16)) {
+      std::memcpy(codes.digits.data(), value.data(), kImbTrackingDigits);
+      return ParseImbRouting(value.substr(kImbTrackingDigits), codes);
+    }
+  }
   // Every character is judged before the counts, so a letter is reported as
   // such whatever the length.
   size_t digits = 0;
   bool separator_in_tracking = false;
   for (char c : value) {
-    if (c == '-' || c == ' ') {
+    if (static_cast<unsigned char>(c - '0') <= 9) {
+      if (digits < codes.digits.size()) codes.digits[digits] = c;
+      ++digits;
+    } else if (c == '-' || c == ' ') {
       separator_in_tracking |= digits < kImbTrackingDigits;
-      continue;
+    } else {
+      return kImbIllegalCharacter;
     }
-    if (c < '0' || c > '9') return kImbIllegalCharacter;
-    if (digits < kImbTrackingDigits) {
-      codes.tracking[digits] = c;
-    } else if (digits - kImbTrackingDigits < codes.routing.size()) {
-      codes.routing[digits - kImbTrackingDigits] = c;
-    }
-    ++digits;
   }
   if (digits < kImbTrackingDigits) return kImbIncompleteTracking;
   if (separator_in_tracking) return kImbSeparatorInTracking;
-  if (codes.tracking[1] > '4') return kImbIllegalBarcodeIdentifier;
+  if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
   codes.routing_length = digits - kImbTrackingDigits;
   if (RoutingOffset(codes.routing_length) == 0 && codes.routing_length != 0) {
     return kImbIncompleteRouting;
   }
   return kOk;
+}
+
+constexpr uint64_t kTenTo18 = 1000000000000000000u;
+
+
+ImbTwoWords::ImbTwoWords(uint64_t head, uint64_t tail) {
+  // The 128-bit product from four 32 x 32-bit products, then the sum.
+  constexpr uint64_t kHalf = 0xFFFFFFFFu;
+  const uint64_t p00 = (head & kHalf) * (kTenTo18 & kHalf);
+  const uint64_t p01 = (head & kHalf) * (kTenTo18 >> 32);
+  const uint64_t p10 = (head >> 32) * (kTenTo18 & kHalf);
+  const uint64_t p11 = (head >> 32) * (kTenTo18 >> 32);
+  const uint64_t middle = (p00 >> 32) + (p01 & kHalf) + (p10 & kHalf);
+  low = (middle << 32) | (p00 & kHalf);
+  high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+  low += tail;
+  high += low < tail ? 1 : 0;
 }
 
 void ImbTwoWords::MultiplyAdd(uint32_t factor, uint32_t addend) {
@@ -222,12 +373,10 @@ uint32_t ImbTwoWords::DivideBy(uint32_t divisor) {
   return static_cast<uint32_t>(part % divisor);
 }
 
-uint8_t ImbTwoWords::Byte(size_t i) const {
-  const size_t shift = (12 - i) * 8;
-  return static_cast<uint8_t>(shift < 64 ? low >> shift : high >> (shift - 64));
-}
-
 #if defined(__SIZEOF_INT128__)
+ImbInt128::ImbInt128(uint64_t head, uint64_t tail)
+    : value(static_cast<unsigned __int128>(head) * kTenTo18 + tail) {}
+
 void ImbInt128::MultiplyAdd(uint32_t factor, uint32_t addend) { value = value * factor + addend; }
 
 uint32_t ImbInt128::DivideBy(uint32_t divisor) {
@@ -248,18 +397,18 @@ uint32_t ImbInt128::DivideBy(uint32_t divisor) {
   return static_cast<uint32_t>(part % divisor);
 }
 
-uint8_t ImbInt128::Byte(size_t i) const { return static_cast<uint8_t>(value >> ((12 - i) * 8)); }
 #endif
 
-uint32_t ImbFrameCheck(const uint8_t (&bytes)[13]) {
-  // Bits 101..96 from the first byte (its two top bits are not used), one bit
-  // at a time; then twelve whole bytes.
-  uint32_t fcs = 0x7FF;
-  uint32_t data = static_cast<uint32_t>(bytes[0]) << 5;
-  for (int i = 0; i < 6; ++i, data <<= 1) fcs = FrameCheckBit(fcs, data);
-  for (size_t i = 1; i < 13; ++i) {
-    fcs = ((fcs << 8) & 0x7FF) ^ kFrameCheckBytes[((fcs >> 3) ^ bytes[i]) & 0xFF];
-  }
+uint32_t ImbFrameCheck(uint64_t high, uint64_t low) {
+  // As 13 bytes, big-endian: bits 101..96 from the first byte (its two top
+  // bits are not used) at once; then twelve whole bytes, four from the high
+  // word and eight from the low.
+  uint32_t fcs = kFrameCheckAfterTopBits[(high >> 32) & 0x3F];
+  auto byte = [&fcs](uint64_t b) {
+    fcs = ((fcs << 8) & 0x7FF) ^ kFrameCheckBytes[((fcs >> 3) ^ b) & 0xFF];
+  };
+  for (int shift = 24; shift >= 0; shift -= 8) byte(high >> shift);
+  for (int shift = 56; shift >= 0; shift -= 8) byte(low >> shift);
   return fcs;
 }
 
@@ -267,21 +416,41 @@ template <class W>
 void ImbBars(const ImbCodes& codes, char* bars) {
   W value = BinaryValue<W>(codes);
   const uint32_t fcs = FrameCheckOf(value);
+  // Codewords two at a time: J and I from one division by 636 x 1365, then
+  // H and G, F and E, D and C by 1365 x 1365; what remains fits a word.
   uint32_t codewords[10];
-  codewords[9] = value.DivideBy(kLastDivisor) * 2;  // J, doubled: its low bit is free
-  for (size_t i = 8; i >= 1; --i) codewords[i] = value.DivideBy(kDivisor);
-  codewords[0] = value.DivideBy(kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
+  uint32_t pair = value.DivideBy(kLastDivisor * kDivisor);
+  codewords[9] = (pair % kLastDivisor) * 2;  // J, doubled: its low bit is free
+  codewords[8] = pair / kLastDivisor;
+  for (size_t i = 7; i >= 3; i -= 2) {
+    pair = value.DivideBy(kDivisor * kDivisor);
+    codewords[i] = pair % kDivisor;
+    codewords[i - 1] = pair / kDivisor;
+  }
+  const uint64_t rest = value.Low();  // below 659 x 1365
+  codewords[1] = static_cast<uint32_t>(rest % kDivisor);
+  codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
+  // Frame check bits 0..9 complement characters A..J; each set bit of a
+  // character draws its bar part.
   uint32_t characters[10];
+  uint64_t descenders = 0;
+  uint64_t ascenders = 0;
   for (size_t i = 0; i < 10; ++i) {
-    // Frame check bits 0..9 complement characters A..J.
-    characters[i] = CharacterOf(codewords[i]) ^ (((fcs >> i) & 1u) ? kCharacterMask : 0);
+    const uint32_t c = CharacterOf(codewords[i]) ^ (((fcs >> i) & 1u) ? kCharacterMask : 0);
+    characters[i] = c;
+    for (const BarParts& p : {kPieceParts[i][c & 0xF], kPieceParts[i][16 + ((c >> 4) & 0xF)],
+                              kPieceParts[i][32 + (c >> 8)]}) {
+      descenders |= p.descenders;
+      ascenders |= p.ascenders;
+    }
   }
-  for (size_t n = 0; n < kImbBars; ++n) {
-    const BarSource& s = kBarSources[n];
-    const uint32_t descender = (characters[s.descender_character] >> s.descender_bit) & 1u;
-    const uint32_t ascender = (characters[s.ascender_character] >> s.ascender_bit) & 1u;
-    bars[n] = kBarLetters[descender | (ascender << 1)];
+  for (size_t g = 0; g < 16; ++g) {
+    const size_t four = ((descenders >> (4 * g)) & 0xF) | (((ascenders >> (4 * g)) & 0xF) << 4);
+    std::memcpy(bars + 4 * g, kFourBars[four].data(), 4);
   }
+  constexpr BarSource kLast = kBarSources[kImbBars - 1];
+  bars[kImbBars - 1] = kBarLetters[((characters[kLast.descender_character] >> kLast.descender_bit) & 1u) |
+                                   (((characters[kLast.ascender_character] >> kLast.ascender_bit) & 1u) << 1)];
 }
 
 template void ImbBars<ImbTwoWords>(const ImbCodes&, char*);
@@ -365,8 +534,7 @@ bool ReadCodes(ImbWide value, ImbReading& reading) {
   }
   tracking[1] = static_cast<char>('0' + value.DivideBy(5));
   tracking[0] = static_cast<char>('0' + value.DivideBy(10));
-  uint64_t routing = 0;
-  for (size_t i = 0; i < 13; ++i) routing = (routing << 8) | value.Byte(i);  // below 2^41 here
+  uint64_t routing = value.Low();  // below 2^37 here
   size_t length = 0;
   for (size_t l : {11, 9, 5}) {
     if (routing >= RoutingOffset(l)) {
@@ -401,7 +569,7 @@ bool ReadImbBars(std::string_view bars, ImbReading& reading) {
   ImbWide value(reading.codewords[0]);
   for (size_t i = 1; i < 9; ++i) value.MultiplyAdd(kDivisor, reading.codewords[i]);
   value.MultiplyAdd(kLastDivisor, reading.codewords[9]);
-  if (value.Byte(0) & 0xC0) return Damaged(reading, "the value exceeds 102 bits; a bar is damaged");
+  if (value.High() >> 38) return Damaged(reading, "the value exceeds 102 bits; a bar is damaged");
   reading.frame_check_expected = FrameCheckOf(value);
   if (reading.frame_check_expected != reading.frame_check_found) {
     return Damaged(reading, "the frame check sequence does not match; a bar is damaged");

@@ -14,11 +14,10 @@ namespace tavo {
 inline constexpr size_t kImbBars = 65;
 inline constexpr size_t kImbTrackingDigits = 20;
 
-// A value that passed validation: the tracking code and the routing code
-// (0, 5, 9 or 11 digits), as digit characters without separators.
+// A value that passed validation, as digit characters without separators:
+// the 20 tracking digits, then the routing code (0, 5, 9 or 11 digits).
 struct ImbCodes {
-  std::array<char, kImbTrackingDigits> tracking{};
-  std::array<char, 11> routing{};
+  std::array<char, kImbTrackingDigits + 11> digits{};
   size_t routing_length = 0;
 };
 
@@ -32,11 +31,13 @@ int32_t ParseImbValue(std::string_view value, ImbCodes& codes);
 struct ImbTwoWords {
   ImbTwoWords() = default;
   explicit ImbTwoWords(uint64_t v) : low(v) {}
+  ImbTwoWords(uint64_t head, uint64_t tail);  // head x 10^18 + tail
   uint64_t high = 0;  // bits 64..101
   uint64_t low = 0;
   void MultiplyAdd(uint32_t factor, uint32_t addend);
-  uint32_t DivideBy(uint32_t divisor);  // returns the remainder
-  uint8_t Byte(size_t i) const;         // byte i of 13, big-endian
+  uint32_t DivideBy(uint32_t divisor);  // below 2^20; returns the remainder
+  uint64_t High() const { return high; }
+  uint64_t Low() const { return low; }
 };
 
 #if defined(__SIZEOF_INT128__)
@@ -44,10 +45,12 @@ struct ImbTwoWords {
 struct ImbInt128 {
   ImbInt128() = default;
   explicit ImbInt128(uint64_t v) : value(v) {}
+  ImbInt128(uint64_t head, uint64_t tail);  // head x 10^18 + tail
   unsigned __int128 value = 0;
   void MultiplyAdd(uint32_t factor, uint32_t addend);
   uint32_t DivideBy(uint32_t divisor);
-  uint8_t Byte(size_t i) const;
+  uint64_t High() const { return static_cast<uint64_t>(value >> 64); }
+  uint64_t Low() const { return static_cast<uint64_t>(value); }
 };
 using ImbWide = ImbInt128;
 #else
@@ -60,8 +63,9 @@ using ImbWide = ImbTwoWords;
 template <class W>
 void ImbBars(const ImbCodes& codes, char* bars);
 
-// The 11-bit frame check sequence of the binary value's 13 big-endian bytes.
-uint32_t ImbFrameCheck(const uint8_t (&bytes)[13]);
+// The 11-bit frame check sequence of the binary value (bits 64..101 in
+// `high`, 0..63 in `low`), most significant bit first.
+uint32_t ImbFrameCheck(uint64_t high, uint64_t low);
 
 // What the bars of a symbol say, read backwards: characters, codewords, the
 // frame check sequence, the two codes.  `damaged` is empty when every step
