@@ -40,6 +40,7 @@ SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
     "code128": 11,
+    "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
 
 # Code 128 function characters and NUL as data, as str characters of a value.
