@@ -46,7 +46,7 @@ template <class W>
 std::string BarsWith(std::string_view value) {
   ImbCodes codes;
   EXPECT_EQ(ParseImbValue(value, codes), 0) << value;
-  std::string bars(kImbBars, '?');
+  std::string bars(imb::kBars, '?');
   ImbBars<W>(codes, bars.data());
   return bars;
 }
@@ -55,9 +55,9 @@ TEST(ImbTranslate, PublishedExamples) {
   for (const Case& c : kPublished) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Encode(c.value), c.bars) << "appended after what the string held";
-    EXPECT_EQ(BarsWith<ImbTwoWords>(c.value), c.bars);
+    EXPECT_EQ(BarsWith<imb::TwoWords>(c.value), c.bars);
 #if defined(__SIZEOF_INT128__)
-    EXPECT_EQ(BarsWith<ImbInt128>(c.value), c.bars);
+    EXPECT_EQ(BarsWith<imb::Int128>(c.value), c.bars);
 #endif
     FontString with_check;
     EXPECT_EQ(EncodeImb(c.value, Options{.check = true}, with_check), 0);
@@ -146,7 +146,7 @@ std::vector<std::string> SeededValues(size_t count) {
 TEST(ImbBinaryValue, BothWordLayoutsAgree) {
   for (const std::string& v : SeededValues(5000)) {
     SCOPED_TRACE(v);
-    ASSERT_EQ(BarsWith<ImbTwoWords>(v), BarsWith<ImbInt128>(v));
+    ASSERT_EQ(BarsWith<imb::TwoWords>(v), BarsWith<imb::Int128>(v));
   }
 }
 #endif
@@ -166,7 +166,7 @@ std::string BarsOfDump(const std::string& ascender, const std::string& descender
   const std::string a = bits(ascender);
   const std::string d = bits(descender);
   std::string bars;
-  for (size_t n = 0; n < kImbBars && 2 * n < a.size() && 2 * n < d.size(); ++n) {
+  for (size_t n = 0; n < imb::kBars && 2 * n < a.size() && 2 * n < d.size(); ++n) {
     const bool up = a[2 * n] == '1';
     const bool down = d[2 * n] == '1';
     bars.push_back(up ? (down ? 'F' : 'A') : (down ? 'D' : 'T'));
@@ -221,7 +221,7 @@ TEST(ImbReading, EveryChangedBarIsReportedDamaged) {
   // symbol, let alone as another value.
   for (const std::string& v : SeededValues(60)) {
     const std::string bars = Encode(v);
-    for (size_t n = 0; n < kImbBars; ++n) {
+    for (size_t n = 0; n < imb::kBars; ++n) {
       for (char letter : {'A', 'D', 'F', 'T'}) {
         if (letter == bars[n]) continue;
         std::string damaged = bars;
@@ -243,8 +243,8 @@ TEST(ImbReading, MalformedStrings) {
       {std::string(kPublished[0].bars.substr(1)), "64 bars"},
       {std::string(kPublished[0].bars) + "T", "66 bars"},
       {"X" + std::string(kPublished[0].bars.substr(1)), "a letter that is no bar"},
-      {std::string(kImbBars, 'T'), "all trackers: every character empty"},
-      {std::string(kImbBars, 'F'), "all full bars: every character full"},
+      {std::string(imb::kBars, 'T'), "all trackers: every character empty"},
+      {std::string(imb::kBars, 'F'), "all full bars: every character full"},
       {std::string(kPublished[1].bars.substr(0, 30)) + std::string(kPublished[2].bars.substr(30)),
        "halves of two symbols"},
   };

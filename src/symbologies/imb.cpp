@@ -12,115 +12,12 @@
 #include "symbologies/encoders.h"
 
 namespace tavo {
+
+using namespace imb;
+
 namespace {
 
-constexpr uint32_t kCharacterMask = 0x1FFF;  // 13 bits
-constexpr uint32_t kFrameCheckTop = 0x400;   // bit 10, carried by codeword A
-
-// The routing code's length decides what is added to it, so that every
-// length gives its own range of numbers: nothing (no routing code), 1 (5
-// digits), 100001 (9 digits), 1000100001 (11 digits).
-constexpr uint64_t RoutingOffset(size_t length) {
-  switch (length) {
-    case 5: return 1;
-    case 9: return 100001;
-    case 11: return 1000100001;
-    default: return 0;
-  }
-}
-
-constexpr uint32_t Reverse13(uint32_t n) {
-  uint32_t r = 0;
-  for (int i = 0; i < 13; ++i) r |= ((n >> i) & 1u) << (12 - i);
-  return r;
-}
-
-// The characters of the codewords: the 13-bit numbers with `bits` bits set,
-// walked upwards; a number and its bit reversal go to the next two places
-// from the start, a number that reads the same reversed to the next place
-// from the end.
-template <size_t N>
-constexpr std::array<uint16_t, N> BuildCharacterTable(int bits) {
-  std::array<uint16_t, N> table{};
-  size_t low = 0;
-  size_t high = N;
-  for (uint32_t n = 0; n <= kCharacterMask; ++n) {
-    if (std::popcount(n) != bits) continue;
-    const uint32_t r = Reverse13(n);
-    if (r < n) continue;
-    if (r == n) {
-      table[--high] = static_cast<uint16_t>(n);
-    } else {
-      table[low++] = static_cast<uint16_t>(n);
-      table[low++] = static_cast<uint16_t>(r);
-    }
-  }
-  if (low != high) throw "character table not filled exactly";  // fails the constant evaluation
-  return table;
-}
-
-// Codewords 0..1286: the 13-bit numbers with five bits set.
-constexpr std::array<uint16_t, 1287> kFiveOfThirteen = BuildCharacterTable<1287>(5);
-// Codewords 1287..1364: the 13-bit numbers with two bits set.
-constexpr std::array<uint16_t, 78> kTwoOfThirteen = BuildCharacterTable<78>(2);
-static_assert(kFiveOfThirteen[0] == 0x001F && kFiveOfThirteen[1] == 0x1F00 &&
-              kFiveOfThirteen[2] == 0x002F && kFiveOfThirteen[3] == 0x1E80 &&
-              kFiveOfThirteen[1286] == 0x01F0);
-static_assert(kTwoOfThirteen[0] == 0x0003 && kTwoOfThirteen[1] == 0x1800 &&
-              kTwoOfThirteen[77] == 0x00A0);
-
-constexpr uint16_t CharacterOf(uint32_t codeword) {
-  return codeword < kFiveOfThirteen.size() ? kFiveOfThirteen[codeword]
-                                           : kTwoOfThirteen[codeword - kFiveOfThirteen.size()];
-}
-
-// Which bar part each bit of each character draws: row = character A..J,
-// column = bit 0..12; 1..65 the descender of bar n, 66..130 the ascender of
-// bar n - 65, bars numbered from the left.
-constexpr uint8_t kBarParts[10][13] = {
-    {67, 6, 78, 16, 86, 95, 34, 40, 45, 113, 117, 121, 62},
-    {87, 18, 104, 41, 76, 57, 119, 115, 72, 97, 2, 127, 26},
-    {105, 35, 122, 52, 114, 7, 24, 82, 68, 63, 94, 44, 77},
-    {112, 70, 100, 39, 30, 107, 15, 125, 85, 10, 65, 54, 88},
-    {20, 106, 46, 66, 8, 116, 29, 61, 99, 80, 90, 37, 123},
-    {51, 25, 84, 129, 56, 4, 109, 96, 28, 36, 47, 11, 71},
-    {33, 102, 21, 9, 17, 49, 124, 79, 64, 91, 42, 69, 53},
-    {60, 14, 1, 27, 103, 126, 75, 89, 50, 120, 19, 32, 110},
-    {92, 111, 130, 59, 31, 12, 81, 43, 55, 5, 74, 22, 101},
-    {128, 58, 118, 48, 108, 38, 98, 93, 23, 83, 13, 73, 3},
-};
-
-// The same table turned around: for each bar, the character and bit of its
-// descender and of its ascender.
-struct BarSource {
-  uint8_t descender_character, descender_bit, ascender_character, ascender_bit;
-};
-
-constexpr std::array<BarSource, kImbBars> BuildBarSources() {
-  std::array<BarSource, kImbBars> bars{};
-  std::array<int, 2 * kImbBars + 1> seen{};
-  for (uint8_t c = 0; c < 10; ++c) {
-    for (uint8_t b = 0; b < 13; ++b) {
-      const uint8_t n = kBarParts[c][b];
-      ++seen[n];
-      if (n <= kImbBars) {
-        bars[n - 1].descender_character = c;
-        bars[n - 1].descender_bit = b;
-      } else {
-        bars[n - kImbBars - 1].ascender_character = c;
-        bars[n - kImbBars - 1].ascender_bit = b;
-      }
-    }
-  }
-  for (size_t n = 1; n < seen.size(); ++n) {
-    if (seen[n] != 1) throw "every bar part must be drawn by exactly one bit";
-  }
-  return bars;
-}
-
-constexpr std::array<BarSource, kImbBars> kBarSources = BuildBarSources();
-
-// The same table as places in three words that hold the bar parts: the
+// The bar parts of kBarParts as places in three words: the
 // descenders of bars 1..64 in word 0, their ascenders in word 1, bar 65's
 // descender and ascender as bits 0 and 1 of word 2.  Each place is word x 64
 // + bit.
@@ -129,8 +26,8 @@ constexpr std::array<std::array<uint8_t, 13>, 10> BuildPartPlaces() {
   for (size_t c = 0; c < 10; ++c) {
     for (size_t b = 0; b < 13; ++b) {
       const int n = kBarParts[c][b];
-      const bool descender = n <= static_cast<int>(kImbBars);
-      const int bar = descender ? n - 1 : n - static_cast<int>(kImbBars) - 1;
+      const bool descender = n <= static_cast<int>(kBars);
+      const int bar = descender ? n - 1 : n - static_cast<int>(kBars) - 1;
       places[c][b] = static_cast<uint8_t>(bar < 64 ? (descender ? 0 : 64) + bar : 128 + (descender ? 0 : 1));
     }
   }
@@ -168,10 +65,6 @@ constexpr std::array<std::array<BarParts, 64>, 10> kPieceParts = [] {
   return table;
 }();
 
-// The font characters by which parts a bar has: bit 0 descender, bit 1
-// ascender.
-constexpr char kBarLetters[4] = {'T', 'D', 'A', 'F'};
-
 // Four bars at once: the letters of four bars whose descenders are the low
 // four bits of the index and whose ascenders are the high four.
 constexpr std::array<std::array<char, 4>, 256> kFourBars = [] {
@@ -180,38 +73,6 @@ constexpr std::array<std::array<char, 4>, 256> kFourBars = [] {
     for (unsigned k = 0; k < 4; ++k) t[i][k] = kBarLetters[((i >> k) & 1u) | (((i >> (4 + k)) & 1u) << 1)];
   }
   return t;
-}();
-
-constexpr uint32_t kFrameCheckPolynomial = 0xF35;
-
-constexpr uint32_t FrameCheckBit(uint32_t fcs, uint32_t data_bit_at_10) {
-  return ((fcs ^ data_bit_at_10) & kFrameCheckTop) ? ((fcs << 1) ^ kFrameCheckPolynomial) & 0x7FF
-                                                   : (fcs << 1) & 0x7FF;
-}
-
-// The frame check of one whole byte at a time, for a register whose top
-// eight bits are `top`.
-constexpr std::array<uint16_t, 256> BuildFrameCheckTable() {
-  std::array<uint16_t, 256> table{};
-  for (uint32_t top = 0; top < 256; ++top) {
-    uint32_t fcs = top << 3;
-    for (int i = 0; i < 8; ++i) fcs = FrameCheckBit(fcs, 0);
-    table[top] = static_cast<uint16_t>(fcs);
-  }
-  return table;
-}
-
-constexpr std::array<uint16_t, 256> kFrameCheckBytes = BuildFrameCheckTable();
-
-// The frame check after the value's top six bits, from its start value 0x7FF.
-constexpr std::array<uint16_t, 64> kFrameCheckAfterTopBits = [] {
-  std::array<uint16_t, 64> table{};
-  for (uint32_t top = 0; top < 64; ++top) {
-    uint32_t fcs = 0x7FF;
-    for (int i = 5; i >= 0; --i) fcs = FrameCheckBit(fcs, ((top >> i) & 1u) << 10);
-    table[top] = static_cast<uint16_t>(fcs);
-  }
-  return table;
 }();
 
 // Eight digits as a number, in three multiplications over one word where
@@ -246,7 +107,7 @@ W BinaryValue(const ImbCodes& codes) {
   const char* d = codes.digits.data();
   uint64_t head = 0;
   for (size_t i = 0; i < codes.routing_length; ++i) {
-    head = head * 10 + static_cast<uint64_t>(d[kImbTrackingDigits + i] - '0');
+    head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
   }
   head += RoutingOffset(codes.routing_length);
   head = head * 10 + static_cast<uint64_t>(d[0] - '0');
@@ -256,16 +117,8 @@ W BinaryValue(const ImbCodes& codes) {
 
 template <class W>
 uint32_t FrameCheckOf(const W& value) {
-  return ImbFrameCheck(value.High(), value.Low());
+  return FrameCheck(value.High(), value.Low());
 }
-
-constexpr uint32_t kLastDivisor = 636;   // codeword J
-constexpr uint32_t kDivisor = 1365;      // codewords B..I
-constexpr uint32_t kCodewordAMax = 658;  // before the frame check bit is added
-
-}  // namespace
-
-namespace {
 
 // Eight (four) bytes at once are all digits: each has the high nibble 3, and
 // a low nibble that 6 more does not carry out of (no carry reaches the next
@@ -288,7 +141,7 @@ int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
   size_t digits = 0;
   for (char c : rest) {
     if (static_cast<unsigned char>(c - '0') <= 9) {
-      if (digits < codes.digits.size() - kImbTrackingDigits) codes.digits[kImbTrackingDigits + digits] = c;
+      if (digits < codes.digits.size() - kTrackingDigits) codes.digits[kTrackingDigits + digits] = c;
       ++digits;
     } else if (c != '-' && c != ' ') {
       return kImbIllegalCharacter;
@@ -304,10 +157,10 @@ int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
 int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
   // Nearly every value starts with its 20 tracking digits: those are judged
   // together, and the rest, if any, one by one.
-  if (value.size() >= kImbTrackingDigits) {
+  if (value.size() >= kTrackingDigits) {
     if (AllDigits8(value.data()) && AllDigits8(value.data() + 8) && AllDigits4(value.data() + 16)) {
-      std::memcpy(codes.digits.data(), value.data(), kImbTrackingDigits);
-      return ParseImbRouting(value.substr(kImbTrackingDigits), codes);
+      std::memcpy(codes.digits.data(), value.data(), kTrackingDigits);
+      return ParseImbRouting(value.substr(kTrackingDigits), codes);
     }
   }
   // Every character is judged before the counts, so a letter is reported as
@@ -319,97 +172,19 @@ int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
       if (digits < codes.digits.size()) codes.digits[digits] = c;
       ++digits;
     } else if (c == '-' || c == ' ') {
-      separator_in_tracking |= digits < kImbTrackingDigits;
+      separator_in_tracking |= digits < kTrackingDigits;
     } else {
       return kImbIllegalCharacter;
     }
   }
-  if (digits < kImbTrackingDigits) return kImbIncompleteTracking;
+  if (digits < kTrackingDigits) return kImbIncompleteTracking;
   if (separator_in_tracking) return kImbSeparatorInTracking;
   if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
-  codes.routing_length = digits - kImbTrackingDigits;
+  codes.routing_length = digits - kTrackingDigits;
   if (RoutingOffset(codes.routing_length) == 0 && codes.routing_length != 0) {
     return kImbIncompleteRouting;
   }
   return kOk;
-}
-
-constexpr uint64_t kTenTo18 = 1000000000000000000u;
-
-
-ImbTwoWords::ImbTwoWords(uint64_t head, uint64_t tail) {
-  // The 128-bit product from four 32 x 32-bit products, then the sum.
-  constexpr uint64_t kHalf = 0xFFFFFFFFu;
-  const uint64_t p00 = (head & kHalf) * (kTenTo18 & kHalf);
-  const uint64_t p01 = (head & kHalf) * (kTenTo18 >> 32);
-  const uint64_t p10 = (head >> 32) * (kTenTo18 & kHalf);
-  const uint64_t p11 = (head >> 32) * (kTenTo18 >> 32);
-  const uint64_t middle = (p00 >> 32) + (p01 & kHalf) + (p10 & kHalf);
-  low = (middle << 32) | (p00 & kHalf);
-  high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
-  low += tail;
-  high += low < tail ? 1 : 0;
-}
-
-void ImbTwoWords::MultiplyAdd(uint32_t factor, uint32_t addend) {
-  // In 32-bit halves, so no product overflows: low half, high half of the
-  // low word with the carry, then the high word with the carry.
-  const uint64_t l0 = (low & 0xFFFFFFFFu) * factor + addend;
-  const uint64_t l1 = (low >> 32) * factor + (l0 >> 32);
-  low = (l1 << 32) | (l0 & 0xFFFFFFFFu);
-  high = high * factor + (l1 >> 32);
-}
-
-uint32_t ImbTwoWords::DivideBy(uint32_t divisor) {
-  // Long division in 32-bit steps: each step divides a 64-bit number whose
-  // top half is the remainder so far, below the divisor.
-  uint64_t r = high % divisor;
-  high /= divisor;
-  uint64_t part = (r << 32) | (low >> 32);
-  const uint64_t q1 = part / divisor;
-  r = part % divisor;
-  part = (r << 32) | (low & 0xFFFFFFFFu);
-  low = (q1 << 32) | (part / divisor);
-  return static_cast<uint32_t>(part % divisor);
-}
-
-#if defined(__SIZEOF_INT128__)
-ImbInt128::ImbInt128(uint64_t head, uint64_t tail)
-    : value(static_cast<unsigned __int128>(head) * kTenTo18 + tail) {}
-
-void ImbInt128::MultiplyAdd(uint32_t factor, uint32_t addend) { value = value * factor + addend; }
-
-uint32_t ImbInt128::DivideBy(uint32_t divisor) {
-  // A 128-bit division is a library call; two 64-bit steps, whose divisions by
-  // a constant the compiler turns into multiplications, cost far less.  The
-  // value is below 2^102, so its high word is below 2^38 and the remainder
-  // carried into the second step leaves room for 26 bits: the low word goes
-  // in two 32-bit steps.
-  uint64_t high = static_cast<uint64_t>(value >> 64);
-  const auto low = static_cast<uint64_t>(value);
-  uint64_t r = high % divisor;
-  high /= divisor;
-  uint64_t part = (r << 32) | (low >> 32);
-  const uint64_t q1 = part / divisor;
-  r = part % divisor;
-  part = (r << 32) | (low & 0xFFFFFFFFu);
-  value = (static_cast<unsigned __int128>(high) << 64) | (q1 << 32) | (part / divisor);
-  return static_cast<uint32_t>(part % divisor);
-}
-
-#endif
-
-uint32_t ImbFrameCheck(uint64_t high, uint64_t low) {
-  // As 13 bytes, big-endian: bits 101..96 from the first byte (its two top
-  // bits are not used) at once; then twelve whole bytes, four from the high
-  // word and eight from the low.
-  uint32_t fcs = kFrameCheckAfterTopBits[(high >> 32) & 0x3F];
-  auto byte = [&fcs](uint64_t b) {
-    fcs = ((fcs << 8) & 0x7FF) ^ kFrameCheckBytes[((fcs >> 3) ^ b) & 0xFF];
-  };
-  for (int shift = 24; shift >= 0; shift -= 8) byte(high >> shift);
-  for (int shift = 56; shift >= 0; shift -= 8) byte(low >> shift);
-  return fcs;
 }
 
 template <class W>
@@ -448,20 +223,20 @@ void ImbBars(const ImbCodes& codes, char* bars) {
     const size_t four = ((descenders >> (4 * g)) & 0xF) | (((ascenders >> (4 * g)) & 0xF) << 4);
     std::memcpy(bars + 4 * g, kFourBars[four].data(), 4);
   }
-  constexpr BarSource kLast = kBarSources[kImbBars - 1];
-  bars[kImbBars - 1] = kBarLetters[((characters[kLast.descender_character] >> kLast.descender_bit) & 1u) |
+  constexpr BarSource kLast = kBarSources[kBars - 1];
+  bars[kBars - 1] = kBarLetters[((characters[kLast.descender_character] >> kLast.descender_bit) & 1u) |
                                    (((characters[kLast.ascender_character] >> kLast.ascender_bit) & 1u) << 1)];
 }
 
-template void ImbBars<ImbTwoWords>(const ImbCodes&, char*);
+template void ImbBars<TwoWords>(const ImbCodes&, char*);
 #if defined(__SIZEOF_INT128__)
-template void ImbBars<ImbInt128>(const ImbCodes&, char*);
+template void ImbBars<Int128>(const ImbCodes&, char*);
 #endif
 
 int32_t EncodeImb(std::string_view value, const Options&, FontString& out) {
   ImbCodes codes;
   if (int32_t rc = ParseImbValue(value, codes)) return rc;
-  ImbBars<ImbWide>(codes, out.Extend(kImbBars));
+  ImbBars<Wide>(codes, out.Extend(kBars));
   return kOk;
 }
 
@@ -472,7 +247,7 @@ namespace {
 // The character each bar part asks for, from 65 letters checked to be bars.
 void CharactersOfBars(std::string_view bars, std::array<uint16_t, 10>& characters) {
   characters = {};
-  for (size_t n = 0; n < kImbBars; ++n) {
+  for (size_t n = 0; n < kBars; ++n) {
     const BarSource& s = kBarSources[n];
     const char c = bars[n];
     if (c == 'D' || c == 'F') characters[s.descender_character] |= uint16_t(1u << s.descender_bit);
@@ -527,9 +302,9 @@ bool ReadCodewords(ImbReading& reading) {
 
 // The binary value back to the tracking digits (last first) and the routing
 // code, whose size tells its length.
-bool ReadCodes(ImbWide value, ImbReading& reading) {
-  std::string tracking(kImbTrackingDigits, '0');
-  for (size_t i = kImbTrackingDigits - 1; i >= 2; --i) {
+bool ReadCodes(Wide value, ImbReading& reading) {
+  std::string tracking(kTrackingDigits, '0');
+  for (size_t i = kTrackingDigits - 1; i >= 2; --i) {
     tracking[i] = static_cast<char>('0' + value.DivideBy(10));
   }
   tracking[1] = static_cast<char>('0' + value.DivideBy(5));
@@ -555,10 +330,10 @@ bool ReadCodes(ImbWide value, ImbReading& reading) {
 
 bool ReadImbBars(std::string_view bars, ImbReading& reading) {
   reading = {};
-  if (bars.size() != kImbBars) {
+  if (bars.size() != kBars) {
     return Damaged(reading, std::to_string(bars.size()) + " bars; a symbol has 65");
   }
-  for (size_t n = 0; n < kImbBars; ++n) {
+  for (size_t n = 0; n < kBars; ++n) {
     const char c = bars[n];
     if (c != 'A' && c != 'D' && c != 'F' && c != 'T') {
       return Damaged(reading, "byte " + std::to_string(n) + " is no bar (A, D, F or T)");
@@ -566,7 +341,7 @@ bool ReadImbBars(std::string_view bars, ImbReading& reading) {
   }
   CharactersOfBars(bars, reading.characters);
   if (!ReadCodewords(reading)) return false;
-  ImbWide value(reading.codewords[0]);
+  Wide value(reading.codewords[0]);
   for (size_t i = 1; i < 9; ++i) value.MultiplyAdd(kDivisor, reading.codewords[i]);
   value.MultiplyAdd(kLastDivisor, reading.codewords[9]);
   if (value.High() >> 38) return Damaged(reading, "the value exceeds 102 bits; a bar is damaged");
