@@ -15,11 +15,7 @@ constexpr size_t kUpcADigits = 11;
 constexpr size_t kUpcEDigits = 6;
 
 // UPC-E (number system 0) carries its check digit in the number sets of the
-// six body digits: E is the left-even set (B), O the left-odd set (A).
-constexpr std::array<std::string_view, 10> kUpcEParity = {
-    "EEEOOO", "EEOEOO", "EEOOEO", "EEOOOE", "EOEEOO",
-    "EOOEEO", "EOOOEE", "EOEOEO", "EOEOOE", "EOOEOE"};
-static_assert(kUpcEParity.size() == 10);
+// six body digits: kUpcENumberSets (upc_ean.h).
 
 // Both symbols end the same way: the check digit as caption right of the
 // bars, in the set that leaves room for a supplement when one follows.
@@ -101,14 +97,15 @@ int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
   // prints the symbol of the same number.
   const std::string number = ExpandUpcE(value.substr(0, kUpcEDigits));
   const char check = UpcEanCheckDigit(number, kUpcADigits);
+  // A number expanded from six digits always compresses back to six, so
+  // CompressUpcA cannot fail here.
   std::string body;
-  if (int32_t rc = CompressUpcA(number, body)) return rc;
-  if (body.size() != kUpcEDigits) return kLogic;
-  const std::string_view parity = kUpcEParity[static_cast<size_t>(check - '0')];
+  CompressUpcA(number, body);
+  const std::string_view parity = kUpcENumberSets[static_cast<size_t>(check - '0')];
   out.push_back(CaptionLeftGlyph('0'));  // number system 0, a caption only
   out.push_back(kLeftGuard);
   for (size_t k = 0; k < kUpcEDigits; ++k) {
-    out.push_back(parity[k] == 'E' ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
+    out.push_back(parity[k] == 'B' ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
   }
   out.push_back(kUpcEEndGuard);
   AppendCheckCaptionAndSupplement(out, check, value.substr(kUpcEDigits));

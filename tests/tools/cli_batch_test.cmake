@@ -1,5 +1,8 @@
 # tavo batch as a user runs it: files, a pipe, exit statuses, messages.
 include(${CMAKE_CURRENT_LIST_DIR}/cli_common.cmake)
+if(NOT WORK)
+  set(WORK ${CMAKE_CURRENT_BINARY_DIR}/cli_batch_test)
+endif()
 file(MAKE_DIRECTORY ${WORK})
 
 function(batch args input out_var err_var rc_var)
