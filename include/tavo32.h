@@ -58,7 +58,8 @@ enum {
   BC_SYM_POSTNET = 8,           /* PostNet */
   BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
-  BC_SYM_CODE128 = 11           /* Code 128 */
+  BC_SYM_CODE128 = 11,          /* Code 128 */
+  BC_SYM_IMB = 13               /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

@@ -20,5 +20,6 @@ inline constexpr int32_t kPostNet = 8;
 inline constexpr int32_t kEan8 = 9;
 inline constexpr int32_t kEan13 = 10;
 inline constexpr int32_t kCode128 = 11;
+inline constexpr int32_t kImb = 13;  // Intelligent Mail
 
 }  // namespace tavo::symbology
