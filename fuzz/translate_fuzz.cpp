@@ -26,9 +26,9 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-const std::array<std::bitset<256>, 12>& EmittedCodePoints() {
+const std::array<std::bitset<256>, 14>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
-  static const std::array<std::bitset<256>, 12> kSets = {
+  static const std::array<std::bitset<256>, 14> kSets = {
       // 0: the 43 Code 39 characters ("_" for space) and "*"
       Set({{'0', '9'}, {'A', 'Z'}, {'-', '.'}, {'_', '_'}, {'$', '$'}, {'/', '/'}, {'+', '+'},
            {'%', '%'}, {'*', '*'}}),
@@ -49,6 +49,10 @@ const std::array<std::bitset<256>, 12>& EmittedCodePoints() {
       upc_ean, upc_ean,
       // 11: Code 128 font codes
       Set({{33, 125}, {130, 140}, {145, 156}, {161, 234}, {236, 252}}),
+      // 12: none yet
+      {},
+      // 13: Intelligent Mail bars: ascender, descender, full, tracker
+      Set({{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}),
   };
   return kSets;
 }
@@ -77,7 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rc != 0) {
     if (len != -12345 || !buf.UntouchedFrom(0)) std::abort();  // an error wrote something
   } else {
-    if (symbology < 0 || symbology > 11) std::abort();
+    // Only a symbology with code points of its own may succeed.
+    if (symbology < 0 || static_cast<size_t>(symbology) >= EmittedCodePoints().size() ||
+        EmittedCodePoints()[static_cast<size_t>(symbology)].none()) {
+      std::abort();
+    }
+    if (symbology == BC_SYM_IMB && len != 65) std::abort();  // always 65 bars
     if (len < 0 || len > capacity || !buf.UntouchedFrom(static_cast<size_t>(len))) std::abort();
     const auto& allowed = EmittedCodePoints()[static_cast<size_t>(symbology)];
     for (int32_t i = 0; i < len; ++i) {
