@@ -61,6 +61,32 @@ constexpr std::array<bool, 256> kQuoteBytes = [] {
   return t;
 }();
 
+// The bytes a font cell cannot be copied with: those that need quotes, and
+// those above 127 (written as UTF-8).
+constexpr std::array<bool, 256> kPlainBytesNot = [] {
+  std::array<bool, 256> t = kQuoteBytes;
+  for (size_t b = 0x80; b < 256; ++b) t[b] = true;
+  return t;
+}();
+
+// Every byte in 0x30..0x7F (digits, letters and a few signs, none of which
+// needs quotes), judged eight at a time: no top bit set, and each byte plus
+// 0x50 reaches it (no byte carries into the next).
+bool DigitsAndLetters(std::string_view s) {
+  constexpr uint64_t kTop = 0x8080808080808080u;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, s.data() + i, 8);
+    if ((v & kTop) != 0 || ((v + 0x5050505050505050u) & kTop) != kTop) return false;
+  }
+  for (; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x30 || b > 0x7F) return false;
+  }
+  return true;
+}
+
 bool NeedsQuotes(std::string_view field) {
   for (char c : field) {
     if (kQuoteBytes[static_cast<unsigned char>(c)]) return true;
@@ -401,8 +427,14 @@ std::string Message(int32_t code) {
 }
 
 bool IsAscii(std::string_view s) {
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, s.data() + i, 8);
+    if (v & 0x8080808080808080u) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
   }
   return true;
 }
@@ -411,6 +443,17 @@ bool IsAscii(std::string_view s) {
 // characters in UTF-8 unless `raw`: converted straight into the output, and
 // quoted afterwards in the rare case it holds a comma, a quote or a line end.
 void AppendFontCell(std::string& o, std::string_view font, bool raw) {
+  // Most font strings are plain ASCII without a comma, quote or line end
+  // (every Intelligent Mail and EAN string): copied as they are.
+  bool plain = DigitsAndLetters(font);
+  if (!plain) {
+    plain = true;
+    for (char c : font) plain &= !kPlainBytesNot[static_cast<unsigned char>(c)];
+  }
+  if (plain) {
+    o.append(font);
+    return;
+  }
   const size_t at = o.size();
   bool quote = false;
   if (raw) {
