@@ -25,7 +25,8 @@ class Layout {
   // One module each: '1' bar, '0' space.
   void Modules(std::string_view modules, BarHeight height = BarHeight::kFull);
   void AddCaption(std::string text, double centre, bool below = true);
-  void AddCharacter(size_t byte_index, std::string name, int value = -1);
+  void AddCharacter(size_t byte_index, std::string name, int value = -1,
+                    CharacterRole role = CharacterRole::kData);
   // Drops the blank before the first bar and after the last, measures the
   // captions from the first bar, and sets the quiet zones: those the
   // symbology asks for, or the blank the glyphs draw there if wider.
