@@ -21,8 +21,6 @@ struct Case {
   const char* why;
 };
 
-constexpr std::string_view kTracking = "01234567094987654321";
-
 // The four examples published with the symbology: one tracking code with each
 // routing length.
 constexpr Case kPublished[] = {
