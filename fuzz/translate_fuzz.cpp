@@ -26,9 +26,11 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-const std::array<std::bitset<256>, 14>& EmittedCodePoints() {
+constexpr size_t kCodes = 16;  // 0..15; codes without a symbology emit nothing
+
+const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
-  static const std::array<std::bitset<256>, 14> kSets = {
+  static const std::array<std::bitset<256>, kCodes> kSets = {
       // 0: the 43 Code 39 characters ("_" for space) and "*"
       Set({{'0', '9'}, {'A', 'Z'}, {'-', '.'}, {'_', '_'}, {'$', '$'}, {'/', '/'}, {'+', '+'},
            {'%', '%'}, {'*', '*'}}),
@@ -53,13 +55,17 @@ const std::array<std::bitset<256>, 14>& EmittedCodePoints() {
       {},
       // 13: Intelligent Mail bars: ascender, descender, full, tracker
       Set({{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}),
+      // 14: none yet
+      {},
+      // 15: Data Matrix, the 64 block glyphs and CR LF between lines
+      Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
   };
   return kSets;
 }
 
-// Narrows most symbology selectors to the interesting range -2..13.
+// Narrows most symbology selectors to the interesting range -2..17.
 int32_t PickSymbology(uint8_t selector, int32_t raw) {
-  return selector < 240 ? static_cast<int32_t>(selector % 16) - 2 : raw;
+  return selector < 240 ? static_cast<int32_t>(selector % 20) - 2 : raw;
 }
 
 }  // namespace

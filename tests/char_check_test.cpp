@@ -39,7 +39,8 @@ const RuleRow kRuleRows[] = {
      Shown::kStartStop,
      "Codabar: digits, six punctuation marks, start/stop letters"},
     {{11}, {{1, 127}, {178, 179}, {185, 185}, {188, 188}}, Shown::kControls6AndFnc, "Code 128"},
-    {{0, 12, 14, 15, 16, 17, 18, 19, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
+    {{0, 12, 14, 16, 17, 18, 19, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -149,8 +150,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131));
+  // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131 + Data Matrix 255, twice (with
+  // and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

@@ -41,6 +41,8 @@ constexpr Message kMessages[] = {
     {32525, "ERROR: An error occurred while attempting to draw the caption text."},
     {32526, "ERROR: Software Logic error, unexpected character encountered in translation output string."},
     {32529, "ERROR: Out of Memory."},
+    {32560, "ERROR: Value too long for the largest symbol."},
+    {32561, "ERROR: Invalid check option for this symbology."},
     // Not in the table: no failure, a generic text.
     {0, "ERROR: Unknown error."},
     {32499, "ERROR: Unknown error."},

@@ -97,6 +97,7 @@ TEST(FontFaceName, WorkedExamples) {
       {"X", 5, 3, 0, 64, 32511, "", "Code 93 has no fourth height"},
       {"X", 0, 0, 0, 64, 32511, "", "Code 39 Full ASCII has no face of its own"},
       {"X", 12, 0, 0, 64, 32511, "", "no symbology 12"},
+      {"X", 15, 2, 1, 64, 0, "XDM", "Data Matrix: one face, height and caption ignored"},
       {"X", INT32_MIN, 0, 0, 64, 32511, "", "the most negative code"},
       {"", 5, 1, 1, 64, 0, "93 MC", "an empty prefix gives the suffix alone"},
       {nullptr, 5, 1, 1, 64, 0, "93 MC", "a null prefix reads as empty"},

@@ -91,6 +91,7 @@ void PairWarnings(int32_t symbology, const Symbol& symbol, std::vector<std::stri
 
 std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& symbol) {
   std::vector<std::string> warnings;
+  if (!symbol.grid.empty()) return warnings;  // 2D: the reader's error correction tells
   const std::vector<SymbolCharacter>& chars = symbol.characters;
   if (chars.empty()) {
     warnings.push_back("empty: the font string draws no symbol (an empty value)");

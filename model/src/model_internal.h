@@ -94,6 +94,11 @@ bool DrawImbGlyph(unsigned char code, const ModelOptions&, Layout& layout);
 bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// Data Matrix: a 2D symbol (Symbol::grid); its glyphs are blocks of modules
+// (symbologies/matrix_text.h), so the bar drawer has none.
+bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.

@@ -25,6 +25,7 @@ constexpr ModelRow kModelRows[] = {
     {kEan13,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kCode128,         BuildCode128,  ReadCode128,  DrawCode128Glyph,  true},
     {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
+    {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
 };
 // clang-format on
 

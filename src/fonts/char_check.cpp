@@ -65,6 +65,8 @@ constexpr Rule kCodabarRule = {
     .low = '0', .high = '9', .also = "-$:/.+", .controls = nullptr, .marks = kCodabarStartStop};
 constexpr Rule kCode128Rule = {
     .low = 1, .high = 127, .also = "", .controls = &kControlNames6, .marks = kCode128FunctionMarks};
+constexpr Rule kAnyByteRule = {
+    .low = 1, .high = 255, .also = "", .controls = &kControlNames5, .marks = {}};
 constexpr Rule kNothing = {};
 
 // The rule of each CharRule of the registry.
@@ -74,6 +76,7 @@ constexpr const Rule& RuleOf(CharRule rule) {
     case CharRule::kDigits: return kDigits;
     case CharRule::kCodabar: return kCodabarRule;
     case CharRule::kCode128: return kCode128Rule;
+    case CharRule::kAnyByte: return kAnyByteRule;
     case CharRule::kNothing: break;
   }
   return kNothing;

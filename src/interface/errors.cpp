@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 33> kErrors{{
+constexpr std::array<ErrorText, 35> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -75,6 +75,8 @@ constexpr std::array<ErrorText, 33> kErrors{{
     {kImbIncompleteRouting, false,
      "Incomplete number of IMb routing code characters, must be 0, 5 (Zip), 9 (Zip+4) or ",
      "11 (Zip+4+DP) digits."},
+    {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
+    {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
 }};
 static_assert(std::ranges::is_sorted(kErrors, {}, &ErrorText::code));
 

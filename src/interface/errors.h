@@ -42,6 +42,8 @@ enum Error : int32_t {
   kImbSeparatorInTracking = 32552,
   kImbIllegalBarcodeIdentifier = 32553,
   kImbIncompleteRouting = 32554,
+  kTooLongForLargestSymbol = 32560,
+  kInvalidCheckOption = 32561,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -21,5 +21,6 @@ inline constexpr int32_t kEan8 = 9;
 inline constexpr int32_t kEan13 = 10;
 inline constexpr int32_t kCode128 = 11;
 inline constexpr int32_t kImb = 13;  // Intelligent Mail
+inline constexpr int32_t kDataMatrix = 15;
 
 }  // namespace tavo::symbology

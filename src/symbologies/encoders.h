@@ -28,6 +28,8 @@ int32_t EncodeEan8(std::string_view value, const Options& options, FontString& o
 int32_t EncodeEan13(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCode128(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeImb(std::string_view value, const Options& options, FontString& out);
+// Data Matrix reads options.check_argument (symbologies/datamatrix.h).
+int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out);
 
 // The modulo-43 check character of a value the calling Code 39 encoder has
 // accepted, summed over its Full ASCII expansion.  Shared by both Code 39

@@ -32,6 +32,7 @@ enum class CheckFlag : uint8_t {
   kIgnored,        // the check characters are mandatory (or there are none): always written
   kOptional,       // the symbology's optional check character
   kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
+  kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
 };
 
 // Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
@@ -41,6 +42,7 @@ enum class CharRule : uint8_t {
   kDigits,     // '0'..'9'
   kCodabar,    // digits, "-$:/.+" and the start/stop letters A-D under labels
   kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
+  kAnyByte,    // every byte 1..255, control characters under 5-wide labels
 };
 
 struct SymbologyInfo {
@@ -72,6 +74,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
     {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
     {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
 };
 // clang-format on
 
