@@ -508,13 +508,16 @@ class Translator {
     c_value_.assign(value);
     const size_t want = value.size() * 8 + 64;
     if (out_.size() < want) out_.resize(want);
-    for (;;) {
+    // A result longer than the buffer is refused with the code an encoder
+    // also gives for a value too long (32510): one retry with a buffer four
+    // times as large tells the two apart.
+    for (bool retried = false;; retried = true) {
       int32_t len = 0;
       const int32_t rc = BC_FontTranslate(symbology_, c_value_.c_str(), check_ ? 1 : 0, out_.data(),
                                           static_cast<int32_t>(std::min<size_t>(out_.size(), INT32_MAX)),
                                           &len);
-      if (rc == BC_FONT_ERR_RETURNED_STRING_TOO_LONG && out_.size() < (size_t{1} << 30)) {
-        out_.resize(out_.size() * 4);
+      if (rc == BC_FONT_ERR_TOO_MANY_CHARACTERS && !retried) {
+        out_.resize(std::max(out_.size(), want * 4));  // bounded by the value, whatever the rows before
         continue;
       }
       if (rc != 0) {
