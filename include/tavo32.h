@@ -59,6 +59,7 @@ enum {
   BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
   BC_SYM_CODE128 = 11,          /* Code 128 */
+  BC_SYM_IMB = 13,              /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
   BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H */
   BC_SYM_DATAMATRIX = 15        /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 the same as GS1 */
 };
@@ -106,6 +107,12 @@ enum {
   BC_FONT_ERR_DRAW_CAPTION = 32525,
   BC_FONT_ERR_UNEXPECTED_OUTPUT_CHARACTER = 32526,
   BC_FONT_ERR_OUT_OF_MEMORY = 32529,
+  /* Intelligent Mail (code 13) */
+  BC_FONT_ERR_IMB_ILLEGAL_CHARACTER = 32550,        /* not a digit, '-' or space */
+  BC_FONT_ERR_IMB_INCOMPLETE_TRACKING = 32551,      /* fewer than 20 tracking digits */
+  BC_FONT_ERR_IMB_SEPARATOR_IN_TRACKING = 32552,    /* '-' or space among the 20 tracking digits */
+  BC_FONT_ERR_IMB_ILLEGAL_BARCODE_IDENTIFIER = 32553, /* second tracking digit above 4 */
+  BC_FONT_ERR_IMB_INCOMPLETE_ROUTING = 32554,       /* routing code not 0, 5, 9 or 11 digits */
   BC_FONT_ERR_TOO_LONG_FOR_SYMBOL = 32560,
   BC_FONT_ERR_INVALID_CHECK_OPTION = 32561
 };

@@ -40,6 +40,10 @@ namespace Tavo32
         Ean8 = 9,
         Ean13 = 10,
         Code128 = 11,
+        /// <summary>Intelligent Mail: the 20-digit tracking code, then the
+        /// routing code (0, 5, 9 or 11 digits; "-" and spaces may follow the
+        /// tracking code).  65 characters A, D, F, T for the TAVO IMB font.</summary>
+        Imb = 13,
         /// <summary>QR Code: check is the error correction level (0 = M,
         /// 1..4 = L, M, Q, H); text goes as UTF-8.</summary>
         Qr = 14,

@@ -43,6 +43,7 @@ SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
     "code128": 11, "qr": 14, "datamatrix": 15,
+    "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
 
 # Symbologies whose str values are sent as UTF-8 rather than Windows-1252.

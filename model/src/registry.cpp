@@ -24,6 +24,7 @@ constexpr ModelRow kModelRows[] = {
     {kEan8,            BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kEan13,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kCode128,         BuildCode128,  ReadCode128,  DrawCode128Glyph,  true},
+    {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
     {kQr,              BuildQr,       ReadQr,       DrawQrGlyph,       false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
 };

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 30> kErrors{{
+constexpr std::array<ErrorText, 35> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -62,6 +62,19 @@ constexpr std::array<ErrorText, 30> kErrors{{
     {kUnexpectedOutputCharacter, true,
      "Software Logic error, unexpected character encountered in translation output string.", ""},
     {kOutOfMemory, true, "Out of Memory.", ""},
+    {kImbIllegalCharacter, true,
+     "Illegal character for this symbology.  Character must be numeric, '-' or a space.", ""},
+    {kImbIncompleteTracking, false,
+     "Incomplete number of IMb tracking code characters, must be 20 digits.", ""},
+    {kImbSeparatorInTracking, true,
+     "Illegal character for this symbology.  '-' and spaces may only follow the 20-digit ",
+     "tracking code."},
+    {kImbIllegalBarcodeIdentifier, true,
+     "Illegal character for this symbology.  Second digit of the tracking code must be 0 to 4.",
+     ""},
+    {kImbIncompleteRouting, false,
+     "Incomplete number of IMb routing code characters, must be 0, 5 (Zip), 9 (Zip+4) or ",
+     "11 (Zip+4+DP) digits."},
     {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
     {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
 }};

@@ -36,6 +36,12 @@ enum Error : int32_t {
   kDrawCaption = 32525,
   kUnexpectedOutputCharacter = 32526,
   kOutOfMemory = 32529,
+  // Intelligent Mail: one code per fault of the value.
+  kImbIllegalCharacter = 32550,
+  kImbIncompleteTracking = 32551,
+  kImbSeparatorInTracking = 32552,
+  kImbIllegalBarcodeIdentifier = 32553,
+  kImbIncompleteRouting = 32554,
   kTooLongForLargestSymbol = 32560,
   kInvalidCheckOption = 32561,
 };

@@ -20,6 +20,7 @@ inline constexpr int32_t kPostNet = 8;
 inline constexpr int32_t kEan8 = 9;
 inline constexpr int32_t kEan13 = 10;
 inline constexpr int32_t kCode128 = 11;
+inline constexpr int32_t kImb = 13;  // Intelligent Mail
 inline constexpr int32_t kQr = 14;
 inline constexpr int32_t kDataMatrix = 15;
 

@@ -74,6 +74,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8},
     {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
     {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
+    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
 };
