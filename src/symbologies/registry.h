@@ -97,12 +97,14 @@ inline constexpr auto kRowByCode = [] {
 }();
 
 // Every code appears once, is not negative, and prints in a font that is
-// registered and has faces of its own; every row has an encoder.
+// registered and has faces of its own.  (Whether a row's encoder is null is
+// no constant expression under AddressSanitizer, so that is left to the
+// tests, which call every row.)
 constexpr bool RowsAreConsistent() {
   for (size_t i = 0; i < std::size(kSymbologyRows); ++i) {
     const SymbologyInfo& s = kSymbologyRows[i];
     if (s.code < 0 || kRowByCode[static_cast<size_t>(s.code)] != static_cast<int16_t>(i)) return false;
-    if (s.encode == nullptr || s.name.empty() || s.family.empty()) return false;
+    if (s.name.empty() || s.family.empty()) return false;
     if (s.font < 0 || s.font >= CodeLimit() || kRowByCode[static_cast<size_t>(s.font)] < 0) return false;
     const SymbologyInfo& owner = kSymbologyRows[static_cast<size_t>(kRowByCode[static_cast<size_t>(s.font)])];
     if (owner.faces == FaceVariants::kNone || owner.family != s.family) return false;
