@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 28> kErrors{{
+constexpr std::array<ErrorText, 48> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -62,6 +62,36 @@ constexpr std::array<ErrorText, 28> kErrors{{
     {kUnexpectedOutputCharacter, true,
      "Software Logic error, unexpected character encountered in translation output string.", ""},
     {kOutOfMemory, true, "Out of Memory.", ""},
+    {kGs1UnknownAi, true, "Unknown GS1 Application Identifier.", ""},
+    {kGs1UnbalancedParenthesis, true, "Unbalanced parenthesis in GS1 element string.  ",
+     "Write \\( and \\) for parentheses in data."},
+    {kGs1MissingAi, true, "Missing or empty GS1 Application Identifier.  ",
+     "Each element string starts with its AI in parentheses."},
+    {kGs1DataLength, true, "Wrong length of data for this GS1 Application Identifier.", ""},
+    {kGs1DataNotNumeric, true, "Illegal character in GS1 Application Identifier data.  ",
+     "Character must be numeric."},
+    {kGs1DataNotCset82, true, "Illegal character in GS1 Application Identifier data.  ",
+     "Character must be in the GS1 82-character set."},
+    {kGs1DataNotCset39, true, "Illegal character in GS1 Application Identifier data.  ",
+     "Character must be in the GS1 39-character set."},
+    {kGs1CheckDigit, true, "Wrong check digit in GS1 Application Identifier data.", ""},
+    {kGs1Date, true, "Invalid date or time in GS1 Application Identifier data.", ""},
+    {kGs1Country, true, "Unknown ISO 3166 country code in GS1 Application Identifier data.", ""},
+    {kGs1Currency, true, "Unknown ISO 4217 currency code in GS1 Application Identifier data.", ""},
+    {kGs1PercentEncoding, true, "Invalid percent-encoding in GS1 Application Identifier data.  ",
+     "'%' must be followed by two hex digits."},
+    {kGs1Content, true, "Invalid value in GS1 Application Identifier data.", ""},
+    {kGs1MissingCompanion, true,
+     "GS1 Application Identifier requires another Application Identifier that is missing.", ""},
+    {kGs1ExclusiveAis, true, "GS1 Application Identifiers that must not appear together.", ""},
+    {kGs1RepeatedAi, true, "GS1 Application Identifier repeated with different data.", ""},
+    {kGs1TooLong, true, "Too many characters for GS1-128, at most 48 data characters.", ""},
+    {kGtinCheckDigit, true, "Wrong check digit in the GTIN or GS1 key.", ""},
+    {kIncompleteGtin, false,
+     "Incomplete number of GTIN characters, must be the full number with its check digit ",
+     "(and a supplement)."},
+    {kUpcENumberSystem, true,
+     "Illegal character for this symbology.  UPC-E number system must be '0' or '1'.", ""},
 }};
 static_assert(std::ranges::is_sorted(kErrors, {}, &ErrorText::code));
 

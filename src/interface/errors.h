@@ -36,6 +36,27 @@ enum Error : int32_t {
   kDrawCaption = 32525,
   kUnexpectedOutputCharacter = 32526,
   kOutOfMemory = 32529,
+  // GS1-128 element strings and full GTINs.
+  kGs1UnknownAi = 32530,
+  kGs1UnbalancedParenthesis = 32531,
+  kGs1MissingAi = 32532,
+  kGs1DataLength = 32533,
+  kGs1DataNotNumeric = 32534,
+  kGs1DataNotCset82 = 32535,
+  kGs1DataNotCset39 = 32536,
+  kGs1CheckDigit = 32537,
+  kGs1Date = 32538,
+  kGs1Country = 32539,
+  kGs1Currency = 32540,
+  kGs1PercentEncoding = 32541,
+  kGs1Content = 32542,
+  kGs1MissingCompanion = 32543,
+  kGs1ExclusiveAis = 32544,
+  kGs1RepeatedAi = 32545,
+  kGs1TooLong = 32546,
+  kGtinCheckDigit = 32547,
+  kIncompleteGtin = 32548,
+  kUpcENumberSystem = 32549,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

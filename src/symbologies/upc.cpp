@@ -14,8 +14,8 @@ namespace {
 constexpr size_t kUpcADigits = 11;
 constexpr size_t kUpcEDigits = 6;
 
-// UPC-E (number system 0) carries its check digit in the number sets of the
-// six body digits: E is the left-even set (B), O the left-odd set (A).
+// UPC-E carries its check digit in the number sets of the six body digits;
+// for number system 0, E is the left-even set (B) and O the left-odd set (A).
 constexpr std::array<std::string_view, 10> kUpcEParity = {
     "EEEOOO", "EEOEOO", "EEOOEO", "EEOOOE", "EOEEOO",
     "EOOEEO", "EOOOEE", "EOEOEO", "EOEOOE", "EOOEOE"};
@@ -94,25 +94,35 @@ int32_t EncodeUpcA(std::string_view value, const Options&, FontString& out) {
   return kOk;
 }
 
-int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
-  if (int32_t rc = ValidateUpcEanValue(value, kUpcEDigits, kIncompleteUpcE)) return rc;
+int32_t AppendUpcE(std::string_view digits, char number_system, std::string_view supplement,
+                   FontString& out) {
+  if (number_system != '0' && number_system != '1') return kLogic;
   // The check digit belongs to the UPC-A number; the printed body is that
   // number compressed again, so a value that is not in its normal form still
   // prints the symbol of the same number.
-  const std::string number = ExpandUpcE(value.substr(0, kUpcEDigits));
+  std::string number = ExpandUpcE(digits);
+  if (number.empty()) return kLogic;
+  number[0] = number_system;
   const char check = UpcEanCheckDigit(number, kUpcADigits);
   std::string body;
   if (int32_t rc = CompressUpcA(number, body)) return rc;
   if (body.size() != kUpcEDigits) return kLogic;
+  // Number system 1 takes the mirror image of number system 0's sets.
   const std::string_view parity = kUpcEParity[static_cast<size_t>(check - '0')];
-  out.push_back(CaptionLeftGlyph('0'));  // number system 0, a caption only
+  const char even = number_system == '0' ? 'E' : 'O';
+  out.push_back(CaptionLeftGlyph(number_system));  // the number system is a caption only
   out.push_back(kLeftGuard);
   for (size_t k = 0; k < kUpcEDigits; ++k) {
-    out.push_back(parity[k] == 'E' ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
+    out.push_back(parity[k] == even ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
   }
   out.push_back(kUpcEEndGuard);
-  AppendCheckCaptionAndSupplement(out, check, value.substr(kUpcEDigits));
+  AppendCheckCaptionAndSupplement(out, check, supplement);
   return kOk;
+}
+
+int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
+  if (int32_t rc = ValidateUpcEanValue(value, kUpcEDigits, kIncompleteUpcE)) return rc;
+  return AppendUpcE(value.substr(0, kUpcEDigits), '0', value.substr(kUpcEDigits), out);
 }
 
 }  // namespace tavo
