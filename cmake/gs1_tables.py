@@ -5,6 +5,7 @@
 
 The header defines, for src/symbologies/gs1_ai.cpp (which declares the types):
   kGs1Components  every component of every AI, in dictionary order
+  kGs1Patterns    the AIs and patterns of every req= and ex= attribute
   kGs1Ais         one row per dictionary line (an AI or a range of AIs)
   kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric  sorted code lists
 """
@@ -43,6 +44,21 @@ def parse_component(path, line_no, token):
     return (CSETS[cset], low, high, bool(open_b), names)
 
 
+def parse_pattern(path, line_no, text):
+    """An AI or a pattern with trailing 'n's (any digit): (low, high, digits)."""
+    stem = text.rstrip("n")
+    if not (2 <= len(text) <= 4 and stem.isdigit()):
+        fail(path, line_no, f"unreadable AI pattern '{text}'")
+    wild = len(text) - len(stem)
+    return (padded(stem + "0" * wild), padded(stem + "9" * wild), len(text))
+
+
+def parse_patterns(path, line_no, text):
+    """'01+21,02' -> [[p01, p21], [p02]]: alternatives of '+'-joined groups."""
+    return [[parse_pattern(path, line_no, ai) for ai in group.split("+")]
+            for group in text.split(",")]
+
+
 def parse_dictionary(path):
     rows = []
     components = []
@@ -79,7 +95,8 @@ def parse_dictionary(path):
                 if c[1] != c[2]:
                     fail(path, line_no, "a variable-length component that is not the last")
             rows.append((first, last, "*" in flags, len(components), len(comps),
-                         " ".join(req), ",".join(ex), title.strip()))
+                         [parse_patterns(path, line_no, r) for r in req],
+                         [parse_patterns(path, line_no, e) for e in ex], title.strip()))
             components.extend(comps)
     keys = [r[0] for r in rows]
     if keys != sorted(keys):
@@ -95,6 +112,12 @@ def read_codes(path):
             if line:
                 pairs.append((line[0], line[1]))
     return pairs
+
+
+def padded(ai):
+    """The AI's digits padded with zeros to four: AIs are prefix-free, so the
+    padded numbers keep their lexical order and tell them apart."""
+    return int(ai.ljust(4, "0"))
 
 
 def cxx_string(s):
@@ -123,11 +146,33 @@ def main():
         out.append(f"    {{Gs1Cset::{cset}, {low}, {high}, {'true' if optional else 'false'}, "
                    f"{{{linters}}}, {len(names)}}},\n")
     out.append("}};\n\n")
-    out.append(f"inline constexpr std::array<Gs1Ai, {len(rows)}> kGs1Ais = {{{{\n")
+    patterns = []
+
+    def add_patterns(clauses):
+        begin = len(patterns)
+        for clause in clauses:
+            for g, group in enumerate(clause):
+                for p, (low, high, digits) in enumerate(group):
+                    ends_group = p == len(group) - 1
+                    ends_clause = ends_group and g == len(clause) - 1
+                    patterns.append((low, high, digits, ends_group, ends_clause))
+        return begin, len(patterns) - begin
+
+    ai_rows = []
     for first, last, predefined, comp0, ncomp, req, ex, title in rows:
-        out.append(f"    {{{cxx_string(first)}, {cxx_string(last)}, "
-                   f"{'true' if predefined else 'false'}, {comp0}, {ncomp}, "
-                   f"{cxx_string(req)}, {cxx_string(ex)}}},  // {title}\n")
+        req_at = add_patterns(req)
+        # Exclusions: one clause whose alternatives are single AIs.
+        ex_at = add_patterns([[p for clause in ex for p in clause]]) if ex else (len(patterns), 0)
+        ai_rows.append(f"    {{{padded(first)}, {padded(last)}, {len(first)}, "
+                       f"{'true' if predefined else 'false'}, {comp0}, {ncomp}, "
+                       f"{req_at[0]}, {req_at[1]}, {ex_at[0]}, {ex_at[1]}}},  // {title}\n")
+    out.append(f"inline constexpr std::array<Gs1AiPattern, {len(patterns)}> kGs1Patterns = {{{{\n")
+    for low, high, digits, ends_group, ends_clause in patterns:
+        out.append(f"    {{{low}, {high}, {digits}, {'true' if ends_group else 'false'}, "
+                   f"{'true' if ends_clause else 'false'}}},\n")
+    out.append("}};\n\n")
+    out.append(f"inline constexpr std::array<Gs1Ai, {len(rows)}> kGs1Ais = {{{{\n")
+    out.extend(ai_rows)
     out.append("}};\n\n")
     out.append(string_list("kIso3166Numeric", [n for n, _ in countries]))
     out.append(string_list("kIso3166Alpha2", [a for _, a in countries]))

@@ -66,46 +66,84 @@ struct Gs1Component {
   uint8_t linter_count;
 };
 
+// An AI, or a pattern of AIs whose last digits are any digit, as the range
+// of padded AIs it covers.  In a list of requirements, a group of AIs that
+// must all be present ends with `ends_group`, and the alternatives of one
+// requirement end with `ends_clause`.
+struct Gs1AiPattern {
+  uint16_t low;
+  uint16_t high;
+  uint8_t digits;
+  bool ends_group;
+  bool ends_clause;
+};
+
 // One line of the dictionary: an AI, or a range of AIs of one length that
-// share their format.  `predefined_length` AIs need no FNC1 after them.
-// `requires` holds space-separated clauses, each a comma-separated list of
-// alternatives, each a '+'-joined group of AI patterns ('n' for any digit);
-// `excludes` a comma-separated list of patterns.
+// share their format, by their digits padded with zeros to four (AIs are
+// prefix-free, so no two padded AIs are equal).  `predefined_length` AIs
+// need no FNC1 after them.
+// Its requirements and exclusions are ranges of kGs1Patterns.
 struct Gs1Ai {
-  std::string_view first;
-  std::string_view last;
+  uint16_t first_key;
+  uint16_t last_key;
+  uint8_t digits;
   bool predefined_length;
   uint16_t first_component;
   uint8_t component_count;
-  std::string_view requires_ais;
-  std::string_view excludes_ais;
+  uint16_t requires_begin;
+  uint16_t requires_count;
+  uint16_t excludes_begin;
+  uint16_t excludes_count;
 };
 
-// The dictionary entry of an AI given as its digits, or null.
-const Gs1Ai* FindGs1Ai(std::string_view ai);
+// The dictionary entry of an AI of `digits` digits (two to four) given
+// padded with zeros to four digits, or null.
+const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits);
+
+// The character sets of each byte, one bit per Gs1Cset, and kGs1DataStop on
+// the bytes that end a run of data in an element string: '(' ')' '\\'.
+inline constexpr uint8_t kGs1DataStop = 0x10;
+inline constexpr uint8_t kGs1AllCsets = 0x0F;
+extern const std::array<uint8_t, 256> kGs1ByteClasses;
 
 // Checks the data of one element against its AI's components: lengths,
-// character sets and content rules.  0 or the first error.
-int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data);
+// character sets and content rules.  `common_csets` holds the sets every
+// byte of the data belongs to (the AND of their kGs1ByteClasses), which
+// spares the per-byte test of a component whose set they cover.  0 or the
+// first error.
+int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data, uint8_t common_csets);
 
-// One element string of a parsed value.  `data` is unescaped.
+// One element string of a parsed value, as positions in its message's
+// Code 128 value; `digits` is the AI's length.
 struct Gs1Element {
-  std::string_view ai;
-  std::string_view data;
+  uint16_t at;       // the AI's first digit
+  uint16_t end;      // one past the data
+  uint8_t digits;
+  uint16_t key;      // the AI padded with zeros to four digits
   const Gs1Ai* entry;
 };
 
-// A parsed and validated GS1 value.  The unescaped data lives in `text`, so
-// a message must not be copied while its elements are in use.
+// A parsed and validated GS1 value: its elements and its Code 128 value,
+// FNC1 (byte 185) first, then each AI and its unescaped data, with FNC1
+// after every element whose AI has no predefined length, except the last.
 struct Gs1Message {
   static constexpr size_t kMaxElements = 24;  // 2 AI digits + 1 data each: already over 48
-  std::array<Gs1Element, kMaxElements> elements;
+  std::array<Gs1Element, kMaxElements> elements;  // the first `count` are set
   size_t count = 0;
-  FontString text;
-  Gs1Message() = default;
-  Gs1Message(const Gs1Message&) = delete;
-  Gs1Message& operator=(const Gs1Message&) = delete;
+  FontString code128;
+
+  std::string_view Ai(const Gs1Element& e) const { return code128.substr(e.at, e.digits); }
+  std::string_view Data(const Gs1Element& e) const {
+    return code128.substr(e.at + e.digits, static_cast<size_t>(e.end - e.at - e.digits));
+  }
 };
+
+// True when every requirement of the element's AI is met by the message.
+bool MeetsGs1Requirements(const Gs1Message& message, const Gs1Element& element);
+
+// True when another AI of the message is one the element's AI excludes (an
+// AI never excludes itself).
+bool HasGs1ExcludedCompanion(const Gs1Message& message, const Gs1Element& element);
 
 // Most data characters (AIs, data and separating FNC1s) in one GS1-128 symbol.
 inline constexpr size_t kGs1MaxDataCharacters = 48;
@@ -114,11 +152,6 @@ inline constexpr size_t kGs1MaxDataCharacters = 48;
 // data) and validates every element and the pairing rules.  0 or the first
 // error; `message` is filled on success.
 int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message);
-
-// Appends the Code 128 value of a message: FNC1 (byte 185), then each AI and
-// its data, with FNC1 after every element whose AI has no predefined length,
-// except the last.
-void AppendGs1Code128Value(const Gs1Message& message, FontString& out);
 
 // Appends the human-readable text: "(AI)data" for every element, data as is.
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out);

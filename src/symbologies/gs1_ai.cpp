@@ -11,16 +11,18 @@
 namespace tavo {
 namespace {
 
-// kGs1Components, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
+// kGs1Components, kGs1Patterns, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
 #include "gs1_tables.h"
 
-static_assert(std::ranges::is_sorted(kGs1Ais, {}, &Gs1Ai::first));
+static_assert(std::ranges::is_sorted(kGs1Ais, {}, &Gs1Ai::first_key));
 static_assert(std::ranges::is_sorted(kIso3166Numeric) && std::ranges::is_sorted(kIso3166Alpha2) &&
               std::ranges::is_sorted(kIso4217Numeric));
 
 constexpr bool ComponentsInRange() {
   for (const Gs1Ai& ai : kGs1Ais) {
     if (ai.first_component + ai.component_count > kGs1Components.size()) return false;
+    if (ai.requires_begin + ai.requires_count > kGs1Patterns.size()) return false;
+    if (ai.excludes_begin + ai.excludes_count > kGs1Patterns.size()) return false;
   }
   return true;
 }
@@ -46,37 +48,40 @@ constexpr std::array<int8_t, 256> kCset82Index = [] {
   return index;
 }();
 
-constexpr std::array<bool, 256> MemberTable(std::string_view set) {
-  std::array<bool, 256> member{};
-  for (char c : set) member[static_cast<unsigned char>(c)] = true;
-  return member;
+}  // namespace
+
+constexpr std::array<uint8_t, 256> kGs1ByteClasses = [] {
+  std::array<uint8_t, 256> sets{};
+  const std::array<std::string_view, 4> members = {"0123456789", kCset82, kCset39, kBase64Url};
+  for (size_t set = 0; set < members.size(); ++set) {
+    for (char c : members[set]) sets[static_cast<unsigned char>(c)] |= 1u << set;
+  }
+  for (unsigned char c : std::string_view("()\\")) sets[c] |= kGs1DataStop;
+  return sets;
+}();
+
+namespace {
+
+constexpr const std::array<uint8_t, 256>& kCsetsOfByte = kGs1ByteClasses;
+
+bool InCset(Gs1Cset cset, char c) {
+  return kCsetsOfByte[static_cast<unsigned char>(c)] & (1u << static_cast<unsigned>(cset));
 }
-constexpr std::array<bool, 256> kInCset39 = MemberTable(kCset39);
-constexpr std::array<bool, 256> kInBase64Url = MemberTable(kBase64Url);
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 int Digit(char c) { return c - '0'; }
 int TwoDigits(std::string_view s, size_t at) { return 10 * Digit(s[at]) + Digit(s[at + 1]); }
 
+constexpr std::array<int32_t, 4> kCsetErrors = {kGs1DataNotNumeric, kGs1DataNotCset82,
+                                                kGs1DataNotCset39, kGs1DataNotCset39};
+
 int32_t ValidateCharacters(Gs1Cset cset, std::string_view data) {
+  const unsigned bit = 1u << static_cast<unsigned>(cset);
   for (size_t i = 0; i < data.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(data[i]);
-    switch (cset) {
-      case Gs1Cset::kNumeric:
-        if (!IsDigit(data[i])) return kGs1DataNotNumeric;
-        break;
-      case Gs1Cset::kCset82:
-        if (kCset82Index[c] < 0) return kGs1DataNotCset82;
-        break;
-      case Gs1Cset::kCset39:
-        if (!kInCset39[c]) return kGs1DataNotCset39;
-        break;
-      case Gs1Cset::kBase64Url:  // '=' pads the end only
-        if (!kInBase64Url[c] && !(c == '=' && data.find_first_not_of('=', i) == data.npos)) {
-          return kGs1DataNotCset39;
-        }
-        break;
-    }
+    if (kCsetsOfByte[static_cast<unsigned char>(data[i])] & bit) continue;
+    // Base64url data may end in '=' padding.
+    if (cset == Gs1Cset::kBase64Url && data.find_first_not_of('=', i) == data.npos) break;
+    return kCsetErrors[static_cast<size_t>(cset)];
   }
   return kOk;
 }
@@ -112,7 +117,7 @@ bool IsDate(int year, int month, int day, bool day_zero) {
 
 // A two-digit year lies within a century of today: 29 February counts for
 // every year divisible by 4 (2000 was leap, and 2100 is far).
-bool IsShortDate(std::string_view s, bool day_zero) {
+inline bool IsShortDate(std::string_view s, bool day_zero) {
   return IsDate(2000 + TwoDigits(s, 0), TwoDigits(s, 2), TwoDigits(s, 4), day_zero);
 }
 
@@ -179,7 +184,7 @@ bool PassesContentRule(Gs1Linter linter, std::string_view s) {
     case Gs1Linter::kLatitude: return NumberOf(s) <= 1800000000u;
     case Gs1Linter::kLongitude: return NumberOf(s) <= 3600000000u;
     case Gs1Linter::kHyphen: return s.find_first_not_of('-') == s.npos;
-    case Gs1Linter::kImporteridx: return s.size() == 1 && kInBase64Url[static_cast<unsigned char>(s[0])];
+    case Gs1Linter::kImporteridx: return s.size() == 1 && InCset(Gs1Cset::kBase64Url, s[0]);
     case Gs1Linter::kPosinseqslash:
       return s.size() == 3 && IsDigit(s[0]) && s[1] == '/' && IsDigit(s[2]) && s[0] != '0' &&
              s[0] <= s[2];
@@ -189,13 +194,18 @@ bool PassesContentRule(Gs1Linter linter, std::string_view s) {
       return (type >= 1 && type <= 10) || type >= 80;
     }
     case Gs1Linter::kCsumalpha: return HasGoodCheckPair(s);
-    default: return true;  // company prefix, package type, coupons: lists we do not hold
+    default: return true;
   }
 }
 
 int32_t Lint(Gs1Linter linter, std::string_view s) {
   switch (linter) {
     case Gs1Linter::kNone:
+    case Gs1Linter::kGcppos1:  // company prefix, package type, coupons: lists we do not hold
+    case Gs1Linter::kGcppos2:
+    case Gs1Linter::kPackagetype:
+    case Gs1Linter::kCouponcode:
+    case Gs1Linter::kCouponposoffer:
       return kOk;
     case Gs1Linter::kCsum:
       return Gs1CheckDigit(s.substr(0, s.size() - 1)) == s.back() ? kOk : kGs1CheckDigit;
@@ -245,28 +255,86 @@ bool IsIban(std::string_view s) {
   return rest == 1;
 }
 
+bool Matches(const Gs1Element& e, const Gs1AiPattern& p) {
+  return e.digits == p.digits && e.key >= p.low && e.key <= p.high;
+}
+
+bool HasAi(const Gs1Message& m, const Gs1AiPattern& p) {
+  for (size_t i = 0; i < m.count; ++i) {
+    if (Matches(m.elements[i], p)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-char Gs1CheckDigit(std::string_view digits) {
-  unsigned sum = 0;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    const unsigned weight = (i % 2 == 0) ? 3 : 1;
-    sum += weight * static_cast<unsigned>(Digit(digits[digits.size() - 1 - i]));
+bool MeetsGs1Requirements(const Gs1Message& message, const Gs1Element& element) {
+  const Gs1Ai& ai = *element.entry;
+  bool clause_met = false;
+  bool group_present = true;
+  for (size_t i = ai.requires_begin; i < ai.requires_begin + ai.requires_count; ++i) {
+    const Gs1AiPattern& p = kGs1Patterns[i];
+    if (!clause_met) group_present = group_present && HasAi(message, p);
+    if (p.ends_group) {
+      clause_met = clause_met || group_present;
+      group_present = true;
+    }
+    if (p.ends_clause) {
+      if (!clause_met) return false;
+      clause_met = false;
+    }
   }
-  return static_cast<char>('0' + (10 - sum % 10) % 10);
+  return true;
 }
 
-const Gs1Ai* FindGs1Ai(std::string_view ai) {
-  // AIs are prefix-free, so the only candidate is the last entry that sorts
-  // at or before the digits.
-  const auto* it = std::ranges::upper_bound(kGs1Ais, ai, {}, &Gs1Ai::first);
-  if (it == kGs1Ais.begin()) return nullptr;
-  --it;
-  if (ai.size() != it->first.size() || ai > it->last) return nullptr;
-  return &*it;
+bool HasGs1ExcludedCompanion(const Gs1Message& message, const Gs1Element& element) {
+  const Gs1Ai& ai = *element.entry;
+  for (size_t i = ai.excludes_begin; i < ai.excludes_begin + ai.excludes_count; ++i) {
+    for (size_t k = 0; k < message.count; ++k) {
+      const Gs1Element& other = message.elements[k];
+      if (other.key != element.key && Matches(other, kGs1Patterns[i])) return true;
+    }
+  }
+  return false;
 }
 
-int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data) {
+char Gs1CheckDigit(std::string_view digits) {
+  // The rightmost digit weighs 3, the next 1, and so on leftwards.
+  unsigned by3 = 0;
+  unsigned by1 = 0;
+  size_t i = digits.size();
+  for (; i >= 2; i -= 2) {
+    by3 += static_cast<unsigned>(Digit(digits[i - 1]));
+    by1 += static_cast<unsigned>(Digit(digits[i - 2]));
+  }
+  if (i == 1) by3 += static_cast<unsigned>(Digit(digits[0]));
+  return static_cast<char>('0' + (10 - (3 * by3 + by1) % 10) % 10);
+}
+
+// Entry of every padded AI a dictionary line covers, plus one; 0 for none.
+constexpr auto kAiEntryOfKey = [] {
+  std::array<uint8_t, 10000> entry{};
+  for (size_t i = 0; i < kGs1Ais.size(); ++i) {
+    const Gs1Ai& ai = kGs1Ais[i];
+    const unsigned step = ai.digits == 2 ? 100 : ai.digits == 3 ? 10 : 1;
+    for (unsigned key = ai.first_key; key <= ai.last_key; key += step) {
+      entry[key] = static_cast<uint8_t>(i + 1);
+    }
+  }
+  return entry;
+}();
+static_assert(kGs1Ais.size() < 255);
+
+const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits) {
+  // AIs are prefix-free, so a padded AI names one line; the digits tell
+  // "01" from "010".
+  if (key >= kAiEntryOfKey.size()) return nullptr;
+  const uint8_t entry = kAiEntryOfKey[key];
+  if (entry == 0 || kGs1Ais[entry - 1u].digits != digits) return nullptr;
+  return &kGs1Ais[entry - 1u];
+}
+
+int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data, uint8_t common_csets) {
   size_t at = 0;
   for (size_t k = 0; k < ai.component_count; ++k) {
     const Gs1Component& c = kGs1Components[ai.first_component + k];
@@ -275,7 +343,9 @@ int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data) {
     if (left < c.min_length) return kGs1DataLength;
     const size_t n = std::min<size_t>(left, c.max_length);
     const std::string_view part = data.substr(at, n);
-    if (int32_t rc = ValidateCharacters(c.cset, part)) return rc;
+    if (!(common_csets & (1u << static_cast<unsigned>(c.cset)))) {
+      if (int32_t rc = ValidateCharacters(c.cset, part)) return rc;
+    }
     for (size_t l = 0; l < c.linter_count; ++l) {
       if (int32_t rc = Lint(c.linters[l], part)) return rc;
     }
