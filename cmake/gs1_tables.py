@@ -151,11 +151,13 @@ def main():
     def add_patterns(clauses):
         begin = len(patterns)
         for clause in clauses:
+            clause_end = len(patterns) + sum(len(group) for group in clause)
             for g, group in enumerate(clause):
                 for p, (low, high, digits) in enumerate(group):
                     ends_group = p == len(group) - 1
                     ends_clause = ends_group and g == len(clause) - 1
-                    patterns.append((low, high, digits, ends_group, ends_clause))
+                    rest = clause_end - len(patterns) - 1  # patterns after this one in its clause
+                    patterns.append((low, high, digits, ends_group, ends_clause, rest))
         return begin, len(patterns) - begin
 
     ai_rows = []
@@ -167,9 +169,9 @@ def main():
                        f"{'true' if predefined else 'false'}, {comp0}, {ncomp}, "
                        f"{req_at[0]}, {req_at[1]}, {ex_at[0]}, {ex_at[1]}}},  // {title}\n")
     out.append(f"inline constexpr std::array<Gs1AiPattern, {len(patterns)}> kGs1Patterns = {{{{\n")
-    for low, high, digits, ends_group, ends_clause in patterns:
+    for low, high, digits, ends_group, ends_clause, rest in patterns:
         out.append(f"    {{{low}, {high}, {digits}, {'true' if ends_group else 'false'}, "
-                   f"{'true' if ends_clause else 'false'}}},\n")
+                   f"{'true' if ends_clause else 'false'}, {rest}}},\n")
     out.append("}};\n\n")
     out.append(f"inline constexpr std::array<Gs1Ai, {len(rows)}> kGs1Ais = {{{{\n")
     out.extend(ai_rows)

@@ -69,13 +69,15 @@ struct Gs1Component {
 // An AI, or a pattern of AIs whose last digits are any digit, as the range
 // of padded AIs it covers.  In a list of requirements, a group of AIs that
 // must all be present ends with `ends_group`, and the alternatives of one
-// requirement end with `ends_clause`.
+// requirement end with `ends_clause`; `clause_rest` patterns of the same
+// requirement follow.
 struct Gs1AiPattern {
   uint16_t low;
   uint16_t high;
   uint8_t digits;
   bool ends_group;
   bool ends_clause;
+  uint8_t clause_rest;
 };
 
 // One line of the dictionary: an AI, or a range of AIs of one length that

@@ -270,18 +270,22 @@ bool HasAi(const Gs1Message& m, const Gs1AiPattern& p) {
 
 bool MeetsGs1Requirements(const Gs1Message& message, const Gs1Element& element) {
   const Gs1Ai& ai = *element.entry;
-  bool clause_met = false;
-  bool group_present = true;
-  for (size_t i = ai.requires_begin; i < ai.requires_begin + ai.requires_count; ++i) {
-    const Gs1AiPattern& p = kGs1Patterns[i];
-    if (!clause_met) group_present = group_present && HasAi(message, p);
-    if (p.ends_group) {
-      clause_met = clause_met || group_present;
-      group_present = true;
+  const size_t end = ai.requires_begin + ai.requires_count;
+  for (size_t i = ai.requires_begin; i < end;) {
+    // One group of AIs that must all be present.
+    bool present = true;
+    size_t last = i;
+    for (;; ++last) {
+      present = present && HasAi(message, kGs1Patterns[last]);
+      if (kGs1Patterns[last].ends_group) break;
     }
-    if (p.ends_clause) {
-      if (!clause_met) return false;
-      clause_met = false;
+    const Gs1AiPattern& p = kGs1Patterns[last];
+    if (present) {
+      i = last + 1 + p.clause_rest;  // this requirement is met
+    } else if (p.ends_clause) {
+      return false;  // no alternative left
+    } else {
+      i = last + 1;
     }
   }
   return true;
