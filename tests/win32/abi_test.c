@@ -76,7 +76,7 @@ static void CallEverything(void) {
   memset(buf, 0x5A, sizeof buf);
   CHECK(translate(0, "12345", 1, buf, 7, &len) == 32510);
   CHECK(len == -1 && buf[0] == 0x5A);
-  CHECK(translate(12, "1", 0, buf, sizeof buf, &len) == 32511);
+  CHECK(translate(99, "1", 0, buf, sizeof buf, &len) == 32511);
   CHECK(translate(-1, "1", 0, buf, sizeof buf, &len) == 32511);
   CHECK(translate(0, NULL, 1, buf, sizeof buf, &len) == 0 && len == 2 && memcmp(buf, "0*", 2) == 0);
   CHECK(translate(0, "A", 0, NULL, 100, &len) == 32510);
