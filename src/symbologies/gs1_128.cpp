@@ -11,59 +11,79 @@ namespace tavo {
 namespace {
 
 constexpr char kFnc1 = static_cast<char>(185);
-constexpr char kEscape = '\\';
 
-// Reads "(AI)" at `at` into the element: its digits go to `out`, `at`
-// moves past ')'.
-int32_t ReadAi(std::string_view value, size_t& at, Gs1Element& e, FontString& out) {
-  if (value[at] == ')') return kGs1UnbalancedParenthesis;
-  if (value[at] != '(') return kGs1MissingAi;
-  size_t close = at + 1;
+// Where parsing stands: the next byte of the value and the next byte of the
+// Code 128 value.  Passed and returned by value, so that the byte stores
+// (a char may alias anything) do not force the positions out to memory.
+struct Cursor {
+  const char* in;
+  char* out;
+};
+
+// What is wrong with an AI that is not two to four digits and ')', from its
+// first byte on.
+int32_t AiFault(const char* in, const char* end) {
   bool digits = true;
-  unsigned key = 0;
-  for (; close < value.size() && value[close] != ')'; ++close) {
-    const char c = value[close];
-    if (c == '(') return kGs1UnbalancedParenthesis;
-    digits = digits && c >= '0' && c <= '9';
-    key = key * 10 + static_cast<unsigned>(c - '0');
+  const char* const first = in;
+  for (; in != end && *in != ')'; ++in) {
+    if (*in == '(') return kGs1UnbalancedParenthesis;
+    digits = digits && *in >= '0' && *in <= '9';
   }
-  if (close == value.size()) return kGs1UnbalancedParenthesis;
-  const std::string_view ai = value.substr(at + 1, close - at - 1);
-  if (ai.empty() || !digits) return kGs1MissingAi;
-  if (ai.size() < 2 || ai.size() > 4) return kGs1UnknownAi;
-  for (size_t n = ai.size(); n < 4; ++n) key *= 10;
-  e.entry = FindGs1Ai(static_cast<uint16_t>(key), ai.size());
+  if (in == end) return kGs1UnbalancedParenthesis;
+  if (in == first || !digits) return kGs1MissingAi;
+  return kGs1UnknownAi;  // one digit, or five and more
+}
+
+// Reads "(AI)" into the element, writing its digits; the cursor moves past
+// ')'.
+int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
+  Cursor c = cursor;
+  if (*c.in == ')') return kGs1UnbalancedParenthesis;
+  if (*c.in != '(') return kGs1MissingAi;
+  const char* const first = ++c.in;
+  // Two to four digits and ')': the common case, read in one go.
+  unsigned key = 0;
+  size_t n = 0;
+  for (; n < 4 && first + n != end && first[n] >= '0' && first[n] <= '9'; ++n) {
+    key = key * 10 + static_cast<unsigned>(first[n] - '0');
+  }
+  if (n < 2 || first + n == end || first[n] != ')') return AiFault(first, end);
+  for (size_t pad = n; pad < 4; ++pad) key *= 10;
+  e.entry = FindGs1Ai(static_cast<uint16_t>(key), n);
   if (e.entry == nullptr) return kGs1UnknownAi;
-  e.digits = static_cast<uint8_t>(ai.size());
+  e.digits = static_cast<uint8_t>(n);
   e.key = static_cast<uint16_t>(key);
-  out.append(ai);
-  at = close + 1;
+  for (size_t i = 0; i < n; ++i) *c.out++ = first[i];
+  c.in = first + n + 1;
+  cursor = c;
   return kOk;
 }
 
-// Copies the data after an AI, unescaped, to `out` up to the next
-// unescaped '(' or the end; `at` ends there.  `csets` gets the character
-// sets common to all its bytes.
-int32_t ReadData(std::string_view value, size_t& at, FontString& out, uint8_t& csets) {
-  size_t run = at;  // start of the run not yet copied
+// Writes the data after an AI, unescaped, up to the next unescaped '(' or
+// the end, where the cursor stops.  `csets` gets the character sets common
+// to all its bytes.
+int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
+  Cursor c = cursor;
   unsigned common = kGs1AllCsets | kGs1DataStop;
-  for (; at < value.size(); ++at) {
-    const uint8_t byte_class = kGs1ByteClasses[static_cast<unsigned char>(value[at])];
-    if (!(byte_class & kGs1DataStop)) {
+  for (; c.in != end; ++c.in) {
+    char b = *c.in;
+    const uint8_t byte_class = kGs1ByteClasses[static_cast<unsigned char>(b)];
+    if (byte_class & kGs1DataStop) {
+      if (b == '(') break;
+      if (b == ')') return kGs1UnbalancedParenthesis;
+      if (c.in + 1 != end && (c.in[1] == '(' || c.in[1] == ')')) {
+        b = *++c.in;  // an escaped parenthesis is data
+        common &= kGs1ByteClasses[static_cast<unsigned char>(b)];
+      } else {
+        common = 0;  // a lone backslash is in no set
+      }
+    } else {
       common &= byte_class;
-      continue;
     }
-    const char c = value[at];
-    if (c == '(') break;
-    if (c == ')') return kGs1UnbalancedParenthesis;
-    if (at + 1 < value.size() && (value[at + 1] == '(' || value[at + 1] == ')')) {
-      out.append(value.substr(run, at - run));
-      run = ++at;  // the parenthesis starts the next run
-    }
-    common &= kGs1ByteClasses[static_cast<unsigned char>(value[at])];
+    *c.out++ = b;
   }
-  out.append(value.substr(run, at - run));
   csets = static_cast<uint8_t>(common & kGs1AllCsets);
+  cursor = c;
   return kOk;
 }
 
@@ -91,24 +111,29 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message) {
   FontString& out = message.code128;
   out.clear();
   if (value.empty()) return kGs1MissingAi;
-  out.push_back(kFnc1);
-  size_t at = 0;
-  while (at < value.size()) {
+  // An element writes fewer bytes than it takes from the value ("(" and ")"
+  // become at most one FNC1), so the value's length bounds the result.
+  char* const base = out.Extend(value.size() + 1);
+  const char* const end = value.data() + value.size();
+  Cursor c{value.data(), base};
+  *c.out++ = kFnc1;
+  while (c.in != end) {
     if (message.count == message.elements.size()) return kGs1TooLong;
     if (message.count > 0 && !message.elements[message.count - 1].entry->predefined_length) {
-      out.push_back(kFnc1);  // another element follows one of variable length
+      *c.out++ = kFnc1;  // another element follows one of variable length
     }
     Gs1Element& e = message.elements[message.count];
-    e.at = static_cast<uint16_t>(out.size());
-    if (int32_t rc = ReadAi(value, at, e, out)) return rc;
+    e.at = static_cast<uint16_t>(c.out - base);
+    if (int32_t rc = ReadAi(c, end, e)) return rc;
     uint8_t csets = 0;
-    if (int32_t rc = ReadData(value, at, out, csets)) return rc;
+    if (int32_t rc = ReadData(c, end, csets)) return rc;
     // Positions fit 16 bits: a value this long is refused before it matters.
-    if (out.size() > 0xFFFF) return kGs1TooLong;
-    e.end = static_cast<uint16_t>(out.size());
+    if (c.out - base > 0xFFFF) return kGs1TooLong;
+    e.end = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ValidateGs1Data(*e.entry, message.Data(e), csets)) return rc;
     ++message.count;
   }
+  out.resize(static_cast<size_t>(c.out - base));
   return ValidateCombination(message);
 }
 
