@@ -134,9 +134,9 @@ struct Gs1Message {
   size_t count = 0;
   FontString code128;
 
-  std::string_view Ai(const Gs1Element& e) const { return code128.substr(e.at, e.digits); }
+  std::string_view Ai(const Gs1Element& e) const { return {code128.data() + e.at, e.digits}; }
   std::string_view Data(const Gs1Element& e) const {
-    return code128.substr(e.at + e.digits, static_cast<size_t>(e.end - e.at - e.digits));
+    return {code128.data() + e.at + e.digits, static_cast<size_t>(e.end - e.at - e.digits)};
   }
 };
 

@@ -91,7 +91,8 @@ int32_t ValidateCombination(const Gs1Message& m) {
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.elements[i];
     for (size_t j = 0; j < i; ++j) {
-      if (m.elements[j].key == e.key && m.Data(m.elements[j]) != m.Data(e)) return kGs1RepeatedAi;
+      if (m.elements[j].key != e.key) continue;
+      if (m.Data(m.elements[j]) != m.Data(e)) return kGs1RepeatedAi;
     }
   }
   // Everything after the leading FNC1 counts.
