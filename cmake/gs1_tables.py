@@ -5,7 +5,7 @@
 
 The header defines, for src/symbologies/gs1_ai.cpp (which declares the types):
   kGs1Components  every component of every AI, in dictionary order
-  kGs1Patterns    the AIs and patterns of every req= and ex= attribute
+  kGs1RequiredGroups  the AI groups of every req= attribute, as sets of AI patterns
   kGs1Ais         one row per dictionary line (an AI or a range of AIs)
   kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric  sorted code lists
 """
@@ -146,32 +146,51 @@ def main():
         out.append(f"    {{Gs1Cset::{cset}, {low}, {high}, {'true' if optional else 'false'}, "
                    f"{{{linters}}}, {len(names)}}},\n")
     out.append("}};\n\n")
-    patterns = []
+    # Every AI or pattern named by a req= or ex= gets a bit of a 128-bit set;
+    # each line records the bits its AIs match, each requirement group the
+    # bits it needs, each exclusion list the bits it refuses.
+    bits = {}
+    for row in rows:
+        for clause in row[5] + row[6]:
+            for group in clause:
+                for pattern in group:
+                    bits.setdefault(pattern, len(bits))
+    if len(bits) > 128:
+        sys.exit(f"{dictionary}: {len(bits)} AI patterns in req= and ex=, more than 128")
 
-    def add_patterns(clauses):
-        begin = len(patterns)
-        for clause in clauses:
-            clause_end = len(patterns) + sum(len(group) for group in clause)
-            for g, group in enumerate(clause):
-                for p, (low, high, digits) in enumerate(group):
-                    ends_group = p == len(group) - 1
-                    ends_clause = ends_group and g == len(clause) - 1
-                    rest = clause_end - len(patterns) - 1  # patterns after this one in its clause
-                    patterns.append((low, high, digits, ends_group, ends_clause, rest))
-        return begin, len(patterns) - begin
+    def ai_set(patterns):
+        mask = 0
+        for pattern in patterns:
+            mask |= 1 << bits[pattern]
+        return f"{{0x{mask & (2**64 - 1):x}u, 0x{mask >> 64:x}u}}"
 
+    def members(first, last, digits):
+        step = 10 ** (4 - digits)
+        keys = range(padded(first), padded(last) + 1, step)
+        matched = []
+        for (low, high, pattern_digits), bit in bits.items():
+            hits = [pattern_digits == digits and low <= k <= high for k in keys]
+            if any(hits) and not all(hits):
+                sys.exit(f"{dictionary}: pattern matches part of the range {first}-{last}")
+            if all(hits):
+                matched.append((low, high, pattern_digits))
+        return ai_set(matched)
+
+    groups = []
     ai_rows = []
     for first, last, predefined, comp0, ncomp, req, ex, title in rows:
-        req_at = add_patterns(req)
-        # Exclusions: one clause whose alternatives are single AIs.
-        ex_at = add_patterns([[p for clause in ex for p in clause]]) if ex else (len(patterns), 0)
+        begin = len(groups)
+        for clause in req:
+            for g, group in enumerate(clause):
+                groups.append((ai_set(group), len(clause) - 1 - g))
+        excluded = ai_set([p for clause in ex for group in clause for p in group])
         ai_rows.append(f"    {{{padded(first)}, {padded(last)}, {len(first)}, "
                        f"{'true' if predefined else 'false'}, {comp0}, {ncomp}, "
-                       f"{req_at[0]}, {req_at[1]}, {ex_at[0]}, {ex_at[1]}}},  // {title}\n")
-    out.append(f"inline constexpr std::array<Gs1AiPattern, {len(patterns)}> kGs1Patterns = {{{{\n")
-    for low, high, digits, ends_group, ends_clause, rest in patterns:
-        out.append(f"    {{{low}, {high}, {digits}, {'true' if ends_group else 'false'}, "
-                   f"{'true' if ends_clause else 'false'}, {rest}}},\n")
+                       f"{members(first, last, len(first))}, {begin}, {len(groups) - begin}, "
+                       f"{excluded}}},  // {title}\n")
+    out.append(f"inline constexpr std::array<Gs1RequiredGroup, {len(groups)}> kGs1RequiredGroups = {{{{\n")
+    for group, rest in groups:
+        out.append(f"    {{{group}, {rest}}},\n")
     out.append("}};\n\n")
     out.append(f"inline constexpr std::array<Gs1Ai, {len(rows)}> kGs1Ais = {{{{\n")
     out.extend(ai_rows)

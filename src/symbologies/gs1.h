@@ -66,25 +66,35 @@ struct Gs1Component {
   uint8_t linter_count;
 };
 
-// An AI, or a pattern of AIs whose last digits are any digit, as the range
-// of padded AIs it covers.  In a list of requirements, a group of AIs that
-// must all be present ends with `ends_group`, and the alternatives of one
-// requirement end with `ends_clause`; `clause_rest` patterns of the same
-// requirement follow.
-struct Gs1AiPattern {
-  uint16_t low;
-  uint16_t high;
-  uint8_t digits;
-  bool ends_group;
-  bool ends_clause;
-  uint8_t clause_rest;
+// A set of the AIs and AI patterns ("310n": any last digit) that the
+// dictionary's req= and ex= attributes name, one bit each.
+struct Gs1AiSet {
+  uint64_t low = 0;
+  uint64_t high = 0;
+  constexpr void Add(const Gs1AiSet& o) {
+    low |= o.low;
+    high |= o.high;
+  }
+  constexpr bool Empty() const { return (low | high) == 0; }
+  constexpr bool Intersects(const Gs1AiSet& o) const { return ((low & o.low) | (high & o.high)) != 0; }
+  constexpr bool Contains(const Gs1AiSet& o) const {
+    return (low & o.low) == o.low && (high & o.high) == o.high;
+  }
+};
+
+// One alternative of a requirement: AIs that must all be present, and how
+// many alternatives of the same requirement follow it.
+struct Gs1RequiredGroup {
+  Gs1AiSet ais;
+  uint8_t alternatives_after;
 };
 
 // One line of the dictionary: an AI, or a range of AIs of one length that
 // share their format, by their digits padded with zeros to four (AIs are
 // prefix-free, so no two padded AIs are equal).  `predefined_length` AIs
-// need no FNC1 after them.
-// Its requirements and exclusions are ranges of kGs1Patterns.
+// need no FNC1 after them.  `member` holds the patterns its AIs match, its
+// requirements are a range of kGs1RequiredGroups, `excludes` the patterns
+// no other AI of the message may match.
 struct Gs1Ai {
   uint16_t first_key;
   uint16_t last_key;
@@ -92,10 +102,10 @@ struct Gs1Ai {
   bool predefined_length;
   uint16_t first_component;
   uint8_t component_count;
+  Gs1AiSet member;
   uint16_t requires_begin;
   uint16_t requires_count;
-  uint16_t excludes_begin;
-  uint16_t excludes_count;
+  Gs1AiSet excludes;
 };
 
 // The dictionary entry of an AI of `digits` digits (two to four) given
@@ -140,12 +150,9 @@ struct Gs1Message {
   }
 };
 
-// True when every requirement of the element's AI is met by the message.
-bool MeetsGs1Requirements(const Gs1Message& message, const Gs1Element& element);
-
-// True when another AI of the message is one the element's AI excludes (an
-// AI never excludes itself).
-bool HasGs1ExcludedCompanion(const Gs1Message& message, const Gs1Element& element);
+// True when the AIs `present` (the union of their `member` sets) meet every
+// requirement of `ai`.
+bool MeetsGs1Requirements(const Gs1Ai& ai, const Gs1AiSet& present);
 
 // Most data characters (AIs, data and separating FNC1s) in one GS1-128 symbol.
 inline constexpr size_t kGs1MaxDataCharacters = 48;

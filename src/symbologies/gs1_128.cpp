@@ -64,7 +64,10 @@ int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
 // to all its bytes.
 int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   Cursor c = cursor;
-  unsigned common = kGs1AllCsets | kGs1DataStop;
+  // Most data is digits: copy them first in a loop of their own.
+  while (c.in != end && static_cast<unsigned char>(*c.in - '0') < 10) *c.out++ = *c.in++;
+  unsigned common = c.in == cursor.in ? kGs1AllCsets | kGs1DataStop
+                                      : kGs1ByteClasses[static_cast<unsigned char>('0')] | kGs1DataStop;
   for (; c.in != end; ++c.in) {
     char b = *c.in;
     const uint8_t byte_class = kGs1ByteClasses[static_cast<unsigned char>(b)];
@@ -88,19 +91,27 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
 }
 
 int32_t ValidateCombination(const Gs1Message& m) {
+  Gs1AiSet present;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.elements[i];
     for (size_t j = 0; j < i; ++j) {
       if (m.elements[j].key != e.key) continue;
       if (m.Data(m.elements[j]) != m.Data(e)) return kGs1RepeatedAi;
     }
+    present.Add(e.entry->member);
   }
   // Everything after the leading FNC1 counts.
   if (m.code128.size() - 1 > kGs1MaxDataCharacters) return kGs1TooLong;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.elements[i];
-    if (HasGs1ExcludedCompanion(m, e)) return kGs1ExclusiveAis;
-    if (!MeetsGs1Requirements(m, e)) return kGs1MissingCompanion;
+    if (!e.entry->excludes.Empty()) {
+      Gs1AiSet others;  // an AI never excludes itself
+      for (size_t k = 0; k < m.count; ++k) {
+        if (m.elements[k].key != e.key) others.Add(m.elements[k].entry->member);
+      }
+      if (others.Intersects(e.entry->excludes)) return kGs1ExclusiveAis;
+    }
+    if (!MeetsGs1Requirements(*e.entry, present)) return kGs1MissingCompanion;
   }
   return kOk;
 }

@@ -11,7 +11,7 @@
 namespace tavo {
 namespace {
 
-// kGs1Components, kGs1Patterns, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
+// kGs1Components, kGs1RequiredGroups, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
 #include "gs1_tables.h"
 
 static_assert(std::ranges::is_sorted(kGs1Ais, {}, &Gs1Ai::first_key));
@@ -21,8 +21,7 @@ static_assert(std::ranges::is_sorted(kIso3166Numeric) && std::ranges::is_sorted(
 constexpr bool ComponentsInRange() {
   for (const Gs1Ai& ai : kGs1Ais) {
     if (ai.first_component + ai.component_count > kGs1Components.size()) return false;
-    if (ai.requires_begin + ai.requires_count > kGs1Patterns.size()) return false;
-    if (ai.excludes_begin + ai.excludes_count > kGs1Patterns.size()) return false;
+    if (ai.requires_begin + ai.requires_count > kGs1RequiredGroups.size()) return false;
   }
   return true;
 }
@@ -255,51 +254,18 @@ bool IsIban(std::string_view s) {
   return rest == 1;
 }
 
-bool Matches(const Gs1Element& e, const Gs1AiPattern& p) {
-  return e.digits == p.digits && e.key >= p.low && e.key <= p.high;
-}
-
-bool HasAi(const Gs1Message& m, const Gs1AiPattern& p) {
-  for (size_t i = 0; i < m.count; ++i) {
-    if (Matches(m.elements[i], p)) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
-bool MeetsGs1Requirements(const Gs1Message& message, const Gs1Element& element) {
-  const Gs1Ai& ai = *element.entry;
-  const size_t end = ai.requires_begin + ai.requires_count;
-  for (size_t i = ai.requires_begin; i < end;) {
-    // One group of AIs that must all be present.
-    bool present = true;
-    size_t last = i;
-    for (;; ++last) {
-      present = present && HasAi(message, kGs1Patterns[last]);
-      if (kGs1Patterns[last].ends_group) break;
-    }
-    const Gs1AiPattern& p = kGs1Patterns[last];
-    if (present) {
-      i = last + 1 + p.clause_rest;  // this requirement is met
-    } else if (p.ends_clause) {
+bool MeetsGs1Requirements(const Gs1Ai& ai, const Gs1AiSet& present) {
+  for (size_t i = ai.requires_begin; i < ai.requires_begin + ai.requires_count; ++i) {
+    const Gs1RequiredGroup& g = kGs1RequiredGroups[i];
+    if (present.Contains(g.ais)) {
+      i += g.alternatives_after;  // met: on to the next requirement
+    } else if (g.alternatives_after == 0) {
       return false;  // no alternative left
-    } else {
-      i = last + 1;
     }
   }
   return true;
-}
-
-bool HasGs1ExcludedCompanion(const Gs1Message& message, const Gs1Element& element) {
-  const Gs1Ai& ai = *element.entry;
-  for (size_t i = ai.excludes_begin; i < ai.excludes_begin + ai.excludes_count; ++i) {
-    for (size_t k = 0; k < message.count; ++k) {
-      const Gs1Element& other = message.elements[k];
-      if (other.key != element.key && Matches(other, kGs1Patterns[i])) return true;
-    }
-  }
-  return false;
 }
 
 char Gs1CheckDigit(std::string_view digits) {
