@@ -2,6 +2,8 @@
 // data, repetitions, required and excluded companions, the 48-character
 // limit), then set in Code 128 behind FNC1.
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "symbologies/encoders.h"
@@ -59,12 +61,28 @@ int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
   return kOk;
 }
 
+// True when the eight bytes at `p` are all '0'..'9': each byte is 0x3N, and
+// stays so when 6 is added (N is at most 9; no carry crosses a byte).
+bool AreEightDigits(const char* p) {
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
+  constexpr uint64_t kThree = 0x3030303030303030u;
+  constexpr uint64_t kSix = 0x0606060606060606u;
+  uint64_t x;
+  std::memcpy(&x, p, 8);
+  return (x & kHigh) == kThree && ((x + kSix) & kHigh) == kThree;
+}
+
 // Writes the data after an AI, unescaped, up to the next unescaped '(' or
 // the end, where the cursor stops.  `csets` gets the character sets common
 // to all its bytes.
 int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   Cursor c = cursor;
-  // Most data is digits: copy them first in a loop of their own.
+  // Most data is digits: copy them first, eight at a time while they last.
+  while (end - c.in >= 8 && AreEightDigits(c.in)) {
+    std::memcpy(c.out, c.in, 8);
+    c.in += 8;
+    c.out += 8;
+  }
   while (c.in != end && static_cast<unsigned char>(*c.in - '0') < 10) *c.out++ = *c.in++;
   unsigned common = c.in == cursor.in ? kGs1AllCsets | kGs1DataStop
                                       : kGs1ByteClasses[static_cast<unsigned char>('0')] | kGs1DataStop;
