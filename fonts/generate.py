@@ -58,13 +58,12 @@ UPC_EAN = {"module": 50, "bar_bottom": 450, "bar_modules": 50, "guard_modules": 
 # on a pitch of 0.044 in, 0.122 and 0.049 in high, as the Postal Service asks.
 POSTNET = {"module": 100, "tall": 550, "short": 220}
 
-# Symbology codes whose fonts come in L, M and H, each plain and with
-# caption; the UPC/EAN/JAN font (printing codes 6, 7, 9, 10) and PostNet's
-# have one face each.
-HEIGHT_FONTS = [1, 2, 3, 4, 5, 11]
+# The symbologies come from the library's registry (`tavo list`): each face
+# family is built once, through the first code that has faces of its own.
+# Families with six faces come in L, M and H, each plain and with caption,
+# and use the LINEAR design; a family with one face has a design of its own,
+# below, by family name.
 HEIGHT_NAMES = ["L", "M", "H"]
-UPC_EAN_CODE = 6
-POSTNET_CODE = 8
 
 OFL_NOTICE = (
     "This Font Software is licensed under the SIL Open Font License, Version 1.1. "
@@ -76,6 +75,18 @@ MANUFACTURER = "TAVO32 developers"
 
 def run(tavo, *args):
     return subprocess.run([tavo, *args], check=True, capture_output=True).stdout.decode("ascii")
+
+
+def font_families(tavo):
+    """(family, code, faces) of every font, from `tavo list`: the families
+    with six faces first, then those with one, each in code order."""
+    families = {}
+    for line in run(tavo, "list").splitlines():
+        code, _name, family, faces = line.split("\t")
+        if int(faces) > 0 and family not in families:
+            families[family] = (int(code), int(faces))
+    fonts = sorted(((f, c, n) for f, (c, n) in families.items()), key=lambda t: (t[2] != 6, t[1]))
+    return fonts
 
 
 def face_name(tavo, symbology, height, caption):
@@ -297,36 +308,44 @@ def add_mac_cmap(font, cmap):
 
 
 DESCRIPTIONS = {
-    1: "Code 39, one glyph per ASCII character (Full ASCII pairs), ` and ~ start/stop, * for Code 39 Full ASCII",
-    2: "Interleaved 2 of 5, one glyph per digit pair",
-    3: "Codabar",
-    4: "MSI",
-    5: "Code 93 (full ASCII)",
-    11: "Code 128",
-    6: "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
-    8: "PostNet",
+    "39": "Code 39, one glyph per ASCII character (Full ASCII pairs), ` and ~ start/stop, * for Code 39 Full ASCII",
+    "I2of5": "Interleaved 2 of 5, one glyph per digit pair",
+    "CODABAR": "Codabar",
+    "MSI": "MSI",
+    "93": "Code 93 (full ASCII)",
+    "128": "Code 128",
+    "UPC EAN JAN": "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
+    "POSTNET": "PostNet",
 }
+
+
+def single_face_design(family):
+    """The design of a font with one face, by family."""
+    if family == "UPC EAN JAN":
+        m = UPC_EAN["module"]
+        return Design(m, UPC_EAN["bar_bottom"], UPC_EAN["bar_bottom"] + UPC_EAN["bar_modules"] * m,
+                      guard_bottom=UPC_EAN["bar_bottom"] - UPC_EAN["guard_modules"] * m,
+                      caption_em=UPC_EAN["caption_em"]), True
+    if family == "POSTNET":
+        return Design(POSTNET["module"], 0, POSTNET["tall"], half_top=POSTNET["short"]), False
+    raise SystemExit("generate.py: no design for the face family %r" % family)
 
 
 def faces(tavo, text):
     """Every face: (family, symbology, height letter, caption, design, glyphs)."""
-    for symbology in HEIGHT_FONTS:
-        for caption in (False, True):
-            glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])
-            for height, letter in enumerate(HEIGHT_NAMES):
-                bottom = LINEAR["caption_band"] if caption else 0
-                top = bottom + LINEAR["heights"][letter] * LINEAR["module"]
-                design = Design(LINEAR["module"], bottom, top, caption_em=LINEAR["caption_em"])
-                yield face_name(tavo, symbology, height, caption), symbology, letter, caption, design, glyphs
-    m = UPC_EAN["module"]
-    design = Design(m, UPC_EAN["bar_bottom"], UPC_EAN["bar_bottom"] + UPC_EAN["bar_modules"] * m,
-                    guard_bottom=UPC_EAN["bar_bottom"] - UPC_EAN["guard_modules"] * m,
-                    caption_em=UPC_EAN["caption_em"])
-    yield face_name(tavo, UPC_EAN_CODE, 0, False), UPC_EAN_CODE, "-", True, design, model_glyphs(
-        tavo, UPC_EAN_CODE, False, LINEAR["ratio"])
-    design = Design(POSTNET["module"], 0, POSTNET["tall"], half_top=POSTNET["short"])
-    yield face_name(tavo, POSTNET_CODE, 0, False), POSTNET_CODE, "-", False, design, model_glyphs(
-        tavo, POSTNET_CODE, False, LINEAR["ratio"])
+    for family, symbology, count in font_families(tavo):
+        if count == 6:
+            for caption in (False, True):
+                glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])
+                for height, letter in enumerate(HEIGHT_NAMES):
+                    bottom = LINEAR["caption_band"] if caption else 0
+                    top = bottom + LINEAR["heights"][letter] * LINEAR["module"]
+                    design = Design(LINEAR["module"], bottom, top, caption_em=LINEAR["caption_em"])
+                    yield face_name(tavo, symbology, height, caption), symbology, letter, caption, design, glyphs
+        else:
+            design, caption = single_face_design(family)
+            yield face_name(tavo, symbology, 0, False), symbology, "-", caption, design, model_glyphs(
+                tavo, symbology, False, LINEAR["ratio"])
 
 
 def main():
@@ -339,10 +358,11 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     text = CaptionText(args.dejavu)
     manifest = []
+    family_of = {code: family for family, code, _ in font_families(args.tavo)}
     for family, symbology, letter, caption, design, glyphs in faces(args.tavo, text):
         with_dejavu = any(c["text"].strip() for g in glyphs for c in g["captions"])
         description = "%s bar code font, %s. Generated from the TAVO32 symbol model." % (
-            family, DESCRIPTIONS[symbology])
+            family, DESCRIPTIONS[family_of[symbology]])
         font, ps_name = build_font(family, description, glyphs, design, text, with_dejavu)
         file = ps_name + ".ttf"
         font.save(os.path.join(args.out, file))

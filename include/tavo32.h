@@ -19,6 +19,9 @@
  *    length pointer is simply not written.
  *  - On every error the caller's buffer and length variable stay exactly as
  *    they were.  When memory runs out the entry returns BC_FONT_ERR_OUT_OF_MEMORY.
+ *    Two entries differ: BC_StrErr writes its replacement text when a message
+ *    does not fit, and BC_CharCheck has no error codes (it returns 0 for an
+ *    invalid character or a text that does not fit, and writes nothing then).
  *
  * Compiles as C (C99) and as C++.
  */

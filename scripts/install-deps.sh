@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian machine: the
 # native toolchain, GoogleTest and Google Benchmark, the MinGW-w64 cross
-# compiler for the 32-bit DLL, and Wine (with i386 multiarch) to run it.
+# compiler for the 32-bit DLL, and Wine (with i386 multiarch) to run it;
+# the rest is listed below with what it is for.
 # Installs only what is missing; needs root (or sudo) when something is.
 set -euo pipefail
 
@@ -15,6 +16,15 @@ packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 llvm lld mono-m
 # captions) and their suite (FreeType, the OpenType Sanitizer); python3-freetype
 # renders the samples.
 packages+=(python3-fonttools python3-freetype fonts-dejavu-core libfreetype-dev opentype-sanitizer)
+# The 32-bit x86 Linux suite (g++ -m32, static) and the emulator that runs it
+# where the kernel cannot execute 32-bit programs; the static DLL checks
+# (export table, version resource) read the PE files with pefile.
+packages+=(g++-multilib qemu-user-static python3-pefile)
+# fc-match: the Linux install test resolves every face name through fontconfig.
+packages+=(fontconfig)
+# The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
+# WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
+packages+=(emscripten python3-brotli chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

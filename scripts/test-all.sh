@@ -1,62 +1,189 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the native suites,
-# the same suites under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# the 32-bit and 64-bit Windows builds whose suites and ABI program run under
-# Wine, the Windows SDK bundle, the C#, VBA and Python bindings and the Linux
-# install.
-set -euo pipefail
+# Installs what is missing, then builds and runs every test: the native
+# suites, the same suites under AddressSanitizer and UndefinedBehaviorSanitizer
+# and ThreadSanitizer, the suite built for 32-bit x86 Linux, the 32-bit and
+# 64-bit Windows DLLs (static checks, and their suites and ABI program under
+# Wine), the fuzz smoke, the Windows SDK bundle, the C#, VBA and Python
+# bindings, the Linux install and the web build.  Ends with one line per stage: passed,
+# skipped (and why) or FAILED, with its time.
+#
+# Machines differ in one way that matters here: some cannot execute 32-bit
+# programs at all ("Exec format error").  A real 32-bit program is run once,
+# up front, to find out.  Where it cannot run, every run that needs 32-bit
+# execution (32-bit Wine) is skipped with a line saying so, the 32-bit DLL is
+# still built and checked without running it, and the 32-bit Linux suite runs
+# under qemu-i386-static instead.  TAVO_NO_WIN32_RUN=1 forces that path.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
 jobs=$(nproc)
+summary=()
+n_passed=0 n_failed=0 n_skipped=0
 
-echo "== native =="
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
-cmake --build build/native -j"$jobs"
-(cd build/native && ctest -j"$jobs" --output-on-failure)
+# stage NAME COMMAND...: runs the command in a subshell that stops at the
+# first failure, and records the outcome and the time it took.
+stage() {
+  local name=$1 start=$SECONDS rc
+  shift
+  echo
+  echo "== $name =="
+  (set -e; "$@")
+  rc=$?
+  local took=$((SECONDS - start))
+  if [ $rc -eq 0 ]; then
+    n_passed=$((n_passed + 1))
+    summary+=("$(printf '  %-60s passed   %5ss' "$name" "$took")")
+  else
+    n_failed=$((n_failed + 1))
+    summary+=("$(printf '  %-60s FAILED   %5ss  (exit %s)' "$name" "$took" "$rc")")
+  fi
+  return 0
+}
 
-echo "== native, ASan + UBSan =="
-san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVO_WERROR=ON \
-  -DCMAKE_CXX_FLAGS="$san" -DCMAKE_C_FLAGS="$san" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build build/sanitize -j"$jobs"
-(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest -j"$jobs" --output-on-failure -E '^(OutOfMemory|LongValues)')
+# skip NAME REASON: one visible line now, and one in the summary.
+skip() {
+  echo
+  echo "== $1 == SKIPPED: $2"
+  n_skipped=$((n_skipped + 1))
+  summary+=("$(printf '  %-60s skipped  %5s   (%s)' "$1" "-" "$2")")
+}
 
-echo "== native, ThreadSanitizer (thread stress) =="
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_BUILD_TOOLS=OFF \
-  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
-  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
-cmake --build build/tsan -j"$jobs" --target tavo32_tests
-TSAN_OPTIONS=halt_on_error=1 build/tsan/bin/tavo32_tests --gtest_filter='Threads.*'
+finish() {
+  echo
+  echo "== summary =="
+  printf '%s\n' "${summary[@]}"
+  echo "stages: $n_passed passed, $n_failed failed, $n_skipped skipped"
+  [ "$n_failed" -eq 0 ]
+  exit
+}
 
-echo "== 32-bit Windows DLL under Wine =="
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
-cmake --build build/win32 -j"$jobs"
-(cd build/win32 && ctest --output-on-failure)
+stage "install missing packages" bash scripts/install-deps.sh
+if [ "$n_failed" -ne 0 ]; then finish; fi
 
-echo "== fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target) =="
-bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
+# --- Can this machine execute 32-bit x86 programs? ------------------------
+probe_dir=build/probe32
+mkdir -p "$probe_dir"
+printf '#include <stdio.h>\nint main(void) { printf("%%d-bit\\n", (int)(8 * sizeof(void *))); return 0; }\n' \
+  > "$probe_dir/probe.c"
+win32_runs=0
+if [ "${TAVO_NO_WIN32_RUN:-0}" = 1 ]; then
+  why32="TAVO_NO_WIN32_RUN=1 forces the path of a machine without 32-bit execution"
+elif ! gcc -m32 -static -o "$probe_dir/probe" "$probe_dir/probe.c" 2> "$probe_dir/cc.log"; then
+  why32="no 32-bit C toolchain to build the probe ($(head -n1 "$probe_dir/cc.log"))"
+else
+  probe_out=$("$probe_dir/probe" 2>&1)
+  if [ "$probe_out" = "32-bit" ]; then
+    win32_runs=1
+  else
+    why32="this machine cannot execute 32-bit programs: ${probe_out:-no output}"
+  fi
+fi
+export TAVO_WIN32_RUNS=$win32_runs
+echo
+if [ $win32_runs = 1 ]; then
+  echo "== 32-bit execution: available (a static 32-bit probe ran) =="
+else
+  echo "== 32-bit execution: NOT available: $why32 =="
+fi
 
-echo "== 64-bit Windows DLL under Wine =="
-cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
-cmake --build build/win64 -j"$jobs"
-(cd build/win64 && ctest --output-on-failure)
+# --- Native suites -----------------------------------------------------------
+native() {
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+  cmake --build build/native -j"$jobs"
+  (cd build/native && ctest -j"$jobs" --output-on-failure)
+}
+stage "native build and suites" native
+
+sanitize() {
+  local san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+  cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVO_WERROR=ON \
+    -DCMAKE_CXX_FLAGS="$san" -DCMAKE_C_FLAGS="$san" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+  cmake --build build/sanitize -j"$jobs"
+  cd build/sanitize
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest -j"$jobs" --output-on-failure -E '^(OutOfMemory|LongValues)'
+}
+stage "native, ASan + UBSan" sanitize
+
+tsan() {
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_BUILD_TOOLS=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
+  cmake --build build/tsan -j"$jobs" --target tavo32_tests
+  TSAN_OPTIONS=halt_on_error=1 build/tsan/bin/tavo32_tests --gtest_filter='Threads.*'
+}
+stage "native, ThreadSanitizer (thread stress)" tsan
+
+# --- 32-bit x86 Linux: what 32-bit sizes break, with or without 32-bit execution
+linux32() {
+  cmake -S . -B build/linux32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON \
+    -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS="-m32 -static" \
+    -DCMAKE_SHARED_LINKER_FLAGS=-m32 -DTAVO_BUILD_TOOLS=OFF -DTAVO_STATIC_TESTS=ON >/dev/null
+  cmake --build build/linux32 -j"$jobs" --target tavo32_tests tavo32_oom_tests
+  local run=()
+  if [ $win32_runs = 1 ]; then
+    echo "running the 32-bit suites natively"
+  else
+    echo "running the 32-bit suites under qemu-i386-static (no 32-bit execution here)"
+    run=(qemu-i386-static)
+  fi
+  # The file-version tests load the shared library by its path; a static
+  # program has none, so they run only in the native and Wine suites.
+  "${run[@]}" build/linux32/bin/tavo32_tests --gtest_brief=1 \
+    --gtest_filter='-Version.FileVersionOfTheLoadedLibrary:Version.ZeroWhenTheLibraryFileIsGone'
+  "${run[@]}" build/linux32/bin/tavo32_oom_tests --gtest_brief=1
+}
+stage "32-bit x86 Linux suites (g++ -m32, static)" linux32
+
+# --- 32-bit Windows DLL ------------------------------------------------------
+win32_build() {
+  cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+  cmake --build build/win32 -j"$jobs"
+  (cd build/win32 && ctest --output-on-failure -R '^(dll_static_checks|dll_imports_os_only)$')
+}
+stage "32-bit Windows DLL: build, exports, imports, version" win32_build
+if [ $win32_runs = 1 ]; then
+  stage "32-bit Windows DLL: suite and ABI program under Wine" \
+    bash -c 'cd build/win32 && ctest --output-on-failure -R "^(tavo32_tests_wine|win32_abi)$"'
+else
+  skip "32-bit Windows DLL: GoogleTest suite under Wine" "$why32"
+  skip "32-bit Windows DLL: Win32 ABI program under Wine" "$why32"
+fi
+
+stage "fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target)" bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
+
+# --- 64-bit Windows DLL, under the 64-bit Wine loader itself ------------------
+win64() {
+  cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+  cmake --build build/win64 -j"$jobs"
+  (cd build/win64 && ctest --output-on-failure)
+}
+stage "64-bit Windows DLL: checks, suite and ABI program (wine64)" win64
 
 # The packaging checks are registered in the native build (nothing to
-# recompile); the SDK bundle packs the two DLLs whose suites just ran.
-cmake -S . -B build/native -DTAVO_PACKAGING_TESTS=ON \
-  -DTAVO_SDK_WIN32_BUILD="$PWD/build/win32" -DTAVO_SDK_WIN64_BUILD="$PWD/build/win64" \
-  -DTAVO_SDK_WINEPREFIX="$PWD/build/win64/wineprefix" >/dev/null
+# recompile); the SDK bundle packs the two DLLs built above.
+packaging() {
+  cmake -S . -B build/native -DTAVO_PACKAGING_TESTS=ON \
+    -DTAVO_SDK_WIN32_BUILD="$PWD/build/win32" -DTAVO_SDK_WIN64_BUILD="$PWD/build/win64" \
+    -DTAVO_SDK_WINEPREFIX="$PWD/build/win64/wineprefix" -DTAVO_SDK_RUN_X86=$win32_runs >/dev/null
+}
+stage "packaging tests: configure" packaging
+stage "Windows SDK bundle: files, libraries, consumers under Wine" \
+  bash -c 'cd build/native && ctest --output-on-failure -R "^sdk_bundle"'
+if [ $win32_runs != 1 ]; then
+  skip "Windows SDK bundle: 32-bit consumers under Wine" "$why32; x86 part checked statically"
+fi
+stage "bindings: declarations, Python, C# under Mono" \
+  bash -c 'cd build/native && ctest --output-on-failure -R "^(bindings_declarations|python_binding|dotnet_binding)$"'
+stage "Linux install: CMake package and pkg-config consumers" \
+  bash -c 'cd build/native && ctest --output-on-failure -R "^linux_install$"'
+# The WebAssembly module against the native library in Node, the npm
+# package installed from its tarball, and the page in headless Chromium read
+# back by zbar (the speed figures are taken by hand: TAVO_WEB_BENCH=1).
+stage "web: WebAssembly in Node, npm package, page in Chromium" \
+  env TAVO_WEB_BENCH="${TAVO_WEB_BENCH:-0}" bash scripts/test-web.sh
 
-echo "== Windows SDK bundle: unpacked, linked against each import library, run under Wine =="
-(cd build/native && ctest --output-on-failure -R '^sdk_bundle')
-
-echo "== bindings: declarations against the .def, Python, C# under Mono =="
-(cd build/native && ctest --output-on-failure -R '^(bindings_declarations|python_binding|dotnet_binding)$')
-
-echo "== Linux install: consumers through the CMake package and pkg-config =="
-(cd build/native && ctest --output-on-failure -R '^linux_install$')
+finish

@@ -1,4 +1,5 @@
-// An independent check-digit oracle for the UPC/EAN suites.
+// Independent oracles for the UPC/EAN suites: the check digit and UPC-E zero
+// suppression undone (the scanner and font suites share them).
 #pragma once
 
 #include <string>
@@ -18,6 +19,18 @@ inline char CheckOf(std::string_view number) {
     if (sum % 10 == 0) return c;
   }
   return '?';
+}
+
+// UPC-E zero suppression undone: the eleven-digit UPC-A number (number
+// system 0) of a six-digit body.
+inline std::string UpcANumberOf(std::string_view e) {
+  const std::string n = "0" + std::string(e.substr(0, 2));
+  switch (e[5]) {
+    case '0': case '1': case '2': return n + e[5] + "0000" + std::string(e.substr(2, 3));
+    case '3': return n + e[2] + "00000" + std::string(e.substr(3, 2));
+    case '4': return n + std::string(e.substr(2, 2)) + "00000" + e[4];
+    default: return n + std::string(e.substr(2, 3)) + "0000" + e[5];
+  }
 }
 
 }  // namespace tavo::test

@@ -2,16 +2,25 @@
 // tavo32.dll / libtavo32.so and a small layer over them (Tavo.Translate and
 // friends) that converts text and turns error codes into exceptions.
 //
-// Add this file to your project.  On Windows put the tavo32.dll that matches
-// the process (x86 for a 32-bit process, x64 for a 64-bit one) beside the
-// program or on the DLL search path; on Linux (Mono, .NET) libtavo32.so must
-// be on the loader's path (LD_LIBRARY_PATH, or an installed library).
+// Add this file to your project.  On Windows the process needs the tavo32.dll
+// of its own bitness: x86 for a 32-bit process, x64 for a 64-bit one (the
+// wrong one fails with BadImageFormatException, a missing one with
+// DllNotFoundException).  Either put that DLL beside the program, or ship the
+// SDK's x86 and x64 folders and call Tavo.UseLibraryFrom(folder) once at
+// start-up, before any other call: it picks folder\x64 or folder\x86 to match
+// the process (under .NET Core 3 and later .NET through
+// NativeLibrary.SetDllImportResolver; under .NET Framework and Mono on
+// Windows by loading that DLL first, so that every DllImport of "tavo32"
+// binds to it).  On Linux (Mono, .NET) libtavo32.so must be on the loader's
+// path (LD_LIBRARY_PATH, or an installed library); UseLibraryFrom serves
+// .NET there too.
 //
 // Text crosses the boundary as bytes.  Font bytes above 127 are Windows-1252
 // characters, so strings are converted through Windows-1252 here, with a
 // table of its own: no code-page support of the runtime is needed, and the
 // result does not depend on the machine's ANSI code page.
 using System;
+using System.IO;
 using System.Runtime.InteropServices;
 
 namespace Tavo32
@@ -153,7 +162,15 @@ namespace Tavo32
         }
 
         /// <summary>The face name of the bar code font: the prefix, then the
-        /// suffix for the symbology, bar height (0 L, 1 M, 2 H) and caption.</summary>
+        /// suffix for the symbology, bar height (0 L, 1 M, 2 H) and caption.
+        /// Code 0 (Code 39 Full ASCII) prints in the Code 39 faces, so it
+        /// gives the name of code 1.</summary>
+        public static string FaceName(Symbology symbology, string prefix = "", int height = 0,
+                                      bool caption = false)
+        {
+            return FaceName((int)symbology, prefix, height, caption);
+        }
+
         public static string FaceName(int symbology, string prefix = "", int height = 0,
                                       bool caption = false)
         {
@@ -161,20 +178,27 @@ namespace Tavo32
             int cap = p.Length + 64;
             byte[] buf = new byte[cap];
             int len;
-            int rc = NativeMethods.BC_FontGetFaceName(p, symbology, height, caption ? 1 : 0, buf,
-                                                      cap, out len);
+            int rc = NativeMethods.BC_FontGetFaceName(p, FontCode(symbology), height, caption ? 1 : 0,
+                                                      buf, cap, out len);
             if (rc != 0) throw Failure(rc);
             return ToText(buf, 0, len);
         }
 
         /// <summary>The text an input form shows for character code
         /// <paramref name="ch"/> (0..255), or null when it may not stand in a
-        /// value of the symbology.</summary>
+        /// value of the symbology.  Code 0 is checked as code 1, whose
+        /// characters it prints in.</summary>
+        public static string CharCheck(Symbology symbology, int ch, bool alt = false)
+        {
+            return CharCheck((int)symbology, ch, alt);
+        }
+
         public static string CharCheck(int symbology, int ch, bool alt = false)
         {
             byte[] buf = new byte[64];
             int len;
-            int valid = NativeMethods.BC_CharCheck(symbology, ch, alt ? 1 : 0, buf, buf.Length, out len);
+            int valid = NativeMethods.BC_CharCheck(FontCode(symbology), ch, alt ? 1 : 0, buf, buf.Length,
+                                                   out len);
             return valid == 1 ? ToText(buf, 0, len) : null;
         }
 
@@ -211,18 +235,80 @@ namespace Tavo32
             return ToText(buf, 0, -1);
         }
 
-        /// <summary>File version of the library (3.1.8); on Windows of the copy
-        /// installed in the system directory, 0.0.0 when there is none.</summary>
+        /// <summary>File version of the library, 3.1.8.0 as the DLL's version
+        /// resource and FileVersionInfo.FileVersion give it; on Windows of the
+        /// copy installed in the system directory, 0.0.0.0 when there is none.
+        /// The library's "revision" (TAVO_VersionRevision, 8) is the third
+        /// field of the file version, which System.Version calls Build; the
+        /// fourth field, Revision, is 0 in every release.</summary>
         public static Version FileVersion()
         {
             return new Version(NativeMethods.TAVO_VersionMajor(), NativeMethods.TAVO_VersionMinor(),
-                               NativeMethods.TAVO_VersionRevision());
+                               NativeMethods.TAVO_VersionRevision(), 0);
         }
 
         /// <summary>The translation version, 9611080.</summary>
         public static int TranslationVersion()
         {
             return NativeMethods.BC_FontGetVer();
+        }
+
+        /// <summary>The library file in <paramref name="folder"/> for this
+        /// process: on Windows folder\x64\tavo32.dll in a 64-bit process and
+        /// folder\x86\tavo32.dll in a 32-bit one (as the SDK lays them out),
+        /// else folder\tavo32.dll; elsewhere folder/libtavo32.so.  Null when
+        /// the file is not there.</summary>
+        public static string LibraryPath(string folder)
+        {
+            string[] candidates = Path.DirectorySeparatorChar == '\\'
+                ? new[] { Path.Combine(Path.Combine(folder, Environment.Is64BitProcess ? "x64" : "x86"), "tavo32.dll"),
+                          Path.Combine(folder, "tavo32.dll") }
+                : new[] { Path.Combine(folder, "libtavo32.so") };
+            foreach (string path in candidates)
+                if (File.Exists(path)) return Path.GetFullPath(path);
+            return null;
+        }
+
+        /// <summary>Binds every DllImport of "tavo32" to the library in
+        /// <paramref name="folder"/> that matches the process (see
+        /// <see cref="LibraryPath"/>).  Call it once, before any other call.
+        /// Throws DllNotFoundException when there is no such file, and
+        /// BadImageFormatException when it is of the other bitness.</summary>
+        public static void UseLibraryFrom(string folder)
+        {
+            string path = LibraryPath(folder);
+            if (path == null)
+                throw new DllNotFoundException("no tavo32 library for this " + (Environment.Is64BitProcess ? "64" : "32") +
+                                               "-bit process in " + folder);
+#if NETCOREAPP3_0_OR_GREATER
+            IntPtr handle = NativeLibrary.Load(path);
+            NativeLibrary.SetDllImportResolver(typeof(NativeMethods).Assembly, (name, assembly, searchPath) =>
+                name == NativeMethods.Library ? handle : IntPtr.Zero);
+#else
+            if (Path.DirectorySeparatorChar != '\\')
+                return;  // Mono on Linux: put libtavo32.so on LD_LIBRARY_PATH instead
+            // .NET Framework and Mono on Windows look the DLL up by name, and
+            // Windows gives them the module of that name already loaded.
+            if (LoadLibraryW(path) == IntPtr.Zero)
+            {
+                int error = Marshal.GetLastWin32Error();
+                if (error == 193)  // ERROR_BAD_EXE_FORMAT
+                    throw new BadImageFormatException(path + " is not a DLL for this " +
+                                                      (Environment.Is64BitProcess ? "64" : "32") + "-bit process");
+                throw new DllNotFoundException(path + ": Windows error " + error);
+            }
+#endif
+        }
+
+#if !NETCOREAPP3_0_OR_GREATER
+        [DllImport("kernel32", CharSet = CharSet.Unicode, SetLastError = true, ExactSpelling = true)]
+        private static extern IntPtr LoadLibraryW(string path);
+#endif
+
+        // Code 0 strings are Code 39 characters, printed in the Code 39 faces.
+        private static int FontCode(int symbology)
+        {
+            return symbology == (int)Symbology.Code39FullAscii ? (int)Symbology.Code39 : symbology;
         }
 
         private static TavoException Failure(int code)

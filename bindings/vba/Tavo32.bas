@@ -1,9 +1,13 @@
 Attribute VB_Name = "Tavo32"
 ' TAVO32 bar code font translation for VBA (Excel, Access, Word, Outlook).
 '
-' Import this module (File > Import File... in the VBA editor) and put the
-' tavo32.dll that matches Office's bitness where Windows finds it: see
-' README.md beside this file.  Then, in a worksheet:
+' Import this module (File > Import File... in the VBA editor) and make the
+' tavo32.dll that matches Office's bitness available: 32-bit Office needs the
+' x86 DLL, 64-bit Office the x64 one (the other one fails with error 48, a
+' missing one with error 53).  Either put it where Windows finds it, or call
+' TavoLoadLibrary with the folder that holds it (for example from
+' Workbook_Open with ThisWorkbook.Path): see README.md beside this file.
+' Then, in a worksheet:
 '     =TavoBarcode("ean13", A2)          the text to set in the bar code font
 '     =TavoFaceName("ean13", "TAVO ")    the name of that font
 '     =TavoBarcodeError("ean13", A2)     why a value is refused ("" if it is not)
@@ -19,55 +23,64 @@ Option Explicit
 ' Every argument is a 32-bit Long, or the address of a Byte array's first
 ' element (or of a Long) passed ByRef, so the same declarations serve 32-bit
 ' Office (stdcall, as the x86 tavo32.dll exports them) and 64-bit Office.
+' Each names its export with Alias: the VBA editor re-cases identifiers
+' across a project, and an export looked up under another case is not found
+' (error 453).
 #If VBA7 Then
-Private Declare PtrSafe Function BC_FontTranslate Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_FontTranslate Lib "tavo32.dll" Alias "BC_FontTranslate" ( _
     ByVal sym As Long, ByRef valueBytes As Byte, ByVal checkFlag As Long, _
     ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
-Private Declare PtrSafe Function BC_StrErr Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_StrErr Lib "tavo32.dll" Alias "BC_StrErr" ( _
     ByVal errCode As Long, ByRef outBuf As Byte, ByVal outCap As Long) As Long
-Private Declare PtrSafe Function BC_FontGetFaceName Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_FontGetFaceName Lib "tavo32.dll" Alias "BC_FontGetFaceName" ( _
     ByRef prefixBytes As Byte, ByVal sym As Long, ByVal heightCode As Long, _
     ByVal captionFlag As Long, ByRef outBuf As Byte, ByVal outCap As Long, _
     ByRef outLen As Long) As Long
-Private Declare PtrSafe Function BC_CharCheck Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_CharCheck Lib "tavo32.dll" Alias "BC_CharCheck" ( _
     ByVal sym As Long, ByVal charByte As Long, ByVal altFlag As Long, _
     ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
-Private Declare PtrSafe Function BC_FontGetVer Lib "tavo32.dll" () As Long
-Private Declare PtrSafe Function TAVO_VersionMajor Lib "tavo32.dll" () As Long
-Private Declare PtrSafe Function TAVO_VersionMinor Lib "tavo32.dll" () As Long
-Private Declare PtrSafe Function TAVO_VersionRevision Lib "tavo32.dll" () As Long
-Private Declare PtrSafe Function BC_GS1HumanReadable Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_FontGetVer Lib "tavo32.dll" Alias "BC_FontGetVer" () As Long
+Private Declare PtrSafe Function TAVO_VersionMajor Lib "tavo32.dll" Alias "TAVO_VersionMajor" () As Long
+Private Declare PtrSafe Function TAVO_VersionMinor Lib "tavo32.dll" Alias "TAVO_VersionMinor" () As Long
+Private Declare PtrSafe Function TAVO_VersionRevision Lib "tavo32.dll" Alias "TAVO_VersionRevision" () As Long
+Private Declare PtrSafe Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_GS1HumanReadable" ( _
     ByRef valueBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
     ByRef outLen As Long) As Long
-Private Declare PtrSafe Function BC_GS1CheckDigit Lib "tavo32.dll" ( _
+Private Declare PtrSafe Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
     ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
+Private Declare PtrSafe Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
+    ByVal fileName As LongPtr) As LongPtr
 #Else
-Private Declare Function BC_FontTranslate Lib "tavo32.dll" ( _
+Private Declare Function BC_FontTranslate Lib "tavo32.dll" Alias "BC_FontTranslate" ( _
     ByVal sym As Long, ByRef valueBytes As Byte, ByVal checkFlag As Long, _
     ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
-Private Declare Function BC_StrErr Lib "tavo32.dll" ( _
+Private Declare Function BC_StrErr Lib "tavo32.dll" Alias "BC_StrErr" ( _
     ByVal errCode As Long, ByRef outBuf As Byte, ByVal outCap As Long) As Long
-Private Declare Function BC_FontGetFaceName Lib "tavo32.dll" ( _
+Private Declare Function BC_FontGetFaceName Lib "tavo32.dll" Alias "BC_FontGetFaceName" ( _
     ByRef prefixBytes As Byte, ByVal sym As Long, ByVal heightCode As Long, _
     ByVal captionFlag As Long, ByRef outBuf As Byte, ByVal outCap As Long, _
     ByRef outLen As Long) As Long
-Private Declare Function BC_CharCheck Lib "tavo32.dll" ( _
+Private Declare Function BC_CharCheck Lib "tavo32.dll" Alias "BC_CharCheck" ( _
     ByVal sym As Long, ByVal charByte As Long, ByVal altFlag As Long, _
     ByRef outBuf As Byte, ByVal outCap As Long, ByRef outLen As Long) As Long
-Private Declare Function BC_FontGetVer Lib "tavo32.dll" () As Long
-Private Declare Function TAVO_VersionMajor Lib "tavo32.dll" () As Long
-Private Declare Function TAVO_VersionMinor Lib "tavo32.dll" () As Long
-Private Declare Function TAVO_VersionRevision Lib "tavo32.dll" () As Long
-Private Declare Function BC_GS1HumanReadable Lib "tavo32.dll" ( _
+Private Declare Function BC_FontGetVer Lib "tavo32.dll" Alias "BC_FontGetVer" () As Long
+Private Declare Function TAVO_VersionMajor Lib "tavo32.dll" Alias "TAVO_VersionMajor" () As Long
+Private Declare Function TAVO_VersionMinor Lib "tavo32.dll" Alias "TAVO_VersionMinor" () As Long
+Private Declare Function TAVO_VersionRevision Lib "tavo32.dll" Alias "TAVO_VersionRevision" () As Long
+Private Declare Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_GS1HumanReadable" ( _
     ByRef valueBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
     ByRef outLen As Long) As Long
-Private Declare Function BC_GS1CheckDigit Lib "tavo32.dll" ( _
+Private Declare Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
     ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
+Private Declare Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
+    ByVal fileName As Long) As Long
 #End If
 
 Private Const ERR_ILLEGAL_CHARACTER As Long = 32505
 Private Const ERR_TOO_MANY_CHARACTERS As Long = 32510
 Private Const XL_ERR_VALUE As Long = 2015   ' CVErr(XL_ERR_VALUE) shows as #VALUE!
+Private Const ERROR_BAD_EXE_FORMAT As Long = 193
+Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this module raises
 
 ' ---------------------------------------------------------------------------
 ' Worksheet functions
@@ -76,13 +89,16 @@ Private Const XL_ERR_VALUE As Long = 2015   ' CVErr(XL_ERR_VALUE) shows as #VALU
 ' The text to set in the bar code font for Value, or #VALUE! when the value is
 ' refused (TavoBarcodeError tells why).  Symbology is a code or a name:
 ' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
-' code128 (0..11), gs1-128 (12), gtin13 gtin8 gtin12 upce8 (16..19).  Check
-' asks for the symbology's optional check character(s).
+' code128 (0..11), gs1-128 (12), gtin13 gtin8 gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
+' blank cell, Null or "" gives "" (no bar code), so a filled-down column
+' stays clean below its last value.
 Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
                             Optional ByVal Check As Variant = False) As Variant
     Dim fontText As String
     On Error GoTo Failed
-    If TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText) = 0 Then
+    If IsBlank(Value) Then
+        TavoBarcode = ""
+    ElseIf TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText) = 0 Then
         TavoBarcode = fontText
     Else
         TavoBarcode = CVErr(XL_ERR_VALUE)
@@ -98,6 +114,7 @@ Public Function TavoBarcodeError(ByVal Symbology As Variant, ByVal Value As Vari
                                  Optional ByVal Check As Variant = False) As String
     Dim fontText As String, rc As Long
     On Error GoTo Failed
+    If IsBlank(Value) Then Exit Function
     rc = TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText)
     If rc <> 0 Then TavoBarcodeError = TavoErrorMessage(rc)
     Exit Function
@@ -107,7 +124,8 @@ End Function
 
 ' The face name of the bar code font: Prefix followed by the symbology's
 ' suffix.  BarHeight is 0, 1, 2 or "L", "M", "H"; Caption picks the variant
-' with the human-readable caption.  #VALUE! when refused.
+' with the human-readable caption.  #VALUE! when refused.  Code 0
+' (code39ascii) prints in the Code 39 faces and gets their name.
 Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix As Variant = "", _
                              Optional ByVal BarHeight As Variant = 0, _
                              Optional ByVal Caption As Variant = False) As Variant
@@ -115,7 +133,7 @@ Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix A
     On Error GoTo Failed
     If Not TextToBytes(CellText(Prefix), prefixBytes) Then GoTo Failed
     ReDim outBuf(0 To UBound(prefixBytes) + 64)
-    rc = BC_FontGetFaceName(prefixBytes(0), SymbologyCode(Symbology), HeightCode(BarHeight), _
+    rc = BC_FontGetFaceName(prefixBytes(0), FontCode(SymbologyCode(Symbology)), HeightCode(BarHeight), _
                             IIf(CellFlag(Caption), 1, 0), outBuf(0), UBound(outBuf) + 1, outLen)
     If rc <> 0 Then GoTo Failed
     TavoFaceName = BytesToText(outBuf, outLen)
@@ -128,15 +146,62 @@ End Function
 ' Functions for code (Access, macros)
 ' ---------------------------------------------------------------------------
 
-' The font string of Value.  On a refused value raises the error
-' vbObjectError + code (Err.Number - vbObjectError gives the library's code,
-' 32500..32549) with the library's message as Err.Description.
-Public Function TavoTranslate(ByVal Symbology As Variant, ByVal Value As String, _
-                              Optional ByVal Check As Boolean = False) As String
+' The font string of Value, "" for Null, Empty or "" (an Access field with
+' no value: Me!ItemCode).  On a refused value raises the error
+' vbObjectError + code with Err.Source "Tavo32" (Err.Number - vbObjectError
+' gives the library's code, 32500..32549) and the library's message as
+' Err.Description.  Other errors (a missing DLL: 53, 48) keep their numbers.
+Public Function TavoTranslate(ByVal Symbology As Variant, ByVal Value As Variant, _
+                              Optional ByVal Check As Variant = False) As String
     Dim fontText As String, rc As Long
-    rc = TranslateText(SymbologyCode(Symbology), Value, Check, fontText)
-    If rc <> 0 Then Err.Raise vbObjectError + rc, "Tavo32", TavoErrorMessage(rc)
+    If IsBlank(Value) Then Exit Function
+    rc = TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText)
+    If rc <> 0 Then Err.Raise vbObjectError + rc, MODULE_NAME, TavoErrorMessage(rc)
     TavoTranslate = fontText
+End Function
+
+' Loads tavo32.dll by its full path, so that every function of this module
+' binds to it: Folder\tavo32.dll, or the SDK's layout Folder\x64\tavo32.dll
+' in 64-bit Office and Folder\x86\tavo32.dll in 32-bit Office.  Call it once
+' before the first bar code, for example in ThisWorkbook:
+'     Private Sub Workbook_Open()
+'         TavoLoadLibrary ThisWorkbook.Path
+'     End Sub
+' Returns True when loaded; raises error 53 (file not found) when neither
+' file exists and error 48 when Windows refuses the DLL (the message says
+' when it is the DLL of the other bitness).
+Public Function TavoLoadLibrary(ByVal Folder As Variant) As Boolean
+    Dim path As String, candidates As Variant, i As Long, lastError As Long
+    Folder = CellText(Folder)
+    If Len(Folder) > 0 And Right$(Folder, 1) <> "\" Then Folder = Folder & "\"
+#If Win64 Then
+    candidates = Array(Folder & "x64\tavo32.dll", Folder & "tavo32.dll")
+#Else
+    candidates = Array(Folder & "x86\tavo32.dll", Folder & "tavo32.dll")
+#End If
+    If LCase$(Left$(Folder, 4)) = "http" Then
+        Err.Raise 53, MODULE_NAME, "tavo32.dll cannot be loaded from a web address (" & Folder & _
+                  "): a workbook synced by OneDrive gives one as its Path; name the local folder"
+    End If
+    For i = LBound(candidates) To UBound(candidates)
+        If FileExists(candidates(i)) Then
+            path = candidates(i)
+            Exit For
+        End If
+    Next i
+    If Len(path) = 0 Then
+        Err.Raise 53, MODULE_NAME, "File not found: tavo32.dll in " & Folder & " (or its " & _
+                  IIf(Bitness() = 64, "x64", "x86") & " folder)"
+    End If
+    If LoadLibraryW(StrPtr(path)) = 0 Then
+        lastError = Err.LastDllError
+        If lastError = ERROR_BAD_EXE_FORMAT Then
+            Err.Raise 48, MODULE_NAME, path & " is not the DLL for " & Bitness() & _
+                      "-bit Office: use the " & IIf(Bitness() = 64, "x64", "x86") & " tavo32.dll"
+        End If
+        Err.Raise 48, MODULE_NAME, "Error in loading DLL " & path & " (Windows error " & lastError & ")"
+    End If
+    TavoLoadLibrary = True
 End Function
 
 ' The English message of an error code.
@@ -154,19 +219,27 @@ End Function
 ' For input forms: the text to show for a character typed into a value (the
 ' character, or a label such as "<FNC1>", followed by " Alt 0185" when
 ' WithAlt), or "" when the character may not stand in a value of the
-' symbology.  Character is a one-character String or a byte code 0..255.
+' symbology.  Character is a one-character String, or a byte code 0..255
+' given as a number in code (KeyAscii).  A cell (or an Access control) is
+' read as the text it holds: a cell holding the number 5 is the character
+' "5".  Code 0 (code39ascii) is checked as code 1, in whose faces it prints.
 Public Function TavoCharCheck(ByVal Symbology As Variant, ByVal Character As Variant, _
-                              Optional ByVal WithAlt As Boolean = False) As String
+                              Optional ByVal WithAlt As Variant = False) As String
     Dim charByte As Long, bytes() As Byte, outBuf(0 To 63) As Byte, outLen As Long
-    Character = CellValue(Character)
+    If IsObject(Character) Then Character = CellText(Character) Else Character = CellValue(Character)
+    If IsEmpty(Character) Or IsNull(Character) Then Exit Function
     If VarType(Character) = vbString Then
         If Len(Character) <> 1 Then Exit Function
         If Not TextToBytes(CStr(Character), bytes) Then Exit Function
         charByte = bytes(0)
-    Else
+    ElseIf IsNumeric(Character) Then
+        If Character <> Fix(Character) Then Exit Function
         charByte = CLng(Character)
+    Else
+        Exit Function
     End If
-    If BC_CharCheck(SymbologyCode(Symbology), charByte, IIf(WithAlt, 1, 0), _
+    If charByte < 0 Or charByte > 255 Then Exit Function
+    If BC_CharCheck(FontCode(SymbologyCode(Symbology)), charByte, IIf(CellFlag(WithAlt), 1, 0), _
                     outBuf(0), 64, outLen) = 1 Then
         TavoCharCheck = BytesToText(outBuf, outLen)
     End If
@@ -370,18 +443,56 @@ Private Function CellValue(ByVal v As Variant) As Variant
 End Function
 
 ' A cell's value as the text of a bar code value.  Whole numbers are written
-' out in full, without an exponent; a number has no leading zeros, so format
-' cells that hold such values as Text.
+' out in full, without an exponent or separators; a number has no leading
+' zeros, so format cells that hold such values as Text.  Other numbers are
+' written the same on every system, with a point before the decimals (Str$,
+' not CStr, which writes a comma where Windows is set to one).  A date is
+' written as its date text: format such cells as Text for a fixed form.
 Private Function CellText(ByVal v As Variant) As String
     v = CellValue(v)
     Select Case VarType(v)
-        Case vbDouble, vbSingle, vbCurrency, vbDecimal
-            If v = Fix(v) Then CellText = Format$(v, "0") Else CellText = CStr(v)
+        Case vbDouble, vbSingle, vbCurrency, vbDecimal, vbLong, vbInteger, vbByte
+            If v = Fix(v) And Abs(v) < 1E+28 Then
+                CellText = Format$(v, "0")
+            Else
+                CellText = Trim$(Str$(v))
+            End If
         Case vbEmpty, vbNull
             CellText = ""
         Case Else
             CellText = CStr(v)
     End Select
+End Function
+
+' True when the file exists; False also for a name Windows cannot look up.
+Private Function FileExists(ByVal path As String) As Boolean
+    On Error Resume Next
+    FileExists = Len(Dir$(path, vbNormal Or vbReadOnly Or vbHidden Or vbSystem)) > 0
+End Function
+
+' True for a value with no text: an empty cell, Null, Empty or "".
+Private Function IsBlank(ByVal v As Variant) As Boolean
+    v = CellValue(v)
+    If IsEmpty(v) Or IsNull(v) Then
+        IsBlank = True
+    ElseIf VarType(v) = vbString Then
+        IsBlank = Len(v) = 0
+    End If
+End Function
+
+' The symbology whose fonts print a symbology's text: code 0 (Code 39 Full
+' ASCII) prints in the Code 39 faces of code 1.
+Private Function FontCode(ByVal sym As Long) As Long
+    If sym = 0 Then FontCode = 1 Else FontCode = sym
+End Function
+
+' 64 in 64-bit Office, 32 in 32-bit Office.
+Private Function Bitness() As Long
+#If Win64 Then
+    Bitness = 64
+#Else
+    Bitness = 32
+#End If
 End Function
 
 ' A cell's value as a yes/no option; an empty cell is no.

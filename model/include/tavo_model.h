@@ -47,8 +47,22 @@ struct SymbolCharacter {
   int value = -1;         // its value in the symbology's check arithmetic, -1 where none
 };
 
+// The modules of a two-dimensional symbol (QR Code, Data Matrix), row by row
+// from the top, 1 for a dark module; the same shape as the library's
+// ModuleGrid (symbologies/matrix_text.h).  Empty for a linear symbol.
+struct ModuleGrid {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> dark;
+  bool empty() const { return width == 0 || height == 0; }
+  bool at(int32_t x, int32_t y) const { return dark[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0; }
+};
+
+// A symbol is linear (bars and spaces in `elements`) or two-dimensional
+// (modules in `grid`, `elements` empty); captions and characters serve both.
 struct Symbol {
   std::vector<Element> elements;  // starts and ends with a bar; quiet zones not included
+  ModuleGrid grid;                // two-dimensional symbols: the modules, quiet zone not included
   std::vector<Caption> captions;
   std::vector<SymbolCharacter> characters;
   double quiet_left = 10;   // quiet zones the symbology asks for, in modules

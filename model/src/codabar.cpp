@@ -56,7 +56,7 @@ void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
 
 }  // namespace
 
-bool BuildCodabar(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildCodabar(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
   for (size_t i = 0; i < s.size(); ++i) {
@@ -76,7 +76,7 @@ bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& l
   return true;
 }
 
-bool ReadCodabar(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadCodabar(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   if (!Check(s, error)) return false;
   reading = {};
   if (s.size() == 1 && IsStop(s[0])) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/code128.h"
 
 namespace tavo::model::detail {
 namespace {
@@ -28,26 +29,21 @@ constexpr int kShift = 98, kCodeC = 99, kCodeB = 100, kCodeA = 101, kFnc1 = 102;
 constexpr int kStartA = 103, kStop = 106;
 enum Set { kA, kB, kC };
 
-// Symbol value of a value code (every character but set C's digit pairs),
-// -1 for other bytes.  The fonts leave the control codes, 126..129,
-// 141..144, 157..160 and 235 free, so the values sit in runs.
-int ValueOfCode(unsigned char b) {
-  if (b == 243) return 0;
-  if (b >= 244 && b <= 245) return b - 243;
-  if (b >= 130 && b <= 140) return b - 127;
-  if (b >= 246 && b <= 249) return b - 232;
-  if (b >= 145 && b <= 156) return b - 127;
-  if (b >= 250 && b <= 252) return b - 220;
-  if (b >= 161 && b <= 234) return b - 128;
-  return -1;
+// Symbol value of each value code (every character but set C's digit
+// pairs) and digit pair of each pair code, -1 for other bytes: the library's
+// code runs (symbologies/code128.h) read backwards.
+template <size_t N>
+constexpr std::array<int8_t, 256> Inverse(const std::array<unsigned char, N>& codes) {
+  std::array<int8_t, 256> values{};
+  for (auto& v : values) v = -1;
+  for (size_t v = 0; v < N; ++v) values[codes[v]] = static_cast<int8_t>(v);
+  return values;
 }
+constexpr std::array<int8_t, 256> kValueOfCode = Inverse(tavo::kCode128ValueCodes);
+constexpr std::array<int8_t, 256> kPairOfCode = Inverse(tavo::kCode128PairCodes);
 
-// Digit pair of a set C pair code: 33..125 are 00..92, 236..242 93..99.
-int PairOfCode(unsigned char b) {
-  if (b >= 33 && b <= 125) return b - 33;
-  if (b >= 236 && b <= 242) return b - 143;
-  return -1;
-}
+int ValueOfCode(unsigned char b) { return kValueOfCode[b]; }
+int PairOfCode(unsigned char b) { return kPairOfCode[b]; }
 
 // One symbol character as the walk reads it.
 struct Entry {
@@ -114,11 +110,13 @@ bool ReadBody(std::string_view s, size_t end, Set set, Walk& walk, ModelError& e
     if (shifted && e.data.empty()) {
       return Fail(error, i, DescribeByteAt(s, i) + " (" + e.name + ") follows SHIFT, which takes a data character");
     }
-    shifted = false;
-    if (e.name == "SHIFT") shifted = true;
-    if (e.name == "CODE A") set = kA;
-    if (e.name == "CODE B") set = kB;
-    if (e.name == "CODE C") set = kC;
+    // What the character does to the code set, by its value in the set in
+    // force: SHIFT and CODE C exist in A and B, CODE A and CODE B in the
+    // other two sets (in their own set they are FNC4).
+    shifted = in != kC && value == kShift;
+    if (in != kC && value == kCodeC) set = kC;
+    if (in != kA && value == kCodeA) set = kA;
+    if (in != kB && value == kCodeB) set = kB;
     walk.entries.push_back(std::move(e));
   }
   if (shifted) walk.faults.push_back("SHIFT with no character after it");
@@ -150,7 +148,7 @@ bool WalkSymbol(std::string_view s, Walk& walk, ModelError& error) {
 
 }  // namespace
 
-bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   Walk walk;
   if (!WalkSymbol(s, walk, error)) return false;
   Layout layout(symbol);
@@ -199,7 +197,7 @@ bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& l
   return true;
 }
 
-bool ReadCode128(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   Walk walk;
   if (!WalkSymbol(s, walk, error)) return false;
   reading = {};

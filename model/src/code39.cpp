@@ -5,8 +5,14 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/codes.h"
+#include "symbologies/code39.h"
+#include "symbologies/full_ascii.h"
 
 namespace tavo::model::detail {
+
+using namespace tavo::symbology;
+
 namespace {
 
 // Code 39 characters in check-value order ('0' is 0 ... '%' is 42), then the
@@ -28,39 +34,23 @@ constexpr std::array<std::string_view, 44> kPatterns = {
     "1w1w111w1", "1w111w1w1", "111w1w1w1", "1w11w1w11"};              // / + % *
 static_assert(kPatterns.size() == kChars.size());
 
-// Full ASCII expansion of each ASCII code, in Code 39 characters.
-constexpr std::array<std::string_view, 128> kFullAscii = {
-    "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G", "$H", "$I", "$J", "$K", "$L", "$M", "$N", "$O",
-    "$P", "$Q", "$R", "$S", "$T", "$U", "$V", "$W", "$X", "$Y", "$Z", "%A", "%B", "%C", "%D", "%E",
-    " ",  "/A", "/B", "/C", "$",  "%",  "/F", "/G", "/H", "/I", "/J", "+",  "/L", "-",  ".",  "/",
-    "0",  "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "/Z", "%F", "%G", "%H", "%I", "%J",
-    "%V", "A",  "B",  "C",  "D",  "E",  "F",  "G",  "H",  "I",  "J",  "K",  "L",  "M",  "N",  "O",
-    "P",  "Q",  "R",  "S",  "T",  "U",  "V",  "W",  "X",  "Y",  "Z",  "%K", "%L", "%M", "%N", "%O",
-    "%W", "+A", "+B", "+C", "+D", "+E", "+F", "+G", "+H", "+I", "+J", "+K", "+L", "+M", "+N", "+O",
-    "+P", "+Q", "+R", "+S", "+T", "+U", "+V", "+W", "+X", "+Y", "+Z", "%P", "%Q", "%R", "%S", "%T",
-};
+// Full ASCII expansion of each ASCII code, in Code 39 characters: the
+// library's table (symbologies/full_ascii.h).
+using tavo::kFullAsciiExpansion;
+static_assert(kChars.substr(0, 43) == tavo::kFullAsciiCharacters);
 
 // The ASCII character whose glyph each byte of the library's Code 39 fonts
-// is, -1 for bytes that are no such glyph.  Control characters sit at 0x80
-// plus their code where that is free, the rest at 0xA7..0xAF; space draws
-// as "_", so "_" moves to 0xA1; "*", the grave accent, "~" and DEL move to
-// 0xA5, 0xA2, 0xA3 and 0xA6.
+// is, -1 for bytes that are no such glyph: the library's map
+// (symbologies/code39.h) read backwards.
 constexpr std::array<int16_t, 256> kGlyphAscii = [] {
   std::array<int16_t, 256> ascii{};
   for (auto& a : ascii) a = -1;
-  for (int c = 33; c <= 125; ++c) ascii[static_cast<size_t>(c)] = static_cast<int16_t>(c);
-  for (int c = 2; c <= 12; ++c) ascii[static_cast<size_t>(0x80 + c)] = static_cast<int16_t>(c);
-  for (int c = 17; c <= 28; ++c) ascii[static_cast<size_t>(0x80 + c)] = static_cast<int16_t>(c);
-  constexpr std::pair<int, int> kMoved[] = {
-      {0xA7, 0},    {0xA8, 1},    {0xA9, 13},  {0xAA, 14},  {0xAB, 15},  {0xAC, 16},
-      {0xAD, 29},   {0xAE, 30},   {0xAF, 31},  {'_', ' '},  {0xA5, '*'}, {0xA1, '_'},
-      {0xA2, '`'},  {0xA3, '~'},  {0xA6, 127}, {'*', -1},   {'`', -1}};
-  for (auto [byte, c] : kMoved) ascii[static_cast<size_t>(byte)] = static_cast<int16_t>(c);
+  for (size_t c = 0; c < tavo::kCode39GlyphMap.size(); ++c) ascii[tavo::kCode39GlyphMap[c]] = static_cast<int16_t>(c);
   return ascii;
 }();
 
-constexpr unsigned char kFontStart = 0x60;  // grave accent
-constexpr unsigned char kFontStop = '~';
+constexpr unsigned char kFontStart = tavo::kCode39Start;
+constexpr unsigned char kFontStop = tavo::kCode39Stop;
 
 int CharValue(char c) { return static_cast<int>(kChars.find(c)); }
 
@@ -76,7 +66,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
   glyphs.clear();
   for (size_t i = 0; i < s.size(); ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (symbology == 0) {
+    if (symbology == kCode39FullAscii) {
       // One byte per Code 39 character; "_" is the space character.
       const char c = b == '_' ? ' ' : (b == ' ' ? '\0' : static_cast<char>(b));
       const size_t v = c == '\0' ? kChars.npos : kChars.find(c);
@@ -88,7 +78,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
     } else if (b == kFontStart || b == kFontStop) {
       glyphs.push_back({i, "*", -1});
     } else if (kGlyphAscii[b] >= 0) {
-      glyphs.push_back({i, kFullAscii[static_cast<size_t>(kGlyphAscii[b])], kGlyphAscii[b]});
+      glyphs.push_back({i, kFullAsciiExpansion[static_cast<size_t>(kGlyphAscii[b])], kGlyphAscii[b]});
     } else {
       return Fail(error, i, DescribeByteAt(s, i) + " is no glyph of the Code 39 fonts");
     }
@@ -99,7 +89,7 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
 // Name of a start/stop character by its place: the first of several is the
 // start; the last, or a lone one, the stop.
 std::string StartStopName(int32_t symbology, std::string_view s, size_t i) {
-  if (symbology == 1) return static_cast<unsigned char>(s[i]) == kFontStart ? "START" : "STOP";
+  if (symbology == kCode39) return static_cast<unsigned char>(s[i]) == kFontStart ? "START" : "STOP";
   if (i + 1 == s.size()) return "STOP";
   return i == 0 ? "START" : "*";
 }
@@ -145,8 +135,8 @@ bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& la
   const std::string s(1, static_cast<char>(code));
   std::vector<Glyph> glyphs;
   ModelError ignored;
-  if (!Parse(code == '*' ? 0 : 1, s, glyphs, ignored)) return false;
-  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(1, s, 0), options, layout);
+  if (!Parse(code == '*' ? kCode39FullAscii : kCode39, s, glyphs, ignored)) return false;
+  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(kCode39, s, 0), options, layout);
   layout.Space(1);  // the gap before the next character
   return true;
 }
@@ -192,10 +182,10 @@ bool ReadCode39(int32_t symbology, std::string_view s, Reading& reading, ModelEr
   // are read as Full ASCII, a shift character and a letter being one.
   std::string code39;
   for (size_t i = begin; i < end; ++i) {
-    if (symbology == 1 && glyphs[i].ascii >= 0) reading.data.push_back(static_cast<char>(glyphs[i].ascii));
+    if (symbology == kCode39 && glyphs[i].ascii >= 0) reading.data.push_back(static_cast<char>(glyphs[i].ascii));
     code39.append(glyphs[i].chars);
   }
-  if (symbology == 0) {
+  if (symbology == kCode39FullAscii) {
     for (size_t i = 0; i < code39.size(); ++i) {
       const int pair = i + 1 < code39.size() ? FullAsciiPair(code39[i], code39[i + 1]) : -1;
       reading.data.push_back(static_cast<char>(pair >= 0 ? pair : code39[i]));

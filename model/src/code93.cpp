@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/full_ascii.h"
 
 namespace tavo::model::detail {
 namespace {
 
 // Symbol characters 0..42 in value order; 43..46 are the shifts ($) (%) (/)
 // (+), 47 the start/stop character.
-constexpr std::string_view kChars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+constexpr std::string_view kChars = tavo::kFullAsciiCharacters;
 constexpr int kShiftDollar = 43;
 constexpr int kStartStop = 47;
 constexpr std::array<std::string_view, 4> kShiftNames = {"($)", "(%)", "(/)", "(+)"};
@@ -106,7 +107,7 @@ void DrawGlyph(const Glyph& glyph, Role role, const ModelOptions& options, Layou
 
 }  // namespace
 
-bool BuildCode93(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildCode93(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   Layout layout(symbol);
@@ -131,7 +132,7 @@ bool DrawCode93Glyph(unsigned char code, const ModelOptions& options, Layout& la
   return true;
 }
 
-bool ReadCode93(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadCode93(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   reading = {};

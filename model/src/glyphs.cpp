@@ -8,17 +8,8 @@ namespace tavo::model {
 namespace {
 
 bool Draw(int32_t symbology, unsigned char code, const ModelOptions& options, detail::Layout& layout) {
-  switch (symbology) {
-    case 0: case 1: return detail::DrawCode39Glyph(code, options, layout);
-    case 2: return detail::DrawI2of5Glyph(code, options, layout);
-    case 3: return detail::DrawCodabarGlyph(code, options, layout);
-    case 4: return detail::DrawMsiGlyph(code, options, layout);
-    case 5: return detail::DrawCode93Glyph(code, options, layout);
-    case 6: case 7: case 9: case 10: return detail::DrawUpcEanGlyph(code, layout);
-    case 8: return detail::DrawPostNetGlyph(code, layout);
-    case 11: return detail::DrawCode128Glyph(code, options, layout);
-    default: return false;
-  }
+  const detail::ModelRow* row = detail::FindModelRow(symbology);
+  return row != nullptr && row->draw(code, options, layout);
 }
 
 // The names of the symbol characters a glyph draws, or what it shows when

@@ -75,7 +75,7 @@ void DrawGlyph(size_t i, unsigned char b, const ModelOptions& options, Layout& l
 
 }  // namespace
 
-bool BuildI2of5(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildI2of5(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
   for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, static_cast<unsigned char>(s[i]), options, layout);
@@ -90,7 +90,7 @@ bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& lay
   return true;
 }
 
-bool ReadI2of5(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadI2of5(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   if (!Check(s, error)) return false;
   reading = {};
   if (s.empty() || static_cast<unsigned char>(s.front()) != kStart) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model_internal.h"
+#include "symbologies/codes.h"
 
 namespace tavo::model {
 
@@ -19,38 +20,27 @@ bool Reading::Consistent() const {
 bool BuildSymbol(int32_t symbology, std::string_view font_string, const ModelOptions& options,
                  Symbol& symbol, ModelError& error) {
   symbol = Symbol{};
-  switch (symbology) {
-    case 0: case 1: return detail::BuildCode39(symbology, font_string, options, symbol, error);
-    case 2: return detail::BuildI2of5(font_string, options, symbol, error);
-    case 3: return detail::BuildCodabar(font_string, options, symbol, error);
-    case 4: return detail::BuildMsi(font_string, options, symbol, error);
-    case 5: return detail::BuildCode93(font_string, options, symbol, error);
-    case 6: case 7: case 9: case 10: return detail::BuildUpcEan(symbology, font_string, symbol, error);
-    case 8: return detail::BuildPostNet(font_string, symbol, error);
-    case 11: return detail::BuildCode128(font_string, options, symbol, error);
-    default: return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
-  }
+  const detail::ModelRow* row = detail::FindModelRow(symbology);
+  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  return row->build(symbology, font_string, options, symbol, error);
 }
 
 bool ReadSymbol(int32_t symbology, std::string_view font_string, Reading& reading, ModelError& error) {
   reading = Reading{};
-  switch (symbology) {
-    case 0: case 1: return detail::ReadCode39(symbology, font_string, reading, error);
-    case 2: return detail::ReadI2of5(font_string, reading, error);
-    case 3: return detail::ReadCodabar(font_string, reading, error);
-    case 4: return detail::ReadMsi(font_string, reading, error);
-    case 5: return detail::ReadCode93(font_string, reading, error);
-    case 6: case 7: case 9: case 10: return detail::ReadUpcEan(symbology, font_string, reading, error);
-    case 8: return detail::ReadPostNet(font_string, reading, error);
-    case 11: return detail::ReadCode128(font_string, reading, error);
-    default: return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
-  }
+  const detail::ModelRow* row = detail::FindModelRow(symbology);
+  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  return row->read(symbology, font_string, reading, error);
 }
 
 namespace {
 
 bool HasStartCharacter(int32_t symbology) {
-  return symbology <= 5 || symbology == 11;
+  const detail::ModelRow* row = detail::FindModelRow(symbology);
+  return row != nullptr && row->has_start_character;
+}
+
+bool IsCode39(int32_t symbology) {
+  return symbology == symbology::kCode39 || symbology == symbology::kCode39FullAscii;
 }
 
 bool StartsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
@@ -90,7 +80,8 @@ void PairWarnings(int32_t symbology, const Symbol& symbol, std::vector<std::stri
     // ASCII character; a pair across two glyphs, or any pair that no ASCII
     // character expands to, was written as two characters.
     const bool across = a.byte_index != b.byte_index;
-    if ((symbology == 1 && across) || (symbology == 0 && NoCharacterExpandsTo(a.name[0], b.name[0], ascii))) {
+    if ((symbology == symbology::kCode39 && across) ||
+        (symbology == symbology::kCode39FullAscii && NoCharacterExpandsTo(a.name[0], b.name[0], ascii))) {
       warnings.push_back(PairWarning(a.name[0], b.name[0],
                                      "bytes " + std::to_string(a.byte_index) + " and " + std::to_string(b.byte_index),
                                      ascii));
@@ -107,7 +98,7 @@ std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& sy
     warnings.push_back("empty: the font string draws no symbol (an empty value)");
     return warnings;
   }
-  if (symbology == 3 && chars.size() == 1 && StartsWith(chars[0].name, "STOP")) {
+  if (symbology == symbology::kCodabar && chars.size() == 1 && StartsWith(chars[0].name, "STOP")) {
     warnings.push_back("a stop character alone (a one-letter Codabar value): no start character and no data");
     return warnings;
   }
@@ -118,7 +109,7 @@ std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& sy
   } else if (HasStartCharacter(symbology) && !data) {
     warnings.push_back("no data (an empty value): readers refuse such a symbol or return nothing");
   }
-  if (symbology == 0 || symbology == 1) PairWarnings(symbology, symbol, warnings);
+  if (IsCode39(symbology)) PairWarnings(symbology, symbol, warnings);
   return warnings;
 }
 
@@ -128,10 +119,10 @@ std::vector<std::string> ValueReadabilityWarnings(int32_t symbology, std::string
     warnings.push_back("an empty value: its symbol has no start character or no data");
     return warnings;
   }
-  if (symbology == 3 && value.size() == 1 && std::string_view("ABCDabcd").find(value[0]) != std::string_view::npos) {
+  if (symbology == symbology::kCodabar && value.size() == 1 && std::string_view("ABCDabcd").find(value[0]) != std::string_view::npos) {
     warnings.push_back("a one-letter Codabar value: its symbol is a stop character alone");
   }
-  if (symbology == 0 || symbology == 1) {
+  if (IsCode39(symbology)) {
     for (size_t i = 0; i + 1 < value.size(); ++i) {
       const int ascii = detail::FullAsciiPair(value[i], value[i + 1]);
       if (ascii >= 0) {

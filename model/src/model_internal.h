@@ -52,36 +52,56 @@ std::string CharacterName(unsigned char ascii);
 // Text of `ascii` for a caption: printable characters, "" for the others.
 std::string CaptionText(unsigned char ascii);
 
-// The families.  `symbology` selects between the codes one family serves.
-bool BuildCode39(int32_t symbology, std::string_view s, const ModelOptions& options, Symbol& symbol,
-                 ModelError& error);
-bool ReadCode39(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
-bool BuildI2of5(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
-bool ReadI2of5(std::string_view s, Reading& reading, ModelError& error);
-bool BuildCodabar(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
-bool ReadCodabar(std::string_view s, Reading& reading, ModelError& error);
-bool BuildMsi(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
-bool ReadMsi(std::string_view s, Reading& reading, ModelError& error);
-bool BuildCode93(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
-bool ReadCode93(std::string_view s, Reading& reading, ModelError& error);
-bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelError& error);
-bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
-bool BuildPostNet(std::string_view s, Symbol& symbol, ModelError& error);
-bool ReadPostNet(std::string_view s, Reading& reading, ModelError& error);
-bool BuildCode128(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
-bool ReadCode128(std::string_view s, Reading& reading, ModelError& error);
-
-// One glyph of the family's font drawn on its own into `layout` from x = 0,
+// The families: one builder, reader and glyph drawer each, all of the same
+// shape so that the registry (registry.cpp) can hold them.  `symbology`
+// selects between the codes one family serves; families that serve one code
+// ignore it.
+using Builder = bool (*)(int32_t symbology, std::string_view s, const ModelOptions& options, Symbol& symbol,
+                         ModelError& error);
+using Reader = bool (*)(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
+// Draws one glyph of the family's font on its own into `layout` from x = 0,
 // with its captions and the blank that follows it in a symbol (the narrow
 // gap after a Code 39 or Codabar character); false when `code` is no glyph
 // of the font.
+using GlyphDrawer = bool (*)(unsigned char code, const ModelOptions& options, Layout& layout);
+
+bool BuildCode39(int32_t symbology, std::string_view s, const ModelOptions& options, Symbol& symbol,
+                 ModelError& error);
+bool ReadCode39(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool BuildI2of5(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadI2of5(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool BuildCodabar(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadCodabar(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool BuildMsi(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadMsi(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawMsiGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+bool BuildCode93(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadCode93(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode93Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
-bool DrawUpcEanGlyph(unsigned char code, Layout& layout);
-bool DrawPostNetGlyph(unsigned char code, Layout& layout);
+bool BuildUpcEan(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
+bool DrawUpcEanGlyph(unsigned char code, const ModelOptions&, Layout& layout);
+bool BuildPostNet(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadPostNet(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawPostNetGlyph(unsigned char code, const ModelOptions&, Layout& layout);
+bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
+// The model's row of one symbology code: its family's builder, reader and
+// glyph drawer, and whether its symbol opens with a start character.
+struct ModelRow {
+  int32_t code;
+  Builder build;
+  Reader read;
+  GlyphDrawer draw;
+  bool has_start_character;
+};
+
+// The row of `symbology`, or nullptr for a code the model does not know.
+const ModelRow* FindModelRow(int32_t symbology);
 
 }  // namespace tavo::model::detail

@@ -51,7 +51,7 @@ void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
 
 }  // namespace
 
-bool BuildMsi(std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
+bool BuildMsi(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
   for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, s[i], options, layout);
@@ -67,7 +67,7 @@ bool DrawMsiGlyph(unsigned char code, const ModelOptions& options, Layout& layou
   return true;
 }
 
-bool ReadMsi(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadMsi(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   if (!Check(s, error)) return false;
   reading = {};
   if (s.empty() || s.front() != kStart) reading.faults.push_back("no start character");

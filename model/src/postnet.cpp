@@ -40,7 +40,7 @@ void DrawGlyph(size_t i, char c, Layout& layout) {
 
 }  // namespace
 
-bool BuildPostNet(std::string_view s, Symbol& symbol, ModelError& error) {
+bool BuildPostNet(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);
   for (size_t i = 0; i < s.size(); ++i) DrawGlyph(i, s[i], layout);
@@ -48,7 +48,7 @@ bool BuildPostNet(std::string_view s, Symbol& symbol, ModelError& error) {
   return true;
 }
 
-bool DrawPostNetGlyph(unsigned char code, Layout& layout) {
+bool DrawPostNetGlyph(unsigned char code, const ModelOptions&, Layout& layout) {
   const char c = static_cast<char>(code);
   ModelError ignored;
   if (!Check(std::string_view(&c, 1), ignored)) return false;
@@ -56,7 +56,7 @@ bool DrawPostNetGlyph(unsigned char code, Layout& layout) {
   return true;
 }
 
-bool ReadPostNet(std::string_view s, Reading& reading, ModelError& error) {
+bool ReadPostNet(int32_t, std::string_view s, Reading& reading, ModelError& error) {
   if (!Check(s, error)) return false;
   reading = {};
   if (s.size() < 2 || s.front() != '*' || s.back() != '*') reading.faults.push_back("no frame bar at each end");

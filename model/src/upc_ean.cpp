@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "model_internal.h"
+#include "symbologies/codes.h"
+#include "symbologies/upc_ean.h"
 
 namespace tavo::model::detail {
+
+using namespace tavo::symbology;
+
 namespace {
 
 // Kinds of glyph, one letter each, so a font string reads as a word that a
@@ -25,18 +30,20 @@ struct DigitSet {
   std::string_view glyphs;
 };
 constexpr std::array<DigitSet, 10> kDigitSets = {{
-    {kSetA, "0123456789"},
-    {kSetB, "abcdefghij"},
-    {kSetC, "ABCDEFGHIJ"},
-    {kLead, "uvwxyz{}<>"},
-    {kCheck, "KLMNOPQRST"},
-    {kCaptionLeft, "!\"#$%&'()+"},
-    {kCaptionRight, "\xAB\xAC\xAD\xAE\xAF\xB0\xB1\xB2\xB3\xB4"},
-    {kCaptionRightAddOn, "UVWXYZ[\\]`"},
-    {kAddOnA, "klmnopqrst"},
-    {kAddOnB, "\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA"},
+    {kSetA, tavo::kLeftOddSet},
+    {kSetB, tavo::kLeftEvenSet},
+    {kSetC, tavo::kRightSet},
+    {kLead, tavo::kUpcALeadSet},
+    {kCheck, tavo::kUpcACheckSet},
+    {kCaptionLeft, tavo::kCaptionLeftSet},
+    {kCaptionRight, tavo::kCaptionRightSet},
+    {kCaptionRightAddOn, tavo::kCaptionRightSupplementSet},
+    {kAddOnA, tavo::kSupplementOddSet},
+    {kAddOnB, tavo::kSupplementEvenSet},
 }};
-constexpr std::string_view kSingleBytes = "~|*^=@_";
+constexpr char kSingleBytes[] = {tavo::kLeftGuard,       tavo::kCentreGuard,         tavo::kRightGuard,
+                                 tavo::kUpcEEndGuard,    tavo::kSupplementStart,     tavo::kSupplementSeparator,
+                                 tavo::kSpacer};
 constexpr std::string_view kSingleKinds = "lmnvspx";
 
 struct Glyph {
@@ -51,7 +58,7 @@ constexpr std::array<Glyph, 256> kGlyphs = [] {
       glyphs[static_cast<unsigned char>(set.glyphs[d])] = {set.kind, static_cast<int>(d)};
     }
   }
-  for (size_t i = 0; i < kSingleBytes.size(); ++i) {
+  for (size_t i = 0; i < std::size(kSingleBytes); ++i) {
     glyphs[static_cast<unsigned char>(kSingleBytes[i])] = {kSingleKinds[i], -1};
   }
   return glyphs;
@@ -130,12 +137,12 @@ void DrawGlyph(size_t i, Glyph g, Layout& layout) {
 
 // Quiet zones each symbol asks for: UPC-A 9 and 9, UPC-E 9 and 7,
 // EAN/JAN-8 7 and 7, EAN/JAN-13 11 and 7 modules.
-double QuietLeft(int32_t symbology) { return symbology == 9 ? 7 : symbology == 10 ? 11 : 9; }
-double QuietRight(int32_t symbology) { return symbology == 6 ? 9 : 7; }
+double QuietLeft(int32_t symbology) { return symbology == kEan8 ? 7 : symbology == kEan13 ? 11 : 9; }
+double QuietRight(int32_t symbology) { return symbology == kUpcA ? 9 : 7; }
 
 }  // namespace
 
-bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelError& error) {
+bool BuildUpcEan(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   Layout layout(symbol);
@@ -144,7 +151,7 @@ bool BuildUpcEan(int32_t symbology, std::string_view s, Symbol& symbol, ModelErr
   return true;
 }
 
-bool DrawUpcEanGlyph(unsigned char code, Layout& layout) {
+bool DrawUpcEanGlyph(unsigned char code, const ModelOptions&, Layout& layout) {
   const Glyph g = kGlyphs[code];
   if (g.kind == 0) return false;
   DrawGlyph(0, g, layout);
@@ -162,15 +169,11 @@ char CheckDigit(std::string_view digits) {
   return Digit((10 - sum % 10) % 10);
 }
 
-// Number sets ('A' odd, 'B' even) by the check digit (UPC-E, number system
-// 0) and by the leading digit (EAN-13); number system 1 swaps A and B.
-constexpr std::array<std::string_view, 10> kUpcESets = {"BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA",
-                                                        "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
-constexpr std::array<std::string_view, 10> kEan13Sets = {"AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
-                                                         "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
-// 5-digit add-on number sets by the add-on's checksum.
-constexpr std::array<std::string_view, 10> kAddOn5Sets = {"BBAAA", "BABAA", "BAABA", "BAAAB", "ABBAA",
-                                                          "AABBA", "AAABB", "ABABA", "ABAAB", "AABAB"};
+// Number sets ('A' odd, 'B' even): the font's tables (symbologies/upc_ean.h).
+// Number system 1 swaps A and B.
+using tavo::kEan13NumberSets;
+using tavo::kSupplement5NumberSets;
+using tavo::kUpcENumberSets;
 
 int FindRow(const std::array<std::string_view, 10>& rows, std::string_view sets) {
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -207,7 +210,7 @@ void ReadAddOn(const std::vector<Glyph>& g, size_t from, Reading& reading) {
     expected = {(v / 2) % 2 ? 'B' : 'A', v % 2 ? 'B' : 'A'};
   } else {
     auto d = [&](int k) { return digits[static_cast<size_t>(k)] - '0'; };
-    expected = kAddOn5Sets[static_cast<size_t>((3 * (d(0) + d(2) + d(4)) + 9 * (d(1) + d(3))) % 10)];
+    expected = kSupplement5NumberSets[static_cast<size_t>((3 * (d(0) + d(2) + d(4)) + 9 * (d(1) + d(3))) % 10)];
   }
   reading.checks.push_back({.what = "add-on number sets", .found = sets, .expected = expected});
   reading.data += digits;
@@ -248,7 +251,7 @@ void ReadUpcE(const std::vector<Glyph>& g, Reading& r) {
   if (ns == '1') {
     for (char& c : sets) c = c == 'A' ? 'B' : 'A';
   }
-  const int carried = FindRow(kUpcESets, sets);
+  const int carried = FindRow(kUpcENumberSets, sets);
   const char check = CheckDigit(ExpandUpcE(ns, body));
   r.checks.push_back(Finding("check digit carried by the number sets", carried < 0 ? 0 : Digit(carried), check));
   r.checks.push_back(Finding("check-digit caption right of the bars", Digit(g[9].digit), check));
@@ -264,7 +267,7 @@ void ReadEan8(const std::vector<Glyph>& g, Reading& r) {
 }
 
 void ReadEan13(const std::vector<Glyph>& g, Reading& r) {
-  const int lead = FindRow(kEan13Sets, SetsOf(g, 2, 6));
+  const int lead = FindRow(kEan13NumberSets, SetsOf(g, 2, 6));
   if (lead < 0) {
     r.faults.push_back("the number sets of the left half (" + SetsOf(g, 2, 6) + ") stand for no leading digit");
   }
@@ -295,7 +298,7 @@ bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelEr
       {"x l A{4} m C{4} n x" + add_on + "?", "EAN/JAN-8", ReadEan8},
       {"L l A[AB]{5} m C{6} n x" + add_on + "?", "EAN/JAN-13", ReadEan13},
   };
-  const Shape& shape = shapes[symbology == 6 ? 0 : symbology == 7 ? 1 : symbology == 9 ? 2 : 3];
+  const Shape& shape = shapes[symbology == kUpcA ? 0 : symbology == kUpcE ? 1 : symbology == kEan8 ? 2 : 3];
   const std::string pattern = std::regex_replace(shape.pattern, std::regex(" "), "");
   if (!std::regex_match(word, std::regex(pattern))) {
     reading.faults.push_back(std::string("the glyphs do not make a ") + shape.name +

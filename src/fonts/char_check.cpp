@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "fonts/fonts.h"
+#include "symbologies/registry.h"
 
 namespace tavo {
 namespace {
@@ -60,20 +61,34 @@ struct Rule {
 constexpr Rule kAnyAscii5 = {
     .low = 1, .high = 127, .also = "", .controls = &kControlNames5, .marks = {}};
 constexpr Rule kDigits = {.low = '0', .high = '9', .also = "", .controls = nullptr, .marks = {}};
-constexpr Rule kCodabar = {
+constexpr Rule kCodabarRule = {
     .low = '0', .high = '9', .also = "-$:/.+", .controls = nullptr, .marks = kCodabarStartStop};
-constexpr Rule kCode128 = {
+constexpr Rule kCode128Rule = {
     .low = 1, .high = 127, .also = "", .controls = &kControlNames6, .marks = kCode128FunctionMarks};
 constexpr Rule kNothing = {};
 
-// Rules by symbology code.  Code 0 (Code 39 Full ASCII) and 12..21 accept
-// nothing; 22 answers like Code 39; codes above 22 have no rule.
-constexpr std::array<Rule, 23> kRules = {
-    kNothing,   kAnyAscii5, kDigits,    kCodabar,   kDigits,    kAnyAscii5,  //  0-5
-    kDigits,    kDigits,    kDigits,    kDigits,    kDigits,    kCode128,    //  6-11
-    kNothing,   kNothing,   kNothing,   kNothing,   kNothing,   kNothing,    // 12-17
-    kNothing,   kNothing,   kNothing,   kNothing,   kAnyAscii5,              // 18-22
-};
+// The rule of each CharRule of the registry.
+constexpr const Rule& RuleOf(CharRule rule) {
+  switch (rule) {
+    case CharRule::kAnyAscii5: return kAnyAscii5;
+    case CharRule::kDigits: return kDigits;
+    case CharRule::kCodabar: return kCodabarRule;
+    case CharRule::kCode128: return kCode128Rule;
+    case CharRule::kNothing: break;
+  }
+  return kNothing;
+}
+
+// Code 22 has no symbology but has always answered like Code 39; the answer
+// is kept as it is.
+constexpr int32_t kAnswersLikeCode39 = 22;
+
+// The rule for a symbology code: its row's, kNothing for codes without one.
+constexpr const Rule& RuleFor(int32_t symbology) {
+  if (symbology == kAnswersLikeCode39 && FindSymbology(symbology) == nullptr) return kAnyAscii5;
+  const SymbologyInfo* row = FindSymbology(symbology);
+  return row ? RuleOf(row->chars) : kNothing;
+}
 
 constexpr bool ControlNamesAreConsistent() {
   for (size_t i = 0; i < kControlNames5.size(); ++i) {
@@ -125,10 +140,9 @@ void AppendAltSuffix(unsigned char code, std::string& out) {
 bool CharCheck(int32_t symbology, int32_t ch, bool alt, std::string& out) {
   // Unsigned comparisons turn negative codes away as well.
   if (static_cast<uint32_t>(ch) > 255) return false;
-  if (static_cast<uint32_t>(symbology) >= kRules.size()) return false;
   const auto code = static_cast<unsigned char>(ch);
   std::string_view label;
-  if (!Lookup(kRules[static_cast<size_t>(symbology)], code, label)) return false;
+  if (!Lookup(RuleFor(symbology), code, label)) return false;
   if (label.empty()) {
     out.push_back(static_cast<char>(code));
     return true;

@@ -18,9 +18,10 @@ struct Options {
   bool stop = true;
 };
 
-// Runs the encoder of `symbology` over `value`.  Returns 0 and assigns the font
-// string to `result`, or returns the first error code and leaves `result` as it
-// was.  Holds no state: encoders may call it again from inside.
+// Runs the encoder of `symbology` (a code of symbologies/registry.h) over
+// `value`.  `result` must be empty.  Returns 0 with the font string in
+// `result`, or returns the first error code and leaves `result` empty.  Holds
+// no state: encoders may call it again from inside.
 int32_t TranslateValue(std::string_view value, int32_t symbology, const Options& options,
                        FontString& result);
 

@@ -34,36 +34,9 @@ constexpr int StartValue(CodeSet set) { return 103 + set; }
 // CODE A is 101, CODE B 100, CODE C 99, whichever set they are read in.
 constexpr int ChangeValue(CodeSet set) { return 101 - set; }
 
-// A run of consecutive symbol values drawn by consecutive font codes.
-struct CodeRun {
-  int first_value;
-  int last_value;
-  int first_code;
-};
-
-// Font codes of the symbol values 0..106: the fonts leave the control codes,
-// 126..129, 141..144, 157..160 and 235 unused, so the values sit in runs.
-constexpr CodeRun kValueRuns[] = {
-    {0, 0, 243},   {1, 2, 244},     {3, 13, 130},    {14, 17, 246},
-    {18, 29, 145}, {30, 32, 250},   {33, 106, 161},
-};
-// Font codes of the set C digit pairs 00..99, apart from the value codes.
-constexpr CodeRun kPairRuns[] = {{0, 92, 33}, {93, 99, 236}};
-
-template <size_t N, size_t R>
-constexpr std::array<unsigned char, N> ExpandRuns(const CodeRun (&runs)[R]) {
-  std::array<unsigned char, N> codes{};
-  for (const CodeRun& run : runs) {
-    for (int v = run.first_value; v <= run.last_value; ++v) {
-      const int code = run.first_code + v - run.first_value;
-      codes[static_cast<size_t>(v)] = static_cast<unsigned char>(code);
-    }
-  }
-  return codes;
-}
-
-constexpr std::array<unsigned char, 107> kValueChars = ExpandRuns<107>(kValueRuns);
-constexpr std::array<unsigned char, 100> kPairChars = ExpandRuns<100>(kPairRuns);
+// The font codes of the symbol values and digit pairs (code128.h).
+constexpr const auto& kValueChars = kCode128ValueCodes;
+constexpr const auto& kPairChars = kCode128PairCodes;
 static_assert(kValueChars.size() == 107 && kPairChars.size() == 100);
 static_assert(kValueChars[0] == 243 && kValueChars[32] == 252 && kValueChars[106] == 234);
 static_assert(kPairChars[0] == 33 && kPairChars[92] == 125 && kPairChars[99] == 242);

@@ -6,11 +6,46 @@
 // and 199 (or 0 inside the library) is NUL as data.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 #include "interface/translate.h"
 
 namespace tavo {
+
+// A run of consecutive symbol values drawn by consecutive font codes.
+struct Code128CodeRun {
+  int first_value;
+  int last_value;
+  int first_code;
+};
+
+// The Code 128 fonts: font codes of the symbol values 0..106, from which the
+// encoders emit and which the symbol model (model/src/code128.cpp) reads
+// back.  The fonts leave the control codes, 126..129, 141..144, 157..160 and
+// 235 unused, so the values sit in runs.
+inline constexpr Code128CodeRun kCode128ValueRuns[] = {
+    {0, 0, 243},   {1, 2, 244},     {3, 13, 130},    {14, 17, 246},
+    {18, 29, 145}, {30, 32, 250},   {33, 106, 161},
+};
+// Font codes of the set C digit pairs 00..99, apart from the value codes.
+inline constexpr Code128CodeRun kCode128PairRuns[] = {{0, 92, 33}, {93, 99, 236}};
+
+template <size_t N, size_t R>
+constexpr std::array<unsigned char, N> ExpandCode128Runs(const Code128CodeRun (&runs)[R]) {
+  std::array<unsigned char, N> codes{};
+  for (const Code128CodeRun& run : runs) {
+    for (int v = run.first_value; v <= run.last_value; ++v) {
+      const int code = run.first_code + v - run.first_value;
+      codes[static_cast<size_t>(v)] = static_cast<unsigned char>(code);
+    }
+  }
+  return codes;
+}
+
+inline constexpr std::array<unsigned char, 107> kCode128ValueCodes = ExpandCode128Runs<107>(kCode128ValueRuns);
+inline constexpr std::array<unsigned char, 100> kCode128PairCodes = ExpandCode128Runs<100>(kCode128PairRuns);
 
 // Font code of a symbol value 0..106 (data in sets A and B, code-set changes,
 // shifts, FNC1..FNC4, start, stop).  0 for a value out of range.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "symbologies/encoders.h"
+#include "symbologies/full_ascii.h"
 
 namespace tavo {
 namespace {
@@ -17,35 +18,16 @@ namespace {
 constexpr std::string_view Code93Alphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%yz{|}~";
 static_assert(Code93Alphabet.size() == 49);
 
-// Symbol characters that each ASCII code stands for in full ASCII, written in
-// the alphabet above: a character of the basic set, or a shift symbol and a
-// letter ("zU" is (%) U, "|A" is (+) A).
-constexpr std::array<std::string_view, 128> Code93FullAsciiExpansion = {
-    "zU", "yA", "yB", "yC", "yD", "yE", "yF", "yG", "yH", "yI", "yJ", "yK", "yL", "yM", "yN", "yO",
-    "yP", "yQ", "yR", "yS", "yT", "yU", "yV", "yW", "yX", "yY", "yZ", "zA", "zB", "zC", "zD", "zE",
-    " ",  "{A", "{B", "{C", "$",  "%",  "{F", "{G", "{H", "{I", "{J", "+",  "{L", "-",  ".",  "/",
-    "0",  "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "{Z", "zF", "zG", "zH", "zI", "zJ",
-    "zV", "A",  "B",  "C",  "D",  "E",  "F",  "G",  "H",  "I",  "J",  "K",  "L",  "M",  "N",  "O",
-    "P",  "Q",  "R",  "S",  "T",  "U",  "V",  "W",  "X",  "Y",  "Z",  "zK", "zL", "zM", "zN", "zO",
-    "zW", "|A", "|B", "|C", "|D", "|E", "|F", "|G", "|H", "|I", "|J", "|K", "|L", "|M", "|N", "|O",
-    "|P", "|Q", "|R", "|S", "|T", "|U", "|V", "|W", "|X", "|Y", "|Z", "zP", "zQ", "zR", "zS", "zT",
-};
+static_assert(Code93Alphabet.substr(0, 43) == kFullAsciiCharacters);
 
-// Every expansion is one data character (value 0..42), or a shift symbol
-// (43..46) followed by a letter.
-constexpr bool EveryExpansionWellFormed() {
-  for (std::string_view e : Code93FullAsciiExpansion) {
-    if (e.empty() || e.size() > 2) return false;
-    const size_t last = Code93Alphabet.find(e.back());
-    if (e.size() == 1 && last > 42) return false;
-    if (e.size() == 2) {
-      const size_t shift = Code93Alphabet.find(e.front());
-      if (shift < 43 || shift > 46 || last < 10 || last > 35) return false;
-    }
+// Symbol value of the character at `index` of a Full ASCII expansion: the
+// shift of a two-character expansion is one of the shift symbols 43..46.
+unsigned ExpansionValue(std::string_view expansion, size_t index) {
+  if (index == 0 && expansion.size() == 2) {
+    return static_cast<unsigned>(43 + kFullAsciiShifts.find(expansion[0]));
   }
-  return true;
+  return static_cast<unsigned>(Code93CharValue(expansion[index]));
 }
-static_assert(EveryExpansionWellFormed());
 
 // Symbol value of each byte 0..127, 47 where the byte is no symbol character.
 constexpr std::array<uint8_t, 128> kSymbolValues = [] {
@@ -105,10 +87,10 @@ void Code93CheckChars(std::string_view value, char& c, char& k) {
   WeightedSum k_sum{.period = 15, .weight = 2};
   for (auto it = value.rbegin(); it != value.rend(); ++it) {
     const auto code = static_cast<unsigned char>(*it);
-    if (code >= Code93FullAsciiExpansion.size()) continue;
-    const std::string_view symbols = Code93FullAsciiExpansion[code];
-    for (auto s = symbols.rbegin(); s != symbols.rend(); ++s) {
-      const auto v = static_cast<unsigned>(Code93CharValue(*s));
+    if (code >= kFullAsciiExpansion.size()) continue;
+    const std::string_view symbols = kFullAsciiExpansion[code];
+    for (size_t s = symbols.size(); s-- > 0;) {
+      const unsigned v = ExpansionValue(symbols, s);
       c_sum.Add(v);
       k_sum.Add(v);
     }

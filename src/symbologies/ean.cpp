@@ -13,11 +13,7 @@ constexpr size_t kEan8Digits = 7;
 constexpr size_t kEan13Digits = 12;
 
 // EAN/JAN-13 carries its leading digit in the number sets of the six
-// left-half digits: A is the left-odd set, B the left-even set.
-constexpr std::array<std::string_view, 10> kEan13Parity = {
-    "AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
-    "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
-static_assert(kEan13Parity.size() == 10);
+// left-half digits: kEan13NumberSets (upc_ean.h).
 
 // Right half: the data digits, the check digit, the right guard, the spacer,
 // and the supplement when there is one.
@@ -47,7 +43,7 @@ int32_t EncodeEan13(std::string_view value, const Options&, FontString& out) {
   if (int32_t rc = ValidateUpcEanValue(value, kEan13Digits, kIncompleteEan13)) return rc;
   const char check = UpcEanCheckDigit(value, kEan13Digits);
   // The leading digit is no bar character: it is the caption and the parity.
-  const std::string_view parity = kEan13Parity[static_cast<size_t>(value[0] - '0')];
+  const std::string_view parity = kEan13NumberSets[static_cast<size_t>(value[0] - '0')];
   out.push_back(CaptionLeftGlyph(value[0]));
   out.push_back(kLeftGuard);
   for (size_t k = 0; k < 6; ++k) {

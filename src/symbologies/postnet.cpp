@@ -12,15 +12,12 @@ namespace {
 
 constexpr char kFrameBar = '*';
 
-// The check digit brings the digit sum up to a multiple of ten.
-char CheckDigitForSum(uint64_t sum) { return static_cast<char>('0' + (10 - sum % 10) % 10); }
-
 }  // namespace
 
 char PostNetCheckDigit(std::string_view digits) {
   uint64_t sum = 0;  // exact for any length that fits in memory
   for (char d : digits) sum += static_cast<uint64_t>(d - '0');
-  return CheckDigitForSum(sum);
+  return static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
 int32_t EncodePostNet(std::string_view value, const Options&, FontString& out) {
@@ -28,23 +25,20 @@ int32_t EncodePostNet(std::string_view value, const Options&, FontString& out) {
   // spaces and hyphens, which may stand anywhere.  Every character is tested
   // before the count, so a letter is reported as such whatever the length (a
   // failed encoding's output is discarded by the caller).  Room is taken for
-  // the frame bars, every character and the check digit at once, and the
-  // digit sum for the check digit is added up on the way.
+  // the frame bars, every character and the check digit at once.
   const size_t begin = out.size();
   char* const first = out.Extend(value.size() + 3);
   char* w = first;
   *w++ = kFrameBar;
-  uint64_t sum = 0;
   for (char c : value) {
     if (c == ' ' || c == '-') continue;
     if (int32_t rc = ValidateDigit(c)) return rc;
     *w++ = c;
-    sum += static_cast<uint64_t>(c - '0');
   }
   const auto count = static_cast<size_t>(w - first - 1);
   if (count > 11) return kTooManyCharacters;
   if (count != 5 && count != 9 && count != 11) return kIncompletePostNet;
-  *w++ = CheckDigitForSum(sum);
+  *w++ = PostNetCheckDigit(std::string_view(first + 1, count));
   *w++ = kFrameBar;
   out.resize(begin + static_cast<size_t>(w - first));
   return kOk;

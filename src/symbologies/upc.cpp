@@ -14,12 +14,8 @@ namespace {
 constexpr size_t kUpcADigits = 11;
 constexpr size_t kUpcEDigits = 6;
 
-// UPC-E carries its check digit in the number sets of the six body digits;
-// for number system 0, E is the left-even set (B) and O the left-odd set (A).
-constexpr std::array<std::string_view, 10> kUpcEParity = {
-    "EEEOOO", "EEOEOO", "EEOOEO", "EEOOOE", "EOEEOO",
-    "EOOEEO", "EOOOEE", "EOEOEO", "EOEOOE", "EOOEOE"};
-static_assert(kUpcEParity.size() == 10);
+// UPC-E carries its check digit in the number sets of the six body digits:
+// kUpcENumberSets (upc_ean.h) for number system 0, mirrored for 1.
 
 // Both symbols end the same way: the check digit as caption right of the
 // bars, in the set that leaves room for a supplement when one follows.
@@ -104,12 +100,13 @@ int32_t AppendUpcE(std::string_view digits, char number_system, std::string_view
   if (number.empty()) return kLogic;
   number[0] = number_system;
   const char check = UpcEanCheckDigit(number, kUpcADigits);
+  // A number expanded from six digits always compresses back to six, so
+  // CompressUpcA cannot fail here.
   std::string body;
-  if (int32_t rc = CompressUpcA(number, body)) return rc;
-  if (body.size() != kUpcEDigits) return kLogic;
+  CompressUpcA(number, body);
   // Number system 1 takes the mirror image of number system 0's sets.
-  const std::string_view parity = kUpcEParity[static_cast<size_t>(check - '0')];
-  const char even = number_system == '0' ? 'E' : 'O';
+  const std::string_view parity = kUpcENumberSets[static_cast<size_t>(check - '0')];
+  const char even = number_system == '0' ? 'B' : 'A';
   out.push_back(CaptionLeftGlyph(number_system));  // the number system is a caption only
   out.push_back(kLeftGuard);
   for (size_t k = 0; k < kUpcEDigits; ++k) {

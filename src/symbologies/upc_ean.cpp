@@ -10,22 +10,6 @@
 namespace tavo {
 namespace {
 
-// Digit glyph sets: the glyph byte of digit d is the set's character at index d.
-constexpr std::string_view kLeftOddSet = "0123456789";
-constexpr std::string_view kLeftEvenSet = "abcdefghij";
-constexpr std::string_view kRightSet = "ABCDEFGHIJ";
-// The lead set steps around '|' (centre guard) and '=' (supplement start).
-constexpr std::string_view kUpcALeadSet = "uvwxyz{}<>";
-constexpr std::string_view kUpcACheckSet = "KLMNOPQRST";
-// The caption-left set steps around '*' (right guard).
-constexpr std::string_view kCaptionLeftSet = "!\"#$%&'()+";
-constexpr std::string_view kCaptionRightSet = "\xAB\xAC\xAD\xAE\xAF\xB0\xB1\xB2\xB3\xB4";
-// The caption-right-supplement set steps around '^' (UPC-E end guard) and '_'
-// (spacer).
-constexpr std::string_view kCaptionRightSupplementSet = "UVWXYZ[\\]`";
-constexpr std::string_view kSupplementOddSet = "klmnopqrst";
-constexpr std::string_view kSupplementEvenSet = "\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA";
-
 constexpr std::array<std::string_view, 10> kDigitSets = {
     kLeftOddSet,       kLeftEvenSet,      kRightSet,        kUpcALeadSet,
     kUpcACheckSet,     kCaptionLeftSet,   kCaptionRightSet, kCaptionRightSupplementSet,
@@ -70,11 +54,6 @@ char Glyph(std::string_view set, char digit) {
 
 int DigitValue(char digit) { return digit - '0'; }
 
-// Parity of the five supplement digits by their checksum; E is the even set
-// (B), O the odd set (A).
-constexpr std::array<std::string_view, 10> kSupplement5Parity = {
-    "EEOOO", "EOEOO", "EOOEO", "EOOOE", "OEEOO", "OOEEO", "OOOEE", "OEOEO", "OEOOE", "OOEOE"};
-static_assert(kSupplement5Parity.size() == 10);
 
 }  // namespace
 
@@ -110,8 +89,8 @@ bool Supplement5Parity(int position, char d1, char d2, char d3, char d4, char d5
   if (position < 0 || position > 4) return false;
   const int sum = 3 * (DigitValue(d1) + DigitValue(d3) + DigitValue(d5)) +
                   9 * (DigitValue(d2) + DigitValue(d4));
-  const std::string_view row = kSupplement5Parity[static_cast<size_t>(sum % 10)];
-  return row[static_cast<size_t>(position)] == 'E';
+  const std::string_view row = kSupplement5NumberSets[static_cast<size_t>(sum % 10)];
+  return row[static_cast<size_t>(position)] == 'B';
 }
 
 void AppendSupplement(FontString& output, std::string_view digits) {

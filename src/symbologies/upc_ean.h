@@ -2,6 +2,7 @@
 // 5-digit supplements, and the value test shared by the four retail encoders.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -18,6 +19,34 @@ inline constexpr char kUpcEEndGuard = '^';         // after the sixth UPC-E digi
 inline constexpr char kSupplementStart = '=';      // first glyph of a supplement block
 inline constexpr char kSupplementSeparator = '@';  // between two supplement digits
 inline constexpr char kSpacer = '_';               // quiet space around EAN and after a supplement
+
+// The digit glyph sets of the font: the glyph byte of digit d is the set's
+// character at index d.  The encoders emit from them and the symbol model
+// (model/src/upc_ean.cpp) reads them, so the font's map is written once.
+inline constexpr std::string_view kLeftOddSet = "0123456789";   // left half, number set A
+inline constexpr std::string_view kLeftEvenSet = "abcdefghij";  // left half, number set B
+inline constexpr std::string_view kRightSet = "ABCDEFGHIJ";     // right half, number set C
+// The lead set steps around '|' (centre guard) and '=' (supplement start).
+inline constexpr std::string_view kUpcALeadSet = "uvwxyz{}<>";
+inline constexpr std::string_view kUpcACheckSet = "KLMNOPQRST";
+// The caption-left set steps around '*' (right guard).
+inline constexpr std::string_view kCaptionLeftSet = "!\"#$%&'()+";
+inline constexpr std::string_view kCaptionRightSet = "\xAB\xAC\xAD\xAE\xAF\xB0\xB1\xB2\xB3\xB4";
+// The caption-right-supplement set steps around '^' (UPC-E end guard) and '_'
+// (spacer).
+inline constexpr std::string_view kCaptionRightSupplementSet = "UVWXYZ[\\]`";
+inline constexpr std::string_view kSupplementOddSet = "klmnopqrst";
+inline constexpr std::string_view kSupplementEvenSet = "\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA";
+
+// Number sets ('A' odd, 'B' even) of the six UPC-E body digits by the check
+// digit (number system 0), of the six EAN-13 left-half digits by the leading
+// digit, and of the five supplement digits by the supplement's checksum.
+inline constexpr std::array<std::string_view, 10> kUpcENumberSets = {
+    "BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA", "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
+inline constexpr std::array<std::string_view, 10> kEan13NumberSets = {
+    "AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB", "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
+inline constexpr std::array<std::string_view, 10> kSupplement5NumberSets = {
+    "BBAAA", "BABAA", "BAABA", "BAAAB", "ABBAA", "AABBA", "AAABB", "ABABA", "ABAAB", "AABAB"};
 
 // One mapping per digit glyph set: a digit character '0'..'9' in, its glyph
 // byte out.  Anything but a digit character gives '\0', which no glyph is.

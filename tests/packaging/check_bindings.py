@@ -61,7 +61,7 @@ class Vba(unittest.TestCase):
     def declares(self, block):
         found = {}
         for line in block.splitlines():
-            if "Declare " not in line:
+            if 'Lib "tavo32.dll"' not in line:
                 continue
             m = re.match(r'Private Declare (PtrSafe )?Function (\w+) Lib "tavo32\.dll"'
                          r'(?: Alias "([^"]+)")? \((.*)\) As Long$', line)
@@ -89,12 +89,41 @@ class Vba(unittest.TestCase):
             with self.subTest(name):
                 self.assertIn(name, self.exports)
                 arg_bytes, ordinal = self.exports[name]
-                if alias is not None:
-                    self.assertEqual(alias, "#%d" % ordinal, "an alias binds by ordinal")
+                # The VBA editor re-cases identifiers; an Alias keeps the
+                # export's exact name (else error 453).
+                self.assertEqual(alias, name, "every Declare is pinned with Alias \"%s\"" % name)
                 self.assertEqual(4 * len(params), arg_bytes)
                 for p in params:
                     self.assertRegex(p, r"^(ByVal \w+ As Long|ByRef \w+ As (Byte|Long))$",
                                      "32-bit integers and addresses only")
+
+    def test_stored_with_crlf_as_is(self):
+        # A raw download must import: the repository itself holds CRLF.
+        self.assertNotIn(b"\n", self.raw.replace(b"\r\n", b""), "every line ends in CR LF")
+        attributes = read("bindings", "vba", ".gitattributes")
+        self.assertRegex(attributes, r"(?m)^\*\.bas\s+-text\s*$", "git keeps the bytes (-text)")
+
+    def test_the_dll_can_be_loaded_by_full_path(self):
+        for branch, ptr in (("VBA7", "LongPtr"), ("VBA6", "Long")):
+            with self.subTest(branch):
+                self.assertRegex(self.branch(branch),
+                                 r'Private Declare (PtrSafe )?Function LoadLibraryW Lib "kernel32" '
+                                 r'Alias "LoadLibraryW" \(\s*ByVal \w+ As %s\) As %s\n' % (ptr, ptr))
+        self.assertIn("Public Function TavoLoadLibrary(", self.text)
+
+    def test_code_0_gets_the_code_39_faces_and_checks(self):
+        for call in ("BC_FontGetFaceName(prefixBytes(0), ", "BC_CharCheck("):
+            with self.subTest(call):
+                self.assertIn(call + "FontCode(SymbologyCode(Symbology))", self.text)
+
+    def test_public_functions_take_variants(self):
+        # An Access field with no value is Null: a String or Boolean
+        # parameter raises error 94 before the function runs.
+        for name, params in re.findall(r"^Public Function (\w+)\((.*?)\)(?: As \w+)?$", self.text, re.M):
+            for p in filter(None, (p.strip() for p in params.split(","))):
+                with self.subTest(name=name, param=p):
+                    if "ErrorCode" not in p:
+                        self.assertRegex(p, r"As Variant( = .*)?$")
 
     def test_windows_1252_table(self):
         rows = re.findall(r"Case &H([0-9A-F]{2})&: Cp1252Char = &H([0-9A-F]+)&", self.text)
@@ -111,7 +140,7 @@ class DotNet(unittest.TestCase):
         found = re.findall(r"\[DllImport\(Library, CallingConvention = Convention, ExactSpelling = true\)\]"
                            r"\s*public static extern int (\w+)\(([^)]*)\);", self.text)
         self.assertEqual(len(found), 10)
-        self.assertEqual(len(found), self.text.count("[DllImport("), "every DllImport has that form")
+        self.assertEqual(len(found), self.text.count("[DllImport(Library"), "every DllImport has that form")
         self.assertIn("private const CallingConvention Convention = CallingConvention.Winapi;", self.text)
         for name, params in found:
             with self.subTest(name):

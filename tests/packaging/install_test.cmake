@@ -2,7 +2,10 @@
 # tree elsewhere, and builds and runs the consumer program against it twice:
 # through the CMake package (find_package(tavo32)) and through pkg-config.
 # Arguments: BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR INCLUDEDIR BINDIR GENERATOR
-#            C_COMPILER PKG_CONFIG OBJDUMP VERSION
+#            C_COMPILER PKG_CONFIG OBJDUMP VERSION [DATADIR PYTHON FC_MATCH]
+# With DATADIR, PYTHON and FC_MATCH (the bar code fonts were built), also
+# checks that fontconfig, given the installed font folder, resolves every
+# face name the installed library gives to the TAVO font of that name.
 cmake_minimum_required(VERSION 3.20)
 
 function(run out)
@@ -106,5 +109,51 @@ run(ignored ${C_COMPILER} ${cflags} ${SOURCE_DIR}/tests/packaging/consumer/consu
 set(ENV{LD_LIBRARY_PATH} ${lib})
 run(out ${WORK_DIR}/consumer-pc)
 expect_consumer_output("${out}" "with pkg-config")
+
+# fontconfig: every face name the library gives (codes, heights and caption
+# variants taken generously, each name once) resolves to our file.
+if(DATADIR AND PYTHON AND FC_MATCH)
+  set(font_dir ${moved}/${DATADIR}/fonts/truetype/tavo)
+  file(WRITE ${WORK_DIR}/fonts.conf "<?xml version=\"1.0\"?>
+<fontconfig>
+  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>
+  <dir>${font_dir}</dir>
+  <cachedir>${WORK_DIR}/fontconfig-cache</cachedir>
+</fontconfig>
+")
+  set(ENV{FONTCONFIG_FILE} ${WORK_DIR}/fonts.conf)
+  run(names ${PYTHON} -c "
+import ctypes, sys
+lib = ctypes.CDLL(sys.argv[1])
+names = []
+for code in range(256):
+    for height in range(8):
+        for caption in (0, 1):
+            buf, n = ctypes.create_string_buffer(64), ctypes.c_int32()
+            if lib.BC_FontGetFaceName(b'TAVO ', code, height, caption, buf, 63, ctypes.byref(n)) == 0:
+                name = buf.raw[:n.value].decode('ascii')
+                if name not in names:
+                    names.append(name)
+print(','.join(names))" ${lib}/libtavo32.so)
+  string(STRIP "${names}" names)
+  string(REPLACE "," ";" names "${names}")
+  list(LENGTH names n_names)
+  if(n_names EQUAL 0)
+    message(FATAL_ERROR "the installed library gave no face names")
+  endif()
+  foreach(name IN LISTS names)
+    run(match ${FC_MATCH} -f "%{family}|%{file}" "${name}")
+    string(FIND "${match}" "|" bar)
+    string(SUBSTRING "${match}" 0 ${bar} family)
+    math(EXPR bar "${bar} + 1")
+    string(SUBSTRING "${match}" ${bar} -1 file)
+    get_filename_component(dir "${file}" DIRECTORY)
+    string(REPLACE "," ";" families "${family}")
+    if(NOT dir STREQUAL font_dir OR NOT name IN_LIST families)
+      message(FATAL_ERROR "fc-match \"${name}\" gave ${match}, not the font of that name in ${font_dir}")
+    endif()
+  endforeach()
+  message(STATUS "fontconfig resolves all ${n_names} face names to the installed fonts")
+endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})

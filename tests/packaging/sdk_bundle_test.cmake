@@ -5,7 +5,14 @@
 # and a C program linked with MinGW against each import library runs under
 # Wine.  When clang and lld-link are at hand, a program compiled for the MSVC
 # ABI is linked against tavo32.lib by Microsoft's rules and run too.
-# Arguments: ZIP WORK_DIR SOURCE_DIR VERSION WINEPREFIX [CLANG LLD_LINK]
+# The fonts\ folder holds every font of the font build (FONT_DIR) byte for
+# byte, their licences, the note on installing them and on the code page, and
+# the font installer of each architecture, which imports Windows DLLs only.
+# Where this machine cannot execute 32-bit programs (RUN_X86 false) the x86
+# part is checked without running anything, and its runs are skipped with a
+# line saying so.  64-bit programs start with the 64-bit Wine loader itself.
+# Arguments: ZIP WORK_DIR SOURCE_DIR VERSION WINEPREFIX WINE32 WINE64 RUN_X86 FONT_DIR
+#            [CLANG LLD_LINK]
 cmake_minimum_required(VERSION 3.20)
 cmake_policy(SET CMP0057 NEW)
 
@@ -18,8 +25,8 @@ function(run out)
   set(${out} "${stdout}" PARENT_SCOPE)
 endfunction()
 
-set(wine ${CMAKE_COMMAND} -E env WINEPREFIX=${WINEPREFIX} WINEDEBUG=-all
-    WINEDLLOVERRIDES=mscoree,mshtml= wine)
+set(wine_env ${CMAKE_COMMAND} -E env WINEPREFIX=${WINEPREFIX} WINEDEBUG=-all
+    WINEDLLOVERRIDES=mscoree,mshtml=)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -31,6 +38,15 @@ file(GLOB_RECURSE files RELATIVE ${sdk} ${sdk}/*)
 list(SORT files)
 set(want README.txt bindings/dotnet/Tavo32.cs bindings/python/tavo32.py bindings/vba/README.md
     bindings/vba/Tavo32.bas examples/consumer.c include/tavo32.h)
+file(GLOB fonts RELATIVE ${FONT_DIR} ${FONT_DIR}/*.ttf)
+if(NOT fonts)
+  message(FATAL_ERROR "no fonts in ${FONT_DIR}")
+endif()
+foreach(font IN LISTS fonts)
+  list(APPEND want fonts/${font})
+endforeach()
+list(APPEND want fonts/OFL.txt fonts/LICENSE-DejaVu.txt fonts/README.txt fonts/tavo-fonts.exe
+     fonts/tavo-fonts-x64.exe)
 foreach(arch x64 x86)
   list(APPEND want ${arch}/libtavo32.dll.a ${arch}/tavo32.def ${arch}/tavo32.dll ${arch}/tavo32.lib)
 endforeach()
@@ -38,7 +54,41 @@ list(SORT want)
 if(NOT files STREQUAL want)
   message(FATAL_ERROR "the bundle holds\n  ${files}\ninstead of\n  ${want}")
 endif()
-foreach(text README.txt bindings/vba/Tavo32.bas bindings/vba/README.md)
+foreach(font IN LISTS fonts)
+  file(SHA256 ${FONT_DIR}/${font} built)
+  file(SHA256 ${sdk}/fonts/${font} bundled)
+  if(NOT built STREQUAL bundled)
+    message(FATAL_ERROR "fonts/${font} is not the font the build made")
+  endif()
+endforeach()
+# Every bundle path the walk-through in README.txt names is in the bundle.
+file(READ ${sdk}/README.txt readme)
+string(REGEX MATCHALL "(fonts|x86|x64|bindings|include|examples)\\\\[A-Za-z0-9_.\\-]+[A-Za-z0-9]" named "${readme}")
+list(REMOVE_DUPLICATES named)
+foreach(path IN LISTS named)
+  string(REPLACE "\\" "/" path "${path}")
+  if(NOT EXISTS ${sdk}/${path})
+    message(FATAL_ERROR "README.txt names ${path}, which the bundle does not have")
+  endif()
+endforeach()
+file(READ ${sdk}/fonts/README.txt note)
+if(NOT note MATCHES "Windows-1252" OR NOT note MATCHES "tavo-fonts /uninstall")
+  message(FATAL_ERROR "fonts/README.txt lost the code page note or the installer's usage")
+endif()
+foreach(installer tavo-fonts.exe:i386 tavo-fonts-x64.exe:x86-64)
+  string(REPLACE ":" ";" installer ${installer})
+  list(GET installer 0 exe)
+  list(GET installer 1 format)
+  find_program(objdump NAMES x86_64-w64-mingw32-objdump REQUIRED NO_CACHE)
+  run(dump ${objdump} -p ${sdk}/fonts/${exe})
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+  string(TOLOWER "${imports}" imports)
+  string(REGEX REPLACE "dll name: (advapi32|gdi32|kernel32|msvcrt|shell32|user32)\\.dll;?" "" others "${imports}")
+  if(NOT dump MATCHES "file format pei-${format}" OR NOT others STREQUAL "")
+    message(FATAL_ERROR "fonts/${exe}: not pei-${format} or imports more than Windows DLLs: ${imports}")
+  endif()
+endforeach()
+foreach(text README.txt bindings/vba/Tavo32.bas bindings/vba/README.md fonts/README.txt fonts/OFL.txt)
   # Byte by byte (file(READ) in text mode drops carriage returns): every LF
   # must follow a CR.
   file(READ ${sdk}/${text} hex HEX)
@@ -127,6 +177,13 @@ function(check_arch arch triple format)
     message(FATAL_ERROR "${arch}/tavo32.lib has ${n} short import members, not 13")
   endif()
 
+  if(arch STREQUAL "x86" AND NOT RUN_X86)
+    message(STATUS "x86: SKIPPED running the programs linked against libtavo32.dll.a and "
+                   "tavo32.lib: this machine cannot execute 32-bit programs")
+    return()
+  endif()
+  set(wine ${wine_env} ${WINE_${arch}})
+
   # A C program linked by MinGW against each import library.
   set(want
 "978012345678: +~7ia1c3|EFGHIG*_ in \"TAVO UPC EAN JAN\"
@@ -156,6 +213,8 @@ function(check_arch arch triple format)
   endif()
 endfunction()
 
+set(WINE_x86 ${WINE32})
+set(WINE_x64 ${WINE64})
 set(msvc_triple_x86 i686-pc-windows-msvc)
 set(msvc_triple_x64 x86_64-pc-windows-msvc)
 check_arch(x86 i686-w64-mingw32 i386)

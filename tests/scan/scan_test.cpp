@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "scanner.h"
+#include "upc_ean_oracle.h"
 #include "test_support.h"
 
 namespace tavo::scan {
@@ -159,21 +160,8 @@ char CodabarCheck(std::string_view text) {
 
 bool IsCodabarLetter(char c) { return std::string_view("ABCDabcd").find(c) != std::string_view::npos; }
 
-// UPC-E zero suppression undone: the eleven-digit UPC-A number.
-std::string ExpandUpcE(std::string_view e) {
-  std::string n = "0";
-  n += e.substr(0, 2);
-  switch (e[5]) {
-    case '0': case '1': case '2':
-      return n + e[5] + "0000" + std::string(e.substr(2, 3));
-    case '3':
-      return n + e[2] + "00000" + std::string(e.substr(3, 2));
-    case '4':
-      return n + std::string(e.substr(2, 2)) + "00000" + e[4];
-    default:
-      return n + std::string(e.substr(2, 3)) + "0000" + e[5];
-  }
-}
+// UPC-E zero suppression undone: the oracle of upc_ean_oracle.h.
+std::string ExpandUpcE(std::string_view e) { return test::UpcANumberOf(e); }
 
 // ---------------------------------------------------------------------------
 // Samples: a value, the check option and how its picture is drawn.

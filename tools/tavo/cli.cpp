@@ -4,13 +4,25 @@
 #include <array>
 #include <charconv>
 
+#include "symbologies/registry.h"
+
 namespace tavo::cli {
 namespace {
 
-// Short names indexed by symbology code.
-constexpr std::array<std::string_view, 12> kNames = {
-    "code39ascii", "code39", "i2of5", "codabar", "msi",  "code93",
-    "upca",        "upce",   "postnet", "ean8",  "ean13", "code128"};
+// The registry's rows as the tool needs them, copied when compiling: the tool
+// links the shared library, which does not export the encoders the rows
+// point to.
+constexpr auto kRows = [] {
+  std::array<SymbologyEntry, tavo::Symbologies().size()> rows{};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const tavo::SymbologyInfo& s = tavo::Symbologies()[i];
+    const size_t faces = s.faces == tavo::FaceVariants::kHeightAndCaption ? 6
+                         : s.faces == tavo::FaceVariants::kSingle         ? 1
+                                                                          : 0;
+    rows[i] = SymbologyEntry{.code = s.code, .name = s.name, .family = s.family, .faces = faces};
+  }
+  return rows;
+}();
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -29,15 +41,20 @@ std::optional<int32_t> ParseInt(std::string_view text) {
   return v;
 }
 
+std::span<const SymbologyEntry> SymbologyEntries() { return kRows; }
+
 std::optional<int32_t> ParseSymbology(std::string_view text) {
-  for (size_t i = 0; i < kNames.size(); ++i) {
-    if (text == kNames[i]) return static_cast<int32_t>(i);
+  for (const SymbologyEntry& row : kRows) {
+    if (text == row.name) return row.code;
   }
   return ParseInt(text);
 }
 
 std::string_view SymbologyName(int32_t code) {
-  return (code >= 0 && code < static_cast<int32_t>(kNames.size())) ? kNames[code] : "";
+  for (const SymbologyEntry& row : kRows) {
+    if (row.code == code) return row.name;
+  }
+  return "";
 }
 
 std::optional<std::string> DecodeValueEscapes(std::string_view text) {

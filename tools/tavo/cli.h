@@ -2,12 +2,27 @@
 // from main() so the tests can use them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace tavo::cli {
+
+// One registered symbology as `tavo list` prints it: code, short name, face
+// family and how many faces its own font has (6: L, LC, M, MC, H, HC; 1: one
+// face; 0: it prints in the faces of another code of the same family).
+struct SymbologyEntry {
+  int32_t code = 0;
+  std::string_view name;
+  std::string_view family;
+  size_t faces = 0;
+};
+
+// Every symbology of the library's registry, in the order of its rows.
+std::span<const SymbologyEntry> SymbologyEntries();
 
 // A symbology given by code ("6") or by short name ("upca"); nullopt when
 // neither.  Codes outside 0..11 are passed through so the library can judge.

@@ -60,7 +60,7 @@ void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& da
 }  // namespace
 
 int RunDecode(int32_t symbology, std::string_view s) {
-  if (symbology < 0 || symbology > 11) {
+  if (tavo::cli::SymbologyName(symbology).empty()) {
     std::fprintf(stderr, "tavo: decode knows the symbology codes 0..11\n");
     return 2;
   }

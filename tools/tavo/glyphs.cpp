@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli.h"
+
 namespace {
 
 namespace m = tavo::model;
@@ -79,7 +81,7 @@ std::string Captions(const m::FontGlyph& g) {
 }  // namespace
 
 int RunGlyphs(int32_t symbology, const m::ModelOptions& options) {
-  if (symbology < 0 || symbology > 11) {
+  if (tavo::cli::SymbologyName(symbology).empty()) {
     std::fprintf(stderr, "tavo: symbology %d has no font (codes 0..11)\n", symbology);
     return 2;
   }

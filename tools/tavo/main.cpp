@@ -1,5 +1,6 @@
 // tavo: try the bar code font translation library from a shell or a script.
 #include <algorithm>
+#include <climits>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -47,13 +48,43 @@ constexpr char kUsage[] =
     "                               and how an input form shows it; --alt adds the Alt-key\n"
     "                               code to a label; exit status 1 when not valid\n"
     "  tavo version                 print the library's version numbers\n"
-    "SYMBOLOGY is a code 0..11 or one of: code39ascii code39 i2of5 codabar msi code93\n"
-    "upca upce postnet ean8 ean13 code128\n";
+    "  tavo list                    print each symbology: code, short name, face family\n"
+    "                               and number of faces, tab-separated\n";
+
+// The usage text and, from the registry, the symbologies it knows.
+std::string UsageText() {
+  std::string text = kUsage;
+  int32_t low = INT32_MAX;
+  int32_t high = INT32_MIN;
+  for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
+    low = std::min(low, row.code);
+    high = std::max(high, row.code);
+  }
+  std::string line = "SYMBOLOGY is a code " + std::to_string(low) + ".." + std::to_string(high) + " or one of:";
+  for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
+    if (line.size() + 1 + row.name.size() > 80) {
+      text += line + "\n";
+      line.clear();
+    }
+    if (!line.empty()) line += ' ';
+    line += row.name;
+  }
+  return text + line + "\n";
+}
 
 int Usage(const char* why) {
   if (why) std::fprintf(stderr, "tavo: %s\n", why);
-  std::fputs(kUsage, stderr);
+  std::fputs(UsageText().c_str(), stderr);
   return 2;
+}
+
+// One line a symbology: code, short name, face family, number of faces.
+int List() {
+  for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
+    std::printf("%d\t%.*s\t%.*s\t%zu\n", row.code, static_cast<int>(row.name.size()), row.name.data(),
+                static_cast<int>(row.family.size()), row.family.data(), row.faces);
+  }
+  return 0;
 }
 
 std::string Message(int32_t code) {
@@ -326,8 +357,9 @@ int main(int argc, char** argv) {
     return Check(args);
   }
   if (cmd == "version") return Version();
+  if (cmd == "list") return List();
   if (cmd == "--help" || cmd == "-h" || cmd == "help") {
-    std::fputs(kUsage, stdout);
+    std::fputs(UsageText().c_str(), stdout);
     return 0;
   }
   return Usage("unknown command");

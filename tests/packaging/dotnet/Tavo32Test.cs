@@ -1,6 +1,7 @@
 // The C# binding against the built library, run with Mono: compiled together
 // with bindings/dotnet/Tavo32.cs, with libtavo32.so on LD_LIBRARY_PATH.
 using System;
+using System.IO;
 using System.Reflection;
 using System.Runtime.InteropServices;
 using Tavo32;
@@ -79,7 +80,7 @@ static class Tavo32Test
         Check(CodeOf(() => Tavo.Gs1CheckDigit("09501101530004", true)) == 32547, "wrong check digit");
         Check(CodeOf(() => Tavo.Translate(0, "A\0B")) == 32505, "a NUL would cut the value");
         Check(CodeOf(() => Tavo.Translate(0, "A\u0416")) == 32505, "Cyrillic has no Windows-1252 byte");
-        Check(CodeOf(() => Tavo.FaceName(0)) == 32511, "no font for code 0");
+        Check(CodeOf(() => Tavo.FaceName(-1)) == 32511, "no font for code -1");
     }
 
     static void FontSupport()
@@ -91,12 +92,47 @@ static class Tavo32Test
         Equal("<SOH>  Alt 001", Tavo.CharCheck(11, 1, true), "a control character with its Alt code");
         Equal("<FNC1> Alt 0185", Tavo.CharCheck(11, 185, true), "FNC1");
         Check(Tavo.CharCheck(3, 'a') == null, "Codabar has no lower case");
+
+        // Code 0 prints in the Code 39 faces: its face names and character
+        // checks are those of code 1, through the code and the enum alike.
+        for (int height = 0; height < 3; ++height)
+            foreach (bool caption in new[] { false, true })
+            {
+                string want = Tavo.FaceName(1, "TAVO ", height, caption);
+                Equal(want, Tavo.FaceName(0, "TAVO ", height, caption), "code 0 face");
+                Equal(want, Tavo.FaceName(Symbology.Code39FullAscii, "TAVO ", height, caption), "enum face");
+            }
+        Equal("TAVO UPC EAN JAN", Tavo.FaceName(Symbology.UpcE, "TAVO "), "the enum gives the code's face");
+        for (int ch = 0; ch < 256; ++ch)
+        {
+            Equal(Tavo.CharCheck(1, ch, true), Tavo.CharCheck(0, ch, true), "code 0 checks as code 1, " + ch);
+            Equal(Tavo.CharCheck(11, ch), Tavo.CharCheck(Symbology.Code128, ch), "enum check, " + ch);
+        }
+    }
+
+    // UseLibraryFrom picks the library of the process's bitness from the
+    // SDK's layout; here (Linux) the .so in the folder itself.
+    static void LibraryChoice()
+    {
+        string root = Path.Combine(Path.GetTempPath(), "tavo32-choice-" + Guid.NewGuid().ToString("N"));
+        Directory.CreateDirectory(root);
+        Check(Tavo.LibraryPath(root) == null, "an empty folder has no library");
+        string so = Path.Combine(root, "libtavo32.so");
+        File.WriteAllText(so, "");
+        Check(Tavo.LibraryPath(root) == so, "the library in the folder");
+        bool threw = false;
+        try { Tavo.UseLibraryFrom(Path.Combine(root, "missing")); }
+        catch (DllNotFoundException) { threw = true; }
+        Check(threw, "a folder without the library throws DllNotFoundException");
+        Directory.Delete(root, true);
     }
 
     static void Versions()
     {
         Check(Tavo.TranslationVersion() == 9611080, "translation version");
-        Check(Tavo.FileVersion().Equals(new Version(3, 1, 8)), "file version 3.1.8");
+        Version v = Tavo.FileVersion();
+        Check(v.Equals(new Version(3, 1, 8, 0)) && v.Build == 8 && v.Revision == 0,
+              "file version 3.1.8.0, the library's revision in the third field: " + v);
     }
 
     // Every declaration binds by its exact name with the platform's convention.
@@ -122,6 +158,7 @@ static class Tavo32Test
         FontSupport();
         Versions();
         Declarations();
+        LibraryChoice();
         Console.WriteLine(passed + " passed, " + failed + " failed");
         return failed == 0 ? 0 : 1;
     }

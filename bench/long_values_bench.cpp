@@ -1,0 +1,28 @@
+// Growth of the translation time with the value's length, for the values the
+// unit tests run at a mebibyte (MSI, PostNet and Code 93 refuse or translate
+// them): the fitted complexity must come out as O(N), not O(N^2).
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "tavo32.h"
+
+namespace {
+
+void TranslateLong(benchmark::State& state, int32_t symbology, char fill) {
+  const std::string value(static_cast<size_t>(state.range(0)), fill);
+  std::vector<char> out(value.size() * 4 + 64);
+  int32_t len = 0;
+  for (auto _ : state) {
+    int32_t rc = BC_FontTranslate(symbology, value.c_str(), 0, out.data(), static_cast<int32_t>(out.size()), &len);
+    benchmark::DoNotOptimize(rc);
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+BENCHMARK_CAPTURE(TranslateLong, msi, BC_SYM_MSI, '7')->Range(1 << 10, 1 << 20)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, postnet, BC_SYM_POSTNET, '7')->Range(1 << 10, 1 << 20)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, code93, BC_SYM_CODE93, 'z')->Range(1 << 10, 1 << 20)->Complexity();
+
+}  // namespace

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the web edition: the library core as WebAssembly (Debian's
+# Emscripten), the npm package tavo32 in web/package/ (module, symbology list,
+# WOFF2 web fonts and their CSS) and its tarball build/web/tavo32-X.Y.Z.tgz.
+# Installs what it needs from Debian first.  The page web/index.html uses the
+# package in place: serve web/ with any static file server.
+#
+# Also leaves the native library, the tavo tool and the TrueType fonts in
+# build/web-native (the fonts are generated through the tool; the tests
+# compare the module with that library).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+# What the web build needs: Emscripten (its clang and binaryen), the native
+# toolchain for the tool that generates the fonts, fontTools with Brotli for
+# WOFF2, and Node with npm (the machine's own Node when it has one).
+packages=(emscripten cmake ninja-build g++ libpng-dev python3-fonttools python3-brotli fonts-dejavu-core)
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "build-web: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  apt_install() {
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+      --no-install-recommends "${missing[@]}" >/dev/null
+  }
+  # Package lists older than the archive: refresh them once and try again.
+  apt_install || { $SUDO apt-get -o DPkg::Lock::Timeout=900 update -q >/dev/null && apt_install; }
+fi
+jobs=${TAVO_WEB_JOBS:-2}
+
+echo "== web: native library, tool and fonts (build/web-native) =="
+# Build output goes to a log, shown when a step fails.
+mkdir -p build/web
+step() {
+  "$@" >build/web/step.log 2>&1 || { cat build/web/step.log; echo "build-web: failed: $*" >&2; exit 1; }
+}
+step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF
+step nice cmake --build build/web-native -j"$jobs" --target tavo32 tavo tavo_fonts
+
+echo "== web: WebAssembly module (build/web) =="
+# Every entry point the public header declares, so new exports come along.
+exports=$(grep -oE 'BC_API +[A-Za-z0-9_]+ +BC_CALL +[A-Za-z0-9_]+' include/tavo32.h |
+          awk '{print "_" $4}' | paste -sd, -)
+step emcmake cmake -S web -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release "-DTAVO_WASM_EXPORTS=$exports"
+step nice cmake --build build/web -j"$jobs"
+
+echo "== web: package (web/package) =="
+version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
+node web/tools/gen-package.mjs --wasm build/web/tavo32.wasm --tavo build/web-native/bin/tavo \
+  --cli-source tools/tavo/cli.cpp --version "$version" --out web/package
+rm -rf web/package/fonts
+/usr/bin/python3 web/tools/make-webfonts.py build/web-native/fonts/truetype web/package/fonts
+cp fonts/OFL.txt web/package/LICENSE-fonts-OFL.txt
+(cd web/package && npm pkg set "version=$version")
+(cd web/package && npm pack --silent --pack-destination "$root/build/web") >/dev/null
+echo "build-web: package ready in web/package, tarball build/web/tavo32-$version.tgz"

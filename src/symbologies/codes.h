@@ -1,0 +1,24 @@
+// The symbology codes callers pass to BC_FontTranslate, BC_FontGetFaceName and
+// BC_CharCheck, by name.  Codes 0 to 11 are frozen; a new symbology takes the
+// code its issue fixes and gets its row in symbologies/registry.h.  The model
+// and the tools use these names too, never the bare numbers.
+#pragma once
+
+#include <cstdint>
+
+namespace tavo::symbology {
+
+inline constexpr int32_t kCode39FullAscii = 0;  // printed in the Code 39 faces
+inline constexpr int32_t kCode39 = 1;
+inline constexpr int32_t kI2of5 = 2;
+inline constexpr int32_t kCodabar = 3;
+inline constexpr int32_t kMsi = 4;
+inline constexpr int32_t kCode93 = 5;
+inline constexpr int32_t kUpcA = 6;
+inline constexpr int32_t kUpcE = 7;
+inline constexpr int32_t kPostNet = 8;
+inline constexpr int32_t kEan8 = 9;
+inline constexpr int32_t kEan13 = 10;
+inline constexpr int32_t kCode128 = 11;
+
+}  // namespace tavo::symbology

@@ -1,0 +1,119 @@
+// The registry of symbologies: one row of constant data per symbology code,
+// saying everything the library knows about it outside its encoder.  The
+// dispatcher, the face names, the character check, the tavo tool (`tavo
+// list`) and through it the font generator take their list of symbologies
+// from here; the model keeps a parallel table of builders and readers keyed
+// by the same codes (model/src/registry.cpp).
+//
+// Rows may stand in any order and the codes may leave gaps: a code without a
+// row is unknown to every entry (32511, no face, no valid character).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "symbologies/codes.h"
+#include "symbologies/encoders.h"
+
+namespace tavo {
+
+// The faces a symbology's own font comes in.
+enum class FaceVariants : uint8_t {
+  kNone,              // no face name of its own (Code 39 Full ASCII prints in a Code 39 face)
+  kSingle,            // one face, whatever height and caption are asked for
+  kHeightAndCaption,  // six faces: L, LC, M, MC, H, HC after the family
+};
+
+// What the caller's `check` argument of BC_FontTranslate asks for.
+enum class CheckFlag : uint8_t {
+  kIgnored,        // the check characters are mandatory (or there are none): always written
+  kOptional,       // the symbology's optional check character
+  kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
+};
+
+// Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
+enum class CharRule : uint8_t {
+  kNothing,    // no character is valid
+  kAnyAscii5,  // ASCII 1..127, control characters under 5-wide labels
+  kDigits,     // '0'..'9'
+  kCodabar,    // digits, "-$:/.+" and the start/stop letters A-D under labels
+  kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
+};
+
+struct SymbologyInfo {
+  int32_t code;
+  std::string_view name;     // short name on the tavo command line ("upca")
+  std::string_view family;   // face-name family: "39", "UPC EAN JAN" (faces: the caller's prefix, then this)
+  FaceVariants faces;
+  int32_t font;              // the code whose font prints it (itself, or the code that owns the family)
+  CheckFlag check;
+  CharRule chars;
+  Encoder encode;
+};
+
+namespace detail {
+using namespace symbology;
+// clang-format off
+inline constexpr SymbologyInfo kSymbologyRows[] = {
+    // code              name           family         faces                             font       check                   chars               encoder
+    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing,  EncodeCode39FullAscii},
+    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5, EncodeCode39},
+    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits,   EncodeI2of5},
+    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar,  EncodeCodabar},
+    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits,   EncodeMSI},
+    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5, EncodeCode93},
+    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcA},
+    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcE},
+    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits,   EncodePostNet},
+    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8},
+    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
+    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
+};
+// clang-format on
+
+constexpr int32_t CodeLimit() {
+  int32_t limit = 0;
+  for (const SymbologyInfo& s : kSymbologyRows) limit = s.code >= limit ? s.code + 1 : limit;
+  return limit;
+}
+
+// Row index by code, -1 for the gaps.
+inline constexpr auto kRowByCode = [] {
+  std::array<int16_t, static_cast<size_t>(CodeLimit())> index{};
+  index.fill(-1);
+  for (size_t i = 0; i < std::size(kSymbologyRows); ++i) {
+    index[static_cast<size_t>(kSymbologyRows[i].code)] = static_cast<int16_t>(i);
+  }
+  return index;
+}();
+
+// Every code appears once, is not negative, and prints in a font that is
+// registered and has faces of its own; every row has an encoder.
+constexpr bool RowsAreConsistent() {
+  for (size_t i = 0; i < std::size(kSymbologyRows); ++i) {
+    const SymbologyInfo& s = kSymbologyRows[i];
+    if (s.code < 0 || kRowByCode[static_cast<size_t>(s.code)] != static_cast<int16_t>(i)) return false;
+    if (s.encode == nullptr || s.name.empty() || s.family.empty()) return false;
+    if (s.font < 0 || s.font >= CodeLimit() || kRowByCode[static_cast<size_t>(s.font)] < 0) return false;
+    const SymbologyInfo& owner = kSymbologyRows[static_cast<size_t>(kRowByCode[static_cast<size_t>(s.font)])];
+    if (owner.faces == FaceVariants::kNone || owner.family != s.family) return false;
+  }
+  return true;
+}
+static_assert(RowsAreConsistent());
+}  // namespace detail
+
+// Every registered symbology, in the order of its rows.
+constexpr std::span<const SymbologyInfo> Symbologies() { return detail::kSymbologyRows; }
+
+// The row of `code`, or nullptr for a code without one (negative codes too).
+constexpr const SymbologyInfo* FindSymbology(int32_t code) {
+  if (static_cast<uint32_t>(code) >= detail::kRowByCode.size()) return nullptr;
+  const int16_t row = detail::kRowByCode[static_cast<size_t>(code)];
+  return row < 0 ? nullptr : &detail::kSymbologyRows[static_cast<size_t>(row)];
+}
+
+}  // namespace tavo

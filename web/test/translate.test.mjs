@@ -1,0 +1,161 @@
+// The WebAssembly module against the native library: the same bytes and the
+// same return codes for worked examples and seeded random values of every
+// symbology code, and the same face names, character checks and messages;
+// memory exhaustion inside the module reported as on every platform.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import * as tavo from '../package/tavo32.js';
+import { askNative, toHex, fromHex, random, SEED, decode1252 } from './helpers.mjs';
+
+// The README's worked examples, as the native tool prints them.
+const WORKED = [
+  ['code39', 'Code 39', true, '`Code_39L~'],
+  ['i2of5', '1234567', true, '\\x97\\xA8\\xBE\\xD4\\xE2\\x98'],
+  ['codabar', 'a12345b', true, 'A123450b'],
+  ['msi', '1234567', true, '`123456741~'],
+  ['code93', 'TEST93', false, '}\\xD4\\xC5\\xD3\\xD4\\xB9\\xB3\\xAB\\xB6~'],
+  ['upca', '01234567890', false, '!~u12345|GHIJAP*\\xB0'],
+  ['upce', '123456', false, '!~b23ef6^\\xB0'],
+  ['postnet', '12345-6789', false, '*1234567895*'],
+  ['ean13', '590123412345', false, '&~9ab23e|BCDEFH*_'],
+  ['ean8', '963850712', false, '_~9638|FAHE*_=l@m_'],
+  ['code39ascii', 'Code 39', true, '*C+O+D+E_39L*'],
+];
+const unescape = (s) => s.replace(/\\x([0-9A-F]{2})/g, (_, h) => String.fromCharCode(parseInt(h, 16)));
+
+test('worked examples: the documented font strings, by short name', () => {
+  for (const [name, value, check, printed] of WORKED) {
+    const expected = unescape(printed);
+    assert.equal(toHex(tavo.translateBytes(name, value, { check })), toHex(Buffer.from(expected, 'latin1')), name);
+    assert.equal(tavo.translate(name, value, { check }), decode1252(Buffer.from(expected, 'latin1')), name);
+  }
+});
+
+// Per code: the characters the library accepts (BC_CharCheck), so most random
+// values are valid, and now and then any byte, so the errors are compared too.
+function randomValues(code, count, rnd) {
+  const valid = [];
+  for (let b = 1; b < 256; b++) if (tavo.charCheck(code, b) !== null) valid.push(b);
+  const digits = [...'0123456789'].map((c) => c.charCodeAt(0));
+  const values = [];
+  for (let i = 0; i < count; i++) {
+    const kind = rnd();
+    // Digit strings of every length up to 20 (the UPC/EAN/PostNet lengths),
+    // strings of valid characters up to 40, and any bytes.
+    const pool = kind < 0.35 ? digits : kind < 0.9 && valid.length ? valid : null;
+    const len = Math.floor(rnd() * (pool === digits ? 21 : 41));
+    const bytes = new Uint8Array(len);
+    for (let j = 0; j < len; j++) bytes[j] = pool ? pool[Math.floor(rnd() * pool.length)] : 1 + Math.floor(rnd() * 255);
+    values.push(bytes);
+  }
+  return values;
+}
+
+test(`seeded random values of every code (seed ${SEED}): the native bytes`, () => {
+  const rnd = random(SEED);
+  const cases = [];
+  for (const { code } of tavo.symbologies) {
+    for (const bytes of randomValues(code, 400, rnd)) cases.push([code, bytes, rnd() < 0.5]);
+  }
+  cases.push([12345, Uint8Array.of(0x31), false], [-1, Uint8Array.of(0x31), false]);
+  const native = askNative(cases.map(([code, bytes, check]) => `T ${code} ${check ? 1 : 0} ${toHex(bytes)}`));
+  let ok = 0;
+  for (let i = 0; i < cases.length; i++) {
+    const [code, bytes, check] = cases[i];
+    const [rc, hex] = native[i];
+    let got;
+    try {
+      const out = tavo.translateBytes(code, bytes, { check });
+      got = [0, toHex(out) === '-' ? '' : toHex(out)];
+      // The string form is the same bytes through Windows-1252.
+      assert.equal(tavo.translate(code, bytes, { check }), decode1252(out));
+      ok++;
+    } catch (e) {
+      if (!(e instanceof tavo.TavoError)) throw e;
+      got = [e.code, ''];
+    }
+    assert.deepEqual(got, [rc, hex], `code ${code} check ${check} value ${toHex(bytes)}`);
+  }
+  assert.ok(ok > cases.length / 4, `only ${ok} of ${cases.length} values were valid`);
+});
+
+test('face names, character checks and messages: the native answers', () => {
+  const codes = [...tavo.symbologies.map((s) => s.code), -1, 64];
+  const faces = [];
+  for (const code of codes) for (let h = -1; h <= 3; h++) for (const c of [0, 1]) faces.push([code, h, c]);
+  const nativeFaces = askNative(faces.map(([code, h, c]) => `F ${code} ${h} ${c}`));
+  faces.forEach(([code, h, c], i) => {
+    let got;
+    try {
+      got = [0, Buffer.from(tavo.faceName(code, { height: h, caption: !!c }), 'latin1').toString('hex')];
+    } catch (e) {
+      got = [e.code, ''];
+    }
+    assert.deepEqual(got, nativeFaces[i], `face ${code} ${h} ${c}`);
+  });
+
+  const checks = [];
+  for (const code of codes) for (let ch = -1; ch <= 256; ch++) for (const alt of [0, 1]) checks.push([code, ch, alt]);
+  const nativeChecks = askNative(checks.map(([code, ch, alt]) => `C ${code} ${ch} ${alt}`));
+  checks.forEach(([code, ch, alt], i) => {
+    const text = tavo.charCheck(code, ch, { alt: !!alt });
+    const got = text === null ? [0, ''] : [1, Buffer.from(text, 'latin1').toString('hex')];
+    assert.deepEqual(got, nativeChecks[i], `check ${code} ${ch} ${alt}`);
+  });
+
+  const errors = [0, -1, 1, 32499, 32527, 32528, 32530, 99999];
+  for (let e = 32500; e <= 32529; e++) errors.push(e);
+  const nativeErrors = askNative(errors.map((e) => `E ${e}`));
+  errors.forEach((e, i) => assert.equal(toHex(Buffer.from(tavo.errorMessage(e), 'latin1')), nativeErrors[i][1] || '-', `message ${e}`));
+});
+
+test('errors are TavoError with the code and the library message; names and codes agree', () => {
+  assert.throws(() => tavo.translate('upca', '12'), (e) => e instanceof tavo.TavoError && e instanceof Error &&
+    e.name === 'TavoError' && e.code === 32500 && e.message === tavo.errorMessage(32500));
+  assert.throws(() => tavo.translate('no-such-symbology', '1'), (e) => e.code === 32511);
+  assert.throws(() => tavo.translate(99, '1'), (e) => e.code === 32511);
+  // A character no byte stands for, and NUL, which would end the value early.
+  assert.throws(() => tavo.translate('code128', 'A\u4e2d'), (e) => e.code === 32505);
+  assert.throws(() => tavo.translate('code128', 'A\u0000B'), (e) => e.code === 32505);
+  for (const { code, name } of tavo.symbologies) {
+    assert.equal(tavo.symbologyCode(name), code);
+    assert.equal(tavo.symbologyCode(String(code)), code);
+  }
+  // Windows-1252 characters in a value are their bytes: U+00B9 and byte 0xB9
+  // are both FNC1 in Code 128.
+  assert.equal(tavo.translate('code128', '\u00b9AB'), tavo.translate('code128', Uint8Array.of(0xb9, 0x41, 0x42)));
+  const v = tavo.version();
+  assert.deepEqual([v.translation, v.major, v.minor, v.revision], [9611080, 0, 0, 0]);
+  assert.match(v.library, /^\d+\.\d+\.\d+$/);
+});
+
+test('a long value: the native bytes, and the module grows its memory', () => {
+  const rnd = random(SEED + 1);
+  const value = Uint8Array.from({ length: 200000 }, () => 0x30 + Math.floor(rnd() * 10));
+  const [[rc, hex]] = askNative([`T 11 0 ${toHex(value)}`]);
+  assert.equal(rc, 0);
+  assert.equal(toHex(tavo.translateBytes('code128', value)), hex);
+  assert.deepEqual(tavo.translateBytes('code128', fromHex('313233')), fromHex(askNative(['T 11 0 313233'])[0][1]));
+});
+
+test('memory exhaustion inside the module returns 32529 and leaves the caller\'s buffers as they were', () => {
+  // In a process of its own: the module's memory stays full afterwards.
+  const script = `
+    import * as tavo from ${JSON.stringify(new URL('../package/tavo32.js', import.meta.url).href)};
+    const lib = tavo.wasmExports;
+    const value = lib.malloc(100001), out = lib.malloc(1000000), len = lib.malloc(4);
+    let bytes = new Uint8Array(lib.memory.buffer);
+    bytes.fill(0x41, value, value + 100000); bytes[value + 100000] = 0;
+    for (let size = 1 << 28; size >= 16;) if (!lib.malloc(size)) size >>= 1;
+    bytes = new Uint8Array(lib.memory.buffer);
+    bytes.fill(0xee, out, out + 64); bytes.fill(0xee, len, len + 4);
+    const rc = lib.BC_FontTranslate(11, value, 0, out, 1000000, len);
+    const untouched = bytes.subarray(out, out + 64).every((b) => b === 0xee) && bytes.subarray(len, len + 4).every((b) => b === 0xee);
+    console.log(JSON.stringify({ rc, untouched, small: lib.BC_FontTranslate(10, value, 0, out, 1000000, len) }));
+  `;
+  const r = spawnSync(process.execPath, ['--input-type=module', '-e', script], { encoding: 'utf8' });
+  assert.equal(r.status, 0, r.stderr);
+  // The module still answers afterwards (here: letters are no EAN-13 value).
+  assert.deepEqual(JSON.parse(r.stdout), { rc: 32529, untouched: true, small: 32507 });
+});
