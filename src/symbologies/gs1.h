@@ -13,6 +13,10 @@
 
 namespace tavo {
 
+// The GS1 82-character set, as a lookup string.
+inline constexpr std::string_view kGs1Cset82 =
+    "!\"%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+
 // Character set of a component: digits, the 82-character set, the
 // 39-character set, or the URL-safe base64 alphabet.
 enum class Gs1Cset : uint8_t { kNumeric, kCset82, kCset39, kBase64Url };

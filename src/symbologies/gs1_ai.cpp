@@ -29,8 +29,7 @@ static_assert(ComponentsInRange());
 
 // The 82-character set, the 39-character set and the URL-safe base64
 // alphabet, as lookup strings.
-constexpr std::string_view kCset82 =
-    "!\"%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view kCset82 = kGs1Cset82;
 constexpr std::string_view kCset39 = "#-/0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr std::string_view kBase64Url =
     "-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
