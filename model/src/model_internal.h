@@ -91,6 +91,10 @@ bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symb
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
+// ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.
+bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& error);
+
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.
 struct ModelRow {

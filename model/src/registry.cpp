@@ -24,6 +24,11 @@ constexpr ModelRow kModelRows[] = {
     {kEan8,            BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kEan13,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kCode128,         BuildCode128,  ReadCode128,  DrawCode128Glyph,  true},
+    {kGs1_128,         BuildCode128,  ReadGs1_128,  DrawCode128Glyph,  true},
+    {kGtin13,          BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
+    {kGtin8,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
+    {kGtin12,          BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
+    {kUpcE8,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
 };
 // clang-format on
 
