@@ -246,6 +246,17 @@ TEST(ScanGs1_128, ElementStringsReadBackAsGs1) {
 // ---------------------------------------------------------------------------
 // Full GTINs: read as the number with its check digit, the add-on apart.
 
+// Six UPC-E digits in their normal form, as readers report them: the run of
+// zeros the last digit suppresses is not one a shorter rule takes.
+std::string NormalUpcEBody() {
+  std::string body = Digits(6);
+  while ((body[5] == '3' && body[2] <= '2') || (body[5] == '4' && body[3] == '0') ||
+         (body[5] >= '5' && body[4] == '0')) {
+    body = Digits(6);
+  }
+  return body;
+}
+
 struct GtinCode {
   int32_t code;
   size_t digits;
@@ -266,8 +277,9 @@ TEST(ScanGtin, ReadsAsTheFullNumberAndAddOn) {
     for (int i = 0; i < 300; ++i) {
       std::string number;
       if (g.code == BC_SYM_UPCE8) {
-        // Number system 0 (zbar reads no other); the check digit of the expansion.
-        const std::string body = Digits(6);
+        // Number system 0 (zbar reads no other); the check digit of the
+        // expansion.
+        const std::string body = NormalUpcEBody();
         std::string expanded;
         switch (body[5]) {
           case '0': case '1': case '2': expanded = "0" + body.substr(0, 2) + body[5] + "0000" + body.substr(2, 3); break;
@@ -293,7 +305,9 @@ TEST(ScanGtin, ReadsAsTheFullNumberAndAddOn) {
     }
     std::vector<std::vector<Reading>> readings;
     std::string error;
-    ASSERT_TRUE(batch.ScanWithZbar({"disable", g.setting, "ean2.enable", "ean5.enable"}, readings, error))
+    // UPC-A and UPC-E are read by the EAN-13 decoder: it stays on beside them.
+    ASSERT_TRUE(batch.ScanWithZbar({"disable", "ean13.enable", g.setting, "ean2.enable", "ean5.enable"},
+                                   readings, error))
         << error;
     size_t read = 0;
     for (size_t i = 0; i < numbers.size(); ++i) {
@@ -306,8 +320,10 @@ TEST(ScanGtin, ReadsAsTheFullNumberAndAddOn) {
       if (got == want) {
         ++read;
       } else {
-        ADD_FAILURE() << g.zbar_type << " " << numbers[i] << " " << addons[i] << ": read "
-                      << (got.empty() ? "nothing" : got[0]);
+        std::string text;
+        for (const std::string& r : got) text += " [" + r + "]";
+        ADD_FAILURE() << g.zbar_type << " " << numbers[i] << " " << addons[i] << ": read"
+                      << (got.empty() ? " nothing" : text);
       }
     }
     std::printf("[scan] %s (code %d): %zu values, %zu read as the full number\n", g.zbar_type,
@@ -322,7 +338,7 @@ TEST(ScanGtin, UpcENumberSystemOneMatchesZint) {
   g_rng = &rng;
   size_t same = 0;
   for (int i = 0; i < 60; ++i) {
-    const std::string body = Digits(6);
+    const std::string body = NormalUpcEBody();
     const std::vector<std::string> rows = ZintRows("-b 37 -d 1" + body);
     ASSERT_EQ(rows.size(), 1u) << body;
     // zint adds the check digit; read it from its own 8-digit text by
