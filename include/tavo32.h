@@ -140,7 +140,8 @@ enum {
  * the font string of a complete symbol.  `check` nonzero asks for the
  * symbology's optional check character(s).  On success writes the bytes to
  * `buf` (no terminator), stores their number in *len and returns 0.  Returns
- * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code outside 0..11, the encoder's code
+ * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code without a symbology (0..12 and
+ * 16..19 have one), the encoder's code
  * for a value it rejects, and BC_FONT_ERR_TOO_MANY_CHARACTERS when the
  * result is longer than `cap`; on any error nothing is written.  Ordinal 6. */
 BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, int32_t check,
@@ -154,7 +155,7 @@ BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, in
 BC_API int32_t BC_CALL BC_StrErr(int32_t code, char *buf, int32_t cap);
 
 /* Writes `prefix` (NULL reads as "") followed by the face-name suffix of the
- * bar code font for `symbology` (1..11), bar height `height` (0 L, 1 M, 2 H)
+ * bar code font for `symbology` (1..12, 16..19), bar height `height` (0 L, 1 M, 2 H)
  * and caption variant.  The capacity must be at least the name's length plus
  * one, although no terminator is written.  Returns 0,
  * BC_FONT_ERR_UNKNOWN_SYMBOLOGY or BC_FONT_ERR_TOO_MANY_CHARACTERS.  Ordinal 7. */
