@@ -15,7 +15,9 @@ namespace {
 // (32507), a number of `digits` digits and a supplement of 2 or 5 (32548).
 int32_t SplitGtinValue(std::string_view value, size_t digits, std::string_view& number,
                        std::string_view& supplement) {
-  const size_t separator = value.find_first_of(" +");
+  size_t separator = 0;
+  while (separator < value.size() && value[separator] != ' ' && value[separator] != '+') ++separator;
+  if (separator == value.size()) separator = value.npos;
   number = value.substr(0, separator);
   supplement = separator == value.npos ? std::string_view() : value.substr(separator + 1);
   if (int32_t rc = ValidateDigits(number)) return rc;
