@@ -304,6 +304,15 @@ const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits) {
 }
 
 int32_t ValidateGs1Data(const Gs1Ai& ai, std::string_view data, uint8_t common_csets) {
+  // Most AIs have one component without content rules: the length and the
+  // character set say it all.
+  if (ai.component_count == 1) {
+    const Gs1Component& c = kGs1Components[ai.first_component];
+    if (c.linter_count == 0 && (common_csets & (1u << static_cast<unsigned>(c.cset))) &&
+        data.size() >= c.min_length && data.size() <= c.max_length) {
+      return kOk;
+    }
+  }
   size_t at = 0;
   for (size_t k = 0; k < ai.component_count; ++k) {
     const Gs1Component& c = kGs1Components[ai.first_component + k];
