@@ -331,9 +331,16 @@ def single_face_design(family):
     raise SystemExit("generate.py: no design for the face family %r" % family)
 
 
+# Two-dimensional faces draw blocks of modules (symbologies/matrix_text.h), not
+# bars; their generator is a design of its own, so they are left out here.
+MATRIX_FAMILIES = ("QR", "DM")
+
+
 def faces(tavo, text):
     """Every face: (family, symbology, height letter, caption, design, glyphs)."""
     for family, symbology, count in font_families(tavo):
+        if family in MATRIX_FAMILIES:
+            continue
         if count == 6:
             for caption in (False, True):
                 glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])

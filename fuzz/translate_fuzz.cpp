@@ -26,10 +26,12 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-const std::array<std::bitset<256>, 20>& EmittedCodePoints() {
+constexpr size_t kCodes = 20;  // 0..19; codes without a symbology emit nothing
+
+const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
   static const auto code128 = Set({{33, 125}, {130, 140}, {145, 156}, {161, 234}, {236, 252}});
-  static const std::array<std::bitset<256>, 20> kSets = {
+  static const std::array<std::bitset<256>, kCodes> kSets = {
       // 0: the 43 Code 39 characters ("_" for space) and "*"
       Set({{'0', '9'}, {'A', 'Z'}, {'-', '.'}, {'_', '_'}, {'$', '$'}, {'/', '/'}, {'+', '+'},
            {'%', '%'}, {'*', '*'}}),
@@ -50,8 +52,9 @@ const std::array<std::bitset<256>, 20>& EmittedCodePoints() {
       upc_ean, upc_ean,
       // 11: Code 128 font codes; 12: GS1-128 in the same font
       code128, code128,
-      // 13..15: other symbologies' codes (none here yet)
-      {}, {}, {},
+      {}, {},
+      // 15: Data Matrix, the 64 block glyphs and CR LF between lines
+      Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
       // 16..19: the full GTINs in the UPC/EAN/JAN font
       upc_ean, upc_ean, upc_ean, upc_ean,
   };
@@ -82,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rc != 0) {
     if (len != -12345 || !buf.UntouchedFrom(0)) std::abort();  // an error wrote something
   } else {
-    if (symbology < 0 || symbology >= static_cast<int32_t>(EmittedCodePoints().size())) std::abort();
+    if (symbology < 0 || static_cast<size_t>(symbology) >= kCodes) std::abort();
     if (len < 0 || len > capacity || !buf.UntouchedFrom(static_cast<size_t>(len))) std::abort();
     const auto& allowed = EmittedCodePoints()[static_cast<size_t>(symbology)];
     if (allowed.none()) std::abort();  // a code this fuzzer does not know translated

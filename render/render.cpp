@@ -142,7 +142,35 @@ std::string XmlText(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// A two-dimensional symbol: one rectangle per run of dark modules in a row,
+// inside its quiet zone; no captions.
+Layout LayOutGrid(const model::Symbol& symbol) {
+  const model::ModuleGrid& g = symbol.grid;
+  const double q = symbol.quiet_left;
+  Layout layout;
+  for (int32_t y = 0; y < g.height; ++y) {
+    for (int32_t x = 0; x < g.width;) {
+      if (!g.at(x, y)) {
+        ++x;
+        continue;
+      }
+      int32_t end = x;
+      while (end < g.width && g.at(end, y)) ++end;
+      layout.bars.push_back({q + x, q + y, static_cast<double>(end - x), 1});
+      x = end;
+    }
+  }
+  layout.width = g.width + 2 * q;
+  layout.height = g.height + 2 * q;
+  return layout;
+}
+
+}  // namespace
+
 Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions) {
+  if (!symbol.grid.empty()) return LayOutGrid(symbol);
   double height = bar_height > 0 ? bar_height
                   : HasShortBars(symbol) ? kDefaultPostalHeight
                                          : kDefaultHeight;

@@ -25,6 +25,8 @@ packages+=(fontconfig)
 # The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
 # WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
 packages+=(emscripten python3-brotli chromium)
+# Data Matrix pictures read back by libdmtx's reader (dmtxread).
+packages+=(dmtx-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -46,7 +46,8 @@ const RuleRow kRuleRows[] = {
      "GS1-128: the 82-character set and the backslash"},
     {{16, 17, 18, 19}, {{'0', '9'}, {' ', ' '}, {'+', '+'}}, Shown::kAsItself,
      "full GTINs: digits, and a space or '+' before the supplement"},
-    {{0, 13, 14, 15, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
+    {{0, 13, 14, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -157,8 +158,8 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
     }
   }
   // 3 codes x 127 + 7 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
-  // codes x 12, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 7 * 10 + 20 + 131 + 83 + 4 * 12));
+  // codes x 12 + Data Matrix 255, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 7 * 10 + 20 + 131 + 83 + 4 * 12 + 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

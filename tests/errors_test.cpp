@@ -61,6 +61,8 @@ constexpr Message kMessages[] = {
     {32547, "ERROR: Wrong check digit in the GTIN or GS1 key."},
     {32548, "Incomplete number of GTIN characters, must be the full number with its check digit (and a supplement)."},
     {32549, "ERROR: Illegal character for this symbology.  UPC-E number system must be '0' or '1'."},
+    {32560, "ERROR: Value too long for the largest symbol."},
+    {32561, "ERROR: Invalid check option for this symbology."},
     // Not in the table: no failure, a generic text.
     {0, "ERROR: Unknown error."},
     {32499, "ERROR: Unknown error."},

@@ -104,6 +104,7 @@ TEST(FontFaceName, WorkedExamples) {
       {"X", 12, 2, 1, 64, 0, "X128 HC", "GS1-128 in the Code 128 faces"},
       {"X", 19, 2, 1, 64, 0, "XUPC EAN JAN", "UPC-E from 8 digits in the UPC EAN JAN face"},
       {"X", 20, 0, 0, 64, 32511, "", "no symbology 20"},
+      {"X", 15, 2, 1, 64, 0, "XDM", "Data Matrix: one face, height and caption ignored"},
       {"X", INT32_MIN, 0, 0, 64, 32511, "", "the most negative code"},
       {"", 5, 1, 1, 64, 0, "93 MC", "an empty prefix gives the suffix alone"},
       {nullptr, 5, 1, 1, 64, 0, "93 MC", "a null prefix reads as empty"},

@@ -41,6 +41,9 @@ namespace Tavo32
         Ean13 = 10,
         Code128 = 11,
         Gs1128 = 12,
+        /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
+        /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
+        DataMatrix = 15,
         Gtin13 = 16,
         Gtin8 = 17,
         Gtin12 = 18,

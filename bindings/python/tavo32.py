@@ -40,7 +40,8 @@ __all__ = [
 SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
-    "code128": 11, "gs1-128": 12, "gtin13": 16, "gtin8": 17, "gtin12": 18, "upce8": 19,
+    "code128": 11, "gs1-128": 12, "datamatrix": 15, "gtin13": 16, "gtin8": 17, "gtin12": 18,
+    "upce8": 19,
 }
 
 # Code 128 function characters and NUL as data, as str characters of a value.
@@ -133,6 +134,14 @@ def _open(candidates):
     raise OSError("cannot load the TAVO32 library:\n  " + "\n  ".join(failures))
 
 
+def _check_argument(check):
+    """True/False as 1/0; a number as given (Data Matrix: 0 square, 1
+    rectangles too, 2 and 3 the same as GS1)."""
+    if isinstance(check, int) and not isinstance(check, bool):
+        return check
+    return 1 if check else 0
+
+
 class Library:
     """One loaded copy of the library, with its entries declared."""
 
@@ -183,7 +192,7 @@ class Library:
         for capacity in (2 * len(data) + 64, 8 * len(data) + 1024):
             out = ctypes.create_string_buffer(capacity)
             length = ctypes.c_int32(0)
-            rc = self._dll.BC_FontTranslate(code, data, 1 if check else 0, out, capacity,
+            rc = self._dll.BC_FontTranslate(code, data, _check_argument(check), out, capacity,
                                             ctypes.byref(length))
             if rc != TOO_MANY_CHARACTERS:
                 break

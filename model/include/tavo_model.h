@@ -41,10 +41,17 @@ struct Caption {
 };
 
 // One symbol character the string stands for, in reading order.
+// What a symbol character does in the symbol, for programs (its name is for
+// people): data, the start or stop character, a check character, a control
+// that adds nothing to the data (a code set change, a shift), or a guard or
+// frame bar.
+enum class CharacterRole { kData, kStart, kStop, kCheck, kControl, kGuard };
+
 struct SymbolCharacter {
   size_t byte_index = 0;  // the font-string byte that draws it
   std::string name;       // what it is: "7", "A", "START A", "FNC1", "(+)", "CHECK 5", "LEFT GUARD" ...
   int value = -1;         // its value in the symbology's check arithmetic, -1 where none
+  CharacterRole role = CharacterRole::kData;
 };
 
 // The modules of a two-dimensional symbol (QR Code, Data Matrix), row by row

@@ -50,7 +50,8 @@ void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
     layout.AddCharacter(i, std::string(1, letter), v);
     if (options.caption) layout.AddCaption(std::string(1, letter), (left + layout.x()) / 2);
   } else {
-    layout.AddCharacter(i, (IsStop(c) ? "STOP " : "START ") + std::string(1, letter), v);
+    layout.AddCharacter(i, (IsStop(c) ? "STOP " : "START ") + std::string(1, letter), v,
+                        IsStop(c) ? CharacterRole::kStop : CharacterRole::kStart);
   }
 }
 

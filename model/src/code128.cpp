@@ -155,16 +155,22 @@ bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symb
   for (const Entry& e : walk.entries) {
     const double left = layout.x();
     layout.Widths(kPatterns[static_cast<size_t>(e.value)]);
-    layout.AddCharacter(e.byte_index, e.name, e.value);
+    // A start character, or a code set change or shift: those add nothing
+    // to the data.
+    const CharacterRole role = e.value >= kStartA && e.value != kStop ? CharacterRole::kStart
+                               : e.data.empty()                      ? CharacterRole::kControl
+                                                                     : CharacterRole::kData;
+    layout.AddCharacter(e.byte_index, e.name, e.value, role);
     if (options.caption) layout.AddCaption(e.caption, (left + layout.x()) / 2);
   }
   if (walk.check >= 0) {
     layout.Widths(kPatterns[static_cast<size_t>(walk.check)]);
-    layout.AddCharacter(s.size() - 2, "CHECK " + std::to_string(walk.check), walk.check);
+    layout.AddCharacter(s.size() - 2, "CHECK " + std::to_string(walk.check), walk.check,
+                        CharacterRole::kCheck);
   }
   if (walk.stop) {
     layout.Widths(kPatterns[kStop]);
-    layout.AddCharacter(s.size() - 1, "STOP");
+    layout.AddCharacter(s.size() - 1, "STOP", -1, CharacterRole::kStop);
   }
   layout.Finish(10, 10);
   return true;

@@ -88,15 +88,22 @@ bool Parse(int32_t symbology, std::string_view s, std::vector<Glyph>& glyphs, Mo
 
 // Name of a start/stop character by its place: the first of several is the
 // start; the last, or a lone one, the stop.
-std::string StartStopName(int32_t symbology, std::string_view s, size_t i) {
-  if (symbology == kCode39) return static_cast<unsigned char>(s[i]) == kFontStart ? "START" : "STOP";
-  if (i + 1 == s.size()) return "STOP";
-  return i == 0 ? "START" : "*";
+struct StartStop {
+  std::string_view name;
+  CharacterRole role;
+};
+constexpr StartStop kStartChar{"START", CharacterRole::kStart};
+constexpr StartStop kStopChar{"STOP", CharacterRole::kStop};
+
+StartStop StartStopOf(int32_t symbology, std::string_view s, size_t i) {
+  if (symbology == kCode39) return static_cast<unsigned char>(s[i]) == kFontStart ? kStartChar : kStopChar;
+  if (i + 1 == s.size()) return kStopChar;
+  return i == 0 ? kStartChar : StartStop{"*", CharacterRole::kData};
 }
 
 // Draws one glyph's Code 39 characters, the narrow gap between the two of a
 // shift pair, and its caption; `start_stop` names a start/stop character.
-void DrawGlyph(const Glyph& g, std::string_view start_stop, const ModelOptions& options, Layout& layout) {
+void DrawGlyph(const Glyph& g, StartStop start_stop, const ModelOptions& options, Layout& layout) {
   const double left = layout.x();
   for (size_t k = 0; k < g.chars.size(); ++k) {
     if (k > 0) layout.Space(1);
@@ -104,7 +111,7 @@ void DrawGlyph(const Glyph& g, std::string_view start_stop, const ModelOptions& 
     if (v >= kPatterns.size()) continue;
     layout.Widths(kPatterns[v], options.wide_ratio);
     if (v == kStartStop) {
-      layout.AddCharacter(g.byte_index, std::string(start_stop));
+      layout.AddCharacter(g.byte_index, std::string(start_stop.name), -1, start_stop.role);
     } else {
       layout.AddCharacter(g.byte_index, CharacterName(static_cast<unsigned char>(g.chars[k])), static_cast<int>(v));
     }
@@ -123,7 +130,7 @@ bool BuildCode39(int32_t symbology, std::string_view s, const ModelOptions& opti
   Layout layout(symbol);
   for (const Glyph& g : glyphs) {
     if (g.byte_index > 0) layout.Space(1);  // the narrow gap between characters
-    DrawGlyph(g, StartStopName(symbology, s, g.byte_index), options, layout);
+    DrawGlyph(g, StartStopOf(symbology, s, g.byte_index), options, layout);
   }
   layout.Finish(10, 10);
   return true;
@@ -136,7 +143,8 @@ bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& la
   std::vector<Glyph> glyphs;
   ModelError ignored;
   if (!Parse(code == '*' ? kCode39FullAscii : kCode39, s, glyphs, ignored)) return false;
-  DrawGlyph(glyphs.front(), code == '*' ? "START/STOP" : StartStopName(kCode39, s, 0), options, layout);
+  DrawGlyph(glyphs.front(), code == '*' ? StartStop{"START/STOP", CharacterRole::kStart} : StartStopOf(kCode39, s, 0),
+            options, layout);
   layout.Space(1);  // the gap before the next character
   return true;
 }

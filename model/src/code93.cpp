@@ -95,9 +95,17 @@ void DrawGlyph(const Glyph& glyph, Role role, const ModelOptions& options, Layou
   for (int v : glyph.values) {
     layout.Widths(kPatterns[static_cast<size_t>(v)]);
     std::string name = ValueName(v);
-    if (v == kStartStop) name = role == Role::kStop ? "STOP" : "START";
-    if (role == Role::kCheck && glyph.values.size() == 1 && v != kStartStop) name = "CHECK " + name;
-    layout.AddCharacter(glyph.byte_index, name, v == kStartStop ? -1 : v);
+    CharacterRole does = CharacterRole::kData;
+    if (v == kStartStop) {
+      const bool stop = role == Role::kStop;
+      name = stop ? "STOP" : "START";
+      does = stop ? CharacterRole::kStop : CharacterRole::kStart;
+    }
+    if (role == Role::kCheck && glyph.values.size() == 1 && v != kStartStop) {
+      name = "CHECK " + name;
+      does = CharacterRole::kCheck;
+    }
+    layout.AddCharacter(glyph.byte_index, name, v == kStartStop ? -1 : v, does);
   }
   if (role == Role::kStop) layout.Bar(1);  // the termination bar after the stop character
   if (options.caption && glyph.ascii >= 0) {

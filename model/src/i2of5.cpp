@@ -53,12 +53,12 @@ void DrawGlyph(size_t i, unsigned char b, const ModelOptions& options, Layout& l
   const double wide = options.wide_ratio;
   if (b == kStart) {
     layout.Widths("1111");  // narrow bar, space, bar, space
-    layout.AddCharacter(i, "START");
+    layout.AddCharacter(i, "START", -1, CharacterRole::kStart);
     return;
   }
   if (b == kStop) {
     layout.Widths("w11", wide);  // wide bar, narrow space, narrow bar
-    layout.AddCharacter(i, "STOP");
+    layout.AddCharacter(i, "STOP", -1, CharacterRole::kStop);
     return;
   }
   const int pair = PairOf(b);

@@ -57,8 +57,9 @@ void Layout::AddCaption(std::string text, double centre, bool below) {
   if (!text.empty()) symbol_.captions.push_back({.text = std::move(text), .x = centre, .below = below});
 }
 
-void Layout::AddCharacter(size_t byte_index, std::string name, int value) {
-  symbol_.characters.push_back({.byte_index = byte_index, .name = std::move(name), .value = value});
+void Layout::AddCharacter(size_t byte_index, std::string name, int value, CharacterRole role) {
+  symbol_.characters.push_back(
+      {.byte_index = byte_index, .name = std::move(name), .value = value, .role = role});
 }
 
 void Layout::Finish(double quiet_left, double quiet_right) {

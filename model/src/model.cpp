@@ -43,12 +43,10 @@ bool IsCode39(int32_t symbology) {
   return symbology == symbology::kCode39 || symbology == symbology::kCode39FullAscii;
 }
 
-bool StartsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
-
-// Symbol characters that carry no data of their own.
+// The characters that frame the data rather than carry it.
 bool IsFrame(const SymbolCharacter& c) {
-  return StartsWith(c.name, "START") || StartsWith(c.name, "STOP") || StartsWith(c.name, "CHECK") ||
-         StartsWith(c.name, "CODE ") || c.name == "SHIFT";
+  return c.role == CharacterRole::kStart || c.role == CharacterRole::kStop ||
+         c.role == CharacterRole::kCheck || c.role == CharacterRole::kControl;
 }
 
 bool IsShift(const std::string& name) {
@@ -93,18 +91,19 @@ void PairWarnings(int32_t symbology, const Symbol& symbol, std::vector<std::stri
 
 std::vector<std::string> ReadabilityWarnings(int32_t symbology, const Symbol& symbol) {
   std::vector<std::string> warnings;
+  if (!symbol.grid.empty()) return warnings;  // 2D: the reader's error correction tells
   const std::vector<SymbolCharacter>& chars = symbol.characters;
   if (chars.empty()) {
     warnings.push_back("empty: the font string draws no symbol (an empty value)");
     return warnings;
   }
-  if (symbology == symbology::kCodabar && chars.size() == 1 && StartsWith(chars[0].name, "STOP")) {
+  if (symbology == symbology::kCodabar && chars.size() == 1 && chars[0].role == CharacterRole::kStop) {
     warnings.push_back("a stop character alone (a one-letter Codabar value): no start character and no data");
     return warnings;
   }
   bool data = false;
   for (const SymbolCharacter& c : chars) data = data || !IsFrame(c);
-  if (HasStartCharacter(symbology) && !StartsWith(chars[0].name, "START")) {
+  if (HasStartCharacter(symbology) && chars[0].role != CharacterRole::kStart) {
     warnings.push_back("no start character (an empty value): a reader finds no symbol");
   } else if (HasStartCharacter(symbology) && !data) {
     warnings.push_back("no data (an empty value): readers refuse such a symbol or return nothing");

@@ -25,7 +25,8 @@ class Layout {
   // One module each: '1' bar, '0' space.
   void Modules(std::string_view modules, BarHeight height = BarHeight::kFull);
   void AddCaption(std::string text, double centre, bool below = true);
-  void AddCharacter(size_t byte_index, std::string name, int value = -1);
+  void AddCharacter(size_t byte_index, std::string name, int value = -1,
+                    CharacterRole role = CharacterRole::kData);
   // Drops the blank before the first bar and after the last, measures the
   // captions from the first bar, and sets the quiet zones: those the
   // symbology asks for, or the blank the glyphs draw there if wider.
@@ -90,6 +91,11 @@ bool DrawPostNetGlyph(unsigned char code, const ModelOptions&, Layout& layout);
 bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// Data Matrix: a 2D symbol (Symbol::grid); its glyphs are blocks of modules
+// (symbologies/matrix_text.h), so the bar drawer has none.
+bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
 // ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.

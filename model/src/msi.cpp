@@ -36,10 +36,10 @@ void DrawGlyph(size_t i, char c, const ModelOptions& options, Layout& layout) {
   const double wide = options.wide_ratio;
   if (c == kStart) {
     layout.Widths("w1", wide);
-    layout.AddCharacter(i, "START");
+    layout.AddCharacter(i, "START", -1, CharacterRole::kStart);
   } else if (c == kStop) {
     layout.Widths("1w1", wide);
-    layout.AddCharacter(i, "STOP");
+    layout.AddCharacter(i, "STOP", -1, CharacterRole::kStop);
   } else {
     const double left = layout.x();
     const int d = c - '0';

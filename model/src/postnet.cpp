@@ -27,7 +27,7 @@ void DrawGlyph(size_t i, char c, Layout& layout) {
   if (c == '*') {
     layout.Bar(1);
     layout.Space(1);
-    layout.AddCharacter(i, "FRAME");
+    layout.AddCharacter(i, "FRAME", -1, CharacterRole::kGuard);
     return;
   }
   const int d = c - '0';

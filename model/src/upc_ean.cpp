@@ -102,23 +102,23 @@ void DrawGlyph(size_t i, Glyph g, Layout& layout) {
       return;
     case kLeftGuard: case kRightGuard:
       layout.Modules("101", BarHeight::kGuard);
-      layout.AddCharacter(i, g.kind == kLeftGuard ? "LEFT GUARD" : "RIGHT GUARD");
+      layout.AddCharacter(i, g.kind == kLeftGuard ? "LEFT GUARD" : "RIGHT GUARD", -1, CharacterRole::kGuard);
       return;
     case kCentreGuard:
       layout.Modules("01010", BarHeight::kGuard);
-      layout.AddCharacter(i, "CENTRE GUARD");
+      layout.AddCharacter(i, "CENTRE GUARD", -1, CharacterRole::kGuard);
       return;
     case kEndGuard:
       layout.Modules("010101", BarHeight::kGuard);
-      layout.AddCharacter(i, "END GUARD");
+      layout.AddCharacter(i, "END GUARD", -1, CharacterRole::kGuard);
       return;
     case kAddOnStart:
       layout.Modules("1011");
-      layout.AddCharacter(i, "ADD-ON START");
+      layout.AddCharacter(i, "ADD-ON START", -1, CharacterRole::kGuard);
       return;
     case kAddOnSeparator:
       layout.Modules("01");
-      layout.AddCharacter(i, "ADD-ON SEPARATOR");
+      layout.AddCharacter(i, "ADD-ON SEPARATOR", -1, CharacterRole::kGuard);
       return;
     default:
       break;
@@ -131,7 +131,8 @@ void DrawGlyph(size_t i, Glyph g, Layout& layout) {
                    : g.kind == kAddOnB                  ? kSetB
                                                         : g.kind;
   layout.Modules(Modules(set, g.digit), outside ? BarHeight::kGuard : BarHeight::kFull);
-  layout.AddCharacter(i, (g.kind == kCheck ? "CHECK " : "") + digit + " (set " + set + ")", g.digit);
+  layout.AddCharacter(i, (g.kind == kCheck ? "CHECK " : "") + digit + " (set " + set + ")", g.digit,
+                      g.kind == kCheck ? CharacterRole::kCheck : CharacterRole::kData);
   if (!outside) layout.AddCaption(digit, (left + layout.x()) / 2);
 }
 

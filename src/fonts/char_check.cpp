@@ -80,6 +80,8 @@ constexpr Rule kGs1Rule = {.low = 1,
                            .controls = nullptr,
                            .marks = {}};
 constexpr Rule kGtinRule = {.low = '0', .high = '9', .also = " +", .controls = nullptr, .marks = {}};
+constexpr Rule kAnyByteRule = {
+    .low = 1, .high = 255, .also = "", .controls = &kControlNames5, .marks = {}};
 constexpr Rule kNothing = {};
 
 // The rule of each CharRule of the registry.
@@ -91,6 +93,7 @@ constexpr const Rule& RuleOf(CharRule rule) {
     case CharRule::kCode128: return kCode128Rule;
     case CharRule::kGs1: return kGs1Rule;
     case CharRule::kGtin: return kGtinRule;
+    case CharRule::kAnyByte: return kAnyByteRule;
     case CharRule::kNothing: break;
   }
   return kNothing;

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 48> kErrors{{
+constexpr std::array<ErrorText, 50> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -92,6 +92,8 @@ constexpr std::array<ErrorText, 48> kErrors{{
      "(and a supplement)."},
     {kUpcENumberSystem, true,
      "Illegal character for this symbology.  UPC-E number system must be '0' or '1'.", ""},
+    {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
+    {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
 }};
 static_assert(std::ranges::is_sorted(kErrors, {}, &ErrorText::code));
 

@@ -57,6 +57,8 @@ enum Error : int32_t {
   kGtinCheckDigit = 32547,
   kIncompleteGtin = 32548,
   kUpcENumberSystem = 32549,
+  kTooLongForLargestSymbol = 32560,
+  kInvalidCheckOption = 32561,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -16,6 +16,9 @@ struct Options {
   bool check = false;
   bool start = true;
   bool stop = true;
+  // The caller's check argument as it was passed, for the symbologies where
+  // it is a number rather than a yes or no (Data Matrix: shape and GS1).
+  int32_t check_argument = 0;
 };
 
 // Runs the encoder of `symbology` (a code of symbologies/registry.h) over

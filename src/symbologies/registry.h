@@ -32,6 +32,7 @@ enum class CheckFlag : uint8_t {
   kIgnored,        // the check characters are mandatory (or there are none): always written
   kOptional,       // the symbology's optional check character
   kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
+  kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
 };
 
 // Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
@@ -43,6 +44,7 @@ enum class CharRule : uint8_t {
   kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
   kGs1,        // the GS1 82-character set (digits and parentheses among them) and '\\'
   kGtin,       // '0'..'9', and ' ' and '+' before a supplement
+  kAnyByte,    // every byte 1..255, control characters under 5-wide labels
 };
 
 struct SymbologyInfo {
@@ -78,6 +80,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8},
     {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12},
     {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
 };
 // clang-format on
 

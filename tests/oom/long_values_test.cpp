@@ -1,6 +1,8 @@
 // Long values: 1 MiB and 16 MiB values of every symbology without a length
-// limit translate in time linear in their length, with peak memory a small
-// multiple of the font string's size.
+// limit translate with peak memory a small multiple of the font string's
+// size.  Their times are printed for the reader; that time grows linearly is
+// shown by bench/long_values_bench.cpp, not asserted here, where other work
+// on the machine (sanitizers, emulators, parallel suites) decides the clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -60,15 +62,11 @@ std::string Repeat(const char* pattern, size_t size) {
   return value;
 }
 
-TEST(LongValues, LinearTimeAndBoundedMemory) {
+TEST(LongValues, BoundedMemory) {
   for (const Symbology& s : kUnlimited) {
     SCOPED_TRACE(s.why);
     const Timing small = Translate(s.code, Repeat(s.pattern, 1 << 20));
     const Timing large = Translate(s.code, Repeat(s.pattern, 16 << 20));
-    // Sixteen times the value may cost up to four times the linear share
-    // before the test calls it non-linear (a quadratic cost is 256 times).
-    EXPECT_LT(large.seconds, 16 * 4 * small.seconds + 0.05)
-        << "1 MiB: " << small.seconds << " s, 16 MiB: " << large.seconds << " s";
     EXPECT_LE(large.peak, 8 * large.output + (1 << 16))
         << "peak " << large.peak << " bytes for " << large.output << " output bytes";
     std::printf("symbology %2d  1 MiB %7.1f ms  16 MiB %7.1f ms  peak/output %.2f  (%s)\n",

@@ -44,13 +44,15 @@ void PrintChecks(const m::Reading& reading) {
 void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& data) {
   if (data.find('\0') != std::string::npos) return;  // a C string cannot carry it to the library
   std::vector<char> out(data.size() * 8 + 64);
-  for (int32_t check : {0, 1}) {
+  for (int32_t check : {0, 1, 2, 3}) {
     int32_t len = 0;
     if (BC_FontTranslate(symbology, data.c_str(), check, out.data(), static_cast<int32_t>(out.size()),
                          &len) == 0 &&
         std::string_view(out.data(), static_cast<size_t>(len)) == s) {
       std::printf("the library gives this string for the value \"%s\"%s\n", EscapeBytes(data).c_str(),
-                  check ? " with the check option" : "");
+                  check == 1 ? " with the check option"
+                  : check > 1 ? (" with check " + std::to_string(check)).c_str()
+                              : "");
       return;
     }
   }
@@ -74,7 +76,11 @@ int RunDecode(int32_t symbology, std::string_view s) {
   }
   m::Reading reading;
   m::ReadSymbol(symbology, s, reading, error);  // interprets what BuildSymbol did
-  PrintCharacters(s, symbol);
+  if (symbol.grid.empty()) {
+    PrintCharacters(s, symbol);
+  } else {
+    std::printf("symbol: %d x %d modules\n", symbol.grid.height, symbol.grid.width);
+  }
   std::printf("data: \"%s\"\n", EscapeBytes(reading.data).c_str());
   PrintChecks(reading);
   for (const std::string& fault : reading.faults) std::printf("fault: %s\n", fault.c_str());

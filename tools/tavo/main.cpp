@@ -23,7 +23,7 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [--check] [--raw] [--svg FILE] [--png FILE]\n"
+    "  tavo translate SYMBOLOGY VALUE [--check | --check-value N] [--raw] [--svg FILE] [--png FILE]\n"
     "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
@@ -33,6 +33,8 @@ constexpr char kUsage[] =
     "      default 1), --height the bar height in modules (default 50, PostNet 6),\n"
     "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
     "      --caption the caption variant of the font (text under the bars).\n"
+    "      --check passes 1 as the check argument, --check-value N any number (Data Matrix:\n"
+    "      0 square, 1 rectangles too, 2 and 3 the same as GS1).\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -225,10 +227,16 @@ int Translate(const Args& args) {
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
   auto pictures = ParsePictureOptions(args);
   if (!pictures) return 2;
+  int32_t check = args.Has("--check") ? 1 : 0;
+  if (args.Has("--check-value")) {
+    auto n = ParseInt(args.Get("--check-value"));
+    if (!n) return Usage("--check-value takes a number");
+    check = *n;
+  }
   std::vector<char> out(value->size() * 8 + 64);
   int32_t len = 0;
-  int32_t rc = BC_FontTranslate(*sym, value->c_str(), args.Has("--check") ? 1 : 0, out.data(),
-                                static_cast<int32_t>(out.size()), &len);
+  int32_t rc = BC_FontTranslate(*sym, value->c_str(), check, out.data(), static_cast<int32_t>(out.size()),
+                                &len);
   if (rc) return Fail(rc);
   if (args.Has("--raw")) {
     std::fwrite(out.data(), 1, static_cast<size_t>(len), stdout);
@@ -329,7 +337,7 @@ int main(int argc, char** argv) {
   Args args;
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
-                   {"--svg", "--png", "--module", "--height", "--ratio"}, args)) {
+                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value"}, args)) {
       return Usage("bad option");
     }
     return Translate(args);
