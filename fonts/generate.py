@@ -10,7 +10,7 @@ exactly the names BC_FontGetFaceName gives with the prefix "TAVO ".
 
 usage: generate.py --tavo PATH/TO/tavo --out DIR [--dejavu DejaVuSansMono.ttf]
 
-Writes DIR/*.ttf (38 fonts) and DIR/fonts.manifest, one line per font with
+Writes DIR/*.ttf (39 fonts) and DIR/fonts.manifest, one line per font with
 the design numbers the tests check the outlines against.
 
 Runs with Debian's /usr/bin/python3 and python3-fonttools.
@@ -57,6 +57,14 @@ UPC_EAN = {"module": 50, "bar_bottom": 450, "bar_modules": 50, "guard_modules": 
 # high, both standing on the baseline.  At 16 pt the bars are 0.022 in wide
 # on a pitch of 0.044 in, 0.122 and 0.049 in high, as the Postal Service asks.
 POSTNET = {"module": 100, "tall": 550, "short": 220}
+# Intelligent Mail: bars 92 units wide on a pitch of 207 (the model's 1 and
+# 2.25 modules); full bars 667 units from the baseline, the tracker from 230
+# to 437, ascenders from 230 up, descenders up to 437 (the model's
+# kImbTrackerBottom and kImbTrackerTop).  At 16 pt, 1 unit is 1/4500 inch:
+# bars 0.0204 in wide, 21.7 bars per inch, full bars 0.148 in, ascenders and
+# descenders 0.097 in, trackers 0.046 in, the 65 bars 2.96 in long, each
+# within the Postal Service's ranges (which hold from 15 to 17.3 pt).
+IMB = {"module": 92, "full": 667, "tracker_bottom": 230, "tracker_top": 437}
 
 # The symbologies come from the library's registry (`tavo list`): each face
 # family is built once, through the first code that has faces of its own.
@@ -159,19 +167,27 @@ def rectangle(pen, x0, y0, x1, y1):
 class Design:
     """Where one face puts bars and captions, in font units."""
 
-    def __init__(self, module, bar_bottom, bar_top, guard_bottom=None, half_top=None, caption_em=0):
+    def __init__(self, module, bar_bottom, bar_top, guard_bottom=None, half_top=None, caption_em=0,
+                 tracker=None):
         self.module = module
         self.bar_bottom = bar_bottom
         self.bar_top = bar_top
         self.guard_bottom = bar_bottom if guard_bottom is None else guard_bottom
         self.half_top = bar_top if half_top is None else half_top
         self.caption_em = caption_em
+        self.tracker = tracker  # (bottom, top) of an Intelligent Mail tracker
 
     def bar_span(self, height):
         if height == "guard":
             return self.guard_bottom, self.bar_top
         if height == "half":
             return self.bar_bottom, self.half_top
+        if height == "tracker":
+            return self.tracker
+        if height == "ascender":
+            return self.tracker[0], self.bar_top
+        if height == "descender":
+            return self.bar_bottom, self.tracker[1]
         return self.bar_bottom, self.bar_top
 
 
@@ -316,6 +332,7 @@ DESCRIPTIONS = {
     "128": "Code 128",
     "UPC EAN JAN": "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
     "POSTNET": "PostNet",
+    "IMB": "Intelligent Mail (USPS 4-state): A ascender, D descender, F full bar, T tracker; set at 16 pt",
 }
 
 
@@ -328,6 +345,10 @@ def single_face_design(family):
                       caption_em=UPC_EAN["caption_em"]), True
     if family == "POSTNET":
         return Design(POSTNET["module"], 0, POSTNET["tall"], half_top=POSTNET["short"]), False
+    if family == "IMB":
+        # half_top: the top of a descender, for the manifest and the tests.
+        return Design(IMB["module"], 0, IMB["full"], half_top=IMB["tracker_top"],
+                      tracker=(IMB["tracker_bottom"], IMB["tracker_top"])), False
     raise SystemExit("generate.py: no design for the face family %r" % family)
 
 

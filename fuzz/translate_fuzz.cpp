@@ -52,7 +52,10 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       upc_ean, upc_ean,
       // 11: Code 128 font codes; 12: GS1-128 in the same font
       code128, code128,
-      {}, {},
+      // 13: Intelligent Mail bars: ascender, descender, full, tracker
+      Set({{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}),
+      // 14: none yet
+      {},
       // 15: Data Matrix, the 64 block glyphs and CR LF between lines
       Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
       // 16..19: the full GTINs in the UPC/EAN/JAN font
@@ -85,7 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rc != 0) {
     if (len != -12345 || !buf.UntouchedFrom(0)) std::abort();  // an error wrote something
   } else {
-    if (symbology < 0 || static_cast<size_t>(symbology) >= kCodes) std::abort();
+    // Only a symbology with code points of its own may succeed.
+    if (symbology < 0 || static_cast<size_t>(symbology) >= EmittedCodePoints().size() ||
+        EmittedCodePoints()[static_cast<size_t>(symbology)].none()) {
+      std::abort();
+    }
+    if (symbology == BC_SYM_IMB && len != 65) std::abort();  // always 65 bars
     if (len < 0 || len > capacity || !buf.UntouchedFrom(static_cast<size_t>(len))) std::abort();
     const auto& allowed = EmittedCodePoints()[static_cast<size_t>(symbology)];
     if (allowed.none()) std::abort();  // a code this fuzzer does not know translated

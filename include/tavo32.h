@@ -60,6 +60,7 @@ enum {
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
   BC_SYM_CODE128 = 11,          /* Code 128 */
   BC_SYM_GS1_128 = 12,          /* GS1-128 from element strings "(01)09501101530003(10)AB12" */
+  BC_SYM_IMB = 13,              /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
   BC_SYM_DATAMATRIX = 15,       /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 the same as GS1 */
   BC_SYM_GTIN13 = 16,           /* EAN/JAN-13 from 13 digits including the check digit */
   BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */
@@ -132,6 +133,12 @@ enum {
   BC_FONT_ERR_GTIN_CHECK_DIGIT = 32547,
   BC_FONT_ERR_INCOMPLETE_GTIN = 32548,
   BC_FONT_ERR_UPCE_NUMBER_SYSTEM = 32549,
+  /* Intelligent Mail (code 13) */
+  BC_FONT_ERR_IMB_ILLEGAL_CHARACTER = 32550,        /* not a digit, '-' or space */
+  BC_FONT_ERR_IMB_INCOMPLETE_TRACKING = 32551,      /* fewer than 20 tracking digits */
+  BC_FONT_ERR_IMB_SEPARATOR_IN_TRACKING = 32552,    /* '-' or space among the 20 tracking digits */
+  BC_FONT_ERR_IMB_ILLEGAL_BARCODE_IDENTIFIER = 32553, /* second tracking digit above 4 */
+  BC_FONT_ERR_IMB_INCOMPLETE_ROUTING = 32554,       /* routing code not 0, 5, 9 or 11 digits */
   BC_FONT_ERR_TOO_LONG_FOR_SYMBOL = 32560,
   BC_FONT_ERR_INVALID_CHECK_OPTION = 32561
 };

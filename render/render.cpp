@@ -71,6 +71,12 @@ bool HasShortBars(const model::Symbol& symbol) {
                      [](const model::Element& e) { return e.bar && e.height == BarHeight::kHalf; });
 }
 
+// Intelligent Mail's four bar heights.
+bool HasTrackers(const model::Symbol& symbol) {
+  return std::any_of(symbol.elements.begin(), symbol.elements.end(),
+                     [](const model::Element& e) { return e.bar && e.height == BarHeight::kTracker; });
+}
+
 bool HasGuards(const model::Symbol& symbol) {
   return std::any_of(symbol.elements.begin(), symbol.elements.end(),
                      [](const model::Element& e) { return e.bar && e.height == BarHeight::kGuard; });
@@ -84,6 +90,13 @@ Rect BarRect(const model::Element& e, double x, double top, double height) {
       return {x, top, e.width, height + kGuardDescent};
     case BarHeight::kHalf:
       return {x, top + height * (1 - kShortBarShare), e.width, height * kShortBarShare};
+    case BarHeight::kTracker:
+      return {x, top + height * (1 - model::kImbTrackerTop), e.width,
+              height * (model::kImbTrackerTop - model::kImbTrackerBottom)};
+    case BarHeight::kAscender:
+      return {x, top, e.width, height * (1 - model::kImbTrackerBottom)};
+    case BarHeight::kDescender:
+      return {x, top + height * (1 - model::kImbTrackerTop), e.width, height * model::kImbTrackerTop};
     case BarHeight::kFull:
       break;
   }
@@ -173,6 +186,7 @@ Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions) {
   if (!symbol.grid.empty()) return LayOutGrid(symbol);
   double height = bar_height > 0 ? bar_height
                   : HasShortBars(symbol) ? kDefaultPostalHeight
+                  : HasTrackers(symbol)  ? kDefaultImbHeight
                                          : kDefaultHeight;
   bool texts = captions && !symbol.captions.empty();
   // The quiet zones, widened where a caption reaches beyond them.

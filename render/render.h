@@ -19,6 +19,8 @@ namespace tavo::render {
 // symbols, and PostNet, whose tall bars are about six bar widths high.
 inline constexpr double kDefaultHeight = 50;
 inline constexpr double kDefaultPostalHeight = 6;
+// Intelligent Mail: the full bar, 7.25 bar widths high (the TAVO IMB font).
+inline constexpr double kDefaultImbHeight = 667.0 / 92.0;
 
 // A black rectangle, in modules from the picture's top left corner.
 struct Rect {

@@ -41,6 +41,10 @@ namespace Tavo32
         Ean13 = 10,
         Code128 = 11,
         Gs1128 = 12,
+        /// <summary>Intelligent Mail: the 20-digit tracking code, then the
+        /// routing code (0, 5, 9 or 11 digits; "-" and spaces may follow the
+        /// tracking code).  65 characters A, D, F, T for the TAVO IMB font.</summary>
+        Imb = 13,
         /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
         /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
         DataMatrix = 15,

@@ -42,6 +42,7 @@ SYMBOLOGIES = {
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
     "code128": 11, "gs1-128": 12, "datamatrix": 15, "gtin13": 16, "gtin8": 17, "gtin12": 18,
     "upce8": 19,
+    "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
 
 # Code 128 function characters and NUL as data, as str characters of a value.

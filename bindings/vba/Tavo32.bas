@@ -89,7 +89,8 @@ Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this
 ' The text to set in the bar code font for Value, or #VALUE! when the value is
 ' refused (TavoBarcodeError tells why).  Symbology is a code or a name:
 ' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
-' code128 (0..11), gs1-128 (12), gtin13 gtin8 gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
+' code128 (0..11), gs1-128 (12), 13 imb (Intelligent Mail, see TavoIMb), gtin13 gtin8
+' gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
 ' blank cell, Null or "" gives "" (no bar code), so a filled-down column
 ' stays clean below its last value.
 Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
@@ -120,6 +121,40 @@ Public Function TavoBarcodeError(ByVal Symbology As Variant, ByVal Value As Vari
     Exit Function
 Failed:
     TavoBarcodeError = "VBA error " & Err.Number & ": " & Err.Description
+End Function
+
+' The text to set in the TAVO IMB font for an Intelligent Mail barcode:
+' Tracking is the 20-digit tracking code, Routing the ZIP code of the
+' delivery point (none, 5, 9 or 11 digits; "-" and spaces allowed).  Keep
+' both as text cells: a number cell holds only 15 significant digits, so a
+' tracking code typed as a number is refused; a routing code typed as a
+' number gets back the leading zeros its length implies (1234 is "01234").
+' A blank Tracking gives "".  #VALUE! when refused;
+' TavoBarcodeError("imb", Tracking & "-" & Routing) tells why.
+Public Function TavoIMb(ByVal Tracking As Variant, Optional ByVal Routing As Variant = "") As Variant
+    Dim value As String, zip As String
+    On Error GoTo Failed
+    If IsBlank(Tracking) Then
+        TavoIMb = ""
+        Exit Function
+    End If
+    If VarType(CellValue(Tracking)) <> vbString Then GoTo Failed
+    value = CellText(Tracking)
+    zip = CellText(Routing)
+    If VarType(CellValue(Routing)) <> vbString And Len(zip) > 0 Then
+        If Len(zip) <= 5 Then
+            zip = Right$("0000" & zip, 5)
+        ElseIf Len(zip) <= 9 Then
+            zip = Right$("0000" & zip, 9)
+        ElseIf Len(zip) = 10 Then
+            zip = "0" & zip
+        End If
+    End If
+    If Len(zip) > 0 Then value = value & "-" & zip
+    TavoIMb = TavoBarcode(13, value)
+    Exit Function
+Failed:
+    TavoIMb = CVErr(XL_ERR_VALUE)
 End Function
 
 ' The face name of the bar code font: Prefix followed by the symbology's
@@ -418,6 +453,10 @@ Private Function SymbologyCode(ByVal Symbology As Variant) As Long
             Exit Function
         End If
     Next i
+    If StrComp(Trim$(Symbology), "imb", vbTextCompare) = 0 Then
+        SymbologyCode = 13
+        Exit Function
+    End If
     If IsNumeric(Symbology) Then SymbologyCode = CLng(Symbology) Else SymbologyCode = -1
 End Function
 

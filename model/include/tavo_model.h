@@ -18,10 +18,22 @@ namespace tavo::model {
 
 // How far down a bar reaches.
 enum class BarHeight : uint8_t {
-  kFull,   // an ordinary bar (PostNet: a tall bar)
+  kFull,   // an ordinary bar (PostNet: a tall bar; Intelligent Mail: a full bar)
   kGuard,  // an EAN/UPC guard bar, or a bar of a digit printed outside the caption, reaching below the others
   kHalf,   // a PostNet short bar
+  // Intelligent Mail: the tracker (the middle part), and the tracker with
+  // the part above it or below it.
+  kTracker,
+  kAscender,
+  kDescender,
 };
+
+// Intelligent Mail bar heights, as shares of the full bar from its bottom:
+// the tracker spans kImbTrackerBottom..kImbTrackerTop, an ascender
+// kImbTrackerBottom..1, a descender 0..kImbTrackerTop.  The font draws the
+// full bar 667 units high with the tracker at 230..437 (fonts/generate.py).
+inline constexpr double kImbTrackerBottom = 230.0 / 667.0;
+inline constexpr double kImbTrackerTop = 437.0 / 667.0;
 
 // One bar or one space, left to right.  Widths are in modules: 1 is the
 // narrow element (X dimension); wide elements of two-width symbologies

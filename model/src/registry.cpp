@@ -29,6 +29,7 @@ constexpr ModelRow kModelRows[] = {
     {kGtin8,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kGtin12,          BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kUpcE8,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
+    {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
 };
 // clang-format on

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 50> kErrors{{
+constexpr std::array<ErrorText, 55> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -92,6 +92,19 @@ constexpr std::array<ErrorText, 50> kErrors{{
      "(and a supplement)."},
     {kUpcENumberSystem, true,
      "Illegal character for this symbology.  UPC-E number system must be '0' or '1'.", ""},
+    {kImbIllegalCharacter, true,
+     "Illegal character for this symbology.  Character must be numeric, '-' or a space.", ""},
+    {kImbIncompleteTracking, false,
+     "Incomplete number of IMb tracking code characters, must be 20 digits.", ""},
+    {kImbSeparatorInTracking, true,
+     "Illegal character for this symbology.  '-' and spaces may only follow the 20-digit ",
+     "tracking code."},
+    {kImbIllegalBarcodeIdentifier, true,
+     "Illegal character for this symbology.  Second digit of the tracking code must be 0 to 4.",
+     ""},
+    {kImbIncompleteRouting, false,
+     "Incomplete number of IMb routing code characters, must be 0, 5 (Zip), 9 (Zip+4) or ",
+     "11 (Zip+4+DP) digits."},
     {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
     {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
 }};

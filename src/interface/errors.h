@@ -57,6 +57,12 @@ enum Error : int32_t {
   kGtinCheckDigit = 32547,
   kIncompleteGtin = 32548,
   kUpcENumberSystem = 32549,
+  // Intelligent Mail: one code per fault of the value.
+  kImbIllegalCharacter = 32550,
+  kImbIncompleteTracking = 32551,
+  kImbSeparatorInTracking = 32552,
+  kImbIllegalBarcodeIdentifier = 32553,
+  kImbIncompleteRouting = 32554,
   kTooLongForLargestSymbol = 32560,
   kInvalidCheckOption = 32561,
 };

@@ -80,6 +80,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8},
     {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12},
     {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8},
+    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
 };
 // clang-format on

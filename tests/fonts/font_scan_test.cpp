@@ -683,5 +683,43 @@ TEST(FontScan, PostNetBarsMatchZint) {
   });
 }
 
+// Intelligent Mail: every bar has its tracker, so the row through the
+// trackers finds the bars; rows through the ascender part and the descender
+// part say which the bar has.  Letter by letter against zint.
+TEST(FontScan, ImbBarsMatchZint) {
+  Generator random = [](std::mt19937& rng) {
+    static constexpr size_t kRouting[] = {0, 5, 9, 11};
+    Sample s;
+    s.value = Random(rng, "0123456789", 1, 1) + Random(rng, "01234", 1, 1) + Random(rng, "0123456789", 18, 18);
+    const size_t n = kRouting[std::uniform_int_distribution<size_t>(0, 3)(rng)];
+    if (n > 0) s.value += "-" + Random(rng, "0123456789", n, n);
+    return s;
+  };
+  CompareWithZint("Intelligent Mail", BC_SYM_IMB, 85, random,
+                  [](const Sample& s, const render::Raster& raster, const OpenFace& f) {
+    const FaceDesign& d = f.design;
+    FT_Face face = f.face->get();
+    const double tracker_bottom = d.bar_top - d.half_top;  // the design is symmetric
+    const int descender = RowAt(face, s.setting, Margin(s), tracker_bottom / 2.0);
+    const int tracker = RowAt(face, s.setting, Margin(s), (tracker_bottom + d.half_top) / 2.0);
+    const int ascender = RowAt(face, s.setting, Margin(s), (d.half_top + d.bar_top) / 2.0);
+    std::string ours;
+    int x = 0;
+    bool bar = true;
+    for (const int w : Runs(raster, tracker, x)) {
+      if (bar) {
+        const bool up = raster.At(x + w / 2, ascender) < 128;
+        const bool down = raster.At(x + w / 2, descender) < 128;
+        ours += up ? (down ? 'F' : 'A') : (down ? 'D' : 'T');
+      }
+      bar = !bar;
+      x += w;
+    }
+    const std::string zint = scan::ZintImbBars(s.value);
+    if (zint.empty()) return std::string("zint gave no symbol");
+    return ours == zint ? std::string() : "bars " + ours + ", zint " + zint;
+  });
+}
+
 }  // namespace
 }  // namespace tavo::fonts

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "font_support.h"
+#include "tavo32.h"
 #include "tavo_model.h"
 
 #include FT_SFNT_NAMES_H
@@ -43,9 +44,9 @@ const FaceDesign* FaceNamed(const std::string& family) {
 // calls itself by that name.
 
 TEST(FontNames, EveryFaceNameOfTheLibraryNamesOneFont) {
-  ASSERT_EQ(Faces().size(), 38u) << "manifest in " << TAVO_FONT_DIR;
+  ASSERT_EQ(Faces().size(), 39u) << "manifest in " << TAVO_FONT_DIR;
   std::set<std::string> names;
-  for (int32_t symbology = 1; symbology <= 11; ++symbology) {
+  for (int32_t symbology : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, int{BC_SYM_IMB}}) {
     for (int32_t height = 0; height < 3; ++height) {
       for (bool caption : {false, true}) {
         const std::string name = LibraryFaceName(symbology, height, caption);
@@ -60,7 +61,7 @@ TEST(FontNames, EveryFaceNameOfTheLibraryNamesOneFont) {
       }
     }
   }
-  EXPECT_EQ(names.size(), 38u) << "36 faces with heights, UPC EAN JAN and POSTNET";
+  EXPECT_EQ(names.size(), 39u) << "36 faces with heights, UPC EAN JAN, POSTNET and IMB";
 }
 
 // ---------------------------------------------------------------------------
@@ -84,6 +85,7 @@ const Emitted kEmitted[] = {
     {9, {{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}}},
     {10, {{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}}},
     {11, {{33, 125}, {130, 140}, {145, 156}, {161, 234}, {236, 252}}},
+    {BC_SYM_IMB, {{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}},
 };
 
 TEST(FontCoverage, EveryEmittedCodePointHasAGlyphFromWindowsAndLatin1Text) {
@@ -153,8 +155,13 @@ std::vector<Box> ModelBars(const model::FontGlyph& g, const FaceDesign& d) {
   double x = 0;
   for (const model::Element& e : g.elements) {
     if (e.bar) {
-      const long y0 = e.height == model::BarHeight::kGuard ? d.guard_bottom : d.bar_bottom;
-      const long y1 = e.height == model::BarHeight::kHalf ? d.half_top : d.bar_top;
+      long y0 = e.height == model::BarHeight::kGuard ? d.guard_bottom : d.bar_bottom;
+      long y1 = e.height == model::BarHeight::kHalf ? d.half_top : d.bar_top;
+      // Intelligent Mail: trackers and ascenders start at the tracker's
+      // bottom, trackers and descenders end at its top.
+      using H = model::BarHeight;
+      if (e.height == H::kTracker || e.height == H::kAscender) y0 = std::lround(model::kImbTrackerBottom * d.bar_top);
+      if (e.height == H::kTracker || e.height == H::kDescender) y1 = std::lround(model::kImbTrackerTop * d.bar_top);
       bars.emplace_back(std::lround(x * d.module), std::lround((x + e.width) * d.module), y0, y1);
     }
     x += e.width;

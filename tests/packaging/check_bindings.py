@@ -171,5 +171,16 @@ class Python(unittest.TestCase):
         self.assertEqual([ord(tavo32._BYTE_TO_CHAR[b]) for b in range(0x80, 0xA0)], cp1252_expected())
 
 
+class IntelligentMail(unittest.TestCase):
+    """Code 13 by name in every binding, and the VBA worksheet function."""
+
+    def test_every_binding_knows_imb(self):
+        self.assertRegex(read("bindings", "python", "tavo32.py"), r'"imb": 13,')
+        self.assertRegex(read("bindings", "dotnet", "Tavo32.cs"), r"\bImb = 13,")
+        vba = read("bindings", "vba", "Tavo32.bas", mode="rb").decode("ascii")
+        self.assertRegex(vba, r'StrComp\(Trim\$\(Symbology\), "imb", vbTextCompare\) = 0 Then\r\n\s+SymbologyCode = 13')
+        self.assertRegex(vba, r"Public Function TavoIMb\(ByVal Tracking As Variant, Optional ByVal Routing As Variant")
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -134,6 +134,18 @@ std::vector<std::string> ZintRows(const std::string& arguments) {
   return rows;
 }
 
+std::string ZintImbBars(const std::string& value) {
+  const std::vector<std::string> rows = ZintRows("-b 85 -d '" + value + "'");
+  if (rows.size() != 3) return "";
+  std::string bars;
+  for (size_t column = 0; column < 2 * 65; column += 2) {
+    const bool up = column < rows[0].size() && rows[0][column] == '1';
+    const bool down = column < rows[2].size() && rows[2][column] == '1';
+    bars += up ? (down ? 'F' : 'A') : (down ? 'D' : 'T');
+  }
+  return bars;
+}
+
 PictureBatch::PictureBatch(std::string_view name) {
   std::string pattern = (std::filesystem::temp_directory_path() / ("tavo-scan-" + std::string(name) + "-XXXXXX")).string();
   if (mkdtemp(pattern.data())) dir_ = pattern;

@@ -64,6 +64,12 @@ std::string RunCommand(const std::string& command, int& status);
 // the padding after the last bar removed.  Empty when zint fails.
 std::vector<std::string> ZintRows(const std::string& arguments);
 
+// zint's Intelligent Mail bars for a value ("TRACKING-ROUTING"), one letter
+// each as the font writes them: "A" ascender, "D" descender, "F" full,
+// "T" tracker; "" when zint gives no symbol.  Its dump has the ascender row
+// first and the descender row last, a bar in every other column.
+std::string ZintImbBars(const std::string& value);
+
 // zbarimg's XML report parsed into readings per file name, in report order.
 struct SourceReadings {
   std::string file;

@@ -63,7 +63,7 @@ void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& da
 
 int RunDecode(int32_t symbology, std::string_view s) {
   if (tavo::cli::SymbologyName(symbology).empty()) {
-    std::fprintf(stderr, "tavo: decode knows the registered symbology codes (tavo list)\n");
+    std::fprintf(stderr, "tavo: decode knows the symbologies tavo list prints\n");
     return 2;
   }
   std::printf("%s (%d), %zu bytes\n", std::string(tavo::cli::SymbologyName(symbology)).c_str(), symbology,

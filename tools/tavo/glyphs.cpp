@@ -51,6 +51,9 @@ const char* HeightName(m::BarHeight h) {
   switch (h) {
     case m::BarHeight::kGuard: return "guard";
     case m::BarHeight::kHalf: return "half";
+    case m::BarHeight::kTracker: return "tracker";
+    case m::BarHeight::kAscender: return "ascender";
+    case m::BarHeight::kDescender: return "descender";
     case m::BarHeight::kFull: break;
   }
   return "full";

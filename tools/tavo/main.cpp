@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch.h"
 #include "cli.h"
 #include "decode.h"
 #include "glyphs.h"
@@ -49,6 +50,14 @@ constexpr char kUsage[] =
     "                               is CHAR (itself, or a decimal code of 2+ digits) valid,\n"
     "                               and how an input form shows it; --alt adds the Alt-key\n"
     "                               code to a label; exit status 1 when not valid\n"
+    "  tavo batch SYMBOLOGY --column NAME [--check] [--output-column NAME]\n"
+    "             [-i IN.csv] [-o OUT.csv] [--raw]\n"
+    "                               add to a CSV file (standard input and output by\n"
+    "                               default) a column with each row's font string, bytes\n"
+    "                               above 127 as Windows-1252 characters in UTF-8 (--raw:\n"
+    "                               bytes); failed rows get an empty cell and a message;\n"
+    "                               exit status 1 when a row failed, 2 when the run could\n"
+    "                               not be done\n"
     "  tavo version                 print the library's version numbers\n"
     "  tavo list                    print each symbology: code, short name, face family\n"
     "                               and number of faces, tab-separated\n";
@@ -335,6 +344,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage(nullptr);
   std::string_view cmd = argv[1];
   Args args;
+  if (cmd == "batch") return tavo::batch::RunBatchCommand(argc, argv);
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
                    {"--svg", "--png", "--module", "--height", "--ratio", "--check-value"}, args)) {

@@ -63,6 +63,9 @@ static class Tavo32Test
         Equal(Tavo.Translate(11, "\u00B90112345"), Tavo.Translate(11, Tavo.Fnc1 + "0112345"),
               "FNC1 is the character of byte 185");
         Equal("*+A*", Tavo.Translate(0, "a"), "a lower-case letter is a shift pair");
+        Equal("AADTFFDFTDADTAADAATFDTDDAAADDTDTTDAFADADDDTFFFDDTTTADFAAADFTDAADA",
+              Tavo.Translate(Symbology.Imb, "01234567094987654321-01234567891"),
+              "Intelligent Mail: the published example with an 11-digit routing code");
         string longValue = new string('a', 5000);
         Check(Tavo.Translate(0, longValue).Length == 2 * 5000 + 2, "long values get a buffer large enough");
     }

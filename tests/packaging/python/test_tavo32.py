@@ -41,6 +41,16 @@ class Translate(unittest.TestCase):
             with self.subTest(why):
                 self.assertEqual(tavo32.translate(symbology, value, check), want)
 
+    def test_intelligent_mail_by_name_and_code(self):
+        # The published example with an 11-digit routing code.
+        bars = "AADTFFDFTDADTAADAATFDTDDAAADDTDTTDAFADADDDTFFFDDTTTADFAAADFTDAADA"
+        self.assertEqual(tavo32.translate("imb", "01234567094987654321-01234567891"), bars)
+        self.assertEqual(tavo32.translate(13, "01234567094987654321 01234567891"), bars)
+        self.assertEqual(tavo32.face_name("imb", prefix="TAVO "), "TAVO IMB")
+        with self.assertRaises(tavo32.TavoError) as caught:
+            tavo32.translate("imb", "05234567094987654321")
+        self.assertEqual(caught.exception.code, 32553)
+
     def test_font_bytes_above_127_are_windows_1252_characters(self):
         # 'Code 128' in set B: start 232, data, check value 64 (192), stop 234.
         want = bytes([232, 163, 207, 196, 197, 243, 249, 145, 151, 192, 234])

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# tavo batch on generated mail-merge lists of 1,000,000 rows: an address list
+# with an Intelligent Mail column (tracking-routing) and a product list with
+# EAN-13 values.  Quotes rows per second, and the ratio to
+#   awk -F, '{print $0 FS $1}'
+# over the same file in the same run (the goal: no slower than that line).
+# Best of three runs each; output to /dev/null, input from the page cache.
+#   bash bench/batch.sh [BUILD_DIR] [ROWS]
+# TAVO=path overrides the tool.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/bench-batch}
+rows=${2:-1000000}
+if [ -z "${TAVO:-}" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" --target tavo >/dev/null
+  TAVO="$build/bin/tavo"
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Addresses: quoted street lines with commas in some rows, ZIP+4, and an IMb
+# value of every routing length (tracking code: barcode identifier 00, service
+# type 270, a 6-digit mailer ID and a 9-digit serial number).
+awk -v n="$rows" 'BEGIN {
+  srand(16);
+  split("Main St,Oak Ave,Pine Rd,Maple Dr,Cedar Ln,Elm St,Lake Blvd,Hill Ct", streets, ",");
+  split("Springfield,Riverside,Fairview,Franklin,Greenville,Bristol,Clinton,Salem", cities, ",");
+  split("IL,CA,TX,NY,OH,PA,MI,GA", states, ",");
+  print "name,street,city,state,zip,imb";
+  for (i = 1; i <= n; i++) {
+    zip = sprintf("%05d", int(rand() * 100000)); plus4 = sprintf("%04d", int(rand() * 10000));
+    dp = sprintf("%02d", int(rand() * 100));
+    k = i % 4;
+    routing = k == 0 ? "" : k == 1 ? "-" zip : k == 2 ? "-" zip plus4 : "-" zip plus4 dp;
+    tracking = sprintf("00270%06d%09d", 100000 + i % 900000, i);
+    street = int(rand() * 9000 + 100) " " streets[i % 8 + 1];
+    if (i % 5 == 0) street = "\"" street ", Apt " (i % 40 + 1) "\"";
+    printf "Customer %d,%s,%s,%s,%s-%s,%s%s\n", i, street, cities[i % 8 + 1], states[i % 8 + 1],
+           zip, plus4, tracking, routing;
+  }
+}' >"$work/addresses.csv"
+
+# Products: EAN-13 values without their check digit.
+awk -v n="$rows" 'BEGIN {
+  srand(13);
+  print "sku,description,ean13";
+  for (i = 1; i <= n; i++) printf "SKU%07d,Item number %d,590%09d\n", i, i, int(rand() * 1000000000);
+}' >"$work/products.csv"
+
+# Best of three runs: processor seconds (user + system), which the other
+# users of a shared machine do not inflate, and wall seconds.
+best() {  # command... -> "cpu wall"
+  local b_cpu=999999 b_wall=999999
+  for _ in 1 2 3; do
+    /usr/bin/time -f '%U %S %e' -o "$work/time" "$@" >/dev/null 2>&1 || true
+    read -r u s e < <(tail -n 1 "$work/time")
+    b_cpu=$(awk -v a="$u" -v b="$s" -v c="$b_cpu" 'BEGIN {t = a + b; print (t < c) ? t : c}')
+    b_wall=$(awk -v a="$e" -v c="$b_wall" 'BEGIN {print (a < c) ? a : c}')
+  done
+  echo "$b_cpu $b_wall"
+}
+
+printf '%-10s %8s | %-28s | %-28s | %s\n' "" "" "tavo batch" "awk -F, '{print \$0 FS \$1}'" "awk/tavo"
+printf '%-10s %8s | %8s %8s %10s | %8s %8s %10s | %8s\n' list rows "cpu s" "wall s" "rows/s" \
+  "cpu s" "wall s" "rows/s" "(cpu)"
+for spec in "addresses imb imb" "products ean13 ean13"; do
+  read -r list sym column <<<"$spec"
+  file="$work/$list.csv"
+  cat "$file" >/dev/null  # into the page cache
+  read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" -i "$file" -o /dev/null)"
+  read -r ac aw <<<"$(best awk -F, '{print $0 FS $1}' "$file")"
+  awk -v l="$list" -v n="$rows" -v tc="$tc" -v tw="$tw" -v ac="$ac" -v aw="$aw" 'BEGIN {
+    printf "%-10s %8d | %8.2f %8.2f %10.0f | %8.2f %8.2f %10.0f | %8.2f\n",
+      l, n, tc, tw, n / tc, ac, aw, n / ac, ac / tc}'
+done
+echo "rows/s from processor time; awk is $(readlink -f "$(command -v awk)"); awk/tavo above 1: tavo batch is faster"

@@ -1,0 +1,69 @@
+# tavo batch as a user runs it: files, a pipe, exit statuses, messages.
+include(${CMAKE_CURRENT_LIST_DIR}/cli_common.cmake)
+if(NOT WORK)
+  set(WORK ${CMAKE_CURRENT_BINARY_DIR}/cli_batch_test)
+endif()
+file(MAKE_DIRECTORY ${WORK})
+
+function(batch args input out_var err_var rc_var)
+  file(WRITE ${WORK}/in.csv "${input}")
+  execute_process(COMMAND ${TAVO} batch ${args} INPUT_FILE ${WORK}/in.csv
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  set(${out_var} "${out}" PARENT_SCOPE)
+  set(${err_var} "${err}" PARENT_SCOPE)
+  set(${rc_var} "${rc}" PARENT_SCOPE)
+endfunction()
+
+function(expect what got want)
+  if(NOT "${got}" STREQUAL "${want}")
+    message(FATAL_ERROR "${what}: got\n[${got}]\nwanted\n[${want}]")
+  endif()
+endfunction()
+
+# Standard input to standard output, by short name and by code.
+batch("postnet;--column;zip" "name,zip\nAnn,12345\n" out err rc)
+expect("pipe" "${out}" "name,zip,zip font\nAnn,12345,*123455*\n")
+expect("pipe status" "${rc}" "0")
+expect("count" "${err}" "tavo: 1 rows translated, 0 failed\n")
+batch("8;--column;zip;-i;-;-o;-" "zip\n12345\n" out err rc)
+expect("- for stdin and stdout" "${out}" "zip,zip font\n12345,*123455*\n")
+
+# Files; a failing row: empty cell, message, exit status 1.
+file(WRITE ${WORK}/list.csv "zip\n12345\nabcde\n12345-6789\n")
+execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/list.csv -o ${WORK}/out.csv
+                ERROR_VARIABLE err RESULT_VARIABLE rc)
+file(READ ${WORK}/out.csv out)
+expect("files" "${out}" "zip,zip font\n12345,*123455*\nabcde,\n12345-6789,*1234567895*\n")
+expect("failing row status" "${rc}" "1")
+if(NOT err MATCHES "^row 3: ERROR: Illegal character[^\n]*\ntavo: 2 rows translated, 1 failed\n$")
+  message(FATAL_ERROR "failing row report: ${err}")
+endif()
+
+# --check reaches the library: MSI's second check digit.
+batch("msi;--column;v" "v\n1234567\n" out err rc)
+batch("msi;--column;v;--check" "v\n1234567\n" out2 err rc)
+string(LENGTH "${out}" n1)
+string(LENGTH "${out2}" n2)
+math(EXPR diff "${n2} - ${n1}")
+expect("--check adds a digit" "${diff}" "1")
+
+# Runs that cannot be done: exit status 2 and a message naming the fault.
+batch("postnet;--column;ZIP" "zip\n12345\n" out err rc)
+expect("missing column status" "${rc}" "2")
+if(NOT err MATCHES "no column \"ZIP\"")
+  message(FATAL_ERROR "missing column message: ${err}")
+endif()
+batch("postnet;--column;zip;--output-column;zip" "zip\n12345\n" out err rc)
+expect("collision status" "${rc}" "2")
+batch("nosuch;--column;zip" "zip\n" out err rc)
+expect("unknown symbology" "${rc}" "2")
+batch("99;--column;zip" "zip\n" out err rc)
+expect("symbology code the library does not know" "${rc}" "2")
+batch("postnet" "zip\n" out err rc)
+expect("no --column" "${rc}" "2")
+execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/list.csv -o ${WORK}/list.csv
+                OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE rc)
+expect("output over input refused" "${rc}" "2")
+execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/none.csv
+                OUTPUT_QUIET ERROR_VARIABLE err RESULT_VARIABLE rc)
+expect("missing input file" "${rc}" "2")
