@@ -194,7 +194,7 @@ TEST(CharCheck, WorkedExamples) {
       {2, 'A', 0, 64, 0, "", "a letter for Interleaved 2 of 5"},
       {22, 'x', 0, 64, 1, "x", "code 22 answers like Code 39"},
       {0, 'A', 0, 64, 0, "", "Code 39 Full ASCII has no rules here"},
-      {13, '1', 0, 64, 0, "", "first code without rules"},
+      {14, '1', 0, 64, 0, "", "first code without rules"},
       {12, '(', 0, 64, 1, "(", "GS1-128: a parenthesis"},
       {12, '#', 0, 64, 0, "", "GS1-128: '#' is outside the 82-character set"},
       {16, '+', 0, 64, 1, "+", "GTIN-13: '+' before a supplement"},
