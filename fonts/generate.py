@@ -31,6 +31,8 @@ from fontTools.pens.ttGlyphPen import TTGlyphPen
 from fontTools.ttLib import TTFont, newTable
 from fontTools.ttLib.tables._c_m_a_p import cmap_format_0
 
+import matrix_faces
+
 PREFIX = "TAVO "
 VERSION = "1.000"
 UNITS_PER_EM = 1000
@@ -333,6 +335,8 @@ DESCRIPTIONS = {
     "UPC EAN JAN": "UPC-A, UPC-E, EAN/JAN-8 and EAN/JAN-13 with add-ons",
     "POSTNET": "PostNet",
     "IMB": "Intelligent Mail (USPS 4-state): A ascender, D descender, F full bar, T tracker; set at 16 pt",
+    "QR": matrix_faces.DESCRIPTIONS["QR"],
+    "DM": matrix_faces.DESCRIPTIONS["DM"],
 }
 
 
@@ -352,17 +356,14 @@ def single_face_design(family):
     raise SystemExit("generate.py: no design for the face family %r" % family)
 
 
-# Two-dimensional faces draw blocks of modules (symbologies/matrix_text.h), not
-# bars; their generator is a design of its own, so they are left out here.
-MATRIX_FAMILIES = ("QR", "DM")
-
-
 def faces(tavo, text):
-    """Every face: (family, symbology, height letter, caption, design, glyphs)."""
+    """Every face: (family, symbology, height letter, caption, design, glyphs);
+    the two-dimensional faces have no design (matrix_faces.py draws them)."""
     for family, symbology, count in font_families(tavo):
-        if family in MATRIX_FAMILIES:
-            continue
-        if count == 6:
+        if family in matrix_faces.FAMILIES:
+            yield face_name(tavo, symbology, 0, False), symbology, "-", False, None, model_glyphs(
+                tavo, symbology, False, LINEAR["ratio"])
+        elif count == 6:
             for caption in (False, True):
                 glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])
                 for height, letter in enumerate(HEIGHT_NAMES):
@@ -391,12 +392,19 @@ def main():
         with_dejavu = any(c["text"].strip() for g in glyphs for c in g["captions"])
         description = "%s bar code font, %s. Generated from the TAVO32 symbol model." % (
             family, DESCRIPTIONS[family_of[symbology]])
-        font, ps_name = build_font(family, description, glyphs, design, text, with_dejavu)
+        if design is None:
+            font, ps_name = matrix_faces.build_matrix_font(family, description, glyphs, name_strings,
+                                                           add_mac_cmap, VERSION)
+            # A block is the "bar": module, bottom 0, top the line height.
+            height = matrix_faces.MATRIX["block_height"] * matrix_faces.MATRIX["module"]
+            numbers = (matrix_faces.MATRIX["module"], 0, height, 0, height)
+        else:
+            font, ps_name = build_font(family, description, glyphs, design, text, with_dejavu)
+            numbers = (design.module, design.bar_bottom, design.bar_top, design.guard_bottom, design.half_top)
         file = ps_name + ".ttf"
         font.save(os.path.join(args.out, file))
-        manifest.append("|".join(str(v) for v in (
-            file, family, symbology, letter, int(caption), design.module, design.bar_bottom, design.bar_top,
-            design.guard_bottom, design.half_top, len(glyphs))))
+        manifest.append("|".join(str(v) for v in (file, family, symbology, letter, int(caption)) + numbers
+                                 + (len(glyphs),)))
     with open(os.path.join(args.out, "fonts.manifest"), "w", encoding="ascii") as f:
         f.write("# file|family|symbology|height|caption|module|bar_bottom|bar_top|guard_bottom|half_top|glyphs\n")
         f.write("\n".join(manifest) + "\n")

@@ -27,8 +27,10 @@ SAMPLES = [
     ("128 MC", "code128", "Tavo 128", False, "code128.png"),
     ("UPC EAN JAN", "ean13", "590123412345", False, "upc_ean_jan.png"),
     ("POSTNET", "postnet", "12345-6789", False, "postnet.png"),
+    ("QR", "qr", "https://example.com/tavo", False, "qr.png"),
 ]
 PIXELS_PER_EM = 40  # 2 pixels to a module of the linear fonts
+MATRIX_PIXELS_PER_EM = 12  # 4 pixels to a module of the 2D fonts
 MARGIN = 24
 
 
@@ -45,6 +47,11 @@ def text_of(font_string):
 
 
 def render(face, text):
+    """Sets the text, several lines (CR LF between them) one under the
+    other, each at the font's own line height."""
+    lines = text.split("\r\n")
+    if len(lines) > 1:
+        return render_lines(face, lines)
     face.set_pixel_sizes(0, PIXELS_PER_EM)
     ascent = face.size.ascender >> 6
     descent = -(face.size.descender >> 6)
@@ -68,6 +75,32 @@ def render(face, text):
                 if v:
                     i = (y0 + row) * width + x0 + col
                     pixels[i] = max(0, pixels[i] - v)
+    return width, height, pixels
+
+
+def render_lines(face, lines):
+    face.set_pixel_sizes(0, MATRIX_PIXELS_PER_EM)
+    step = face.size.height >> 6  # the line height: one block
+    width = 0
+    marks = []
+    for n, line in enumerate(lines):
+        pen = 0
+        for ch in line:
+            face.load_char(ch, freetype.FT_LOAD_RENDER | freetype.FT_LOAD_NO_HINTING | freetype.FT_LOAD_TARGET_MONO)
+            g = face.glyph
+            b = g.bitmap
+            marks.append((pen + g.bitmap_left, n * step + (face.size.ascender >> 6) - g.bitmap_top,
+                          b.rows, b.width, b.pitch, bytes(b.buffer)))
+            pen += g.linearHoriAdvance / 65536.0
+        width = max(width, int(pen + 0.999))
+    height = step * len(lines)
+    pixels = bytearray([255]) * (width * height)
+    for x0, y0, rows, columns, pitch, buffer in marks:
+        x0 = int(round(x0))
+        for row in range(rows):
+            for col in range(columns):
+                if buffer[row * pitch + col // 8] >> (7 - col % 8) & 1:
+                    pixels[(y0 + row) * width + x0 + col] = 0
     return width, height, pixels
 
 

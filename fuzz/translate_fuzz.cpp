@@ -54,8 +54,8 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       code128, code128,
       // 13: Intelligent Mail bars: ascender, descender, full, tracker
       Set({{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}),
-      // 14: none yet
-      {},
+      // 14: QR Code: the 64 block glyphs and CR LF between lines
+      Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
       // 15: Data Matrix, the 64 block glyphs and CR LF between lines
       Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
       // 16..19: the full GTINs in the UPC/EAN/JAN font

@@ -11,7 +11,7 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_BUILD_FUZZERS=ON -DTAVO_BUILD_TESTS=OFF \
   -DTAVO_BUILD_TOOLS=OFF -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_C_FLAGS="$flags" >/dev/null
 cmake --build build/fuzz -j"$(nproc)"
-for target in translate strerr face_name char_check datamatrix; do
+for target in translate strerr face_name char_check qr datamatrix; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
   echo "== fuzzing $target for ${seconds}s =="

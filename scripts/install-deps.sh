@@ -25,6 +25,8 @@ packages+=(fontconfig)
 # The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
 # WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
 packages+=(emscripten python3-brotli chromium)
+# zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours.
+packages+=(libzint-dev)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).
 packages+=(dmtx-utils)
 missing=()

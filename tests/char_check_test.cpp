@@ -46,8 +46,9 @@ const RuleRow kRuleRows[] = {
      "GS1-128: the 82-character set and the backslash"},
     {{16, 17, 18, 19}, {{'0', '9'}, {' ', ' '}, {'+', '+'}}, Shown::kAsItself,
      "full GTINs: digits, and a space or '+' before the supplement"},
+    {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 14, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{0, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -158,8 +159,8 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
     }
   }
   // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
-  // codes x 12 + Data Matrix 255, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 83 + 4 * 12 + 255));
+  // codes x 12 + QR Code and Data Matrix 255 each, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {
@@ -194,7 +195,7 @@ TEST(CharCheck, WorkedExamples) {
       {2, 'A', 0, 64, 0, "", "a letter for Interleaved 2 of 5"},
       {22, 'x', 0, 64, 1, "x", "code 22 answers like Code 39"},
       {0, 'A', 0, 64, 0, "", "Code 39 Full ASCII has no rules here"},
-      {14, '1', 0, 64, 0, "", "first code without rules"},
+      {20, '1', 0, 64, 0, "", "first code without rules"},
       {12, '(', 0, 64, 1, "(", "GS1-128: a parenthesis"},
       {12, '#', 0, 64, 0, "", "GS1-128: '#' is outside the 82-character set"},
       {16, '+', 0, 64, 1, "+", "GTIN-13: '+' before a supplement"},

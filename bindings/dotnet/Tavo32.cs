@@ -45,6 +45,9 @@ namespace Tavo32
         /// routing code (0, 5, 9 or 11 digits; "-" and spaces may follow the
         /// tracking code).  65 characters A, D, F, T for the TAVO IMB font.</summary>
         Imb = 13,
+        /// <summary>QR Code: check is the error correction level (0 = M,
+        /// 1..4 = L, M, Q, H); text goes as UTF-8.</summary>
+        Qr = 14,
         /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
         /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
         DataMatrix = 15,
@@ -142,12 +145,32 @@ namespace Tavo32
 
         public static string Translate(int symbology, string value, bool check = false)
         {
-            byte[] font = TranslateBytes(symbology, ToBytes(value ?? ""), check);
+            return Translate(symbology, value, check ? 1 : 0);
+        }
+
+        /// <summary>The font string with the check argument as a number: the
+        /// error correction level of a two-dimensional symbology.  Their text
+        /// goes as UTF-8, which the symbol marks, so that a scanner shows the
+        /// same text; other symbologies take Windows-1252 text.</summary>
+        public static string Translate(Symbology symbology, string value, int check)
+        {
+            return Translate((int)symbology, value, check);
+        }
+
+        public static string Translate(int symbology, string value, int check)
+        {
+            byte[] bytes = TextAsUtf8(symbology) ? Utf8(value ?? "") : ToBytes(value ?? "");
+            byte[] font = TranslateBytes(symbology, bytes, check);
             return ToText(font, 0, font.Length);
         }
 
         /// <summary>The font bytes of a value given as bytes (no conversion).</summary>
         public static byte[] TranslateBytes(int symbology, byte[] value, bool check = false)
+        {
+            return TranslateBytes(symbology, value, check ? 1 : 0);
+        }
+
+        public static byte[] TranslateBytes(int symbology, byte[] value, int check)
         {
             byte[] z = Terminated(value);
             int n = z.Length - 1;
@@ -159,7 +182,7 @@ namespace Tavo32
             foreach (int cap in capacities)
             {
                 buf = new byte[cap];
-                rc = NativeMethods.BC_FontTranslate(symbology, z, check ? 1 : 0, buf, cap, out len);
+                rc = NativeMethods.BC_FontTranslate(symbology, z, check, buf, cap, out len);
                 if (rc != TooManyCharacters) break;
             }
             if (rc != 0) throw Failure(rc);
@@ -332,6 +355,24 @@ namespace Tavo32
             byte[] z = new byte[value.Length + 1];
             Array.Copy(value, z, value.Length);
             return z;
+        }
+
+        // The symbologies whose text is sent as UTF-8.
+        private static bool TextAsUtf8(int symbology)
+        {
+            return symbology == (int)Symbology.Qr;
+        }
+
+        private static byte[] Utf8(string text)
+        {
+            try
+            {
+                return new System.Text.UTF8Encoding(false, true).GetBytes(text);
+            }
+            catch (ArgumentException)
+            {
+                throw Failure(IllegalCharacter);  // a lone surrogate
+            }
         }
 
         private static byte[] ToBytes(string text)

@@ -11,7 +11,10 @@ Set the returned text in the font whose face name face_name() gives.
 Text crosses the library boundary as bytes.  Font bytes above 127 are
 Windows-1252 characters (the bar code fonts are Windows fonts), so a str value
 is converted to bytes, and the font string back to str, through Windows-1252;
-pass bytes to get bytes back unchanged.
+pass bytes to get bytes back unchanged.  The two-dimensional symbologies (QR
+Code) carry any text: their str values go as UTF-8, which the symbol marks so
+that a scanner shows the same text, and `check` is their error correction
+level (QR Code: 0 = M, 1..4 = L, M, Q, H).
 
 The library is looked for, in this order:
   1. the path given to load() (a file, or the directory that holds it);
@@ -40,10 +43,13 @@ __all__ = [
 SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
-    "code128": 11, "gs1-128": 12, "datamatrix": 15, "gtin13": 16, "gtin8": 17, "gtin12": 18,
-    "upce8": 19,
+    "code128": 11, "gs1-128": 12, "qr": 14, "datamatrix": 15, "gtin13": 16, "gtin8": 17,
+    "gtin12": 18, "upce8": 19,
     "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
+
+# Symbologies whose str values are sent as UTF-8 rather than Windows-1252.
+TEXT_AS_UTF8 = {14}
 
 # Code 128 function characters and NUL as data, as str characters of a value.
 FNC1, FNC2, FNC3, FNC4, CODE128_NUL = "\xb9", "\xb2", "\xb3", "\xbc", "\xc7"
@@ -81,6 +87,14 @@ def _to_bytes(text):
     try:
         return bytes(_CHAR_TO_BYTE[ch] for ch in text)
     except KeyError:
+        return None
+
+
+def _to_utf8(text):
+    """UTF-8 bytes of `text`, or None for a lone surrogate."""
+    try:
+        return text.encode("utf-8")
+    except UnicodeEncodeError:
         return None
 
 
@@ -136,8 +150,8 @@ def _open(candidates):
 
 
 def _check_argument(check):
-    """True/False as 1/0; a number as given (Data Matrix: 0 square, 1
-    rectangles too, 2 and 3 the same as GS1)."""
+    """True/False as 1/0; a number as given (QR Code: the error correction
+    level; Data Matrix: 0 square, 1 rectangles too, 2 and 3 the same as GS1)."""
     if isinstance(check, int) and not isinstance(check, bool):
         return check
     return 1 if check else 0
@@ -176,8 +190,11 @@ class Library:
     def _fail(self, code):
         return TavoError(code, self.error_message(code))
 
-    def _value_bytes(self, value):
-        data = value if isinstance(value, (bytes, bytearray)) else _to_bytes(value)
+    def _value_bytes(self, value, utf8=False):
+        if isinstance(value, (bytes, bytearray)):
+            data = value
+        else:
+            data = _to_utf8(value) if utf8 else _to_bytes(value)
         # A NUL would end the value early on the library's side: refuse it
         # rather than translate a shorter value than the caller meant.
         if data is None or 0 in data:
@@ -186,8 +203,8 @@ class Library:
 
     def translate(self, symbology, value, check=False):
         """The font string of `value`: str for a str value, bytes for bytes."""
-        data = self._value_bytes(value)
         code = _symbology_code(symbology)
+        data = self._value_bytes(value, utf8=code in TEXT_AS_UTF8)
         # No symbology writes more than about two bytes per value byte; a
         # second, much larger buffer covers any that might.
         for capacity in (2 * len(data) + 64, 8 * len(data) + 1024):

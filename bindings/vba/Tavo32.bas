@@ -11,6 +11,7 @@ Attribute VB_Name = "Tavo32"
 '     =TavoBarcode("ean13", A2)          the text to set in the bar code font
 '     =TavoFaceName("ean13", "TAVO ")    the name of that font
 '     =TavoBarcodeError("ean13", A2)     why a value is refused ("" if it is not)
+'     =TavoQR(A2)                        a QR Code: set the cell in TAVO QR, wrap text on
 ' and in code TavoTranslate, which raises an error instead.
 '
 ' Text crosses the boundary as bytes.  Font bytes above 127 are Windows-1252
@@ -78,6 +79,7 @@ Private Declare Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
 
 Private Const ERR_ILLEGAL_CHARACTER As Long = 32505
 Private Const ERR_TOO_MANY_CHARACTERS As Long = 32510
+Private Const SYMBOLOGY_QR As Long = 14
 Private Const XL_ERR_VALUE As Long = 2015   ' CVErr(XL_ERR_VALUE) shows as #VALUE!
 Private Const ERROR_BAD_EXE_FORMAT As Long = 193
 Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this module raises
@@ -175,6 +177,30 @@ Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix A
     Exit Function
 Failed:
     TavoFaceName = CVErr(XL_ERR_VALUE)
+End Function
+
+' The QR Code of Value as several lines of text, for a cell with wrap text on
+' set in the font "TAVO QR" (line spacing single, the default): every line
+' stands on the one above with no gap.  Lines are broken with LF alone, as
+' Excel breaks lines in a cell.  Level is the error correction level: 0 or
+' omitted for M, 1..4 or "L", "M", "Q", "H".  Any text is carried, as UTF-8
+' marked for the scanner, so it reads back as typed (Zurich with its umlaut,
+' Tokyo in kanji).  A blank cell gives "".  #VALUE! when refused: too long,
+' or an unknown level.
+Public Function TavoQR(ByVal Value As Variant, Optional ByVal Level As Variant = 0) As Variant
+    Dim valueBytes() As Byte, fontText As String, rc As Long
+    On Error GoTo Failed
+    If IsBlank(Value) Then
+        TavoQR = ""
+        Exit Function
+    End If
+    If Not Utf8Bytes(CellText(Value), valueBytes) Then GoTo Failed
+    rc = TranslateBytes(SYMBOLOGY_QR, valueBytes, QrLevel(Level), fontText)
+    If rc <> 0 Then GoTo Failed
+    TavoQR = Replace(fontText, vbCrLf, vbLf)
+    Exit Function
+Failed:
+    TavoQR = CVErr(XL_ERR_VALUE)
 End Function
 
 ' ---------------------------------------------------------------------------
@@ -329,22 +355,88 @@ End Function
 ' error code (fontText untouched).
 Private Function TranslateText(ByVal sym As Long, ByVal valueText As String, _
                                ByVal Check As Boolean, ByRef fontText As String) As Long
-    Dim valueBytes() As Byte, outBuf() As Byte, outCap As Long, outLen As Long
-    Dim rc As Long, attempt As Long
+    Dim valueBytes() As Byte
     If Not TextToBytes(valueText, valueBytes) Then
         TranslateText = ERR_ILLEGAL_CHARACTER
         Exit Function
     End If
+    TranslateText = TranslateBytes(sym, valueBytes, IIf(Check, 1, 0), fontText)
+End Function
+
+' Runs BC_FontTranslate on NUL-terminated value bytes with the check argument
+' as a number: returns 0 with fontText set, or the error code.
+Private Function TranslateBytes(ByVal sym As Long, ByRef valueBytes() As Byte, _
+                                ByVal checkArg As Long, ByRef fontText As String) As Long
+    Dim outBuf() As Byte, outCap As Long, outLen As Long, n As Long
+    Dim rc As Long, attempt As Long
+    n = UBound(valueBytes)   ' the value's length: the last byte is its terminating 0
     ' No symbology writes more than about two bytes per value byte; a second,
     ' much larger buffer covers any that might.
     For attempt = 1 To 2
-        If attempt = 1 Then outCap = 2 * Len(valueText) + 64 Else outCap = 8 * Len(valueText) + 1024
+        If attempt = 1 Then outCap = 2 * n + 64 Else outCap = 8 * n + 1024
         ReDim outBuf(0 To outCap - 1)
-        rc = BC_FontTranslate(sym, valueBytes(0), IIf(Check, 1, 0), outBuf(0), outCap, outLen)
+        rc = BC_FontTranslate(sym, valueBytes(0), checkArg, outBuf(0), outCap, outLen)
         If rc <> ERR_TOO_MANY_CHARACTERS Then Exit For
     Next attempt
     If rc = 0 Then fontText = BytesToText(outBuf, outLen)
-    TranslateText = rc
+    TranslateBytes = rc
+End Function
+
+' UTF-8 bytes of valueText followed by a terminating 0.  False for a NUL or
+' a lone surrogate.
+Private Function Utf8Bytes(ByVal valueText As String, ByRef bytes() As Byte) As Boolean
+    Dim i As Long, n As Long, u As Long, low As Long
+    ReDim bytes(0 To 4 * Len(valueText))
+    i = 1
+    Do While i <= Len(valueText)
+        u = AscW(Mid$(valueText, i, 1)) And &HFFFF&
+        If u >= &HD800& And u <= &HDBFF& And i < Len(valueText) Then
+            low = AscW(Mid$(valueText, i + 1, 1)) And &HFFFF&
+            If low >= &HDC00& And low <= &HDFFF& Then
+                u = &H10000 + (u - &HD800&) * &H400& + (low - &HDC00&)
+                i = i + 1
+            End If
+        End If
+        If u = 0 Or (u >= &HD800& And u <= &HDFFF&) Then Exit Function
+        If u < &H80& Then
+            bytes(n) = u: n = n + 1
+        ElseIf u < &H800& Then
+            bytes(n) = &HC0& Or (u \ &H40&): bytes(n + 1) = &H80& Or (u And &H3F&): n = n + 2
+        ElseIf u < &H10000 Then
+            bytes(n) = &HE0& Or (u \ &H1000&)
+            bytes(n + 1) = &H80& Or ((u \ &H40&) And &H3F&)
+            bytes(n + 2) = &H80& Or (u And &H3F&)
+            n = n + 3
+        Else
+            bytes(n) = &HF0& Or (u \ &H40000)
+            bytes(n + 1) = &H80& Or ((u \ &H1000&) And &H3F&)
+            bytes(n + 2) = &H80& Or ((u \ &H40&) And &H3F&)
+            bytes(n + 3) = &H80& Or (u And &H3F&)
+            n = n + 4
+        End If
+        i = i + 1
+    Loop
+    ReDim Preserve bytes(0 To n)
+    bytes(n) = 0
+    Utf8Bytes = True
+End Function
+
+' The QR Code check argument of a level: a number 0..4 as it is, or the
+' letters L, M, Q, H as 1..4; anything else 5, which the library refuses.
+Private Function QrLevel(ByVal Level As Variant) As Long
+    Level = CellValue(Level)
+    If IsEmpty(Level) Or IsNull(Level) Then Exit Function
+    If VarType(Level) = vbString Then
+        If IsNumeric(Level) Then
+            QrLevel = CLng(Level)
+        ElseIf Len(Trim$(Level)) = 1 And InStr(1, "LMQH", Trim$(Level), vbTextCompare) > 0 Then
+            QrLevel = InStr(1, "LMQH", Trim$(Level), vbTextCompare)
+        Else
+            QrLevel = 5
+        End If
+    Else
+        QrLevel = CLng(Level)
+    End If
 End Function
 
 ' Windows-1252 bytes of valueText followed by a terminating 0.  False when a
@@ -455,6 +547,10 @@ Private Function SymbologyCode(ByVal Symbology As Variant) As Long
     Next i
     If StrComp(Trim$(Symbology), "imb", vbTextCompare) = 0 Then
         SymbologyCode = 13
+        Exit Function
+    End If
+    If StrComp(Trim$(Symbology), "qr", vbTextCompare) = 0 Then
+        SymbologyCode = SYMBOLOGY_QR
         Exit Function
     End If
     If IsNumeric(Symbology) Then SymbologyCode = CLng(Symbology) Else SymbologyCode = -1

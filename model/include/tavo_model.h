@@ -131,6 +131,7 @@ struct FontGlyph {
   double advance = 0;             // in modules
   std::vector<Element> elements;  // bars and spaces filling the advance, left to right
   std::vector<Caption> captions;  // centred on `x` modules from the glyph's left edge
+  ModuleGrid modules;             // 2D faces: the block's modules (elements empty)
 };
 
 // What `code` draws in the font that prints `symbology` (codes 0..11: code

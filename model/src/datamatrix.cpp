@@ -84,6 +84,9 @@ bool ReadDataMatrix(int32_t symbology, std::string_view s, Reading& reading, Mod
 }
 
 // The 2D faces draw blocks of modules, not bars and spaces: no glyph here.
-bool DrawDataMatrixGlyph(unsigned char, const ModelOptions&, Layout&) { return false; }
+// The 64 block glyphs the 2D faces share (matrix.cpp).
+bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout) {
+  return DrawMatrixGlyph(code, options, layout);
+}
 
 }  // namespace tavo::model::detail

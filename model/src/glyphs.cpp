@@ -32,7 +32,8 @@ bool GlyphOf(int32_t symbology, unsigned char code, const ModelOptions& options,
                     .name = GlyphName(drawn),
                     .advance = layout.x(),
                     .elements = std::move(drawn.elements),
-                    .captions = std::move(drawn.captions)};
+                    .captions = std::move(drawn.captions),
+                    .modules = std::move(drawn.grid)};
   return true;
 }
 

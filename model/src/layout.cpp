@@ -9,6 +9,11 @@ namespace tavo::model::detail {
 
 Layout::Layout(Symbol& symbol) : symbol_(symbol) { symbol_ = Symbol{}; }
 
+void Layout::Grid(ModuleGrid grid) {
+  x_ += grid.width;
+  symbol_.grid = std::move(grid);
+}
+
 void Layout::Bar(double width, BarHeight height) {
   std::vector<Element>& e = symbol_.elements;
   // A bar drawn against a bar of the same height is one wider bar.

@@ -27,6 +27,8 @@ class Layout {
   void AddCaption(std::string text, double centre, bool below = true);
   void AddCharacter(size_t byte_index, std::string name, int value = -1,
                     CharacterRole role = CharacterRole::kData);
+  // A two-dimensional glyph or symbol: its modules; the advance grows by its width.
+  void Grid(ModuleGrid grid);
   // Drops the blank before the first bar and after the last, measures the
   // captions from the first bar, and sets the quiet zones: those the
   // symbology asks for, or the blank the glyphs draw there if wider.
@@ -94,8 +96,8 @@ bool DrawImbGlyph(unsigned char code, const ModelOptions&, Layout& layout);
 bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
-// Data Matrix: a 2D symbol (Symbol::grid); its glyphs are blocks of modules
-// (symbologies/matrix_text.h), so the bar drawer has none.
+// Data Matrix: a 2D symbol (Symbol::grid); its glyphs are the blocks of
+// modules of symbologies/matrix_text.h (DrawMatrixGlyph).
 bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
@@ -103,6 +105,17 @@ bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout
 // GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
 // ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.
 bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& error);
+
+// Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
+// into modules (quiet zone included), the font-string byte that draws the
+// module at (x, y) of that text, and the block glyphs.
+bool ReadMatrixModules(std::string_view s, ModuleGrid& grid, ModelError& error);
+size_t MatrixByteAt(std::string_view s, int32_t x, int32_t y);
+bool DrawMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
+bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.

@@ -30,6 +30,7 @@ constexpr ModelRow kModelRows[] = {
     {kGtin12,          BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kUpcE8,           BuildUpcEan,   ReadUpcEan,   DrawUpcEanGlyph,   false},
     {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
+    {kQr,              BuildQr,       ReadQr,       DrawQrGlyph,       false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
 };
 // clang-format on

@@ -17,7 +17,8 @@ struct Options {
   bool start = true;
   bool stop = true;
   // The caller's check argument as it was passed, for the symbologies where
-  // it is a number rather than a yes or no (Data Matrix: shape and GS1).
+  // it is a number rather than a yes or no (QR Code: the error correction
+  // level; Data Matrix: shape and GS1).
   int32_t check_argument = 0;
 };
 

@@ -9,6 +9,7 @@
 
 #include FT_ADVANCES_H
 #include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
 
 #include "tavo32.h"
 
@@ -163,6 +164,75 @@ bool SetText(FT_Face face, const std::u32string& text, const Setting& setting, i
     FT_Fixed advance = 0;
     FT_Get_Advance(face, g, FT_LOAD_NO_SCALE, &advance);
     pen_units += advance;
+  }
+  return true;
+}
+
+bool SetLines(FT_Face face, std::string_view font_text, const Setting& setting, int margin,
+              render::Raster& raster, std::string& error) {
+  if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(setting.pixels_per_em * 64)), 72, 72) != 0) {
+    error = "FT_Set_Char_Size failed";
+    return false;
+  }
+  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (!hhea) {
+    error = "no hhea table";
+    return false;
+  }
+  const double scale = setting.pixels_per_em / face->units_per_EM;
+  const long line_units = hhea->Ascender - hhea->Descender + hhea->Line_Gap;
+  std::vector<std::string_view> lines;
+  for (size_t at = 0;;) {
+    const size_t end = font_text.find("\r\n", at);
+    lines.push_back(font_text.substr(at, end == std::string_view::npos ? end : end - at));
+    if (end == std::string_view::npos) break;
+    at = end + 2;
+  }
+  long widest = 0;
+  for (std::string_view line : lines) {
+    long units = 0;
+    for (char c : line) {
+      FT_Fixed advance = 0;
+      FT_Get_Advance(face, FT_Get_Char_Index(face, static_cast<unsigned char>(c)), FT_LOAD_NO_SCALE, &advance);
+      units += advance;
+    }
+    widest = std::max(widest, units);
+  }
+  raster.width = static_cast<int>(std::ceil(static_cast<double>(widest) * scale)) + 2 * margin;
+  raster.height = static_cast<int>(std::ceil(static_cast<double>(line_units * static_cast<long>(lines.size())) * scale)) +
+                  2 * margin;
+  raster.pixels.assign(static_cast<size_t>(raster.width) * static_cast<size_t>(raster.height), 255);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    // The baseline in pixels from the top, fractional.
+    const double baseline = static_cast<double>(hhea->Ascender + line_units * static_cast<long>(i)) * scale;
+    const double base_whole = std::floor(baseline);
+    long pen_units = 0;
+    for (char c : lines[i]) {
+      const FT_UInt g = FT_Get_Char_Index(face, static_cast<unsigned char>(c));
+      if (g == 0) {
+        error = "no glyph for byte " + std::to_string(static_cast<unsigned char>(c));
+        return false;
+      }
+      if (FT_Load_Glyph(face, g, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) {
+        error = "FT_Load_Glyph failed";
+        return false;
+      }
+      const double pen = static_cast<double>(pen_units) * scale;
+      const double whole = std::floor(pen);
+      // Outline y grows upwards: moving the baseline down by a fraction is
+      // a negative translation.
+      FT_Outline_Translate(&face->glyph->outline, static_cast<FT_Pos>(std::lround((pen - whole) * 64)),
+                           -static_cast<FT_Pos>(std::lround((baseline - base_whole) * 64)));
+      if (FT_Render_Glyph(face->glyph, setting.mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) {
+        error = "FT_Render_Glyph failed";
+        return false;
+      }
+      Blit(face->glyph->bitmap, margin + static_cast<int>(whole) + face->glyph->bitmap_left,
+           margin + static_cast<int>(base_whole) - face->glyph->bitmap_top, raster);
+      FT_Fixed advance = 0;
+      FT_Get_Advance(face, g, FT_LOAD_NO_SCALE, &advance);
+      pen_units += advance;
+    }
   }
   return true;
 }

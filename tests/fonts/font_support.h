@@ -77,6 +77,15 @@ struct Setting {
 bool SetText(FT_Face face, const std::u32string& text, const Setting& setting, int margin,
              render::Raster& raster, std::string& error);
 
+// Sets two-dimensional font text (lines separated by CR LF, every byte its
+// own character) in `face`: line i has its baseline i line heights below
+// the first, the line height being the font's own (hhea ascender -
+// descender + line gap), as a program sets text at single spacing.  Pen
+// positions are fractional pixels, both ways.  False with the reason in
+// `error` when a character has no glyph or FreeType fails.
+bool SetLines(FT_Face face, std::string_view font_text, const Setting& setting, int margin,
+              render::Raster& raster, std::string& error);
+
 // The pixel row of height `units` (font units above the baseline) in a
 // picture SetText drew with the same face, setting and margin.
 int RowAt(FT_Face face, const Setting& setting, int margin, double units);

@@ -32,6 +32,13 @@ const std::vector<FaceDesign>& Faces() {
   return faces;
 }
 
+// The two-dimensional faces (QR Code, Data Matrix) draw blocks of modules,
+// not bars; matrix_font_test.cpp holds them to the model.
+bool IsMatrixFace(const FaceDesign& d) {
+  const auto glyphs = model::FontGlyphs(d.symbology, {});
+  return !glyphs.empty() && !glyphs.front().modules.empty();
+}
+
 const FaceDesign* FaceNamed(const std::string& family) {
   for (const FaceDesign& f : Faces()) {
     if (f.family == family) return &f;
@@ -44,7 +51,8 @@ const FaceDesign* FaceNamed(const std::string& family) {
 // calls itself by that name.
 
 TEST(FontNames, EveryFaceNameOfTheLibraryNamesOneFont) {
-  ASSERT_EQ(Faces().size(), 39u) << "manifest in " << TAVO_FONT_DIR;
+  const auto linear = std::count_if(Faces().begin(), Faces().end(), [](const FaceDesign& d) { return !IsMatrixFace(d); });
+  ASSERT_EQ(linear, 39) << "manifest in " << TAVO_FONT_DIR;
   std::set<std::string> names;
   for (int32_t symbology : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, int{BC_SYM_IMB}}) {
     for (int32_t height = 0; height < 3; ++height) {
@@ -198,6 +206,7 @@ void ExpectCaption(const model::FontGlyph& g, const std::vector<Box>& others, co
 TEST(FontGeometry, EveryGlyphHasTheModelsAdvanceBarsAndCaption) {
   ASSERT_FALSE(Faces().empty());
   for (const FaceDesign& d : Faces()) {
+    if (IsMatrixFace(d)) continue;
     SCOPED_TRACE(d.family);
     Face face(d.file);
     ASSERT_TRUE(face.ok());

@@ -1,9 +1,12 @@
 # Every generated font passes the OpenType Sanitizer, the checker browsers
 # run before they use a font (tables, offsets, cmap and glyph data).
+# As many as the manifest lists: the 39 faces of the bar symbologies and the 2D faces.
 file(GLOB fonts ${FONT_DIR}/*.ttf)
 list(LENGTH fonts count)
-if(NOT count EQUAL 39)
-  message(FATAL_ERROR "${count} fonts in ${FONT_DIR}, wanted 39")
+file(STRINGS ${FONT_DIR}/fonts.manifest listed REGEX "^[^#]")
+list(LENGTH listed wanted)
+if(NOT count EQUAL wanted OR count LESS 39)
+  message(FATAL_ERROR "${count} fonts in ${FONT_DIR}, wanted the ${wanted} of the manifest (39 or more)")
 endif()
 foreach(font IN LISTS fonts)
   execute_process(COMMAND ${OTS} ${font} ${SCRATCH} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)

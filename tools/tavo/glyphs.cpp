@@ -72,6 +72,19 @@ std::string Bars(const m::FontGlyph& g) {
   return out;
 }
 
+// A 2D block glyph's dark modules as [x, y], y down from the top.
+std::string Modules(const m::FontGlyph& g) {
+  std::string out;
+  for (int32_t y = 0; y < g.modules.height; ++y) {
+    for (int32_t x = 0; x < g.modules.width; ++x) {
+      if (g.modules.at(x, y)) {
+        out += std::string(out.empty() ? "" : ", ") + "[" + std::to_string(x) + ", " + std::to_string(y) + "]";
+      }
+    }
+  }
+  return out;
+}
+
 std::string Captions(const m::FontGlyph& g) {
   std::string out;
   for (const m::Caption& c : g.captions) {
@@ -93,9 +106,10 @@ int RunGlyphs(int32_t symbology, const m::ModelOptions& options) {
               Number(options.wide_ratio).c_str(), options.caption ? "true" : "false");
   for (size_t i = 0; i < glyphs.size(); ++i) {
     const m::FontGlyph& g = glyphs[i];
-    std::printf(" {\"code\": %d, \"name\": %s, \"advance\": %s, \"bars\": [%s], \"captions\": [%s]}%s\n", g.code,
-                Quoted(g.name).c_str(), Number(g.advance).c_str(), Bars(g).c_str(), Captions(g).c_str(),
-                i + 1 < glyphs.size() ? "," : "");
+    const std::string modules = g.modules.empty() ? "" : ", \"modules\": [" + Modules(g) + "]";
+    std::printf(" {\"code\": %d, \"name\": %s, \"advance\": %s, \"bars\": [%s], \"captions\": [%s]%s}%s\n",
+                g.code, Quoted(g.name).c_str(), Number(g.advance).c_str(), Bars(g).c_str(), Captions(g).c_str(),
+                modules.c_str(), i + 1 < glyphs.size() ? "," : "");
   }
   std::printf("]}\n");
   return 0;

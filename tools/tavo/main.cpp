@@ -24,7 +24,8 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [--check | --check-value N] [--raw] [--svg FILE] [--png FILE]\n"
+    "  tavo translate SYMBOLOGY VALUE [--check | --check-value N | --level L|M|Q|H] [--raw]\n"
+    "                [--svg FILE] [--png FILE]\n"
     "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
@@ -35,7 +36,8 @@ constexpr char kUsage[] =
     "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
     "      --caption the caption variant of the font (text under the bars).\n"
     "      --check passes 1 as the check argument, --check-value N any number (Data Matrix:\n"
-    "      0 square, 1 rectangles too, 2 and 3 the same as GS1).\n"
+    "      0 square, 1 rectangles too, 2 and 3 the same as GS1), --level the error\n"
+    "      correction level of a QR Code (check 1 to 4; the default is M).\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -242,7 +244,15 @@ int Translate(const Args& args) {
     if (!n) return Usage("--check-value takes a number");
     check = *n;
   }
-  std::vector<char> out(value->size() * 8 + 64);
+  if (args.Has("--level")) {
+    const std::string_view level = args.Get("--level");
+    const size_t at = std::string_view("LMQH").find(level);
+    if (level.size() != 1 || at == std::string_view::npos) return Usage("--level takes L, M, Q or H");
+    check = static_cast<int32_t>(at) + 1;
+  }
+  // A 2D symbol of a short value is many times its length (a QR Code of
+  // one byte is 168 bytes); 8 KiB more holds the largest.
+  std::vector<char> out(value->size() * 8 + 8192);
   int32_t len = 0;
   int32_t rc = BC_FontTranslate(*sym, value->c_str(), check, out.data(), static_cast<int32_t>(out.size()),
                                 &len);
@@ -347,7 +357,7 @@ int main(int argc, char** argv) {
   if (cmd == "batch") return tavo::batch::RunBatchCommand(argc, argv);
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
-                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value"}, args)) {
+                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--level"}, args)) {
       return Usage("bad option");
     }
     return Translate(args);

@@ -95,9 +95,27 @@ class Translate(unittest.TestCase):
                     tavo32.translate("code39ascii", value)
                 self.assertEqual(caught.exception.code, 32505)
 
+    def test_qr_code_text_goes_as_utf8_and_check_is_the_level(self):
+        # The same words as a str (sent as UTF-8) and as UTF-8 bytes give the
+        # same symbol; the Windows-1252 bytes of the same text another one.
+        for words in ("Z\u00fcrich", "\u6771\u4eac"):
+            text = tavo32.translate("qr", words)
+            self.assertEqual(text.encode("ascii"), tavo32.translate(14, words.encode("utf-8")))
+            self.assertEqual(text.count("\r\n") + 1, len(text.splitlines()))
+        self.assertNotEqual(tavo32.translate("qr", "Z\u00fcrich").encode("ascii"),
+                            tavo32.translate("qr", "Z\u00fcrich".encode("cp1252")))
+        # Levels L and H of the same value: H needs the larger symbol.
+        self.assertLess(len(tavo32.translate("qr", "x" * 100, 1)), len(tavo32.translate("qr", "x" * 100, 4)))
+        with self.assertRaises(tavo32.TavoError) as caught:
+            tavo32.translate("qr", "x", 5)
+        self.assertEqual(caught.exception.code, 32561)
+        with self.assertRaises(tavo32.TavoError) as caught:
+            tavo32.translate("qr", b"a" * 2954, 1)
+        self.assertEqual(caught.exception.code, 32560)
+
     def test_unknown_symbology_name(self):
         with self.assertRaises(ValueError):
-            tavo32.translate("qr", "1")
+            tavo32.translate("aztec", "1")  # "qr" was the example before QR Code came
 
 
 class FontSupport(unittest.TestCase):

@@ -1,0 +1,142 @@
+"""The two-dimensional faces (QR Code, Data Matrix) of the TAVO fonts.
+
+Every character of 2D font text draws one block of 2 x 3 modules (see
+src/symbologies/matrix_text.h); `tavo glyphs SYMBOLOGY` gives the dark
+modules of each of the 64 block glyphs.  The faces are built so that text
+set at single line spacing stacks its lines with no gap and no overlap: the
+line height every program takes from the vertical metrics (hhea ascender -
+descender + line gap; OS/2 typographic ascender - descender + line gap with
+USE_TYPO_METRICS set; OS/2 winAscent + winDescent) is exactly the block
+height, and the advance is exactly the block width.
+"""
+
+import os
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.misc.timeTools import timestampSinceEpoch
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib import newTable
+
+# 1200 units to the em, 400 units to the module: a block is 800 wide and
+# 1200 high, standing on the baseline, so the line height equals the em and
+# at S points a module is S/3 points.
+MATRIX = {"units_per_em": 1200, "module": 400, "block_width": 2, "block_height": 3}
+
+# The face families of the 2D symbologies, and what their fonts print.
+FAMILIES = ("QR", "DM")
+DESCRIPTIONS = {
+    "QR": "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
+    "DM": "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
+}
+
+
+def block_outline(modules):
+    """The dark modules ([x, y], y down from the block's top) as
+    rectangles, horizontal neighbours merged."""
+    m = MATRIX["module"]
+    top = MATRIX["block_height"] * m
+    pen = TTGlyphPen(None)
+    dark = {(x, y) for x, y in modules}
+    for y in range(MATRIX["block_height"]):
+        x = 0
+        while x < MATRIX["block_width"]:
+            if (x, y) not in dark:
+                x += 1
+                continue
+            end = x
+            while (end + 1, y) in dark:
+                end += 1
+            x0, x1 = x * m, (end + 1) * m
+            y0, y1 = top - (y + 1) * m, top - y * m
+            pen.moveTo((x0, y0))  # clockwise: an outer contour
+            pen.lineTo((x0, y1))
+            pen.lineTo((x1, y1))
+            pen.lineTo((x1, y0))
+            pen.closePath()
+            x = end + 1
+    return pen.glyph()
+
+
+def build_matrix_font(family, description, glyphs, name_strings, add_mac_cmap, version):
+    """A face of the 64 block glyphs.  `name_strings` and `add_mac_cmap`
+    are the linear generator's, so that both kinds of face carry the same
+    names and tables."""
+    m = MATRIX["module"]
+    advance = MATRIX["block_width"] * m
+    height = MATRIX["block_height"] * m
+    # CR and LF map to an empty glyph of no width: a program that draws the
+    # line break's characters instead of breaking (some spreadsheets show CR)
+    # then draws nothing rather than the .notdef box.
+    order = [".notdef", "linebreak"]
+    outlines = {".notdef": notdef_glyph(advance, height), "linebreak": TTGlyphPen(None).glyph()}
+    cmap = {0x0A: "linebreak", 0x0D: "linebreak"}
+    for g in glyphs:
+        name = "block%02d" % (len(order) - 2)
+        order.append(name)
+        outlines[name] = block_outline(g["modules"])
+        cmap[g["code"]] = name
+    fb = FontBuilder(MATRIX["units_per_em"], isTTF=True)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap(cmap)
+    fb.setupGlyf(outlines)
+    metrics = {}
+    for name in order:
+        g = fb.font["glyf"][name]
+        g.recalcBounds(fb.font["glyf"])
+        width = 0 if name == "linebreak" else advance
+        metrics[name] = (width, getattr(g, "xMin", 0) if g.numberOfContours else 0)
+    fb.setupHorizontalMetrics(metrics)
+    fb.setupHorizontalHeader(ascent=height, descent=0, lineGap=0)
+    ps_name, names = name_strings(family, description, False, None)
+    fb.setupNameTable(names, windows=True, mac=True)
+    fb.setupOS2(
+        version=4,
+        xAvgCharWidth=advance,
+        fsType=0,  # installable embedding: documents carry the font
+        achVendID="TAVO",
+        fsSelection=0x40 | 0x80,  # regular; USE_TYPO_METRICS
+        sTypoAscender=height,
+        sTypoDescender=0,
+        sTypoLineGap=0,
+        usWinAscent=height,
+        usWinDescent=0,
+        ulCodePageRange1=1,
+        ulCodePageRange2=0,
+        sxHeight=height,
+        sCapHeight=height,
+        usDefaultChar=0,
+        usBreakChar=0x20,
+        yStrikeoutSize=m // 4,
+        yStrikeoutPosition=height // 2,
+        usFirstCharIndex=min(cmap),
+        usLastCharIndex=max(cmap),
+    )
+    fb.font["OS/2"].recalcUnicodeRanges(fb.font)
+    fb.setupPost(keepGlyphNames=True, underlinePosition=-m // 4, underlineThickness=m // 4)
+    epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "1735689600"))
+    fb.setupHead(unitsPerEm=MATRIX["units_per_em"], fontRevision=float(version), lowestRecPPEM=8,
+                 flags=0x0009, created=timestampSinceEpoch(epoch), modified=timestampSinceEpoch(epoch))
+    fb.setupMaxp()
+    add_mac_cmap(fb.font, cmap)
+    gasp = newTable("gasp")
+    gasp.version = 1
+    gasp.gaspRange = {0xFFFF: 0x000A}  # smoothing at every size, no grid-fitting
+    fb.font["gasp"] = gasp
+    return fb.font, ps_name
+
+
+def notdef_glyph(width, height):
+    # A hollow box the size of a block.
+    t = MATRIX["module"] // 4
+    pen = TTGlyphPen(None)
+    pen.moveTo((0, 0))
+    pen.lineTo((0, height))
+    pen.lineTo((width, height))
+    pen.lineTo((width, 0))
+    pen.closePath()
+    pen.moveTo((t, t))
+    pen.lineTo((width - t, t))
+    pen.lineTo((width - t, height - t))
+    pen.lineTo((t, height - t))
+    pen.closePath()
+    return pen.glyph()
