@@ -11,6 +11,16 @@
 #include <string_view>
 #include <utility>
 
+// The appends below run once per code point of every translation.  With many
+// encoders in one program the compiler's inliner stops inlining them on its
+// own (a Code 128 translation then costs a quarter more instructions), so
+// they are inlined by force.
+#if defined(__GNUC__) || defined(__clang__)
+#define TAVO_HOT_INLINE [[gnu::always_inline]] inline
+#else
+#define TAVO_HOT_INLINE inline
+#endif
+
 namespace tavo {
 
 class FontString {
@@ -60,7 +70,7 @@ class FontString {
   void pop_back() { --size_; }
   // Grows the string by n bytes left for the caller to write, and returns
   // where they begin; resize() gives back what goes unused.
-  char* Extend(size_t n) {
+  TAVO_HOT_INLINE char* Extend(size_t n) {
     if (n > capacity_ - size_) Grow(size_ + n);
     char* at = data_ + size_;
     size_ += n;
@@ -76,17 +86,17 @@ class FontString {
   void reserve(size_t n) {
     if (n > capacity_) Grow(n);
   }
-  void push_back(char c) {
+  TAVO_HOT_INLINE void push_back(char c) {
     if (size_ == capacity_) Grow(size_ + 1);
     data_[size_++] = c;
   }
-  FontString& append(std::string_view s) {
+  TAVO_HOT_INLINE FontString& append(std::string_view s) {
     if (s.size() > capacity_ - size_) Grow(size_ + s.size());
     if (!s.empty()) std::memcpy(data_ + size_, s.data(), s.size());
     size_ += s.size();
     return *this;
   }
-  FontString& append(size_t n, char c) {
+  TAVO_HOT_INLINE FontString& append(size_t n, char c) {
     if (n > capacity_ - size_) Grow(size_ + n);
     std::memset(data_ + size_, c, n);
     size_ += n;
