@@ -102,11 +102,16 @@ TEST(PostNetCheckDigitRule, CompletesTheDigitSumToATen) {
       {"12345678901", '4', "sum 46"},
       {"55", '0', "a multiple of ten gives 0, never 10"},
       {"", '0', "nothing to add up"},
+      {"99999999999999999", '7', "sum 153: two blocks of eight and one digit"},
+      {"0000000900000009", '2', "sum 18: a nine at the end of each block of eight"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(PostNetCheckDigit(c.digits), c.want);
   }
+  static_assert(PostNetCheckDigit("12345678901") == '4', "the same rule at compile time");
+  const std::string nines(1'000'003, '9');  // sum 9,000,027
+  EXPECT_EQ(PostNetCheckDigit(nines), '3');
 }
 
 }  // namespace

@@ -14,12 +14,6 @@ constexpr char kFrameBar = '*';
 
 }  // namespace
 
-char PostNetCheckDigit(std::string_view digits) {
-  uint64_t sum = 0;  // exact for any length that fits in memory
-  for (char d : digits) sum += static_cast<uint64_t>(d - '0');
-  return static_cast<char>('0' + (10 - sum % 10) % 10);
-}
-
 int32_t EncodePostNet(std::string_view value, const Options&, FontString& out) {
   // The digits go straight into the output after the frame bar, without the
   // spaces and hyphens, which may stand anywhere.  Every character is tested
