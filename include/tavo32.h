@@ -59,9 +59,14 @@ enum {
   BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
   BC_SYM_CODE128 = 11,          /* Code 128 */
+  BC_SYM_GS1_128 = 12,          /* GS1-128 from element strings "(01)09501101530003(10)AB12" */
   BC_SYM_IMB = 13,              /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
   BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H */
-  BC_SYM_DATAMATRIX = 15        /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 the same as GS1 */
+  BC_SYM_DATAMATRIX = 15,       /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 the same as GS1 */
+  BC_SYM_GTIN13 = 16,           /* EAN/JAN-13 from 13 digits including the check digit */
+  BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */
+  BC_SYM_GTIN12 = 18,           /* UPC-A from 12 digits including the check digit */
+  BC_SYM_UPCE8 = 19             /* UPC-E from 8 digits: number system 0 or 1, six, check digit */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and
@@ -107,6 +112,28 @@ enum {
   BC_FONT_ERR_DRAW_CAPTION = 32525,
   BC_FONT_ERR_UNEXPECTED_OUTPUT_CHARACTER = 32526,
   BC_FONT_ERR_OUT_OF_MEMORY = 32529,
+  /* GS1-128 element strings (codes 12 and BC_GS1HumanReadable) */
+  BC_FONT_ERR_GS1_UNKNOWN_AI = 32530,
+  BC_FONT_ERR_GS1_UNBALANCED_PARENTHESIS = 32531,
+  BC_FONT_ERR_GS1_MISSING_AI = 32532,
+  BC_FONT_ERR_GS1_DATA_LENGTH = 32533,
+  BC_FONT_ERR_GS1_DATA_NOT_NUMERIC = 32534,
+  BC_FONT_ERR_GS1_DATA_NOT_CSET82 = 32535,
+  BC_FONT_ERR_GS1_DATA_NOT_CSET39 = 32536,
+  BC_FONT_ERR_GS1_CHECK_DIGIT = 32537,
+  BC_FONT_ERR_GS1_DATE = 32538,
+  BC_FONT_ERR_GS1_COUNTRY = 32539,
+  BC_FONT_ERR_GS1_CURRENCY = 32540,
+  BC_FONT_ERR_GS1_PERCENT_ENCODING = 32541,
+  BC_FONT_ERR_GS1_CONTENT = 32542,
+  BC_FONT_ERR_GS1_MISSING_COMPANION = 32543,
+  BC_FONT_ERR_GS1_EXCLUSIVE_AIS = 32544,
+  BC_FONT_ERR_GS1_REPEATED_AI = 32545,
+  BC_FONT_ERR_GS1_TOO_LONG = 32546,
+  /* Full GTINs (codes 16..19) and BC_GS1CheckDigit */
+  BC_FONT_ERR_GTIN_CHECK_DIGIT = 32547,
+  BC_FONT_ERR_INCOMPLETE_GTIN = 32548,
+  BC_FONT_ERR_UPCE_NUMBER_SYSTEM = 32549,
   /* Intelligent Mail (code 13) */
   BC_FONT_ERR_IMB_ILLEGAL_CHARACTER = 32550,        /* not a digit, '-' or space */
   BC_FONT_ERR_IMB_INCOMPLETE_TRACKING = 32551,      /* fewer than 20 tracking digits */
@@ -124,7 +151,8 @@ enum {
  * the font string of a complete symbol.  `check` nonzero asks for the
  * symbology's optional check character(s).  On success writes the bytes to
  * `buf` (no terminator), stores their number in *len and returns 0.  Returns
- * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code outside 0..11, the encoder's code
+ * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code without a symbology (0..12 and
+ * 16..19 have one), the encoder's code
  * for a value it rejects, and BC_FONT_ERR_TOO_MANY_CHARACTERS when the
  * result is longer than `cap`; on any error nothing is written.  Ordinal 6. */
 BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, int32_t check,
@@ -138,7 +166,7 @@ BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, in
 BC_API int32_t BC_CALL BC_StrErr(int32_t code, char *buf, int32_t cap);
 
 /* Writes `prefix` (NULL reads as "") followed by the face-name suffix of the
- * bar code font for `symbology` (1..11), bar height `height` (0 L, 1 M, 2 H)
+ * bar code font for `symbology` (1..12, 16..19), bar height `height` (0 L, 1 M, 2 H)
  * and caption variant.  The capacity must be at least the name's length plus
  * one, although no terminator is written.  Returns 0,
  * BC_FONT_ERR_UNKNOWN_SYMBOLOGY or BC_FONT_ERR_TOO_MANY_CHARACTERS.  Ordinal 7. */
@@ -170,6 +198,25 @@ BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_UPCE(void);
 BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_EANJAN_8(void);
 BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_EANJAN_13(void);
 BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_POSTNET(void);
+
+/* The human-readable text of a GS1-128 value, to print under the symbol in
+ * an ordinary font: "(AI)data" for each element string, data without the
+ * \( and \) escapes.  The value is validated as BC_FontTranslate validates
+ * code 12 and gives the same error codes; BC_FONT_ERR_TOO_MANY_CHARACTERS
+ * when the text is longer than `cap`.  On success writes the text (no
+ * terminator), stores its length in *len and returns 0; on error nothing is
+ * written.  Ordinal 15. */
+BC_API int32_t BC_CALL BC_GS1HumanReadable(const char *value, char *buf, int32_t cap,
+                                          int32_t *len);
+
+/* The GS1 modulo-10 check digit of a key (GTIN-8/12/13/14, GLN, SSCC ...).
+ * With `verify` 0, `key` is the 7 to 17 digits before the check digit; with
+ * `verify` nonzero, the 8 to 18 digits including it.  Returns 0 and stores
+ * the check digit (0..9) in *digit; BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC for
+ * a non-digit, BC_FONT_ERR_INCOMPLETE_GTIN for another length,
+ * BC_FONT_ERR_GTIN_CHECK_DIGIT when verifying a wrong check digit.  On error
+ * *digit is not written.  Ordinal 16. */
+BC_API int32_t BC_CALL BC_GS1CheckDigit(const char *key, int32_t verify, int32_t *digit);
 
 #ifdef __cplusplus
 } /* extern "C" */

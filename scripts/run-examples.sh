@@ -28,6 +28,9 @@ run translate ean8 9638507
 run translate ean13 590123412345
 run translate code128 "HELLO123456"
 run translate code128 '\F10112345'
+run translate imb 01234567094987654321-01234567891
+run translate qr "https://example.com/TAVO32" --raw
+run translate datamatrix "TAVO32 Data Matrix" --raw
 run face code128 --height H --caption --prefix "TAVO "
 run check code128 185 --alt
 run error 32507
@@ -57,3 +60,6 @@ picture ean8 ean8 9638507
 picture ean13 ean13 590123412345
 picture ean13-addon ean13 97801234567852495
 picture code128 code128 "HELLO123456" --caption
+picture imb imb 01234567094987654321-01234567891
+picture qr qr "https://example.com/TAVO32"
+picture datamatrix datamatrix "TAVO32 Data Matrix"

@@ -39,9 +39,16 @@ const RuleRow kRuleRows[] = {
      Shown::kStartStop,
      "Codabar: digits, six punctuation marks, start/stop letters"},
     {{11}, {{1, 127}, {178, 179}, {185, 185}, {188, 188}}, Shown::kControls6AndFnc, "Code 128"},
+    // The GS1 82-character set, written as ranges, and the escape backslash.
+    {{12},
+     {{'!', '"'}, {'%', '?'}, {'A', 'Z'}, {'\\', '\\'}, {'_', '_'}, {'a', 'z'}},
+     Shown::kAsItself,
+     "GS1-128: the 82-character set and the backslash"},
+    {{16, 17, 18, 19}, {{'0', '9'}, {' ', ' '}, {'+', '+'}}, Shown::kAsItself,
+     "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 12, 16, 17, 18, 19, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{0, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -151,9 +158,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131 + QR Code and Data Matrix 255
-  // each, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 2 * 255));
+  // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
+  // codes x 12 + QR Code and Data Matrix 255 each, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {
@@ -188,7 +195,10 @@ TEST(CharCheck, WorkedExamples) {
       {2, 'A', 0, 64, 0, "", "a letter for Interleaved 2 of 5"},
       {22, 'x', 0, 64, 1, "x", "code 22 answers like Code 39"},
       {0, 'A', 0, 64, 0, "", "Code 39 Full ASCII has no rules here"},
-      {12, '1', 0, 64, 0, "", "first code without rules"},
+      {20, '1', 0, 64, 0, "", "first code without rules"},
+      {12, '(', 0, 64, 1, "(", "GS1-128: a parenthesis"},
+      {12, '#', 0, 64, 0, "", "GS1-128: '#' is outside the 82-character set"},
+      {16, '+', 0, 64, 1, "+", "GTIN-13: '+' before a supplement"},
       {21, '1', 0, 64, 0, "", "last code without rules"},
       {23, 'A', 0, 64, 0, "", "past the last rule"},
       {-1, 'A', 0, 64, 0, "", "a negative code is a large unsigned one"},

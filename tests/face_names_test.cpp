@@ -41,8 +41,9 @@ Face GetFace(const char* prefix, int32_t symbology, int32_t height, int32_t capt
 // letter and the caption mark; the library stores its suffixes whole.
 std::string Expected(std::string_view prefix, int32_t symbology, int32_t height, int32_t caption) {
   constexpr std::string_view kStems[] = {"", "39", "I2of5", "CODABAR", "MSI", "93",
-                                         "", "",   "",      "",        "",    "128"};
-  if (symbology == 6 || symbology == 7 || symbology == 9 || symbology == 10)
+                                         "", "",   "",      "",        "",    "128", "128"};
+  if (symbology == 6 || symbology == 7 || symbology == 9 || symbology == 10 ||
+      (symbology >= 16 && symbology <= 19))
     return std::string(prefix) + "UPC EAN JAN";
   if (symbology == 8) return std::string(prefix) + "POSTNET";
   std::string name(prefix);
@@ -53,15 +54,19 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
   return name;
 }
 
+// Codes 12 (GS1-128, in the Code 128 faces) and 16..19 (the full GTINs, in
+// the UPC EAN JAN face) print in the faces of older codes.
 bool HasFace(int32_t symbology, int32_t height) {
-  if (symbology < 1 || symbology > 11) return false;
+  if (symbology >= 16 && symbology <= 19) return true;
+  if (symbology < 1 || symbology > 12) return false;
   if (symbology >= 6 && symbology <= 10) return true;  // one font: height not examined
   return height >= 0 && height <= 2;
 }
 
 TEST(FontFaceName, EveryCombination) {
   for (const char* prefix : {"", "Tavo "}) {
-    for (int32_t sym = -1; sym <= 12; ++sym) {
+    for (int32_t sym = -1; sym <= 20; ++sym) {
+      if (sym >= 13 && sym <= 15) continue;  // codes of other issues
       for (int32_t height = -1; height <= 3; ++height) {
         for (int32_t caption = 0; caption <= 2; ++caption) {
           SCOPED_TRACE(testing::Message() << "prefix '" << prefix << "' code " << sym << " height "
@@ -96,7 +101,9 @@ TEST(FontFaceName, WorkedExamples) {
       {"X", 10, INT32_MAX, INT32_MIN, 64, 0, "XUPC EAN JAN", "EAN-13 ignores any height"},
       {"X", 5, 3, 0, 64, 32511, "", "Code 93 has no fourth height"},
       {"X", 0, 0, 0, 64, 32511, "", "Code 39 Full ASCII has no face of its own"},
-      {"X", 12, 0, 0, 64, 32511, "", "no symbology 12"},
+      {"X", 12, 2, 1, 64, 0, "X128 HC", "GS1-128 in the Code 128 faces"},
+      {"X", 19, 2, 1, 64, 0, "XUPC EAN JAN", "UPC-E from 8 digits in the UPC EAN JAN face"},
+      {"X", 20, 0, 0, 64, 32511, "", "no symbology 20"},
       {"X", 15, 2, 1, 64, 0, "XDM", "Data Matrix: one face, height and caption ignored"},
       {"X", INT32_MIN, 0, 0, 64, 32511, "", "the most negative code"},
       {"", 5, 1, 1, 64, 0, "93 MC", "an empty prefix gives the suffix alone"},

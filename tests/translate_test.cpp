@@ -9,7 +9,7 @@ namespace {
 TEST(FontTranslateDispatch, RejectsCodesOutsideTheTable) {
   struct Case { int32_t symbology; const char* why; };
   constexpr Case kCases[] = {
-      {12, "one past the last code"},
+      {20, "one past the last code"},
       {-1, "negative codes compare as huge unsigned numbers"},
       {INT32_MIN, "the most negative code"},
       {INT32_MAX, "the largest code"},

@@ -40,6 +40,7 @@ namespace Tavo32
         Ean8 = 9,
         Ean13 = 10,
         Code128 = 11,
+        Gs1128 = 12,
         /// <summary>Intelligent Mail: the 20-digit tracking code, then the
         /// routing code (0, 5, 9 or 11 digits; "-" and spaces may follow the
         /// tracking code).  65 characters A, D, F, T for the TAVO IMB font.</summary>
@@ -50,6 +51,10 @@ namespace Tavo32
         /// <summary>Data Matrix ECC 200; the check argument 0 square, 1 rectangles
         /// too, 2 and 3 the same as GS1 (use NativeMethods.BC_FontTranslate for 2, 3).</summary>
         DataMatrix = 15,
+        Gtin13 = 16,
+        Gtin8 = 17,
+        Gtin12 = 18,
+        UpcE8 = 19,
     }
 
     /// <summary>The exports, declared as the library defines them.  Buffers
@@ -80,6 +85,13 @@ namespace Tavo32
                                               int cap, out int len);
 
         [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_GS1HumanReadable(byte[] value, [Out] byte[] buf, int cap,
+                                                     out int len);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
+        public static extern int BC_GS1CheckDigit(byte[] key, int verify, out int digit);
+
+        [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
         public static extern int BC_FontGetVer();
 
         [DllImport(Library, CallingConvention = Convention, ExactSpelling = true)]
@@ -92,7 +104,7 @@ namespace Tavo32
         public static extern int TAVO_VersionRevision();
     }
 
-    /// <summary>An error code of the library (32500..32529) and its message.</summary>
+    /// <summary>An error code of the library (32500..32549) and its message.</summary>
     public class TavoException : Exception
     {
         public int Code { get; private set; }
@@ -218,6 +230,31 @@ namespace Tavo32
             int valid = NativeMethods.BC_CharCheck(FontCode(symbology), ch, alt ? 1 : 0, buf, buf.Length,
                                                    out len);
             return valid == 1 ? ToText(buf, 0, len) : null;
+        }
+
+        /// <summary>The text to print under a GS1-128 symbol in an ordinary
+        /// font, "(01)09501101530003(10)AB12": the value (validated as code 12
+        /// is) without its \( \) escapes.</summary>
+        public static string Gs1HumanReadable(string value)
+        {
+            byte[] z = Terminated(ToBytes(value ?? ""));
+            byte[] buf = new byte[z.Length + 16];
+            int len;
+            int rc = NativeMethods.BC_GS1HumanReadable(z, buf, buf.Length, out len);
+            if (rc != 0) throw Failure(rc);
+            return ToText(buf, 0, len);
+        }
+
+        /// <summary>The GS1 modulo-10 check digit (0..9) of a key of 7 to 17
+        /// digits; with <paramref name="verify"/> the key includes its check
+        /// digit, and a wrong one throws (code 32547).</summary>
+        public static int Gs1CheckDigit(string key, bool verify = false)
+        {
+            int digit;
+            int rc = NativeMethods.BC_GS1CheckDigit(Terminated(ToBytes(key ?? "")), verify ? 1 : 0,
+                                                    out digit);
+            if (rc != 0) throw Failure(rc);
+            return digit;
         }
 
         /// <summary>The English message of an error code.</summary>

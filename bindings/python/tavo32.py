@@ -35,6 +35,7 @@ import threading
 __all__ = [
     "TavoError", "Library", "load", "translate", "face_name", "char_check",
     "error_message", "version", "translation_version", "SYMBOLOGIES",
+    "gs1_human_readable", "gs1_check_digit",
     "FNC1", "FNC2", "FNC3", "FNC4", "CODE128_NUL",
 ]
 
@@ -42,7 +43,8 @@ __all__ = [
 SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
-    "code128": 11, "qr": 14, "datamatrix": 15,
+    "code128": 11, "gs1-128": 12, "qr": 14, "datamatrix": 15, "gtin13": 16, "gtin8": 17,
+    "gtin12": 18, "upce8": 19,
     "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
 
@@ -72,7 +74,7 @@ _CHAR_TO_BYTE = {ch: b for b, ch in enumerate(_BYTE_TO_CHAR)}
 
 
 class TavoError(Exception):
-    """A code the library returned (32500..32529) with its English message."""
+    """A code the library returned (32500..32549) with its English message."""
 
     def __init__(self, code, message):
         super().__init__(message)
@@ -173,6 +175,8 @@ class Library:
             "BC_StrErr": [i32, buf, i32],
             "BC_FontGetFaceName": [text, i32, i32, i32, buf, i32, p_i32],
             "BC_CharCheck": [i32, i32, i32, buf, i32, p_i32],
+            "BC_GS1HumanReadable": [text, buf, i32, p_i32],
+            "BC_GS1CheckDigit": [text, i32, p_i32],
             "BC_FontGetVer": [],
             "TAVO_VersionMajor": [],
             "TAVO_VersionMinor": [],
@@ -246,6 +250,29 @@ class Library:
                                        out, 64, ctypes.byref(length))
         return _to_text(out.raw[:length.value]) if valid == 1 else None
 
+    def gs1_human_readable(self, value):
+        """The text to print under a GS1-128 symbol: "(01)...(10)..." without
+        the \\( \\) escapes of `value`, which is validated as code 12 is."""
+        data = self._value_bytes(value)
+        capacity = len(data) + 16
+        out = ctypes.create_string_buffer(capacity)
+        length = ctypes.c_int32(0)
+        rc = self._dll.BC_GS1HumanReadable(data, out, capacity, ctypes.byref(length))
+        if rc != 0:
+            raise self._fail(rc)
+        return _to_text(out.raw[:length.value])
+
+    def gs1_check_digit(self, key, verify=False):
+        """The GS1 modulo-10 check digit (0..9) of a key of 7 to 17 digits;
+        with `verify`, `key` includes its check digit, and a wrong one raises
+        TavoError 32547."""
+        digit = ctypes.c_int32(0)
+        rc = self._dll.BC_GS1CheckDigit(self._value_bytes(key), 1 if verify else 0,
+                                        ctypes.byref(digit))
+        if rc != 0:
+            raise self._fail(rc)
+        return digit.value
+
     def error_message(self, code):
         """The English message of an error code ("" for 0 and unknown codes)."""
         out = ctypes.create_string_buffer(256)  # zeroed: the text ends at the first NUL
@@ -296,6 +323,14 @@ def error_message(code):
     return load().error_message(code)
 
 
+def gs1_human_readable(value):
+    return load().gs1_human_readable(value)
+
+
+def gs1_check_digit(key, verify=False):
+    return load().gs1_check_digit(key, verify)
+
+
 def version():
     return load().version()
 
@@ -305,6 +340,6 @@ def translation_version():
 
 
 for _function in (translate, face_name, char_check, error_message, version,
-                  translation_version):
+                  translation_version, gs1_human_readable, gs1_check_digit):
     _function.__doc__ = getattr(Library, _function.__name__).__doc__
 del _function

@@ -44,6 +44,11 @@ Private Declare PtrSafe Function BC_FontGetVer Lib "tavo32.dll" Alias "BC_FontGe
 Private Declare PtrSafe Function TAVO_VersionMajor Lib "tavo32.dll" Alias "TAVO_VersionMajor" () As Long
 Private Declare PtrSafe Function TAVO_VersionMinor Lib "tavo32.dll" Alias "TAVO_VersionMinor" () As Long
 Private Declare PtrSafe Function TAVO_VersionRevision Lib "tavo32.dll" Alias "TAVO_VersionRevision" () As Long
+Private Declare PtrSafe Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_GS1HumanReadable" ( _
+    ByRef valueBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
+Private Declare PtrSafe Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
+    ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
 Private Declare PtrSafe Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
     ByVal fileName As LongPtr) As LongPtr
 #Else
@@ -63,6 +68,11 @@ Private Declare Function BC_FontGetVer Lib "tavo32.dll" Alias "BC_FontGetVer" ()
 Private Declare Function TAVO_VersionMajor Lib "tavo32.dll" Alias "TAVO_VersionMajor" () As Long
 Private Declare Function TAVO_VersionMinor Lib "tavo32.dll" Alias "TAVO_VersionMinor" () As Long
 Private Declare Function TAVO_VersionRevision Lib "tavo32.dll" Alias "TAVO_VersionRevision" () As Long
+Private Declare Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_GS1HumanReadable" ( _
+    ByRef valueBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
+Private Declare Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
+    ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
 Private Declare Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
     ByVal fileName As Long) As Long
 #End If
@@ -79,9 +89,10 @@ Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this
 ' ---------------------------------------------------------------------------
 
 ' The text to set in the bar code font for Value, or #VALUE! when the value is
-' refused (TavoBarcodeError tells why).  Symbology is a code 0..11 or a name:
+' refused (TavoBarcodeError tells why).  Symbology is a code or a name:
 ' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
-' code128, or 13 imb (Intelligent Mail, see TavoIMb).  Check asks for the symbology's optional check character(s).  A
+' code128 (0..11), gs1-128 (12), 13 imb (Intelligent Mail, see TavoIMb), gtin13 gtin8
+' gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
 ' blank cell, Null or "" gives "" (no bar code), so a filled-down column
 ' stays clean below its last value.
 Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
@@ -199,7 +210,7 @@ End Function
 ' The font string of Value, "" for Null, Empty or "" (an Access field with
 ' no value: Me!ItemCode).  On a refused value raises the error
 ' vbObjectError + code with Err.Source "Tavo32" (Err.Number - vbObjectError
-' gives the library's code, 32500..32529) and the library's message as
+' gives the library's code, 32500..32549) and the library's message as
 ' Err.Description.  Other errors (a missing DLL: 53, 48) keep their numbers.
 Public Function TavoTranslate(ByVal Symbology As Variant, ByVal Value As Variant, _
                               Optional ByVal Check As Variant = False) As String
@@ -293,6 +304,36 @@ Public Function TavoCharCheck(ByVal Symbology As Variant, ByVal Character As Var
                     outBuf(0), 64, outLen) = 1 Then
         TavoCharCheck = BytesToText(outBuf, outLen)
     End If
+End Function
+
+' The text to print under a GS1-128 symbol in an ordinary font, e.g.
+' "(01)09501101530003(10)AB12" (the \( \) escapes of Value removed), or
+' #VALUE! when Value is refused (TavoBarcodeError("gs1-128", ...) tells why).
+Public Function TavoGs1Text(ByVal Value As Variant) As Variant
+    Dim valueBytes() As Byte, outBuf() As Byte, outLen As Long
+    On Error GoTo Failed
+    If Not TextToBytes(CellText(Value), valueBytes) Then GoTo Failed
+    ReDim outBuf(0 To UBound(valueBytes) + 16)
+    If BC_GS1HumanReadable(valueBytes(0), outBuf(0), UBound(outBuf) + 1, outLen) <> 0 Then GoTo Failed
+    TavoGs1Text = BytesToText(outBuf, outLen)
+    Exit Function
+Failed:
+    TavoGs1Text = CVErr(XL_ERR_VALUE)
+End Function
+
+' The GS1 check digit (0..9) of a key of 7 to 17 digits (GTIN, GLN, SSCC).
+' With Verify, Key includes its check digit: the result is that digit when it
+' is right, #VALUE! when it is wrong or the key is refused.
+Public Function TavoGs1CheckDigit(ByVal Key As Variant, _
+                                  Optional ByVal Verify As Variant = False) As Variant
+    Dim keyBytes() As Byte, digit As Long
+    On Error GoTo Failed
+    If Not TextToBytes(CellText(Key), keyBytes) Then GoTo Failed
+    If BC_GS1CheckDigit(keyBytes(0), IIf(CellFlag(Verify), 1, 0), digit) <> 0 Then GoTo Failed
+    TavoGs1CheckDigit = digit
+    Exit Function
+Failed:
+    TavoGs1CheckDigit = CVErr(XL_ERR_VALUE)
 End Function
 
 ' "3.1.8": the file version of tavo32.dll as installed in the system
@@ -481,10 +522,10 @@ Private Function Cp1252Byte(ByVal point As Long) As Long
     Cp1252Byte = -1
 End Function
 
-' The symbology code of a number (0..11) or a name; -1, which the library
-' refuses as an unknown symbology, for anything else.
+' The symbology code of a number or a name; -1, which the library refuses as
+' an unknown symbology, for anything else.
 Private Function SymbologyCode(ByVal Symbology As Variant) As Long
-    Dim names As Variant, i As Long
+    Dim names As Variant, codes As Variant, i As Long
     Symbology = CellValue(Symbology)
     If IsEmpty(Symbology) Or IsNull(Symbology) Then
         SymbologyCode = -1
@@ -495,10 +536,12 @@ Private Function SymbologyCode(ByVal Symbology As Variant) As Long
         Exit Function
     End If
     names = Array("code39ascii", "code39", "i2of5", "codabar", "msi", "code93", _
-                  "upca", "upce", "postnet", "ean8", "ean13", "code128")
-    For i = 0 To 11
+                  "upca", "upce", "postnet", "ean8", "ean13", "code128", _
+                  "gs1-128", "gtin13", "gtin8", "gtin12", "upce8")
+    codes = Array(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 18, 19)
+    For i = 0 To UBound(names) - LBound(names)
         If StrComp(Trim$(Symbology), names(LBound(names) + i), vbTextCompare) = 0 Then
-            SymbologyCode = i
+            SymbologyCode = codes(LBound(codes) + i)
             Exit Function
         End If
     Next i

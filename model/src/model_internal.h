@@ -102,6 +102,10 @@ bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& s
 bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
+// ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.
+bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& error);
+
 // Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
 // into modules (quiet zone included), the font-string byte that draws the
 // module at (x, y) of that text, and the block glyphs.

@@ -136,6 +136,18 @@ void DrawGlyph(size_t i, Glyph g, Layout& layout) {
   if (!outside) layout.AddCaption(digit, (left + layout.x()) / 2);
 }
 
+// The symbol a full-GTIN code prints: the same as the code that takes the
+// number without its check digit.
+int32_t RetailSymbol(int32_t symbology) {
+  switch (symbology) {
+    case kGtin13: return kEan13;
+    case kGtin8: return kEan8;
+    case kGtin12: return kUpcA;
+    case kUpcE8: return kUpcE;
+    default: return symbology;
+  }
+}
+
 // Quiet zones each symbol asks for: UPC-A 9 and 9, UPC-E 9 and 7,
 // EAN/JAN-8 7 and 7, EAN/JAN-13 11 and 7 modules.
 double QuietLeft(int32_t symbology) { return symbology == kEan8 ? 7 : symbology == kEan13 ? 11 : 9; }
@@ -144,6 +156,7 @@ double QuietRight(int32_t symbology) { return symbology == kUpcA ? 9 : 7; }
 }  // namespace
 
 bool BuildUpcEan(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
+  symbology = RetailSymbol(symbology);
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   Layout layout(symbol);
@@ -283,7 +296,23 @@ void ReadEan13(const std::vector<Glyph>& g, Reading& r) {
 
 }  // namespace
 
+namespace {
+
+// A full-GTIN code's data: the number as printed, check digit included (and
+// UPC-E's number system), then the add-on after a space.
+void WriteFullGtin(const std::vector<Glyph>& g, int32_t retail, Reading& r) {
+  const size_t digits = retail == kUpcA ? 11 : retail == kUpcE ? 6 : retail == kEan8 ? 7 : 12;
+  if (r.checks.empty() || r.data.size() < digits) return;
+  std::string full = r.data.substr(0, digits) + r.checks.front().expected;
+  if (retail == kUpcE) full.insert(full.begin(), Digit(g[0].digit));
+  if (r.data.size() > digits) full += " " + r.data.substr(digits);
+  r.data = full;
+}
+
+}  // namespace
+
 bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelError& error) {
+  const int32_t retail = RetailSymbol(symbology);
   std::vector<Glyph> glyphs;
   if (!Parse(s, glyphs, error)) return false;
   reading = {};
@@ -299,7 +328,7 @@ bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelEr
       {"x l A{4} m C{4} n x" + add_on + "?", "EAN/JAN-8", ReadEan8},
       {"L l A[AB]{5} m C{6} n x" + add_on + "?", "EAN/JAN-13", ReadEan13},
   };
-  const Shape& shape = shapes[symbology == kUpcA ? 0 : symbology == kUpcE ? 1 : symbology == kEan8 ? 2 : 3];
+  const Shape& shape = shapes[retail == kUpcA ? 0 : retail == kUpcE ? 1 : retail == kEan8 ? 2 : 3];
   const std::string pattern = std::regex_replace(shape.pattern, std::regex(" "), "");
   if (!std::regex_match(word, std::regex(pattern))) {
     reading.faults.push_back(std::string("the glyphs do not make a ") + shape.name +
@@ -308,6 +337,7 @@ bool ReadUpcEan(int32_t symbology, std::string_view s, Reading& reading, ModelEr
     return true;
   }
   shape.read(glyphs, reading);
+  if (retail != symbology) WriteFullGtin(glyphs, retail, reading);
   return true;
 }
 

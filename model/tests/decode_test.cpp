@@ -52,7 +52,7 @@ TEST(Decode, ReportsTheReadingAndItsStatus) {
 
 TEST(Decode, UnknownSymbologyIsAUsageFault) {
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunDecode(12, "*A*"), 2);
+  EXPECT_EQ(RunDecode(20, "*A*"), 2);
   EXPECT_EQ(RunDecode(-1, "*A*"), 2);
   testing::internal::GetCapturedStderr();
 }

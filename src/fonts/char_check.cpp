@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "fonts/fonts.h"
+#include "symbologies/gs1.h"
 #include "symbologies/registry.h"
 
 namespace tavo {
@@ -65,6 +66,20 @@ constexpr Rule kCodabarRule = {
     .low = '0', .high = '9', .also = "-$:/.+", .controls = nullptr, .marks = kCodabarStartStop};
 constexpr Rule kCode128Rule = {
     .low = 1, .high = 127, .also = "", .controls = &kControlNames6, .marks = kCode128FunctionMarks};
+// GS1 element strings: the 82-character set, and the backslash that escapes
+// a parenthesis in data.
+constexpr std::array<char, kGs1Cset82.size() + 1> kGs1Characters = [] {
+  std::array<char, kGs1Cset82.size() + 1> chars{};
+  for (size_t i = 0; i < kGs1Cset82.size(); ++i) chars[i] = kGs1Cset82[i];
+  chars[kGs1Cset82.size()] = '\\';
+  return chars;
+}();
+constexpr Rule kGs1Rule = {.low = 1,
+                           .high = 0,
+                           .also = {kGs1Characters.data(), kGs1Characters.size()},
+                           .controls = nullptr,
+                           .marks = {}};
+constexpr Rule kGtinRule = {.low = '0', .high = '9', .also = " +", .controls = nullptr, .marks = {}};
 constexpr Rule kAnyByteRule = {
     .low = 1, .high = 255, .also = "", .controls = &kControlNames5, .marks = {}};
 constexpr Rule kNothing = {};
@@ -76,6 +91,8 @@ constexpr const Rule& RuleOf(CharRule rule) {
     case CharRule::kDigits: return kDigits;
     case CharRule::kCodabar: return kCodabarRule;
     case CharRule::kCode128: return kCode128Rule;
+    case CharRule::kGs1: return kGs1Rule;
+    case CharRule::kGtin: return kGtinRule;
     case CharRule::kAnyByte: return kAnyByteRule;
     case CharRule::kNothing: break;
   }

@@ -9,6 +9,7 @@
 #include "interface/errors.h"
 #include "interface/translate.h"
 #include "interface/version.h"
+#include "symbologies/gs1.h"
 #include "tavo32.h"
 
 namespace {
@@ -107,6 +108,28 @@ BC_API int32_t BC_CALL TAVO_VersionMinor(void) {
 }
 BC_API int32_t BC_CALL TAVO_VersionRevision(void) {
   return tavo::ReadVersionComponent(tavo::VersionComponent::kRevision);
+}
+
+BC_API int32_t BC_CALL BC_GS1HumanReadable(const char* value, char* buf, int32_t cap,
+                                          int32_t* len) {
+  return Guard([&] {
+    tavo::Gs1Message message;
+    if (int32_t rc = tavo::ParseGs1ElementStrings(ValueOf(value), message)) return rc;
+    tavo::FontString text;
+    tavo::AppendGs1HumanReadable(message, text);
+    if (!Fits(text.size(), CapacityOf(buf, cap))) return int32_t{tavo::kTooManyCharacters};
+    CopyOut(text, buf, len);
+    return int32_t{kOk};
+  });
+}
+
+BC_API int32_t BC_CALL BC_GS1CheckDigit(const char* key, int32_t verify, int32_t* digit) {
+  return Guard([&] {
+    char check = 0;
+    if (int32_t rc = tavo::Gs1KeyCheckDigit(ValueOf(key), verify != 0, check)) return rc;
+    if (digit) *digit = check - '0';
+    return int32_t{kOk};
+  });
 }
 
 BC_API int32_t BC_CALL BC_Font_ERR_INCOMPLETE_UPCA(void) { return tavo::kIncompleteUpcA; }

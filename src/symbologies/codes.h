@@ -20,8 +20,13 @@ inline constexpr int32_t kPostNet = 8;
 inline constexpr int32_t kEan8 = 9;
 inline constexpr int32_t kEan13 = 10;
 inline constexpr int32_t kCode128 = 11;
+inline constexpr int32_t kGs1_128 = 12;  // printed in the Code 128 faces
 inline constexpr int32_t kImb = 13;  // Intelligent Mail
 inline constexpr int32_t kQr = 14;
 inline constexpr int32_t kDataMatrix = 15;
+inline constexpr int32_t kGtin13 = 16;   // the GTINs print in the UPC EAN JAN face
+inline constexpr int32_t kGtin8 = 17;
+inline constexpr int32_t kGtin12 = 18;
+inline constexpr int32_t kUpcE8 = 19;
 
 }  // namespace tavo::symbology

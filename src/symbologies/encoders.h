@@ -27,6 +27,11 @@ int32_t EncodePostNet(std::string_view value, const Options& options, FontString
 int32_t EncodeEan8(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeEan13(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCode128(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeGs1_128(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeGtin13(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeGtin8(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeGtin12(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeUpcE8(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeImb(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
 // Data Matrix reads options.check_argument (symbologies/datamatrix.h).

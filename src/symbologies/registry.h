@@ -43,6 +43,8 @@ enum class CharRule : uint8_t {
   kDigits,     // '0'..'9'
   kCodabar,    // digits, "-$:/.+" and the start/stop letters A-D under labels
   kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
+  kGs1,        // the GS1 82-character set (digits and parentheses among them) and '\\'
+  kGtin,       // '0'..'9', and ' ' and '+' before a supplement
   kAnyByte,    // every byte 1..255, control characters under 5-wide labels
 };
 
@@ -74,6 +76,11 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8},
     {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
     {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
+    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1,      EncodeGs1_128},
+    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin13},
+    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8},
+    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12},
+    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8},
     {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},

@@ -14,8 +14,8 @@ namespace {
 constexpr size_t kUpcADigits = 11;
 constexpr size_t kUpcEDigits = 6;
 
-// UPC-E (number system 0) carries its check digit in the number sets of the
-// six body digits: kUpcENumberSets (upc_ean.h).
+// UPC-E carries its check digit in the number sets of the six body digits:
+// kUpcENumberSets (upc_ean.h) for number system 0, mirrored for 1.
 
 // Both symbols end the same way: the check digit as caption right of the
 // bars, in the set that leaves room for a supplement when one follows.
@@ -90,26 +90,36 @@ int32_t EncodeUpcA(std::string_view value, const Options&, FontString& out) {
   return kOk;
 }
 
-int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
-  if (int32_t rc = ValidateUpcEanValue(value, kUpcEDigits, kIncompleteUpcE)) return rc;
+int32_t AppendUpcE(std::string_view digits, char number_system, std::string_view supplement,
+                   FontString& out) {
+  if (number_system != '0' && number_system != '1') return kLogic;
   // The check digit belongs to the UPC-A number; the printed body is that
   // number compressed again, so a value that is not in its normal form still
   // prints the symbol of the same number.
-  const std::string number = ExpandUpcE(value.substr(0, kUpcEDigits));
+  std::string number = ExpandUpcE(digits);
+  if (number.empty()) return kLogic;
+  number[0] = number_system;
   const char check = UpcEanCheckDigit(number, kUpcADigits);
   // A number expanded from six digits always compresses back to six, so
   // CompressUpcA cannot fail here.
   std::string body;
   CompressUpcA(number, body);
+  // Number system 1 takes the mirror image of number system 0's sets.
   const std::string_view parity = kUpcENumberSets[static_cast<size_t>(check - '0')];
-  out.push_back(CaptionLeftGlyph('0'));  // number system 0, a caption only
+  const char even = number_system == '0' ? 'B' : 'A';
+  out.push_back(CaptionLeftGlyph(number_system));  // the number system is a caption only
   out.push_back(kLeftGuard);
   for (size_t k = 0; k < kUpcEDigits; ++k) {
-    out.push_back(parity[k] == 'B' ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
+    out.push_back(parity[k] == even ? LeftEvenGlyph(body[k]) : LeftOddGlyph(body[k]));
   }
   out.push_back(kUpcEEndGuard);
-  AppendCheckCaptionAndSupplement(out, check, value.substr(kUpcEDigits));
+  AppendCheckCaptionAndSupplement(out, check, supplement);
   return kOk;
+}
+
+int32_t EncodeUpcE(std::string_view value, const Options&, FontString& out) {
+  if (int32_t rc = ValidateUpcEanValue(value, kUpcEDigits, kIncompleteUpcE)) return rc;
+  return AppendUpcE(value.substr(0, kUpcEDigits), '0', value.substr(kUpcEDigits), out);
 }
 
 }  // namespace tavo

@@ -9,6 +9,7 @@
 // rasterises, in every height and with and without caption.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -461,6 +462,103 @@ TEST(FontScan, UpcE) {
                  AddOn(s.value, 6, want);
                  return Exactly(r, want);
                });
+}
+
+// ---------------------------------------------------------------------------
+// GS1-128 in the Code 128 fonts and the full GTINs in the UPC EAN JAN font.
+
+// A GTIN or SSCC with a lot, a serial, a date, a weight or a count, in
+// random order after the key: variable-length elements before the last are
+// separated by FNC1, which zbar reports as GS (0x1D); FNC1 first makes the
+// symbol GS1.
+TEST(FontScan, Gs1_128) {
+  struct Part { std::string ai; size_t min, max; bool fixed; std::string_view alphabet; };
+  static const Part kParts[] = {{"10", 1, 12, false, "0123456789ABCXYZ-./"},
+                                {"21", 1, 12, false, "0123456789abcxyz"},
+                                {"17", 6, 6, true, ""},
+                                {"3103", 6, 6, true, "0123456789"},
+                                {"30", 1, 6, false, "0123456789"}};
+  Generator random = [](std::mt19937& rng) {
+    Sample s;
+    std::string key = Random(rng, "0123456789", 13, 13);
+    key += Mod10Weighted31(key);
+    s.value = "(01)" + key;
+    std::vector<size_t> order = {0, 1, 2, 3, 4};
+    std::shuffle(order.begin(), order.end(), rng);
+    const size_t n = std::uniform_int_distribution<size_t>(0, 2)(rng);
+    for (size_t k = 0; k < n; ++k) {
+      const Part& p = kParts[order[k]];
+      const std::string data = p.ai == "17" ? "2512" + Random(rng, "12", 1, 1) + Random(rng, "0123456789", 1, 1)
+                               : Random(rng, p.alphabet, p.min, p.max);
+      s.value += "(" + p.ai + ")" + data;
+    }
+    return s;
+  };
+  ScanAndJudge("GS1-128", 12, 1212, random, {}, {"disable", "code128.enable"},
+               [](const Sample& s, const std::vector<Reading>& r) {
+                 // The element strings with GS after each variable-length one but the last.
+                 std::string want;
+                 for (size_t at = 0; at < s.value.size();) {
+                   const size_t close = s.value.find(')', at);
+                   const size_t next = s.value.find('(', close);
+                   const std::string ai = s.value.substr(at + 1, close - at - 1);
+                   want += ai + s.value.substr(close + 1, next - close - 1);
+                   const bool fixed = ai == "01" || ai == "17" || ai == "3103";
+                   if (next != std::string::npos && !fixed) want += '\x1D';
+                   at = next;
+                 }
+                 if (r.size() != 1 || r[0].type != "CODE-128" || r[0].modifiers != "GS1") {
+                   return "read " + ReadingsText(r) + ", wanted one GS1-128 symbol";
+                 }
+                 return r[0].data == want ? "" : "read \"" + Printable(r[0].data) + "\"";
+               });
+}
+
+// The number with its check digit, and an add-on after a space or '+'.
+Generator GtinValues(size_t digits) {
+  return [digits](std::mt19937& rng) {
+    Sample s;
+    s.value = Random(rng, "0123456789", digits - 1, digits - 1);
+    s.value += Mod10Weighted31(s.value);
+    static constexpr size_t kAddOn[] = {0, 0, 2, 5};
+    const size_t k = kAddOn[std::uniform_int_distribution<size_t>(0, 3)(rng)];
+    if (k) s.value += (Coin(rng) ? " " : "+") + Random(rng, "0123456789", k, k);
+    return s;
+  };
+}
+
+Checker FullGtin(size_t digits, const char* type) {
+  return [digits, type](const Sample& s, const std::vector<Reading>& r) {
+    std::vector<Reading> want = {{type, s.value.substr(0, digits), ""}};
+    if (s.value.size() > digits) {
+      const std::string add_on = s.value.substr(digits + 1);
+      want.push_back({add_on.size() == 2 ? "EAN-2" : "EAN-5", add_on, ""});
+    }
+    return Exactly(r, want);
+  };
+}
+
+TEST(FontScan, FullGtins) {
+  ScanAndJudge("GTIN-13", 16, 1613, GtinValues(13), {}, {"disable", "ean13.enable", "ean2.enable", "ean5.enable"},
+               FullGtin(13, "EAN-13"));
+  ScanAndJudge("GTIN-8", 17, 1708, GtinValues(8), {}, {"disable", "ean8.enable", "ean2.enable", "ean5.enable"},
+               FullGtin(8, "EAN-8"));
+  ScanAndJudge("GTIN-12", 18, 1812, GtinValues(12), {},
+               {"disable", "ean13.enable", "upca.enable", "ean2.enable", "ean5.enable"}, FullGtin(12, "UPC-A"));
+  // UPC-E of number system 0 (zbar reads no other), its body in normal form.
+  Generator upce = [](std::mt19937& rng) {
+    Sample s;
+    std::string body;
+    do {
+      body = Random(rng, "0123456789", 6, 6);
+    } while ((body[5] == '3' && body[2] <= '2') || (body[5] == '4' && body[3] == '0') ||
+             (body[5] >= '5' && body[4] == '0'));
+    s.value = "0" + body + Mod10Weighted31(ExpandUpcE(body));
+    if (Coin(rng)) s.value += " " + Random(rng, "0123456789", 2, 2);
+    return s;
+  };
+  ScanAndJudge("UPC-E (8 digits)", 19, 1908, upce, {},
+               {"disable", "ean13.enable", "upce.enable", "ean2.enable", "ean5.enable"}, FullGtin(8, "UPC-E"));
 }
 
 // ---------------------------------------------------------------------------

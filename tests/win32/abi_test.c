@@ -15,6 +15,8 @@ typedef int32_t(__stdcall *StrErr)(int32_t, char *, int32_t);
 typedef int32_t(__stdcall *GetFaceName)(const char *, int32_t, int32_t, int32_t, char *, int32_t,
                                         int32_t *);
 typedef int32_t(__stdcall *CharCheck)(int32_t, int32_t, int32_t, char *, int32_t, int32_t *);
+typedef int32_t(__stdcall *Gs1HumanReadable)(const char *, char *, int32_t, int32_t *);
+typedef int32_t(__stdcall *Gs1CheckDigit)(const char *, int32_t, int32_t *);
 
 static int failures = 0;
 #define CHECK(cond)                                                      \
@@ -45,6 +47,8 @@ static struct Export exports[] = {
     {"BC_Font_ERR_INCOMPLETE_EANJAN_8", 12, 0},
     {"BC_Font_ERR_INCOMPLETE_EANJAN_13", 13, 0},
     {"BC_Font_ERR_INCOMPLETE_POSTNET", 14, 0},
+    {"BC_GS1HumanReadable", 15, 0},
+    {"BC_GS1CheckDigit", 16, 0},
 };
 enum { kExports = sizeof exports / sizeof exports[0] };
 
@@ -72,7 +76,7 @@ static void CallEverything(void) {
   memset(buf, 0x5A, sizeof buf);
   CHECK(translate(0, "12345", 1, buf, 7, &len) == 32510);
   CHECK(len == -1 && buf[0] == 0x5A);
-  CHECK(translate(12, "1", 0, buf, sizeof buf, &len) == 32511);
+  CHECK(translate(99, "1", 0, buf, sizeof buf, &len) == 32511);
   CHECK(translate(-1, "1", 0, buf, sizeof buf, &len) == 32511);
   CHECK(translate(0, NULL, 1, buf, sizeof buf, &len) == 0 && len == 2 && memcmp(buf, "0*", 2) == 0);
   CHECK(translate(0, "A", 0, NULL, 100, &len) == 32510);
@@ -97,6 +101,15 @@ static void CallEverything(void) {
   CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_EANJAN_8"))() == 32502);
   CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_EANJAN_13"))() == 32503);
   CHECK(((NoArgs)Find("BC_Font_ERR_INCOMPLETE_POSTNET"))() == 32504);
+
+  len = -1;
+  memset(buf, 0x5A, sizeof buf);
+  CHECK(((Gs1HumanReadable)Find("BC_GS1HumanReadable"))("(01)09501101530003(10)A\\(", buf,
+                                                         sizeof buf, &len) == 0);
+  CHECK(len == 24 && memcmp(buf, "(01)09501101530003(10)A(", 24) == 0 && buf[24] == 0x5A);
+  len = -1;
+  CHECK(((Gs1CheckDigit)Find("BC_GS1CheckDigit"))("0950110153000", 0, &len) == 0 && len == 3);
+  CHECK(((Gs1CheckDigit)Find("BC_GS1CheckDigit"))("09501101530004", 1, &len) == 32547);
 }
 
 /* The stdcall contract itself: the callee pops its arguments, so the stack

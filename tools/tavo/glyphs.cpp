@@ -98,7 +98,7 @@ std::string Captions(const m::FontGlyph& g) {
 
 int RunGlyphs(int32_t symbology, const m::ModelOptions& options) {
   if (tavo::cli::SymbologyName(symbology).empty()) {
-    std::fprintf(stderr, "tavo: symbology %d has no font (codes 0..11)\n", symbology);
+    std::fprintf(stderr, "tavo: symbology %d has no font (tavo list names the codes)\n", symbology);
     return 2;
   }
   const std::vector<m::FontGlyph> glyphs = m::FontGlyphs(symbology, options);

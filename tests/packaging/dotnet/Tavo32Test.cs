@@ -75,7 +75,12 @@ static class Tavo32Test
         Check(CodeOf(() => Tavo.Translate(Symbology.Ean13, "12a")) == 32507, "a letter in EAN-13");
         Equal("ERROR: Illegal character for this symbology.  Character must be numeric.",
               Tavo.ErrorMessage(32507), "message of 32507");
-        Check(CodeOf(() => Tavo.Translate(12, "1")) == 32511, "symbology 12 is unknown");
+        Check(CodeOf(() => Tavo.Translate(99, "1")) == 32511, "symbology 99 is unknown");
+        Equal("(01)09501101530003(10)A(", Tavo.Gs1HumanReadable("(01)09501101530003(10)A\\("),
+              "GS1 text without the escapes");
+        Check(CodeOf(() => Tavo.Gs1HumanReadable("(23)1")) == 32530, "unknown AI");
+        Check(Tavo.Gs1CheckDigit("0950110153000") == 3, "GS1 check digit");
+        Check(CodeOf(() => Tavo.Gs1CheckDigit("09501101530004", true)) == 32547, "wrong check digit");
         Check(CodeOf(() => Tavo.Translate(0, "A\0B")) == 32505, "a NUL would cut the value");
         Check(CodeOf(() => Tavo.Translate(0, "A\u0416")) == 32505, "Cyrillic has no Windows-1252 byte");
         Check(CodeOf(() => Tavo.FaceName(-1)) == 32511, "no font for code -1");
@@ -146,7 +151,7 @@ static class Tavo32Test
             Check(a.ExactSpelling && a.Value == "tavo32", m.Name + " binds tavo32 by its exact name");
             ++count;
         }
-        Check(count == 8, "eight entries declared");
+        Check(count == 10, "ten entries declared");
     }
 
     static int Main()

@@ -14,6 +14,21 @@ import tavo32
 NUMERIC_MESSAGE = "ERROR: Illegal character for this symbology.  Character must be numeric."
 
 
+class Gs1(unittest.TestCase):
+    def test_human_readable_text_and_check_digit(self):
+        self.assertEqual(tavo32.gs1_human_readable("(01)09501101530003(10)A\\(1\\)"),
+                         "(01)09501101530003(10)A(1)")
+        self.assertEqual(tavo32.gs1_check_digit("0950110153000"), 3)
+        self.assertEqual(tavo32.gs1_check_digit("106141411234567897", verify=True), 7)
+        for call, code in [(lambda: tavo32.gs1_human_readable("(99999)1"), 32530),
+                           (lambda: tavo32.gs1_human_readable("(01)09501101530004"), 32537),
+                           (lambda: tavo32.gs1_check_digit("09501101530004", True), 32547),
+                           (lambda: tavo32.gs1_check_digit("123"), 32548)]:
+            with self.assertRaises(tavo32.TavoError) as caught:
+                call()
+            self.assertEqual(caught.exception.code, code)
+
+
 class Translate(unittest.TestCase):
     def test_worked_examples(self):
         cases = [
@@ -56,7 +71,7 @@ class Translate(unittest.TestCase):
     def test_errors_carry_the_code_and_the_library_message(self):
         cases = [
             ("ean13", "12a", 32507, NUMERIC_MESSAGE),
-            (12, "1", 32511, None),
+            (99, "1", 32511, None),
             (-1, "1", 32511, None),
         ]
         for symbology, value, code, message in cases:
