@@ -249,21 +249,40 @@ TEST(DataMatrixOptions, CheckValuesAndCapacity) {
 }
 
 // Through the export: the check argument reaches the encoder as a number,
-// errors leave the caller's buffer as it was, and the text is the encoder's.
+// a GS1 value in the bracketed form is parsed and validated with GS1-128's
+// errors, errors leave the caller's buffer as it was, and the text is the
+// encoder's for the value (GS1: its element strings, a group separator after
+// each variable-length element but the last).
 TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
   struct Case {
     std::string value;
     int32_t check;
     int32_t rc;
+    std::string element_strings;  // what the encoder is given; "" for the value itself
     const char* why;
   };
   const Case kCases[] = {
-      {"1234567890", 1, 0, "rectangles allowed"},
-      {"0109501101530003", 2, 0, "GS1"},
-      {"0109501101530003", 3, 0, "GS1, rectangles allowed"},
-      {"A", 4, BC_FONT_ERR_INVALID_CHECK_OPTION, "no fifth option"},
-      {"A", -7, BC_FONT_ERR_INVALID_CHECK_OPTION, "negative"},
-      {std::string(3117, '9'), 0, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "beyond 144x144"},
+      {"1234567890", 1, 0, "", "rectangles allowed"},
+      {"(01)09501101530003", 2, 0, "0109501101530003", "GS1"},
+      {"(01)09501101530003", 3, 0, "0109501101530003", "GS1, rectangles allowed"},
+      {"(01)09501101530003(17)250101(10)ABC123", 2, 0, "010950110153000317250101" "10ABC123",
+       "the last element needs no separator"},
+      {"(01)09501101530003(10)ABC123(17)250101(21)X\\(1\\)", 3, 0,
+       "0109501101530003" "10ABC123\x1D" "17250101" "21X(1)",
+       "a separator after the batch, none after the fixed-length date; escaped parentheses are data"},
+      {"(01)09501101530003(10)" + std::string(20, '7') + "(21)" + std::string(20, 'S') + "(240)" +
+           std::string(30, 'A'),
+       2, 0, "0109501101530003" "10" + std::string(20, '7') + "\x1D" "21" + std::string(20, 'S') + "\x1D" "240" +
+           std::string(30, 'A'),
+       "over GS1-128's 48 characters: the symbol's capacity is the limit"},
+      {"0109501101530003", 2, BC_FONT_ERR_GS1_MISSING_AI, "", "element strings without brackets"},
+      {"(01)09501101530004", 2, BC_FONT_ERR_GS1_CHECK_DIGIT, "", "wrong check digit"},
+      {"(01)09501101530003(17)251301", 3, BC_FONT_ERR_GS1_DATE, "", "month 13"},
+      {"(01)09501101530003(10)AB\x1D" "C", 2, BC_FONT_ERR_GS1_DATA_NOT_CSET82, "", "a separator in the data"},
+      {"(01)09501101530003(10)" + std::string(21, '1'), 2, BC_FONT_ERR_GS1_DATA_LENGTH, "", "a batch of 21"},
+      {"A", 4, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "no fifth option"},
+      {"A", -7, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "negative"},
+      {std::string(3117, '9'), 0, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "", "beyond 144x144"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);
@@ -278,7 +297,7 @@ TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
       continue;
     }
     FontString direct;
-    ASSERT_EQ(EncodeDataMatrix(c.value, c.check, direct), kOk);
+    ASSERT_EQ(EncodeDataMatrix(c.element_strings.empty() ? c.value : c.element_strings, c.check, direct), kOk);
     EXPECT_EQ(std::string_view(buf.data(), static_cast<size_t>(len)), direct.view());
   }
 }

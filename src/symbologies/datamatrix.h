@@ -6,9 +6,12 @@
 //   1  square and rectangular (8x18 .. 16x48), whichever holds it smallest;
 //   2  GS1 Data Matrix, square: FNC1 first, the value as GS1 element strings;
 //   3  GS1 Data Matrix, square or rectangular.
-// Any other value is kInvalidCheckOption.  In the GS1 forms the value is the
-// element strings with the group separator (0x1D) ending each variable-length
-// element; each separator is carried as FNC1.
+// Any other value is kInvalidCheckOption.  Through the registry (and so the
+// exports) a GS1 value is in the bracketed form "(01)09501101530003(10)AB1",
+// parsed and validated by the GS1 parser with its errors; the encoder below
+// takes the element strings it yields, the group separator (0x1D) ending
+// each variable-length element but the last; each separator is carried as
+// FNC1.
 //
 // Bytes above 127 are carried as they are (upper shift or Base 256), with no
 // ECI designator: a value in UTF-8 reads back as the same UTF-8 bytes.  (An

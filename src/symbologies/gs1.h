@@ -163,8 +163,12 @@ inline constexpr size_t kGs1MaxDataCharacters = 48;
 
 // Parses "(AI)data(AI)data..." (with \( and \) for literal parentheses in
 // data) and validates every element and the pairing rules.  0 or the first
-// error; `message` is filled on success.
-int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message);
+// error; `message` is filled on success.  `max_data_characters` is the
+// symbology's limit (GS1-128's 48; a 2D symbol's capacity is checked by its
+// own encoder, which passes kGs1NoDataCharacterLimit).
+inline constexpr size_t kGs1NoDataCharacterLimit = static_cast<size_t>(-1);
+int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message,
+                               size_t max_data_characters = kGs1MaxDataCharacters);
 
 // Appends the human-readable text: "(AI)data" for every element, data as is.
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out);

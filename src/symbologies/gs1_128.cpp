@@ -108,7 +108,7 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   return kOk;
 }
 
-int32_t ValidateCombination(const Gs1Message& m) {
+int32_t ValidateCombination(const Gs1Message& m, size_t max_data_characters) {
   Gs1AiSet present;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.elements[i];
@@ -119,7 +119,7 @@ int32_t ValidateCombination(const Gs1Message& m) {
     present.Add(e.entry->member);
   }
   // Everything after the leading FNC1 counts.
-  if (m.code128.size() - 1 > kGs1MaxDataCharacters) return kGs1TooLong;
+  if (m.code128.size() - 1 > max_data_characters) return kGs1TooLong;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.elements[i];
     if (!e.entry->excludes.Empty()) {
@@ -136,7 +136,7 @@ int32_t ValidateCombination(const Gs1Message& m) {
 
 }  // namespace
 
-int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message) {
+int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, size_t max_data_characters) {
   message.count = 0;
   FontString& out = message.code128;
   out.clear();
@@ -164,7 +164,7 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message) {
     ++message.count;
   }
   out.resize(static_cast<size_t>(c.out - base));
-  return ValidateCombination(message);
+  return ValidateCombination(message, max_data_characters);
 }
 
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out) {

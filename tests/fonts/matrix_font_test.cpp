@@ -1,21 +1,33 @@
 // The two-dimensional faces through FreeType: line height exactly one block
 // in every table programs read, each block glyph drawing the model's
-// modules, and QR Code text set in TAVO QR line by line at the font's own
-// line height, read back by zbar.
+// modules, and QR Code text set in TAVO QR (Data Matrix text in TAVO DM)
+// line by line at the font's own line height, read back by zbar (dmtxread).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "font_support.h"
 #include "scan/matrix_samples.h"
 #include "symbologies/codes.h"
+#include "symbologies/datamatrix.h"
 #include "symbologies/matrix_text.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 
 #include FT_TRUETYPE_TABLES_H
+
+#ifndef TAVO_DMTXREAD
+#define TAVO_DMTXREAD "dmtxread"
+#endif
 
 #ifndef TAVO_FONT_DIR
 #define TAVO_FONT_DIR "fonts/truetype"
@@ -138,6 +150,143 @@ TEST(MatrixFontScan, QrTextSetInTheFontReadsBack) {
                                  << ": read " << read.substr(0, 60);
     std::filesystem::remove(file);
   }
+}
+
+std::string TranslateDataMatrix(const std::string& value, int32_t check) {
+  std::vector<char> out(value.size() * 8 + 40000);
+  int32_t len = 0;
+  if (BC_FontTranslate(symbology::kDataMatrix, value.c_str(), check, out.data(), static_cast<int32_t>(out.size()),
+                       &len)) {
+    return "";
+  }
+  return std::string(out.data(), static_cast<size_t>(len));
+}
+
+// Data Matrix text set in TAVO DM, a picture per value at 3 or 4 pixels to
+// the module (anti-aliased or one bit per pixel), every line at the font's
+// line height.  dmtxread reads each picture into a file of its own: its
+// output has no framing, and the data may hold any byte.  Two readers run
+// side by side; each stops at its first symbol or after 4 seconds.  Returns
+// what was read, in order ("" where nothing was).
+struct DataMatrixSetting {
+  std::string value;
+  int32_t check;
+  std::string kind;
+  Setting setting;
+};
+
+std::vector<std::string> ReadDataMatrixPictures(FT_Face face, const std::vector<DataMatrixSetting>& items,
+                                                const std::filesystem::path& dir, std::string& error) {
+  std::string list;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string text = TranslateDataMatrix(items[i].value, items[i].check);
+    render::Raster r;
+    if (text.empty() || !SetLines(face, text, items[i].setting, 8, r, error)) {
+      error = items[i].kind + " #" + std::to_string(i) + ": " + (text.empty() ? "no translation" : error);
+      return {};
+    }
+    const std::string file = (dir / ("d" + std::to_string(i) + ".pgm")).string();
+    if (!WritePgm(r, file)) {
+      error = "cannot write " + file;
+      return {};
+    }
+    list += file + '\n';
+  }
+  const std::filesystem::path list_file = dir / "pictures.txt";
+  std::ofstream(list_file) << list;
+  int status = 0;
+  scan::RunCommand("xargs -P2 -I{} sh -c '" TAVO_DMTXREAD " -N1 -m 4000 \"$1\" > \"$1.read\" 2>/dev/null' _ {} < '" +
+                       list_file.string() + "'",
+                   status);
+  std::vector<std::string> read;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::filesystem::path file = dir / ("d" + std::to_string(i) + ".pgm");
+    std::ifstream in(file.string() + ".read", std::ios::binary);
+    read.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::filesystem::remove(file);
+    std::filesystem::remove(file.string() + ".read");
+  }
+  return read;
+}
+
+// The seeded values (square symbols, and with check 1 rectangles allowed)
+// and the largest symbol dmtxread reads.  libdmtx 0.7.7 cannot read
+// 144x144 from any encoder (zint's neither): it takes that size's
+// interleaved error correction blocks in the wrong order.  The largest it
+// reads is 132x132, here full to its last data codeword.  A picture
+// dmtxread misses is set once more at the other scale and anti-aliasing;
+// misses at both count as failures.
+TEST(MatrixFontScan, DataMatrixTextSetInTheFontReadsBack) {
+  FaceDesign dm;
+  for (const FaceDesign& d : MatrixFaces()) {
+    if (d.symbology == symbology::kDataMatrix) dm = d;
+  }
+  ASSERT_FALSE(dm.file.empty()) << "no TAVO DM in " << TAVO_FONT_DIR;
+  Face face(dm.file);
+  ASSERT_TRUE(face.ok());
+  std::vector<DataMatrixSetting> items;
+  std::mt19937 rng(16022);
+  for (scan::MatrixSample& s : scan::SeededMatrixSamples(320, 20261207, 1)) {
+    const bool four = rng() % 2 == 0;
+    items.push_back({std::move(s.value), s.check, s.kind,
+                     {.pixels_per_em = kBlockHeight * (four ? 4.0 : 3.0), .mono = rng() % 2 == 0}});
+  }
+  // Short values with rectangles allowed: only in a few bands of codeword
+  // counts is a rectangle smaller than every square that holds them.
+  for (scan::MatrixSample& s : scan::SeededMatrixSamples(100, 1516, 1)) {
+    if (s.value.size() > 60) continue;
+    items.push_back({std::move(s.value), 1, s.kind + ", short", {.pixels_per_em = kBlockHeight * 3.0, .mono = true}});
+  }
+  std::string largest;
+  for (int i = 0; i < 2 * 1304; ++i) largest += static_cast<char>('0' + rng() % 10);  // 1,304 digit pairs
+  items.push_back({largest, 0, "largest (132x132), digits", {.pixels_per_em = kBlockHeight * 3.0, .mono = true}});
+  ASSERT_EQ(TranslateDataMatrix(largest, 0).find("\r\n"), static_cast<size_t>((132 + 2 * kDataMatrixQuietZone + 1) / 2))
+      << "the largest value fills 132x132";
+
+  // Rectangles are at least twice as wide as high (wider than 3:2 with the
+  // quiet zone and the last line's padding); some values must make them.
+  size_t rectangles = 0;
+  for (const DataMatrixSetting& s : items) {
+    const std::string text = TranslateDataMatrix(s.value, s.check);
+    const size_t width = kBlockWidth * text.find("\r\n");
+    const size_t height = kBlockHeight * (1 + std::count(text.begin(), text.end(), '\n'));
+    rectangles += width > 3 * height / 2;
+  }
+  EXPECT_GE(rectangles, 15u);
+
+  // A directory of this run's own: others may run the suite at once.
+  std::string pattern = (std::filesystem::temp_directory_path() / "tavo-dm-font-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::filesystem::path dir = pattern;
+  std::string error;
+  std::vector<std::string> read = ReadDataMatrixPictures(face.get(), items, dir, error);
+  ASSERT_EQ(read.size(), items.size()) << error;
+  std::vector<DataMatrixSetting> again;
+  std::vector<size_t> again_at;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (read[i] == items[i].value) continue;
+    DataMatrixSetting retry = items[i];
+    const bool was_four = retry.setting.pixels_per_em > kBlockHeight * 3.5;
+    retry.setting = {.pixels_per_em = kBlockHeight * (was_four ? 3.0 : 4.0), .mono = !retry.setting.mono};
+    again.push_back(retry);
+    again_at.push_back(i);
+  }
+  const std::vector<std::string> reread = ReadDataMatrixPictures(face.get(), again, dir, error);
+  ASSERT_EQ(reread.size(), again.size()) << error;
+  size_t failed = 0;
+  for (size_t k = 0; k < again.size(); ++k) {
+    const DataMatrixSetting& s = items[again_at[k]];
+    if (reread[k] == s.value) continue;
+    ++failed;
+    ADD_FAILURE() << s.kind << " of " << s.value.size() << " bytes, check " << s.check << ", "
+                  << s.setting.pixels_per_em / kBlockHeight << " pixels to the module"
+                  << (s.setting.mono ? ", mono" : "") << ": read " << read[again_at[k]].substr(0, 60)
+                  << ", then " << reread[k].substr(0, 60);
+  }
+  std::cout << items.size() - again.size() << " of " << items.size() << " read at the first setting, "
+            << again.size() - failed << " more at the second, " << failed << " not read; " << rectangles
+            << " rectangles\n";
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
