@@ -18,21 +18,7 @@ root=$PWD
 packages=(emscripten cmake ninja-build g++ libpng-dev python3-fonttools python3-brotli fonts-dejavu-core)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "build-web: installing ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  apt_install() {
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-      --no-install-recommends "${missing[@]}" >/dev/null
-  }
-  # Package lists older than the archive: refresh them once and try again.
-  apt_install || { $SUDO apt-get -o DPkg::Lock::Timeout=900 update -q >/dev/null && apt_install; }
-fi
+bash scripts/apt-install-missing.sh build-web "${packages[@]}"
 jobs=${TAVO_WEB_JOBS:-2}
 
 echo "== web: native library, tool and fonts (build/web-native) =="

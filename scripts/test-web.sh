@@ -21,21 +21,7 @@ bash scripts/build-web.sh
 # The browser, the readers (zbar; dmtxread for Data Matrix) and the static
 # server of the page test.
 packages=(chromium zbar-tools dmtx-utils python3)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "test-web: installing ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  apt_install() {
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-      --no-install-recommends "${missing[@]}" >/dev/null
-  }
-  # Package lists older than the archive: refresh them once and try again.
-  apt_install || { $SUDO apt-get -o DPkg::Lock::Timeout=900 update -q >/dev/null && apt_install; }
-fi
+bash scripts/apt-install-missing.sh test-web "${packages[@]}"
 
 echo "== web: native oracle =="
 g++ -std=c++20 -O2 -Wall -Wextra -Iinclude web/test/native_oracle.cpp -Lbuild/web-native/bin \
