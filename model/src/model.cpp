@@ -21,14 +21,14 @@ bool BuildSymbol(int32_t symbology, std::string_view font_string, const ModelOpt
                  Symbol& symbol, ModelError& error) {
   symbol = Symbol{};
   const detail::ModelRow* row = detail::FindModelRow(symbology);
-  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (tavo list names the known ones)");
   return row->build(symbology, font_string, options, symbol, error);
 }
 
 bool ReadSymbol(int32_t symbology, std::string_view font_string, Reading& reading, ModelError& error) {
   reading = Reading{};
   const detail::ModelRow* row = detail::FindModelRow(symbology);
-  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (0..11)");
+  if (row == nullptr) return Fail(error, 0, "unknown symbology code " + std::to_string(symbology) + " (tavo list names the known ones)");
   return row->read(symbology, font_string, reading, error);
 }
 

@@ -25,7 +25,7 @@ struct SymbologyEntry {
 std::span<const SymbologyEntry> SymbologyEntries();
 
 // A symbology given by code ("6") or by short name ("upca"); nullopt when
-// neither.  Codes outside 0..11 are passed through so the library can judge.
+// neither.  Codes without a row in the registry are passed through so the library can judge.
 std::optional<int32_t> ParseSymbology(std::string_view text);
 
 // The short name of a symbology code, "" for codes without one.

@@ -6,7 +6,7 @@
 
 #include "tavo_model.h"
 
-// Prints on stdout, for the font that prints `symbology` (0..11), each code
+// Prints on stdout, for the font that prints `symbology` (a code of the registry), each code
 // point's advance, bars (offset, width and height class, in modules) and
-// captions.  Returns the exit status: 0, or 2 for a symbology outside 0..11.
+// captions.  Returns the exit status: 0, or 2 for a symbology without a row in the registry.
 int RunGlyphs(int32_t symbology, const tavo::model::ModelOptions& options);
