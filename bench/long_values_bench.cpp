@@ -1,6 +1,8 @@
 // Growth of the translation time with the value's length, for the values the
 // unit tests run at a mebibyte (MSI, PostNet and Code 93 refuse or translate
-// them): the fitted complexity must come out as O(N), not O(N^2).
+// them), and for the two-dimensional symbols up to nearly their largest size
+// (the symbol's area, and so its text, grows with the value): the fitted
+// complexity must come out as O(N), not O(N^2).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -12,10 +14,16 @@ namespace {
 
 void TranslateLong(benchmark::State& state, int32_t symbology, char fill) {
   const std::string value(static_cast<size_t>(state.range(0)), fill);
-  std::vector<char> out(value.size() * 4 + 64);
+  // Room for a linear symbol's glyphs, or for a 2D symbol's text, whose
+  // quiet zone makes even a short value's symbol several hundred characters.
+  std::vector<char> out(value.size() * 4 + (1 << 16));
   int32_t len = 0;
   for (auto _ : state) {
     int32_t rc = BC_FontTranslate(symbology, value.c_str(), 0, out.data(), static_cast<int32_t>(out.size()), &len);
+    if (rc != 0) {
+      state.SkipWithError("the value does not translate");
+      break;
+    }
     benchmark::DoNotOptimize(rc);
   }
   state.SetComplexityN(state.range(0));
@@ -24,5 +32,7 @@ void TranslateLong(benchmark::State& state, int32_t symbology, char fill) {
 BENCHMARK_CAPTURE(TranslateLong, msi, BC_SYM_MSI, '7')->Range(1 << 10, 1 << 20)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, postnet, BC_SYM_POSTNET, '7')->Range(1 << 10, 1 << 20)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, code93, BC_SYM_CODE93, 'z')->Range(1 << 10, 1 << 20)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, qr, BC_SYM_QR, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, datamatrix, BC_SYM_DATAMATRIX, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
 
 }  // namespace
