@@ -48,7 +48,10 @@ function windows1252Byte(c) { return CP1252.get(c) ?? c; }
 // glyphs (web/tools/make-webfonts.py).
 const NOT_DRAWN = /[\x00-\x1f\x7f\x81\x8d\x8f\x90\x9d\xa0\xad]/g;
 function displayText(text) {
-  return text.replace(/\r\n/g, '\n').replace(NOT_DRAWN, (c) => String.fromCharCode(0xf000 + windows1252Byte(c.charCodeAt(0))));
+  // Lines first: the LF that stands for a CR LF is no control to move.
+  return text.split('\r\n')
+    .map((line) => line.replace(NOT_DRAWN, (c) => String.fromCharCode(0xf000 + windows1252Byte(c.charCodeAt(0)))))
+    .join('\n');
 }
 
 function faceFor(code) {
@@ -105,8 +108,11 @@ async function update() {
   const haveFont = face && fontFiles[face];
   out.symbol.classList.toggle('no-font', !haveFont);
   out.symbol.style.fontFamily = haveFont ? `"${face}"` : '';
+  // A 2D face's module is a third of its em: at 60 px (30 px on a phone) each
+  // module is whole pixels, so no seams show between the blocks.
+  out.symbol.classList.toggle('matrix', text.includes('\r\n'));
   setDownloads(Boolean(haveFont));
-  if (haveFont) await document.fonts.load(`80px "${face}"`, displayText(text));
+  if (haveFont) await document.fonts.load(`60px "${face}"`, displayText(text));
   if (current && current.text === text) {
     document.body.dataset.state = 'ready';
     delete document.body.dataset.error;
@@ -168,7 +174,7 @@ const xmlText = (s) => s.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`)
 
 async function saveSvg() {
   if (!current || !fontFiles[current.face]) return;
-  const size = 80;
+  const size = current.text.includes('\r\n') ? 60 : 80;
   const g = measure(size);
   const family = xmlText(current.face);
   const texts = g.lines.map((line, i) => `<text x="${g.margin}" y="${(g.margin + g.ascent + i * g.lineHeight).toFixed(2)}">${xmlText(line)}</text>`);
@@ -185,7 +191,7 @@ ${texts.join('\n')}
 
 function savePng() {
   if (!current || !fontFiles[current.face]) return;
-  const size = 80;
+  const size = current.text.includes('\r\n') ? 60 : 80;
   const scale = 1;
   const g = measure(size);
   const canvas = document.createElement('canvas');

@@ -13,7 +13,7 @@ export async function launch() {
   const profile = mkdtempSync(join(tmpdir(), 'tavo-cdp-'));
   const proc = spawn(CHROMIUM, ['--headless', '--no-sandbox', '--disable-gpu', '--hide-scrollbars', '--no-first-run',
     '--remote-debugging-pipe', `--user-data-dir=${profile}`, '--window-size=1200,900', 'about:blank'],
-  { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
+  { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'], detached: true });
   const [, , , toBrowser, fromBrowser] = proc.stdio;
   const pending = new Map();
   const waiters = [];
@@ -84,9 +84,14 @@ export async function launch() {
     screenshot: async () => Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64'),
     close: async () => {
       try { await send('Browser.close'); } catch { /* gone already */ }
-      proc.kill();
+      // The whole process group: Chromium's helper processes too, which
+      // otherwise keep writing into the profile and keep the pipes open.
+      try { process.kill(-proc.pid, 'SIGTERM'); } catch { /* gone already */ }
       await Promise.race([exit, new Promise((r) => setTimeout(r, 5000))]);
-      rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+      try { process.kill(-proc.pid, 'SIGKILL'); } catch { /* gone */ }
+      try {
+        rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+      } catch { /* a temporary profile left behind is harmless */ }
     },
   };
 }
