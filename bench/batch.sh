@@ -64,8 +64,8 @@ best() {  # command... -> "cpu wall"
 printf '%-10s %8s | %-28s | %-28s | %s\n' "" "" "tavo batch" "awk -F, '{print \$0 FS \$1}'" "awk/tavo"
 printf '%-10s %8s | %8s %8s %10s | %8s %8s %10s | %8s\n' list rows "cpu s" "wall s" "rows/s" \
   "cpu s" "wall s" "rows/s" "(cpu)"
-for spec in "addresses imb imb" "products ean13 ean13"; do
-  read -r list sym column <<<"$spec"
+for job in "addresses imb imb" "products ean13 ean13"; do
+  read -r list sym column <<<"$job"
   file="$work/$list.csv"
   cat "$file" >/dev/null  # into the page cache
   read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" -i "$file" -o /dev/null)"
