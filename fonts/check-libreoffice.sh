@@ -75,22 +75,14 @@ datamatrix|https://example.com/tavo/0123456789/ABCDEFGHIJKLMNOPQRSTUVWXYZ|0|4.5|
 EOF
 
 # The document: one sample to a page, a label in DejaVu Sans above it.
-TAVO=$tavo WORK=$work /usr/bin/python3 - <<'EOF'
+TAVO=$tavo WORK=$work PYTHONPATH=$here /usr/bin/python3 - <<'EOF'
 import os, subprocess
 from xml.sax.saxutils import escape
 
+from windows1252 import text_of
+
 tavo, work = os.environ["TAVO"], os.environ["WORK"]
 heights = {"L": 0, "M": 1, "H": 2}
-
-def windows_text(font_string):
-    # Windows-1252, the five undefined bytes as U+0081 and so on.
-    out = []
-    for b in font_string:
-        try:
-            out.append(bytes([b]).decode("cp1252"))
-        except UnicodeDecodeError:
-            out.append(chr(b))
-    return "".join(out)
 
 faces, pages = [], []
 for line in open(os.path.join(work, "samples.txt"), encoding="utf-8"):
@@ -117,7 +109,7 @@ for line in open(os.path.join(work, "samples.txt"), encoding="utf-8"):
                           check=True, capture_output=True, text=True).stdout.strip()
     if (face, "20") not in faces:
         faces.append((face, "20"))
-    pages.append(((face, "20"), "%s %r in %s" % (sym, value, face), [windows_text(font)]))
+    pages.append(((face, "20"), "%s %r in %s" % (sym, value, face), [text_of(font)]))
 
 ns = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
       'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '

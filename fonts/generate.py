@@ -24,13 +24,12 @@ import sys
 
 from fontTools.agl import UV2AGL
 from fontTools.fontBuilder import FontBuilder
-from fontTools.misc.timeTools import timestampSinceEpoch
 from fontTools.pens.recordingPen import DecomposingRecordingPen
 from fontTools.pens.transformPen import TransformPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
-from fontTools.ttLib import TTFont, newTable
-from fontTools.ttLib.tables._c_m_a_p import cmap_format_0
+from fontTools.ttLib import TTFont
 
+import font_tables
 import matrix_faces
 
 PREFIX = "TAVO "
@@ -275,54 +274,11 @@ def build_font(family, description, glyphs, design, text, with_dejavu):
     ps_name, names = name_strings(family, description, with_dejavu, text)
     fb.setupNameTable(names, windows=True, mac=True)
     widths = [a for a, _ in metrics.values() if a]
-    fb.setupOS2(
-        version=4,
-        xAvgCharWidth=round(sum(widths) / len(widths)),
-        fsType=0,  # installable embedding: documents carry the font
-        achVendID="TAVO",
-        fsSelection=0x40 | 0x80,  # regular; the typographic metrics hold
-        sTypoAscender=y_max,
-        sTypoDescender=y_min,
-        sTypoLineGap=0,
-        usWinAscent=y_max,
-        usWinDescent=-y_min,
-        ulCodePageRange1=1,  # Windows-1252, Latin 1
-        ulCodePageRange2=0,
-        sxHeight=design.bar_top,
-        sCapHeight=design.bar_top,
-        usDefaultChar=0,
-        usBreakChar=0x20,
-        yStrikeoutSize=design.module,
-        yStrikeoutPosition=(design.bar_bottom + design.bar_top) // 2,
-        usFirstCharIndex=min(cmap),
-        usLastCharIndex=min(max(cmap), 0xFFFF),
-    )
-    fb.font["OS/2"].recalcUnicodeRanges(fb.font)
-    fb.setupPost(keepGlyphNames=True, underlinePosition=-design.module, underlineThickness=design.module)
-    epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "1735689600"))  # fixed: the same fonts on every build
-    fb.setupHead(unitsPerEm=UNITS_PER_EM, fontRevision=float(VERSION), lowestRecPPEM=8, flags=0x0009,
-                 created=timestampSinceEpoch(epoch), modified=timestampSinceEpoch(epoch))
-    fb.setupMaxp()
-    add_mac_cmap(fb.font, cmap)
-    gasp = newTable("gasp")
-    gasp.version = 1
-    gasp.gaspRange = {0xFFFF: 0x000A}  # smoothing at every size, no grid-fitting
-    fb.font["gasp"] = gasp
+    font_tables.finish_font(fb, cmap, UNITS_PER_EM, VERSION, {
+        "ascent": y_max, "descent": y_min, "avg_width": round(sum(widths) / len(widths)),
+        "x_height": design.bar_top, "underline": design.module,
+        "strikeout": (design.module, (design.bar_bottom + design.bar_top) // 2)})
     return fb.font, ps_name
-
-
-def add_mac_cmap(font, cmap):
-    # Macintosh Roman codes of the same characters, for older Mac programs.
-    table = cmap_format_0(0)
-    table.platformID, table.platEncID, table.language = 1, 0, 0
-    table.cmap = {}
-    for uv, name in sorted(cmap.items()):
-        try:
-            code = chr(uv).encode("mac_roman")[0]
-        except UnicodeEncodeError:
-            continue
-        table.cmap.setdefault(code, name)
-    font["cmap"].tables.append(table)
 
 
 DESCRIPTIONS = {
@@ -394,7 +350,7 @@ def main():
             family, DESCRIPTIONS[family_of[symbology]])
         if design is None:
             font, ps_name = matrix_faces.build_matrix_font(family, description, glyphs, name_strings,
-                                                           add_mac_cmap, VERSION)
+                                                           VERSION)
             # A block is the "bar": module, bottom 0, top the line height.
             height = matrix_faces.MATRIX["block_height"] * matrix_faces.MATRIX["module"]
             numbers = (matrix_faces.MATRIX["module"], 0, height, 0, height)

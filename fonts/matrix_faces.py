@@ -10,12 +10,10 @@ USE_TYPO_METRICS set; OS/2 winAscent + winDescent) is exactly the block
 height, and the advance is exactly the block width.
 """
 
-import os
-
 from fontTools.fontBuilder import FontBuilder
-from fontTools.misc.timeTools import timestampSinceEpoch
 from fontTools.pens.ttGlyphPen import TTGlyphPen
-from fontTools.ttLib import newTable
+
+import font_tables
 
 # 1200 units to the em, 400 units to the module: a block is 800 wide and
 # 1200 high, standing on the baseline, so the line height equals the em and
@@ -57,10 +55,10 @@ def block_outline(modules):
     return pen.glyph()
 
 
-def build_matrix_font(family, description, glyphs, name_strings, add_mac_cmap, version):
-    """A face of the 64 block glyphs.  `name_strings` and `add_mac_cmap`
-    are the linear generator's, so that both kinds of face carry the same
-    names and tables."""
+def build_matrix_font(family, description, glyphs, name_strings, version):
+    """A face of the 64 block glyphs.  `name_strings` is the linear
+    generator's and font_tables.finish_font adds the tables every face
+    shares, so that both kinds of face carry the same names and tables."""
     m = MATRIX["module"]
     advance = MATRIX["block_width"] * m
     height = MATRIX["block_height"] * m
@@ -89,39 +87,9 @@ def build_matrix_font(family, description, glyphs, name_strings, add_mac_cmap, v
     fb.setupHorizontalHeader(ascent=height, descent=0, lineGap=0)
     ps_name, names = name_strings(family, description, False, None)
     fb.setupNameTable(names, windows=True, mac=True)
-    fb.setupOS2(
-        version=4,
-        xAvgCharWidth=advance,
-        fsType=0,  # installable embedding: documents carry the font
-        achVendID="TAVO",
-        fsSelection=0x40 | 0x80,  # regular; USE_TYPO_METRICS
-        sTypoAscender=height,
-        sTypoDescender=0,
-        sTypoLineGap=0,
-        usWinAscent=height,
-        usWinDescent=0,
-        ulCodePageRange1=1,
-        ulCodePageRange2=0,
-        sxHeight=height,
-        sCapHeight=height,
-        usDefaultChar=0,
-        usBreakChar=0x20,
-        yStrikeoutSize=m // 4,
-        yStrikeoutPosition=height // 2,
-        usFirstCharIndex=min(cmap),
-        usLastCharIndex=max(cmap),
-    )
-    fb.font["OS/2"].recalcUnicodeRanges(fb.font)
-    fb.setupPost(keepGlyphNames=True, underlinePosition=-m // 4, underlineThickness=m // 4)
-    epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "1735689600"))
-    fb.setupHead(unitsPerEm=MATRIX["units_per_em"], fontRevision=float(version), lowestRecPPEM=8,
-                 flags=0x0009, created=timestampSinceEpoch(epoch), modified=timestampSinceEpoch(epoch))
-    fb.setupMaxp()
-    add_mac_cmap(fb.font, cmap)
-    gasp = newTable("gasp")
-    gasp.version = 1
-    gasp.gaspRange = {0xFFFF: 0x000A}  # smoothing at every size, no grid-fitting
-    fb.font["gasp"] = gasp
+    font_tables.finish_font(fb, cmap, MATRIX["units_per_em"], version, {
+        "ascent": height, "descent": 0, "avg_width": advance, "x_height": height,
+        "underline": m // 4, "strikeout": (m // 4, height // 2)})
     return fb.font, ps_name
 
 

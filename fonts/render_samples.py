@@ -17,6 +17,8 @@ import zlib
 
 import freetype
 
+from windows1252 import text_of
+
 # Face name suffix, symbology, value, check option, file name.
 SAMPLES = [
     ("39 MC", "code39", "TAVO-39", True, "code39.png"),
@@ -32,18 +34,6 @@ SAMPLES = [
 PIXELS_PER_EM = 40  # 2 pixels to a module of the linear fonts
 MATRIX_PIXELS_PER_EM = 12  # 4 pixels to a module of the 2D fonts
 MARGIN = 24
-
-
-def text_of(font_string):
-    """The font string as the Windows-1252 text a Windows application holds;
-    the five bytes Windows-1252 leaves undefined stay U+0081 and so on."""
-    out = []
-    for b in font_string:
-        try:
-            out.append(bytes([b]).decode("cp1252"))
-        except UnicodeDecodeError:
-            out.append(chr(b))
-    return "".join(out)
 
 
 def render(face, text):

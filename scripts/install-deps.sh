@@ -3,7 +3,8 @@
 # native toolchain, GoogleTest and Google Benchmark, the MinGW-w64 cross
 # compiler for the 32-bit DLL, and Wine (with i386 multiarch) to run it;
 # the rest is listed below with what it is for.
-# Installs only what is missing; needs root (or sudo) when something is.
+# Installs only what is missing (scripts/apt-install-missing.sh, which waits
+# for another apt's lock); needs root (or sudo) when something is.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
@@ -29,18 +30,5 @@ packages+=(emscripten python3-brotli chromium)
 packages+=(libzint-dev)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).
 packages+=(dmtx-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-echo "installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO=sudo
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-fi
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Only what is missing; the shared installer waits for another apt's lock.
+bash "$(dirname "$0")/apt-install-missing.sh" --add-arch i386 --update install-deps "${packages[@]}"
