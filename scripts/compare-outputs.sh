@@ -5,7 +5,7 @@
 # Builds both commits natively (Release; the library, the tavo tool and the
 # fonts) from git worktrees under build/compare/, kept between runs, then
 # compares what the two builds give:
-#   - a generated corpus of about 200,000 BC_FontTranslate calls over every
+#   - a generated corpus of about 225,000 BC_FontTranslate calls over every
 #     code `tavo list` names and a dozen unregistered ones, every check value
 #     that matters and some odd ones, tight buffers and null arguments
 #     (tools/compare/corpus.cpp: return code, length, bytes, and whether the

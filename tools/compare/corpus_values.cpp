@@ -107,6 +107,24 @@ void AddKeys(std::vector<std::string>& v, Random& r) {
   }
 }
 
+// UPC-E bodies with each of the ten check digits (one of them right), and
+// Intelligent Mail tracking codes (second digit 0 to 4) with routing codes
+// of each allowed length, separated as callers write them.
+void AddUpcEAndImb(std::vector<std::string>& v, Random& r) {
+  for (int i = 0; i < 6; ++i) {
+    const std::string body = std::string(1, "01"[i % 2]) + r.Digits(6);
+    for (char check = '0'; check <= '9'; ++check) v.push_back(body + check);
+  }
+  static const char* const kSeparators[] = {"", "-", " ", " - "};
+  for (int i = 0; i < 24; ++i) {
+    std::string tracking = r.Digits(1) + static_cast<char>('0' + i % 5) + r.Digits(18);
+    static constexpr size_t kRoutingLengths[] = {0, 5, 9, 11};
+    std::string routing = r.Digits(kRoutingLengths[i % 4]);
+    if (routing.size() == 9 && i % 3 == 0) routing.insert(5, "-");
+    v.push_back(tracking + kSeparators[i % 4] + routing);
+  }
+}
+
 std::string RandomAi(Random& r) {
   static const char* const kAis[] = {"00", "01", "02", "10", "11", "15", "17", "21", "30",
                                      "37", "240", "241", "250", "310", "3103", "3922", "400",
@@ -160,6 +178,7 @@ std::vector<std::string> CorpusValues() {
   AddFixed(v);
   AddDigits(v, r);
   AddKeys(v, r);
+  AddUpcEAndImb(v, r);
   AddElementStrings(v, r);
   AddRandom(v, r);
   return v;
