@@ -16,6 +16,7 @@
 #include "symbologies/datamatrix.h"
 #include "tavo32.h"
 #include "test_support.h"
+#include "zint_dump.h"
 
 namespace tavo::test {
 namespace {
@@ -91,21 +92,6 @@ constexpr ZintDataMatrix kZintDataMatrix[] = {
 // Room for the font text of the largest row.
 constexpr int32_t kRoom = 1 << 16;
 
-std::vector<std::string> RowsOfDump(std::string_view dump) {
-  std::vector<std::string> rows;
-  std::string row;
-  for (char c : dump) {
-    if (c != ' ') {
-      row += c;
-    } else if (!row.empty()) {
-      rows.push_back(row);
-      row.clear();
-    }
-  }
-  if (!row.empty()) rows.push_back(row);
-  return rows;
-}
-
 // The size whose rows match the dump and whose width its hex rows (one
 // digit to 4 modules, the last digit filled with light ones) hold; null
 // when none does.
@@ -114,17 +100,6 @@ const DataMatrixSize* SizeOfDump(const std::vector<std::string>& rows) {
     if (s.rows == rows.size() && rows[0].size() == (s.cols + 3u) / 4u) return &s;
   }
   return nullptr;
-}
-
-ModuleGrid GridOfDump(const std::vector<std::string>& rows, const DataMatrixSize& size) {
-  ModuleGrid grid(size.cols, size.rows);
-  for (int32_t y = 0; y < size.rows; ++y) {
-    for (int32_t x = 0; x < size.cols; ++x) {
-      const int nibble = std::stoi(rows[y].substr(static_cast<size_t>(x / 4), 1), nullptr, 16);
-      grid.set(x, y, (nibble >> (3 - x % 4)) & 1);
-    }
-  }
-  return grid;
 }
 
 // Our symbol for the row through the export, without its quiet zone.
@@ -158,10 +133,10 @@ bool OurSymbol(const ZintDataMatrix& row, const DataMatrixSize*& size, ModuleGri
 TEST(DataMatrixGolden, CodewordsAgreeWithZint) {
   for (const ZintDataMatrix& row : kZintDataMatrix) {
     SCOPED_TRACE(std::string(row.why) + ": " + std::string(row.command));
-    const std::vector<std::string> rows = RowsOfDump(row.dump);
+    const std::vector<std::string> rows = ZintDumpRows(row.dump);
     const DataMatrixSize* zint_size = SizeOfDump(rows);
     ASSERT_NE(zint_size, nullptr) << "no Data Matrix size of " << rows.size() << " rows";
-    std::vector<uint8_t> zint = DataMatrixReadCodewords(*zint_size, GridOfDump(rows, *zint_size));
+    std::vector<uint8_t> zint = DataMatrixReadCodewords(*zint_size, ZintDumpGrid(rows, zint_size->cols));
     std::vector<uint8_t> zint_corrected = zint;
     EXPECT_EQ(DataMatrixCorrect(*zint_size, zint_corrected), 0) << "zint's codewords need no mending";
 

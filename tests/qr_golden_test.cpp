@@ -15,6 +15,7 @@
 #include "symbologies/qr_decoder.h"
 #include "tavo32.h"
 #include "test_support.h"
+#include "zint_dump.h"
 
 namespace tavo::test {
 namespace {
@@ -94,31 +95,6 @@ constexpr ZintQr kZintQr[] = {
      "BAA4DA8 8210550 FEC8E58 "},
 };
 
-// zint's dump as modules: each row's hex digits, most significant bit
-// first, cut to the symbol's width (a QR Code is as wide as it is high).
-ModuleGrid GridOfDump(std::string_view dump) {
-  std::vector<std::string> rows;
-  std::string row;
-  for (char c : dump) {
-    if (c != ' ') {
-      row += c;
-    } else if (!row.empty()) {
-      rows.push_back(row);
-      row.clear();
-    }
-  }
-  if (!row.empty()) rows.push_back(row);
-  const auto size = static_cast<int32_t>(rows.size());
-  ModuleGrid grid(size, size);
-  for (int32_t y = 0; y < size; ++y) {
-    for (int32_t x = 0; x < size && static_cast<size_t>(x / 4) < rows[y].size(); ++x) {
-      const int nibble = std::stoi(rows[y].substr(static_cast<size_t>(x / 4), 1), nullptr, 16);
-      grid.set(x, y, (nibble >> (3 - x % 4)) & 1);
-    }
-  }
-  return grid;
-}
-
 // What the reader finds in a grid: version, level, mask, and every codeword
 // in placement order.
 struct Placed {
@@ -145,7 +121,8 @@ Placed ReadPlaced(const ModuleGrid& grid) {
 TEST(QrGolden, CodewordsAgreeWithZint) {
   for (const ZintQr& row : kZintQr) {
     SCOPED_TRACE(std::string(row.why) + ": " + std::string(row.command));
-    const ModuleGrid zint_grid = GridOfDump(row.dump);
+    const std::vector<std::string> rows = ZintDumpRows(row.dump);
+    const ModuleGrid zint_grid = ZintDumpGrid(rows, static_cast<int32_t>(rows.size()));
     QrReading zint_reading;
     std::string why;
     ASSERT_TRUE(DecodeQrModules(zint_grid, zint_reading, why)) << "our reader on zint's symbol: " << why;
