@@ -30,7 +30,8 @@ struct ZintQr {
 
 // Source: zint 2.11.1 (BSD-3-Clause), `zint OPTIONS --dump -d VALUE`; the
 // first row's value and level are the worked example of ISO/IEC 18004
-// Annex I.  Byte values above 127 were passed with --binary --esc.
+// Annex I.  Byte values above 127 were passed with --binary --esc, the
+// UTF-8 row as UTF-8 text with --eci=26.
 constexpr ZintQr kZintQr[] = {
     {"01234567", 2, "ISO/IEC 18004 Annex I example: numeric, 1-M", "zint -b 58 --secure=2",
      "FE5BF8 827A08 BA82E8 BAC2E8 BABAE8 828A08 FEABF8 009800 BE4BE0 15A960 2354F8 0841E0 "
@@ -93,6 +94,10 @@ constexpr ZintQr kZintQr[] = {
      "FE65BF8 82F8A08 BA5B2E8 BA65AE8 BAF1AE8 8235208 FEAABF8 004C800 AA06090 3444318 927AA78 "
      "19D1110 D392718 65B3028 B7E3378 54D05C0 8B2AF80 00FD8D0 FE5AAB8 824D8C0 BAB2FF8 BA31CD0 "
      "BAA4DA8 8210550 FEC8E58 "},
+    {"Z\xC3\xBCrich \xE2\x80\x93 10 \xE2\x82\xAC", 2, "UTF-8 with ECI 26", "zint -b 58 --secure=2 --eci=26",
+     "FE57BF8 82F5208 BA4B2E8 BA082E8 BA96AE8 8251208 FEAABF8 0070000 AA78890 F4A5538 1FB2420 "
+     "AD14740 5EA22D8 18517F8 B324048 5190420 AF88FA8 009D890 FE7AAD8 820F8D8 BA92F80 BA13C80 "
+     "BAA4A88 8270FE8 FEA8FF8 "},
 };
 
 // What the reader finds in a grid: version, level, mask, and every codeword
@@ -127,6 +132,7 @@ TEST(QrGolden, CodewordsAgreeWithZint) {
     std::string why;
     ASSERT_TRUE(DecodeQrModules(zint_grid, zint_reading, why)) << "our reader on zint's symbol: " << why;
     EXPECT_EQ(zint_reading.data, row.value);
+    EXPECT_EQ(zint_reading.eci, QrNeedsUtf8Eci(row.value) ? kQrEciUtf8 : -1);
     const Placed zint = ReadPlaced(zint_grid);
 
     const Translation ours_text = Translate(BC_SYM_QR, row.value, row.check, 1 << 16);
