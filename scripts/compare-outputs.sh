@@ -20,7 +20,9 @@
 # driver and this script come from the checkout that runs it, so a BASE
 # older than them is compared just the same.  About two minutes per commit
 # not built before (ccache helps), seconds after.  COMPARE_JOBS sets the
-# build's parallelism (default 2).
+# build's parallelism (default 2).  The two worktrees stay registered with
+# git for the next run; `git worktree remove --force build/compare/base/src`
+# (and head/src) drops them, `git worktree prune` after deleting build/.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
