@@ -78,13 +78,13 @@ g++ -std=c++20 -O2 -Wall -Wextra -I"$here/include" "$here/tools/compare/corpus.c
     "$here/tools/compare/corpus_values.cpp" -ldl -o "$driver" || fail "cannot build the corpus driver"
 
 # The registered codes of both builds, and codes no build has.
-codes=$( (cut -f1 <("$base/bin/tavo" list); cut -f1 <("$head/bin/tavo" list)) | sort -n | uniq)
-[ -n "$codes" ] || fail "tavo list printed no codes"
-odd_codes="-1 -2147483648 2147483647 20 21 22 23 25 100 255 256 65535"
+mapfile -t codes < <( (cut -f1 <("$base/bin/tavo" list); cut -f1 <("$head/bin/tavo" list)) | sort -n | uniq)
+[ ${#codes[@]} -gt 0 ] || fail "tavo list printed no codes"
+odd_codes=(-1 -2147483648 2147483647 20 21 22 23 25 100 255 256 65535)
 
 for side in base head; do
   dir=${!side}
-  "$driver" "$dir/bin/libtavo32.so" "$out/$side.dump" $codes $odd_codes >"$out/$side.digests" ||
+  "$driver" "$dir/bin/libtavo32.so" "$out/$side.dump" "${codes[@]}" "${odd_codes[@]}" >"$out/$side.digests" ||
     fail "the corpus driver failed on $dir/bin/libtavo32.so"
   {
     echo "== exports"; nm -D --defined-only "$dir/bin/libtavo32.so" | awk '{print $3}' | sort
@@ -92,7 +92,7 @@ for side in base head; do
   } >"$out/$side.exports"
   {
     echo "== list"; "$dir/bin/tavo" list && echo "exit 0" || echo "exit $?"
-    for code in $codes; do
+    for code in "${codes[@]}"; do
       for opt in "" --caption "--ratio 2"; do
         echo "== glyphs $code $opt"
         # shellcheck disable=SC2086
