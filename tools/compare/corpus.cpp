@@ -93,6 +93,14 @@ std::string Escape(const char* data, size_t n) {
   return out;
 }
 
+// A value as a dump line shows it: its first 24 bytes, escaped, and the
+// length of a longer one.
+std::string Shown(const std::string& value) {
+  constexpr size_t kShown = 24;
+  if (value.size() <= kShown) return "'" + Escape(value.data(), value.size()) + "'";
+  return "'" + Escape(value.data(), kShown) + "'..(" + std::to_string(value.size()) + ")";
+}
+
 constexpr char kFill = '\xa5';     // what the buffer holds before each call
 constexpr int32_t kNoLength = -7;  // what the length variable holds before
 
@@ -132,7 +140,7 @@ void Translations(const Exports& e, std::FILE* dump, int32_t code,
       int32_t check = c < 6 ? kChecks[c] : kChecks[6 + v % 5];
       Output out(kCap);
       int32_t rc = e.translate(code, values[v].c_str(), check, out.data(), kCap, &out.len);
-      std::string head = std::to_string(v) + " " + std::to_string(check) + " ";
+      std::string head = std::to_string(v) + " " + Shown(values[v]) + " " + std::to_string(check) + " ";
       area.Line(head + out.Describe(rc, rc == 0));
       if (rc == 0 && v % 7 == 0 && out.len > 0) {
         Output tight(0);

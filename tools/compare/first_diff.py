@@ -24,7 +24,8 @@ def main(argv):
                 continue
             x, y = x.rstrip("\n"), y.rstrip("\n")
             at = next((i for i, (p, q) in enumerate(zip(x, y)) if p != q), min(len(x), len(y)))
-            print("    line %d, %s" % (number, x[:min(at, CONTEXT)] if at else "(from its start)"))
+            call = (x or y).split(" rc=")[0][:CONTEXT]  # the area and the call's arguments
+            print("    line %d, %s" % (number, call))
             print("      base: " + (around(x, at) if x else "(no line)"))
             print("      head: " + (around(y, at) if y else "(no line)"))
             shown += 1
