@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -288,13 +289,53 @@ std::FILE* CreateBeside(const std::string& path, std::string& temp) {
   return nullptr;
 }
 
+// What a write to `path` replaces: the file a symbolic link leads to, or
+// `path` itself; empty for what is no regular file (a device, a pipe,
+// /dev/stdout), which is written in place.
+std::string RegularTarget(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  const bool special = path.starts_with("/dev/") || path.starts_with("/proc/") ||
+                       (!ec && std::filesystem::exists(status) &&
+                        !std::filesystem::is_regular_file(status));
+  if (special) return {};
+  if (!std::filesystem::is_symlink(path, ec)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec ? path : target.string();
+}
+
+// A device or a pipe: written as it stands, since nothing can be renamed over
+// it.
+bool WriteInPlace(const std::string& path, const std::function<bool(std::FILE*, std::string&)>& write,
+                  std::string& error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool written = false;
+  try {
+    written = write(file, error);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+  }
+  return written;
+}
+
 // Runs `write` on a new file beside `path` and renames it over `path` when
 // everything was written; the new file is removed on any failure, an
 // exception included.
 bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*, std::string&)>& write,
                 std::string& error) {
+  const std::string target = RegularTarget(path);
+  if (target.empty()) return WriteInPlace(path, write, error);
   std::string temp;
-  std::FILE* file = CreateBeside(path, temp);
+  std::FILE* file = CreateBeside(target, temp);
   if (file == nullptr) {
     error = "cannot create a file beside " + path + ": " + std::strerror(errno);
     return false;
@@ -311,7 +352,7 @@ bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*, st
     written = false;
     error = "cannot write " + path + ": " + std::strerror(errno);
   }
-  if (written && std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (written && std::rename(temp.c_str(), target.c_str()) != 0) {
     written = false;
     error = "cannot write " + path + ": " + std::strerror(errno);
   }

@@ -1,6 +1,7 @@
 # Pictures too large to draw, and memory running out while drawing: the tool
 # says so and exits with status 2, leaving no file, nor a part of one, behind
-# (an older picture of the same name stays as it was).
+# (an older picture of the same name stays as it was).  Links are written
+# through.
 include(${CMAKE_CURRENT_LIST_DIR}/cli_common.cmake)
 
 set(out ${CMAKE_CURRENT_BINARY_DIR}/cli_picture_limits_out)
@@ -51,5 +52,17 @@ file(READ ${out}/ok.png signature LIMIT 8 HEX)
 file(GLOB left ${out}/*.tmp*)
 if(NOT signature STREQUAL "89504e470d0a1a0a" OR left)
   message(FATAL_ERROR "ok.png is no PNG (${signature}) or a part was left: ${left}")
+endif()
+
+# A symbolic link is written through, not replaced; a link to what is no
+# regular file (here /dev/null) is written in place.
+file(WRITE ${out}/real.svg "older picture")
+file(CREATE_LINK real.svg ${out}/link.svg SYMBOLIC)
+file(CREATE_LINK /dev/null ${out}/null.svg SYMBOLIC)
+expect_output("translate;code39;AB;--svg;${out}/link.svg" "length 4")
+expect_output("translate;code39;AB;--svg;${out}/null.svg" "length 4")
+file(READ ${out}/real.svg svg)
+if(NOT IS_SYMLINK ${out}/link.svg OR NOT IS_SYMLINK ${out}/null.svg OR NOT svg MATCHES "^<\\?xml")
+  message(FATAL_ERROR "a link was replaced, or real.svg not written through it: ${svg}")
 endif()
 file(REMOVE_RECURSE ${out})
