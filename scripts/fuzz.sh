@@ -75,7 +75,7 @@ run_target() {
   echo "fuzz: $target FAILED (exit $rc); its report:"
   # From the first line of the report on, without ASan's shadow memory map.
   sed -n '/^==[0-9]*==\|ERROR\|SUMMARY\|^MS: \|^artifact_prefix/,$p' "$work/log" |
-    grep -vE '^(  0x|=>0x|Shadow|  [A-Z][a-z ]+: )' | head -n 60 || true
+    grep -vE '^(  0x|=>0x|Shadow|  [A-Z][A-Za-z ]+: )' | head -n 60 || true
   [ ${#inputs[@]} -eq 0 ] && echo "fuzz: no input was written (log: $work/log)"
   for f in "${inputs[@]}"; do show_input "$f"; done
   echo "fuzz: reproduce with: $bin ${inputs[0]:-}"
@@ -110,6 +110,8 @@ prove_failure() {
   local kind out rc proven=0
   for kind in crash leak timeout oom; do
     echo "== proof: a planted $kind =="
+    # Found afresh each time from the seed, not replayed from an earlier run.
+    rm -rf build/fuzz-proof/corpus
     rc=0
     out=$(TAVO_PLANTED_FAULT=$kind TAVO_FUZZ_TIMEOUT=2 TAVO_FUZZ_RSS_MB=512 \
           fuzz_all build/fuzz-proof 60 -DTAVO_FUZZ_PLANTED_FAULT=ON 2>&1) || rc=$?
@@ -118,6 +120,8 @@ prove_failure() {
        grep -q "^fuzz: FAILED: planted_fault_fuzz" <<<"$out"; then
       echo "proof: the planted $kind failed the stage, with its input in hex"
       proven=$((proven + 1))
+      # The kept folder holds nothing worth keeping here.
+      sed -nE 's|^fuzz: input: (/.*)/[^/]+ \([0-9]+ bytes\)$|\1|p' <<<"$out" | xargs -r rm -rf
     else
       echo "proof: the planted $kind did NOT fail the stage (exit $rc)"
     fi
