@@ -151,9 +151,8 @@ enum {
  * the font string of a complete symbol.  `check` nonzero asks for the
  * symbology's optional check character(s).  On success writes the bytes to
  * `buf` (no terminator), stores their number in *len and returns 0.  Returns
- * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code without a symbology (0..12 and
- * 16..19 have one), the encoder's code
- * for a value it rejects, and BC_FONT_ERR_TOO_MANY_CHARACTERS when the
+ * BC_FONT_ERR_UNKNOWN_SYMBOLOGY for a code without a symbology (each of 0..19
+ * has one), the encoder's code for a value it rejects, and BC_FONT_ERR_TOO_MANY_CHARACTERS when the
  * result is longer than `cap`; on any error nothing is written.  Ordinal 6. */
 BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, int32_t check,
                                        char *buf, int32_t cap, int32_t *len);
@@ -162,12 +161,16 @@ BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char *value, in
  * buffer first to find its end).  Returns 0, or BC_FONT_ERR_RETURNED_STRING_TOO_LONG
  * when the message is longer than `cap`: the replacement text
  * "DLL logic error: error message too big" is written if it fits, and nothing
- * otherwise.  A buffer of 111 bytes holds every message.  Ordinal 5. */
+ * otherwise.  The longest message (32503) is 111 bytes: to read every message
+ * as a C string, clear a buffer of 112 bytes and pass a capacity of 111, so a
+ * zero byte always follows the text.  Ordinal 5. */
 BC_API int32_t BC_CALL BC_StrErr(int32_t code, char *buf, int32_t cap);
 
 /* Writes `prefix` (NULL reads as "") followed by the face-name suffix of the
- * bar code font for `symbology` (1..12, 16..19), bar height `height` (0 L, 1 M, 2 H)
- * and caption variant.  The capacity must be at least the name's length plus
+ * bar code font for `symbology` (1..19; code 0 has no font of its own), bar
+ * height `height` (0 L, 1 M, 2 H) and caption variant (both ignored where
+ * the symbology has a single face: UPC/EAN/GTIN, PostNet, 13 IMB, 14 QR,
+ * 15 DM).  The capacity must be at least the name's length plus
  * one, although no terminator is written.  Returns 0,
  * BC_FONT_ERR_UNKNOWN_SYMBOLOGY or BC_FONT_ERR_TOO_MANY_CHARACTERS.  Ordinal 7. */
 BC_API int32_t BC_CALL BC_FontGetFaceName(const char *prefix, int32_t symbology, int32_t height,

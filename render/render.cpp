@@ -1,13 +1,19 @@
 // Pictures of a symbol: layout in modules, then SVG or a grey-scale PNG.
 #include "render.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 namespace tavo::render {
 namespace {
@@ -220,10 +226,17 @@ Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions) {
   return layout;
 }
 
+PixelSize RasterSize(const Layout& layout, double module) {
+  return {std::max(1.0, std::round(layout.width * module)),
+          std::max(1.0, std::round(layout.height * module))};
+}
+
 Raster Rasterize(const Layout& layout, double module) {
+  const PixelSize size = RasterSize(layout, module);
+  if (!size.Drawable()) throw std::length_error("picture larger than kMaxPixels");
   Raster r;
-  r.width = std::max(1, Px(layout.width, module));
-  r.height = std::max(1, Px(layout.height, module));
+  r.width = static_cast<int>(size.width);
+  r.height = static_cast<int>(size.height);
   r.pixels.assign(static_cast<size_t>(r.width) * static_cast<size_t>(r.height), 255);
   for (const Rect& bar : layout.bars) Fill(r, bar, module);
   for (const TextLine& line : layout.texts) DrawText(r, line, module);
@@ -256,25 +269,121 @@ std::string SvgDocument(const Layout& layout, double module) {
   return svg;
 }
 
-bool WritePng(const Raster& raster, const std::string& path, std::string& error) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(raster.width);
-  image.height = static_cast<png_uint_32>(raster.height);
-  image.format = PNG_FORMAT_GRAY;
-  if (png_image_write_to_file(&image, path.c_str(), 0, raster.pixels.data(), 0, nullptr)) {
-    return true;
+namespace {
+
+// A new file beside `path` (same folder, so renaming it over `path` stays on
+// one file system), created with the usual permissions; null when none can be
+// made.
+std::FILE* CreateBeside(const std::string& path, std::string& temp) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      if (std::FILE* file = fdopen(fd, "wb")) return file;
+      close(fd);
+      std::remove(temp.c_str());
+      return nullptr;
+    }
+    if (errno != EEXIST) return nullptr;
   }
-  error = image.message;
-  png_image_free(&image);
-  return false;
+  return nullptr;
+}
+
+// What a write to `path` replaces: the file a symbolic link leads to, or
+// `path` itself; empty for what is no regular file (a device, a pipe,
+// /dev/stdout), which is written in place.
+std::string RegularTarget(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  const bool special = path.starts_with("/dev/") || path.starts_with("/proc/") ||
+                       (!ec && std::filesystem::exists(status) &&
+                        !std::filesystem::is_regular_file(status));
+  if (special) return {};
+  if (!std::filesystem::is_symlink(path, ec)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec ? path : target.string();
+}
+
+// A device or a pipe: written as it stands, since nothing can be renamed over
+// it.
+bool WriteInPlace(const std::string& path, const std::function<bool(std::FILE*, std::string&)>& write,
+                  std::string& error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool written = false;
+  try {
+    written = write(file, error);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+  }
+  return written;
+}
+
+// Runs `write` on a new file beside `path` and renames it over `path` when
+// everything was written; the new file is removed on any failure, an
+// exception included.
+bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*, std::string&)>& write,
+                std::string& error) {
+  const std::string target = RegularTarget(path);
+  if (target.empty()) return WriteInPlace(path, write, error);
+  std::string temp;
+  std::FILE* file = CreateBeside(target, temp);
+  if (file == nullptr) {
+    error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool written = false;
+  try {
+    written = write(file, error);
+  } catch (...) {
+    std::fclose(file);
+    std::remove(temp.c_str());
+    throw;
+  }
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+  }
+  if (written && std::rename(temp.c_str(), target.c_str()) != 0) {
+    written = false;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+  }
+  if (!written) std::remove(temp.c_str());
+  return written;
+}
+
+}  // namespace
+
+bool WritePng(const Raster& raster, const std::string& path, std::string& error) {
+  return WriteWhole(path, [&](std::FILE* file, std::string& why) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(raster.width);
+    image.height = static_cast<png_uint_32>(raster.height);
+    image.format = PNG_FORMAT_GRAY;
+    if (png_image_write_to_stdio(&image, file, 0, raster.pixels.data(), 0, nullptr)) return true;
+    why = path + ": " + image.message;
+    png_image_free(&image);
+    return false;
+  }, error);
 }
 
 bool WriteText(std::string_view text, const std::string& path, std::string& error) {
-  std::ofstream file(path, std::ios::binary);
-  if (file.write(text.data(), static_cast<std::streamsize>(text.size())) && file.flush()) return true;
-  error = "cannot write " + path;
-  return false;
+  return WriteWhole(path, [&](std::FILE* file, std::string& why) {
+    if (std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0) {
+      return true;
+    }
+    why = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }, error);
 }
 
 }  // namespace tavo::render

@@ -59,16 +59,31 @@ struct Raster {
   uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// The largest picture Rasterize draws: 100 million pixels, one byte each
+// (a QR Code of version 40 at 54 pixels a module; a row of 2,000 Code 39
+// characters at 3 pixels a module and 50 high).
+inline constexpr double kMaxPixels = 100e6;
+
+// The size in whole pixels of the layout drawn at `module` pixels per module.
+struct PixelSize {
+  double width = 0;
+  double height = 0;
+  bool Drawable() const { return width * height <= kMaxPixels; }
+};
+PixelSize RasterSize(const Layout& layout, double module);
+
 // Draws the layout at `module` pixels per module (1 or more); every edge is
 // rounded to the nearest pixel, so wide:narrow ratios that are not whole
-// numbers keep their average width.
+// numbers keep their average width.  Throws std::length_error when the
+// picture would be larger than kMaxPixels (check RasterSize first).
 Raster Rasterize(const Layout& layout, double module);
 
 // The layout as an SVG document at `module` user units per module.
 std::string SvgDocument(const Layout& layout, double module);
 
-// Write the picture; false with a reason in `error` when the file cannot be
-// written.
+// Write the picture, whole or not at all: into a new file in the same folder,
+// renamed over `path` once complete.  False with a reason in `error` when the
+// file cannot be written (then `path` is as it was).
 bool WritePng(const Raster& raster, const std::string& path, std::string& error);
 bool WriteText(std::string_view text, const std::string& path, std::string& error);
 

@@ -21,21 +21,30 @@ command -v npm >/dev/null || packages+=(npm)
 bash scripts/apt-install-missing.sh build-web "${packages[@]}"
 jobs=${TAVO_WEB_JOBS:-2}
 
+# What an earlier run made goes first, so that a step that fails now can
+# never leave the tests an older module, package or tarball to pass on.
+rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.js \
+  web/package/symbologies.js web/package/fonts web/package/LICENSE-fonts-OFL.txt
+
 echo "== web: native library, tool and fonts (build/web-native) =="
 # Build output goes to a log, shown when a step fails.
 mkdir -p build/web
 step() {
   "$@" >build/web/step.log 2>&1 || { cat build/web/step.log; echo "build-web: failed: $*" >&2; exit 1; }
 }
-step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF
+# Every option this build depends on, whatever an earlier run cached.
+step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF \
+  -DTAVO_BUILD_TOOLS=ON -DTAVO_BUILD_FONTS=ON -DTAVO_BUILD_BENCH=OFF -DTAVO_BUILD_FUZZERS=OFF
 step nice cmake --build build/web-native -j"$jobs" --target tavo32 tavo tavo_fonts
 
 echo "== web: WebAssembly module (build/web) =="
 # Every entry point the public header declares, so new exports come along.
 exports=$(grep -oE 'BC_API +[A-Za-z0-9_]+ +BC_CALL +[A-Za-z0-9_]+' include/tavo32.h |
           awk '{print "_" $4}' | paste -sd, -)
-step emcmake cmake -S web -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release "-DTAVO_WASM_EXPORTS=$exports"
+step emcmake cmake -S web -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_WASM_EXCEPTIONS=ON \
+  "-DTAVO_WASM_EXPORTS=$exports"
 step nice cmake --build build/web -j"$jobs"
+[ -s build/web/tavo32.wasm ] || { echo "build-web: the build made no build/web/tavo32.wasm" >&2; exit 1; }
 
 echo "== web: package (web/package) =="
 version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)

@@ -59,6 +59,22 @@ finish() {
 stage "install missing packages" bash scripts/install-deps.sh
 if [ "$n_failed" -ne 0 ]; then finish; fi
 
+# Each build directory is shared between runs, and CMake keeps every option in
+# its cache: each stage therefore sets every option it depends on, so that
+# what an earlier run (or another stage on the same directory) set does not
+# change what it tests.
+options=(-DTAVO_BUILD_TESTS=ON -DTAVO_BUILD_TOOLS=ON -DTAVO_BUILD_BENCH=OFF -DTAVO_BUILD_FUZZERS=OFF
+         -DTAVO_BUILD_FONTS=ON -DTAVO_PACKAGING_TESTS=OFF -DTAVO_STATIC_TESTS=OFF -DTAVO_WERROR=ON)
+
+# A build stage marks its directory once its build has succeeded in this run;
+# the stages that test or pack what a build made run only when the mark is
+# there, so a failed build never lets an earlier run's artefact be tested or
+# packed in its place.
+mkdir -p build
+rm -f build/*/.built-this-run build/native/.packaging-this-run
+built() { touch "build/$1/.built-this-run"; }
+was_built() { [ -f "build/$1/.built-this-run" ]; }
+
 # --- Can this machine execute 32-bit x86 programs? ------------------------
 probe_dir=build/probe32
 mkdir -p "$probe_dir"
@@ -87,15 +103,16 @@ fi
 
 # --- Native suites -----------------------------------------------------------
 native() {
-  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
   cmake --build build/native -j"$jobs"
+  built native
   (cd build/native && ctest -j"$jobs" --output-on-failure)
 }
 stage "native build and suites" native
 
 sanitize() {
   local san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-  cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVO_WERROR=ON \
+  cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug "${options[@]}" \
     -DCMAKE_CXX_FLAGS="$san" -DCMAKE_C_FLAGS="$san" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
@@ -107,7 +124,8 @@ sanitize() {
 stage "native, ASan + UBSan" sanitize
 
 tsan() {
-  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_BUILD_TOOLS=OFF \
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
+    -DTAVO_BUILD_TOOLS=OFF -DTAVO_WERROR=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
   cmake --build build/tsan -j"$jobs" --target tavo32_tests
@@ -117,7 +135,7 @@ stage "native, ThreadSanitizer (thread stress)" tsan
 
 # --- 32-bit x86 Linux: what 32-bit sizes break, with or without 32-bit execution
 linux32() {
-  cmake -S . -B build/linux32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON \
+  cmake -S . -B build/linux32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
     -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS="-m32 -static" \
     -DCMAKE_SHARED_LINKER_FLAGS=-m32 -DTAVO_BUILD_TOOLS=OFF -DTAVO_STATIC_TESTS=ON >/dev/null
   cmake --build build/linux32 -j"$jobs" --target tavo32_tests tavo32_oom_tests
@@ -139,26 +157,34 @@ stage "32-bit x86 Linux suites (g++ -m32, static)" linux32
 # --- 32-bit Windows DLL ------------------------------------------------------
 win32_build() {
   cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
   cmake --build build/win32 -j"$jobs"
-  (cd build/win32 && ctest --output-on-failure -R '^(dll_static_checks|dll_imports_os_only)$')
+  built win32
+  (cd build/win32 && ctest --output-on-failure --no-tests=error -R '^(dll_static_checks|dll_imports_os_only)$')
 }
 stage "32-bit Windows DLL: build, exports, imports, version" win32_build
-if [ $win32_runs = 1 ]; then
+if [ $win32_runs = 1 ] && ! was_built win32; then
+  skip "32-bit Windows DLL: suite and ABI program under Wine" "the 32-bit DLL did not build"
+elif [ $win32_runs = 1 ]; then
   stage "32-bit Windows DLL: suite and ABI program under Wine" \
-    bash -c 'cd build/win32 && ctest --output-on-failure -R "^(tavo32_tests_wine|win32_abi)$"'
+    bash -c 'cd build/win32 && ctest --output-on-failure --no-tests=error -R "^(tavo32_tests_wine|win32_abi)$"'
 else
   skip "32-bit Windows DLL: GoogleTest suite under Wine" "$why32"
   skip "32-bit Windows DLL: Win32 ABI program under Wine" "$why32"
 fi
 
+# First that the fuzz stage can fail at all: a target with a planted crash,
+# leak, timeout and out-of-memory must fail it each time.
+stage "fuzz: a planted crash, leak, timeout, oom fails the stage" \
+  bash scripts/fuzz.sh --prove-failure
 stage "fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target)" bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
 
 # --- 64-bit Windows DLL, under the 64-bit Wine loader itself ------------------
 win64() {
   cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVO_WERROR=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
   cmake --build build/win64 -j"$jobs"
+  built win64
   (cd build/win64 && ctest --output-on-failure)
 }
 stage "64-bit Windows DLL: checks, suite and ABI program (wine64)" win64
@@ -166,20 +192,38 @@ stage "64-bit Windows DLL: checks, suite and ABI program (wine64)" win64
 # The packaging checks are registered in the native build (nothing to
 # recompile); the SDK bundle packs the two DLLs built above.
 packaging() {
-  cmake -S . -B build/native -DTAVO_PACKAGING_TESTS=ON \
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
+    -DTAVO_PACKAGING_TESTS=ON \
     -DTAVO_SDK_WIN32_BUILD="$PWD/build/win32" -DTAVO_SDK_WIN64_BUILD="$PWD/build/win64" \
     -DTAVO_SDK_WINEPREFIX="$PWD/build/win64/wineprefix" -DTAVO_SDK_RUN_X86=$win32_runs >/dev/null
+  touch build/native/.packaging-this-run
 }
-stage "packaging tests: configure" packaging
-stage "Windows SDK bundle: files, libraries, consumers under Wine" \
-  bash -c 'cd build/native && ctest --output-on-failure -R "^sdk_bundle"'
+packaging_ready() { was_built native && [ -f build/native/.packaging-this-run ]; }
+# The packaging configuration stays in build/native only while these stages
+# run: the native stage of the next run sets it back.
+if was_built native; then
+  stage "packaging tests: configure" packaging
+else
+  skip "packaging tests: configure" "the native build failed"
+fi
+sdk_stage="Windows SDK bundle: files, libraries, consumers under Wine"
+if ! packaging_ready || ! was_built win32 || ! was_built win64; then
+  skip "$sdk_stage" "a build it packs, or the packaging configuration, failed"
+else
+  stage "$sdk_stage" bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^sdk_bundle"'
+fi
 if [ $win32_runs != 1 ]; then
   skip "Windows SDK bundle: 32-bit consumers under Wine" "$why32; x86 part checked statically"
 fi
-stage "bindings: declarations, Python, C# under Mono" \
-  bash -c 'cd build/native && ctest --output-on-failure -R "^(bindings_declarations|python_binding|dotnet_binding)$"'
-stage "Linux install: CMake package and pkg-config consumers" \
-  bash -c 'cd build/native && ctest --output-on-failure -R "^linux_install$"'
+if packaging_ready; then
+  stage "bindings: declarations, Python, C# under Mono" \
+    bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^(bindings_declarations|python_binding|dotnet_binding)$"'
+  stage "Linux install: CMake package and pkg-config consumers" \
+    bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^linux_install$"'
+else
+  skip "bindings: declarations, Python, C# under Mono" "the native build or its packaging configuration failed"
+  skip "Linux install: CMake package and pkg-config consumers" "the native build or its packaging configuration failed"
+fi
 # The WebAssembly module against the native library in Node, the npm
 # package installed from its tarball, and the page in headless Chromium read
 # back by zbar (the speed figures are taken by hand: TAVO_WEB_BENCH=1).

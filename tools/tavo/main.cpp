@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -213,6 +215,14 @@ int WritePictures(int32_t symbology, std::string_view font_string, const Args& a
     return 1;
   }
   tavo::render::Layout layout = tavo::render::LayOut(symbol, p.height, true);
+  const tavo::render::PixelSize size = tavo::render::RasterSize(layout, p.module_png);
+  if (args.Has("--png") && !size.Drawable()) {
+    std::fprintf(stderr,
+                 "tavo: the picture would be %.0f x %.0f pixels; at most %.0f million are drawn "
+                 "(lower --module or --height)\n",
+                 size.width, size.height, tavo::render::kMaxPixels / 1e6);
+    return 2;
+  }
   std::string why;
   if (args.Has("--svg") &&
       !tavo::render::WriteText(tavo::render::SvgDocument(layout, p.module_svg),
@@ -223,7 +233,7 @@ int WritePictures(int32_t symbology, std::string_view font_string, const Args& a
   if (args.Has("--png") &&
       !tavo::render::WritePng(tavo::render::Rasterize(layout, p.module_png),
                               std::string(args.Get("--png")), why)) {
-    std::fprintf(stderr, "tavo: %s: %s\n", std::string(args.Get("--png")).c_str(), why.c_str());
+    std::fprintf(stderr, "tavo: %s\n", why.c_str());
     return 1;
   }
   return 0;
@@ -348,9 +358,7 @@ int Version() {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2) return Usage(nullptr);
   std::string_view cmd = argv[1];
   Args args;
@@ -391,4 +399,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   return Usage("unknown command");
+}
+
+}  // namespace
+
+// Nothing escapes as an abort: running out of memory, or any other failure
+// the commands do not report themselves, is a message and exit status 2.
+// Files are written whole or not at all, so none is left in part.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("tavo: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavo: %s\n", e.what());
+  } catch (...) {
+    std::fputs("tavo: unexpected failure\n", stderr);
+  }
+  return 2;
 }

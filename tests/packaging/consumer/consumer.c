@@ -9,8 +9,8 @@ static int show(const char *value) {
   int32_t font_len = 0, face_len = 0;
   int32_t rc = BC_FontTranslate(BC_SYM_EAN13, value, 0, font, sizeof font, &font_len);
   if (rc != 0) {
-    char message[111] = {0}; /* no terminator is written: start from zeros */
-    BC_StrErr(rc, message, sizeof message);
+    char message[112] = {0}; /* no terminator is written: start from zeros */
+    BC_StrErr(rc, message, sizeof message - 1); /* the longest message is 111 bytes */
     printf("%s: %d %s\n", value, rc, message);
     return rc;
   }
