@@ -11,12 +11,16 @@ Then, checking the registry (reg export: type and bytes of every value) and
 the font folder (every file's bytes) after each step:
   1. install skips the two fonts held by others, saves the three odd values
      exactly and installs the rest; a second run changes nothing;
-  2. /uninstall leaves everything exactly as prepared;
-  3. a bundle whose last font Windows refuses rolls back to exactly that;
-  4. a bundle in a folder too deep for its paths is refused with a message;
-  5. 600 fonts (more than the installer once held) install and uninstall.
+  2. /uninstall with one of our fonts held open changes nothing; then it
+     leaves everything exactly as prepared;
+  3. another version of one font is updated, and an /uninstall from a bundle
+     whose file differs keeps it;
+  4. a bundle whose last font Windows refuses rolls back to exactly that;
+  5. a bundle in a folder too deep for its paths is refused with a message;
+  6. 600 fonts (more than the installer once held) install and uninstall.
 
-usage: windows_font_installer_test.py --installer tavo-fonts.exe --wine LOADER --arch x64|x86 --work DIR
+usage: windows_font_installer_test.py --installer tavo-fonts.exe --wine LOADER --arch x64|x86
+                                     --holder gdi_fonts_test.exe --work DIR
 Exit status 77 (a skip for CTest) where the architecture's programs cannot
 run here.  Needs fontTools (python3-fonttools) to write the test fonts.
 """
@@ -167,6 +171,7 @@ def same_as(before, after, step):
 # The prepared profile.
 
 LETTERS = "ABCDEF"
+HOLDER = []  # tests/win32/gdi_fonts_test.c, built for the architecture
 FONTS = {}
 LONG_TEXT = "C:\\" + "x" * 300 + ".ttf"
 
@@ -220,6 +225,18 @@ def check_installed(wine, font_dir, prepared, sdk_dir, out, code):
     return now
 
 
+def held(wine, path, *command):
+    """Runs command while the holder program keeps path open with no sharing."""
+    holder = subprocess.Popen([wine.loader, HOLDER[0], "hold", "Z:" + path.replace("/", "\\"), "30"], env=wine.env,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    holder.stdout.readline()  # "holding"
+    try:
+        return wine.run(*command)
+    finally:
+        holder.kill()
+        holder.wait()
+
+
 def profile_steps(wine, installer, font_dir, work, prepared):
     failed = len(failures)
     code, out = wine.run(installer)
@@ -233,7 +250,10 @@ def profile_steps(wine, installer, font_dir, work, prepared):
           len(re.findall(r": installed$", out, re.M)) == 4, "/list:\n" + out)
     if len(failures) == failed:
         print("install: skipped 2 fonts held by others, saved 3 odd values exactly, installed 4; "
-              "a second run changed nothing", flush=True)
+              "a second run changed nothing; /uninstall with a font open changed nothing", flush=True)
+    code, out = held(wine, os.path.join(font_dir, "TAVO-Test-Font-C.ttf"), installer, "/uninstall")
+    check(code == 1 and re.search(r"^in use: TAVO Test C ", out, re.M) and snapshot(wine, font_dir) == installed,
+          "/uninstall with a font open did not fail cleanly (exit %d):\n%s" % (code, out))
     code, out = wine.run(installer, "/uninstall")
     check(code == 0 and len(re.findall(r"^removed: ", out, re.M)) == 4 and
           re.search(r"^kept: TAVO Test A: ", out, re.M) and re.search(r"^kept: TAVO Test B: ", out, re.M),
@@ -334,11 +354,13 @@ def main():
     ap.add_argument("--wine", required=True)
     ap.add_argument("--arch", choices=["x64", "x86"], required=True)
     ap.add_argument("--work", required=True)
+    ap.add_argument("--holder", required=True, help="gdi_fonts_test.exe (its hold mode)")
     ap.add_argument("--many", type=int, default=600)
     a = ap.parse_args()
     if a.arch == "x86" and not _i386_runs():
         print("x86: SKIPPED: 32-bit programs cannot run on this machine", flush=True)
         return 77
+    HOLDER.append(os.path.abspath(a.holder))
     work = os.path.abspath(a.work)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)

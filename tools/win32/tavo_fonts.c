@@ -54,7 +54,8 @@ typedef enum {
   kFileAbsent,
   kFileOurs,    /* the same bytes as the font beside the program */
   kFileOlder,   /* other bytes, but our face: another version of the font */
-  kFileForeign  /* another font's file under our file name */
+  kFileForeign, /* another font's file under our file name */
+  kFileLocked   /* there, but another program holds it open: cannot be read */
 } FileState;
 
 /* The registry value of the face's name. */
@@ -304,12 +305,27 @@ static ValueState ClassifyValue(const Font *f) {
 }
 
 static FileState ClassifyFile(const Font *f) {
-  if (GetFileAttributesW(f->target) == INVALID_FILE_ATTRIBUTES) return kFileAbsent;
+  HANDLE h = CreateFileW(f->target, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kFileAbsent : kFileLocked;
+  }
+  CloseHandle(h);
   if (SameBytes(f->source, f->target)) return kFileOurs;
   wchar_t face[kFaceCap];
   if (f->reg == kValueOurs || (FaceOfFile(f->target, face) && wcscmp(face, f->face) == 0))
     return kFileOlder;
   return kFileForeign;
+}
+
+/* Whether an install leaves the font alone, and why. */
+static void Decide(Font *f) {
+  f->skip = f->file == kFileForeign ? L"another font's file has its file name"
+            : f->reg == kValueForeign ? L"its name is registered to another file"
+            : f->reg == kValueJunk && f->saved.present
+                ? L"a value saved by an earlier install waits under HKEY_CURRENT_USER\\" kSavedKey
+                : NULL;
 }
 
 static int LookAt(Font *f) {
@@ -321,11 +337,7 @@ static int LookAt(Font *f) {
   }
   f->reg = ClassifyValue(f);
   f->file = ClassifyFile(f);
-  f->skip = f->file == kFileForeign ? L"another font's file has its file name"
-            : f->reg == kValueForeign ? L"its name is registered to another file"
-            : f->reg == kValueJunk && f->saved.present
-                ? L"a value saved by an earlier install waits under HKEY_CURRENT_USER\\" kSavedKey
-                : NULL;
+  Decide(f);
   return 1;
 }
 
@@ -416,6 +428,20 @@ static int CheckNotInUse(Font *f) {
   Say(L"in use: %ls (%ls) is open in another program; close it and run again\n", f->face,
       f->target);
   return 0;
+}
+
+/* A copy that could not be read: in use by another program (the run stops),
+ * or held by our own session, which lets go; then it is looked at again. */
+static int Unlock(Font *f) {
+  if (f->file != kFileLocked) return 1;
+  if (!CheckNotInUse(f)) return 0;
+  f->file = ClassifyFile(f);
+  if (f->file == kFileLocked) {
+    SayError(f->target, GetLastError());
+    return 0;
+  }
+  Decide(f);
+  return 1;
 }
 
 static void Broadcast(void) {
@@ -510,7 +536,7 @@ static int Install(void) {
   }
   for (int i = 0; i < font_count; ++i) {
     Font *f = &fonts[i];
-    if (!f->skip && f->file == kFileOlder && !CheckNotInUse(f)) {
+    if (!Unlock(f) || (!f->skip && f->file == kFileOlder && !CheckNotInUse(f))) {
       Say(L"nothing changed\n");
       return 1;
     }
@@ -603,7 +629,7 @@ static void ReportUninstall(const Font *f) {
 static int Uninstall(void) {
   int i = 0;
   for (; i < font_count; ++i)
-    if (RemovesFile(&fonts[i]) && !CheckNotInUse(&fonts[i])) break;
+    if (!Unlock(&fonts[i]) || (RemovesFile(&fonts[i]) && !CheckNotInUse(&fonts[i]))) break;
   if (i == font_count) {
     for (i = 0; i < font_count; ++i)
       if (!MoveAside(&fonts[i])) break;
@@ -637,6 +663,7 @@ static int List(void) {
     const wchar_t *state =
         f->file == kFileOurs && f->reg == kValueOurs ? L"installed"
         : f->file == kFileForeign ? L"not installed (another font's file has its file name)"
+        : f->file == kFileLocked  ? L"in use by another program (its file cannot be read)"
         : f->reg == kValueForeign ? L"not installed (the name is registered to another file)"
         : f->file == kFileAbsent && f->reg != kValueOurs ? L"not installed"
                                                          : L"partly installed or another version "
