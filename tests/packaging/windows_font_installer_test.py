@@ -258,6 +258,8 @@ def profile_steps(wine, installer, font_dir, work, prepared):
     check(code == 0 and len(re.findall(r"^removed: ", out, re.M)) == 4 and
           re.search(r"^kept: TAVO Test A: ", out, re.M) and re.search(r"^kept: TAVO Test B: ", out, re.M),
           "/uninstall (exit %d):\n%s" % (code, out))
+    code, out = wine.run(installer, "/uninstall")
+    check(code == 0 and "0 fonts removed" in out, "a second /uninstall (exit %d):\n%s" % (code, out))
     if same_as(prepared, snapshot(wine, font_dir), "after /uninstall"):
         print("uninstall: every foreign file and value byte for byte as prepared, the saved values back",
               flush=True)
@@ -273,6 +275,10 @@ def update_step(wine, installer, installer_exe, font_dir, work, prepared):
         f.write(b"\0\0\0\0")  # padding after the last table: the same face, other bytes
     copy = os.path.join(font_dir, "TAVO-Test-Font-F.ttf")
     wine.run(installer)
+    installed = snapshot(wine, font_dir)
+    code, out = held(wine, copy, newer)
+    check(code == 1 and re.search(r"^in use: TAVO Test F ", out, re.M) and snapshot(wine, font_dir) == installed,
+          "an update of a font held open did not fail cleanly (exit %d):\n%s" % (code, out))
     code, out = wine.run(newer)
     updated = re.findall(r"^updated: (TAVO Test .) ", out, re.M)
     check(code == 3 and updated == ["TAVO Test F"] and open(copy, "rb").read() == FONTS["F"] + b"\0\0\0\0",
@@ -283,7 +289,7 @@ def update_step(wine, installer, installer_exe, font_dir, work, prepared):
           value_name("F") in wine.export(FONTS_KEY), "/uninstall of another version (exit %d):\n%s" % (code, out))
     code, out = wine.run(newer, "/uninstall")
     if same_as(prepared, snapshot(wine, font_dir), "after updating and uninstalling") and len(failures) == failed:
-        print("update: another version of one font updated; an /uninstall from the older bundle kept it, "
+        print("update: refused while the font was open, then done; an /uninstall from the older bundle kept it, "
               "the newer one's removed it", flush=True)
 
 
