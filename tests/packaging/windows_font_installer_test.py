@@ -378,8 +378,10 @@ def main():
     font_dir = wine.unix(out.strip() + "\\Microsoft\\Windows\\Fonts")
     prepare(wine, font_dir, work)
     prepared = snapshot(wine, font_dir)
-    if prepared["saved"] is not None or len(prepared["fonts"]) < 5:
-        raise SystemExit("the profile was not prepared: %r" % prepared)
+    fonts = prepared["fonts"] or {}
+    if (prepared["saved"] is not None or fonts.get(value_name("C")) != "hex:00,01,02,fe,ff" or
+            fonts.get(value_name("E")) != "dword:00000007" or len(fonts.get(value_name("D"), "")) < 300):
+        raise SystemExit("the profile was not prepared (or reg export reads otherwise): %r" % fonts)
     installer = make_bundle(os.path.join(work, "bundle"), a.installer, LETTERS)
     profile_steps(wine, installer, font_dir, work, prepared)
     update_step(wine, installer, a.installer, font_dir, work, prepared)
