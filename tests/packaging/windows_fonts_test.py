@@ -585,8 +585,10 @@ def one_arch(arch, loader, sdk, work, source, manifest, per_code, module_choices
     else:
         print("%s: update with the font open: refused, nothing changed; closed: %s" % (arch, updated[0]), flush=True)
 
-    # Uninstall, twice; nothing left; GDI substitutes.
-    code, out = wine(installer, "/uninstall", check=False)
+    # Uninstall, twice; nothing left; GDI substitutes.  The bundle that
+    # installed the newer font removes it: /uninstall takes away only files
+    # with the bytes of the fonts beside it.
+    code, out = wine(newer_installer, "/uninstall", check=False)
     removed = [l for l in out.splitlines() if l.startswith("removed: ")]
     left = [f for f in os.listdir(user_fonts) if f in fonts or f.endswith(".tavo-old")]
     left_values = [n for n in wine.registry() if n.startswith("TAVO ")]

@@ -11,11 +11,23 @@
  * "<full font name> (TrueType)" = <full path of the copy>, make it available
  * at once (AddFontResource) and tell running programs (WM_FONTCHANGE).
  *
+ * What belongs to someone else is never changed: a file in the font folder
+ * with one of our file names but other contents (not a version of our face),
+ * or a registry value of our face name that names another file, makes the
+ * run skip that font and say so.  A value of our face name that is no font
+ * registration at all (not a string, empty, or longer than a path can be) is
+ * saved exactly, type and bytes, under HKCU\Software\TAVO32\Fonts before it
+ * is replaced, and /uninstall puts it back.  /uninstall removes only a file
+ * with the same bytes as the font beside the program, and only a value that
+ * names such a file (or a missing one).
+ *
  * Every run first looks at every font and only then changes anything: a font
  * that another program holds open stops the run before the first change.  A
  * step that fails all the same undoes the steps before it, so a run changes
  * every font or none.  Running it twice changes nothing the second time.
- * Exit status: 0 done, 1 nothing changed because of an error, 2 bad usage. */
+ * Exit status: 0 done, 1 nothing changed because of an error, 2 bad usage,
+ * 3 done, but some fonts were skipped because another font holds their file
+ * or registry name. */
 #define WIN32_LEAN_AND_MEAN
 #ifndef UNICODE
 #define UNICODE
@@ -26,32 +38,62 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
 #define kFontsKey L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
-#define kMaxFonts 512
+#define kSavedKey L"Software\\TAVO32\\Fonts" /* values replaced by an install, as they were */
+#define kOwnKey L"Software\\TAVO32"
+#define kFaceCap 128
+
+/* The copy in the user's font folder. */
+typedef enum {
+  kFileAbsent,
+  kFileOurs,    /* the same bytes as the font beside the program */
+  kFileOlder,   /* other bytes, but our face: another version of the font */
+  kFileForeign, /* another font's file under our file name */
+  kFileLocked   /* there, but another program holds it open: cannot be read */
+} FileState;
+
+/* The registry value of the face's name. */
+typedef enum {
+  kValueAbsent,
+  kValueOurs,     /* a string naming the copy */
+  kValueForeign,  /* a string naming another file: another font's registration */
+  kValueJunk      /* no registration: saved, replaced, and restored on uninstall */
+} ValueState;
+
+/* A registry value exactly as it was: type and bytes. */
+typedef struct {
+  int present;
+  DWORD type, size;
+  BYTE *data;
+} RegValue;
 
 /* One font of the program's folder and what is known about its installed copy. */
 typedef struct {
-  wchar_t source[MAX_PATH];      /* the file beside the program */
-  wchar_t target[MAX_PATH];      /* its copy in the user's font folder */
-  wchar_t face[128];             /* full font name, from the font's name table */
-  wchar_t value[160];            /* registry value name: face + " (TrueType)" */
-  int copied;                    /* the copy exists and has the source's bytes */
-  int target_exists;
-  int registered;                /* the registry value names the copy */
+  wchar_t source[MAX_PATH];  /* the file beside the program */
+  wchar_t target[MAX_PATH];  /* its copy in the user's font folder */
+  wchar_t backup[MAX_PATH];  /* where the copy waits while a run may still be undone */
+  wchar_t face[kFaceCap];    /* full font name, from the font's name table */
+  wchar_t value[kFaceCap + 16]; /* registry value name: face + " (TrueType)" */
+  FileState file;
+  ValueState reg;
+  RegValue old;    /* the Fonts value before this run */
+  RegValue saved;  /* the copy under kSavedKey, if an earlier install saved one */
+  const wchar_t *skip; /* why an install leaves this font alone, or NULL */
   /* what this run did, for undoing it */
-  int did_backup, did_copy, did_register, did_add, had_value;
-  wchar_t old_value[MAX_PATH];
+  int did_backup, did_copy, did_save, did_register, did_add, did_unsave;
 } Font;
 
-static Font fonts[kMaxFonts];
-static int font_count = 0;
-static wchar_t font_dir[MAX_PATH];  /* the user's font folder */
+static Font *fonts = NULL;
+static int font_count = 0, font_cap = 0;
+static wchar_t font_dir[MAX_PATH]; /* the user's font folder */
 static HKEY fonts_key = NULL;
+static HKEY saved_key = NULL; /* kSavedKey, opened when it exists or is needed */
 
 static void Say(const wchar_t *format, ...) {
   va_list args;
@@ -74,6 +116,22 @@ static void SayError(const wchar_t *what, DWORD error) {
   for (size_t n = wcslen(text); n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n'); --n)
     text[n - 1] = 0;
   Say(L"error: %ls: %ls (%lu)\n", what, text, (unsigned long)error);
+}
+
+/* Formats into out[cap] and says whether all of it fit.  The msvcrt
+ * formatter writes no terminator when it truncates; this always writes one,
+ * and leaves an empty string behind when the text does not fit. */
+static int Format(wchar_t *out, size_t cap, const wchar_t *format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = _vsnwprintf(out, cap, format, args);
+  va_end(args);
+  if (n < 0 || (size_t)n >= cap) {
+    out[0] = 0;
+    return 0;
+  }
+  out[n] = 0;
+  return 1;
 }
 
 /* ------------------------------------------------------------------------ */
@@ -123,6 +181,80 @@ static int FullFontName(const unsigned char *data, DWORD size, wchar_t *out, siz
   return 0;
 }
 
+static int FaceOfFile(const wchar_t *path, wchar_t *face) {
+  DWORD size = 0;
+  unsigned char *data = ReadWhole(path, &size);
+  const int ok = data && FullFontName(data, size, face, kFaceCap);
+  free(data);
+  return ok;
+}
+
+/* ------------------------------------------------------------------------ */
+/* Registry values, kept exactly: whatever their type and length.           */
+
+static LONG ReadValue(HKEY key, const wchar_t *name, RegValue *v) {
+  memset(v, 0, sizeof *v);
+  if (!key) return ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD size = 0;
+    LONG rc = RegQueryValueExW(key, name, NULL, &v->type, NULL, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (rc != ERROR_SUCCESS) return rc;
+    /* Two spare zero characters end a string value that lacks its own. */
+    free(v->data);
+    v->data = calloc(1, (size_t)size + 2 * sizeof(wchar_t));
+    if (!v->data) return ERROR_NOT_ENOUGH_MEMORY;
+    v->size = size;
+    rc = RegQueryValueExW(key, name, NULL, &v->type, v->data, &v->size);
+    if (rc == ERROR_SUCCESS) {
+      v->present = 1;
+      return ERROR_SUCCESS;
+    }
+    if (rc != ERROR_MORE_DATA) return rc; /* ERROR_MORE_DATA: it grew meanwhile */
+  }
+  return ERROR_MORE_DATA;
+}
+
+static LONG WriteValue(HKEY key, const wchar_t *name, const RegValue *v) {
+  if (!v->present) {
+    LONG rc = RegDeleteValueW(key, name);
+    return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
+  }
+  return RegSetValueExW(key, name, 0, v->type, v->data, v->size);
+}
+
+static void FreeValue(RegValue *v) {
+  free(v->data);
+  memset(v, 0, sizeof *v);
+}
+
+/* Deletes a key of ours once it holds no values and no subkeys. */
+static void DeleteKeyIfEmpty(const wchar_t *path) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  DWORD subkeys = 1, values = 1;
+  LONG rc = RegQueryInfoKeyW(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL,
+                             NULL, NULL);
+  RegCloseKey(key);
+  if (rc == ERROR_SUCCESS && subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, path);
+}
+
+static void PruneSavedKey(void) {
+  if (saved_key) RegCloseKey(saved_key);
+  saved_key = NULL;
+  DeleteKeyIfEmpty(kSavedKey);
+  DeleteKeyIfEmpty(kOwnKey);
+}
+
+static LONG OpenSavedKey(int create) {
+  if (saved_key) return ERROR_SUCCESS;
+  LONG rc = create ? RegCreateKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, NULL, 0, KEY_READ | KEY_WRITE,
+                                     NULL, &saved_key, NULL)
+                   : RegOpenKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, KEY_READ | KEY_WRITE, &saved_key);
+  if (rc != ERROR_SUCCESS) saved_key = NULL;
+  return !create && rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
+}
+
 /* ------------------------------------------------------------------------ */
 /* Looking: the fonts beside the program and the state of their copies.      */
 
@@ -144,58 +276,133 @@ static int FindUserFontFolder(void) {
       return 0;
     }
   }
-  if (_snwprintf(font_dir, MAX_PATH, L"%ls\\Microsoft\\Windows\\Fonts", local) >= MAX_PATH) return 0;
+  if (!Format(font_dir, MAX_PATH, L"%ls\\Microsoft\\Windows\\Fonts", local)) {
+    Say(L"error: the user's font folder under %ls is longer than %d characters\n", local, MAX_PATH - 1);
+    return 0;
+  }
   return 1;
 }
 
-static void LookAt(Font *f) {
-  f->target_exists = GetFileAttributesW(f->target) != INVALID_FILE_ATTRIBUTES;
-  f->copied = f->target_exists && SameBytes(f->source, f->target);
-  f->registered = 0;
-  f->had_value = 0;
-  if (fonts_key) {
-    DWORD type = 0, bytes = sizeof f->old_value - sizeof(wchar_t);
-    memset(f->old_value, 0, sizeof f->old_value);
-    if (RegQueryValueExW(fonts_key, f->value, NULL, &type, (BYTE *)f->old_value, &bytes) ==
-            ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-      f->had_value = 1;
-      f->registered = _wcsicmp(f->old_value, f->target) == 0;
-    }
+/* Whether a string value names the copy (an expandable one once expanded). */
+static int NamesTarget(const Font *f, const wchar_t *text) {
+  wchar_t expanded[MAX_PATH];
+  if (f->old.type == REG_EXPAND_SZ) {
+    DWORD n = ExpandEnvironmentStringsW(text, expanded, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return 0;
+    text = expanded;
   }
+  return _wcsicmp(text, f->target) == 0;
+}
+
+static ValueState ClassifyValue(const Font *f) {
+  const RegValue *v = &f->old;
+  if (!v->present) return kValueAbsent;
+  if (v->type != REG_SZ && v->type != REG_EXPAND_SZ) return kValueJunk;
+  const wchar_t *text = (const wchar_t *)v->data; /* ReadValue ended it with zeros */
+  const size_t length = wcslen(text);
+  if (length == 0 || length >= MAX_PATH) return kValueJunk;
+  return NamesTarget(f, text) ? kValueOurs : kValueForeign;
+}
+
+static FileState ClassifyFile(const Font *f) {
+  HANDLE h = CreateFileW(f->target, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kFileAbsent : kFileLocked;
+  }
+  CloseHandle(h);
+  if (SameBytes(f->source, f->target)) return kFileOurs;
+  wchar_t face[kFaceCap];
+  if (f->reg == kValueOurs || (FaceOfFile(f->target, face) && wcscmp(face, f->face) == 0))
+    return kFileOlder;
+  return kFileForeign;
+}
+
+/* Whether an install leaves the font alone, and why. */
+static void Decide(Font *f) {
+  f->skip = f->file == kFileForeign ? L"another font's file has its file name"
+            : f->reg == kValueForeign ? L"its name is registered to another file"
+            : f->reg == kValueJunk && f->saved.present
+                ? L"a value saved by an earlier install waits under HKEY_CURRENT_USER\\" kSavedKey
+                : NULL;
+}
+
+static int LookAt(Font *f) {
+  LONG rc = ReadValue(fonts_key, f->value, &f->old);
+  if (rc == ERROR_SUCCESS) rc = ReadValue(saved_key, f->value, &f->saved);
+  if (rc != ERROR_SUCCESS) {
+    SayError(f->value, (DWORD)rc);
+    return 0;
+  }
+  f->reg = ClassifyValue(f);
+  f->file = ClassifyFile(f);
+  Decide(f);
+  return 1;
+}
+
+static Font *NewFont(void) {
+  if (font_count == font_cap) {
+    const int cap = font_cap ? 2 * font_cap : 64;
+    Font *grown = realloc(fonts, (size_t)cap * sizeof *fonts);
+    if (!grown) return NULL;
+    fonts = grown;
+    font_cap = cap;
+  }
+  Font *f = &fonts[font_count++];
+  memset(f, 0, sizeof *f);
+  return f;
+}
+
+/* Paths that do not fit are refused, never cut short. */
+static int NameFont(Font *f, const wchar_t *folder, const wchar_t *file) {
+  if (!Format(f->source, MAX_PATH, L"%ls\\%ls", folder, file) ||
+      !Format(f->target, MAX_PATH, L"%ls\\%ls", font_dir, file) ||
+      !Format(f->backup, MAX_PATH, L"%ls\\%ls.tavo-old", font_dir, file)) {
+    Say(L"error: the path of %ls in %ls or in %ls is longer than %d characters; move the fonts to "
+        L"a shorter path\n", file, folder, font_dir, MAX_PATH - 1);
+    return 0;
+  }
+  if (!FaceOfFile(f->source, f->face)) {
+    Say(L"error: %ls is not a TrueType font with a name\n", f->source);
+    return 0;
+  }
+  return Format(f->value, kFaceCap + 16, L"%ls (TrueType)", f->face);
+}
+
+static int BySourceName(const void *a, const void *b) {
+  return _wcsicmp(((const Font *)a)->source, ((const Font *)b)->source);
 }
 
 static int CollectFonts(void) {
   wchar_t self[MAX_PATH], pattern[MAX_PATH];
   DWORD n = GetModuleFileNameW(NULL, self, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return 0;
+  if (n == 0 || n >= MAX_PATH) {
+    Say(L"error: the program's own path is longer than %d characters; move its folder to a "
+        L"shorter path\n", MAX_PATH - 1);
+    return 0;
+  }
   wchar_t *slash = wcsrchr(self, L'\\');
   if (slash) *slash = 0;
-  _snwprintf(pattern, MAX_PATH, L"%ls\\*.ttf", self);
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(pattern, &found);
+  HANDLE search = Format(pattern, MAX_PATH, L"%ls\\*.ttf", self)
+                      ? FindFirstFileW(pattern, &found) : INVALID_HANDLE_VALUE;
   if (search == INVALID_HANDLE_VALUE) {
     Say(L"error: no fonts (*.ttf) in %ls\n", self);
     return 0;
   }
   int ok = 1;
   do {
-    if (font_count == kMaxFonts) break;
-    Font *f = &fonts[font_count];
-    memset(f, 0, sizeof *f);
-    _snwprintf(f->source, MAX_PATH, L"%ls\\%ls", self, found.cFileName);
-    _snwprintf(f->target, MAX_PATH, L"%ls\\%ls", font_dir, found.cFileName);
-    DWORD size = 0;
-    unsigned char *data = ReadWhole(f->source, &size);
-    if (!data || !FullFontName(data, size, f->face, 128)) {
-      Say(L"error: %ls is not a TrueType font with a name\n", f->source);
+    Font *f = NewFont();
+    if (!f) {
+      Say(L"error: out of memory\n");
       ok = 0;
+      break;
     }
-    free(data);
-    _snwprintf(f->value, 160, L"%ls (TrueType)", f->face);
-    ++font_count;
+    ok &= NameFont(f, self, found.cFileName);
   } while (FindNextFileW(search, &found));
   FindClose(search);
+  qsort(fonts, (size_t)font_count, sizeof *fonts, BySourceName);
   return ok;
 }
 
@@ -214,7 +421,7 @@ static int InUse(const wchar_t *path) {
 /* Our own session's hold (from an earlier AddFontResource) is let go before
  * asking; a hold that remains belongs to another program. */
 static int CheckNotInUse(Font *f) {
-  if (!f->target_exists || !InUse(f->target)) return 1;
+  if (f->file == kFileAbsent || !InUse(f->target)) return 1;
   while (RemoveFontResourceW(f->target)) {
   }
   if (!InUse(f->target)) return 1;
@@ -223,58 +430,78 @@ static int CheckNotInUse(Font *f) {
   return 0;
 }
 
+/* A copy that could not be read: in use by another program (the run stops),
+ * or held by our own session, which lets go; then it is looked at again. */
+static int Unlock(Font *f) {
+  if (f->file != kFileLocked) return 1;
+  if (!CheckNotInUse(f)) return 0;
+  f->file = ClassifyFile(f);
+  if (f->file == kFileLocked) {
+    SayError(f->target, GetLastError());
+    return 0;
+  }
+  Decide(f);
+  return 1;
+}
+
 static void Broadcast(void) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
-}
-
-static wchar_t *BackupPath(const Font *f, wchar_t *out) {
-  _snwprintf(out, MAX_PATH, L"%ls.tavo-old", f->target);
-  return out;
 }
 
 /* ------------------------------------------------------------------------ */
 /* Installing.                                                               */
 
 static void UndoInstall(Font *f) {
-  wchar_t backup[MAX_PATH];
   if (f->did_add) RemoveFontResourceW(f->target);
-  if (f->did_register) {
-    if (f->had_value)
-      RegSetValueExW(fonts_key, f->value, 0, REG_SZ, (const BYTE *)f->old_value,
-                     (DWORD)((wcslen(f->old_value) + 1) * sizeof(wchar_t)));
-    else
-      RegDeleteValueW(fonts_key, f->value);
-  }
+  if (f->did_register) WriteValue(fonts_key, f->value, &f->old);
+  if (f->did_save) RegDeleteValueW(saved_key, f->value);
   if (f->did_copy) DeleteFileW(f->target);
-  if (f->did_backup) MoveFileExW(BackupPath(f, backup), f->target, MOVEFILE_REPLACE_EXISTING);
+  if (f->did_backup) MoveFileExW(f->backup, f->target, MOVEFILE_REPLACE_EXISTING);
 }
 
-static int DoInstall(Font *f) {
-  wchar_t backup[MAX_PATH];
-  if (!f->copied) {
-    if (f->target_exists) {
-      if (!MoveFileExW(f->target, BackupPath(f, backup), MOVEFILE_REPLACE_EXISTING)) {
-        SayError(f->target, GetLastError());
-        return 0;
-      }
-      f->did_backup = 1;
-    }
-    if (!CopyFileW(f->source, f->target, FALSE)) {
+static int CopyFont(Font *f) {
+  if (f->file == kFileOlder) {
+    if (!MoveFileExW(f->target, f->backup, MOVEFILE_REPLACE_EXISTING)) {
       SayError(f->target, GetLastError());
       return 0;
     }
-    f->did_copy = 1;
+    f->did_backup = 1;
   }
-  if (!f->registered) {
-    LONG rc = RegSetValueExW(fonts_key, f->value, 0, REG_SZ, (const BYTE *)f->target,
-                             (DWORD)((wcslen(f->target) + 1) * sizeof(wchar_t)));
+  if (!CopyFileW(f->source, f->target, TRUE)) {
+    SayError(f->target, GetLastError());
+    return 0;
+  }
+  f->did_copy = 1;
+  return 1;
+}
+
+/* A value that is no registration is first saved exactly, then replaced. */
+static int Register(Font *f) {
+  LONG rc = ERROR_SUCCESS;
+  if (f->reg == kValueJunk) {
+    rc = OpenSavedKey(1);
+    if (rc == ERROR_SUCCESS) rc = WriteValue(saved_key, f->value, &f->old);
     if (rc != ERROR_SUCCESS) {
-      SayError(L"writing the registry", (DWORD)rc);
+      SayError(L"saving the old value under HKEY_CURRENT_USER\\" kSavedKey, (DWORD)rc);
       return 0;
     }
-    f->did_register = 1;
+    f->did_save = 1;
   }
+  rc = RegSetValueExW(fonts_key, f->value, 0, REG_SZ, (const BYTE *)f->target,
+                      (DWORD)((wcslen(f->target) + 1) * sizeof(wchar_t)));
+  if (rc != ERROR_SUCCESS) {
+    SayError(L"writing the registry", (DWORD)rc);
+    return 0;
+  }
+  f->did_register = 1;
+  return 1;
+}
+
+static int DoInstall(Font *f) {
+  if (f->skip) return 1;
+  if (f->file != kFileOurs && !CopyFont(f)) return 0;
+  if (f->reg != kValueOurs && !Register(f)) return 0;
   if (f->did_copy || f->did_register) {
     if (AddFontResourceW(f->target) == 0) {
       Say(L"error: Windows does not take %ls as a font\n", f->target);
@@ -285,6 +512,23 @@ static int DoInstall(Font *f) {
   return 1;
 }
 
+static void ReportInstall(const Font *f) {
+  if (f->skip) {
+    const wchar_t *what = f->file == kFileForeign   ? f->target
+                          : f->reg == kValueForeign ? (const wchar_t *)f->old.data
+                                                    : f->value;
+    Say(L"skipped: %ls: %ls (%ls); left as it is\n", f->face, f->skip, what);
+    return;
+  }
+  const int touched = f->did_copy || f->did_register;
+  Say(L"%ls: %ls (%ls)\n", touched ? (f->did_backup ? L"updated" : L"installed") : L"already installed",
+      f->face, f->target);
+  if (f->did_save)
+    Say(L"saved: the former value \"%ls\" (type %lu, %lu bytes) under HKEY_CURRENT_USER\\%ls; "
+        L"/uninstall puts it back\n", f->value, (unsigned long)f->old.type, (unsigned long)f->old.size,
+        kSavedKey);
+}
+
 static int Install(void) {
   if (!CreateDirectoryW(font_dir, NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
     SayError(font_dir, GetLastError());
@@ -292,7 +536,7 @@ static int Install(void) {
   }
   for (int i = 0; i < font_count; ++i) {
     Font *f = &fonts[i];
-    if (!f->copied && !CheckNotInUse(f)) {
+    if (!Unlock(f) || (!f->skip && f->file == kFileOlder && !CheckNotInUse(f))) {
       Say(L"nothing changed\n");
       return 1;
     }
@@ -302,68 +546,111 @@ static int Install(void) {
     if (!DoInstall(&fonts[i])) break;
   if (i < font_count) {
     for (int k = i; k >= 0; --k) UndoInstall(&fonts[k]);
+    PruneSavedKey();
     Say(L"nothing changed\n");
     return 1;
   }
-  int changed = 0;
+  int changed = 0, skipped = 0;
   for (i = 0; i < font_count; ++i) {
     Font *f = &fonts[i];
-    wchar_t backup[MAX_PATH];
-    if (f->did_backup) DeleteFileW(BackupPath(f, backup));
-    const int touched = f->did_copy || f->did_register;
-    changed += touched;
-    Say(L"%ls: %ls (%ls)\n", touched ? (f->did_backup ? L"updated" : L"installed") : L"already installed",
-        f->face, f->target);
+    if (f->did_backup) DeleteFileW(f->backup);
+    changed += f->did_copy || f->did_register;
+    skipped += f->skip != NULL;
+    ReportInstall(f);
   }
   if (changed) Broadcast();
-  Say(L"%d fonts installed for this user, %d of them changed now\n", font_count, changed);
-  return 0;
+  Say(L"%d fonts installed for this user, %d of them changed now", font_count - skipped, changed);
+  Say(skipped ? L"; %d skipped, as said above\n" : L"\n", skipped);
+  return skipped ? 3 : 0;
 }
 
 /* ------------------------------------------------------------------------ */
-/* Uninstalling: first every copy is moved aside (undoable), then the        */
-/* registry values go, then the moved files.                                 */
+/* Uninstalling: first every copy of ours is moved aside (undoable), then    */
+/* the registry values go (or get back what an install saved), then the      */
+/* moved files.                                                              */
+
+static int RemovesFile(const Font *f) { return f->file == kFileOurs; }
+static int RemovesValue(const Font *f) {
+  return f->reg == kValueOurs && (f->file == kFileAbsent || f->file == kFileOurs);
+}
+
+static void UndoUninstall(Font *f) {
+  if (f->did_unsave) WriteValue(saved_key, f->value, &f->saved);
+  if (f->did_register) WriteValue(fonts_key, f->value, &f->old);
+  if (f->did_backup) MoveFileExW(f->backup, f->target, MOVEFILE_REPLACE_EXISTING);
+  if (f->reg == kValueOurs && f->file != kFileAbsent) AddFontResourceW(f->target);
+}
+
+static int MoveAside(Font *f) {
+  if (!RemovesFile(f)) return 1;
+  while (RemoveFontResourceW(f->target)) {
+  }
+  if (!MoveFileExW(f->target, f->backup, MOVEFILE_REPLACE_EXISTING)) {
+    SayError(f->target, GetLastError());
+    return 0;
+  }
+  f->did_backup = 1;
+  return 1;
+}
+
+/* Our value goes; one that an install saved comes back in its place. */
+static int Unregister(Font *f) {
+  if (!RemovesValue(f)) return 1;
+  const RegValue none = {0, 0, 0, NULL};
+  LONG rc = WriteValue(fonts_key, f->value, f->saved.present ? &f->saved : &none);
+  if (rc != ERROR_SUCCESS) {
+    SayError(L"writing the registry", (DWORD)rc);
+    return 0;
+  }
+  f->did_register = 1;
+  if (f->saved.present) {
+    rc = RegDeleteValueW(saved_key, f->value);
+    if (rc != ERROR_SUCCESS) {
+      SayError(L"removing the saved value under HKEY_CURRENT_USER\\" kSavedKey, (DWORD)rc);
+      return 0;
+    }
+    f->did_unsave = 1;
+  }
+  return 1;
+}
+
+static void ReportUninstall(const Font *f) {
+  if (f->file == kFileOlder || f->file == kFileForeign)
+    Say(L"kept: %ls: %ls is not the file this program installs%ls\n", f->face, f->target,
+        f->reg == kValueOurs ? L"; its registry value stays too" : L"");
+  else if (f->reg == kValueForeign || (f->reg == kValueJunk && !f->saved.present))
+    Say(L"kept: %ls: the value \"%ls\" belongs to another font\n", f->face, f->value);
+  if (f->did_backup || f->did_register)
+    Say(L"removed: %ls%ls\n", f->face, f->did_unsave ? L" (the value it replaced is back)" : L"");
+  else
+    Say(L"not installed: %ls\n", f->face);
+}
 
 static int Uninstall(void) {
-  for (int i = 0; i < font_count; ++i) {
-    if (!CheckNotInUse(&fonts[i])) {
-      for (int k = 0; k < font_count; ++k)
-        if (fonts[k].registered && fonts[k].target_exists) AddFontResourceW(fonts[k].target);
-      Say(L"nothing changed\n");
-      return 1;
-    }
-  }
-  wchar_t backup[MAX_PATH];
   int i = 0;
-  for (; i < font_count; ++i) {
-    Font *f = &fonts[i];
-    if (!f->target_exists) continue;
-    while (RemoveFontResourceW(f->target)) {
-    }
-    if (!MoveFileExW(f->target, BackupPath(f, backup), MOVEFILE_REPLACE_EXISTING)) {
-      SayError(f->target, GetLastError());
-      break;
-    }
-    f->did_backup = 1;
+  for (; i < font_count; ++i)
+    if (!Unlock(&fonts[i]) || (RemovesFile(&fonts[i]) && !CheckNotInUse(&fonts[i]))) break;
+  if (i == font_count) {
+    for (i = 0; i < font_count; ++i)
+      if (!MoveAside(&fonts[i])) break;
+  }
+  if (i == font_count) {
+    for (i = 0; i < font_count; ++i)
+      if (!Unregister(&fonts[i])) break;
   }
   if (i < font_count) {
-    for (int k = 0; k < i; ++k) {
-      Font *f = &fonts[k];
-      if (f->did_backup) MoveFileExW(BackupPath(f, backup), f->target, MOVEFILE_REPLACE_EXISTING);
-      if (f->registered) AddFontResourceW(f->target);
-    }
+    for (int k = 0; k < font_count; ++k) UndoUninstall(&fonts[k]);
     Say(L"nothing changed\n");
     return 1;
   }
   int removed = 0;
   for (i = 0; i < font_count; ++i) {
     Font *f = &fonts[i];
-    if (f->registered) RegDeleteValueW(fonts_key, f->value);
-    if (f->did_backup) DeleteFileW(BackupPath(f, backup));
-    const int touched = f->registered || f->target_exists;
-    removed += touched;
-    Say(L"%ls: %ls\n", touched ? L"removed" : L"not installed", f->face);
+    if (f->did_backup) DeleteFileW(f->backup);
+    removed += f->did_backup || f->did_register;
+    ReportUninstall(f);
   }
+  PruneSavedKey();
   if (removed) Broadcast();
   Say(L"%d fonts removed for this user\n", removed);
   return 0;
@@ -373,12 +660,15 @@ static int List(void) {
   int installed = 0;
   for (int i = 0; i < font_count; ++i) {
     const Font *f = &fonts[i];
-    const wchar_t *state = f->copied && f->registered            ? L"installed"
-                           : !f->target_exists && !f->had_value     ? L"not installed"
-                           : f->had_value && !f->registered && !f->target_exists
-                               ? L"not installed (the name is registered to another file)"
-                               : L"partly installed or another version (run tavo-fonts to repair)";
-    installed += f->copied && f->registered;
+    const wchar_t *state =
+        f->file == kFileOurs && f->reg == kValueOurs ? L"installed"
+        : f->file == kFileForeign ? L"not installed (another font's file has its file name)"
+        : f->file == kFileLocked  ? L"in use by another program (its file cannot be read)"
+        : f->reg == kValueForeign ? L"not installed (the name is registered to another file)"
+        : f->file == kFileAbsent && f->reg != kValueOurs ? L"not installed"
+                                                         : L"partly installed or another version "
+                                                           L"(run tavo-fonts to repair)";
+    installed += f->file == kFileOurs && f->reg == kValueOurs;
     Say(L"%ls: %ls\n", f->face, state);
   }
   Say(L"%d of %d fonts installed for this user in %ls\n", installed, font_count, font_dir);
@@ -393,6 +683,25 @@ static void PauseIfOwnWindow(void) {
   if (GetConsoleProcessList(processes, 2) != 1) return;                 /* a command prompt */
   Say(L"Press Enter to close this window.\n");
   (void)getchar();
+}
+
+static int OpenKeys(int list) {
+  LONG rc = list ? RegOpenKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, KEY_READ, &fonts_key)
+                 : RegCreateKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, NULL, 0, KEY_READ | KEY_WRITE,
+                                   NULL, &fonts_key, NULL);
+  if (rc != ERROR_SUCCESS) {
+    fonts_key = NULL;
+    if (!list) {
+      SayError(L"opening HKEY_CURRENT_USER\\" kFontsKey, (DWORD)rc);
+      return 0;
+    }
+  }
+  rc = OpenSavedKey(0);
+  if (rc != ERROR_SUCCESS && !list) {
+    SayError(L"opening HKEY_CURRENT_USER\\" kSavedKey, (DWORD)rc);
+    return 0;
+  }
+  return 1;
 }
 
 static int Run(int argc, wchar_t **argv) {
@@ -412,25 +721,21 @@ static int Run(int argc, wchar_t **argv) {
         L"  rights needed); /uninstall removes them; /list shows what is installed.\n");
     return 2;
   }
-  if (!FindUserFontFolder() || !CollectFonts()) return 1;
-  LONG rc = mode == kList ? RegOpenKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, KEY_READ, &fonts_key)
-                          : RegCreateKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, NULL, 0,
-                                            KEY_READ | KEY_WRITE, NULL, &fonts_key, NULL);
-  if (rc != ERROR_SUCCESS) {
-    fonts_key = NULL;
-    if (mode != kList) {
-      SayError(L"opening HKEY_CURRENT_USER\\" kFontsKey, (DWORD)rc);
-      return 1;
-    }
-  }
-  for (int i = 0; i < font_count; ++i) LookAt(&fonts[i]);
-  int status = mode == kInstall ? Install() : mode == kUninstall ? Uninstall() : List();
-  if (fonts_key) RegCloseKey(fonts_key);
-  return status;
+  if (!FindUserFontFolder() || !CollectFonts() || !OpenKeys(mode == kList)) return 1;
+  for (int i = 0; i < font_count; ++i)
+    if (!LookAt(&fonts[i])) return 1;
+  return mode == kInstall ? Install() : mode == kUninstall ? Uninstall() : List();
 }
 
 int wmain(int argc, wchar_t **argv) {
   const int status = Run(argc, argv);
+  for (int i = 0; i < font_count; ++i) {
+    FreeValue(&fonts[i].old);
+    FreeValue(&fonts[i].saved);
+  }
+  free(fonts);
+  if (fonts_key) RegCloseKey(fonts_key);
+  if (saved_key) RegCloseKey(saved_key);
   PauseIfOwnWindow();
   return status;
 }
