@@ -15,15 +15,18 @@ namespace {
 namespace m = tavo::model;
 using tavo::cli::EscapeBytes;
 
-// One line per byte: the symbol characters it draws.
+// One line per byte: the symbol characters it draws.  The characters are
+// gathered by byte in one pass, so the listing is linear in the string.
 void PrintCharacters(std::string_view s, const m::Symbol& symbol) {
+  std::vector<std::string> names(s.size());
+  for (const m::SymbolCharacter& c : symbol.characters) {
+    if (c.byte_index >= s.size()) continue;
+    std::string& n = names[c.byte_index];
+    n += (n.empty() ? "" : " + ") + c.name;
+  }
   for (size_t i = 0; i < s.size(); ++i) {
-    std::string names;
-    for (const m::SymbolCharacter& c : symbol.characters) {
-      if (c.byte_index == i) names += (names.empty() ? "" : " + ") + c.name;
-    }
-    if (names.empty()) names = "(no bars: caption or spacer)";
-    std::printf("  %3zu  %-5s %s\n", i, EscapeBytes(s.substr(i, 1)).c_str(), names.c_str());
+    if (names[i].empty()) names[i] = "(no bars: caption or spacer)";
+    std::printf("  %3zu  %-5s %s\n", i, EscapeBytes(s.substr(i, 1)).c_str(), names[i].c_str());
   }
 }
 
