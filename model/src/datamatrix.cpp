@@ -79,7 +79,10 @@ bool ReadDataMatrix(int32_t symbology, std::string_view s, Reading& reading, Mod
     reading.faults.push_back(r.error);
     return true;
   }
-  reading.data = r.data;  // GS1: the element strings, each later FNC1 as 0x1D
+  reading.data = r.data;
+  // GS1: the element strings, each later FNC1 read as 0x1D, written back in
+  // the bracketed form the library takes.
+  if (r.gs1) BracketGs1(r.data, tavo::kGroupSeparator, reading);
   return true;
 }
 

@@ -105,6 +105,12 @@ bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout
 // GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
 // ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.
 bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& error);
+// GS1 element strings as a reader returns them (AIs and data, `separator`
+// after each variable-length element but the last) written back in that
+// bracketed form into `reading.data`, with `reading.gs1` set; a fault
+// instead where they do not split into element strings.  GS1-128 and GS1
+// Data Matrix share it.
+void BracketGs1(std::string_view strings, char separator, Reading& reading);
 
 // Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
 // into modules (quiet zone included), the font-string byte that draws the
