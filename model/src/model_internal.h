@@ -119,6 +119,11 @@ bool ReadMatrixModules(std::string_view s, ModuleGrid& grid, ModelError& error);
 size_t MatrixByteAt(std::string_view s, int32_t x, int32_t y);
 bool DrawMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// The fault of a damaged function pattern (QR Code finders, timing ...;
+// Data Matrix finder and clock tracks): "damaged top-left finder pattern: 3
+// modules wrong, the first at row 0, column 2 of the symbol ...".
+std::string DamageFault(std::string_view pattern, int32_t modules, int32_t row, int32_t column);
+
 bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
