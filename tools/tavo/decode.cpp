@@ -13,13 +13,13 @@
 namespace {
 
 namespace m = tavo::model;
+using tavo::cli::EscapeBytes;
 
 // The library's GS1 errors (include/tavo32.h): an unknown AI to GS1-128's
 // too many characters.  NUL in the data is no character of any GS1 set.
 constexpr int32_t kFirstGs1Error = BC_FONT_ERR_GS1_UNKNOWN_AI;
 constexpr int32_t kLastGs1Error = BC_FONT_ERR_GS1_TOO_LONG;
 constexpr int32_t kGs1NulInData = BC_FONT_ERR_GS1_DATA_NOT_CSET82;
-using tavo::cli::EscapeBytes;
 
 // One line per byte: the symbol characters it draws.  The characters are
 // gathered by byte in one pass, so the listing is linear in the string.
