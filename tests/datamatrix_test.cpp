@@ -253,6 +253,12 @@ TEST(DataMatrixOptions, CheckValuesAndCapacity) {
 // errors, errors leave the caller's buffer as it was, and the text is the
 // encoder's for the value (GS1: its element strings, a group separator after
 // each variable-length element but the last).
+std::string Repeat(std::string_view s, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
   struct Case {
     std::string value;
@@ -283,6 +289,17 @@ TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
       {"A", 4, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "no fifth option"},
       {"A", -7, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "negative"},
       {std::string(3117, '9'), 0, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "", "beyond 144x144"},
+      // GS1 Data Matrix is limited by its capacity alone: no count of
+      // elements, and its own "too long" error, never GS1-128's.
+      {Repeat("(91)X1", 30), 2, 0, Repeat("91X1\x1D", 29) + "91X1", "30 element strings"},
+      {Repeat("(01)09501101530003", 194) + "(3100)000100", 2, 0,
+       Repeat("0109501101530003", 194) + "3100000100", "3,114 digits: 144x144 to the last codeword"},
+      {Repeat("(01)09501101530003", 194) + "(3100)000100(20)00", 2, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "",
+       "four digits more than any size holds"},
+      {Repeat("(01)09501101530003", 194) + "(10)ABCDEFGH", 3, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "",
+       "within the digit count, but the batch needs more codewords than are left"},
+      {"(10)" + std::string(5000, '1'), 2, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "", "one element over the capacity"},
+      {Repeat("(91)X1", 100000), 2, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "", "refused at the capacity, not stored"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.why);

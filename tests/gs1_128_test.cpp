@@ -119,6 +119,11 @@ const Bad kBad[] = {
     {"(01)09501101530003(10)A(10)B", 32545, "lot repeated with other data"},
     {"(01)09501101530003(10)ABCDEFGHIJ(21)ABCDEFGHIJ(22)ABCDE", 32546,
      "49 data characters with the separators"},
+    // GS1-128 keeps its limits and their order now that Data Matrix has its own.
+    {"(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1(91)1"
+     "(91)1(91)1(91)1(91)1(91)1", 32546, "a 25th element string"},
+    {"(91)AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA(01)09501101530004", 32537,
+     "each element is checked before the 48 characters are counted"},
     {"(9999)X", 32530, "no AI 9999"},
     {"(23)1", 32530, "no AI 23"},
     {"(01234)1", 32530, "five digits"},

@@ -155,6 +155,9 @@ struct Reading {
   // 179, 188 and NUL as 199; Codabar with its start and stop letters; UPC/EAN
   // digits without the check digit, followed by the add-on digits).
   std::string data;
+  // The data is GS1 element strings, written in the bracketed form
+  // "(01)...(10)..." (GS1-128, GS1 Data Matrix).
+  bool gs1 = false;
   std::vector<CheckFinding> checks;
   std::vector<std::string> faults;  // what keeps a reader from reading it: a missing start, guard ...
   // No fault, and every check character that is there (every mandatory one

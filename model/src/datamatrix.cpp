@@ -27,34 +27,42 @@ bool TextGrid(std::string_view s, tavo::ModuleGrid& grid, ModelError& error) {
   return Fail(error, 0, "the lines are not all of one length, separated by CR LF");
 }
 
-// The symbol inside the quiet zone: its left edge is a solid dark column
-// down to the bottom row, which is solid dark across.
-bool SymbolSize(const tavo::ModuleGrid& g, int32_t& rows, int32_t& cols, ModelError& error) {
-  rows = 0;
-  cols = 0;
-  while (kQuiet + rows < g.height && g.at(kQuiet, kQuiet + rows)) ++rows;
-  if (rows > 0) {
-    while (kQuiet + cols < g.width && g.at(kQuiet + cols, kQuiet + rows - 1)) ++cols;
-  }
+// The size whose symbol, in its quiet zone, the text's blocks fill (no two
+// sizes fill the same number of blocks across and down); the finder is not
+// needed to tell, so a damaged one is reported module by module.
+bool SymbolSize(const tavo::ModuleGrid& g, const tavo::DataMatrixSize*& size, ModelError& error) {
   for (const tavo::DataMatrixSize& s : tavo::DataMatrixSizes()) {
-    if (s.rows == rows && s.cols == cols) return true;
+    const int32_t w = s.cols + 2 * kQuiet, h = s.rows + 2 * kQuiet;
+    if ((w + kBlockWidth - 1) / kBlockWidth * kBlockWidth == g.width &&
+        (h + kBlockHeight - 1) / kBlockHeight * kBlockHeight == g.height) {
+      size = &s;
+      return true;
+    }
   }
-  return Fail(error, 0, "no Data Matrix finder pattern (solid left and bottom edges) after the quiet zone");
+  return Fail(error, 0, "text of " + std::to_string(g.width) + " x " + std::to_string(g.height) +
+                            " modules: no Data Matrix size with its quiet zone of 1 fills it");
 }
 
 }  // namespace
 
 bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
   tavo::ModuleGrid text;
-  int32_t rows = 0, cols = 0;
-  if (!TextGrid(s, text, error) || !SymbolSize(text, rows, cols, error)) return false;
+  const tavo::DataMatrixSize* size = nullptr;
+  if (!TextGrid(s, text, error) || !SymbolSize(text, size, error)) return false;
+  const int32_t rows = size->rows, cols = size->cols;
   symbol.grid.width = cols;
   symbol.grid.height = rows;
   symbol.grid.dark.assign(static_cast<size_t>(rows) * static_cast<size_t>(cols), 0);
-  for (int32_t y = 0; y < rows; ++y) {
-    for (int32_t x = 0; x < cols; ++x) {
-      symbol.grid.dark[static_cast<size_t>(y) * static_cast<size_t>(cols) + static_cast<size_t>(x)] =
-          text.at(x + kQuiet, y + kQuiet) ? 1 : 0;
+  for (int32_t y = 0; y < text.height; ++y) {
+    for (int32_t x = 0; x < text.width; ++x) {
+      const int32_t sx = x - kQuiet, sy = y - kQuiet;
+      if (sx >= 0 && sy >= 0 && sx < cols && sy < rows) {
+        symbol.grid.dark[static_cast<size_t>(sy) * static_cast<size_t>(cols) + static_cast<size_t>(sx)] =
+            text.at(x, y) ? 1 : 0;
+      } else if (text.at(x, y)) {
+        return Fail(error, MatrixByteAt(s, x, y),
+                    "a dark module in the quiet zone, " + DescribeByteAt(s, MatrixByteAt(s, x, y)));
+      }
     }
   }
   symbol.quiet_left = symbol.quiet_right = kQuiet;
@@ -64,6 +72,15 @@ bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& s
 bool ReadDataMatrix(int32_t symbology, std::string_view s, Reading& reading, ModelError& error) {
   Symbol symbol;
   if (!BuildDataMatrix(symbology, s, ModelOptions{}, symbol, error)) return false;
+  const tavo::DataMatrixSize* shape = nullptr;
+  for (const tavo::DataMatrixSize& z : tavo::DataMatrixSizes()) {
+    if (z.rows == symbol.grid.height && z.cols == symbol.grid.width) shape = &z;
+  }
+  tavo::ModuleGrid grid(symbol.grid.width, symbol.grid.height);
+  grid.dark = symbol.grid.dark;
+  for (const tavo::DataMatrixPatternDamage& d : tavo::DataMatrixPatternDamages(*shape, grid)) {
+    reading.faults.push_back(DamageFault(d.pattern, d.modules, d.row, d.column));
+  }
   tavo::DataMatrixReading r;
   const bool ok = tavo::DecodeDataMatrixText(s, r);
   const std::string size = std::to_string(r.rows) + "x" + std::to_string(r.cols);
@@ -79,7 +96,10 @@ bool ReadDataMatrix(int32_t symbology, std::string_view s, Reading& reading, Mod
     reading.faults.push_back(r.error);
     return true;
   }
-  reading.data = r.data;  // GS1: the element strings, each later FNC1 as 0x1D
+  reading.data = r.data;
+  // GS1: the element strings, each later FNC1 read as 0x1D, written back in
+  // the bracketed form the library takes.
+  if (r.gs1) BracketGs1(r.data, tavo::kGroupSeparator, reading);
   return true;
 }
 

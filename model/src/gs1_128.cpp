@@ -55,6 +55,32 @@ std::string Escaped(std::string_view data) {
 
 }  // namespace
 
+void BracketGs1(std::string_view data, char separator, Reading& reading) {
+  std::string text;
+  size_t at = 0;
+  while (at < data.size()) {
+    size_t digits = 0;
+    const Gs1Ai* ai = AiAt(data.substr(at), digits);
+    if (ai == nullptr) {
+      reading.faults.push_back("no GS1 Application Identifier at data byte " + std::to_string(at + 1));
+      return;
+    }
+    text += "(" + std::string(data.substr(at, digits)) + ")";
+    at += digits;
+    size_t end = ai->predefined_length ? at + FixedLength(*ai) : data.find(separator, at);
+    if (end == std::string::npos) end = data.size();
+    if (end > data.size()) {
+      reading.faults.push_back("AI " + text + ": fewer data characters than its fixed length");
+      return;
+    }
+    text += Escaped(data.substr(at, end - at));
+    at = end;
+    if (at < data.size() && data[at] == separator) ++at;  // the separator
+  }
+  reading.data = text;
+  reading.gs1 = true;
+}
+
 bool ReadGs1_128(int32_t symbology, std::string_view s, Reading& reading, ModelError& error) {
   if (!ReadCode128(symbology, s, reading, error)) return false;
   const std::string data = reading.data;
@@ -62,28 +88,7 @@ bool ReadGs1_128(int32_t symbology, std::string_view s, Reading& reading, ModelE
     reading.faults.push_back("no FNC1 after the start character: not a GS1 symbol");
     return true;
   }
-  std::string text;
-  size_t at = 1;
-  while (at < data.size()) {
-    size_t digits = 0;
-    const Gs1Ai* ai = AiAt(std::string_view(data).substr(at), digits);
-    if (ai == nullptr) {
-      reading.faults.push_back("no GS1 Application Identifier at data byte " + std::to_string(at));
-      return true;
-    }
-    text += "(" + data.substr(at, digits) + ")";
-    at += digits;
-    size_t end = ai->predefined_length ? at + FixedLength(*ai) : data.find(kFnc1, at);
-    if (end == std::string::npos) end = data.size();
-    if (end > data.size()) {
-      reading.faults.push_back("AI " + text + ": fewer data characters than its fixed length");
-      return true;
-    }
-    text += Escaped(std::string_view(data).substr(at, end - at));
-    at = end;
-    if (at < data.size() && data[at] == kFnc1) ++at;  // the separator
-  }
-  reading.data = text;
+  BracketGs1(std::string_view(data).substr(1), kFnc1, reading);
   return true;
 }
 

@@ -52,6 +52,12 @@ size_t MatrixByteAt(std::string_view s, int32_t x, int32_t y) {
   return static_cast<size_t>(y / kBlockHeight) * (cols + 2) + static_cast<size_t>(x / kBlockWidth);
 }
 
+std::string DamageFault(std::string_view pattern, int32_t modules, int32_t row, int32_t column) {
+  return "damaged " + std::string(pattern) + ": " + std::to_string(modules) + (modules == 1 ? " module" : " modules") +
+         " wrong, the first at row " + std::to_string(row) + ", column " + std::to_string(column) +
+         " of the symbol (scanners find and sample the symbol by it)";
+}
+
 bool DrawMatrixGlyph(unsigned char code, const ModelOptions&, Layout& layout) {
   const int bits = MatrixGlyphBits(static_cast<char>(code));
   if (code == 0 || bits < 0) return false;

@@ -105,6 +105,12 @@ bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout
 // GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
 // ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.
 bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& error);
+// GS1 element strings as a reader returns them (AIs and data, `separator`
+// after each variable-length element but the last) written back in that
+// bracketed form into `reading.data`, with `reading.gs1` set; a fault
+// instead where they do not split into element strings.  GS1-128 and GS1
+// Data Matrix share it.
+void BracketGs1(std::string_view strings, char separator, Reading& reading);
 
 // Two-dimensional symbols (matrix.cpp): font text of the 2D faces read back
 // into modules (quiet zone included), the font-string byte that draws the
@@ -112,6 +118,11 @@ bool ReadGs1_128(int32_t, std::string_view s, Reading& reading, ModelError& erro
 bool ReadMatrixModules(std::string_view s, ModuleGrid& grid, ModelError& error);
 size_t MatrixByteAt(std::string_view s, int32_t x, int32_t y);
 bool DrawMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
+// The fault of a damaged function pattern (QR Code finders, timing ...;
+// Data Matrix finder and clock tracks): "damaged top-left finder pattern: 3
+// modules wrong, the first at row 0, column 2 of the symbol ...".
+std::string DamageFault(std::string_view pattern, int32_t modules, int32_t row, int32_t column);
 
 bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);

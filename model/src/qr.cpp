@@ -59,9 +59,12 @@ bool ReadQr(int32_t symbology, std::string_view s, Reading& reading, ModelError&
   if (!BuildQr(symbology, s, {}, symbol, error)) return false;
   tavo::ModuleGrid grid(symbol.grid.width, symbol.grid.height);
   grid.dark = symbol.grid.dark;
+  for (const QrPatternDamage& d : QrFunctionPatternDamage(grid)) {
+    reading.faults.push_back(DamageFault(d.pattern, d.modules, d.row, d.column));
+  }
   QrReading r;
   std::string why;
-  if (!DecodeQrModules(grid, r, why)) {
+  if (!DecodeQrSymbol(grid, r, why)) {
     reading.faults.push_back(why);
     return true;
   }

@@ -1,5 +1,9 @@
 // tavo decode: the report support staff read, and its exit status.
 #include "decode.h"
+
+#include <chrono>
+
+#include "symbologies/codes.h"
 #include "model_test_support.h"
 
 namespace tavo::model::test {
@@ -48,6 +52,22 @@ TEST(Decode, ReportsTheReadingAndItsStatus) {
       EXPECT_NE(out.find("\n" + std::string(line)), std::string::npos) << line << "\nin:" << out;
     }
   }
+}
+
+// The listing of a long string takes time in proportion to its length: the
+// symbol characters of a byte were once looked up by scanning all of them,
+// and 100,000 bytes then took about a minute.
+TEST(Decode, ListsALongStringInLinearTime) {
+  const std::string s = FontString(symbology::kCode39, std::string(100000, 'A'));
+  ASSERT_EQ(s.size(), 100002u);
+  testing::internal::CaptureStdout();
+  const auto start = std::chrono::steady_clock::now();
+  const int status = RunDecode(symbology::kCode39, s);
+  const auto took = std::chrono::steady_clock::now() - start;
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(out.find("\n  100001  ~     STOP\n"), std::string::npos) << out.substr(out.size() - 200);
+  EXPECT_LT(took, std::chrono::seconds(5));
 }
 
 TEST(Decode, UnknownSymbologyIsAUsageFault) {

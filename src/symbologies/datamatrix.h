@@ -110,6 +110,24 @@ struct DataMatrixReading {
 // readable symbol; never reads outside the text.
 bool DecodeDataMatrixText(std::string_view text, DataMatrixReading& reading);
 
+// A finder or clock pattern that differs from what the size draws: its
+// name, how many of its modules are wrong, and the first of them in reading
+// order (row and column in the symbol, from its top-left module).
+struct DataMatrixPatternDamage {
+  std::string pattern;
+  int32_t modules = 0;
+  int32_t row = 0;
+  int32_t column = 0;
+};
+
+// Every module of the patterns framing the data regions of `symbol` (the
+// symbol alone, size.cols x size.rows), checked: the L finder (solid left
+// column and bottom row), the clock tracks (alternating top row and right
+// column), and in a symbol of several regions the alignment patterns
+// between them (a solid and an alternating line each side of a boundary).
+// A scanner finds and samples the symbol by them.  Empty for a sound symbol.
+std::vector<DataMatrixPatternDamage> DataMatrixPatternDamages(const DataMatrixSize& size, const ModuleGrid& symbol);
+
 // Codewords -> data (the decodation schemes); false on a malformed stream.
 bool DataMatrixDecodation(const std::vector<uint8_t>& data_codewords, DataMatrixReading& reading);
 

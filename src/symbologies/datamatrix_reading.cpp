@@ -1,6 +1,7 @@
 // Data Matrix font text read back: text -> modules -> codewords (error
 // correction checked and applied) -> data.  Used by `tavo decode` through the
 // symbol model, and by the tests.
+#include <algorithm>
 #include <string>
 
 #include "symbologies/datamatrix.h"
@@ -25,7 +26,51 @@ const DataMatrixSize* FindSize(const ModuleGrid& grid) {
   return nullptr;
 }
 
+// The pattern line a frame module lies on, by its place in its region's
+// frame (fx, fy from the frame's top-left), and what it should be.  Solid
+// lines (left, bottom) take the corners they share with clock lines.
+struct FrameLine {
+  bool column;  // a column of modules (else a row)
+  bool solid;   // solid dark (else alternating)
+  int32_t at;   // its column or row in the symbol
+  bool dark;    // what this module should be
+};
+
+FrameLine LineOf(int32_t x, int32_t y, int32_t fx, int32_t fy, int32_t h) {
+  if (fx == 0) return {true, true, x, true};
+  if (fy == h - 1) return {false, true, y, true};
+  if (fy == 0) return {false, false, y, fx % 2 == 0};
+  return {true, false, x, fy % 2 == 1};  // the frame's last column
+}
+
+std::string LineName(const FrameLine& l, const DataMatrixSize& s) {
+  if (l.column && l.solid && l.at == 0) return "L finder pattern (left side)";
+  if (!l.column && l.solid && l.at == s.rows - 1) return "L finder pattern (bottom side)";
+  if (!l.column && !l.solid && l.at == 0) return "top clock track";
+  if (l.column && !l.solid && l.at == s.cols - 1) return "right clock track";
+  return std::string("alignment pattern between data regions (") + (l.solid ? "solid " : "alternating ") +
+         (l.column ? "column " : "row ") + std::to_string(l.at) + ")";
+}
+
 }  // namespace
+
+std::vector<DataMatrixPatternDamage> DataMatrixPatternDamages(const DataMatrixSize& size, const ModuleGrid& symbol) {
+  std::vector<DataMatrixPatternDamage> damage;
+  const int32_t w = size.region_w + 2, h = size.region_h + 2;
+  for (int32_t y = 0; y < size.rows; ++y) {
+    for (int32_t x = 0; x < size.cols; ++x) {
+      const int32_t fx = x % w, fy = y % h;
+      if (fx != 0 && fx != w - 1 && fy != 0 && fy != h - 1) continue;  // a data module
+      const FrameLine line = LineOf(x, y, fx, fy, h);
+      if (symbol.at(x, y) == line.dark) continue;
+      const std::string name = LineName(line, size);
+      auto it = std::find_if(damage.begin(), damage.end(), [&](const auto& d) { return d.pattern == name; });
+      if (it == damage.end()) it = damage.insert(damage.end(), {name, 0, y, x});
+      ++it->modules;
+    }
+  }
+  return damage;
+}
 
 bool DecodeDataMatrixText(std::string_view text, DataMatrixReading& reading) {
   reading = DataMatrixReading{};

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "interface/errors.h"
 #include "interface/translate.h"
@@ -142,12 +143,20 @@ struct Gs1Element {
 // A parsed and validated GS1 value: its elements and its Code 128 value,
 // FNC1 (byte 185) first, then each AI and its unescaped data, with FNC1
 // after every element whose AI has no predefined length, except the last.
+// The first kInlineElements elements live inside the object (GS1-128 never
+// holds more: 2 AI digits and 1 data character each are already over its
+// 48); a 2D symbol's longer message keeps the rest on the heap.
 struct Gs1Message {
-  static constexpr size_t kMaxElements = 24;  // 2 AI digits + 1 data each: already over 48
-  std::array<Gs1Element, kMaxElements> elements;  // the first `count` are set
+  static constexpr size_t kInlineElements = 24;
+  std::array<Gs1Element, kInlineElements> inline_elements;
+  std::vector<Gs1Element> more_elements;
   size_t count = 0;
   FontString code128;
 
+  Gs1Element& Element(size_t i) { return i < kInlineElements ? inline_elements[i] : more_elements[i - kInlineElements]; }
+  const Gs1Element& Element(size_t i) const {
+    return i < kInlineElements ? inline_elements[i] : more_elements[i - kInlineElements];
+  }
   std::string_view Ai(const Gs1Element& e) const { return {code128.data() + e.at, e.digits}; }
   std::string_view Data(const Gs1Element& e) const {
     return {code128.data() + e.at + e.digits, static_cast<size_t>(e.end - e.at - e.digits)};
@@ -158,17 +167,25 @@ struct Gs1Message {
 // requirement of `ai`.
 bool MeetsGs1Requirements(const Gs1Ai& ai, const Gs1AiSet& present);
 
-// Most data characters (AIs, data and separating FNC1s) in one GS1-128 symbol.
+// How many data characters (AIs, data and separating FNC1s) a symbology's
+// message may hold, and the error that says it holds more.
+//   GS1-128: 48, kGs1TooLong; its message also ends at its 24th element, and
+//   the length is judged once every element has been read and validated.
+//   A 2D symbol: what its largest size could hold, and its own "too long"
+//   error, given the moment the data passes that (the parser then stores no
+//   more elements, and the pairing checks never see more than that many).
+struct Gs1Limit {
+  size_t data_characters;
+  int32_t too_long;
+  bool stop_when_passed;
+};
 inline constexpr size_t kGs1MaxDataCharacters = 48;
+inline constexpr Gs1Limit kGs1_128Limit{kGs1MaxDataCharacters, kGs1TooLong, false};
 
 // Parses "(AI)data(AI)data..." (with \( and \) for literal parentheses in
 // data) and validates every element and the pairing rules.  0 or the first
-// error; `message` is filled on success.  `max_data_characters` is the
-// symbology's limit (GS1-128's 48; a 2D symbol's capacity is checked by its
-// own encoder, which passes kGs1NoDataCharacterLimit).
-inline constexpr size_t kGs1NoDataCharacterLimit = static_cast<size_t>(-1);
-int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message,
-                               size_t max_data_characters = kGs1MaxDataCharacters);
+// error; `message` is filled on success.
+int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit = kGs1_128Limit);
 
 // Appends the human-readable text: "(AI)data" for every element, data as is.
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out);

@@ -108,24 +108,24 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   return kOk;
 }
 
-int32_t ValidateCombination(const Gs1Message& m, size_t max_data_characters) {
+int32_t ValidateCombination(const Gs1Message& m, const Gs1Limit& limit) {
   Gs1AiSet present;
   for (size_t i = 0; i < m.count; ++i) {
-    const Gs1Element& e = m.elements[i];
+    const Gs1Element& e = m.Element(i);
     for (size_t j = 0; j < i; ++j) {
-      if (m.elements[j].key != e.key) continue;
-      if (m.Data(m.elements[j]) != m.Data(e)) return kGs1RepeatedAi;
+      if (m.Element(j).key != e.key) continue;
+      if (m.Data(m.Element(j)) != m.Data(e)) return kGs1RepeatedAi;
     }
     present.Add(e.entry->member);
   }
   // Everything after the leading FNC1 counts.
-  if (m.code128.size() - 1 > max_data_characters) return kGs1TooLong;
+  if (m.code128.size() - 1 > limit.data_characters) return limit.too_long;
   for (size_t i = 0; i < m.count; ++i) {
-    const Gs1Element& e = m.elements[i];
+    const Gs1Element& e = m.Element(i);
     if (!e.entry->excludes.Empty()) {
       Gs1AiSet others;  // an AI never excludes itself
       for (size_t k = 0; k < m.count; ++k) {
-        if (m.elements[k].key != e.key) others.Add(m.elements[k].entry->member);
+        if (m.Element(k).key != e.key) others.Add(m.Element(k).entry->member);
       }
       if (others.Intersects(e.entry->excludes)) return kGs1ExclusiveAis;
     }
@@ -134,10 +134,19 @@ int32_t ValidateCombination(const Gs1Message& m, size_t max_data_characters) {
   return kOk;
 }
 
+// The slot of the next element: inside the message, or (past GS1-128's
+// limit of elements) on its heap.
+Gs1Element* NextElement(Gs1Message& message, const Gs1Limit& limit) {
+  if (message.count < Gs1Message::kInlineElements) return &message.inline_elements[message.count];
+  if (!limit.stop_when_passed) return nullptr;
+  return &message.more_elements.emplace_back();
+}
+
 }  // namespace
 
-int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, size_t max_data_characters) {
+int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
   message.count = 0;
+  message.more_elements.clear();
   FontString& out = message.code128;
   out.clear();
   if (value.empty()) return kGs1MissingAi;
@@ -148,15 +157,19 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, size
   Cursor c{value.data(), base};
   *c.out++ = kFnc1;
   while (c.in != end) {
-    if (message.count == message.elements.size()) return kGs1TooLong;
-    if (message.count > 0 && !message.elements[message.count - 1].entry->predefined_length) {
+    Gs1Element* const slot = NextElement(message, limit);
+    if (slot == nullptr) return kGs1TooLong;
+    if (message.count > 0 && !message.Element(message.count - 1).entry->predefined_length) {
       *c.out++ = kFnc1;  // another element follows one of variable length
     }
-    Gs1Element& e = message.elements[message.count];
+    Gs1Element& e = *slot;
     e.at = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ReadAi(c, end, e)) return rc;
     uint8_t csets = 0;
     if (int32_t rc = ReadData(c, end, csets)) return rc;
+    if (limit.stop_when_passed && static_cast<size_t>(c.out - base) - 1 > limit.data_characters) {
+      return limit.too_long;
+    }
     // Positions fit 16 bits: a value this long is refused before it matters.
     if (c.out - base > 0xFFFF) return kGs1TooLong;
     e.end = static_cast<uint16_t>(c.out - base);
@@ -164,12 +177,12 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, size
     ++message.count;
   }
   out.resize(static_cast<size_t>(c.out - base));
-  return ValidateCombination(message, max_data_characters);
+  return ValidateCombination(message, limit);
 }
 
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out) {
   for (size_t i = 0; i < message.count; ++i) {
-    const Gs1Element& e = message.elements[i];
+    const Gs1Element& e = message.Element(i);
     out.push_back('(');
     out.append(message.Ai(e)).push_back(')');
     out.append(message.Data(e));

@@ -209,24 +209,142 @@ inline bool ReadSegments(std::span<const uint8_t> data, int32_t version, QrReadi
   return true;
 }
 
+// Labels every function module of a version with the pattern it belongs
+// to (an index into `names`; 0 for data modules), in the order the encoder
+// paints them, later patterns over earlier ones: timing, finders and their
+// separators, alignment patterns, format information, the dark module,
+// version information.
+class PatternLabels {
+ public:
+  explicit PatternLabels(int32_t version) : size_(QrSize(version)), label_(static_cast<size_t>(size_) * size_, 0) {
+    const int32_t n = size_;
+    const int32_t timing_row = Name("horizontal timing pattern"), timing_col = Name("vertical timing pattern");
+    for (int32_t i = 8; i < n - 8; ++i) {
+      Set(i, 6, timing_row);
+      Set(6, i, timing_col);
+    }
+    Corner(0, 0, "top-left");
+    Corner(n - 8, 0, "top-right");
+    Corner(0, n - 8, "bottom-left");
+    std::array<int32_t, 7> pos{};
+    const int32_t count = qr_tables::AlignmentPositions(version, pos);
+    for (int32_t i = 0; i < count; ++i) {
+      for (int32_t j = 0; j < count; ++j) {
+        if ((i == 0 && j == 0) || (i == 0 && j == count - 1) || (i == count - 1 && j == 0)) continue;
+        const int32_t id = Name("alignment pattern centred at row " + std::to_string(pos[j]) + ", column " +
+                                std::to_string(pos[i]));
+        for (int32_t dy = -2; dy <= 2; ++dy) {
+          for (int32_t dx = -2; dx <= 2; ++dx) Set(pos[i] + dx, pos[j] + dy, id);
+        }
+      }
+    }
+    const int32_t format[2] = {Name("format information (copy beside the top-left finder)"),
+                               Name("format information (copy beside the other two finders)")};
+    QrForEachFormatModule(n, [&](int32_t x, int32_t y, int32_t, int32_t copy) { Set(x, y, format[copy]); });
+    Set(8, n - 8, Name("dark module"));
+    if (version < 7) return;
+    const int32_t top = Name("version information (top right)"), left = Name("version information (bottom left)");
+    for (int32_t i = 0; i < 18; ++i) {
+      Set(n - 11 + i % 3, i / 3, top);
+      Set(i / 3, n - 11 + i % 3, left);
+    }
+  }
+  int32_t at(int32_t x, int32_t y) const { return label_[static_cast<size_t>(y) * size_ + x]; }
+  const std::string& name(int32_t id) const { return names_[static_cast<size_t>(id)]; }
+
+ private:
+  int32_t Name(std::string name) {
+    names_.push_back(std::move(name));
+    return static_cast<int32_t>(names_.size() - 1);
+  }
+  void Set(int32_t x, int32_t y, int32_t id) { label_[static_cast<size_t>(y) * size_ + x] = id; }
+  // A finder pattern (7 x 7) and its separator, the light L or ring
+  // around it, inside the 8 x 8 corner square at (x0, y0).
+  void Corner(int32_t x0, int32_t y0, const std::string& where) {
+    const int32_t finder = Name(where + " finder pattern"), separator = Name("separator of the " + where + " finder");
+    const int32_t fx = x0 == 0 ? 0 : x0 + 1, fy = y0 == 0 ? 0 : y0 + 1;
+    for (int32_t y = y0; y < y0 + 8; ++y) {
+      for (int32_t x = x0; x < x0 + 8; ++x) {
+        const bool inside = x >= fx && x < fx + 7 && y >= fy && y < fy + 7;
+        Set(x, y, inside ? finder : separator);
+      }
+    }
+  }
+
+  int32_t size_;
+  std::vector<int32_t> label_;
+  std::vector<std::string> names_{""};
+};
+
 }  // namespace qr_reader
 
-// Reads a symbol from a module grid (quiet zone optional).  False with the
-// reason in `why`: no symbol, unreadable format information, a damaged
-// block ("block 3 of 4 fails its error correction check"), or malformed
-// segments.
-inline bool DecodeQrModules(const ModuleGrid& grid, QrReading& reading, std::string& why) {
-  int32_t left, top, size;
-  if (!qr_reader::FindSymbol(grid, left, top, size)) {
-    why = "no QR Code symbol: the dark modules do not span a square of a version's size";
+// A function pattern that differs from what the version draws: its name,
+// how many of its modules are wrong, and the first of them in reading order
+// (row and column in the symbol, from its top-left module).
+struct QrPatternDamage {
+  std::string pattern;
+  int32_t modules = 0;
+  int32_t row = 0;
+  int32_t column = 0;
+};
+
+// Every function pattern of the symbol `s` (exactly the symbol, no quiet
+// zone) checked module by module: finders, separators, timing, alignment
+// patterns, the dark module, version information (version 7 and above) and
+// both copies of the format information, which must both be the format of
+// the level and mask the reader takes (when it can take one; otherwise the
+// reader's own fault says so).  Scanners locate and sample a symbol by
+// these patterns, so a symbol whose codewords are sound but whose patterns
+// are damaged still fails them.  Empty for a sound symbol.
+inline std::vector<QrPatternDamage> QrFunctionPatternDamage(const ModuleGrid& s) {
+  std::vector<QrPatternDamage> damage;
+  const int32_t version = (s.width - 17) / 4;
+  if (s.width != s.height || version < 1 || version > kQrMaxVersion || QrSize(version) != s.width) return damage;
+  ModuleGrid want(s.width, s.height), function(s.width, s.height);
+  qr_tables::DrawFunctionPatterns(version, want, function);
+  QrLevel level;
+  int32_t mask;
+  const bool format_known = qr_reader::ReadFormat(s, level, mask);
+  if (format_known) {
+    const uint32_t bits = QrFormatBits(level, mask);
+    QrForEachFormatModule(s.width, [&](int32_t x, int32_t y, int32_t bit, int32_t) { want.set(x, y, bits >> bit & 1); });
+  }
+  const uint32_t version_bits = version >= 7 ? QrVersionBits(version) : 0;
+  for (int32_t i = 0; i < 18 && version >= 7; ++i) {
+    want.set(s.width - 11 + i % 3, i / 3, version_bits >> i & 1);
+    want.set(i / 3, s.width - 11 + i % 3, version_bits >> i & 1);
+  }
+  const qr_reader::PatternLabels labels(version);
+  std::vector<int32_t> entry_of(1, -1);  // label -> index in `damage`, -1 for none yet
+  for (int32_t y = 0; y < s.height; ++y) {
+    for (int32_t x = 0; x < s.width; ++x) {
+      const int32_t id = labels.at(x, y);
+      if (id == 0 || !function.at(x, y) || s.at(x, y) == want.at(x, y)) continue;
+      if (!format_known && labels.name(id).starts_with("format")) continue;
+      if (entry_of.size() <= static_cast<size_t>(id)) entry_of.resize(static_cast<size_t>(id) + 1, -1);
+      int32_t& e = entry_of[static_cast<size_t>(id)];
+      if (e < 0) {
+        e = static_cast<int32_t>(damage.size());
+        damage.push_back({labels.name(id), 0, y, x});
+      }
+      ++damage[static_cast<size_t>(e)].modules;
+    }
+  }
+  return damage;
+}
+
+// Reads a symbol given exactly (its top-left module first, no quiet zone).
+// False with the reason in `why`: no version's size, unreadable format
+// information, a damaged block ("block 3 of 4 fails its error correction
+// check"), or malformed segments.  The function patterns are not read:
+// QrFunctionPatternDamage checks them.
+inline bool DecodeQrSymbol(const ModuleGrid& s, QrReading& reading, std::string& why) {
+  QrReading r;
+  r.version = (s.width - 17) / 4;
+  if (s.width != s.height || r.version < 1 || r.version > kQrMaxVersion || QrSize(r.version) != s.width) {
+    why = "no QR Code symbol: " + std::to_string(s.width) + " x " + std::to_string(s.height) + " modules";
     return false;
   }
-  ModuleGrid s(size, size);
-  for (int32_t y = 0; y < size; ++y) {
-    for (int32_t x = 0; x < size; ++x) s.set(x, y, grid.at(left + x, top + y));
-  }
-  QrReading r;
-  r.version = (size - 17) / 4;
   if (!qr_reader::ReadFormat(s, r.level, r.mask)) {
     why = "format information unreadable";
     return false;
@@ -238,6 +356,21 @@ inline bool DecodeQrModules(const ModuleGrid& grid, QrReading& reading, std::str
   }
   reading = std::move(r);
   return true;
+}
+
+// Reads a symbol from a module grid (quiet zone optional), found as the
+// square its dark modules span.
+inline bool DecodeQrModules(const ModuleGrid& grid, QrReading& reading, std::string& why) {
+  int32_t left, top, size;
+  if (!qr_reader::FindSymbol(grid, left, top, size)) {
+    why = "no QR Code symbol: the dark modules do not span a square of a version's size";
+    return false;
+  }
+  ModuleGrid s(size, size);
+  for (int32_t y = 0; y < size; ++y) {
+    for (int32_t x = 0; x < size; ++x) s.set(x, y, grid.at(left + x, top + y));
+  }
+  return DecodeQrSymbol(s, reading, why);
 }
 
 // The same from font text.  Reads the text with ReadMatrixText, so only

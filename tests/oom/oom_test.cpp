@@ -45,6 +45,15 @@ std::vector<Call> Calls() {
                        }});
     }
   }
+  // GS1 Data Matrix past 24 element strings keeps the rest on the heap.
+  static const std::string long_gs1 = [] {
+    std::string s = "(01)09501101530003";
+    for (int i = 0; i < 30; ++i) s += "(91)X1";
+    return s;
+  }();
+  calls.push_back({"translate datamatrix GS1, 31 element strings", [](char* b, int32_t c, int32_t* l) {
+                     return BC_FontTranslate(BC_SYM_DATAMATRIX, long_gs1.c_str(), 2, b, c, l);
+                   }});
   calls.push_back({"error message", [](char* b, int32_t c, int32_t*) { return BC_StrErr(32503, b, c); }});
   calls.push_back({"face name", [](char* b, int32_t c, int32_t* l) {
                      return BC_FontGetFaceName("A prefix long enough to need the heap ", 11, 2, 1, b, c, l);

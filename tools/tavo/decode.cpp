@@ -15,15 +15,24 @@ namespace {
 namespace m = tavo::model;
 using tavo::cli::EscapeBytes;
 
-// One line per byte: the symbol characters it draws.
+// The library's GS1 errors (include/tavo32.h): an unknown AI to GS1-128's
+// too many characters.  NUL in the data is no character of any GS1 set.
+constexpr int32_t kFirstGs1Error = BC_FONT_ERR_GS1_UNKNOWN_AI;
+constexpr int32_t kLastGs1Error = BC_FONT_ERR_GS1_TOO_LONG;
+constexpr int32_t kGs1NulInData = BC_FONT_ERR_GS1_DATA_NOT_CSET82;
+
+// One line per byte: the symbol characters it draws.  The characters are
+// gathered by byte in one pass, so the listing is linear in the string.
 void PrintCharacters(std::string_view s, const m::Symbol& symbol) {
+  std::vector<std::string> names(s.size());
+  for (const m::SymbolCharacter& c : symbol.characters) {
+    if (c.byte_index >= s.size()) continue;
+    std::string& n = names[c.byte_index];
+    n += (n.empty() ? "" : " + ") + c.name;
+  }
   for (size_t i = 0; i < s.size(); ++i) {
-    std::string names;
-    for (const m::SymbolCharacter& c : symbol.characters) {
-      if (c.byte_index == i) names += (names.empty() ? "" : " + ") + c.name;
-    }
-    if (names.empty()) names = "(no bars: caption or spacer)";
-    std::printf("  %3zu  %-5s %s\n", i, EscapeBytes(s.substr(i, 1)).c_str(), names.c_str());
+    if (names[i].empty()) names[i] = "(no bars: caption or spacer)";
+    std::printf("  %3zu  %-5s %s\n", i, EscapeBytes(s.substr(i, 1)).c_str(), names[i].c_str());
   }
 }
 
@@ -59,6 +68,31 @@ void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& da
   std::printf("the library gives another string for the value \"%s\"\n", EscapeBytes(data).c_str());
 }
 
+// GS1 data read back must meet the rules the library applies to a value:
+// each AI's data, check digits, dates, companions and exclusions, and
+// GS1-128's 48 characters.  The library's parser judges, through the
+// export, with the GS1 form of the symbology (Data Matrix: check 2); its
+// GS1 error is the fault.  Errors of another kind (a Data Matrix too long
+// for the largest symbol cannot come from a symbol) say nothing of GS1.
+bool Gs1Valid(int32_t symbology, const m::Reading& reading) {
+  if (!reading.gs1) return true;
+  int32_t rc = kGs1NulInData;
+  if (reading.data.find('\0') == std::string::npos) {
+    const int32_t check = symbology == BC_SYM_DATAMATRIX ? 2 : 0;
+    std::vector<char> out(reading.data.size() * 8 + 8192);
+    int32_t len = 0;
+    rc = BC_FontTranslate(symbology, reading.data.c_str(), check, out.data(), static_cast<int32_t>(out.size()), &len);
+  }
+  if (rc < kFirstGs1Error || rc > kLastGs1Error) {
+    std::printf("check: GS1 element strings: valid, expected valid: ok\n");
+    return true;
+  }
+  char message[128] = {};
+  BC_StrErr(rc, message, sizeof message - 1);
+  std::printf("check: GS1 element strings: %d %s, expected valid: WRONG\n", rc, message);
+  return false;
+}
+
 }  // namespace
 
 int RunDecode(int32_t symbology, std::string_view s) {
@@ -84,11 +118,12 @@ int RunDecode(int32_t symbology, std::string_view s) {
   }
   std::printf("data: \"%s\"\n", EscapeBytes(reading.data).c_str());
   PrintChecks(reading);
+  const bool gs1_valid = Gs1Valid(symbology, reading);
   for (const std::string& fault : reading.faults) std::printf("fault: %s\n", fault.c_str());
   const std::vector<std::string> warnings = m::ReadabilityWarnings(symbology, symbol);
   for (const std::string& w : warnings) std::printf("warning: %s\n", w.c_str());
   PrintRoundTrip(symbology, s, reading.data, !symbol.grid.empty());
-  const bool consistent = reading.Consistent() && warnings.empty();
+  const bool consistent = reading.Consistent() && warnings.empty() && gs1_valid;
   std::printf("%s\n", consistent ? "consistent" : "not consistent");
   return consistent ? 0 : 1;
 }
