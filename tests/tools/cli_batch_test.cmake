@@ -99,3 +99,12 @@ expect("existing output untouched" "${old}" "precious\n")
 execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/none.csv
                 OUTPUT_QUIET ERROR_VARIABLE err RESULT_VARIABLE rc)
 expect("missing input file" "${rc}" "2")
+
+file(WRITE ${WORK}/old.csv "zip\n12345\n")
+# An output that is no regular file is written, never replaced: /dev/null
+# stays the device.
+execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/old.csv -o /dev/null --empty keep
+                OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE rc)
+expect("-o /dev/null" "${rc}" "0")
+execute_process(COMMAND test -c /dev/null RESULT_VARIABLE rc)
+expect("/dev/null is still a character device" "${rc}" "0")

@@ -172,9 +172,27 @@ int RunGuarded(const BatchOptions& options, std::FILE* in, std::FILE* out) {
   return 2;
 }
 
+// Straight into an output that is no regular file (/dev/null, a pipe):
+// there is nothing to replace, and renaming over it would replace the device.
+int RunToDevice(const BatchOptions& options, std::FILE* in, const std::string& output) {
+  std::FILE* out = std::fopen(output.c_str(), "wb");
+  if (!out) {
+    std::fprintf(stderr, "tavo: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
+    return 2;
+  }
+  int status = RunGuarded(options, in, out);
+  if (std::fclose(out) != 0 && status != 2) {
+    std::fprintf(stderr, "tavo: cannot write %s\n", output.c_str());
+    status = 2;
+  }
+  return status;
+}
+
 // The run into a temporary file, renamed over `output` when it finished.
 int RunToFile(const BatchOptions& options, std::FILE* in, const std::string& output) {
   const fs::path target = OutputTarget(output);
+  std::error_code ec;
+  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return RunToDevice(options, in, output);
   std::string temp;
   std::FILE* out = OpenTemp(target, temp);
   if (!out) {
@@ -190,7 +208,6 @@ int RunToFile(const BatchOptions& options, std::FILE* in, const std::string& out
     std::fprintf(stderr, "tavo: cannot write %s\n", output.c_str());
     status = 2;
   }
-  std::error_code ec;
   if (status != 2) {
     const fs::perms perms = fs::status(target, ec).permissions();
     if (!ec) fs::permissions(temp, perms, ec);
