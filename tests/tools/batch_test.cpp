@@ -134,7 +134,7 @@ const Case kCases[] = {
      "tavo: 2 rows translated, 0 empty, 0 failed\n", 0, "a blank line stays blank and is no row"},
     {"\"zip, code\",n\n12345,1\n", "zip, code", kPost, "\"zip, code\",n,\"zip, code font\"\n12345,1,*123455*\n", "",
      0, "a quoted column name"},
-    {"zip\n\"12345\n", "zip", kPost, "zip,zip font\n\"12345\n,\n",
+    {"zip\n\"12345\n", "zip", kPost, "zip,zip font\n\"12345\n\",\n",
      "row 2, column \"zip\": a quoted field is not closed before the end of the input\n", 1, "unclosed quote"},
     {"", "zip", kPost, "", "tavo: the input is empty; it needs a header row\n", 2, "empty input"},
     {"v\nA\xE6\x9D\xB1\n", "v", kC128, "", "row 2: the character U+6771 cannot be written in windows-1252", 2,

@@ -431,7 +431,8 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
     csv::AppendField(o, piece.substr(last), delimiter_);
   } else {
     o.append(piece);
-    o.append(fields_ - info.fields, delimiter_);  // short rows padded
+    if (info.unterminated_quote) o.push_back('"');  // closed, or it would swallow the new column
+    o.append(fields_ - info.fields, delimiter_);    // short rows padded
   }
   o.push_back(delimiter_);
   if (ok && !empty) WriteFont(o, font);
