@@ -401,7 +401,31 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
   return !why.empty();
 }
 
+// Every byte in 0x30..0x7F (digits, letters and a few signs; a font string
+// nearly always), judged eight at a time: no top bit set, and each byte
+// plus 0x50 reaches it (no byte carries into the next).
+bool DigitsAndLetters(std::string_view s) {
+  constexpr uint64_t kTop = 0x8080808080808080u;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, s.data() + i, 8);
+    if ((v & kTop) != 0 || ((v + 0x5050505050505050u) & kTop) != kTop) return false;
+  }
+  for (; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x30 || b > 0x7F) return false;
+  }
+  return true;
+}
+
 void Run::WriteFont(std::string& o, std::string_view font) {
+  // No quotes, line ends or bytes above 127 there: copied as it is (a
+  // semicolon or bar delimiter lies in the range, so it is looked for).
+  if (DigitsAndLetters(font) && (delimiter_ < 0x30 || font.find(delimiter_) == std::string_view::npos)) {
+    o.append(font);
+    return;
+  }
   if (source_.parsed() == Encoding::kUtf8 && !options_.raw) {
     font_text_.clear();
     text::Append1252AsUtf8(font_text_, font);

@@ -95,6 +95,7 @@ class Reader {
  private:
   enum class State : uint8_t { kRecordStart, kFieldStart, kUnquoted, kQuoted, kQuoteInQuoted };
   bool Refill();
+  bool PlainRecord(const ReadPlan& plan, RecordInfo& info);
   bool Scan(const ReadPlan& plan, RecordInfo& info);
   bool ScanUnquoted(const ReadPlan& plan, RecordInfo& info);
   void Collect(const ReadPlan& plan, RecordInfo& info, const char* from, const char* to);
@@ -111,6 +112,8 @@ class Reader {
   size_t pos_ = 0;     // the scan position
   size_t end_ = 0;     // one past the last byte read
   bool eof_ = false;
+  bool any_quote_ = false;  // a quote was read somewhere
+  bool any_cr_ = false;     // a CR was read somewhere
   State state_ = State::kRecordStart;
   size_t field_ = 0;         // the field being read
   uint64_t handed_ = 0;      // bytes of this record handed out in pieces
