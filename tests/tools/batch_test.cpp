@@ -202,6 +202,17 @@ TEST(BatchFiles, MatrixCellsAsUtf8) {
   EXPECT_NE(from1252.out.find("5\x80,"), std::string::npos);
 }
 
+// --raw: bytes in, bytes out, a UTF-8 byte order mark written back.
+TEST(BatchFiles, RawPassesBytes) {
+  BatchOptions options;
+  options.symbology = kC128;
+  options.column = "v";
+  options.raw = true;
+  const BatchRun r = RunOn("\xEF\xBB\xBFv\n\xB9\x31\n", options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\xEF\xBB\xBFv,v font\n\xB9\x31,\xE8\xE6\xF9\xA2\xEA\n");
+}
+
 // Records longer than the reader holds come in pieces: the same output.
 TEST(BatchFiles, LongRecordsStream) {
   BatchOptions options;

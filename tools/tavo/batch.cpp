@@ -69,18 +69,17 @@ class Translator {
       : symbology_(options.symbology), check_(options.check), raw_(options.raw), parsed_(parsed),
         max_(MaxValueLength(options.symbology)) {}
 
-  bool Translate(std::string_view cell, std::string_view& font, std::string& why) {
-    std::string_view value;
-    if (!ValueOf(cell, value, why)) return false;
-    c_value_.assign(value);
-    const size_t want = value.size() * 8 + 8192;
+  bool Translate(const std::string& cell, std::string_view& font, std::string& why) {
+    const std::string* value = ValueOf(cell, why);
+    if (!value) return false;
+    const size_t want = value->size() * 8 + 8192;
     if (out_.size() < want) out_.resize(want);
     // A result longer than the buffer is refused with the code an encoder
     // also gives for a value too long: one retry with a buffer four times
     // as large tells the two apart.  The value is bounded, so is the buffer.
     for (bool retried = false;; retried = true) {
       int32_t len = 0;
-      const int32_t rc = BC_FontTranslate(symbology_, c_value_.c_str(), check_ ? 1 : 0, out_.data(),
+      const int32_t rc = BC_FontTranslate(symbology_, value->c_str(), check_ ? 1 : 0, out_.data(),
                                           static_cast<int32_t>(std::min<size_t>(out_.size(), INT32_MAX)),
                                           &len);
       if (rc == BC_FONT_ERR_TOO_MANY_CHARACTERS && !retried) {
@@ -97,31 +96,34 @@ class Translator {
   }
 
  private:
-  // The bytes the library takes for a cell's text.
-  bool ValueOf(std::string_view cell, std::string_view& value, std::string& why) {
-    value = cell;
-    if (!raw_ && TakesUtf8(symbology_) && parsed_ == Encoding::kWindows1252) {
-      converted_.clear();
-      text::Append1252AsUtf8(converted_, cell);
-      value = converted_;
-    } else if (!raw_ && !TakesUtf8(symbology_) && parsed_ == Encoding::kUtf8) {
-      uint32_t bad = 0;
-      if (!text::Utf8To1252(cell, converted_, bad)) {
-        why = "the value holds " + text::DescribeCodePoint(bad) +
-              ", which has no Windows-1252 byte (the font's characters)";
-        return false;
+  // The bytes the library takes for a cell's text (the cell itself, or its
+  // conversion); nullptr, with the reason in `why`, when there are none.
+  const std::string* ValueOf(const std::string& cell, std::string& why) {
+    const std::string* value = &cell;
+    if (!raw_ && !text::IsAscii(cell)) {
+      if (TakesUtf8(symbology_) && parsed_ == Encoding::kWindows1252) {
+        converted_.clear();
+        text::Append1252AsUtf8(converted_, cell);
+        value = &converted_;
+      } else if (!TakesUtf8(symbology_) && parsed_ == Encoding::kUtf8) {
+        uint32_t bad = 0;
+        if (!text::Utf8To1252(cell, converted_, bad)) {
+          why = "the value holds " + text::DescribeCodePoint(bad) +
+                ", which has no Windows-1252 byte (the font's characters)";
+          return nullptr;
+        }
+        value = &converted_;
       }
-      value = converted_;
     }
-    if (value.find('\0') != std::string_view::npos) {
+    if (value->find('\0') != std::string::npos) {
       why = "the value holds a NUL byte";
-      return false;
+      return nullptr;
     }
-    if (value.size() > max_) {
-      why = "the value is " + std::to_string(value.size()) + " bytes long; " + LongestText();
-      return false;
+    if (value->size() > max_) {
+      why = "the value is " + std::to_string(value->size()) + " bytes long; " + LongestText();
+      return nullptr;
     }
-    return true;
+    return value;
   }
 
   std::string LongestText() const {
@@ -137,7 +139,6 @@ class Translator {
   Encoding parsed_;
   size_t max_;
   std::string converted_;
-  std::string c_value_;
   std::vector<char> out_;
 };
 
@@ -318,7 +319,11 @@ bool Run::Header() {
   // converted (Excel reads UTF-8 without a mark as its ANSI code page).
   const bool mark = written == Encoding::kUtf16Le || written == Encoding::kUtf16Be ||
                     (written == Encoding::kUtf8 && (source_.had_mark() || source_.encoding() != written));
-  if (mark) out_.Raw(text::ByteOrderMark(written));
+  if (options_.raw && source_.had_mark()) {
+    out_.Raw(text::ByteOrderMark(Encoding::kUtf8));  // bytes: the mark as it came
+  } else if (mark && !options_.raw) {
+    out_.Raw(text::ByteOrderMark(written));
+  }
   csv::ReadPlan plan;
   plan.collect_all = true;
   plan.value_cap = kHeaderBytes;

@@ -155,8 +155,16 @@ std::FILE* OpenTemp(const fs::path& target, std::string& path) {
     std::snprintf(suffix, sizeof suffix, ".tavo-%08x", static_cast<unsigned>(random()));
     path = (folder / ("." + target.filename().string() + suffix)).string();
     if (path.size() >= sizeof g_temp_path) return nullptr;
+#ifdef _WIN32
+    // The C runtime of MinGW has no "x" mode; the name is random.
+    std::error_code ec;
+    if (fs::exists(path, ec)) continue;
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) return f;
+    return nullptr;
+#else
     if (std::FILE* f = std::fopen(path.c_str(), "wbx")) return f;
     if (errno != EEXIST) return nullptr;
+#endif
   }
   return nullptr;
 }

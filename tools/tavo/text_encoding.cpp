@@ -48,19 +48,6 @@ int ContinuationsOf(unsigned char b0) {
 }
 constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
 
-bool IsAscii(std::string_view s) {
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t v;
-    std::memcpy(&v, s.data() + i, 8);
-    if (v & 0x8080808080808080u) return false;
-  }
-  for (; i < s.size(); ++i) {
-    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-  }
-  return true;
-}
-
 void AppendUtf16Le(std::string& out, uint32_t cp) {
   auto unit = [&out](uint32_t u) {
     out.push_back(static_cast<char>(u & 0xFF));
@@ -161,6 +148,19 @@ int ByteOf1252(uint32_t cp) {
     if (kHigh1252[i] == cp) return 0x80 + i;
   }
   return -1;
+}
+
+bool IsAscii(std::string_view s) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, s.data() + i, 8);
+    if (v & 0x8080808080808080u) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  }
+  return true;
 }
 
 void AppendUtf8(std::string& out, uint32_t cp) {

@@ -50,6 +50,7 @@ uint32_t NextCodePoint(std::string_view s, size_t& i);
 uint32_t CodePointOf1252(unsigned char b);
 int ByteOf1252(uint32_t cp);
 
+bool IsAscii(std::string_view s);
 void AppendUtf8(std::string& out, uint32_t cp);
 // Windows-1252 bytes as UTF-8.
 void Append1252AsUtf8(std::string& out, std::string_view bytes);
