@@ -306,6 +306,7 @@ class Run {
   std::string column_name_;
   std::string header_line_end_;
   std::string font_text_;
+  std::array<uint8_t, 256> byte_classes_{};  // for WriteFont
   uint64_t row_ = 1;
   uint64_t translated_ = 0, empty_ = 0, failed_ = 0;
 };
@@ -314,6 +315,11 @@ bool Run::Header() {
   if (!source_.how().empty()) std::fprintf(err_, "tavo: reading the input %s\n", source_.how().c_str());
   delimiter_ = options_.delimiter ? options_.delimiter : csv::DetectDelimiter(reader_.Peek());
   reader_.set_delimiter(delimiter_);
+  for (size_t b = 0x80; b < 256; ++b) byte_classes_[b] = 1;
+  for (unsigned char c : {static_cast<unsigned char>(delimiter_), static_cast<unsigned char>('"'),
+                          static_cast<unsigned char>('\r'), static_cast<unsigned char>('\n')}) {
+    byte_classes_[c] = 2;
+  }
   const Encoding written = options_.output_encoding.value_or(source_.encoding());
   // UTF-16 always has its mark; UTF-8 when the input had one, or was
   // converted (Excel reads UTF-8 without a mark as its ANSI code page).
@@ -428,6 +434,13 @@ void Run::WriteFont(std::string& o, std::string_view font) {
   // No quotes, line ends or bytes above 127 there: copied as it is (a
   // semicolon or bar delimiter lies in the range, so it is looked for).
   if (DigitsAndLetters(font) && (delimiter_ < 0x30 || font.find(delimiter_) == std::string_view::npos)) {
+    o.append(font);
+    return;
+  }
+  // Otherwise each byte's class: 1 above 127 (converted), 2 needs quotes.
+  uint8_t classes = 0;
+  for (char c : font) classes |= byte_classes_[static_cast<unsigned char>(c)];
+  if (classes == 0) {
     o.append(font);
     return;
   }

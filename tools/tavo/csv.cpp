@@ -25,16 +25,6 @@ size_t StringSource::Read(char* into, size_t room) {
   return n;
 }
 
-std::string_view LineEndText(LineEnd e) {
-  switch (e) {
-    case LineEnd::kLf: return "\n";
-    case LineEnd::kCrLf: return "\r\n";
-    case LineEnd::kCr: return "\r";
-    case LineEnd::kNone: break;
-  }
-  return "";
-}
-
 Reader::Reader(ByteSource& source, char delimiter, size_t block, size_t hold)
     : source_(source),
       delimiter_(delimiter),
@@ -172,12 +162,14 @@ bool Reader::PlainRecord(const ReadPlan& plan, RecordInfo& info) {
     if (!next) break;
     p = next + 1;
     ++field_;
-    if (plan.collect_all || field_ == plan.wanted || field_ == plan.last_field) {
+    if (plan.collect_all) {
       pos_ = static_cast<size_t>(p - buffer_.data());
       BeginField(plan, info);
-    } else {
-      target_ = nullptr;
+      continue;
     }
+    target_ = field_ == plan.wanted ? &info.wanted : nullptr;
+    info.has_wanted |= field_ == plan.wanted;
+    if (field_ == plan.last_field) info.last_start = static_cast<uint64_t>(p - start);
   }
   info.fields = field_ + 1;
   pos_ = static_cast<size_t>(lf + 1 - buffer_.data());

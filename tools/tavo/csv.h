@@ -36,7 +36,10 @@ class StringSource : public ByteSource {
 };
 
 enum class LineEnd : uint8_t { kNone, kLf, kCrLf, kCr };
-std::string_view LineEndText(LineEnd e);
+inline std::string_view LineEndText(LineEnd e) {
+  constexpr std::string_view kTexts[] = {"", "\n", "\r\n", "\r"};
+  return kTexts[static_cast<size_t>(e)];
+}
 
 inline constexpr size_t kNoField = static_cast<size_t>(-1);
 
