@@ -189,8 +189,16 @@ void Append1252AsUtf8(std::string& out, std::string_view bytes) {
   const size_t at = out.size();
   out.resize(at + 3 * bytes.size());
   char* w = out.data() + at;
-  for (char c : bytes) {
-    const Utf8Char& u = kUtf8Of1252[static_cast<unsigned char>(c)];
+  size_t i = 0;
+  while (i < bytes.size()) {
+    uint64_t v;
+    if (i + 8 <= bytes.size() && (std::memcpy(&v, bytes.data() + i, 8), (v & 0x8080808080808080u) == 0)) {
+      std::memcpy(w, &v, 8);  // eight ASCII bytes as they are
+      w += 8;
+      i += 8;
+      continue;
+    }
+    const Utf8Char& u = kUtf8Of1252[static_cast<unsigned char>(bytes[i++])];
     std::memcpy(w, u.bytes, 3);
     w += u.size;
   }
@@ -267,8 +275,9 @@ bool Transcoder::AppendUtf8Source(std::string& out, std::string_view text) {
       carry_.assign(text.substr(i));  // cut: finished by the next piece
       return true;
     }
-    if (b < 0x80 && to_ != Encoding::kUtf16Le && to_ != Encoding::kUtf16Be) {
+    if (b < 0x80 && to_ != Encoding::kUtf16Be) {
       out.push_back(static_cast<char>(b));
+      if (to_ == Encoding::kUtf16Le) out.push_back('\0');
       ++i;
       continue;
     }
@@ -323,8 +332,12 @@ bool Utf16Decoder::Append(std::string& out, std::string_view bytes) {
     if (!Unit(out, unit_at(byte_, static_cast<unsigned char>(bytes[0])))) return false;
     i = 1;
   }
+  out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
   for (; i + 2 <= bytes.size(); i += 2) {
-    if (!Unit(out, unit_at(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1])))) {
+    const uint32_t unit = unit_at(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
+    if (unit < 0x80 && high_ == 0) {
+      out.push_back(static_cast<char>(unit));
+    } else if (!Unit(out, unit)) {
       return false;
     }
   }
