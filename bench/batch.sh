@@ -7,10 +7,6 @@
 # rows per second, and the ratio to
 #   awk -F, '{print $0 FS $1}'
 # over the same file in the same run (the goal: no slower than that line).
-# The same lists as Excel saves them in other formats.
-iconv -f UTF-8 -t WINDOWS-1252 "$work/addresses.csv" >"$work/addresses-1252.csv"
-{ printf '\xff\xfe'; tr ',' '\t' <"$work/products.csv" | iconv -f UTF-8 -t UTF-16LE; } >"$work/products-utf16.csv"
-
 # Best of three runs each; output to /dev/null, input from the page cache.
 # Then the peak memory (maximum resident set, GNU time) at 1 M and 3 M rows
 # and for one cell of 60 MiB.
