@@ -2,6 +2,7 @@
 #include "text_encoding.h"
 
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -102,9 +103,18 @@ bool Utf8Validator::Feed(std::string_view bytes) {
   size_t i = 0;
   if (need_ == 0 && IsAscii(bytes)) return ok_;
   while (ok_ && i < bytes.size()) {
-    if (need_ == 0) {  // ASCII eight bytes at a time
+    if (need_ == 0) {  // ASCII eight bytes at a time, up to the first byte above 127
       uint64_t v;
-      while (i + 8 <= bytes.size() && (std::memcpy(&v, bytes.data() + i, 8), (v & 0x8080808080808080u) == 0)) i += 8;
+      while (i + 8 <= bytes.size()) {
+        std::memcpy(&v, bytes.data() + i, 8);
+        const uint64_t high = v & 0x8080808080808080u;
+        if (high != 0 && std::endian::native == std::endian::little) {
+          i += static_cast<size_t>(std::countr_zero(high) / 8);
+          break;
+        }
+        if (high != 0) break;
+        i += 8;
+      }
       if (i == bytes.size()) break;
     }
     const auto b = static_cast<unsigned char>(bytes[i++]);
