@@ -301,17 +301,19 @@ TEST(Encodings, Windows1252RoundTripsThroughUtf8AndUtf16) {
 }
 
 TEST(Encodings, PiecesMayCutASequence) {
-  const std::string text = "a\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a, euro, an emoji, z
+  const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a, e acute, euro, an emoji, z
   for (size_t cut = 0; cut <= text.size(); ++cut) {
     text::Utf8Validator v;
     EXPECT_TRUE(v.Feed(text.substr(0, cut)) && v.Feed(text.substr(cut)) && v.Finish()) << cut;
     text::Transcoder t(Encoding::kUtf8, Encoding::kUtf16Le);
     std::string out;
     ASSERT_TRUE(t.Append(out, text.substr(0, cut)) && t.Append(out, text.substr(cut))) << cut;
-    EXPECT_EQ(out, std::string("a\0\xAC\x20\x3D\xD8\x00\xDEz\0", 10)) << cut;
+    EXPECT_EQ(out, std::string("a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDEz\0", 12)) << cut;
   }
   text::Utf8Validator bad;
   EXPECT_FALSE(bad.Feed("\xC0\xAF"));  // overlong
+  text::Utf8Validator lone;
+  EXPECT_FALSE(lone.Feed("abcdefgh\xC3z"));  // a lead byte without its continuation
   text::Utf8Validator cut;
   EXPECT_TRUE(cut.Feed("a\xE2\x82"));
   EXPECT_FALSE(cut.Finish());

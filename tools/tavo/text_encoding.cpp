@@ -126,6 +126,10 @@ bool Utf8Validator::Feed(std::string_view bytes) {
       }
       continue;
     }
+    if (b >= 0xC2 && b <= 0xDF && i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80) {
+      ++i;  // a two-byte sequence (Latin letters), whole in this piece
+      continue;
+    }
     const int extra = ContinuationsOf(b);
     if (extra < 0) return ok_ = false;
     need_ = extra;
