@@ -202,6 +202,27 @@ TEST(BatchFiles, MatrixCellsAsUtf8) {
   EXPECT_NE(from1252.out.find("5\x80,"), std::string::npos);
 }
 
+// A file judged whole: Windows-1252 only after the first MiB, and every
+// row read (the judging read must not lose the rest of the file).
+TEST(BatchFiles, EncodingJudgedOnTheWholeFile) {
+  std::string input = "n,zip\n";
+  std::string want = "n,zip,zip font\n";
+  for (int i = 0; i < 120000; ++i) {
+    input += "Ann,12345\n";
+    want += "Ann,12345,*123455*\n";
+  }
+  input += "M\xFCller,12345\n";
+  want += "M\xFCller,12345,*123455*\n";
+  BatchOptions options;
+  options.symbology = kPost;
+  options.column = "zip";
+  const BatchRun r = RunOn(input, options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("as windows-1252"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.size(), want.size());
+  EXPECT_TRUE(r.out == want);
+}
+
 // --raw: bytes in, bytes out, a UTF-8 byte order mark written back.
 TEST(BatchFiles, RawPassesBytes) {
   BatchOptions options;

@@ -57,7 +57,8 @@ void InputSource::Detect(std::optional<Encoding> given, bool raw) {
   if (utf8 && !std::feof(in_)) {
     const long at = std::ftell(in_);
     if (at >= 0 && std::fseek(in_, at, SEEK_SET) == 0) {
-      utf8 = ScanRestIsUtf8() && std::fseek(in_, at, SEEK_SET) == 0;
+      utf8 = ScanRestIsUtf8();
+      if (std::fseek(in_, at, SEEK_SET) != 0) error_ = "cannot read the input again after judging its encoding";
     } else {
       check_utf8_ = true;  // a pipe: the rest is checked as it comes
     }
