@@ -108,3 +108,19 @@ execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/old.csv -o
 expect("-o /dev/null" "${rc}" "0")
 execute_process(COMMAND test -c /dev/null RESULT_VARIABLE rc)
 expect("/dev/null is still a character device" "${rc}" "0")
+
+# A pipe is judged by its first MiB: text that is not UTF-8 after it stops
+# the run (exit 2) instead of being written in two encodings.
+string(REPEAT "Ann,12345\n" 120000 rows)
+file(WRITE ${WORK}/late.csv "n,zip\n${rows}")
+execute_process(COMMAND sh -c "printf 'M\\374ller,12345\\n' >> '${WORK}/late.csv'")  # 0xFC: u umlaut in Windows-1252
+execute_process(COMMAND sh -c "cat '${WORK}/late.csv' | '${TAVO}' batch postnet --column zip"
+                OUTPUT_QUIET ERROR_VARIABLE err RESULT_VARIABLE rc)
+expect("a pipe that turns out not UTF-8" "${rc}" "2")
+if(NOT err MATCHES "give --encoding windows-1252")
+  message(FATAL_ERROR "pipe not UTF-8: ${err}")
+endif()
+execute_process(COMMAND sh -c "cat '${WORK}/late.csv' | '${TAVO}' batch postnet --column zip --encoding windows-1252 | wc -l"
+                OUTPUT_VARIABLE lines ERROR_QUIET RESULT_VARIABLE rc)
+string(STRIP "${lines}" lines)
+expect("every row through the pipe" "${lines}" "120002")
