@@ -14,6 +14,7 @@
 #include "csv.h"
 #include "fuzz_support.h"
 #include "tavo32.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -96,6 +97,27 @@ void CheckRun(const std::string& text, char delimiter, int32_t symbology, size_t
   }
 }
 
+// Valid UTF-8 goes to UTF-16 and back, in two pieces cut anywhere, and to
+// Windows-1252 and back when every character has a byte there.
+void CheckEncodings(const std::string& text, size_t cut) {
+  tavo::text::Utf8Validator valid;
+  if (!valid.Feed(text) || !valid.Finish()) return;
+  cut = text.empty() ? 0 : cut % text.size();
+  tavo::text::Transcoder to16(tavo::text::Encoding::kUtf8, tavo::text::Encoding::kUtf16Le);
+  std::string utf16;
+  Check(to16.Append(utf16, text.substr(0, cut)) && to16.Append(utf16, text.substr(cut)) && to16.Finish());
+  tavo::text::Utf16Decoder from16(false);
+  std::string back;
+  Check(from16.Append(back, utf16.substr(0, cut)) && from16.Append(back, utf16.substr(cut)) && from16.Finish());
+  Check(back == text);
+  std::string bytes;
+  uint32_t bad = 0;
+  if (!tavo::text::Utf8To1252(text, bytes, bad)) return;
+  std::string again;
+  tavo::text::Append1252AsUtf8(again, bytes);
+  Check(again == text);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -114,5 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string written = Write(once, delimiter);
   Check(Parse(written, delimiter, block, hold) == once);
   CheckRun(text, delimiter, symbology, column, hold * 4);
+  CheckEncodings(text, column);
   return 0;
 }
