@@ -289,9 +289,20 @@ bool Transcoder::AppendUtf8Source(std::string& out, std::string_view text) {
       carry_.assign(text.substr(i));  // cut: finished by the next piece
       return true;
     }
+    if (b < 0x80 && to_ == Encoding::kUtf16Le) {
+      size_t j = i + 1;  // the whole run of ASCII, each byte then a zero byte
+      while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
+      const size_t at = out.size();
+      out.resize(at + 2 * (j - i));
+      char* w = out.data() + at;
+      for (; i < j; ++i, w += 2) {
+        w[0] = text[i];
+        w[1] = '\0';
+      }
+      continue;
+    }
     if (b < 0x80 && to_ != Encoding::kUtf16Be) {
       out.push_back(static_cast<char>(b));
-      if (to_ == Encoding::kUtf16Le) out.push_back('\0');
       ++i;
       continue;
     }
