@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# tavo batch on generated mail-merge lists of 1,000,000 rows: an address list
-# with an Intelligent Mail column (tracking-routing) and a product list with
-# EAN-13 values.  Quotes rows per second, and the ratio to
+# tavo batch on generated mail-merge lists of ROWS rows (default 1,000,000):
+# an address list with an Intelligent Mail column (tracking-routing) and a
+# product list with EAN-13 values, each as a UTF-8 file, and converted: the
+# address list as Windows-1252 written back as UTF-8 (--output-encoding),
+# the product list as UTF-16 LE with tabs (Excel's "Unicode Text").  Quotes
+# rows per second, and the ratio to
 #   awk -F, '{print $0 FS $1}'
 # over the same file in the same run (the goal: no slower than that line).
 # Best of three runs each; output to /dev/null, input from the page cache.
+# Then the peak memory (maximum resident set, GNU time) at 1 M and 3 M rows
+# and for one cell of 60 MiB.
 #   bash bench/batch.sh [BUILD_DIR] [ROWS]
 # TAVO=path overrides the tool.
 set -euo pipefail
@@ -36,7 +41,7 @@ awk -v n="$rows" 'BEGIN {
     tracking = sprintf("00270%06d%09d", 100000 + i % 900000, i);
     street = int(rand() * 9000 + 100) " " streets[i % 8 + 1];
     if (i % 5 == 0) street = "\"" street ", Apt " (i % 40 + 1) "\"";
-    printf "Customer %d,%s,%s,%s,%s-%s,%s%s\n", i, street, cities[i % 8 + 1], states[i % 8 + 1],
+    printf "Customer %d Müller,%s,%s,%s,%s-%s,%s%s\n", i, street, cities[i % 8 + 1], states[i % 8 + 1],
            zip, plus4, tracking, routing;
   }
 }' >"$work/addresses.csv"
@@ -47,6 +52,10 @@ awk -v n="$rows" 'BEGIN {
   print "sku,description,ean13";
   for (i = 1; i <= n; i++) printf "SKU%07d,Item number %d,590%09d\n", i, i, int(rand() * 1000000000);
 }' >"$work/products.csv"
+
+# The same lists as Excel saves them in other formats.
+iconv -f UTF-8 -t WINDOWS-1252 "$work/addresses.csv" >"$work/addresses-1252.csv"
+{ printf '\xff\xfe'; tr ',' '\t' <"$work/products.csv" | iconv -f UTF-8 -t UTF-16LE; } >"$work/products-utf16.csv"
 
 # Best of three runs: processor seconds (user + system), which the other
 # users of a shared machine do not inflate, and wall seconds.
@@ -61,17 +70,33 @@ best() {  # command... -> "cpu wall"
   echo "$b_cpu $b_wall"
 }
 
-printf '%-10s %8s | %-28s | %-28s | %s\n' "" "" "tavo batch" "awk -F, '{print \$0 FS \$1}'" "awk/tavo"
-printf '%-10s %8s | %8s %8s %10s | %8s %8s %10s | %8s\n' list rows "cpu s" "wall s" "rows/s" \
+printf '%-16s %8s | %-28s | %-28s | %s\n' "" "" "tavo batch" "awk -F, '{print \$0 FS \$1}'" "awk/tavo"
+printf '%-16s %8s | %8s %8s %10s | %8s %8s %10s | %8s\n' list rows "cpu s" "wall s" "rows/s" \
   "cpu s" "wall s" "rows/s" "(cpu)"
-for job in "addresses imb imb" "products ean13 ean13"; do
-  read -r list sym column <<<"$job"
+for job in "addresses imb imb" "products ean13 ean13" "addresses-1252 imb imb --output-encoding utf-8" \
+           "products-utf16 ean13 ean13"; do
+  read -r list sym column extra <<<"$job"
   file="$work/$list.csv"
   cat "$file" >/dev/null  # into the page cache
-  read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" -i "$file" -o /dev/null)"
+  # shellcheck disable=SC2086  # $extra is options, split on purpose
+  read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" $extra -i "$file" -o /dev/null)"
   read -r ac aw <<<"$(best awk -F, '{print $0 FS $1}' "$file")"
   awk -v l="$list" -v n="$rows" -v tc="$tc" -v tw="$tw" -v ac="$ac" -v aw="$aw" 'BEGIN {
-    printf "%-10s %8d | %8.2f %8.2f %10.0f | %8.2f %8.2f %10.0f | %8.2f\n",
+    printf "%-16s %8d | %8.2f %8.2f %10.0f | %8.2f %8.2f %10.0f | %8.2f\n",
       l, n, tc, tw, n / tc, ac, aw, n / ac, ac / tc}'
 done
 echo "rows/s from processor time; awk is $(readlink -f "$(command -v awk)"); awk/tavo above 1: tavo batch is faster"
+
+# Peak memory: the address list at 1 M and 3 M rows, and one 60 MiB cell.
+peak() {  # file symbology column -> KiB
+  /usr/bin/time -f '%M' -o "$work/peak" "$TAVO" batch "$2" --column "$3" -i "$1" -o /dev/null >/dev/null 2>&1 || true
+  tail -n 1 "$work/peak"
+}
+{ cat "$work/addresses.csv"; tail -n +2 "$work/addresses.csv"; tail -n +2 "$work/addresses.csv"; } >"$work/addresses3.csv"
+{ printf 'ean13,name\n590123412345,'; head -c 62914560 /dev/zero | tr '\0' a; printf '\n'; } >"$work/cell.csv"
+echo
+echo "peak memory (maximum resident set):"
+printf '  %-40s %8s KiB\n' "addresses, $rows rows" "$(peak "$work/addresses.csv" imb imb)"
+printf '  %-40s %8s KiB\n' "addresses, $((3 * rows)) rows" "$(peak "$work/addresses3.csv" imb imb)"
+printf '  %-40s %8s KiB\n' "one 60 MiB cell (another column)" "$(peak "$work/cell.csv" ean13 ean13)"
+printf '  %-40s %8s KiB\n' "one 60 MiB cell (the value column)" "$(peak "$work/cell.csv" ean13 name)"

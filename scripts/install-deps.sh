@@ -28,6 +28,8 @@ packages+=(fontconfig)
 packages+=(emscripten python3-brotli chromium)
 # zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours.
 packages+=(libzint-dev)
+# GNU time: peak memory of tavo batch (tests/tools/cli_batch_memory_test.cmake, bench/batch.sh).
+packages+=(time)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).
 packages+=(dmtx-utils)
 # Only what is missing; the shared installer waits for another apt's lock.

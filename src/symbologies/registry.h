@@ -57,33 +57,37 @@ struct SymbologyInfo {
   CheckFlag check;
   CharRule chars;
   Encoder encode;
+  // The longest value, in bytes, the encoder can accept; 0 when it sets no
+  // limit of its own (any number of characters, or of separators such as the
+  // '-' and ' ' of PostNet and Intelligent Mail).
+  size_t max_value_length;
 };
 
 namespace detail {
 using namespace symbology;
 // clang-format off
 inline constexpr SymbologyInfo kSymbologyRows[] = {
-    // code              name           family         faces                             font       check                   chars               encoder
-    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing,  EncodeCode39FullAscii},
-    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5, EncodeCode39},
-    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits,   EncodeI2of5},
-    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar,  EncodeCodabar},
-    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits,   EncodeMSI},
-    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5, EncodeCode93},
-    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcA},
-    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcE},
-    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits,   EncodePostNet},
-    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8},
-    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
-    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
-    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1,      EncodeGs1_128},
-    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin13},
-    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8},
-    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12},
-    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8},
-    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
-    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr},
-    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
+    // code              name           family         faces                             font       check                   chars               encoder        max length
+    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing,  EncodeCode39FullAscii, 0},
+    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5, EncodeCode39, 0},
+    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits,   EncodeI2of5, 0},
+    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar,  EncodeCodabar, 0},
+    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits,   EncodeMSI, 14},
+    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5, EncodeCode93, 0},
+    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcA, 16},
+    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcE, 11},
+    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits,   EncodePostNet, 0},
+    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8, 12},
+    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13, 17},
+    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128, 0},
+    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1,      EncodeGs1_128, 0},
+    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin13, 19},
+    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8, 14},
+    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12, 18},
+    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8, 14},
+    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb, 0},
+    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr, 7089},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix, 3116},
 };
 // clang-format on
 

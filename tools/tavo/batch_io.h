@@ -1,0 +1,79 @@
+// The two ends of a tavo batch run: the input file decoded to the text the
+// CSV reader parses (UTF-8, or Windows-1252 bytes), and the output written
+// in the encoding asked for, in large blocks.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "csv.h"
+#include "text_encoding.h"
+
+namespace tavo::batch {
+
+// The input: its byte order mark skipped, its encoding given or detected
+// (a byte order mark; else valid UTF-8 is UTF-8; else Windows-1252), UTF-16
+// decoded to UTF-8.  Detection reads a seekable input whole first; an input
+// that cannot seek is judged by its first block, and the rest is checked as
+// it is read.
+class InputSource : public csv::ByteSource {
+ public:
+  InputSource(std::FILE* in, std::optional<text::Encoding> given, bool raw);
+  size_t Read(char* into, size_t room) override;
+  bool failed() const override { return !error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  text::Encoding encoding() const { return encoding_; }  // of the file
+  text::Encoding parsed() const { return parsed_; }      // of the text read
+  bool had_mark() const { return had_mark_; }
+  // How the encoding was chosen, for a line on standard error ("" when given).
+  const std::string& how() const { return how_; }
+
+ private:
+  void Detect(std::optional<text::Encoding> given, bool raw);
+  bool ScanRestIsUtf8();
+  size_t ReadFile(char* into, size_t room);
+
+  std::FILE* in_;
+  std::string head_;     // bytes read to detect, not yet handed out
+  size_t head_at_ = 0;
+  text::Encoding encoding_ = text::Encoding::kUtf8;
+  text::Encoding parsed_ = text::Encoding::kUtf8;
+  bool had_mark_ = false;
+  bool check_utf8_ = false;  // judged by the first block: check the rest
+  text::Utf8Validator validator_;
+  std::optional<text::Utf16Decoder> utf16_;
+  std::string decoded_;  // UTF-16 decoded, not yet handed out
+  size_t decoded_at_ = 0;
+  std::string how_;
+  std::string error_;
+};
+
+// Output in blocks of 1 MiB, converted from the parsed text's encoding.
+class Output {
+ public:
+  Output(std::FILE* out, text::Encoding from, text::Encoding to);
+  // Where the next bytes go, in the parsed encoding; End() converts them.
+  std::string& Text() { return transcoder_.Identity() ? block_ : text_; }
+  // False when a character has no form in the output encoding (bad()).
+  bool End();
+  // Bytes already in the output encoding (a byte order mark).
+  void Raw(std::string_view bytes) { block_.append(bytes); }
+  uint32_t bad() const { return transcoder_.bad(); }
+  bool Finish();
+  bool ok() const { return ok_; }
+
+ private:
+  void Flush();
+
+  std::FILE* out_;
+  text::Transcoder transcoder_;
+  std::string block_;
+  std::string text_;
+  bool ok_ = true;
+};
+
+}  // namespace tavo::batch
