@@ -1,5 +1,5 @@
 // UPC-A and UPC-E: symbols, zero suppression, parity of the UPC-E body.
-#include "symbologies/upc.h"
+#include "symbologies/upce.h"
 
 #include <algorithm>
 #include <set>

@@ -5,11 +5,11 @@
 #include <new>
 #include <string>
 
-#include "fonts/fonts.h"
+#include "faces/faces.h"
 #include "interface/errors.h"
 #include "interface/translate.h"
 #include "interface/version.h"
-#include "symbologies/gs1.h"
+#include "symbologies/gs1/gs1.h"
 #include "tavo32.h"
 
 namespace {
