@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "symbologies/datamatrix/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 #include "tavo32.h"
 
 namespace tavo {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model_internal.h"
-#include "symbologies/datamatrix/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 #include "symbologies/matrix/matrix_text.h"
 
 namespace tavo::model::detail {

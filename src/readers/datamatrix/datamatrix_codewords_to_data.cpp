@@ -1,7 +1,7 @@
 // Data Matrix ECC 200 decodation: data codewords back to the bytes they
 // carry, for `tavo decode` and the tests.  Every read is bounds-checked; a
 // malformed stream ends the reading with false.
-#include "symbologies/datamatrix/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 
 namespace tavo {
 namespace {

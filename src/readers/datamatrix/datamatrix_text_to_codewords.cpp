@@ -3,7 +3,7 @@
 // symbol model, and by the tests.
 #include <string>
 
-#include "symbologies/datamatrix/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 
 namespace tavo {
 

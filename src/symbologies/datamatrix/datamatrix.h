@@ -1,5 +1,6 @@
 // Data Matrix ECC 200: value -> codewords -> Reed-Solomon -> module placement
-// -> font text (2x3-module blocks, quiet zone of one module), and back.
+// -> font text (2x3-module blocks, quiet zone of one module).  Reading it
+// back is src/readers/datamatrix/datamatrix_reader.h.
 //
 // The `check` argument picks the symbol shapes and the data form:
 //   0  square symbols only (10x10 .. 144x144), the value as bytes;
@@ -28,6 +29,7 @@
 #include "interface/errors.h"
 #include "interface/font_string.h"
 #include "symbologies/matrix/matrix_text.h"
+#include "symbologies/matrix/reed_solomon.h"
 
 namespace tavo {
 
@@ -66,16 +68,28 @@ bool DataMatrixFormOf(int32_t check, DataMatrixForm& form);
 int32_t DataMatrixEncodation(std::string_view value, const DataMatrixForm& form,
                              const DataMatrixSize*& size, std::vector<uint8_t>& codewords);
 
-// Reed-Solomon: appends the error-correction codewords of the size's
-// interleaved blocks to its data codewords.
+// Reed-Solomon (ISO/IEC 16022:2006 clause 5.7.1): GF(256) over
+// x^8 + x^5 + x^3 + x^2 + 1 (301), generators with the roots a^1 .. a^n, at
+// most 68 error correction codewords in a block.
+inline constexpr auto kDataMatrixField = reed_solomon::BinaryField<uint8_t, 256>(301);
+inline constexpr int kDataMatrixFirstRoot = 1;
+inline constexpr int kDataMatrixMaxEccPerBlock = 68;
+using DataMatrixGenerator = reed_solomon::Generator<uint8_t, kDataMatrixMaxEccPerBlock>;
+
+// Appends the error-correction codewords of the size's interleaved blocks to
+// its data codewords.
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords);
 
-// Corrects the codewords (data and error correction) in place.  Returns the
-// number of corrected codewords, or -(1 + block) for the first block that
-// holds more errors than its error correction can mend.  `unrotated` reads
-// the 144x144 error correction in the order older libdmtx writes it.
-int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords,
-                          bool unrotated = false);
+// Block `block` takes every `blocks`-th data codeword from the block-th on:
+// its number of data codewords.
+int32_t DataMatrixBlockDataCount(const DataMatrixSize& size, int32_t block);
+
+// Where a block's error-correction codewords stand among the interleaved
+// ones.  Where the blocks are of unequal length (144x144: 8 blocks of 156
+// data codewords, 2 of 155) the error-correction round starts with the
+// shorter blocks, as zint and zxing write and read it; libdmtx up to 0.7.7
+// reads it unrotated, which `unrotated` allows when reading.
+int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrotated);
 
 // Where each module of the mapping matrix (the data regions side by side,
 // without their patterns) takes its bit: codeword * 8 + bit (0 = most
@@ -86,31 +100,13 @@ std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols);
 // codewords.
 ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_t>& codewords);
 
-// The codewords read back from a symbol of the given size.
-std::vector<uint8_t> DataMatrixReadCodewords(const DataMatrixSize& size, const ModuleGrid& symbol);
+// The symbol row and column of a mapping-matrix module: each data region
+// sits inside a one-module frame.
+int32_t DataMatrixSymbolRow(const DataMatrixSize& s, int32_t r);
+int32_t DataMatrixSymbolCol(const DataMatrixSize& s, int32_t c);
 
 // The encoder: the value as font text, with the check argument as it was
 // passed (see the top of this file).  Appends only on success.
 int32_t EncodeDataMatrix(std::string_view value, int32_t check, FontString& out);
-
-// What a decoder reads from Data Matrix font text.
-struct DataMatrixReading {
-  int32_t rows = 0, cols = 0;
-  bool gs1 = false;            // FNC1 first; later FNC1s read as 0x1D
-  int32_t corrected = 0;       // codewords the error correction mended
-  int32_t damaged_block = -1;  // the block that could not be mended, or -1
-  int32_t codewords_used = 0;  // data codewords before the padding
-  int32_t eci = -1;            // the last ECI designator, or -1 (ours write none)
-  std::string data;
-  std::string error;           // why nothing could be read, else empty
-};
-
-// Text -> modules -> codewords (error correction checked and applied) ->
-// data.  Returns false with `reading.error` set on anything that is no
-// readable symbol; never reads outside the text.
-bool DecodeDataMatrixText(std::string_view text, DataMatrixReading& reading);
-
-// Codewords -> data (the decodation schemes); false on a malformed stream.
-bool DataMatrixDecodation(const std::vector<uint8_t>& data_codewords, DataMatrixReading& reading);
 
 }  // namespace tavo

@@ -1,5 +1,5 @@
 // Data Matrix ECC 200 symbol: sizes, Reed-Solomon with block interleaving,
-// module placement, finder and timing patterns, and reading them back.
+// module placement, finder and timing patterns.
 #include <algorithm>
 
 #include "symbologies/datamatrix/datamatrix.h"
@@ -59,71 +59,24 @@ constexpr bool SizesConsistent() {
 }
 static_assert(SizesConsistent());
 
-// GF(256) with the field polynomial x^8 + x^5 + x^3 + x^2 + 1 (301).
-struct GaloisField {
-  std::array<uint8_t, 512> exp{};
-  std::array<int16_t, 256> log{};
-  constexpr GaloisField() {
-    int x = 1;
-    for (int i = 0; i < 255; ++i) {
-      exp[i] = static_cast<uint8_t>(x);
-      log[x] = static_cast<int16_t>(i);
-      x <<= 1;
-      if (x & 0x100) x ^= 301;
-    }
-    for (int i = 255; i < 512; ++i) exp[i] = exp[i - 255];
-    log[0] = -1;
-  }
-  constexpr uint8_t Mul(uint8_t a, uint8_t b) const {
-    return (a == 0 || b == 0) ? 0 : exp[log[a] + log[b]];
-  }
-  constexpr uint8_t Div(uint8_t a, uint8_t b) const {  // b != 0
-    return a == 0 ? 0 : exp[log[a] + 255 - log[b]];
-  }
-};
-constexpr GaloisField kGf;
-
-// The generator polynomials (x - a^1)(x - a^2)...(x - a^n) of every block
-// length, as the logarithms of their coefficients from x^(n-1) down to x^0
-// (the leading 1 left out).
-constexpr int kMaxEccPerBlock = 68;
-struct Generator {
-  uint8_t n = 0;
-  std::array<uint8_t, kMaxEccPerBlock> log{};
-};
-
-constexpr Generator MakeGenerator(int n) {
-  std::array<uint8_t, kMaxEccPerBlock + 1> g{};  // g[k]: coefficient of x^(n-k)
-  g[0] = 1;
-  for (int i = 1; i <= n; ++i) {
-    const uint8_t root = kGf.exp[i];
-    for (int k = i; k >= 1; --k) g[k] = static_cast<uint8_t>(g[k] ^ kGf.Mul(g[k - 1], root));
-  }
-  Generator out;
-  out.n = static_cast<uint8_t>(n);
-  for (int k = 0; k < n; ++k) out.log[k] = static_cast<uint8_t>(kGf.log[g[k + 1]]);
-  return out;
-}
-
+// One generator for every size's block length (5 .. 68), its roots a^1 ..
+// a^n in GF(256) over 301 (ISO/IEC 16022:2006 clause 5.7.1 and Annex E).
 constexpr auto kGenerators = [] {
-  std::array<Generator, kSizes.size()> out{};
-  for (size_t i = 0; i < kSizes.size(); ++i) out[i] = MakeGenerator(kSizes[i].ecc_codewords / kSizes[i].blocks);
+  std::array<DataMatrixGenerator, kSizes.size()> out{};
+  for (size_t i = 0; i < kSizes.size(); ++i) {
+    out[i] = reed_solomon::MakeGenerator<kDataMatrixMaxEccPerBlock>(
+        kDataMatrixField, kSizes[i].ecc_codewords / kSizes[i].blocks, kDataMatrixFirstRoot);
+  }
   return out;
 }();
 
-constexpr bool GeneratorsWithoutZero() {
-  for (const Generator& g : kGenerators) {
-    for (int k = 0; k < g.n; ++k) {
-      if (kGf.exp[g.log[k]] == 0 || g.log[k] == 255) return false;
-    }
-  }
-  return true;
-}
-static_assert(GeneratorsWithoutZero(), "every coefficient has a logarithm");
+}  // namespace
+
+const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
 
 // The data and error-correction codewords of one interleaved block: every
 // `blocks`-th codeword, starting at `block`.
-int32_t BlockDataCount(const DataMatrixSize& size, int32_t block) {
+int32_t DataMatrixBlockDataCount(const DataMatrixSize& size, int32_t block) {
   return (size.data_codewords - block + size.blocks - 1) / size.blocks;
 }
 
@@ -132,128 +85,23 @@ int32_t BlockDataCount(const DataMatrixSize& size, int32_t block) {
 // data codewords, 2 of 155) the error-correction round starts with the
 // shorter blocks, as zint and zxing write and read it; libdmtx up to 0.7.7
 // reads it unrotated, which `unrotated` allows when reading.
-int32_t EccSlot(const DataMatrixSize& size, int32_t block, bool unrotated) {
+int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrotated) {
   const int32_t longer = size.data_codewords % size.blocks;
   return (longer == 0 || unrotated) ? block : (block + size.blocks - longer) % size.blocks;
 }
 
-}  // namespace
-
-const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
 
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
   const int32_t blocks = size.blocks;
-  const Generator& gen = kGenerators[&size - kSizes.data()];
-  const int32_t n = gen.n;
+  const DataMatrixGenerator& generator = kGenerators[&size - kSizes.data()];
+  const int32_t n = generator.degree;
   codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
-  std::array<uint8_t, kMaxEccPerBlock> rem;
   for (int32_t b = 0; b < blocks; ++b) {
-    std::fill(rem.begin(), rem.begin() + n, 0);
-    // Division by the generator: shift the remainder a codeword along and
-    // add the generator times the codeword that falls out.
-    for (int32_t i = b; i < size.data_codewords; i += blocks) {
-      const uint8_t factor = static_cast<uint8_t>(codewords[i] ^ rem[0]);
-      if (factor == 0) {
-        std::copy(rem.begin() + 1, rem.begin() + n, rem.begin());
-        rem[n - 1] = 0;
-        continue;
-      }
-      const uint8_t* exp = kGf.exp.data() + kGf.log[factor];
-      for (int32_t k = 0; k + 1 < n; ++k) rem[k] = static_cast<uint8_t>(rem[k + 1] ^ exp[gen.log[k]]);
-      rem[n - 1] = exp[gen.log[n - 1]];
-    }
-    const int32_t slot = EccSlot(size, b, false);
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = rem[k];
+    reed_solomon::Encoder encoder(kDataMatrixField, generator);
+    for (int32_t i = b; i < size.data_codewords; i += blocks) encoder.Push(codewords[i]);
+    const int32_t slot = DataMatrixEccSlot(size, b, false);
+    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = encoder.Ecc(k);
   }
-}
-
-namespace {
-
-// Corrects one block (its codewords highest degree first) in place; returns
-// the number of corrected codewords or -1.
-int32_t CorrectBlock(std::vector<uint8_t>& r, int32_t n) {
-  const int32_t len = static_cast<int32_t>(r.size());
-  std::vector<uint8_t> s(static_cast<size_t>(n));
-  bool clean = true;
-  for (int32_t j = 0; j < n; ++j) {  // S_j = r(a^(j+1))
-    uint8_t v = 0;
-    for (uint8_t c : r) v = static_cast<uint8_t>(kGf.Mul(v, kGf.exp[j + 1]) ^ c);
-    s[j] = v;
-    clean = clean && v == 0;
-  }
-  if (clean) return 0;
-  // Berlekamp-Massey: the error locator lambda.
-  std::vector<uint8_t> lambda(static_cast<size_t>(n) + 1, 0), prev(lambda), tmp;
-  lambda[0] = prev[0] = 1;
-  int32_t errors = 0, shift = 1;
-  uint8_t prev_disc = 1;
-  for (int32_t k = 0; k < n; ++k) {
-    uint8_t d = s[k];
-    for (int32_t i = 1; i <= errors; ++i) d ^= kGf.Mul(lambda[i], s[k - i]);
-    if (d == 0) {
-      ++shift;
-      continue;
-    }
-    const uint8_t coef = kGf.Div(d, prev_disc);
-    tmp = lambda;
-    for (int32_t i = 0; i + shift <= n; ++i) lambda[i + shift] ^= kGf.Mul(coef, prev[i]);
-    if (2 * errors <= k) {
-      errors = k + 1 - errors;
-      prev = tmp;
-      prev_disc = d;
-      shift = 1;
-    } else {
-      ++shift;
-    }
-  }
-  if (2 * errors > n) return -1;
-  // Omega = S * lambda mod x^n.
-  std::vector<uint8_t> omega(static_cast<size_t>(n), 0);
-  for (int32_t i = 0; i < n; ++i) {
-    for (int32_t k = 0; k <= i && k <= errors; ++k) omega[i] ^= kGf.Mul(lambda[k], s[i - k]);
-  }
-  // Chien search over the block's positions, Forney for the values.
-  int32_t found = 0;
-  for (int32_t pos = 0; pos < len; ++pos) {
-    const int32_t degree = len - 1 - pos;          // X = a^degree
-    const int32_t inv = (255 - degree % 255) % 255;  // X^-1 = a^inv
-    uint8_t sum = 0, deriv = 0;
-    for (int32_t i = 0; i <= errors; ++i) {
-      const uint8_t term = kGf.Mul(lambda[i], kGf.exp[(inv * i) % 255]);
-      sum ^= term;
-      if (i % 2 == 1) deriv ^= kGf.Mul(lambda[i], kGf.exp[(inv * (i - 1)) % 255]);
-    }
-    if (sum != 0) continue;
-    uint8_t om = 0;
-    for (int32_t i = 0; i < n; ++i) om ^= kGf.Mul(omega[i], kGf.exp[(inv * i) % 255]);
-    if (deriv == 0) return -1;
-    r[pos] ^= kGf.Div(om, deriv);
-    ++found;
-  }
-  return found == errors ? found : -1;
-}
-
-}  // namespace
-
-int32_t DataMatrixCorrect(const DataMatrixSize& size, std::vector<uint8_t>& codewords,
-                          bool unrotated) {
-  const int32_t blocks = size.blocks;
-  const int32_t n = size.ecc_codewords / blocks;
-  int32_t corrected = 0;
-  std::vector<uint8_t> block;
-  for (int32_t b = 0; b < blocks; ++b) {
-    block.clear();
-    const int32_t slot = EccSlot(size, b, unrotated);
-    for (int32_t i = b; i < size.data_codewords; i += blocks) block.push_back(codewords[i]);
-    for (int32_t k = 0; k < n; ++k) block.push_back(codewords[size.data_codewords + k * blocks + slot]);
-    const int32_t fixed = CorrectBlock(block, n);
-    if (fixed < 0) return -(1 + b);
-    corrected += fixed;
-    const int32_t data = BlockDataCount(size, b);
-    for (int32_t i = 0; i < data; ++i) codewords[b + i * blocks] = block[i];
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = block[data + k];
-  }
-  return corrected;
 }
 
 namespace {
@@ -307,17 +155,13 @@ class Placement {
       col += cols_;
       row += 4 - ((cols_ + 4) % 8);
     }
-// GCC's range analysis (12, MinGW at -O2) takes the wrapped row and column
-// for possibly negative and warns of a write before the array; every size's
-// walk stays inside it (DataMatrixPlacement.EveryBitOnceAndTheFixedCorner).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wstringop-overflow"
-#endif
-    taken_[Index(row, col)] = 1;
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+    // Every size's walk stays inside the matrix
+    // (DataMatrixPlacement.EveryBitOnceAndTheFixedCorner); the test lets the
+    // compiler see it too, where its range analysis (GCC 12, also through
+    // link-time optimisation) took the wrapped row and column for negative.
+    const size_t at = Index(row, col);
+    if (at >= taken_.size()) return;
+    taken_[at] = 1;
     visit_(row, col, cw, bit);
   }
   void Utah(int32_t r, int32_t c, int32_t cw) {
@@ -376,12 +220,10 @@ class Placement {
   Visit visit_;
 };
 
-// Symbol coordinates of a mapping-matrix module: each region sits inside a
-// one-module frame.
-int32_t SymbolRow(const DataMatrixSize& s, int32_t r) { return r + 2 * (r / s.region_h) + 1; }
-int32_t SymbolCol(const DataMatrixSize& s, int32_t c) { return c + 2 * (c / s.region_w) + 1; }
-
 }  // namespace
+
+int32_t DataMatrixSymbolRow(const DataMatrixSize& s, int32_t r) { return r + 2 * (r / s.region_h) + 1; }
+int32_t DataMatrixSymbolCol(const DataMatrixSize& s, int32_t c) { return c + 2 * (c / s.region_w) + 1; }
 
 std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols) {
   // -1 stays where the walk leaves the fixed bottom-right corner.
@@ -414,21 +256,13 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
   // The fixed corner, where the walk leaves 4 modules: dark at its
   // bottom-right and top-left.
   if ((mr * mc) % 8 != 0) {
-    grid.set(SymbolCol(size, mc - 1), SymbolRow(size, mr - 1), true);
-    grid.set(SymbolCol(size, mc - 2), SymbolRow(size, mr - 2), true);
+    grid.set(DataMatrixSymbolCol(size, mc - 1), DataMatrixSymbolRow(size, mr - 1), true);
+    grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
   }
   Placement(mr, mc, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
-    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(SymbolCol(size, c), SymbolRow(size, r), true);
+    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(DataMatrixSymbolCol(size, c), DataMatrixSymbolRow(size, r), true);
   }).Run();
   return grid;
-}
-
-std::vector<uint8_t> DataMatrixReadCodewords(const DataMatrixSize& size, const ModuleGrid& symbol) {
-  std::vector<uint8_t> codewords(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
-  Placement(size.mapping_rows(), size.mapping_cols(), [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
-    if (symbol.at(SymbolCol(size, c), SymbolRow(size, r))) codewords[cw] |= static_cast<uint8_t>(0x80 >> bit);
-  }).Run();
-  return codewords;
 }
 
 }  // namespace tavo
