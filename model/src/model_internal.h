@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <span>
 #include <string_view>
 
 #include "tavo_model.h"
@@ -129,5 +130,9 @@ struct ModelRow {
 
 // The row of `symbology`, or nullptr for a code the model does not know.
 const ModelRow* FindModelRow(int32_t symbology);
+
+// Every row, in their order (model/tests/registry_test.cpp compares their
+// codes with the library's registry).
+std::span<const ModelRow> ModelRows();
 
 }  // namespace tavo::model::detail

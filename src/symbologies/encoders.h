@@ -19,7 +19,7 @@ int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, Fo
 int32_t EncodeCode39(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCodabar(std::string_view value, const Options& options, FontString& out);
-int32_t EncodeMSI(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeMsi(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCode93(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeUpcA(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeUpcE(std::string_view value, const Options& options, FontString& out);

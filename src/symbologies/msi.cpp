@@ -39,7 +39,7 @@ char MSICheckDigit(std::string_view digits) {
   return sum % 10 == 0 ? '0' : static_cast<char>('0' + (10 - sum % 10));
 }
 
-int32_t EncodeMSI(std::string_view value, const Options& options, FontString& out) {
+int32_t EncodeMsi(std::string_view value, const Options& options, FontString& out) {
   // The length is judged before any character, so an over-long value reports
   // its length even when it also holds letters.
   if (value.empty() || value.size() > kMSIMaxDigits) return kTooManyCharacters;

@@ -1,9 +1,11 @@
 // The registry of symbologies: one row of constant data per symbology code,
 // saying everything the library knows about it outside its encoder.  The
-// dispatcher, the face names, the character check, the tavo tool (`tavo
-// list`) and through it the font generator take their list of symbologies
-// from here; the model keeps a parallel table of builders and readers keyed
-// by the same codes (model/src/registry.cpp).
+// face names, the character check, the tavo tool (`tavo list`) and through
+// it the font generator take their list of symbologies from here; any tool
+// may include it, as it names no encoder.  The encoders are dispatched by
+// symbologies/dispatch.h, whose table has a row for each code here, and the
+// model keeps a parallel table of builders and readers keyed by the same
+// codes (model/src/registry.cpp).
 //
 // Rows may stand in any order and the codes may leave gaps: a code without a
 // row is unknown to every entry (32511, no face, no valid character).
@@ -16,7 +18,6 @@
 #include <string_view>
 
 #include "symbologies/codes.h"
-#include "symbologies/encoders.h"
 
 namespace tavo {
 
@@ -56,34 +57,39 @@ struct SymbologyInfo {
   int32_t font;              // the code whose font prints it (itself, or the code that owns the family)
   CheckFlag check;
   CharRule chars;
-  Encoder encode;
 };
+
+// How many faces the font of a row's own family comes in (`tavo list`, and
+// one font file each): 6, 1, or 0 for a code printed in another's faces.
+constexpr size_t FaceCount(FaceVariants faces) {
+  return faces == FaceVariants::kHeightAndCaption ? 6 : faces == FaceVariants::kSingle ? 1 : 0;
+}
 
 namespace detail {
 using namespace symbology;
 // clang-format off
 inline constexpr SymbologyInfo kSymbologyRows[] = {
-    // code              name           family         faces                             font       check                   chars               encoder
-    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing,  EncodeCode39FullAscii},
-    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5, EncodeCode39},
-    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits,   EncodeI2of5},
-    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar,  EncodeCodabar},
-    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits,   EncodeMSI},
-    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5, EncodeCode93},
-    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcA},
-    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcE},
-    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits,   EncodePostNet},
-    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8},
-    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13},
-    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128},
-    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1,      EncodeGs1_128},
-    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin13},
-    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8},
-    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12},
-    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8},
-    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb},
-    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr},
-    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix},
+    // code              name           family         faces                             font       check                   chars
+    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing},
+    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5},
+    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits},
+    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar},
+    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits},
+    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5},
+    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
+    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
+    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits},
+    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
+    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
+    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128},
+    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1},
+    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin},
+    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin},
+    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin},
+    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin},
+    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits},
+    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte},
 };
 // clang-format on
 
@@ -104,9 +110,7 @@ inline constexpr auto kRowByCode = [] {
 }();
 
 // Every code appears once, is not negative, and prints in a font that is
-// registered and has faces of its own.  (Whether a row's encoder is null is
-// no constant expression under AddressSanitizer, so that is left to the
-// tests, which call every row.)
+// registered and has faces of its own.
 constexpr bool RowsAreConsistent() {
   for (size_t i = 0; i < std::size(kSymbologyRows); ++i) {
     const SymbologyInfo& s = kSymbologyRows[i];
