@@ -101,12 +101,12 @@ void Code93CheckChars(std::string_view value, char& c, char& k) {
   k = Code93CheckFontChar(Code93ValueChar(k_value));
 }
 
-int32_t EncodeCode93(std::string_view value, const Options& options, FontString& out) {
+int32_t EncodeCode93(std::string_view value, const Options& /*options: the checks are mandatory*/, FontString& out) {
   out.reserve(out.size() + value.size() + 4);
   for (size_t i = 0; i < value.size(); ++i) {
     // The start character belongs to the first value character, so an empty
     // value gets none.
-    if (i == 0 && options.start) out.push_back(kStartByte);
+    if (i == 0) out.push_back(kStartByte);
     const auto code = static_cast<unsigned char>(value[i]);
     if (code > 127) return kIllegalCharacterAscii;
     out.push_back(Code93FontChar(code));
@@ -117,7 +117,7 @@ int32_t EncodeCode93(std::string_view value, const Options& options, FontString&
   Code93CheckChars(value, c, k);
   out.push_back(c);
   out.push_back(k);
-  if (options.stop) out.push_back(kStopByte);
+  out.push_back(kStopByte);
   return kOk;
 }
 

@@ -44,7 +44,7 @@ int32_t EncodeMsi(std::string_view value, const Options& options, FontString& ou
   // its length even when it also holds letters.
   if (value.empty() || value.size() > kMSIMaxDigits) return kTooManyCharacters;
   for (size_t i = 0; i < value.size(); ++i) {
-    if (i == 0 && options.start) out.push_back(kStart);
+    if (i == 0) out.push_back(kStart);
     if (int32_t rc = ValidateDigit(value[i])) return rc;
     out.push_back(value[i]);
   }
@@ -55,7 +55,7 @@ int32_t EncodeMsi(std::string_view value, const Options& options, FontString& ou
     // which stand together in the output just after the start character.
     out.push_back(MSICheckDigit(std::string_view(out).substr(out.size() - value.size() - 1)));
   }
-  if (options.stop) out.push_back(kStop);
+  out.push_back(kStop);
   return kOk;
 }
 

@@ -14,9 +14,11 @@ namespace {
 // kGs1Components, kGs1RequiredGroups, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
 #include "gs1_tables.h"
 
-static_assert(std::ranges::is_sorted(kGs1Ais, {}, &Gs1Ai::first_key));
-static_assert(std::ranges::is_sorted(kIso3166Numeric) && std::ranges::is_sorted(kIso3166Alpha2) &&
-              std::ranges::is_sorted(kIso4217Numeric));
+static_assert(std::is_sorted(kGs1Ais.begin(), kGs1Ais.end(),
+                             [](const Gs1Ai& a, const Gs1Ai& b) { return a.first_key < b.first_key; }));
+static_assert(std::is_sorted(kIso3166Numeric.begin(), kIso3166Numeric.end()) &&
+              std::is_sorted(kIso3166Alpha2.begin(), kIso3166Alpha2.end()) &&
+              std::is_sorted(kIso4217Numeric.begin(), kIso4217Numeric.end()));
 
 constexpr bool ComponentsInRange() {
   for (const Gs1Ai& ai : kGs1Ais) {
@@ -123,7 +125,7 @@ bool IsIban(std::string_view s);
 
 template <size_t N>
 bool IsListed(const std::array<std::string_view, N>& list, std::string_view code) {
-  return std::ranges::binary_search(list, code);
+  return std::binary_search(list.begin(), list.end(), code);
 }
 
 bool IsPercentEncoded(std::string_view s) {
@@ -172,7 +174,7 @@ bool PassesContentRule(Gs1Linter linter, std::string_view s) {
     case Gs1Linter::kNonzero: return s.find_first_not_of('0') != s.npos;
     case Gs1Linter::kNozeroprefix: return s.size() == 1 || s[0] != '0';
     case Gs1Linter::kHasnondigit:
-      return std::ranges::any_of(s, [](char c) { return !IsDigit(c); });
+      return std::any_of(s.begin(), s.end(), [](char c) { return !IsDigit(c); });
     case Gs1Linter::kWinding: return s == "0" || s == "1" || s == "9";
     case Gs1Linter::kPieceoftotal: {
       const int piece = TwoDigits(s, 0);
