@@ -59,7 +59,7 @@ struct Rule {
   std::span<const Mark> marks;
 };
 
-constexpr Rule kAnyAscii5 = {
+constexpr Rule kAsciiRule = {
     .low = 1, .high = 127, .also = "", .controls = &kControlNames5, .marks = {}};
 constexpr Rule kDigits = {.low = '0', .high = '9', .also = "", .controls = nullptr, .marks = {}};
 constexpr Rule kCodabarRule = {
@@ -87,7 +87,7 @@ constexpr Rule kNothing = {};
 // The rule of each CharRule of the registry.
 constexpr const Rule& RuleOf(CharRule rule) {
   switch (rule) {
-    case CharRule::kAnyAscii5: return kAnyAscii5;
+    case CharRule::kAscii: return kAsciiRule;
     case CharRule::kDigits: return kDigits;
     case CharRule::kCodabar: return kCodabarRule;
     case CharRule::kCode128: return kCode128Rule;
@@ -105,7 +105,7 @@ constexpr int32_t kAnswersLikeCode39 = 22;
 
 // The rule for a symbology code: its row's, kNothing for codes without one.
 constexpr const Rule& RuleFor(int32_t symbology) {
-  if (symbology == kAnswersLikeCode39 && FindSymbology(symbology) == nullptr) return kAnyAscii5;
+  if (symbology == kAnswersLikeCode39 && FindSymbology(symbology) == nullptr) return kAsciiRule;
   const SymbologyInfo* row = FindSymbology(symbology);
   return row ? RuleOf(row->chars) : kNothing;
 }

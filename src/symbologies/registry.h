@@ -37,10 +37,10 @@ enum class CheckFlag : uint8_t {
   kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
 };
 
-// Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
+// Which characters BC_CharCheck accepts (see faces/char_check.cpp).
 enum class CharRule : uint8_t {
   kNothing,    // no character is valid
-  kAnyAscii5,  // ASCII 1..127, control characters under 5-wide labels
+  kAscii,      // ASCII 1..127, control characters under 5-wide labels
   kDigits,     // '0'..'9'
   kCodabar,    // digits, "-$:/.+" and the start/stop letters A-D under labels
   kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
@@ -71,11 +71,11 @@ using namespace symbology;
 inline constexpr SymbologyInfo kSymbologyRows[] = {
     // code              name           family         faces                             font       check                   chars
     {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing},
-    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5},
+    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAscii},
     {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits},
     {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar},
     {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits},
-    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5},
+    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAscii},
     {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
     {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits},
     {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits},

@@ -163,11 +163,19 @@ struct EndOption {
   }
 };
 
+// One node of the cheapest path: a position in the value and a scheme's state.
+struct Hop {
+  int32_t pos;
+  uint8_t node;
+};
+
+class Writer;
+
 class Encodation {
  public:
   Encodation(std::string_view value, bool gs1)
-      : v_(reinterpret_cast<const uint8_t*>(value.data())), n_(static_cast<int32_t>(value.size())),
-        gs1_(gs1), steps_(static_cast<size_t>(n_ + 1) * kNodes) {}
+      : value_(reinterpret_cast<const uint8_t*>(value.data())), length_(static_cast<int32_t>(value.size())),
+        gs1_(gs1), steps_(static_cast<size_t>(length_ + 1) * kNodes) {}
 
   void Run();
   std::vector<EndOption> Endings() const;
@@ -186,9 +194,13 @@ class Encodation {
   void SwitchSchemes(int32_t pos);
   void Advance(int32_t pos);
   void Base256Runs(int32_t pos);
+  std::vector<Hop> PathTo(const EndOption& end) const;
+  void EmitSwitch(Hop from, Hop to, Writer& w, int32_t base256_start) const;
+  void EmitValues(Hop from, Hop to, Writer& w) const;
+  void EmitEnding(const EndOption& end, int32_t capacity, int32_t base256_start, Writer& w) const;
 
-  const uint8_t* v_;
-  int32_t n_;
+  const uint8_t* value_;
+  int32_t length_;
   bool gs1_;
   std::vector<Step> steps_;
   // Base 256 runs: the positions where a short run may start, a queue whose
@@ -215,7 +227,7 @@ void Encodation::SwitchSchemes(int32_t pos) {
     if (At(pos, run).cost != kUnreached) Relax(pos, kAscii, At(pos, run).cost, pos, run);
   }
   const int32_t ascii = At(pos, kAscii).cost;
-  if (ascii == kUnreached || pos == n_) return;
+  if (ascii == kUnreached || pos == length_) return;
   for (int base : {kC40, kText, kX12, kEdifact}) Relax(pos, base, ascii + kCw, pos, kAscii);
 }
 
@@ -226,7 +238,7 @@ void Encodation::SwitchSchemes(int32_t pos) {
 // long run to the position before, one byte longer.  Both node steps point
 // straight back to the run's start.
 void Encodation::Base256Runs(int32_t pos) {
-  if (pos > 0 && IsFnc1(v_[pos - 1])) {  // FNC1 cannot be inside a run
+  if (pos > 0 && IsFnc1(value_[pos - 1])) {  // FNC1 cannot be inside a run
     starts_head_ = starts_.size();
     last_fnc1_ = pos - 1;
     return;
@@ -248,9 +260,9 @@ void Encodation::Base256Runs(int32_t pos) {
 
 // Every way to take the byte (or digit pair) at `pos`.
 void Encodation::Advance(int32_t pos) {
-  const uint8_t c = v_[pos];
+  const uint8_t c = value_[pos];
   if (const int32_t a = At(pos, kAscii).cost; a != kUnreached) {
-    if (pos + 1 < n_ && IsDigit(c) && IsDigit(v_[pos + 1])) Relax(pos + 2, kAscii, a + kCw, pos, kAscii);
+    if (pos + 1 < length_ && IsDigit(c) && IsDigit(value_[pos + 1])) Relax(pos + 2, kAscii, a + kCw, pos, kAscii);
     Relax(pos + 1, kAscii, a + (IsFnc1(c) ? kCw : AsciiCost(c)), pos, kAscii);
   }
   const TripleValues c40 = C40Values(c, false, gs1_), text = C40Values(c, true, gs1_);
@@ -278,12 +290,12 @@ void Encodation::Advance(int32_t pos) {
 
 void Encodation::Run() {
   At(0, kAscii) = {gs1_ ? kCw : 0, -1, 0};  // GS1: FNC1 comes first
-  starts_.reserve(static_cast<size_t>(n_) + 1);
-  for (int32_t pos = 0; pos <= n_; ++pos) {
+  starts_.reserve(static_cast<size_t>(length_) + 1);
+  for (int32_t pos = 0; pos <= length_; ++pos) {
     Base256Runs(pos);
     SwitchSchemes(pos);
-    if (pos == n_) break;
-    if (const int32_t a = At(pos, kAscii).cost; a != kUnreached && !IsFnc1(v_[pos])) {
+    if (pos == length_) break;
+    if (const int32_t a = At(pos, kAscii).cost; a != kUnreached && !IsFnc1(value_[pos])) {
       const int32_t k = a - pos * kCw;
       while (starts_.size() > starts_head_ && At(starts_.back(), kAscii).cost - starts_.back() * kCw >= k) {
         starts_.pop_back();
@@ -302,39 +314,39 @@ std::vector<EndOption> Encodation::Endings() const {
   };
   const auto cw = [&](int32_t pos, int node) { return At(pos, node).cost / kCw; };
   const auto reached = [&](int32_t pos, int node) { return pos >= 0 && At(pos, node).cost != kUnreached; };
-  if (reached(n_, kAscii)) {
+  if (reached(length_, kAscii)) {
     // An EDIFACT unlatch of one value spans two codewords; a reader takes a
     // group that starts within two codewords of the end as ASCII, so at
     // least one codeword must follow it.
-    const Step& s = At(n_, kAscii);
-    const bool short_group = s.from_pos == n_ && s.from_node == kEdifact + 1;
-    add(Ending::kPlain, n_, kAscii, cw(n_, kAscii) + (short_group ? 1 : 0), kAny);
+    const Step& s = At(length_, kAscii);
+    const bool short_group = s.from_pos == length_ && s.from_node == kEdifact + 1;
+    add(Ending::kPlain, length_, kAscii, cw(length_, kAscii) + (short_group ? 1 : 0), kAny);
   }
   for (int run : {kBase256, kBase256Long}) {
-    if (reached(n_, run)) add(Ending::kPlain, n_, run, cw(n_, run), kAny);
+    if (reached(length_, run)) add(Ending::kPlain, length_, run, cw(length_, run), kAny);
   }
   for (int base : {kC40, kText, kX12}) {
-    if (reached(n_, base)) add(Ending::kTripleBoundary, n_, base, cw(n_, base), kAny);
-    if (base != kX12 && reached(n_, base + 2)) {
-      const int32_t t = (At(n_, base + 2).cost + kTripleValue) / kCw;
-      add(Ending::kTriplePadded, n_, base + 2, t, t);
+    if (reached(length_, base)) add(Ending::kTripleBoundary, length_, base, cw(length_, base), kAny);
+    if (base != kX12 && reached(length_, base + 2)) {
+      const int32_t t = (At(length_, base + 2).cost + kTripleValue) / kCw;
+      add(Ending::kTriplePadded, length_, base + 2, t, t);
     }
-    if (n_ > 0 && reached(n_ - 1, base) && v_[n_ - 1] < 128) {
-      const int32_t t = cw(n_ - 1, base) + 1;
-      add(Ending::kTripleAsciiLast, n_ - 1, base, t, t);
+    if (length_ > 0 && reached(length_ - 1, base) && value_[length_ - 1] < 128) {
+      const int32_t t = cw(length_ - 1, base) + 1;
+      add(Ending::kTripleAsciiLast, length_ - 1, base, t, t);
     }
   }
-  if (reached(n_, kEdifact)) add(Ending::kEdifactBoundary, n_, kEdifact, cw(n_, kEdifact), kAny);
+  if (reached(length_, kEdifact)) add(Ending::kEdifactBoundary, length_, kEdifact, cw(length_, kEdifact), kAny);
   // EDIFACT, then the last byte or two in ASCII within the two codewords a
   // reader takes as ASCII without an unlatch.
   for (int32_t tail = 1; tail <= 2; ++tail) {
-    const int32_t from = n_ - tail;
+    const int32_t from = length_ - tail;
     if (!reached(from, kEdifact)) continue;
     int32_t a = 0;
-    if (tail == 2 && IsDigit(v_[from]) && IsDigit(v_[from + 1])) {
+    if (tail == 2 && IsDigit(value_[from]) && IsDigit(value_[from + 1])) {
       a = 1;
     } else {
-      for (int32_t i = from; i < n_; ++i) a += IsFnc1(v_[i]) ? 1 : AsciiCost(v_[i]) / kCw;
+      for (int32_t i = from; i < length_; ++i) a += IsFnc1(value_[i]) ? 1 : AsciiCost(value_[i]) / kCw;
     }
     if (a > 2) continue;
     const int32_t t = cw(from, kEdifact);
@@ -347,12 +359,12 @@ std::vector<EndOption> Encodation::Endings() const {
 class Writer {
  public:
   Writer(const uint8_t* v, bool gs1, int32_t capacity, std::vector<uint8_t>& out)
-      : v_(v), gs1_(gs1), capacity_(capacity), out_(out) {}
+      : value_(v), gs1_(gs1), capacity_(capacity), out_(out) {}
 
   void Ascii(int32_t pos, bool pair) {
-    const uint8_t c = v_[pos];
+    const uint8_t c = value_[pos];
     if (pair) {
-      out_.push_back(static_cast<uint8_t>(kDigitPairBase + (c - '0') * 10 + (v_[pos + 1] - '0')));
+      out_.push_back(static_cast<uint8_t>(kDigitPairBase + (c - '0') * 10 + (value_[pos + 1] - '0')));
     } else if (gs1_ && c == static_cast<uint8_t>(kGroupSeparator)) {
       out_.push_back(kFnc1);
     } else if (c >= 128) {
@@ -396,7 +408,7 @@ class Writer {
       out_.push_back(static_cast<uint8_t>(length / 250 + 249));
       out_.push_back(static_cast<uint8_t>(length % 250));
     }
-    out_.insert(out_.end(), v_ + start, v_ + end);
+    out_.insert(out_.end(), value_ + start, value_ + end);
     // The 255-state randomising of every Base 256 codeword, by position.
     for (size_t i = header; i < out_.size(); ++i) {
       const int32_t pseudo = ((149 * static_cast<int32_t>(i + 1)) % 255) + 1;
@@ -418,7 +430,7 @@ class Writer {
   }
 
  private:
-  const uint8_t* v_;
+  const uint8_t* value_;
   bool gs1_;
   int32_t capacity_;
   std::vector<uint8_t>& out_;
@@ -437,12 +449,7 @@ int SchemeOf(int node) {
   return kAscii;
 }
 
-void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_t>& out) const {
-  // The path, back from the end node.
-  struct Hop {
-    int32_t pos;
-    uint8_t node;
-  };
+std::vector<Hop> Encodation::PathTo(const EndOption& end) const {
   std::vector<Hop> path;
   for (Hop h{end.pos, end.node}; h.pos >= 0;) {
     path.push_back(h);
@@ -450,47 +457,45 @@ void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_
     h = {s.from_pos, s.from_node};
   }
   std::reverse(path.begin(), path.end());
-  Writer w(v_, gs1_, capacity, out);
-  if (gs1_) w.Push(kFnc1);
-  int32_t base256_start = -1;
-  for (size_t i = 1; i < path.size(); ++i) {
-    const Hop from = path[i - 1], to = path[i];
-    const int sf = SchemeOf(from.node), st = SchemeOf(to.node);
-    if (st == kBase256 && sf == kAscii) {  // a whole run, back to its start
-      w.Push(kLatchBase256);
-      base256_start = from.pos;
-      continue;
-    }
-    if (to.pos == from.pos) {  // a latch or an unlatch
-      if (sf == kAscii) {
-        static constexpr std::array<uint8_t, kNodes> kLatch{0, kLatchC40, 0, 0, kLatchText, 0, 0,
-                                                            kLatchX12, 0, 0, kLatchEdifact};
-        w.Push(kLatch[st]);
-      } else if (sf == kBase256) {
-        w.Base256(base256_start, to.pos);
-      } else if (sf == kEdifact) {
-        // Within two codewords of the end a reader returns to ASCII unasked.
-        if (from.node != kEdifact || w.capacity() - w.size() > 2) w.EdifactUnlatch();
-      } else {
-        w.Push(kUnlatch);
-      }
-      continue;
-    }
-    const uint8_t c = v_[from.pos];
-    if (sf == kAscii) {
-      w.Ascii(from.pos, to.pos - from.pos == 2);
-    } else if (sf == kC40 || sf == kText) {
-      const TripleValues values = C40Values(c, sf == kText, gs1_);
-      for (int k = 0; k < values.count; ++k) w.TripleValue(values.v[k]);
-    } else if (sf == kX12) {
-      w.TripleValue(static_cast<uint8_t>(X12Value(c)));
-    } else if (sf == kEdifact) {
-      w.EdifactValue(static_cast<uint8_t>(c & 0x3F));
-    }
+  return path;
+}
+
+void Encodation::EmitSwitch(Hop from, Hop to, Writer& w, int32_t base256_start) const {
+  const int from_scheme = SchemeOf(from.node), to_scheme = SchemeOf(to.node);
+  if (from_scheme == kAscii) {
+    static constexpr std::array<uint8_t, kNodes> kLatch{0, kLatchC40, 0, 0, kLatchText, 0, 0,
+                                                        kLatchX12, 0, 0, kLatchEdifact};
+    w.Push(kLatch[to_scheme]);
+  } else if (from_scheme == kBase256) {
+    w.Base256(base256_start, to.pos);
+  } else if (from_scheme == kEdifact) {
+    // Within two codewords of the end a reader returns to ASCII unasked.
+    if (from.node != kEdifact || w.capacity() - w.size() > 2) w.EdifactUnlatch();
+  } else {
+    w.Push(kUnlatch);
   }
+}
+
+void Encodation::EmitValues(Hop from, Hop to, Writer& w) const {
+  const int scheme = SchemeOf(from.node);
+  const uint8_t c = value_[from.pos];
+  if (scheme == kAscii) {
+    w.Ascii(from.pos, to.pos - from.pos == 2);
+  } else if (scheme == kC40 || scheme == kText) {
+    const TripleValues values = C40Values(c, scheme == kText, gs1_);
+    for (int k = 0; k < values.count; ++k) w.TripleValue(values.v[k]);
+  } else if (scheme == kX12) {
+    w.TripleValue(static_cast<uint8_t>(X12Value(c)));
+  } else if (scheme == kEdifact) {
+    w.EdifactValue(static_cast<uint8_t>(c & 0x3F));
+  }
+}
+
+void Encodation::EmitEnding(const EndOption& end, int32_t capacity, int32_t base256_start,
+                            Writer& w) const {
   switch (end.ending) {
     case Ending::kPlain:
-      if (SchemeOf(end.node) == kBase256) w.Base256(base256_start, n_);
+      if (SchemeOf(end.node) == kBase256) w.Base256(base256_start, length_);
       break;
     case Ending::kTripleBoundary:
       if (w.size() < capacity) w.Push(kUnlatch);
@@ -499,19 +504,38 @@ void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_
       w.TripleValue(0);
       break;
     case Ending::kTripleAsciiLast:
-      w.Ascii(n_ - 1, false);
+      w.Ascii(length_ - 1, false);
       break;
     case Ending::kEdifactBoundary:
       if (capacity - w.size() > 2) w.EdifactUnlatch();
       break;
     case Ending::kEdifactAsciiTail:
-      for (int32_t pos = end.pos; pos < n_;) {
-        const bool pair = pos + 1 < n_ && IsDigit(v_[pos]) && IsDigit(v_[pos + 1]);
+      for (int32_t pos = end.pos; pos < length_;) {
+        const bool pair = pos + 1 < length_ && IsDigit(value_[pos]) && IsDigit(value_[pos + 1]);
         w.Ascii(pos, pair);
         pos += pair ? 2 : 1;
       }
       break;
   }
+}
+
+void Encodation::Emit(const EndOption& end, int32_t capacity, std::vector<uint8_t>& out) const {
+  const std::vector<Hop> path = PathTo(end);
+  Writer w(value_, gs1_, capacity, out);
+  if (gs1_) w.Push(kFnc1);
+  int32_t base256_start = -1;  // where the open Base 256 run began
+  for (size_t i = 1; i < path.size(); ++i) {
+    const Hop from = path[i - 1], to = path[i];
+    if (SchemeOf(to.node) == kBase256 && SchemeOf(from.node) == kAscii) {
+      w.Push(kLatchBase256);  // a whole run, written back to its start when it ends
+      base256_start = from.pos;
+    } else if (to.pos == from.pos) {
+      EmitSwitch(from, to, w, base256_start);  // a latch or an unlatch
+    } else {
+      EmitValues(from, to, w);
+    }
+  }
+  EmitEnding(end, capacity, base256_start, w);
   w.Pad();
 }
 
