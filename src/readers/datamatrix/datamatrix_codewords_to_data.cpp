@@ -9,16 +9,16 @@ namespace {
 class Decodation {
  public:
   Decodation(const std::vector<uint8_t>& cw, DataMatrixReading& reading)
-      : cw_(cw), end_(cw.size()), r_(reading) {}
+      : codewords_(cw), end_(cw.size()), reading_(reading) {}
 
   bool Run() {
     while (at_ < end_) {
-      const uint8_t c = cw_[at_++];
+      const uint8_t c = codewords_[at_++];
       bool ok = true;
       if (c >= 1 && c <= 128) {
         Put(c - 1);
       } else if (c == 129) {
-        r_.codewords_used = static_cast<int32_t>(at_ - 1);
+        reading_.codewords_used = static_cast<int32_t>(at_ - 1);
         return true;  // padding: the data has ended
       } else if (c <= 229) {
         Put('0' + (c - 130) / 10);
@@ -36,8 +36,8 @@ class Decodation {
       } else if (c == 235) {
         upper_ = true;
       } else if (c == 236 || c == 237) {
-        ok = at_ == 1 || (at_ == 2 && r_.gs1);
-        r_.data.append(c == 236 ? "[)>\x1E" "05\x1D" : "[)>\x1E" "06\x1D");
+        ok = at_ == 1 || (at_ == 2 && reading_.gs1);
+        reading_.data.append(c == 236 ? "[)>\x1E" "05\x1D" : "[)>\x1E" "06\x1D");
         trailer_ = true;
       } else if (c == 241) {
         ok = Eci();
@@ -46,8 +46,8 @@ class Decodation {
       }
       if (!ok) return false;
     }
-    if (trailer_) r_.data.append("\x1E\x04");
-    r_.codewords_used = static_cast<int32_t>(end_);
+    if (trailer_) reading_.data.append("\x1E\x04");
+    reading_.codewords_used = static_cast<int32_t>(end_);
     return true;
   }
 
@@ -55,14 +55,14 @@ class Decodation {
   enum Set { kC40, kText, kX12 };
 
   void Put(int byte) {
-    r_.data.push_back(static_cast<char>(upper_ ? byte + 128 : byte));
+    reading_.data.push_back(static_cast<char>(upper_ ? byte + 128 : byte));
     upper_ = false;
   }
   void Fnc1() {
     if (at_ == 1) {
-      r_.gs1 = true;
+      reading_.gs1 = true;
     } else {
-      r_.data.push_back(kGroupSeparator);
+      reading_.data.push_back(kGroupSeparator);
     }
   }
 
@@ -71,11 +71,11 @@ class Decodation {
   bool Triples(Set set) {
     int shift = 0;
     while (at_ + 1 < end_) {
-      if (cw_[at_] == 254) {
+      if (codewords_[at_] == 254) {
         ++at_;
         return true;
       }
-      const int packed = cw_[at_] * 256 + cw_[at_ + 1] - 1;
+      const int packed = codewords_[at_] * 256 + codewords_[at_ + 1] - 1;
       at_ += 2;
       if (packed < 0 || packed >= 64000) return false;
       const int values[3] = {packed / 1600, (packed / 40) % 40, packed % 40};
@@ -83,7 +83,7 @@ class Decodation {
         if (!TripleValue(set, v, shift)) return false;
       }
     }
-    if (at_ < end_ && cw_[at_] == 254) ++at_;  // one codeword left: ASCII
+    if (at_ < end_ && codewords_[at_] == 254) ++at_;  // one codeword left: ASCII
     return shift == 0 || shift == 1;           // a last pair may end on shift 1
   }
 
@@ -144,7 +144,7 @@ class Decodation {
   // codewords remain.
   bool Edifact() {
     while (at_ + 2 < end_) {
-      const uint32_t bits = cw_[at_] << 16 | cw_[at_ + 1] << 8 | cw_[at_ + 2];
+      const uint32_t bits = codewords_[at_] << 16 | codewords_[at_ + 1] << 8 | codewords_[at_ + 2];
       for (int k = 0; k < 4; ++k) {
         const int v = (bits >> (18 - 6 * k)) & 0x3F;
         if (v == 31) {
@@ -162,26 +162,26 @@ class Decodation {
   // they are and the number reported.
   bool Eci() {
     if (at_ >= end_) return false;
-    const int c1 = cw_[at_++];
+    const int c1 = codewords_[at_++];
     if (c1 <= 127) {
-      r_.eci = c1 - 1;
+      reading_.eci = c1 - 1;
       return c1 >= 1;
     }
     if (at_ >= end_) return false;
-    const int c2 = cw_[at_++];
+    const int c2 = codewords_[at_++];
     if (c1 <= 191) {
-      r_.eci = (c1 - 128) * 254 + (c2 - 1) + 127;
+      reading_.eci = (c1 - 128) * 254 + (c2 - 1) + 127;
       return true;
     }
     if (at_ >= end_) return false;
-    const int c3 = cw_[at_++];
-    r_.eci = (c1 - 192) * 64516 + (c2 - 1) * 254 + (c3 - 1) + 16383;
+    const int c3 = codewords_[at_++];
+    reading_.eci = (c1 - 192) * 64516 + (c2 - 1) * 254 + (c3 - 1) + 16383;
     return true;
   }
 
   uint8_t Unrandomise(size_t pos) const {
     const int pseudo = ((149 * static_cast<int>(pos + 1)) % 255) + 1;
-    const int v = cw_[pos] - pseudo;
+    const int v = codewords_[pos] - pseudo;
     return static_cast<uint8_t>(v >= 0 ? v : v + 256);
   }
 
@@ -199,10 +199,10 @@ class Decodation {
     return true;
   }
 
-  const std::vector<uint8_t>& cw_;
+  const std::vector<uint8_t>& codewords_;
   size_t at_ = 0;
   size_t end_;
-  DataMatrixReading& r_;
+  DataMatrixReading& reading_;
   bool upper_ = false;
   bool trailer_ = false;
 };
