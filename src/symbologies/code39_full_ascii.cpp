@@ -20,6 +20,8 @@ constexpr std::array<char, 43> kCode39CharacterSet = [] {
 }();
 
 // Check value of each byte: its position in the character set, -1 outside it.
+// ISO/IEC 16388:2007, the modulo 43 check character (its annex on the
+// optional check character gives the values).
 constexpr std::array<int8_t, 256> kCode39CheckValues = [] {
   std::array<int8_t, 256> values{};
   values.fill(-1);

@@ -30,6 +30,7 @@ unsigned ExpansionValue(std::string_view expansion, size_t index) {
 }
 
 // Symbol value of each byte 0..127, 47 where the byte is no symbol character.
+// ANSI/AIM BC5-1995, the Code 93 character values.
 constexpr std::array<uint8_t, 128> kSymbolValues = [] {
   std::array<uint8_t, 128> values{};
   for (size_t b = 0; b < values.size(); ++b) {

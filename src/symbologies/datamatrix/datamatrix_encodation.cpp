@@ -22,6 +22,7 @@ namespace tavo {
 namespace {
 
 // ASCII-scheme codewords.
+// ISO/IEC 16022:2006 Table 2 (ASCII encodation values).
 constexpr uint8_t kPad = 129;
 constexpr uint8_t kDigitPairBase = 130;
 constexpr uint8_t kLatchC40 = 230;

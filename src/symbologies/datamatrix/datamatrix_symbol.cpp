@@ -10,6 +10,7 @@ namespace {
 // Every ECC 200 size: rows, cols, data regions down and across, region
 // height and width in modules, data and error-correction codewords, blocks.
 // Ordered by data capacity; at equal capacity the square comes first.
+// ISO/IEC 16022:2006 Table 7 (ECC 200 symbol attributes).
 constexpr std::array<DataMatrixSize, 30> kSizes{{
     {10, 10, 1, 1, 8, 8, 3, 5, 1},
     {12, 12, 1, 1, 10, 10, 5, 7, 1},
@@ -106,7 +107,8 @@ void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codew
 
 namespace {
 
-// The placement walk: codeword bits go into 8-module "utah" shapes along
+// The placement walk (ISO/IEC 16022:2006 Annex F): codeword bits go into
+// 8-module "utah" shapes along
 // diagonals, with four special corner shapes; modules falling off an edge
 // wrap to the opposite one.
 // Each module placed is handed to `visit(row, col, codeword, bit)`; the

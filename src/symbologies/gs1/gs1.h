@@ -14,6 +14,7 @@
 namespace tavo {
 
 // The GS1 82-character set, as a lookup string.
+// GS1 General Specifications, section 7.11 (Figure 7.11-1).
 inline constexpr std::string_view kGs1Cset82 =
     "!\"%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
 

@@ -31,6 +31,7 @@ static_assert(ComponentsInRange());
 
 // The 82-character set, the 39-character set and the URL-safe base64
 // alphabet, as lookup strings.
+// GS1 General Specifications, section 7.11 (Figures 7.11-1 to 7.11-3).
 constexpr std::string_view kCset82 = kGs1Cset82;
 constexpr std::string_view kCset39 = "#-/0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr std::string_view kBase64Url =
@@ -88,7 +89,8 @@ int32_t ValidateCharacters(Gs1Cset cset, std::string_view data) {
 
 // Check character pair of an alphanumeric key: the 82-set index of each
 // character weighted by the primes from 2 at the right, modulo 1021, written
-// as two characters of a 32-character alphabet.
+// as two characters of a 32-character alphabet (GS1 General Specifications,
+// section 7.9.5, check character pair for alphanumeric keys).
 bool HasGoodCheckPair(std::string_view s) {
   constexpr std::array<int, 23> kPrimes = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29, 31, 37,
                                            41, 43, 47, 53, 59, 61, 67, 71, 73, 79, 83};

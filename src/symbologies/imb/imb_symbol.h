@@ -61,8 +61,10 @@ constexpr std::array<uint16_t, N> BuildCharacterTable(int bits) {
 }
 
 // Codewords 0..1286: the 13-bit numbers with five bits set.
+// USPS-B-3200 Appendix D, Table I (5 of 13 characters), built by its rule.
 inline constexpr std::array<uint16_t, 1287> kFiveOfThirteen = BuildCharacterTable<1287>(5);
 // Codewords 1287..1364: the 13-bit numbers with two bits set.
+// USPS-B-3200 Appendix D, Table II (2 of 13 characters), built by its rule.
 inline constexpr std::array<uint16_t, 78> kTwoOfThirteen = BuildCharacterTable<78>(2);
 static_assert(kFiveOfThirteen[0] == 0x001F && kFiveOfThirteen[1] == 0x1F00 &&
               kFiveOfThirteen[2] == 0x002F && kFiveOfThirteen[3] == 0x1E80 &&
@@ -78,6 +80,7 @@ constexpr uint16_t CharacterOf(uint32_t codeword) {
 // Which bar part each bit of each character draws: row = character A..J,
 // column = bit 0..12; 1..65 the descender of bar n, 66..130 the ascender of
 // bar n - 65, bars numbered from the left.
+// USPS-B-3200 Appendix D, Table IV (bar-to-character mapping).
 inline constexpr uint8_t kBarParts[10][13] = {
     {67, 6, 78, 16, 86, 95, 34, 40, 45, 113, 117, 121, 62},
     {87, 18, 104, 41, 76, 57, 119, 115, 72, 97, 2, 127, 26},

@@ -34,6 +34,7 @@ struct QrBlocks {
 namespace qr_tables {
 
 // Error correction codewords per block, by level (L, M, Q, H) and version.
+// ISO/IEC 18004:2015 Table 9 (error correction characteristics).
 inline constexpr std::array<std::array<int8_t, kQrMaxVersion + 1>, 4> kEccPerBlock{{
     {0, 7, 10, 15, 20, 26, 18, 20, 24, 30, 18, 20, 24, 26, 30, 22, 24, 28, 30, 28, 28,
      28, 28, 30, 30, 26, 28, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30},
@@ -46,6 +47,7 @@ inline constexpr std::array<std::array<int8_t, kQrMaxVersion + 1>, 4> kEccPerBlo
 }};
 
 // Error correction blocks, by level (L, M, Q, H) and version.
+// ISO/IEC 18004:2015 Table 9.
 inline constexpr std::array<std::array<int8_t, kQrMaxVersion + 1>, 4> kBlockCount{{
     {0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 4, 4, 4, 4, 4, 6, 6, 6, 6, 7, 8,
      8, 9, 9, 10, 12, 12, 12, 13, 14, 15, 16, 17, 18, 19, 19, 20, 21, 22, 24, 25},
@@ -58,6 +60,7 @@ inline constexpr std::array<std::array<int8_t, kQrMaxVersion + 1>, 4> kBlockCoun
 }};
 
 // Format information level indicators: L 01, M 00, Q 11, H 10.
+// ISO/IEC 18004:2015 Table 12.
 inline constexpr uint32_t kLevelIndicator[4] = {1, 0, 3, 2};
 
 // Modules of a version that carry codewords: the whole square less the
@@ -74,6 +77,7 @@ constexpr int32_t RawDataModules(int32_t version) {
 static_assert(RawDataModules(1) == 208 && RawDataModules(40) == 29648);
 
 // Centre coordinates of the alignment patterns of a version (both axes).
+// Computed to give ISO/IEC 18004:2015 Annex E, Table E.1.
 constexpr int32_t AlignmentPositions(int32_t version, std::array<int32_t, 7>& pos) {
   if (version == 1) return 0;
   const int32_t count = version / 7 + 2;

@@ -8,6 +8,7 @@ namespace tavo {
 namespace {
 
 // Mode indicators, four bits each.
+// ISO/IEC 18004:2015 Table 2.
 constexpr uint32_t kModeIndicator[3] = {0b0001, 0b0010, 0b0100};
 constexpr uint32_t kEciIndicator = 0b0111;
 

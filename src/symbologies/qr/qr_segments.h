@@ -19,6 +19,7 @@ constexpr int32_t QrVersionGroup(int32_t version) { return version <= 9 ? 0 : ve
 
 namespace qr_modes {
 // The alphanumeric mode's characters, index = value.
+// ISO/IEC 18004:2015 Table 5.
 inline constexpr std::string_view kAlphanumeric = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
 static_assert(kAlphanumeric.size() == 45);
 
@@ -33,6 +34,7 @@ constexpr std::array<int8_t, 256> MakeAlphanumericValues() {
 inline constexpr std::array<int8_t, 256> kAlphanumericValues = MakeAlphanumericValues();
 
 // Character count field widths: mode by version group.
+// ISO/IEC 18004:2015 Table 3.
 inline constexpr int32_t kCountBits[3][kQrVersionGroups] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}};
 
 }  // namespace qr_modes
@@ -55,6 +57,7 @@ struct QrSegment {
 };
 
 // The extended channel interpretation that marks byte data as UTF-8.
+// AIM ECI Part 3 (Register): ECI 000026 is UTF-8.
 inline constexpr int32_t kQrEciUtf8 = 26;
 
 // Whether the value is carried with ECI 26: it is valid UTF-8 and holds a
