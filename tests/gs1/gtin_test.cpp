@@ -11,11 +11,6 @@
 namespace tavo::test {
 namespace {
 
-std::string RandomDigits(std::mt19937& rng, size_t n) {
-  std::string s;
-  for (size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('0' + rng() % 10));
-  return s;
-}
 
 struct GtinCode {
   int32_t code;

@@ -92,11 +92,6 @@ TEST(ImbFont, OneFaceWhateverHeightOrCaption) {
   }
 }
 
-struct ErrorCase {
-  std::string_view value;
-  int32_t rc;
-  const char* why;
-};
 
 TEST(ImbErrors, EachFaultItsOwnCode) {
   constexpr ErrorCase kCases[] = {
