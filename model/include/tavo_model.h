@@ -68,7 +68,7 @@ struct SymbolCharacter {
 
 // The modules of a two-dimensional symbol (QR Code, Data Matrix), row by row
 // from the top, 1 for a dark module; the same shape as the library's
-// ModuleGrid (symbologies/matrix_text.h).  Empty for a linear symbol.
+// ModuleGrid (symbologies/matrix/matrix_text.h).  Empty for a linear symbol.
 struct ModuleGrid {
   int32_t width = 0;
   int32_t height = 0;

@@ -98,7 +98,7 @@ bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symb
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
 // Data Matrix: a 2D symbol (Symbol::grid); its glyphs are the blocks of
-// modules of symbologies/matrix_text.h (DrawMatrixGlyph).
+// modules of symbologies/matrix/matrix_text.h (DrawMatrixGlyph).
 bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);

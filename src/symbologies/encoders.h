@@ -34,7 +34,7 @@ int32_t EncodeGtin12(std::string_view value, const Options& options, FontString&
 int32_t EncodeUpcE8(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeImb(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
-// Data Matrix reads options.check_argument (symbologies/datamatrix.h).
+// Data Matrix reads options.check_argument (symbologies/datamatrix/datamatrix.h).
 int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out);
 
 // The modulo-43 check character of a value the calling Code 39 encoder has

@@ -1,6 +1,6 @@
 // QR Code in the model: the symbol inside its quiet zone, drawn from the
 // font text, and a reader that unmasks it, checks every block's error
-// correction and returns the data (symbologies/qr_decoder.h).
+// correction and returns the data (readers/qr/qr_reader.h).
 #include <string>
 
 #include "model_internal.h"

@@ -1,5 +1,5 @@
 // The Intelligent Mail symbol's structure, shared by the encoder
-// (symbologies/imb.cpp) and the model that reads symbols back: the codeword
+// (symbologies/imb/imb.cpp) and the model that reads symbols back: the codeword
 // characters, which character bit draws which bar part, the 11-bit frame
 // check, and exact arithmetic on the 102-bit binary value in plain integers:
 // two 64-bit words anywhere, one unsigned __int128 where the compiler has it.
