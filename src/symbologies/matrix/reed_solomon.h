@@ -48,35 +48,41 @@ struct Field {
   }
 };
 
-// GF(2^m) from its field polynomial (degree m, Q = 2^m).
-template <typename T, int Q>
-constexpr Field<T, Q> BinaryField(unsigned polynomial) {
-  static_assert(Q % 2 == 0);
+namespace detail {
+
+// Fills the powers of the primitive element, each from the one before by
+// `next`, and their logarithms.
+template <typename T, int Q, typename Next>
+constexpr Field<T, Q> PowersOf(Next next) {
   Field<T, Q> f;
   unsigned x = 1;
   for (int i = 0; i < Q - 1; ++i) {
     f.exp[i] = static_cast<T>(x);
     f.log[x] = static_cast<T>(i);
-    x <<= 1;
-    if (x & Q) x ^= polynomial;
+    x = next(x);
   }
   for (int i = Q - 1; i < 2 * Q; ++i) f.exp[i] = f.exp[i - (Q - 1)];
   return f;
+}
+
+}  // namespace detail
+
+// GF(2^m) from its field polynomial (degree m, Q = 2^m): the primitive
+// element is x, and a power that reaches x^m is reduced by the polynomial.
+template <typename T, int Q>
+constexpr Field<T, Q> BinaryField(unsigned polynomial) {
+  static_assert(Q % 2 == 0);
+  return detail::PowersOf<T, Q>([polynomial](unsigned x) {
+    x <<= 1;
+    return (x & Q) ? x ^ polynomial : x;
+  });
 }
 
 // GF(p), p = Q prime, from a primitive element.
 template <typename T, int Q>
 constexpr Field<T, Q> PrimeField(unsigned primitive) {
   static_assert(Q % 2 == 1);
-  Field<T, Q> f;
-  unsigned x = 1;
-  for (int i = 0; i < Q - 1; ++i) {
-    f.exp[i] = static_cast<T>(x);
-    f.log[x] = static_cast<T>(i);
-    x = x * primitive % Q;
-  }
-  for (int i = Q - 1; i < 2 * Q; ++i) f.exp[i] = f.exp[i - (Q - 1)];
-  return f;
+  return detail::PowersOf<T, Q>([primitive](unsigned x) { return x * primitive % Q; });
 }
 
 // A generator polynomial of degree up to N, its leading 1 left out, the
