@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "symbologies/datamatrix.h"
+#include "symbologies/datamatrix/datamatrix.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

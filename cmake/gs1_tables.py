@@ -3,7 +3,7 @@
 
   gs1_tables.py DICTIONARY ISO3166 ISO4217 OUTPUT
 
-The header defines, for src/symbologies/gs1_ai.cpp (which declares the types):
+The header defines, for src/symbologies/gs1/gs1_ai.cpp (which declares the types):
   kGs1Components  every component of every AI, in dictionary order
   kGs1RequiredGroups  the AI groups of every req= attribute, as sets of AI patterns
   kGs1Ais         one row per dictionary line (an AI or a range of AIs)

@@ -10,7 +10,8 @@ exactly the names BC_FontGetFaceName gives with the prefix "TAVO ".
 
 usage: generate.py --tavo PATH/TO/tavo --out DIR [--dejavu DejaVuSansMono.ttf]
 
-Writes DIR/*.ttf (39 fonts) and DIR/fonts.manifest, one line per font with
+Writes DIR/*.ttf (one font per face that `tavo list` counts) and
+DIR/fonts.manifest, one line per font with
 the design numbers the tests check the outlines against.
 
 Runs with Debian's /usr/bin/python3 and python3-fonttools.

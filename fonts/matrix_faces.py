@@ -1,7 +1,7 @@
 """The two-dimensional faces (QR Code, Data Matrix) of the TAVO fonts.
 
 Every character of 2D font text draws one block of 2 x 3 modules (see
-src/symbologies/matrix_text.h); `tavo glyphs SYMBOLOGY` gives the dark
+src/symbologies/matrix/matrix_text.h); `tavo glyphs SYMBOLOGY` gives the dark
 modules of each of the 64 block glyphs.  The faces are built so that text
 set at single line spacing stacks its lines with no gap and no overlap: the
 line height every program takes from the vertical metrics (hhea ascender -

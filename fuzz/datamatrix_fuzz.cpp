@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "symbologies/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 
 namespace {
 

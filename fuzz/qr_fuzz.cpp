@@ -8,8 +8,8 @@
 
 #include "fuzz_support.h"
 #include "interface/errors.h"
-#include "symbologies/qr.h"
-#include "symbologies/qr_decoder.h"
+#include "symbologies/qr/qr.h"
+#include "readers/qr/qr_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tavo::fuzz::Reader in(data, size);

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "symbologies/matrix_text.h"
+#include "symbologies/matrix/matrix_text.h"
 #include "symbologies/registry.h"
 #include "tavo32.h"
 #include "tavo_model.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "fonts/fonts.h"
+#include "faces/faces.h"
 #include "test_support.h"
 
 namespace tavo::test {

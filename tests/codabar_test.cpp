@@ -21,15 +21,9 @@ bool CheckCharacterHolds(std::string_view symbol) {
   return sum % 16 == 0;
 }
 
-struct Case {
-  std::string_view value;
-  int32_t check;
-  std::string_view want;
-  const char* why;
-};
 
 TEST(CodabarTranslate, StartStopLettersAndCheckCharacter) {
-  constexpr Case kCases[] = {
+  constexpr CheckedCase kCases[] = {
       {"12345", 0, "A12345a", "default start A and default stop a"},
       {"12345", 1, "A123451a", "sum 47, remainder 15, check value 1"},
       {"a12345b", 1, "A123450b", "given letters: the start turned upper case; sum 48, check 0"},
@@ -46,7 +40,7 @@ TEST(CodabarTranslate, StartStopLettersAndCheckCharacter) {
       {"", 1, "", "empty with check: still nothing"},
       {"5", 7, "A5$a", "any nonzero check option acts as 1"},
   };
-  for (const Case& c : kCases) {
+  for (const CheckedCase& c : kCases) {
     SCOPED_TRACE(c.why);
     const Translation t = Translate(BC_SYM_CODABAR, c.value, c.check);
     EXPECT_EQ(t.rc, 0);
@@ -60,14 +54,14 @@ TEST(CodabarTranslate, StartStopLettersAndCheckCharacter) {
 TEST(CodabarTranslate, LoneLetterBecomesALoneStopCharacter) {
   // A one-letter value is first and last at once: turned upper case as the
   // start, then lower case as the stop, and written once.
-  constexpr Case kCases[] = {
+  constexpr CheckedCase kCases[] = {
       {"A", 0, "a", "upper-case letter"},
       {"a", 0, "a", "lower-case letter"},
       {"d", 0, "d", "the last start/stop letter"},
       {"B", 1, "+b", "sum 17, remainder 1, check value 15, the plus sign"},
       {"C", 1, ".c", "sum 18, remainder 2, check value 14, the full stop"},
   };
-  for (const Case& c : kCases) {
+  for (const CheckedCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_CODABAR, c.value, c.check).bytes, c.want);
   }

@@ -93,14 +93,9 @@ std::string NulAs199(std::string_view value) {
   return v;
 }
 
-struct Case {
-  std::string_view value;
-  std::string want;
-  const char* why;
-};
 
-void ExpectTranslations(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
+void ExpectTranslations(const std::vector<TranslationCase>& cases) {
+  for (const TranslationCase& c : cases) {
     SCOPED_TRACE(c.why);
     const Translation t = Translate(BC_SYM_CODE128, c.value);
     ASSERT_EQ(t.rc, 0);

@@ -13,15 +13,9 @@ char CheckOf(std::string_view expansion) {
   return kSet[sum % 43];
 }
 
-struct Case {
-  std::string_view value;
-  int32_t check;
-  std::string_view want;
-  const char* why;
-};
 
 TEST(Code39FullAscii, Translates) {
-  const Case kCases[] = {
+  const CheckedCase kCases[] = {
       {"Code 39", 1, "*C+O+D+E_39L*", "lower case shifted by +, space as _, sum 236 -> L"},
       {"Code 39", 0, "*C+O+D+E_39*", "without the check character"},
       {"ABC-1234", 1, "*ABC-1234-*", "sum 79 -> 36, the hyphen"},
@@ -34,7 +28,7 @@ TEST(Code39FullAscii, Translates) {
       {"", 0, "*", "empty: the stop character alone"},
       {"-. ", 1, "*-._P*", "- . and space are in the set: 36 + 37 + 38 = 111, mod 43 = 25, P"},
   };
-  for (const Case& c : kCases) {
+  for (const CheckedCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_CODE39_FULL_ASCII, c.value, c.check).bytes, c.want);
   }

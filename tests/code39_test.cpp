@@ -31,15 +31,9 @@ char FullAsciiCheckOf(std::string_view value) {
   return t.bytes.size() >= 2 ? t.bytes[t.bytes.size() - 2] : '?';
 }
 
-struct Case {
-  std::string_view value;
-  int32_t check;
-  std::string_view want;
-  const char* why;
-};
 
 TEST(Code39Translate, WorkedExamples) {
-  const Case kCases[] = {
+  const CheckedCase kCases[] = {
       {"Code 39", 1, "`Code_39L~", "space drawn as _, check L summed over the +O +D +E pairs"},
       {"Code 39", 0, "`Code_39~", "without the check character"},
       {"Code 39", -5, "`Code_39L~", "any nonzero check option acts as 1"},
@@ -55,7 +49,7 @@ TEST(Code39Translate, WorkedExamples) {
       {"", 0, "~", "empty: the stop character alone"},
       {"9", 1, "`99~", "one character: its own check character"},
   };
-  for (const Case& c : kCases) {
+  for (const CheckedCase& c : kCases) {
     SCOPED_TRACE(c.why);
     const Translation t = Translate(BC_SYM_CODE39, c.value, c.check);
     EXPECT_EQ(t.rc, 0);

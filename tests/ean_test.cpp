@@ -9,21 +9,11 @@
 namespace tavo::test {
 namespace {
 
-std::string RandomDigits(std::mt19937& rng, size_t n) {
-  std::string s;
-  for (size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('0' + rng() % 10));
-  return s;
-}
 
-struct Case {
-  std::string_view value;
-  std::string want;
-  const char* why;
-};
 
 TEST(Ean8, WorkedExamples) {
   const std::string ean8 = "_~9638|FAHE*_";
-  const Case kCases[] = {
+  const TranslationCase kCases[] = {
       {"9638507", ean8, "check digit 4 as a right-half glyph"},
       {"5512345", "_~5512|DEFH*_", "check digit 7"},
       {"963850712", ean8 + Bytes({61, 108, 64, 109, 95}), "supplement 12 after the spacer"},
@@ -31,7 +21,7 @@ TEST(Ean8, WorkedExamples) {
        "supplement 52495"},
       {"0000000", "_~0000|AAAA*_", "zeros, check 0"},
   };
-  for (const Case& c : kCases) {
+  for (const TranslationCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_EAN8, c.value).bytes, c.want);
   }
@@ -39,7 +29,7 @@ TEST(Ean8, WorkedExamples) {
 
 TEST(Ean13, WorkedExamples) {
   const std::string isbn = "+~7ia1c3|EFGHIG*_";
-  const Case kCases[] = {
+  const TranslationCase kCases[] = {
       {"590123412345", "&~9ab23e|BCDEFH*_", "leading 5: A B B A A B, check 7"},
       {"400638133393", "%~0a63ib|DDDJDB*_", "leading 4: A B A A B B, check 1"},
       {"000000000000", "!~000000|AAAAAA*_", "leading 0: all set A, check 0"},
@@ -48,7 +38,7 @@ TEST(Ean13, WorkedExamples) {
       {"97801234567852495", isbn + Bytes({61, 166, 64, 109, 64, 165, 64, 116, 64, 112, 95}),
        "supplement 52495"},
   };
-  for (const Case& c : kCases) {
+  for (const TranslationCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_EAN13, c.value).bytes, c.want);
   }

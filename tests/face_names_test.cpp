@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "fonts/fonts.h"
+#include "faces/faces.h"
 #include "interface/errors.h"
 #include "test_support.h"
 

@@ -20,22 +20,16 @@ bool LuhnHolds(std::string_view digits) {
   return sum % 10 == 0;
 }
 
-struct Case {
-  std::string_view value;
-  int32_t check;
-  std::string_view want;
-  const char* why;
-};
 
 TEST(MSITranslate, WorkedExamples) {
-  constexpr Case kCases[] = {
+  constexpr CheckedCase kCases[] = {
       {"1234567", 0, "`12345674~", "E 1357, O 246: 2714 and 246 sum to 26, check 4"},
       {"1234567", 1, "`123456741~", "second digit over 12345674: sum 39, check 1"},
       {"80523", 0, "`805234~", "O is 02, read as 2: sum 16, check 4"},
       {"0", 0, "`00~", "one digit 0: sum 0, check 0"},
       {"0", 3, "`000~", "any nonzero check option acts as 1"},
   };
-  for (const Case& c : kCases) {
+  for (const CheckedCase& c : kCases) {
     SCOPED_TRACE(c.why);
     const Translation t = Translate(BC_SYM_MSI, c.value, c.check);
     EXPECT_EQ(t.rc, 0);

@@ -45,11 +45,6 @@ TEST(PostNetTranslate, SeparatorsAnywhere) {
   }
 }
 
-struct ErrorCase {
-  std::string_view value;
-  int32_t rc;
-  const char* why;
-};
 
 TEST(PostNetErrors, CharacterTestComesBeforeCountTest) {
   constexpr ErrorCase kCases[] = {

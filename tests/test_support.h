@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,34 @@ inline Translation Translate(int32_t symbology, std::string_view value, int32_t 
 inline std::string Bytes(std::initializer_list<int> codes) {
   std::string s;
   for (int c : codes) s.push_back(static_cast<char>(c));
+  return s;
+}
+
+// The rows of the suites' tables: a value and the font string it gives, the
+// same with the check argument, or a value and the error it is refused with.
+struct TranslationCase {
+  std::string_view value;
+  std::string want;
+  const char* why;
+};
+
+struct CheckedCase {
+  std::string_view value;
+  int32_t check;
+  std::string_view want;
+  const char* why;
+};
+
+struct ErrorCase {
+  std::string_view value;
+  int32_t rc;
+  const char* why;
+};
+
+// `n` random decimal digits.
+inline std::string RandomDigits(std::mt19937& rng, size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('0' + rng() % 10));
   return s;
 }
 

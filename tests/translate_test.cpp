@@ -1,15 +1,24 @@
 // The translation entry: symbology range, buffer contract, null pointers.
 #include <cstring>
 
+#include "symbologies/dispatch.h"
+#include "symbologies/registry.h"
 #include "test_support.h"
 
 namespace tavo::test {
 namespace {
 
+TEST(FontTranslateDispatch, EveryRegisteredCodeHasAnEncoder) {
+  for (const SymbologyInfo& row : Symbologies()) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(FindEncoder(row.code), nullptr);
+  }
+}
+
 TEST(FontTranslateDispatch, RejectsCodesOutsideTheTable) {
   struct Case { int32_t symbology; const char* why; };
-  constexpr Case kCases[] = {
-      {20, "one past the last code"},
+  const Case kCases[] = {
+      {detail::CodeLimit(), "one past the last code"},
       {-1, "negative codes compare as huge unsigned numbers"},
       {INT32_MIN, "the most negative code"},
       {INT32_MAX, "the largest code"},
@@ -59,8 +68,9 @@ TEST(FontTranslateBuffer, NullPointers) {
   EXPECT_EQ(BC_FontTranslate(0, "A", 0, buf, sizeof buf, nullptr), 0);
   EXPECT_EQ(std::string(buf, 3), "*A*");
   // A null value is an empty value, for every symbology.
-  for (int32_t sym = 0; sym <= 12; ++sym) {
-    SCOPED_TRACE(sym);
+  for (const SymbologyInfo& row : Symbologies()) {
+    const int32_t sym = row.code;
+    SCOPED_TRACE(row.name);
     char a[64], b[64];
     std::memset(a, kSentinel, sizeof a);
     std::memset(b, kSentinel, sizeof b);

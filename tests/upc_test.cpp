@@ -1,5 +1,5 @@
 // UPC-A and UPC-E: symbols, zero suppression, parity of the UPC-E body.
-#include "symbologies/upc.h"
+#include "symbologies/upce.h"
 
 #include <algorithm>
 #include <set>
@@ -20,15 +20,10 @@ std::string ExpandOracle(std::string_view e) {
   return "0" + s.substr(0, 5) + "0000" + s[5];
 }
 
-struct Case {
-  std::string_view value;
-  std::string want;
-  const char* why;
-};
 
 TEST(UpcA, WorkedExamples) {
   const std::string upca = "!~u12345|GHIJAP*";
-  const Case kCases[] = {
+  const TranslationCase kCases[] = {
       {"01234567890", upca + "\xB0", "check digit 5, caption 176"},
       {"03600029145", "!~u36000|CJBEFM*\xAD", "check digit 2, caption 173"},
       {"0123456789012", upca + "Z" + Bytes({61, 108, 64, 109, 95}),
@@ -38,14 +33,14 @@ TEST(UpcA, WorkedExamples) {
       {"99999999999", "+~>99999|JJJJJN*\xAE", "number system 9: lead 62, caption 43, check 3"},
       {"78888888888", "(~}88888|IIIIIT*\xB4", "number system 7: lead 125, check 9"},
   };
-  for (const Case& c : kCases) {
+  for (const TranslationCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_UPCA, c.value).bytes, c.want);
   }
 }
 
 TEST(UpcE, WorkedExamples) {
-  const Case kCases[] = {
+  const TranslationCase kCases[] = {
       {"123456", "!~b23ef6^\xB0", "check 5, E O O E E O"},
       {"12345612", "!~b23ef6^Z" + Bytes({61, 108, 64, 109, 95}), "2-digit supplement"},
       {"12345652495", "!~b23ef6^Z" + Bytes({61, 166, 64, 109, 64, 165, 64, 116, 64, 112, 95}),
@@ -56,7 +51,7 @@ TEST(UpcE, WorkedExamples) {
       {"120450", "!~b2ae50^\xAF", "the normal form of 120453"},
       {"000000", "!~aaa000^\xAB", "check 0, E E E O O O"},
   };
-  for (const Case& c : kCases) {
+  for (const TranslationCase& c : kCases) {
     SCOPED_TRACE(c.why);
     EXPECT_EQ(Translate(BC_SYM_UPCE, c.value).bytes, c.want);
   }

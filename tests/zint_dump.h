@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "symbologies/matrix_text.h"
+#include "symbologies/matrix/matrix_text.h"
 
 namespace tavo::test {
 

@@ -68,7 +68,7 @@ struct SymbolCharacter {
 
 // The modules of a two-dimensional symbol (QR Code, Data Matrix), row by row
 // from the top, 1 for a dark module; the same shape as the library's
-// ModuleGrid (symbologies/matrix_text.h).  Empty for a linear symbol.
+// ModuleGrid (symbologies/matrix/matrix_text.h).  Empty for a linear symbol.
 struct ModuleGrid {
   int32_t width = 0;
   int32_t height = 0;
@@ -104,7 +104,7 @@ struct ModelError {
   std::string reason;
 };
 
-// Lays out `font_string` of `symbology` (codes 0..11).  Returns true and fills
+// Lays out `font_string` of `symbology` (any code of the registry).  Returns true and fills
 // `symbol`, or returns false and says in `error` which byte it cannot
 // interpret.
 bool BuildSymbol(int32_t symbology, std::string_view font_string, const ModelOptions& options,
@@ -134,9 +134,10 @@ struct FontGlyph {
   ModuleGrid modules;             // 2D faces: the block's modules (elements empty)
 };
 
-// What `code` draws in the font that prints `symbology` (codes 0..11: code
-// 0 prints in the Code 39 font of code 1, and UPC-A, UPC-E, EAN/JAN-8 and
-// EAN/JAN-13 share one font).  False when that font has no such glyph.
+// What `code` draws in the font that prints `symbology` (any code of the
+// registry: code 0 prints in the Code 39 font of code 1, GS1-128 in the
+// Code 128 font, and UPC-A, UPC-E, EAN/JAN-8, EAN/JAN-13 and the GTINs share
+// one font).  False when that font has no such glyph.
 //
 // A glyph cannot know where it stands, so two things follow the font rather
 // than the symbol: a Code 128 value code's caption is its code set B
@@ -145,7 +146,7 @@ struct FontGlyph {
 // termination bar (the library puts the stop last).
 bool GlyphOf(int32_t symbology, unsigned char code, const ModelOptions& options, FontGlyph& glyph);
 
-// Every glyph of that font, by code point; empty for codes outside 0..11.
+// Every glyph of that font, by code point; empty for a code without a row.
 std::vector<FontGlyph> FontGlyphs(int32_t symbology, const ModelOptions& options);
 
 // What a reader makes of a font string.

@@ -11,6 +11,7 @@ namespace {
 constexpr std::string_view kChars = "0123456789-$:/.+ABCD";
 
 // Seven elements each, bar first: '1' narrow, 'w' wide.
+// ANSI/AIM BC3-1995 (Codabar), the symbol character table; also EN 798.
 constexpr std::array<std::string_view, 20> kPatterns = {
     "11111ww", "1111ww1", "111w11w", "ww11111", "11w11w1",  // 0-4
     "w1111w1", "1w1111w", "1w11w11", "1ww1111", "w11w111",  // 5-9

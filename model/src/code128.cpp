@@ -11,6 +11,7 @@ namespace {
 
 // Three bars and three spaces of each symbol value, bar first, in modules
 // (eleven in all); the stop is 13 modules with its final bar.
+// ISO/IEC 15417:2007 Table 1 (Code 128 symbol character patterns).
 constexpr std::array<std::string_view, 107> kPatterns = {
     "212222", "222122", "222221", "121223", "121322", "131222", "122213", "122312", "132212", "221213",
     "221312", "231212", "112232", "122132", "122231", "113222", "123122", "123221", "223211", "221132",

@@ -22,6 +22,7 @@ constexpr int kStartStop = 43;
 
 // Bars and spaces of each character, bar first: '1' narrow, 'w' wide; three
 // of the nine elements are wide.
+// ISO/IEC 16388:2007 Table 1 (Code 39 symbol character encodation).
 constexpr std::array<std::string_view, 44> kPatterns = {
     "111ww1w11", "w11w1111w", "11ww1111w", "w1ww11111", "111ww111w",  // 0-4
     "w11ww1111", "11www1111", "111w11w1w", "w11w11w11", "11ww11w11",  // 5-9

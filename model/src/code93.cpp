@@ -18,6 +18,8 @@ constexpr int kStartStop = 47;
 constexpr std::array<std::string_view, 4> kShiftNames = {"($)", "(%)", "(/)", "(+)"};
 
 // Three bars and three spaces, bar first, in modules (nine in all).
+// ANSI/AIM BC5-1995 (Uniform Symbology Specification Code 93), its
+// symbol character table.
 constexpr std::array<std::string_view, 48> kPatterns = {
     "131112", "111213", "111312", "111411", "121113", "121212", "121311", "111114",  // 0-7
     "131211", "141111", "211113", "211212", "211311", "221112", "221211", "231111",  // 8-F

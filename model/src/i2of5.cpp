@@ -12,6 +12,7 @@ constexpr unsigned char kStart = 0x97;
 constexpr unsigned char kStop = 0x98;
 
 // The five elements of each digit, '1' narrow and 'w' wide; two are wide.
+// ISO/IEC 16390:2007 Table 1 (Interleaved 2 of 5 digit encodation).
 constexpr std::array<std::string_view, 10> kDigits = {"11ww1", "w111w", "1w11w", "ww111", "11w1w",
                                                       "w1w11", "1ww11", "111ww", "w11w1", "1w1w1"};
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <span>
 #include <string_view>
 
 #include "tavo_model.h"
@@ -97,7 +98,7 @@ bool BuildCode128(int32_t, std::string_view s, const ModelOptions& options, Symb
 bool ReadCode128(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
 // Data Matrix: a 2D symbol (Symbol::grid); its glyphs are the blocks of
-// modules of symbologies/matrix_text.h (DrawMatrixGlyph).
+// modules of symbologies/matrix/matrix_text.h (DrawMatrixGlyph).
 bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
@@ -140,5 +141,9 @@ struct ModelRow {
 
 // The row of `symbology`, or nullptr for a code the model does not know.
 const ModelRow* FindModelRow(int32_t symbology);
+
+// Every row, in their order (model/tests/registry_test.cpp compares their
+// codes with the library's registry).
+std::span<const ModelRow> ModelRows();
 
 }  // namespace tavo::model::detail

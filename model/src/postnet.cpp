@@ -9,6 +9,8 @@ namespace tavo::model::detail {
 namespace {
 
 // '1' tall, '0' short, by the weights 7 4 2 1 0.
+// USPS Publication 25 (Designing Letter and Reply Mail), the POSTNET code
+// table; the same in the Domestic Mail Manual's POSTNET standards.
 constexpr std::array<std::string_view, 10> kDigits = {"11000", "00011", "00101", "00110", "01001",
                                                       "01010", "01100", "10001", "10010", "10100"};
 

@@ -37,6 +37,8 @@ constexpr ModelRow kModelRows[] = {
 
 }  // namespace
 
+std::span<const ModelRow> ModelRows() { return kModelRows; }
+
 const ModelRow* FindModelRow(int32_t symbology) {
   for (const ModelRow& row : kModelRows) {
     if (row.code == symbology) return &row;

@@ -66,6 +66,7 @@ constexpr std::array<Glyph, 256> kGlyphs = [] {
 
 // Number set A, seven modules each ('1' bar); set C is its complement and
 // set B set C reversed.
+// ISO/IEC 15420:2009 Table 1 (number sets A, B and C).
 constexpr std::array<std::string_view, 10> kSetAModules = {
     "0001101", "0011001", "0010011", "0111101", "0100011",
     "0110001", "0101111", "0111011", "0110111", "0001011"};

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "model_test_support.h"
+#include "symbologies/registry.h"
 
 namespace tavo::model::test {
 namespace {
@@ -49,7 +50,26 @@ std::vector<FontCase> Fonts() {
        "Code 128 in code set B: the value codes but start and stop"},
       {11, Bytes({{33, 125}, {130, 140}, {145, 156}, {161, 230}, {236, 252}}), "\xE9", "\xF3\xEA",
        "Code 128 in code set C: the pair codes as well"},
+      {12, Bytes({{130, 140}, {145, 156}, {161, 230}, {243, 252}}), "\xE8", "\xF3\xEA",
+       "GS1-128 in the Code 128 faces, code set B"},
+      {16, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-13"},
+      {17, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-8"},
+      {18, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-12"},
+      {19, upc_ean, "", "", "UPC/EAN/JAN font for UPC-E from 8 digits"},
   };
+}
+
+// Symbols of a fixed size, which no single byte makes: Intelligent Mail (65
+// bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
+// modules; tests/fonts/matrix_font_test.cpp and the model's reading tests).
+constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix};
+
+TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
+  std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));
+  for (const FontCase& font : Fonts()) covered.insert(font.symbology);
+  std::set<int32_t> registered;
+  for (const tavo::SymbologyInfo& row : tavo::Symbologies()) registered.insert(row.code);
+  EXPECT_EQ(covered, registered) << "a symbology was added: give it a case above";
 }
 
 TEST(ModelCoverage, EveryEmittedCodePointIsInterpretedAndNoOther) {

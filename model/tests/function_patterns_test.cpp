@@ -8,8 +8,9 @@
 #include "decode.h"
 #include "model_test_support.h"
 #include "symbologies/codes.h"
-#include "symbologies/datamatrix.h"
-#include "symbologies/matrix_text.h"
+#include "readers/datamatrix/datamatrix_reader.h"
+#include "symbologies/datamatrix/datamatrix.h"
+#include "symbologies/matrix/matrix_text.h"
 
 namespace tavo::model::test {
 namespace {

@@ -108,14 +108,16 @@ constexpr std::array<ErrorText, 55> kErrors{{
     {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
     {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
 }};
-static_assert(std::ranges::is_sorted(kErrors, {}, &ErrorText::code));
+constexpr bool CodeBefore(const ErrorText& a, const ErrorText& b) { return a.code < b.code; }
+static_assert(std::is_sorted(kErrors.begin(), kErrors.end(), CodeBefore));
 
 constexpr std::string_view kPrefix = "ERROR: ";
 
 }  // namespace
 
 void AppendErrorMessage(int32_t code, std::string& out) {
-  const auto* it = std::ranges::lower_bound(kErrors, code, {}, &ErrorText::code);
+  const auto* it = std::lower_bound(kErrors.begin(), kErrors.end(), code,
+                                    [](const ErrorText& e, int32_t c) { return e.code < c; });
   if (it == kErrors.end() || it->code != code) {
     out.append(kPrefix).append("Unknown error.");
     return;

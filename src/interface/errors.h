@@ -21,6 +21,11 @@ enum Error : int32_t {
   kTooManyCharacters = 32510,
   kUnknownSymbology = 32511,
   kReturnedStringTooLong = 32512,
+  // 32513 to 32526 are kept for their messages only (BC_StrErr answers
+  // them, and callers may hold the numbers): no entry returns them.  Most
+  // name operations this library does not perform (device contexts, fonts,
+  // drawing); kLogic stands for an internal inconsistency in the UPC-E
+  // helpers that their callers' checks rule out.
   kLogic = 32513,
   kInvalidValue = 32514,
   kInvalidDeviceContext = 32515,

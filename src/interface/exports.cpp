@@ -5,11 +5,11 @@
 #include <new>
 #include <string>
 
-#include "fonts/fonts.h"
+#include "faces/faces.h"
 #include "interface/errors.h"
 #include "interface/translate.h"
 #include "interface/version.h"
-#include "symbologies/gs1.h"
+#include "symbologies/gs1/gs1.h"
 #include "tavo32.h"
 
 namespace {
@@ -47,7 +47,7 @@ BC_API int32_t BC_CALL BC_FontTranslate(int32_t symbology, const char* value, in
                                        char* buf, int32_t cap, int32_t* len) {
   return Guard([&] {
     tavo::FontString out;
-    const tavo::Options options{.check = check != 0, .start = true, .stop = true, .check_argument = check};
+    const tavo::Options options{.check = check != 0, .check_argument = check};
     if (int32_t rc = tavo::TranslateValue(ValueOf(value), symbology, options, out)) return rc;
     if (!Fits(out.size(), CapacityOf(buf, cap))) return int32_t{tavo::kTooManyCharacters};
     CopyOut(out, buf, len);

@@ -8,14 +8,10 @@
 
 namespace tavo {
 
-// The three option inputs of every encoder.  `check` is the caller's request
-// for the optional check character(s); `start` and `stop` ask for the start
-// and stop characters around the encoded value.  BC_FontTranslate sets both;
-// only the Code 39 check routine asks for a bare expansion without them.
+// The option inputs of every encoder.  `check` is the caller's request for
+// the optional check character(s).
 struct Options {
   bool check = false;
-  bool start = true;
-  bool stop = true;
   // The caller's check argument as it was passed, for the symbologies where
   // it is a number rather than a yes or no (QR Code: the error correction
   // level; Data Matrix: shape and GS1).

@@ -17,6 +17,7 @@ constexpr char kDefaultStop = 'a';
 
 // Codabar characters in value order: the data characters are worth their
 // index 0..15; the letters A..D are worth 16..19 in either case.
+// Values as in ANSI/AIM BC3-1995 (Codabar), for the modulo-16 check.
 constexpr std::string_view kCodabarValues = "0123456789-$:/.+ABCDabcd";
 static_assert(kCodabarValues.size() == 24);
 constexpr int32_t kDataCharacters = 16;

@@ -19,7 +19,7 @@ int32_t EncodeCode39(std::string_view value, const Options& options, FontString&
   for (size_t i = 0; i < value.size(); ++i) {
     // The start character belongs to the first value character, so an empty
     // value gets none (as in the Full ASCII form).
-    if (i == 0 && options.start) out.push_back(kStart);
+    if (i == 0) out.push_back(kStart);
     const auto code = static_cast<unsigned char>(value[i]);
     if (code > 127) return kIllegalCharacterAscii;
     out.push_back(static_cast<char>(kCode39GlyphMap[code]));
@@ -28,7 +28,7 @@ int32_t EncodeCode39(std::string_view value, const Options& options, FontString&
   // is what each glyph draws; it is one of the 43 characters, whose glyphs
   // stand at their own codes ("_" being the space), so it is not mapped.
   if (options.check) out.push_back(Code39CheckChar(value));
-  if (options.stop) out.push_back(kStop);
+  out.push_back(kStop);
   return kOk;
 }
 

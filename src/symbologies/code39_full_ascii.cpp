@@ -20,6 +20,8 @@ constexpr std::array<char, 43> kCode39CharacterSet = [] {
 }();
 
 // Check value of each byte: its position in the character set, -1 outside it.
+// ISO/IEC 16388:2007, the modulo 43 check character (its annex on the
+// optional check character gives the values).
 constexpr std::array<int8_t, 256> kCode39CheckValues = [] {
   std::array<int8_t, 256> values{};
   values.fill(-1);
@@ -29,21 +31,28 @@ constexpr std::array<int8_t, 256> kCode39CheckValues = [] {
   return values;
 }();
 
-}  // namespace
-
-int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, FontString& out) {
-  for (size_t i = 0; i < value.size(); ++i) {
-    // The start character belongs to the first value character, so an empty
-    // value gets none.
-    if (i == 0 && options.start) out.push_back('*');
-    const auto code = static_cast<unsigned char>(value[i]);
+// Appends the Full ASCII expansion of the value: one or two of the 43
+// characters each, a space as '_'.  32506 at a byte above 127.
+int32_t AppendExpansion(std::string_view value, FontString& out) {
+  for (char c : value) {
+    const auto code = static_cast<unsigned char>(c);
     if (code > 127) return kIllegalCharacterAscii;
     const std::string_view entry = kFullAsciiExpansion[code];
     out.push_back(entry[0] == ' ' ? '_' : entry[0]);
     if (entry.size() == 2) out.push_back(entry[1]);
   }
+  return kOk;
+}
+
+}  // namespace
+
+int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, FontString& out) {
+  // The start character belongs to the first value character, so an empty
+  // value gets none.
+  if (!value.empty()) out.push_back('*');
+  if (int32_t rc = AppendExpansion(value, out)) return rc;
   if (options.check) out.push_back(Code39CheckChar(value));
-  if (options.stop) out.push_back('*');
+  out.push_back('*');
   return kOk;
 }
 
@@ -51,9 +60,7 @@ char Code39CheckChar(std::string_view value) {
   // The check is summed over the bare Full ASCII expansion, so shifted
   // characters count both their symbol characters ("a" is "+" and "A").
   FontString expansion;
-  if (EncodeCode39FullAscii(value, Options{.check = false, .start = false, .stop = false}, expansion)) {
-    return '\xFF';
-  }
+  if (AppendExpansion(value, expansion)) return '\xFF';
   uint64_t sum = 0;  // no wrap-around even for values of billions of characters
   for (char c : expansion) {
     const int v = kCode39CheckValues[static_cast<unsigned char>(c)];

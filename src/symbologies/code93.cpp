@@ -30,6 +30,7 @@ unsigned ExpansionValue(std::string_view expansion, size_t index) {
 }
 
 // Symbol value of each byte 0..127, 47 where the byte is no symbol character.
+// ANSI/AIM BC5-1995, the Code 93 character values.
 constexpr std::array<uint8_t, 128> kSymbolValues = [] {
   std::array<uint8_t, 128> values{};
   for (size_t b = 0; b < values.size(); ++b) {
@@ -101,12 +102,12 @@ void Code93CheckChars(std::string_view value, char& c, char& k) {
   k = Code93CheckFontChar(Code93ValueChar(k_value));
 }
 
-int32_t EncodeCode93(std::string_view value, const Options& options, FontString& out) {
+int32_t EncodeCode93(std::string_view value, const Options& /*options: the checks are mandatory*/, FontString& out) {
   out.reserve(out.size() + value.size() + 4);
   for (size_t i = 0; i < value.size(); ++i) {
     // The start character belongs to the first value character, so an empty
     // value gets none.
-    if (i == 0 && options.start) out.push_back(kStartByte);
+    if (i == 0) out.push_back(kStartByte);
     const auto code = static_cast<unsigned char>(value[i]);
     if (code > 127) return kIllegalCharacterAscii;
     out.push_back(Code93FontChar(code));
@@ -117,7 +118,7 @@ int32_t EncodeCode93(std::string_view value, const Options& options, FontString&
   Code93CheckChars(value, c, k);
   out.push_back(c);
   out.push_back(k);
-  if (options.stop) out.push_back(kStopByte);
+  out.push_back(kStopByte);
   return kOk;
 }
 

@@ -19,7 +19,7 @@ int32_t EncodeCode39FullAscii(std::string_view value, const Options& options, Fo
 int32_t EncodeCode39(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCodabar(std::string_view value, const Options& options, FontString& out);
-int32_t EncodeMSI(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeMsi(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeCode93(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeUpcA(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeUpcE(std::string_view value, const Options& options, FontString& out);
@@ -34,7 +34,7 @@ int32_t EncodeGtin12(std::string_view value, const Options& options, FontString&
 int32_t EncodeUpcE8(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeImb(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
-// Data Matrix reads options.check_argument (symbologies/datamatrix.h).
+// Data Matrix reads options.check_argument (symbologies/datamatrix/datamatrix.h).
 int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out);
 
 // The modulo-43 check character of a value the calling Code 39 encoder has

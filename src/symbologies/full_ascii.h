@@ -20,6 +20,8 @@ inline constexpr std::string_view kFullAsciiShifts = "$%/+";
 // Full ASCII expansion of each ASCII code: one character of the set, or a
 // shift character followed by a letter.  "$", "%", "+" and "/" stand for
 // themselves as single characters.
+// ISO/IEC 16388:2007, the Full ASCII annex (Code 93 uses the same pairs:
+// ANSI/AIM BC5-1995).
 inline constexpr std::array<std::string_view, 128> kFullAsciiExpansion = {
     "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G", "$H", "$I", "$J", "$K", "$L", "$M", "$N", "$O",
     "$P", "$Q", "$R", "$S", "$T", "$U", "$V", "$W", "$X", "$Y", "$Z", "%A", "%B", "%C", "%D", "%E",

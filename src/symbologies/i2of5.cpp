@@ -51,12 +51,12 @@ int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& 
   if (options.check) digits.push_back(I2of5CheckDigit(value));
 
   out.reserve(out.size() + digits.size() / 2 + 2);
-  if (options.start) out.push_back(kStart);
+  out.push_back(kStart);
   const char* d = digits.data();
   for (size_t i = 0; i + 1 < digits.size(); i += 2) {
     out.push_back(I2of5PairChar(10 * (d[i] - '0') + (d[i + 1] - '0')));
   }
-  if (options.stop) out.push_back(kStop);
+  out.push_back(kStop);
   return kOk;
 }
 

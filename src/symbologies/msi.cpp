@@ -29,6 +29,8 @@ char MSICheckDigit(std::string_view digits) {
   // and an even digit plus that carry never carries again, so the digit sum
   // of 2 x E is the sum of the digit sums of twice each of its digits: one
   // pass, no number ever built, no overflow whatever the length.
+  // MSI (Modified Plessey, MSI Data Corporation) has no ISO or AIM
+  // specification; this check is the Luhn formula of ISO/IEC 7812-1 Annex B.
   constexpr uint8_t kDoubledDigitSum[10] = {0, 2, 4, 6, 8, 1, 3, 5, 7, 9};
   uint64_t sum = 0;
   const size_t n = digits.size();
@@ -39,12 +41,12 @@ char MSICheckDigit(std::string_view digits) {
   return sum % 10 == 0 ? '0' : static_cast<char>('0' + (10 - sum % 10));
 }
 
-int32_t EncodeMSI(std::string_view value, const Options& options, FontString& out) {
+int32_t EncodeMsi(std::string_view value, const Options& options, FontString& out) {
   // The length is judged before any character, so an over-long value reports
   // its length even when it also holds letters.
   if (value.empty() || value.size() > kMSIMaxDigits) return kTooManyCharacters;
   for (size_t i = 0; i < value.size(); ++i) {
-    if (i == 0 && options.start) out.push_back(kStart);
+    if (i == 0) out.push_back(kStart);
     if (int32_t rc = ValidateDigit(value[i])) return rc;
     out.push_back(value[i]);
   }
@@ -55,7 +57,7 @@ int32_t EncodeMSI(std::string_view value, const Options& options, FontString& ou
     // which stand together in the output just after the start character.
     out.push_back(MSICheckDigit(std::string_view(out).substr(out.size() - value.size() - 1)));
   }
-  if (options.stop) out.push_back(kStop);
+  out.push_back(kStop);
   return kOk;
 }
 

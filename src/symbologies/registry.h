@@ -1,9 +1,11 @@
 // The registry of symbologies: one row of constant data per symbology code,
 // saying everything the library knows about it outside its encoder.  The
-// dispatcher, the face names, the character check, the tavo tool (`tavo
-// list`) and through it the font generator take their list of symbologies
-// from here; the model keeps a parallel table of builders and readers keyed
-// by the same codes (model/src/registry.cpp).
+// face names, the character check, the tavo tool (`tavo list`) and through
+// it the font generator take their list of symbologies from here; any tool
+// may include it, as it names no encoder.  The encoders are dispatched by
+// symbologies/dispatch.h, whose table has a row for each code here, and the
+// model keeps a parallel table of builders and readers keyed by the same
+// codes (model/src/registry.cpp).
 //
 // Rows may stand in any order and the codes may leave gaps: a code without a
 // row is unknown to every entry (32511, no face, no valid character).
@@ -16,7 +18,6 @@
 #include <string_view>
 
 #include "symbologies/codes.h"
-#include "symbologies/encoders.h"
 
 namespace tavo {
 
@@ -36,10 +37,10 @@ enum class CheckFlag : uint8_t {
   kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
 };
 
-// Which characters BC_CharCheck accepts (see fonts/char_check.cpp).
+// Which characters BC_CharCheck accepts (see faces/char_check.cpp).
 enum class CharRule : uint8_t {
   kNothing,    // no character is valid
-  kAnyAscii5,  // ASCII 1..127, control characters under 5-wide labels
+  kAscii,      // ASCII 1..127, control characters under 5-wide labels
   kDigits,     // '0'..'9'
   kCodabar,    // digits, "-$:/.+" and the start/stop letters A-D under labels
   kCode128,    // ASCII 1..127 under 6-wide labels, and the function characters
@@ -56,38 +57,43 @@ struct SymbologyInfo {
   int32_t font;              // the code whose font prints it (itself, or the code that owns the family)
   CheckFlag check;
   CharRule chars;
-  Encoder encode;
   // The longest value, in bytes, the encoder can accept; 0 when it sets no
   // limit of its own (any number of characters, or of separators such as the
   // '-' and ' ' of PostNet and Intelligent Mail).
   size_t max_value_length;
 };
 
+// How many faces the font of a row's own family comes in (`tavo list`, and
+// one font file each): 6, 1, or 0 for a code printed in another's faces.
+constexpr size_t FaceCount(FaceVariants faces) {
+  return faces == FaceVariants::kHeightAndCaption ? 6 : faces == FaceVariants::kSingle ? 1 : 0;
+}
+
 namespace detail {
 using namespace symbology;
 // clang-format off
 inline constexpr SymbologyInfo kSymbologyRows[] = {
-    // code              name           family         faces                             font       check                   chars               encoder        max length
-    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing,  EncodeCode39FullAscii, 0},
-    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAnyAscii5, EncodeCode39, 0},
-    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits,   EncodeI2of5, 0},
-    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar,  EncodeCodabar, 0},
-    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits,   EncodeMSI, 14},
-    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAnyAscii5, EncodeCode93, 0},
-    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcA, 16},
-    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeUpcE, 11},
-    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits,   EncodePostNet, 0},
-    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan8, 12},
-    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits,   EncodeEan13, 17},
-    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128,  EncodeCode128, 0},
-    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1,      EncodeGs1_128, 0},
-    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin13, 19},
-    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin8, 14},
-    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeGtin12, 18},
-    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin,     EncodeUpcE8, 14},
-    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits,   EncodeImb, 0},
-    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte,  EncodeQr, 7089},
-    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, EncodeDataMatrix, 3116},
+    // code              name           family         faces                             font       check                   chars   max length
+    {kCode39FullAscii, "code39ascii", "39",          FaceVariants::kNone,              kCode39,   CheckFlag::kOptional,    CharRule::kNothing, 0},
+    {kCode39,          "code39",      "39",          FaceVariants::kHeightAndCaption,  kCode39,   CheckFlag::kOptional,    CharRule::kAscii, 0},
+    {kI2of5,           "i2of5",       "I2of5",       FaceVariants::kHeightAndCaption,  kI2of5,    CheckFlag::kOptional,    CharRule::kDigits, 0},
+    {kCodabar,         "codabar",     "CODABAR",     FaceVariants::kHeightAndCaption,  kCodabar,  CheckFlag::kOptional,    CharRule::kCodabar, 0},
+    {kMsi,             "msi",         "MSI",         FaceVariants::kHeightAndCaption,  kMsi,      CheckFlag::kSecondDigit, CharRule::kDigits, 14},
+    {kCode93,          "code93",      "93",          FaceVariants::kHeightAndCaption,  kCode93,   CheckFlag::kIgnored,     CharRule::kAscii, 0},
+    {kUpcA,            "upca",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits, 16},
+    {kUpcE,            "upce",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits, 11},
+    {kPostNet,         "postnet",     "POSTNET",     FaceVariants::kSingle,            kPostNet,  CheckFlag::kIgnored,     CharRule::kDigits, 0},
+    {kEan8,            "ean8",        "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits, 12},
+    {kEan13,           "ean13",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kDigits, 17},
+    {kCode128,         "code128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kCode128, 0},
+    {kGs1_128,         "gs1-128",     "128",         FaceVariants::kHeightAndCaption,  kCode128,  CheckFlag::kIgnored,     CharRule::kGs1, 0},
+    {kGtin13,          "gtin13",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin, 19},
+    {kGtin8,           "gtin8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin, 14},
+    {kGtin12,          "gtin12",      "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin, 18},
+    {kUpcE8,           "upce8",       "UPC EAN JAN", FaceVariants::kSingle,            kUpcA,     CheckFlag::kIgnored,     CharRule::kGtin, 14},
+    {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits, 0},
+    {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte, 7089},
+    {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116},
 };
 // clang-format on
 
@@ -108,9 +114,7 @@ inline constexpr auto kRowByCode = [] {
 }();
 
 // Every code appears once, is not negative, and prints in a font that is
-// registered and has faces of its own.  (Whether a row's encoder is null is
-// no constant expression under AddressSanitizer, so that is left to the
-// tests, which call every row.)
+// registered and has faces of its own.
 constexpr bool RowsAreConsistent() {
   for (size_t i = 0; i < std::size(kSymbologyRows); ++i) {
     const SymbologyInfo& s = kSymbologyRows[i];

@@ -1,6 +1,6 @@
 // UPC-A and UPC-E: number system, the two halves or the zero-suppressed body,
 // check digit, captions and supplement.
-#include "symbologies/upc.h"
+#include "symbologies/upce.h"
 
 #include <array>
 #include <string_view>

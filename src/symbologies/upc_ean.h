@@ -41,6 +41,8 @@ inline constexpr std::string_view kSupplementEvenSet = "\xA1\xA2\xA3\xA4\xA5\xA6
 // Number sets ('A' odd, 'B' even) of the six UPC-E body digits by the check
 // digit (number system 0), of the six EAN-13 left-half digits by the leading
 // digit, and of the five supplement digits by the supplement's checksum.
+// ISO/IEC 15420:2009 (the number set combinations of EAN-13's leading digit,
+// of UPC-E and of the add-on symbols).
 inline constexpr std::array<std::string_view, 10> kUpcENumberSets = {
     "BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA", "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
 inline constexpr std::array<std::string_view, 10> kEan13NumberSets = {

@@ -18,8 +18,8 @@
 #include "font_support.h"
 #include "scan/matrix_samples.h"
 #include "symbologies/codes.h"
-#include "symbologies/datamatrix.h"
-#include "symbologies/matrix_text.h"
+#include "symbologies/datamatrix/datamatrix.h"
+#include "symbologies/matrix/matrix_text.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 

@@ -1,6 +1,6 @@
 # Every generated font passes the OpenType Sanitizer, the checker browsers
 # run before they use a font (tables, offsets, cmap and glyph data).
-# As many as the manifest lists: the 39 faces of the bar symbologies and the 2D faces.
+# As many as the manifest lists: one per face of the registry (`tavo list`).
 file(GLOB fonts ${FONT_DIR}/*.ttf)
 list(LENGTH fonts count)
 file(STRINGS ${FONT_DIR}/fonts.manifest listed REGEX "^[^#]")

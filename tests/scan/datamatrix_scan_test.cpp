@@ -14,7 +14,7 @@
 
 #include "render.h"
 #include "scan/scanner.h"
-#include "symbologies/datamatrix.h"
+#include "readers/datamatrix/datamatrix_reader.h"
 #include "tavo32.h"
 
 namespace tavo {

@@ -25,8 +25,8 @@
 #include "render.h"
 #include "scanner.h"
 #include "symbologies/codes.h"
-#include "symbologies/matrix_text.h"
-#include "symbologies/qr.h"
+#include "symbologies/matrix/matrix_text.h"
+#include "symbologies/qr/qr.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 

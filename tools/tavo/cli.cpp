@@ -1,28 +1,10 @@
 // Argument parsing and formatting of the tavo command-line tool.
 #include "cli.h"
 
-#include <array>
 #include <charconv>
-
-#include "symbologies/registry.h"
 
 namespace tavo::cli {
 namespace {
-
-// The registry's rows as the tool needs them, copied when compiling: the tool
-// links the shared library, which does not export the encoders the rows
-// point to.
-constexpr auto kRows = [] {
-  std::array<SymbologyEntry, tavo::Symbologies().size()> rows{};
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const tavo::SymbologyInfo& s = tavo::Symbologies()[i];
-    const size_t faces = s.faces == tavo::FaceVariants::kHeightAndCaption ? 6
-                         : s.faces == tavo::FaceVariants::kSingle         ? 1
-                                                                          : 0;
-    rows[i] = SymbologyEntry{.code = s.code, .name = s.name, .family = s.family, .faces = faces};
-  }
-  return rows;
-}();
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -41,17 +23,15 @@ std::optional<int32_t> ParseInt(std::string_view text) {
   return v;
 }
 
-std::span<const SymbologyEntry> SymbologyEntries() { return kRows; }
-
 std::optional<int32_t> ParseSymbology(std::string_view text) {
-  for (const SymbologyEntry& row : kRows) {
+  for (const SymbologyEntry& row : SymbologyEntries()) {
     if (text == row.name) return row.code;
   }
   return ParseInt(text);
 }
 
 std::string_view SymbologyName(int32_t code) {
-  for (const SymbologyEntry& row : kRows) {
+  for (const SymbologyEntry& row : SymbologyEntries()) {
     if (row.code == code) return row.name;
   }
   return "";

@@ -9,20 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include "symbologies/registry.h"
+
 namespace tavo::cli {
 
-// One registered symbology as `tavo list` prints it: code, short name, face
-// family and how many faces its own font has (6: L, LC, M, MC, H, HC; 1: one
-// face; 0: it prints in the faces of another code of the same family).
-struct SymbologyEntry {
-  int32_t code = 0;
-  std::string_view name;
-  std::string_view family;
-  size_t faces = 0;
-};
+// One registered symbology: the library's registry row itself (code, short
+// name, face family, faces; tavo::FaceCount gives the number of faces).
+using SymbologyEntry = tavo::SymbologyInfo;
 
 // Every symbology of the library's registry, in the order of its rows.
-std::span<const SymbologyEntry> SymbologyEntries();
+constexpr std::span<const SymbologyEntry> SymbologyEntries() { return tavo::Symbologies(); }
 
 // A symbology given by code ("6") or by short name ("upca"); nullopt when
 // neither.  Codes without a row in the registry are passed through so the library can judge.

@@ -99,7 +99,7 @@ int Usage(const char* why) {
 int List() {
   for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
     std::printf("%d\t%.*s\t%.*s\t%zu\n", row.code, static_cast<int>(row.name.size()), row.name.data(),
-                static_cast<int>(row.family.size()), row.family.data(), row.faces);
+                static_cast<int>(row.family.size()), row.family.data(), tavo::FaceCount(row.faces));
   }
   return 0;
 }

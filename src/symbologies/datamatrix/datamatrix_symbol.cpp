@@ -1,0 +1,270 @@
+// Data Matrix ECC 200 symbol: sizes, Reed-Solomon with block interleaving,
+// module placement, finder and timing patterns.
+#include <algorithm>
+
+#include "symbologies/datamatrix/datamatrix.h"
+
+namespace tavo {
+namespace {
+
+// Every ECC 200 size: rows, cols, data regions down and across, region
+// height and width in modules, data and error-correction codewords, blocks.
+// Ordered by data capacity; at equal capacity the square comes first.
+// ISO/IEC 16022:2006 Table 7 (ECC 200 symbol attributes).
+constexpr std::array<DataMatrixSize, 30> kSizes{{
+    {10, 10, 1, 1, 8, 8, 3, 5, 1},
+    {12, 12, 1, 1, 10, 10, 5, 7, 1},
+    {8, 18, 1, 1, 6, 16, 5, 7, 1},
+    {14, 14, 1, 1, 12, 12, 8, 10, 1},
+    {8, 32, 1, 2, 6, 14, 10, 11, 1},
+    {16, 16, 1, 1, 14, 14, 12, 12, 1},
+    {12, 26, 1, 1, 10, 24, 16, 14, 1},
+    {18, 18, 1, 1, 16, 16, 18, 14, 1},
+    {20, 20, 1, 1, 18, 18, 22, 18, 1},
+    {12, 36, 1, 2, 10, 16, 22, 18, 1},
+    {22, 22, 1, 1, 20, 20, 30, 20, 1},
+    {16, 36, 1, 2, 14, 16, 32, 24, 1},
+    {24, 24, 1, 1, 22, 22, 36, 24, 1},
+    {26, 26, 1, 1, 24, 24, 44, 28, 1},
+    {16, 48, 1, 2, 14, 22, 49, 28, 1},
+    {32, 32, 2, 2, 14, 14, 62, 36, 1},
+    {36, 36, 2, 2, 16, 16, 86, 42, 1},
+    {40, 40, 2, 2, 18, 18, 114, 48, 1},
+    {44, 44, 2, 2, 20, 20, 144, 56, 1},
+    {48, 48, 2, 2, 22, 22, 174, 68, 1},
+    {52, 52, 2, 2, 24, 24, 204, 84, 2},
+    {64, 64, 4, 4, 14, 14, 280, 112, 2},
+    {72, 72, 4, 4, 16, 16, 368, 144, 4},
+    {80, 80, 4, 4, 18, 18, 456, 192, 4},
+    {88, 88, 4, 4, 20, 20, 576, 224, 4},
+    {96, 96, 4, 4, 22, 22, 696, 272, 4},
+    {104, 104, 4, 4, 24, 24, 816, 336, 6},
+    {120, 120, 6, 6, 18, 18, 1050, 408, 6},
+    {132, 132, 6, 6, 20, 20, 1304, 496, 8},
+    {144, 144, 6, 6, 22, 22, 1558, 620, 10},
+}};
+
+constexpr bool SizesConsistent() {
+  for (size_t i = 0; i < kSizes.size(); ++i) {
+    const DataMatrixSize& s = kSizes[i];
+    // The regions and their two-module frames make up the symbol, and the
+    // mapping matrix holds exactly the codewords (a 4-module corner left over
+    // in some sizes).
+    if (s.region_rows * (s.region_h + 2) != s.rows) return false;
+    if (s.region_cols * (s.region_w + 2) != s.cols) return false;
+    if (s.mapping_rows() * s.mapping_cols() / 8 != s.data_codewords + s.ecc_codewords) return false;
+    if (s.ecc_codewords % s.blocks != 0) return false;
+    if (i > 0 && kSizes[i - 1].data_codewords > s.data_codewords) return false;
+  }
+  return true;
+}
+static_assert(SizesConsistent());
+
+// One generator for every size's block length (5 .. 68), its roots a^1 ..
+// a^n in GF(256) over 301 (ISO/IEC 16022:2006 clause 5.7.1 and Annex E).
+constexpr auto kGenerators = [] {
+  std::array<DataMatrixGenerator, kSizes.size()> out{};
+  for (size_t i = 0; i < kSizes.size(); ++i) {
+    out[i] = reed_solomon::MakeGenerator<kDataMatrixMaxEccPerBlock>(
+        kDataMatrixField, kSizes[i].ecc_codewords / kSizes[i].blocks, kDataMatrixFirstRoot);
+  }
+  return out;
+}();
+
+}  // namespace
+
+const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
+
+// The data and error-correction codewords of one interleaved block: every
+// `blocks`-th codeword, starting at `block`.
+int32_t DataMatrixBlockDataCount(const DataMatrixSize& size, int32_t block) {
+  return (size.data_codewords - block + size.blocks - 1) / size.blocks;
+}
+
+// Where a block's error-correction codewords stand among the interleaved
+// ones.  Where the blocks are of unequal length (144x144: 8 blocks of 156
+// data codewords, 2 of 155) the error-correction round starts with the
+// shorter blocks, as zint and zxing write and read it; libdmtx up to 0.7.7
+// reads it unrotated, which `unrotated` allows when reading.
+int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrotated) {
+  const int32_t longer = size.data_codewords % size.blocks;
+  return (longer == 0 || unrotated) ? block : (block + size.blocks - longer) % size.blocks;
+}
+
+
+void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
+  const int32_t blocks = size.blocks;
+  const DataMatrixGenerator& generator = kGenerators[&size - kSizes.data()];
+  const int32_t n = generator.degree;
+  codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
+  for (int32_t b = 0; b < blocks; ++b) {
+    reed_solomon::Encoder encoder(kDataMatrixField, generator);
+    for (int32_t i = b; i < size.data_codewords; i += blocks) encoder.Push(codewords[i]);
+    const int32_t slot = DataMatrixEccSlot(size, b, false);
+    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = encoder.Ecc(k);
+  }
+}
+
+namespace {
+
+// The placement walk (ISO/IEC 16022:2006 Annex F): codeword bits go into
+// 8-module "utah" shapes along
+// diagonals, with four special corner shapes; modules falling off an edge
+// wrap to the opposite one.
+// Each module placed is handed to `visit(row, col, codeword, bit)`; the
+// walk itself only remembers which modules are taken.
+template <typename Visit>
+class Placement {
+ public:
+  Placement(int32_t rows, int32_t cols, Visit visit)
+      : rows_(rows), cols_(cols), taken_(static_cast<size_t>(rows) * cols, 0), visit_(visit) {}
+
+  void Run() {
+    int32_t cw = 0, row = 4, col = 0;
+    do {
+      if (row == rows_ && col == 0) Corner1(cw++);
+      if (row == rows_ - 2 && col == 0 && cols_ % 4 != 0) Corner2(cw++);
+      if (row == rows_ - 2 && col == 0 && cols_ % 8 == 4) Corner3(cw++);
+      if (row == rows_ + 4 && col == 2 && cols_ % 8 == 0) Corner4(cw++);
+      do {  // up and to the right
+        if (row < rows_ && col >= 0 && Empty(row, col)) Utah(row, col, cw++);
+        row -= 2;
+        col += 2;
+      } while (row >= 0 && col < cols_);
+      row += 1;
+      col += 3;
+      do {  // down and to the left
+        if (row >= 0 && col < cols_ && Empty(row, col)) Utah(row, col, cw++);
+        row += 2;
+        col -= 2;
+      } while (row < rows_ && col >= 0);
+      row += 3;
+      col += 1;
+    } while (row < rows_ || col < cols_);
+  }
+
+ private:
+  size_t Index(int32_t row, int32_t col) const {
+    return static_cast<size_t>(row) * static_cast<size_t>(cols_) + static_cast<size_t>(col);
+  }
+  bool Empty(int32_t row, int32_t col) const { return !taken_[Index(row, col)]; }
+  void Module(int32_t row, int32_t col, int32_t cw, int32_t bit) {
+    if (row < 0) {
+      row += rows_;
+      col += 4 - ((rows_ + 4) % 8);
+    }
+    if (col < 0) {
+      col += cols_;
+      row += 4 - ((cols_ + 4) % 8);
+    }
+    // Every size's walk stays inside the matrix
+    // (DataMatrixPlacement.EveryBitOnceAndTheFixedCorner); the test lets the
+    // compiler see it too, where its range analysis (GCC 12, also through
+    // link-time optimisation) took the wrapped row and column for negative.
+    const size_t at = Index(row, col);
+    if (at >= taken_.size()) return;
+    taken_[at] = 1;
+    visit_(row, col, cw, bit);
+  }
+  void Utah(int32_t r, int32_t c, int32_t cw) {
+    Module(r - 2, c - 2, cw, 0);
+    Module(r - 2, c - 1, cw, 1);
+    Module(r - 1, c - 2, cw, 2);
+    Module(r - 1, c - 1, cw, 3);
+    Module(r - 1, c, cw, 4);
+    Module(r, c - 2, cw, 5);
+    Module(r, c - 1, cw, 6);
+    Module(r, c, cw, 7);
+  }
+  void Corner1(int32_t cw) {
+    Module(rows_ - 1, 0, cw, 0);
+    Module(rows_ - 1, 1, cw, 1);
+    Module(rows_ - 1, 2, cw, 2);
+    Module(0, cols_ - 2, cw, 3);
+    Module(0, cols_ - 1, cw, 4);
+    Module(1, cols_ - 1, cw, 5);
+    Module(2, cols_ - 1, cw, 6);
+    Module(3, cols_ - 1, cw, 7);
+  }
+  void Corner2(int32_t cw) {
+    Module(rows_ - 3, 0, cw, 0);
+    Module(rows_ - 2, 0, cw, 1);
+    Module(rows_ - 1, 0, cw, 2);
+    Module(0, cols_ - 4, cw, 3);
+    Module(0, cols_ - 3, cw, 4);
+    Module(0, cols_ - 2, cw, 5);
+    Module(0, cols_ - 1, cw, 6);
+    Module(1, cols_ - 1, cw, 7);
+  }
+  void Corner3(int32_t cw) {
+    Module(rows_ - 3, 0, cw, 0);
+    Module(rows_ - 2, 0, cw, 1);
+    Module(rows_ - 1, 0, cw, 2);
+    Module(0, cols_ - 2, cw, 3);
+    Module(0, cols_ - 1, cw, 4);
+    Module(1, cols_ - 1, cw, 5);
+    Module(2, cols_ - 1, cw, 6);
+    Module(3, cols_ - 1, cw, 7);
+  }
+  void Corner4(int32_t cw) {
+    Module(rows_ - 1, 0, cw, 0);
+    Module(rows_ - 1, cols_ - 1, cw, 1);
+    Module(0, cols_ - 3, cw, 2);
+    Module(0, cols_ - 2, cw, 3);
+    Module(0, cols_ - 1, cw, 4);
+    Module(1, cols_ - 3, cw, 5);
+    Module(1, cols_ - 2, cw, 6);
+    Module(1, cols_ - 1, cw, 7);
+  }
+
+  int32_t rows_, cols_;
+  std::vector<uint8_t> taken_;
+  Visit visit_;
+};
+
+}  // namespace
+
+int32_t DataMatrixSymbolRow(const DataMatrixSize& s, int32_t r) { return r + 2 * (r / s.region_h) + 1; }
+int32_t DataMatrixSymbolCol(const DataMatrixSize& s, int32_t c) { return c + 2 * (c / s.region_w) + 1; }
+
+std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols) {
+  // -1 stays where the walk leaves the fixed bottom-right corner.
+  std::vector<int32_t> cell(static_cast<size_t>(rows) * cols, -1);
+  Placement(rows, cols, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    cell[r * cols + c] = cw * 8 + bit;
+  }).Run();
+  return cell;
+}
+
+ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_t>& codewords) {
+  ModuleGrid grid(size.cols, size.rows);
+  // Finder (solid left and bottom edges) and timing (alternating top and
+  // right edges) around every data region.
+  for (int32_t ry = 0; ry < size.region_rows; ++ry) {
+    for (int32_t rx = 0; rx < size.region_cols; ++rx) {
+      const int32_t y0 = ry * (size.region_h + 2), x0 = rx * (size.region_w + 2);
+      const int32_t h = size.region_h + 2, w = size.region_w + 2;
+      for (int32_t dy = 0; dy < h; ++dy) {
+        grid.set(x0, y0 + dy, true);
+        grid.set(x0 + w - 1, y0 + dy, dy % 2 == 1);
+      }
+      for (int32_t dx = 0; dx < w; ++dx) {
+        grid.set(x0 + dx, y0 + h - 1, true);
+        grid.set(x0 + dx, y0, dx % 2 == 0);
+      }
+    }
+  }
+  const int32_t mr = size.mapping_rows(), mc = size.mapping_cols();
+  // The fixed corner, where the walk leaves 4 modules: dark at its
+  // bottom-right and top-left.
+  if ((mr * mc) % 8 != 0) {
+    grid.set(DataMatrixSymbolCol(size, mc - 1), DataMatrixSymbolRow(size, mr - 1), true);
+    grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
+  }
+  Placement(mr, mc, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(DataMatrixSymbolCol(size, c), DataMatrixSymbolRow(size, r), true);
+  }).Run();
+  return grid;
+}
+
+}  // namespace tavo

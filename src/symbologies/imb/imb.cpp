@@ -1,0 +1,243 @@
+// Intelligent Mail barcode (the USPS 4-state customer bar code): a 20-digit
+// tracking code and a 0, 5, 9 or 11-digit routing code become one 102-bit
+// number, its 11-bit frame check sequence, ten codewords, ten 13-bit
+// characters and 65 bars, one font character each: "A" ascender, "D"
+// descender, "F" full bar, "T" tracker.  The symbol carries its own check, so
+// the caller's check option has no meaning here and is ignored.
+#include "symbologies/imb/imb.h"
+
+#include <bit>
+#include <cstring>
+
+#include "symbologies/encoders.h"
+
+namespace tavo {
+
+using namespace imb;
+
+namespace {
+
+// The bar parts of kBarParts as places in three words: the
+// descenders of bars 1..64 in word 0, their ascenders in word 1, bar 65's
+// descender and ascender as bits 0 and 1 of word 2.  Each place is word x 64
+// + bit.
+constexpr std::array<std::array<uint8_t, 13>, 10> BuildPartPlaces() {
+  std::array<std::array<uint8_t, 13>, 10> places{};
+  for (size_t c = 0; c < 10; ++c) {
+    for (size_t b = 0; b < 13; ++b) {
+      const int n = kBarParts[c][b];
+      const bool descender = n <= static_cast<int>(kBars);
+      const int bar = descender ? n - 1 : n - static_cast<int>(kBars) - 1;
+      places[c][b] = static_cast<uint8_t>(bar < 64 ? (descender ? 0 : 64) + bar : 128 + (descender ? 0 : 1));
+    }
+  }
+  return places;
+}
+
+constexpr std::array<std::array<uint8_t, 13>, 10> kPartPlaces = BuildPartPlaces();
+
+// The parts a character draws among bars 1..64, looked up a piece of the
+// character at a time: index 0..15 for its bits 0..3, 16..31 for bits 4..7,
+// 32..63 for bits 8..12.  Bar 65 is read from its two bits directly.
+struct BarParts {
+  uint64_t descenders = 0;
+  uint64_t ascenders = 0;
+};
+
+constexpr std::array<std::array<BarParts, 64>, 10> kPieceParts = [] {
+  std::array<std::array<BarParts, 64>, 10> table{};
+  constexpr int kPieceStart[3] = {0, 4, 8};
+  constexpr int kPieceBits[3] = {4, 4, 5};
+  constexpr int kPieceIndex[3] = {0, 16, 32};
+  for (size_t c = 0; c < 10; ++c) {
+    for (int piece = 0; piece < 3; ++piece) {
+      for (int v = 0; v < (1 << kPieceBits[piece]); ++v) {
+        BarParts& parts = table[c][static_cast<size_t>(kPieceIndex[piece] + v)];
+        for (int k = 0; k < kPieceBits[piece]; ++k) {
+          if (!((v >> k) & 1)) continue;
+          const uint8_t place = kPartPlaces[c][static_cast<size_t>(kPieceStart[piece] + k)];
+          if (place < 64) parts.descenders |= uint64_t{1} << place;
+          else if (place < 128) parts.ascenders |= uint64_t{1} << (place - 64);
+        }
+      }
+    }
+  }
+  return table;
+}();
+
+// Four bars at once: the letters of four bars whose descenders are the low
+// four bits of the index and whose ascenders are the high four.
+constexpr std::array<std::array<char, 4>, 256> kFourBars = [] {
+  std::array<std::array<char, 4>, 256> t{};
+  for (unsigned i = 0; i < 256; ++i) {
+    for (unsigned k = 0; k < 4; ++k) t[i][k] = kBarLetters[((i >> k) & 1u) | (((i >> (4 + k)) & 1u) << 1)];
+  }
+  return t;
+}();
+
+// Eight digits as a number, in three multiplications over one word where
+// the bytes stand in memory order (little-endian); digit by digit elsewhere.
+uint64_t EightDigits(const char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    v -= 0x3030303030303030u;
+    v = v * 10 + (v >> 8);  // pairs
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+    return v;
+  } else {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v * 10 + static_cast<uint64_t>(p[i] - '0');
+    return v;
+  }
+}
+
+uint64_t EighteenDigits(const char* p) {
+  return (EightDigits(p) * 100000000 + EightDigits(p + 8)) * 100 +
+         static_cast<uint64_t>(p[16] - '0') * 10 + static_cast<uint64_t>(p[17] - '0');
+}
+
+// The binary value: the routing code plus its offset, times 10, plus tracking
+// digit 1, times 5, plus digit 2 (below 2^43 so far), then times 10 and plus
+// a digit for each of the other 18: in one step, times 10^18 plus the number
+// they form.
+template <class W>
+W BinaryValue(const ImbCodes& codes) {
+  const char* d = codes.digits.data();
+  uint64_t head = 0;
+  for (size_t i = 0; i < codes.routing_length; ++i) {
+    head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
+  }
+  head += RoutingOffset(codes.routing_length);
+  head = head * 10 + static_cast<uint64_t>(d[0] - '0');
+  head = head * 5 + static_cast<uint64_t>(d[1] - '0');
+  return W(head, EighteenDigits(d + 2));
+}
+
+template <class W>
+uint32_t FrameCheckOf(const W& value) {
+  return FrameCheck(value.High(), value.Low());
+}
+
+// Eight (four) bytes at once are all digits: each has the high nibble 3, and
+// a low nibble that 6 more does not carry out of (no carry reaches the next
+// byte, whose high nibble stays apart).  The same whatever the byte order.
+bool AllDigits8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u, kThrees = 0x3030303030303030u;
+  return (v & kHigh) == kThrees && ((v + 0x0606060606060606u) & kHigh) == kThrees;
+}
+
+bool AllDigits4(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return (v & 0xF0F0F0F0u) == 0x30303030u && ((v + 0x06060606u) & 0xF0F0F0F0u) == 0x30303030u;
+}
+
+// After 20 tracking digits: separators anywhere, then 0, 5, 9 or 11 digits.
+int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
+  size_t digits = 0;
+  for (char c : rest) {
+    if (static_cast<unsigned char>(c - '0') <= 9) {
+      if (digits < codes.digits.size() - kTrackingDigits) codes.digits[kTrackingDigits + digits] = c;
+      ++digits;
+    } else if (c != '-' && c != ' ') {
+      return kImbIllegalCharacter;
+    }
+  }
+  if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
+  codes.routing_length = digits;
+  return RoutingOffset(digits) == 0 && digits != 0 ? kImbIncompleteRouting : kOk;
+}
+
+}  // namespace
+
+int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
+  // Nearly every value starts with its 20 tracking digits: those are judged
+  // together, and the rest, if any, one by one.
+  if (value.size() >= kTrackingDigits) {
+    if (AllDigits8(value.data()) && AllDigits8(value.data() + 8) && AllDigits4(value.data() + 16)) {
+      std::memcpy(codes.digits.data(), value.data(), kTrackingDigits);
+      return ParseImbRouting(value.substr(kTrackingDigits), codes);
+    }
+  }
+  // Every character is judged before the counts, so a letter is reported as
+  // such whatever the length.
+  size_t digits = 0;
+  bool separator_in_tracking = false;
+  for (char c : value) {
+    if (static_cast<unsigned char>(c - '0') <= 9) {
+      if (digits < codes.digits.size()) codes.digits[digits] = c;
+      ++digits;
+    } else if (c == '-' || c == ' ') {
+      separator_in_tracking |= digits < kTrackingDigits;
+    } else {
+      return kImbIllegalCharacter;
+    }
+  }
+  if (digits < kTrackingDigits) return kImbIncompleteTracking;
+  if (separator_in_tracking) return kImbSeparatorInTracking;
+  if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
+  codes.routing_length = digits - kTrackingDigits;
+  if (RoutingOffset(codes.routing_length) == 0 && codes.routing_length != 0) {
+    return kImbIncompleteRouting;
+  }
+  return kOk;
+}
+
+template <class W>
+void ImbBars(const ImbCodes& codes, char* bars) {
+  W value = BinaryValue<W>(codes);
+  const uint32_t fcs = FrameCheckOf(value);
+  // Codewords two at a time: J and I from one division by 636 x 1365, then
+  // H and G, F and E, D and C by 1365 x 1365; what remains fits a word.
+  uint32_t codewords[10];
+  uint32_t pair = value.DivideBy(kLastDivisor * kDivisor);
+  codewords[9] = (pair % kLastDivisor) * 2;  // J, doubled: its low bit is free
+  codewords[8] = pair / kLastDivisor;
+  for (size_t i = 7; i >= 3; i -= 2) {
+    pair = value.DivideBy(kDivisor * kDivisor);
+    codewords[i] = pair % kDivisor;
+    codewords[i - 1] = pair / kDivisor;
+  }
+  const uint64_t rest = value.Low();  // below 659 x 1365
+  codewords[1] = static_cast<uint32_t>(rest % kDivisor);
+  codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
+  // Frame check bits 0..9 complement characters A..J; each set bit of a
+  // character draws its bar part.
+  uint32_t characters[10];
+  uint64_t descenders = 0;
+  uint64_t ascenders = 0;
+  for (size_t i = 0; i < 10; ++i) {
+    const uint32_t c = CharacterOf(codewords[i]) ^ (((fcs >> i) & 1u) ? kCharacterMask : 0);
+    characters[i] = c;
+    for (const BarParts& p : {kPieceParts[i][c & 0xF], kPieceParts[i][16 + ((c >> 4) & 0xF)],
+                              kPieceParts[i][32 + (c >> 8)]}) {
+      descenders |= p.descenders;
+      ascenders |= p.ascenders;
+    }
+  }
+  for (size_t g = 0; g < 16; ++g) {
+    const size_t four = ((descenders >> (4 * g)) & 0xF) | (((ascenders >> (4 * g)) & 0xF) << 4);
+    std::memcpy(bars + 4 * g, kFourBars[four].data(), 4);
+  }
+  constexpr BarSource kLast = kBarSources[kBars - 1];
+  bars[kBars - 1] = kBarLetters[((characters[kLast.descender_character] >> kLast.descender_bit) & 1u) |
+                                   (((characters[kLast.ascender_character] >> kLast.ascender_bit) & 1u) << 1)];
+}
+
+template void ImbBars<TwoWords>(const ImbCodes&, char*);
+#if defined(__SIZEOF_INT128__)
+template void ImbBars<Int128>(const ImbCodes&, char*);
+#endif
+
+int32_t EncodeImb(std::string_view value, const Options&, FontString& out) {
+  ImbCodes codes;
+  if (int32_t rc = ParseImbValue(value, codes)) return rc;
+  ImbBars<Wide>(codes, out.Extend(kBars));
+  return kOk;
+}
+
+}  // namespace tavo

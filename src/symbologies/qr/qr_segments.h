@@ -1,0 +1,91 @@
+// QR Code data segments: the value split into numeric, alphanumeric and byte
+// runs so that the bit stream is as short as possible, and the bit stream
+// itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tavo {
+
+enum class QrMode : uint8_t { kNumeric, kAlphanumeric, kByte };
+
+// Versions 1-9, 10-26 and 27-40 differ in the widths of the character count
+// fields, so a value is segmented once per group.
+inline constexpr int32_t kQrVersionGroups = 3;
+constexpr int32_t QrVersionGroup(int32_t version) { return version <= 9 ? 0 : version <= 26 ? 1 : 2; }
+
+namespace qr_modes {
+// The alphanumeric mode's characters, index = value.
+// ISO/IEC 18004:2015 Table 5.
+inline constexpr std::string_view kAlphanumeric = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+static_assert(kAlphanumeric.size() == 45);
+
+constexpr std::array<int8_t, 256> MakeAlphanumericValues() {
+  std::array<int8_t, 256> v{};
+  for (auto& x : v) x = -1;
+  for (size_t i = 0; i < kAlphanumeric.size(); ++i) {
+    v[static_cast<unsigned char>(kAlphanumeric[i])] = static_cast<int8_t>(i);
+  }
+  return v;
+}
+inline constexpr std::array<int8_t, 256> kAlphanumericValues = MakeAlphanumericValues();
+
+// Character count field widths: mode by version group.
+// ISO/IEC 18004:2015 Table 3.
+inline constexpr int32_t kCountBits[3][kQrVersionGroups] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}};
+
+}  // namespace qr_modes
+
+// Width of the character count field of `mode` in `group`.
+constexpr int32_t QrCountBits(QrMode mode, int32_t group) {
+  return qr_modes::kCountBits[static_cast<int>(mode)][group];
+}
+
+// The value of an alphanumeric-mode character, or -1.
+constexpr int32_t QrAlphanumericValue(char c) {
+  return qr_modes::kAlphanumericValues[static_cast<unsigned char>(c)];
+}
+
+// A run of the value, [begin, end), in one mode.
+struct QrSegment {
+  QrMode mode;
+  size_t begin;
+  size_t end;
+};
+
+// The extended channel interpretation that marks byte data as UTF-8.
+// AIM ECI Part 3 (Register): ECI 000026 is UTF-8.
+inline constexpr int32_t kQrEciUtf8 = 26;
+
+// Whether the value is carried with ECI 26: it is valid UTF-8 and holds a
+// byte above 127.  Any other value goes as its bytes, which a reader takes
+// as ISO/IEC 8859-1, the default of the symbology.
+bool QrNeedsUtf8Eci(std::string_view value);
+
+// The segments of the shortest bit stream for `value` in `group`, and its
+// length in bits (the designator of ECI `eci` included unless it is 0).  Linear in the
+// value's length.
+std::vector<QrSegment> QrOptimalSegments(std::string_view value, int32_t group, int32_t eci,
+                                         size_t& bits);
+
+// A growing stream of bits, most significant first, packed into codewords.
+class QrBitStream {
+ public:
+  void Append(uint32_t value, int32_t count);
+  size_t size() const { return bits_; }
+  std::vector<uint8_t>& bytes() { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t bits_ = 0;
+};
+
+// Appends the designator of ECI `eci` (unless 0, one byte) and the segments' mode indicators,
+// counts and data.
+void QrAppendSegments(std::string_view value, const std::vector<QrSegment>& segments,
+                      int32_t group, int32_t eci, QrBitStream& out);
+
+}  // namespace tavo
