@@ -281,6 +281,21 @@ TEST(Code128CheckChar, ModuloOneHundredThree) {
   }
 }
 
+// Sequences of varied values, of lengths on either side of each multiple of
+// 103 where the weights start over, against the sum written out plainly.
+TEST(Code128CheckChar, WeightsStartOverAtEveryMultipleOf103) {
+  for (size_t n : {2, 3, 102, 103, 104, 105, 205, 206, 207, 309, 310, 1000}) {
+    std::string sequence(1, Code128ValueChar(104));  // Start B
+    uint64_t sum = 104;
+    for (size_t k = 1; k < n; ++k) {
+      const int v = static_cast<int>((k * 37 + k / 103) % 103);
+      sequence.push_back(Code128ValueChar(v));
+      sum += (k % 103) * static_cast<uint64_t>(v);
+    }
+    EXPECT_EQ(Code128CharValue(Code128CheckChar(sequence)), static_cast<int>(sum % 103)) << n;
+  }
+}
+
 TEST(Code128FontCodes, ValuesPairsAndBack) {
   const std::pair<int, int> kValueCodes[] = {{0, 243},  {1, 244},  {2, 245},  {3, 130},
                                              {13, 140}, {14, 246}, {17, 249}, {18, 145},

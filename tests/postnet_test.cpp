@@ -111,3 +111,30 @@ TEST(PostNetCheckDigitRule, CompletesTheDigitSumToATen) {
 
 }  // namespace
 }  // namespace tavo::test
+
+namespace tavo::test {
+namespace {
+
+// The first eight characters of an eleven-digit value are tested at once;
+// every byte at each of those places must still be judged as it is alone.
+TEST(PostNetTranslate, EveryByteInTheFirstEightPlaces) {
+  const std::string digits = "12345678901";
+  for (size_t at = 0; at < 8; ++at) {
+    for (int b = 1; b < 256; ++b) {  // 0 would end the C string
+      std::string value = digits;
+      value[at] = static_cast<char>(b);
+      SCOPED_TRACE("byte " + std::to_string(b) + " at " + std::to_string(at));
+      const Translation got = Translate(BC_SYM_POSTNET, value);
+      if (b >= '0' && b <= '9') {
+        EXPECT_EQ(got.bytes, "*" + value + PostNetCheckDigit(value) + "*");
+      } else if (b == ' ' || b == '-') {
+        EXPECT_EQ(got.rc, BC_FONT_ERR_INCOMPLETE_POSTNET);  // ten digits left
+      } else {
+        EXPECT_EQ(got.rc, BC_FONT_ERR_ILLEGAL_CHARACTER_NUMERIC);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavo::test

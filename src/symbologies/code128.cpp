@@ -217,8 +217,8 @@ constexpr std::array<std::array<AheadStep, 3>, 256> kAheadSteps = [] {
 // HasAThenB (HasBThenA) holds for the suffixes that start at or before the
 // last A-only (B-only) character that a B-only (A-only) character follows.
 int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
-  ahead.flags.resize(v.size());
-  char* flags = ahead.flags.data();
+  // Every byte of the flags is written below before anything reads it.
+  char* flags = ahead.flags.Extend(v.size());
   uint8_t state = kAtEnd;
   bool a_seen = false, b_seen = false;
   for (size_t i = v.size(); i-- > 0;) {
@@ -437,17 +437,25 @@ FontString Code128DropRedundantChanges(std::string_view sequence) {
 
 char Code128CheckChar(std::string_view sequence) {
   // Codes outside the start character and body ranges (never present) count 0.
-  auto value = [](char code) {
-    return static_cast<uint64_t>(std::max(0, Code128CharValue(code)));
-  };
+  constexpr std::array<uint8_t, 256> kCheckValues = [] {
+    std::array<uint8_t, 256> values{};
+    for (size_t c = 0; c < values.size(); ++c) {
+      values[c] = static_cast<uint8_t>(std::max<int>(0, kCharValues[c]));
+    }
+    return values;
+  }();
   if (sequence.empty()) return ValueChar(0);
-  // Weights are kept modulo 103, so each term is below 103 x 106 and the
-  // 64-bit sum cannot overflow for any sequence that fits in memory.
-  uint64_t sum = value(sequence[0]);
-  uint64_t weight = 0;
-  for (size_t k = 1; k < sequence.size(); ++k) {
-    weight = weight == 102 ? 0 : weight + 1;  // k mod 103
-    sum += weight * value(sequence[k]);
+  // The weight of character k is k mod 103; it counts up through each block
+  // of 103 characters, so no division is made per character.  Each term is
+  // below 103 x 106 and the 64-bit sum cannot overflow for any sequence that
+  // fits in memory.
+  uint64_t sum = kCheckValues[Byte(sequence[0])];
+  const size_t n = sequence.size();
+  for (size_t k = 1; k < n;) {
+    const size_t block_end = std::min(n, (k / 103 + 1) * 103);
+    for (uint64_t weight = k % 103; k < block_end; ++k, ++weight) {
+      sum += weight * kCheckValues[Byte(sequence[k])];
+    }
   }
   return ValueChar(static_cast<int>(sum % 103));
 }

@@ -20,15 +20,6 @@ static_assert(Code93Alphabet.size() == 49);
 
 static_assert(Code93Alphabet.substr(0, 43) == kFullAsciiCharacters);
 
-// Symbol value of the character at `index` of a Full ASCII expansion: the
-// shift of a two-character expansion is one of the shift symbols 43..46.
-unsigned ExpansionValue(std::string_view expansion, size_t index) {
-  if (index == 0 && expansion.size() == 2) {
-    return static_cast<unsigned>(43 + kFullAsciiShifts.find(expansion[0]));
-  }
-  return static_cast<unsigned>(Code93CharValue(expansion[index]));
-}
-
 // Symbol value of each byte 0..127, 47 where the byte is no symbol character.
 // ANSI/AIM BC5-1995, the Code 93 character values.
 constexpr std::array<uint8_t, 128> kSymbolValues = [] {
@@ -45,18 +36,42 @@ constexpr char kStartByte = '\x7D';
 constexpr char kStopByte = '\x7E';
 constexpr unsigned kCheckModulus = 47;
 
+// The symbol values of each byte's Full ASCII expansion, last first (the
+// order in which the check sums take them), so the sums read one row per
+// value byte.
+struct ExpansionValues {
+  uint8_t count;
+  std::array<uint8_t, 2> last_first;
+};
+constexpr std::array<ExpansionValues, 128> kExpansionValues = [] {
+  std::array<ExpansionValues, 128> rows{};
+  for (size_t b = 0; b < rows.size(); ++b) {
+    const std::string_view e = kFullAsciiExpansion[b];
+    rows[b].count = static_cast<uint8_t>(e.size());
+    for (size_t i = 0; i < e.size(); ++i) {
+      const size_t v = i == 0 && e.size() == 2 ? 43 + kFullAsciiShifts.find(e[0])
+                                               : kSymbolValues[static_cast<unsigned char>(e[i])];
+      rows[b].last_first[e.size() - 1 - i] = static_cast<uint8_t>(v);
+    }
+  }
+  return rows;
+}();
+static_assert(kExpansionValues['A'].count == 1 && kExpansionValues['A'].last_first[0] == 10);
+static_assert(kExpansionValues['a'].count == 2 && kExpansionValues['a'].last_first[1] == 46);
+
 // A check sum whose weights count 1, 2, ... up to `period` and start over,
-// taken from the rightmost symbol character leftwards.  The sum is kept
-// reduced modulo 47 after every term, so it is exact for values of any length
-// and never wraps around.
+// taken from the rightmost symbol character leftwards.  Each term is at most
+// 46 x 20, so a 64-bit sum cannot wrap for any value that fits in memory; it
+// is reduced modulo 47 once, at the end.
 struct WeightedSum {
   unsigned period;
   unsigned weight;
-  unsigned sum = 0;
+  uint64_t sum = 0;
   void Add(unsigned value) {
-    sum = (sum + value * weight) % kCheckModulus;
+    sum += value * weight;
     weight = weight == period ? 1 : weight + 1;
   }
+  unsigned Reduced() const { return static_cast<unsigned>(sum % kCheckModulus); }
 };
 
 }  // namespace
@@ -88,37 +103,35 @@ void Code93CheckChars(std::string_view value, char& c, char& k) {
   WeightedSum k_sum{.period = 15, .weight = 2};
   for (auto it = value.rbegin(); it != value.rend(); ++it) {
     const auto code = static_cast<unsigned char>(*it);
-    if (code >= kFullAsciiExpansion.size()) continue;
-    const std::string_view symbols = kFullAsciiExpansion[code];
-    for (size_t s = symbols.size(); s-- > 0;) {
-      const unsigned v = ExpansionValue(symbols, s);
-      c_sum.Add(v);
-      k_sum.Add(v);
+    if (code >= kExpansionValues.size()) continue;
+    const ExpansionValues& row = kExpansionValues[code];
+    for (size_t s = 0; s < row.count; ++s) {
+      c_sum.Add(row.last_first[s]);
+      k_sum.Add(row.last_first[s]);
     }
   }
-  const char c_symbol = Code93ValueChar(c_sum.sum);
-  const unsigned k_value = (k_sum.sum + c_sum.sum) % kCheckModulus;
+  const unsigned c_value = c_sum.Reduced();
+  const char c_symbol = Code93ValueChar(c_value);
+  const unsigned k_value = (k_sum.Reduced() + c_value) % kCheckModulus;
   c = Code93CheckFontChar(c_symbol);
   k = Code93CheckFontChar(Code93ValueChar(k_value));
 }
 
 int32_t EncodeCode93(std::string_view value, const Options& /*options: the checks are mandatory*/, FontString& out) {
-  out.reserve(out.size() + value.size() + 4);
-  for (size_t i = 0; i < value.size(); ++i) {
-    // The start character belongs to the first value character, so an empty
-    // value gets none.
-    if (i == 0) out.push_back(kStartByte);
-    const auto code = static_cast<unsigned char>(value[i]);
+  // Room for the start, the value, C, K and the stop, made once.  The start
+  // character belongs to the first value character, so an empty value gets
+  // none.
+  const size_t n = value.size();
+  char* w = out.Extend(n + (n > 0 ? 4 : 3));
+  if (n > 0) *w++ = kStartByte;
+  for (char ch : value) {
+    const auto code = static_cast<unsigned char>(ch);
     if (code > 127) return kIllegalCharacterAscii;
-    out.push_back(Code93FontChar(code));
+    *w++ = Code93FontChar(code);
   }
   // C and K are mandatory in Code 93: the check option does not apply.
-  char c = 0;
-  char k = 0;
-  Code93CheckChars(value, c, k);
-  out.push_back(c);
-  out.push_back(k);
-  out.push_back(kStopByte);
+  Code93CheckChars(value, w[0], w[1]);
+  w[2] = kStopByte;
   return kOk;
 }
 

@@ -15,14 +15,19 @@ constexpr size_t kEan13Digits = 12;
 // EAN/JAN-13 carries its leading digit in the number sets of the six
 // left-half digits: kEan13NumberSets (upc_ean.h).
 
+// The glyph of a digit the value test has already passed.
+char DigitGlyph(std::string_view set, char digit) { return set[static_cast<size_t>(digit - '0')]; }
+
 // Right half: the data digits, the check digit, the right guard, the spacer,
-// and the supplement when there is one.
+// and the supplement when there is one.  The digits are validated, so each
+// glyph is read straight from its set, into room made once.
 void AppendRightHalf(FontString& out, std::string_view digits, char check,
                      std::string_view supplement) {
-  for (char d : digits) out.push_back(RightGlyph(d));
-  out.push_back(RightGlyph(check));
-  out.push_back(kRightGuard);
-  out.push_back(kSpacer);
+  char* at = out.Extend(digits.size() + 3);
+  for (char d : digits) *at++ = DigitGlyph(kRightSet, d);
+  at[0] = DigitGlyph(kRightSet, check);
+  at[1] = kRightGuard;
+  at[2] = kSpacer;
   if (!supplement.empty()) AppendSupplement(out, supplement);
 }
 
@@ -44,13 +49,13 @@ int32_t EncodeEan13(std::string_view value, const Options&, FontString& out) {
   const char check = UpcEanCheckDigit(value, kEan13Digits);
   // The leading digit is no bar character: it is the caption and the parity.
   const std::string_view parity = kEan13NumberSets[static_cast<size_t>(value[0] - '0')];
-  out.push_back(CaptionLeftGlyph(value[0]));
-  out.push_back(kLeftGuard);
+  char* at = out.Extend(9);
+  at[0] = DigitGlyph(kCaptionLeftSet, value[0]);
+  at[1] = kLeftGuard;
   for (size_t k = 0; k < 6; ++k) {
-    const char d = value[k + 1];
-    out.push_back(parity[k] == 'A' ? LeftOddGlyph(d) : LeftEvenGlyph(d));
+    at[k + 2] = DigitGlyph(parity[k] == 'A' ? kLeftOddSet : kLeftEvenSet, value[k + 1]);
   }
-  out.push_back(kCentreGuard);
+  at[8] = kCentreGuard;
   AppendRightHalf(out, value.substr(7, 5), check, value.substr(kEan13Digits));
   return kOk;
 }

@@ -43,20 +43,21 @@ int32_t EncodeI2of5(std::string_view value, const Options& options, FontString& 
   // The digits to pair up: a zero in front when the count (with the check
   // digit, if asked for) would be odd, the value, and the check digit, which
   // the leading zero does not change (its weights count from the right).
-  const bool odd = value.size() % 2 != 0;
-  FontString digits;
-  digits.reserve(value.size() + 2);
-  if (odd != options.check) digits.push_back('0');
-  digits.append(value);
-  if (options.check) digits.push_back(I2of5CheckDigit(value));
-
-  out.reserve(out.size() + digits.size() / 2 + 2);
-  out.push_back(kStart);
-  const char* d = digits.data();
-  for (size_t i = 0; i + 1 < digits.size(); i += 2) {
-    out.push_back(I2of5PairChar(10 * (d[i] - '0') + (d[i + 1] - '0')));
+  // The pairs go straight into room made once for all of them.
+  const size_t n = value.size();
+  const bool check = options.check;
+  const bool pad = (n % 2 != 0) != check;
+  auto digit = [value](size_t i) { return static_cast<int32_t>(value[i] - '0'); };
+  char* at = out.Extend((size_t{pad} + n + size_t{check}) / 2 + 2);
+  *at++ = kStart;
+  size_t i = 0;  // the next value digit to pair
+  if (pad && n > 0) *at++ = I2of5PairChar(digit(i++));
+  for (; i + 1 < n; i += 2) *at++ = I2of5PairChar(10 * digit(i) + digit(i + 1));
+  if (check) {
+    const int32_t c = I2of5CheckDigit(value) - '0';
+    *at++ = I2of5PairChar(i < n ? 10 * digit(i) + c : c);
   }
-  out.push_back(kStop);
+  *at = kStop;
   return kOk;
 }
 

@@ -2,6 +2,8 @@
 // one on request (double modulo 10), grave accent start and "~" stop.
 #include "symbologies/msi.h"
 
+#include <cstring>
+
 #include "symbologies/encoders.h"
 
 namespace tavo {
@@ -45,19 +47,18 @@ int32_t EncodeMsi(std::string_view value, const Options& options, FontString& ou
   // The length is judged before any character, so an over-long value reports
   // its length even when it also holds letters.
   if (value.empty() || value.size() > kMSIMaxDigits) return kTooManyCharacters;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (i == 0) out.push_back(kStart);
-    if (int32_t rc = ValidateDigit(value[i])) return rc;
-    out.push_back(value[i]);
-  }
-  const char first_check = MSICheckDigit(value);
-  out.push_back(first_check);
-  if (options.check) {
-    // The second check digit covers the value and the first check digit,
-    // which stand together in the output just after the start character.
-    out.push_back(MSICheckDigit(std::string_view(out).substr(out.size() - value.size() - 1)));
-  }
-  out.push_back(kStop);
+  if (int32_t rc = ValidateDigits(value)) return rc;
+  // Room for the start, the digits, the check digits and the stop at once.
+  const size_t n = value.size();
+  char* const at = out.Extend(n + (options.check ? 4 : 3));
+  at[0] = kStart;
+  std::memcpy(at + 1, value.data(), n);
+  at[n + 1] = MSICheckDigit(value);
+  char* end = at + n + 2;
+  // The second check digit covers the value and the first check digit,
+  // which stand together in the output just after the start character.
+  if (options.check) *end++ = MSICheckDigit(std::string_view(at + 1, n + 1));
+  *end = kStop;
   return kOk;
 }
 

@@ -78,14 +78,18 @@ int32_t CompressUpcA(std::string_view number, std::string& body) {
 int32_t EncodeUpcA(std::string_view value, const Options&, FontString& out) {
   if (int32_t rc = ValidateUpcEanValue(value, kUpcADigits, kIncompleteUpcA)) return rc;
   const char check = UpcEanCheckDigit(value, kUpcADigits);
-  out.push_back(CaptionLeftGlyph(value[0]));
-  out.push_back(kLeftGuard);
-  out.push_back(UpcALeadGlyph(value[0]));
-  for (size_t i = 1; i < 6; ++i) out.push_back(LeftOddGlyph(value[i]));
-  out.push_back(kCentreGuard);
-  for (size_t i = 6; i < kUpcADigits; ++i) out.push_back(RightGlyph(value[i]));
-  out.push_back(UpcACheckGlyph(check));
-  out.push_back(kRightGuard);
+  // The digits are validated, so each glyph is read straight from its set,
+  // into room made once.
+  auto glyph = [](std::string_view set, char digit) { return set[static_cast<size_t>(digit - '0')]; };
+  char* at = out.Extend(16);
+  at[0] = glyph(kCaptionLeftSet, value[0]);
+  at[1] = kLeftGuard;
+  at[2] = glyph(kUpcALeadSet, value[0]);
+  for (size_t i = 1; i < 6; ++i) at[i + 2] = glyph(kLeftOddSet, value[i]);
+  at[8] = kCentreGuard;
+  for (size_t i = 6; i < kUpcADigits; ++i) at[i + 3] = glyph(kRightSet, value[i]);
+  at[14] = glyph(kUpcACheckSet, check);
+  at[15] = kRightGuard;
   AppendCheckCaptionAndSupplement(out, check, value.substr(kUpcADigits));
   return kOk;
 }
