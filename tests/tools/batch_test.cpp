@@ -229,6 +229,39 @@ TEST(BatchFiles, EncodingJudgedOnTheWholeFile) {
   EXPECT_TRUE(r.out == want);
 }
 
+// An input whose first MiB is UTF-8 is taken as UTF-8 as it is read; what
+// comes later decides, and the run starts again as Windows-1252 when it is
+// not UTF-8: the same output and messages as the encoding given, whether a
+// message came before the byte that decides (which settles the encoding
+// first) or not, and the encoding said once.
+TEST(BatchFiles, EncodingSettledLaterAsWhenGiven) {
+  std::string head = "n,zip\n";
+  for (int i = 0; i < 120000; ++i) head += "Ann,12345\n";
+  const struct {
+    std::string_view tail;
+    Encoding is;
+  } kCases[] = {
+      {"M\xFCller,12345\n", Encoding::kWindows1252},
+      {"Bad,12\nM\xFCller,12345\nBad,12\n", Encoding::kWindows1252},
+      {"M\xC3\xBCller,12345\nBad,12\nM\xC3", Encoding::kWindows1252},  // a cut sequence ends it
+      {"M\xC3\xBCller,12345\nBad,12\nM\xC3\xBC\n", Encoding::kUtf8},
+      {"Ann,123\n", Encoding::kUtf8},
+  };
+  for (const auto& c : kCases) {
+    BatchOptions options;
+    options.symbology = kPost;
+    options.column = "zip";
+    const BatchRun judged = RunOn(head + std::string(c.tail), options);
+    options.encoding = c.is;
+    const BatchRun given = RunOn(head + std::string(c.tail), options);
+    EXPECT_EQ(judged.status, given.status) << c.tail;
+    EXPECT_TRUE(judged.out == given.out) << c.tail;
+    const std::string said = "tavo: reading the input as " + std::string(text::EncodingName(c.is));
+    ASSERT_EQ(judged.err.rfind(said, 0), 0u) << judged.err;
+    EXPECT_EQ(judged.err.substr(judged.err.find('\n') + 1), given.err) << c.tail;
+  }
+}
+
 // --raw: bytes in, bytes out, a UTF-8 byte order mark written back.
 TEST(BatchFiles, RawPassesBytes) {
   BatchOptions options;
