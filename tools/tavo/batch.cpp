@@ -1,6 +1,7 @@
 // tavo batch: CSV in, the same CSV out with each row's font string added.
 #include "batch.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -526,15 +527,23 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
 
 namespace {
 
-// Where a run may start again: both ends regular files (not standard
-// output, which standard error may share) that seek; their offsets now.
+// Where a run may start again: both ends regular files that seek, the
+// output neither appended to (its offset says nothing of what it held) nor
+// shared with standard error; their offsets now.
 struct Rewind {
   long in = -1, out = -1;
 };
-std::optional<Rewind> RewindOf(std::FILE* in, std::FILE* out) {
-  struct stat in_st {}, out_st {};
-  if (out == stdout || fstat(fileno(in), &in_st) != 0 || fstat(fileno(out), &out_st) != 0 ||
-      !S_ISREG(in_st.st_mode) || !S_ISREG(out_st.st_mode)) {
+std::optional<Rewind> RewindOf(std::FILE* in, std::FILE* out, std::FILE* err) {
+  struct stat in_st {}, out_st {}, err_st {};
+  if (fstat(fileno(in), &in_st) != 0 || fstat(fileno(out), &out_st) != 0 || !S_ISREG(in_st.st_mode) ||
+      !S_ISREG(out_st.st_mode)) {
+    return std::nullopt;
+  }
+  const int flags = fcntl(fileno(out), F_GETFL);
+  if (flags < 0 || (flags & O_APPEND) != 0) return std::nullopt;
+  const int err_fd = fileno(err);
+  if (err_fd >= 0 && (fstat(err_fd, &err_st) != 0 ||
+                      (err_st.st_dev == out_st.st_dev && err_st.st_ino == out_st.st_ino))) {
     return std::nullopt;
   }
   const Rewind at{std::ftell(in), std::ftell(out)};
@@ -554,7 +563,7 @@ int RunBatch(const BatchOptions& options, std::FILE* in, std::FILE* out, std::FI
   // Where both ends can be rewound, an input whose first MiB is UTF-8 is
   // taken as UTF-8 without reading it all first; a later byte that is not
   // starts the run again, as Windows-1252, over an emptied output.
-  const std::optional<Rewind> rewind = RewindOf(in, out);
+  const std::optional<Rewind> rewind = RewindOf(in, out, err);
   auto judging = rewind ? InputSource::Judging::kAsRead : InputSource::Judging::kWhole;
   for (;;) {
     InputSource source(in, options.raw ? std::nullopt : options.encoding, options.raw, judging);
