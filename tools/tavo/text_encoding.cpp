@@ -358,13 +358,24 @@ bool Utf16Decoder::Append(std::string& out, std::string_view bytes) {
     i = 1;
   }
   out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
-  for (; i + 2 <= bytes.size(); i += 2) {
-    const uint32_t unit = unit_at(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
-    if (unit < 0x80 && high_ == 0) {
-      out.push_back(static_cast<char>(unit));
-    } else if (!Unit(out, unit)) {
-      return false;
+  auto unit_of = [&](size_t at) {
+    return unit_at(static_cast<unsigned char>(bytes[at]), static_cast<unsigned char>(bytes[at + 1]));
+  };
+  while (i + 2 <= bytes.size()) {
+    // A run of ASCII (most text) is measured, then written at once.
+    size_t j = i;
+    if (high_ == 0) {
+      while (j + 2 <= bytes.size() && unit_of(j) < 0x80) j += 2;
     }
+    if (j > i) {
+      const size_t at = out.size();
+      out.resize(at + (j - i) / 2);
+      char* o = out.data() + at;
+      for (; i < j; i += 2) *o++ = static_cast<char>(unit_of(i));
+      continue;
+    }
+    if (!Unit(out, unit_of(i))) return false;
+    i += 2;
   }
   if (i < bytes.size()) {
     have_byte_ = true;
