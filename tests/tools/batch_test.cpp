@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "csv.h"
@@ -259,6 +263,46 @@ TEST(BatchFiles, EncodingSettledLaterAsWhenGiven) {
     const std::string said = "tavo: reading the input as " + std::string(text::EncodingName(c.is));
     ASSERT_EQ(judged.err.rfind(said, 0), 0u) << judged.err;
     EXPECT_EQ(judged.err.substr(judged.err.find('\n') + 1), given.err) << c.tail;
+  }
+}
+
+// A run started again empties the output back to where it began, and no
+// further: bytes before it stay, and an output opened for appending (whose
+// offset says nothing of what it holds) is never rewound.
+TEST(BatchFiles, StartingAgainKeepsWhatTheOutputHeld) {
+  std::string input = "n,zip\n";
+  for (int i = 0; i < 120000; ++i) input += "Ann,12345\n";
+  input += "M\xFCller,12345\n";
+  BatchOptions options;
+  options.symbology = kPost;
+  options.column = "zip";
+  options.encoding = Encoding::kWindows1252;
+  const BatchRun given = RunOn(input, options);
+  options.encoding = std::nullopt;
+  for (const char* mode : {"wb", "ab"}) {
+    char path[] = "/tmp/tavo-batch-test-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "kept\n", 5), 5);
+    close(fd);
+    // Appending as a shell's >> opens it: at offset 0 until the first write.
+    std::FILE* out = mode[0] == 'w' ? std::fopen(path, mode) : fdopen(open(path, O_WRONLY | O_APPEND), mode);
+    ASSERT_NE(out, nullptr);
+    if (mode[0] == 'w') std::fputs("kept\n", out);  // "wb" emptied it
+    std::FILE* in = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    EXPECT_EQ(RunBatch(options, in, out, err), 0) << mode;
+    std::fclose(out);
+    std::fclose(in);
+    std::fclose(err);
+    std::FILE* back = std::fopen(path, "rb");
+    ASSERT_NE(back, nullptr);
+    const std::string written = ReadAll(back);
+    std::fclose(back);
+    std::remove(path);
+    EXPECT_TRUE(written == "kept\n" + given.out) << mode << ": " << written.size() << " bytes";
   }
 }
 
