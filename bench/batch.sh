@@ -7,7 +7,8 @@
 # rows per second, and the ratio to
 #   awk -F, '{print $0 FS $1}'
 # over the same file in the same run (the goal: no slower than that line).
-# Best of three runs each; output to /dev/null, input from the page cache.
+# Best of three runs each; input from the page cache, and standard output
+# (both tools write there) to a file in the same temporary folder.
 # Then the peak memory (maximum resident set, GNU time) at 1 M and 3 M rows
 # and for one cell of 60 MiB.
 #   bash bench/batch.sh [BUILD_DIR] [ROWS]
@@ -62,7 +63,7 @@ iconv -f UTF-8 -t WINDOWS-1252 "$work/addresses.csv" >"$work/addresses-1252.csv"
 best() {  # command... -> "cpu wall"
   local b_cpu=999999 b_wall=999999
   for _ in 1 2 3; do
-    /usr/bin/time -f '%U %S %e' -o "$work/time" "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -f '%U %S %e' -o "$work/time" "$@" >"$work/stdout" 2>/dev/null || true
     read -r u s e < <(tail -n 1 "$work/time")
     b_cpu=$(awk -v a="$u" -v b="$s" -v c="$b_cpu" 'BEGIN {t = a + b; print (t < c) ? t : c}')
     b_wall=$(awk -v a="$e" -v c="$b_wall" 'BEGIN {print (a < c) ? a : c}')
@@ -79,7 +80,7 @@ for job in "addresses imb imb" "products ean13 ean13" "addresses-1252 imb imb --
   file="$work/$list.csv"
   cat "$file" >/dev/null  # into the page cache
   # shellcheck disable=SC2086  # $extra is options, split on purpose
-  read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" $extra -i "$file" -o /dev/null)"
+  read -r tc tw <<<"$(best "$TAVO" batch "$sym" --column "$column" $extra -i "$file")"
   read -r ac aw <<<"$(best awk -F, '{print $0 FS $1}' "$file")"
   awk -v l="$list" -v n="$rows" -v tc="$tc" -v tw="$tw" -v ac="$ac" -v aw="$aw" 'BEGIN {
     printf "%-16s %8d | %8.2f %8.2f %10.0f | %8.2f %8.2f %10.0f | %8.2f\n",
@@ -89,7 +90,7 @@ echo "rows/s from processor time; awk is $(readlink -f "$(command -v awk)"); awk
 
 # Peak memory: the address list at 1 M and 3 M rows, and one 60 MiB cell.
 peak() {  # file symbology column -> KiB
-  /usr/bin/time -f '%M' -o "$work/peak" "$TAVO" batch "$2" --column "$3" -i "$1" -o /dev/null >/dev/null 2>&1 || true
+  /usr/bin/time -f '%M' -o "$work/peak" "$TAVO" batch "$2" --column "$3" -i "$1" >"$work/stdout" 2>/dev/null || true
   tail -n 1 "$work/peak"
 }
 { cat "$work/addresses.csv"; tail -n +2 "$work/addresses.csv"; tail -n +2 "$work/addresses.csv"; } >"$work/addresses3.csv"

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "csv.h"
@@ -227,6 +231,79 @@ TEST(BatchFiles, EncodingJudgedOnTheWholeFile) {
   EXPECT_NE(r.err.find("as windows-1252"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.size(), want.size());
   EXPECT_TRUE(r.out == want);
+}
+
+// An input whose first MiB is UTF-8 is taken as UTF-8 as it is read; what
+// comes later decides, and the run starts again as Windows-1252 when it is
+// not UTF-8: the same output and messages as the encoding given, whether a
+// message came before the byte that decides (which settles the encoding
+// first) or not, and the encoding said once.
+TEST(BatchFiles, EncodingSettledLaterAsWhenGiven) {
+  std::string head = "n,zip\n";
+  for (int i = 0; i < 120000; ++i) head += "Ann,12345\n";
+  const struct {
+    std::string_view tail;
+    Encoding is;
+  } kCases[] = {
+      {"M\xFCller,12345\n", Encoding::kWindows1252},
+      {"Bad,12\nM\xFCller,12345\nBad,12\n", Encoding::kWindows1252},
+      {"M\xC3\xBCller,12345\nBad,12\nM\xC3", Encoding::kWindows1252},  // a cut sequence ends it
+      {"M\xC3\xBCller,12345\nBad,12\nM\xC3\xBC\n", Encoding::kUtf8},
+      {"Ann,123\n", Encoding::kUtf8},
+  };
+  for (const auto& c : kCases) {
+    BatchOptions options;
+    options.symbology = kPost;
+    options.column = "zip";
+    const BatchRun judged = RunOn(head + std::string(c.tail), options);
+    options.encoding = c.is;
+    const BatchRun given = RunOn(head + std::string(c.tail), options);
+    EXPECT_EQ(judged.status, given.status) << c.tail;
+    EXPECT_TRUE(judged.out == given.out) << c.tail;
+    const std::string said = "tavo: reading the input as " + std::string(text::EncodingName(c.is));
+    ASSERT_EQ(judged.err.rfind(said, 0), 0u) << judged.err;
+    EXPECT_EQ(judged.err.substr(judged.err.find('\n') + 1), given.err) << c.tail;
+  }
+}
+
+// A run started again empties the output back to where it began, and no
+// further: bytes before it stay, and an output opened for appending (whose
+// offset says nothing of what it holds) is never rewound.
+TEST(BatchFiles, StartingAgainKeepsWhatTheOutputHeld) {
+  std::string input = "n,zip\n";
+  for (int i = 0; i < 120000; ++i) input += "Ann,12345\n";
+  input += "M\xFCller,12345\n";
+  BatchOptions options;
+  options.symbology = kPost;
+  options.column = "zip";
+  options.encoding = Encoding::kWindows1252;
+  const BatchRun given = RunOn(input, options);
+  options.encoding = std::nullopt;
+  for (const char* mode : {"wb", "ab"}) {
+    char path[] = "/tmp/tavo-batch-test-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "kept\n", 5), 5);
+    close(fd);
+    // Appending as a shell's >> opens it: at offset 0 until the first write.
+    std::FILE* out = mode[0] == 'w' ? std::fopen(path, mode) : fdopen(open(path, O_WRONLY | O_APPEND), mode);
+    ASSERT_NE(out, nullptr);
+    if (mode[0] == 'w') std::fputs("kept\n", out);  // "wb" emptied it
+    std::FILE* in = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    EXPECT_EQ(RunBatch(options, in, out, err), 0) << mode;
+    std::fclose(out);
+    std::fclose(in);
+    std::fclose(err);
+    std::FILE* back = std::fopen(path, "rb");
+    ASSERT_NE(back, nullptr);
+    const std::string written = ReadAll(back);
+    std::fclose(back);
+    std::remove(path);
+    EXPECT_TRUE(written == "kept\n" + given.out) << mode << ": " << written.size() << " bytes";
+  }
 }
 
 // --raw: bytes in, bytes out, a UTF-8 byte order mark written back.

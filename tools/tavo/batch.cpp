@@ -1,6 +1,10 @@
 // tavo batch: CSV in, the same CSV out with each row's font string added.
 #include "batch.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -45,6 +49,9 @@ const Limit* LimitOf(int32_t symbology) {
 // The header row: at most this many bytes of names (and
 // csv::RecordInfo::kMaxCollected columns).
 constexpr size_t kHeaderBytes = size_t{16} << 20;
+
+// Run::Go's status when the input, taken as UTF-8 on its first MiB, is not.
+constexpr int kStartAgain = -1;
 
 std::string Message(int32_t code) {
   char buf[160] = {};
@@ -203,7 +210,7 @@ std::optional<size_t> FieldNumber(std::string_view s, size_t count) {
 }
 
 // Where the value column is: an exact name, else a loose one, else a
-// number.  nullopt after a message on `err`.
+// number.  nullopt after a message on `err` (if not null).
 std::optional<size_t> FindColumn(const csv::RecordInfo& header, const std::string& column, std::FILE* err) {
   std::vector<size_t> exact, loose;
   const std::string folded = Folded(column);
@@ -217,6 +224,7 @@ std::optional<size_t> FindColumn(const csv::RecordInfo& header, const std::strin
   const std::vector<size_t>& found = exact.empty() ? loose : exact;
   if (found.size() == 1) return found[0];
   if (found.size() > 1) {
+    if (!err) return std::nullopt;
     std::fprintf(err, "tavo: --column \"%s\" matches column %zu (\"%.*s\") and column %zu (\"%.*s\"); "
                       "give the column's number instead, e.g. --column %zu\n",
                  column.c_str(), found[0] + 1, static_cast<int>(header.Field(found[0]).size()),
@@ -225,6 +233,7 @@ std::optional<size_t> FindColumn(const csv::RecordInfo& header, const std::strin
     return std::nullopt;
   }
   if (auto n = FieldNumber(column, header.Count())) return n;
+  if (!err) return std::nullopt;
   std::string names;
   for (size_t i = 0; i < header.Count() && i < 50; ++i) {
     names += (names.empty() ? "\"" : ", \"") + std::string(header.Field(i)) + "\"";
@@ -256,9 +265,10 @@ class Run {
         reader_(source, ',', options.block, options.hold), translator_(options, source.parsed()),
         progress_(err, options.progress, options.input_size) {}
 
+  // The status, or kStartAgain.
   int Go() {
-    if (!Header()) return 2;
-    if (!Rows()) return 2;
+    if (!Header() || !Rows()) return source_.contradicted() ? kStartAgain : 2;
+    if (!Settle()) return kStartAgain;
     progress_.Clear();
     std::fprintf(err_, "tavo: %s translated, %s empty, %s failed\n", Count(translated_, "row", "rows").c_str(),
                  std::to_string(empty_).c_str(), std::to_string(failed_).c_str());
@@ -272,6 +282,7 @@ class Run {
  private:
   // A message for a run that cannot go on (its callers return false).
   int Stop(const std::string& why) {
+    if (!Settle()) return 0;
     progress_.Clear();
     std::fprintf(err_, "tavo: %s\n", why.c_str());
     return 0;
@@ -286,6 +297,8 @@ class Run {
     return false;
   }
 
+  bool Settle();
+  void SayHow();
   bool Header();
   bool HeaderNames(const csv::RecordInfo& header);
   bool Rows();
@@ -311,8 +324,23 @@ class Run {
   uint64_t translated_ = 0, empty_ = 0, failed_ = 0;
 };
 
-bool Run::Header() {
+// Before anything is said on standard error (which a run started again
+// could not take back): an encoding taken on the first MiB alone is settled,
+// and said.  False when the input is not UTF-8 after all.
+bool Run::Settle() {
+  if (!source_.provisional()) return !source_.contradicted();
+  if (!source_.Settle()) return false;
+  SayHow();
+  return true;
+}
+
+void Run::SayHow() {
   if (!source_.how().empty()) std::fprintf(err_, "tavo: reading the input %s\n", source_.how().c_str());
+}
+
+bool Run::Header() {
+  if (!source_.provisional()) SayHow();
+  if (options_.progress && !Settle()) return false;  // progress is said all along
   delimiter_ = options_.delimiter ? options_.delimiter : csv::DetectDelimiter(reader_.Peek());
   reader_.set_delimiter(delimiter_);
   for (size_t b = 0x80; b < 256; ++b) byte_classes_[b] = 1;
@@ -348,8 +376,11 @@ bool Run::Header() {
 
 bool Run::HeaderNames(const csv::RecordInfo& header) {
   if (header.unterminated_quote) return Stop("a quoted name in the header row is not closed"), false;
-  const std::optional<size_t> column = FindColumn(header, options_.column, err_);
-  if (!column) return false;
+  const std::optional<size_t> column = FindColumn(header, options_.column, nullptr);
+  if (!column) {
+    if (Settle()) FindColumn(header, options_.column, err_);  // now says why
+    return false;
+  }
   column_ = *column;
   fields_ = header.Count();
   column_name_ = header.Field(column_);
@@ -482,6 +513,7 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
   if (!out_.End()) return Unwritable();
   if (!ok) {
     ++failed_;
+    if (!Settle()) return false;
     progress_.Clear();
     std::fprintf(err_, "row %llu, column \"%s\": %s\n", static_cast<unsigned long long>(row_), column_name_.c_str(),
                  why.c_str());
@@ -493,18 +525,64 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
 
 }  // namespace
 
-int RunBatch(const BatchOptions& options, std::FILE* in, std::FILE* out, std::FILE* err) {
-  InputSource source(in, options.raw ? std::nullopt : options.encoding, options.raw);
-  if (source.failed()) {
-    std::fprintf(err, "tavo: %s\n", source.error().c_str());
-    return 2;
+namespace {
+
+// Where a run may start again: both ends regular files that seek, the
+// output neither appended to (its offset says nothing of what it held) nor
+// shared with standard error; their offsets now.
+struct Rewind {
+  long in = -1, out = -1;
+};
+std::optional<Rewind> RewindOf(std::FILE* in, std::FILE* out, std::FILE* err) {
+  struct stat in_st {}, out_st {}, err_st {};
+  if (fstat(fileno(in), &in_st) != 0 || fstat(fileno(out), &out_st) != 0 || !S_ISREG(in_st.st_mode) ||
+      !S_ISREG(out_st.st_mode)) {
+    return std::nullopt;
   }
-  BatchOptions settled = options;
-  if (options.raw || !settled.output_encoding) settled.output_encoding = source.encoding();
-  Output output(out, source.parsed(), *settled.output_encoding);
-  Run run(settled, source, output, err);
-  const int status = run.Go();
-  return status;
+  const int flags = fcntl(fileno(out), F_GETFL);
+  if (flags < 0 || (flags & O_APPEND) != 0) return std::nullopt;
+  const int err_fd = fileno(err);
+  if (err_fd >= 0 && (fstat(err_fd, &err_st) != 0 ||
+                      (err_st.st_dev == out_st.st_dev && err_st.st_ino == out_st.st_ino))) {
+    return std::nullopt;
+  }
+  const Rewind at{std::ftell(in), std::ftell(out)};
+  if (at.in < 0 || at.out < 0) return std::nullopt;
+  return at;
+}
+
+bool StartAgain(std::FILE* in, std::FILE* out, const Rewind& at) {
+  std::clearerr(in);
+  return std::fflush(out) == 0 && ftruncate(fileno(out), at.out) == 0 && std::fseek(out, at.out, SEEK_SET) == 0 &&
+         std::fseek(in, at.in, SEEK_SET) == 0;
+}
+
+}  // namespace
+
+int RunBatch(const BatchOptions& options, std::FILE* in, std::FILE* out, std::FILE* err) {
+  // Where both ends can be rewound, an input whose first MiB is UTF-8 is
+  // taken as UTF-8 without reading it all first; a later byte that is not
+  // starts the run again, as Windows-1252, over an emptied output.
+  const std::optional<Rewind> rewind = RewindOf(in, out, err);
+  auto judging = rewind ? InputSource::Judging::kAsRead : InputSource::Judging::kWhole;
+  for (;;) {
+    InputSource source(in, options.raw ? std::nullopt : options.encoding, options.raw, judging);
+    if (source.failed()) {
+      std::fprintf(err, "tavo: %s\n", source.error().c_str());
+      return 2;
+    }
+    BatchOptions settled = options;
+    if (options.raw || !settled.output_encoding) settled.output_encoding = source.encoding();
+    Output output(out, source.parsed(), *settled.output_encoding);
+    Run run(settled, source, output, err);
+    const int status = run.Go();
+    if (status != kStartAgain) return status;
+    if (!rewind || !StartAgain(in, out, *rewind)) {
+      std::fprintf(err, "tavo: the input is not UTF-8 after its first MiB, and cannot be read again\n");
+      return 2;
+    }
+    judging = InputSource::Judging::kNotUtf8;
+  }
 }
 
 }  // namespace tavo::batch

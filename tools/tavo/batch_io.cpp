@@ -14,7 +14,7 @@ constexpr size_t kUtf16Block = size_t{64} << 10;
 
 }  // namespace
 
-InputSource::InputSource(std::FILE* in, std::optional<Encoding> given, bool raw) : in_(in) {
+InputSource::InputSource(std::FILE* in, std::optional<Encoding> given, bool raw, Judging judging) : in_(in) {
   while (head_.size() < kHeadBytes) {
     char buf[65536];
     const size_t got = std::fread(buf, 1, sizeof buf, in_);
@@ -22,14 +22,14 @@ InputSource::InputSource(std::FILE* in, std::optional<Encoding> given, bool raw)
     head_.append(buf, got);
   }
   if (std::ferror(in_)) error_ = "cannot read the input";
-  Detect(given, raw);
+  Detect(given, raw, judging);
   parsed_ = encoding_ == Encoding::kWindows1252 ? Encoding::kWindows1252 : Encoding::kUtf8;
   if (encoding_ == Encoding::kUtf16Le || encoding_ == Encoding::kUtf16Be) {
     utf16_.emplace(encoding_ == Encoding::kUtf16Be);
   }
 }
 
-void InputSource::Detect(std::optional<Encoding> given, bool raw) {
+void InputSource::Detect(std::optional<Encoding> given, bool raw, Judging judging) {
   const std::optional<Encoding> mark = text::EncodingOfMark(head_);
   auto skip_mark = [this](Encoding e) {
     head_at_ = text::ByteOrderMark(e).size();
@@ -53,10 +53,12 @@ void InputSource::Detect(std::optional<Encoding> given, bool raw) {
     how_ = "as " + std::string(text::EncodingName(encoding_)) + " (its byte order mark)";
     return;
   }
-  bool utf8 = validator_.Feed(head_);
+  bool utf8 = judging != Judging::kNotUtf8 && validator_.Feed(head_);
   if (utf8 && !std::feof(in_)) {
     const long at = std::ftell(in_);
-    if (at >= 0 && std::fseek(in_, at, SEEK_SET) == 0) {
+    if (judging == Judging::kAsRead && at >= 0) {
+      provisional_ = check_utf8_ = true;  // the rest is checked as it is read
+    } else if (at >= 0 && std::fseek(in_, at, SEEK_SET) == 0) {
       utf8 = ScanRestIsUtf8();
       if (std::fseek(in_, at, SEEK_SET) != 0) error_ = "cannot read the input again after judging its encoding";
     } else {
@@ -68,6 +70,25 @@ void InputSource::Detect(std::optional<Encoding> given, bool raw) {
   encoding_ = utf8 ? Encoding::kUtf8 : Encoding::kWindows1252;
   how_ = utf8 ? "as utf-8 (no byte order mark; the text is valid UTF-8)"
               : "as windows-1252 (no byte order mark, and the text is not UTF-8)";
+}
+
+bool InputSource::Settle() {
+  if (!provisional_ || contradicted_) return !contradicted_;
+  provisional_ = false;
+  const long at = std::ftell(in_);
+  if (at < 0 || std::fseek(in_, at, SEEK_SET) != 0) {
+    error_ = "cannot read the input again after judging its encoding";
+    return true;
+  }
+  const bool utf8 = ScanRestIsUtf8();
+  if (std::fseek(in_, at, SEEK_SET) != 0) error_ = "cannot read the input again after judging its encoding";
+  if (utf8) {
+    check_utf8_ = false;
+    return true;
+  }
+  contradicted_ = true;
+  if (error_.empty()) error_ = "the input is not UTF-8 after its first MiB";
+  return false;
 }
 
 bool InputSource::ScanRestIsUtf8() {
@@ -93,6 +114,12 @@ size_t InputSource::ReadFile(char* into, size_t room) {
   if (got == 0 && std::ferror(in_)) error_ = "cannot read the input";
   if (check_utf8_) {
     const bool ok = validator_.Feed(std::string_view(into, got)) && (got > 0 || validator_.Finish());
+    if (!ok && provisional_) {
+      contradicted_ = true;  // the caller starts again as Windows-1252
+      provisional_ = false;
+      error_ = "the input is not UTF-8 after its first MiB";
+      return 0;
+    }
     if (!ok) {
       error_ = "the input is not UTF-8 after its first MiB, which was (a pipe is judged by that): "
                "give --encoding windows-1252";

@@ -16,12 +16,16 @@ namespace tavo::batch {
 
 // The input: its byte order mark skipped, its encoding given or detected
 // (a byte order mark; else valid UTF-8 is UTF-8; else Windows-1252), UTF-16
-// decoded to UTF-8.  Detection reads a seekable input whole first; an input
-// that cannot seek is judged by its first block, and the rest is checked as
-// it is read.
+// decoded to UTF-8.  An input whose first MiB is UTF-8 is judged by reading
+// it whole first (Judging::kWhole); or it is taken as UTF-8 provisionally and
+// checked as it is read, the caller starting again as Windows-1252 when a
+// later byte says otherwise (kAsRead: the caller can rewind both ends).  An
+// input that cannot seek is judged by its first MiB, and the rest is checked
+// as it is read.  kNotUtf8: such a run again, the input found not UTF-8.
 class InputSource : public csv::ByteSource {
  public:
-  InputSource(std::FILE* in, std::optional<text::Encoding> given, bool raw);
+  enum class Judging : uint8_t { kWhole, kAsRead, kNotUtf8 };
+  InputSource(std::FILE* in, std::optional<text::Encoding> given, bool raw, Judging judging = Judging::kWhole);
   size_t Read(char* into, size_t room) override;
   bool failed() const override { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -31,9 +35,16 @@ class InputSource : public csv::ByteSource {
   bool had_mark() const { return had_mark_; }
   // How the encoding was chosen, for a line on standard error ("" when given).
   const std::string& how() const { return how_; }
+  // Taken as UTF-8 on its first MiB, the rest being checked as it is read.
+  bool provisional() const { return provisional_; }
+  // A byte after the first MiB was not UTF-8: the run must start again.
+  bool contradicted() const { return contradicted_; }
+  // Reads the rest through (and back) to settle a provisional encoding;
+  // false when the input is not UTF-8.
+  bool Settle();
 
  private:
-  void Detect(std::optional<text::Encoding> given, bool raw);
+  void Detect(std::optional<text::Encoding> given, bool raw, Judging judging);
   bool ScanRestIsUtf8();
   size_t ReadFile(char* into, size_t room);
 
@@ -44,6 +55,8 @@ class InputSource : public csv::ByteSource {
   text::Encoding parsed_ = text::Encoding::kUtf8;
   bool had_mark_ = false;
   bool check_utf8_ = false;  // judged by the first block: check the rest
+  bool provisional_ = false;
+  bool contradicted_ = false;
   text::Utf8Validator validator_;
   std::optional<text::Utf16Decoder> utf16_;
   std::string decoded_;  // UTF-16 decoded, not yet handed out

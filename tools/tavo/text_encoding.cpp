@@ -358,13 +358,36 @@ bool Utf16Decoder::Append(std::string& out, std::string_view bytes) {
     i = 1;
   }
   out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
-  for (; i + 2 <= bytes.size(); i += 2) {
-    const uint32_t unit = unit_at(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
-    if (unit < 0x80 && high_ == 0) {
-      out.push_back(static_cast<char>(unit));
-    } else if (!Unit(out, unit)) {
-      return false;
+  auto unit_of = [&](size_t at) {
+    return unit_at(static_cast<unsigned char>(bytes[at]), static_cast<unsigned char>(bytes[at + 1]));
+  };
+  // Four units read as one word (on a little-endian machine): ASCII when
+  // each unit's high byte and its low byte's top bit are clear; the low
+  // byte of a unit is the first of its two in UTF-16 LE, the second in BE.
+  constexpr bool kWords = std::endian::native == std::endian::little;
+  const uint64_t not_ascii = big_endian_ ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+  const int low = big_endian_ ? 8 : 0;
+  while (i + 2 <= bytes.size()) {
+    // A run of ASCII (most text) is measured, then written at once.
+    size_t j = i;
+    uint64_t v = 0;
+    if (high_ == 0) {
+      while (kWords && j + 8 <= bytes.size() && (std::memcpy(&v, bytes.data() + j, 8), (v & not_ascii) == 0)) j += 8;
+      while (j + 2 <= bytes.size() && unit_of(j) < 0x80) j += 2;
     }
+    if (j > i) {
+      const size_t at = out.size();
+      out.resize(at + (j - i) / 2);
+      char* o = out.data() + at;
+      for (; kWords && i + 8 <= j; i += 8, o += 4) {
+        std::memcpy(&v, bytes.data() + i, 8);
+        for (int k = 0; k < 4; ++k) o[k] = static_cast<char>(v >> (16 * k + low));
+      }
+      for (; i < j; i += 2) *o++ = static_cast<char>(unit_of(i));
+      continue;
+    }
+    if (!Unit(out, unit_of(i))) return false;
+    i += 2;
   }
   if (i < bytes.size()) {
     have_byte_ = true;
