@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the native library and the tavo tool, translates example values of
-# every symbology, and draws each as a picture (SVG and PNG) in
-# build/examples/pictures.
+# Builds the native library, the tavo tool and the bar code fonts,
+# translates example values of every symbology, and draws each as a picture
+# (SVG and PNG) in build/examples/pictures.  Installs what that needs first
+# (the compiler, libpng, fontTools and DejaVu Sans Mono for the fonts), so it
+# works on a fresh Debian machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-command -v cmake >/dev/null && command -v g++ >/dev/null && [ -f /usr/include/png.h ] ||
-  bash scripts/install-deps.sh
-cmake -S . -B build/examples -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF >/dev/null
+bash scripts/apt-install-missing.sh --update run-examples \
+  cmake ninja-build g++ libpng-dev python3 python3-fonttools fonts-dejavu-core
+cmake -S . -B build/examples -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF -DTAVO_BUILD_FONTS=ON >/dev/null
 cmake --build build/examples -j2 >/dev/null
 tavo=build/examples/bin/tavo
 
@@ -63,3 +65,7 @@ picture code128 code128 "HELLO123456" --caption
 picture imb imb 01234567094987654321-01234567891
 picture qr qr "https://example.com/TAVO32"
 picture datamatrix datamatrix "TAVO32 Data Matrix"
+
+echo
+echo "fonts:    $(ls build/examples/fonts/truetype/*.ttf 2>/dev/null | wc -l) TrueType fonts in build/examples/fonts/truetype"
+echo "pictures: $pictures"
