@@ -241,34 +241,72 @@ int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
   return kOk;
 }
 
-// Writes the start character and body, and drops redundant code-set changes
-// as it goes, by the rule of Code128DropRedundantChanges: a change that
-// another change follows at once, towards a set other than the one before
-// the first, is taken back.
+// Symbol value of each font code a start character or body may hold, 0 for
+// any other code (never present), as the check character weighs them.
+constexpr std::array<uint8_t, 256> kCheckValues = [] {
+  std::array<uint8_t, 256> values{};
+  for (size_t c = 0; c < values.size(); ++c) values[c] = static_cast<uint8_t>(std::max<int>(0, kCharValues[c]));
+  return values;
+}();
+
+// A value byte takes at most three characters: CODE A or CODE B out of set
+// C, a shift and the byte (two changes in a row lose one, and a change to
+// set C is always followed by a pair or FNC1 that consumes bytes).
+constexpr size_t kMaxCharsPerByte = 3;
+
+// Writes the start character and body into room reserved for the longest
+// possible sequence, drops redundant code-set changes as it goes by the rule
+// of Code128DropRedundantChanges (a change that another change follows at
+// once, towards a set other than the one before the first, is taken back),
+// and sums the check character's terms as it writes.
 class SequenceWriter {
  public:
-  SequenceWriter(FontString& out, CodeSet start) : out_(out), set_(start) {
-    out_.push_back(ValueChar(StartValue(start)));
+  SequenceWriter(FontString& out, CodeSet start, size_t value_size)
+      : out_(out), begin_(out.size()), set_(start) {
+    at_ = first_ = out_.Extend(1 + kMaxCharsPerByte * value_size);
+    Put(ValueChar(StartValue(start)));
+    weight_ = 1;  // the start character and the first body character both weigh 1
   }
   CodeSet set() const { return set_; }
   void Data(char code) {
-    out_.push_back(code);
+    Put(code);
     after_change_ = false;
   }
   void DataInSet(unsigned char b, CodeSet set) { Data(static_cast<char>(kDataChars[set][b])); }
   void Change(CodeSet to) {
     if (after_change_ && to != before_change_) {
-      out_.pop_back();  // the previous change only passed through the set in force
+      // The previous change only passed through the set in force.
+      --at_;
+      weight_ = weight_ == 0 ? 102 : weight_ - 1;
+      sum_ -= weight_ * kCheckValues[Byte(*at_)];
     } else {
       before_change_ = set_;
       after_change_ = true;
     }
-    out_.push_back(ValueChar(ChangeValue(to)));
+    Put(ValueChar(ChangeValue(to)));
     set_ = to;
+  }
+  // Gives back the unused room, and returns the check character.
+  char Finish() {
+    out_.resize(begin_ + static_cast<size_t>(at_ - first_));
+    return ValueChar(static_cast<int>(sum_ % 103));
   }
 
  private:
+  // The weight of character k is k mod 103 (the start character's is 1);
+  // it counts round instead of dividing, and every term is below 103 x 106.
+  void Put(char code) {
+    *at_++ = code;
+    sum_ += weight_ * kCheckValues[Byte(code)];
+    weight_ = weight_ == 102 ? 0 : weight_ + 1;
+  }
+
   FontString& out_;
+  size_t begin_;
+  char* first_;
+  char* at_;
+  uint64_t sum_ = 0;
+  uint64_t weight_ = 1;
   CodeSet set_;
   bool after_change_ = false;      // the last character written is a code-set change
   CodeSet before_change_ = kSetA;  // the set in force before that change
@@ -319,22 +357,22 @@ size_t StepInSetC(std::string_view rest, size_t p, const Lookahead& ahead, Seque
 }
 
 // Appends the start character and body of a validated value, without
-// redundant code-set changes.
-void EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out) {
+// redundant code-set changes, and returns the check character.
+char EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out) {
   CodeSet start = kSetB;
   if (IsExactPair(v) || (!v.empty() && (ahead.flags[0] & kRunAhead))) {
     start = kSetC;
   } else if (0 < ahead.a_then_b_end) {
     start = kSetA;
   }
-  out.reserve(out.size() + 2 * v.size() + 4);
-  SequenceWriter w(out, start);
+  SequenceWriter w(out, start, v.size());
   // Each step writes a byte or changes set, and no more than two changes
   // come in a row, so the loop ends.
   for (size_t p = 0; p < v.size();) {
     const std::string_view rest = v.substr(p);
     p += w.set() == kSetC ? StepInSetC(rest, p, ahead, w) : StepInSetAOrB(rest, p, ahead, w);
   }
+  return w.Finish();
 }
 
 // The set a font code changes to when read in `set`, if it is a change there.
@@ -436,14 +474,6 @@ FontString Code128DropRedundantChanges(std::string_view sequence) {
 }
 
 char Code128CheckChar(std::string_view sequence) {
-  // Codes outside the start character and body ranges (never present) count 0.
-  constexpr std::array<uint8_t, 256> kCheckValues = [] {
-    std::array<uint8_t, 256> values{};
-    for (size_t c = 0; c < values.size(); ++c) {
-      values[c] = static_cast<uint8_t>(std::max<int>(0, kCharValues[c]));
-    }
-    return values;
-  }();
   if (sequence.empty()) return ValueChar(0);
   // The weight of character k is k mod 103; it counts up through each block
   // of 103 characters, so no division is made per character.  Each term is
@@ -465,9 +495,7 @@ int32_t EncodeCode128(std::string_view value, const Options&, FontString& out) {
   // change nothing.
   Lookahead ahead;
   if (int32_t rc = ExamineValue(value, ahead)) return rc;
-  const size_t begin = out.size();
-  EncodeSequence(value, ahead, out);
-  const char check = Code128CheckChar(std::string_view(out).substr(begin));
+  const char check = EncodeSequence(value, ahead, out);
   out.push_back(check);
   out.push_back(ValueChar(kValueStop));
   return kOk;
