@@ -123,27 +123,6 @@ size_t FollowedByEnd(std::string_view v, First first, Second second) {
   return 0;
 }
 
-// Byte classes the code-set rules test, one table look-up per byte.
-enum ByteClass : uint8_t {
-  kLegal = 1,  // ASCII, a function character or 199
-  kDigit = 2,
-  kIsFnc1 = 4,
-  kAOnly = 8,
-  kBOnly = 16,
-};
-
-constexpr std::array<uint8_t, 256> kByteClasses = [] {
-  std::array<uint8_t, 256> classes{};
-  for (int b = 0; b < 256; ++b) {
-    const auto byte = static_cast<unsigned char>(b);
-    if (!IsLegal(byte)) continue;
-    classes[byte] = static_cast<uint8_t>(kLegal | (IsDigit(byte) ? kDigit : 0) |
-                                         (byte == kFnc1 ? kIsFnc1 : 0) |
-                                         (IsAOnly(byte) ? kAOnly : 0) | (IsBOnly(byte) ? kBOnly : 0));
-  }
-  return classes;
-}();
-
 // What the look-ahead tests say about the rest of the value at a position.
 enum AheadFlag : char {
   kEvenRunAhead = 1,   // HasEvenRun
@@ -183,6 +162,30 @@ struct AheadStep {
 
 enum ByteKind : uint8_t { kOther = 0, kDigitKind = 1, kFnc1Kind = 2 };
 
+// Byte classes the code-set rules test, one table look-up per byte: the
+// ByteKind in the low two bits, and the rare classes in bits of their own so
+// that one test per byte passes the common ones.
+enum ByteClass : uint8_t {
+  kKindBits = 3,
+  kIllegal = 4,  // neither ASCII, a function character nor 199
+  kAOnly = 8,
+  kBOnly = 16,
+};
+
+constexpr std::array<uint8_t, 256> kByteClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    if (!IsLegal(byte)) {
+      classes[byte] = kIllegal;
+      continue;
+    }
+    const int kind = IsDigit(byte) ? kDigitKind : byte == kFnc1 ? kFnc1Kind : kOther;
+    classes[byte] = static_cast<uint8_t>(kind | (IsAOnly(byte) ? kAOnly : 0) | (IsBOnly(byte) ? kBOnly : 0));
+  }
+  return classes;
+}();
+
 constexpr AheadStep NextAhead(uint8_t state, ByteKind kind) {
   const bool digit = kind == kDigitKind, fnc1 = kind == kFnc1Kind;
   const bool d1 = state & kNext1Digit, f1 = state & kNext1Fnc1;
@@ -201,12 +204,12 @@ constexpr AheadStep NextAhead(uint8_t state, ByteKind kind) {
   return {static_cast<uint8_t>(next), static_cast<char>(flags)};
 }
 
-constexpr std::array<std::array<AheadStep, 3>, 256> kAheadSteps = [] {
-  std::array<std::array<AheadStep, 3>, 256> steps{};
+// Indexed by state * 4 + kind (kind 3 never occurs).
+constexpr std::array<AheadStep, 256 * 4> kAheadSteps = [] {
+  std::array<AheadStep, 256 * 4> steps{};
   for (int state = 0; state < 256; ++state) {
     for (int kind = 0; kind < 3; ++kind) {
-      steps[static_cast<size_t>(state)][static_cast<size_t>(kind)] =
-          NextAhead(static_cast<uint8_t>(state), static_cast<ByteKind>(kind));
+      steps[static_cast<size_t>(state * 4 + kind)] = NextAhead(static_cast<uint8_t>(state), static_cast<ByteKind>(kind));
     }
   }
   return steps;
@@ -223,12 +226,11 @@ int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
   bool a_seen = false, b_seen = false;
   for (size_t i = v.size(); i-- > 0;) {
     const uint8_t c = kByteClasses[Byte(v[i])];
-    if (!(c & kLegal)) return kIllegalCharacter;
-    const auto kind = static_cast<ByteKind>((c & kDigit ? kDigitKind : 0) | (c & kIsFnc1 ? kFnc1Kind : 0));
-    const AheadStep step = kAheadSteps[state][kind];
+    const AheadStep step = kAheadSteps[state * 4u + (c & kKindBits)];
     flags[i] = step.flags;
     state = step.state;
-    if (c & (kAOnly | kBOnly)) {
+    if (c & (kIllegal | kAOnly | kBOnly)) {
+      if (c & kIllegal) return kIllegalCharacter;
       if (c & kAOnly) {
         if (b_seen && ahead.a_then_b_end == 0) ahead.a_then_b_end = i + 1;
         a_seen = true;
@@ -264,8 +266,8 @@ class SequenceWriter {
   SequenceWriter(FontString& out, CodeSet start, size_t value_size)
       : out_(out), begin_(out.size()), set_(start) {
     at_ = first_ = out_.Extend(1 + kMaxCharsPerByte * value_size);
-    Put(ValueChar(StartValue(start)));
-    weight_ = 1;  // the start character and the first body character both weigh 1
+    *at_++ = ValueChar(StartValue(start));
+    sum_ = static_cast<uint64_t>(StartValue(start));  // the start character weighs 1
   }
   CodeSet set() const { return set_; }
   void Data(char code) {
@@ -277,8 +279,7 @@ class SequenceWriter {
     if (after_change_ && to != before_change_) {
       // The previous change only passed through the set in force.
       --at_;
-      weight_ = weight_ == 0 ? 102 : weight_ - 1;
-      sum_ -= weight_ * kCheckValues[Byte(*at_)];
+      sum_ -= Weight() * kCheckValues[Byte(*at_)];
     } else {
       before_change_ = set_;
       after_change_ = true;
@@ -288,17 +289,21 @@ class SequenceWriter {
   }
   // Gives back the unused room, and returns the check character.
   char Finish() {
-    out_.resize(begin_ + static_cast<size_t>(at_ - first_));
+    const size_t n = static_cast<size_t>(at_ - first_);
+    out_.resize(begin_ + n);
+    // Past this length the sum of the terms could pass 64 bits.
+    if (n > kExactSumLength) return Code128CheckChar(std::string_view(first_, n));
     return ValueChar(static_cast<int>(sum_ % 103));
   }
 
  private:
-  // The weight of character k is k mod 103 (the start character's is 1);
-  // it counts round instead of dividing, and every term is below 103 x 106.
+  // Body character k weighs k; the sum is reduced modulo 103 at the end.
+  // Below kExactSumLength characters it stays under 106 x 2^51.
+  static constexpr size_t kExactSumLength = size_t{1} << 26;
+  uint64_t Weight() const { return static_cast<uint64_t>(at_ - first_); }
   void Put(char code) {
+    sum_ += Weight() * kCheckValues[Byte(code)];
     *at_++ = code;
-    sum_ += weight_ * kCheckValues[Byte(code)];
-    weight_ = weight_ == 102 ? 0 : weight_ + 1;
   }
 
   FontString& out_;
@@ -306,7 +311,6 @@ class SequenceWriter {
   char* first_;
   char* at_;
   uint64_t sum_ = 0;
-  uint64_t weight_ = 1;
   CodeSet set_;
   bool after_change_ = false;      // the last character written is a code-set change
   CodeSet before_change_ = kSetA;  // the set in force before that change
@@ -314,8 +318,8 @@ class SequenceWriter {
 
 // One step in set A or set B at position p.  Returns how many value bytes it
 // wrote; a code-set change writes none.
-size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
-  const unsigned char first = Byte(rest[0]);
+size_t StepInSetAOrB(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
+  const unsigned char first = Byte(v[p]);
   const CodeSet set = w.set();
   if (ahead.flags[p] & kRunAhead) {
     // An odd run leaves its first byte to the set in force, so set C gets pairs.
@@ -329,7 +333,7 @@ size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, Se
     const CodeSet other = in_a ? kSetB : kSetA;
     // Shift when the rest still needs the set in force after this character.
     const bool back_later = in_a ? p + 1 < ahead.a_then_b_end : p + 1 < ahead.b_then_a_end;
-    if (rest.size() >= 2 && back_later) {
+    if (p + 2 <= v.size() && back_later) {
       w.Data(ValueChar(kValueShift));
       w.DataInSet(first, other);
       return 1;
@@ -343,13 +347,14 @@ size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, Se
 
 // One step in set C at position p: a pair or FNC1 in place, or a change to
 // set A (when an A-only character comes before a B-only one) or set B.
-size_t StepInSetC(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
+size_t StepInSetC(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
   if (ahead.flags[p] & kPairAhead) {
-    if (Byte(rest[0]) == kFnc1) {
+    if (Byte(v[p]) == kFnc1) {
       w.Data(ValueChar(kValueFnc1));
       return 1;
     }
-    w.Data(Code128PairChar((rest[0] - '0') * 10 + (rest[1] - '0')));
+    // The pair ahead is two digits.
+    w.Data(static_cast<char>(kPairChars[static_cast<size_t>((v[p] - '0') * 10 + (v[p + 1] - '0'))]));
     return 2;
   }
   w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
@@ -369,8 +374,7 @@ char EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out)
   // Each step writes a byte or changes set, and no more than two changes
   // come in a row, so the loop ends.
   for (size_t p = 0; p < v.size();) {
-    const std::string_view rest = v.substr(p);
-    p += w.set() == kSetC ? StepInSetC(rest, p, ahead, w) : StepInSetAOrB(rest, p, ahead, w);
+    p += w.set() == kSetC ? StepInSetC(v, p, ahead, w) : StepInSetAOrB(v, p, ahead, w);
   }
   return w.Finish();
 }

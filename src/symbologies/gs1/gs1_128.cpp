@@ -2,6 +2,7 @@
 // data, repetitions, required and excluded companions, the 48-character
 // limit), then set in Code 128 behind FNC1.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -61,15 +62,16 @@ int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
   return kOk;
 }
 
-// True when the eight bytes at `p` are all '0'..'9': each byte is 0x3N, and
-// stays so when 6 is added (N is at most 9; no carry crosses a byte).
-bool AreEightDigits(const char* p) {
+// How many of the eight bytes of x (in memory order) lead as '0'..'9': a
+// digit is 0x3N and stays so when 6 is added.  A carry out of a byte above
+// 0xF9 only reaches the bytes after it, which do not lead.
+size_t LeadingDigits(uint64_t x) {
   constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
   constexpr uint64_t kThree = 0x3030303030303030u;
   constexpr uint64_t kSix = 0x0606060606060606u;
-  uint64_t x;
-  std::memcpy(&x, p, 8);
-  return (x & kHigh) == kThree && ((x + kSix) & kHigh) == kThree;
+  uint64_t other = ((x & kHigh) ^ kThree) | (((x + kSix) & kHigh) ^ kThree);
+  const int bits = std::endian::native == std::endian::big ? std::countl_zero(other) : std::countr_zero(other);
+  return static_cast<size_t>(bits) / 8;  // 64 bits, eight bytes, when all are digits
 }
 
 // Writes the data after an AI, unescaped, up to the next unescaped '(' or
@@ -77,11 +79,17 @@ bool AreEightDigits(const char* p) {
 // to all its bytes.
 int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   Cursor c = cursor;
-  // Most data is digits: copy them first, eight at a time while they last.
-  while (end - c.in >= 8 && AreEightDigits(c.in)) {
-    std::memcpy(c.out, c.in, 8);
-    c.in += 8;
-    c.out += 8;
+  // Most data is digits: copy them first, eight bytes at a time while eight
+  // remain, keeping the leading digits of each.  The output lags the value
+  // by at least the AI's parentheses, so eight bytes fit.
+  while (end - c.in >= 8) {
+    uint64_t x;
+    std::memcpy(&x, c.in, 8);
+    std::memcpy(c.out, &x, 8);
+    const size_t digits = LeadingDigits(x);
+    c.in += digits;
+    c.out += digits;
+    if (digits < 8) break;
   }
   while (c.in != end && static_cast<unsigned char>(*c.in - '0') < 10) *c.out++ = *c.in++;
   unsigned common = c.in == cursor.in ? kGs1AllCsets | kGs1DataStop
