@@ -316,11 +316,19 @@ class SequenceWriter {
   CodeSet before_change_ = kSetA;  // the set in force before that change
 };
 
-// One step in set A or set B at position p.  Returns how many value bytes it
-// wrote; a code-set change writes none.
+// Steps in set A or set B from position p: the bytes the set in force
+// writes while no run for set C lies ahead, or else the first byte's own
+// step.  Returns how many value bytes it wrote; a code-set change writes none.
 size_t StepInSetAOrB(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
-  const unsigned char first = Byte(v[p]);
   const CodeSet set = w.set();
+  size_t q = p;
+  for (; q < v.size() && !(ahead.flags[q] & kRunAhead); ++q) {
+    const unsigned char code = kDataChars[set][Byte(v[q])];
+    if (code == 0) break;  // a character only the other set holds
+    w.Data(static_cast<char>(code));
+  }
+  if (q != p) return q - p;
+  const unsigned char first = Byte(v[p]);
   if (ahead.flags[p] & kRunAhead) {
     // An odd run leaves its first byte to the set in force, so set C gets pairs.
     const size_t written = ahead.flags[p] & kEvenRunAhead ? 0 : 1;
@@ -345,20 +353,23 @@ size_t StepInSetAOrB(std::string_view v, size_t p, const Lookahead& ahead, Seque
   return 1;
 }
 
-// One step in set C at position p: a pair or FNC1 in place, or a change to
-// set A (when an A-only character comes before a B-only one) or set B.
+// Steps in set C from position p: the pairs and FNC1s written in place
+// while they last, or else a change to set A (when an A-only character comes
+// before a B-only one) or set B.  Returns how many value bytes it wrote.
 size_t StepInSetC(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
-  if (ahead.flags[p] & kPairAhead) {
-    if (Byte(v[p]) == kFnc1) {
+  size_t q = p;
+  // A pair ahead is two digits, or FNC1 before a digit or at the end.
+  while (q < v.size() && (ahead.flags[q] & kPairAhead)) {
+    if (Byte(v[q]) == kFnc1) {
       w.Data(ValueChar(kValueFnc1));
-      return 1;
+      ++q;
+    } else {
+      w.Data(static_cast<char>(kPairChars[static_cast<size_t>((v[q] - '0') * 10 + (v[q + 1] - '0'))]));
+      q += 2;
     }
-    // The pair ahead is two digits.
-    w.Data(static_cast<char>(kPairChars[static_cast<size_t>((v[p] - '0') * 10 + (v[p + 1] - '0'))]));
-    return 2;
   }
-  w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
-  return 0;
+  if (q == p) w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
+  return q - p;
 }
 
 // Appends the start character and body of a validated value, without

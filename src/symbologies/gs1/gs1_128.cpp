@@ -130,7 +130,8 @@ int32_t ValidateCombination(const Gs1Message& m, const Gs1Limit& limit) {
   if (m.code128.size() - 1 > limit.data_characters) return limit.too_long;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.Element(i);
-    if (!e.entry->excludes.Empty()) {
+    // The other elements' members are among those present.
+    if (present.Intersects(e.entry->excludes)) {
       Gs1AiSet others;  // an AI never excludes itself
       for (size_t k = 0; k < m.count; ++k) {
         if (m.Element(k).key != e.key) others.Add(m.Element(k).entry->member);
@@ -164,12 +165,11 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, cons
   const char* const end = value.data() + value.size();
   Cursor c{value.data(), base};
   *c.out++ = kFnc1;
+  bool after_variable = false;  // the previous element's length is not predefined
   while (c.in != end) {
     Gs1Element* const slot = NextElement(message, limit);
     if (slot == nullptr) return kGs1TooLong;
-    if (message.count > 0 && !message.Element(message.count - 1).entry->predefined_length) {
-      *c.out++ = kFnc1;  // another element follows one of variable length
-    }
+    if (after_variable) *c.out++ = kFnc1;  // another element follows one of variable length
     Gs1Element& e = *slot;
     e.at = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ReadAi(c, end, e)) return rc;
@@ -182,6 +182,7 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, cons
     if (c.out - base > 0xFFFF) return kGs1TooLong;
     e.end = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ValidateGs1Data(*e.entry, message.Data(e), csets)) return rc;
+    after_variable = !e.entry->predefined_length;
     ++message.count;
   }
   out.resize(static_cast<size_t>(c.out - base));
