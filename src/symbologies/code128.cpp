@@ -267,11 +267,11 @@ class SequenceWriter {
       : out_(out), begin_(out.size()), set_(start) {
     at_ = first_ = out_.Extend(1 + kMaxCharsPerByte * value_size);
     *at_++ = ValueChar(StartValue(start));
-    sum_ = static_cast<uint64_t>(StartValue(start));  // the start character weighs 1
   }
   CodeSet set() const { return set_; }
-  void Data(char code) {
-    Put(code);
+  void Data(char code) { Data(code, kCheckValues[Byte(code)]); }
+  void Data(char code, int value) {
+    Put(code, value);
     after_change_ = false;
   }
   void DataInSet(unsigned char b, CodeSet set) { Data(static_cast<char>(kDataChars[set][b])); }
@@ -279,30 +279,34 @@ class SequenceWriter {
     if (after_change_ && to != before_change_) {
       // The previous change only passed through the set in force.
       --at_;
-      sum_ -= Weight() * kCheckValues[Byte(*at_)];
+      weighted_ -= total_;
+      total_ -= kCheckValues[Byte(*at_)];
     } else {
       before_change_ = set_;
       after_change_ = true;
     }
-    Put(ValueChar(ChangeValue(to)));
+    Put(ValueChar(ChangeValue(to)), ChangeValue(to));
     set_ = to;
   }
   // Gives back the unused room, and returns the check character.
   char Finish() {
     const size_t n = static_cast<size_t>(at_ - first_);
     out_.resize(begin_ + n);
-    // Past this length the sum of the terms could pass 64 bits.
+    // Past this length the sums could pass 64 bits.
     if (n > kExactSumLength) return Code128CheckChar(std::string_view(first_, n));
-    return ValueChar(static_cast<int>(sum_ % 103));
+    // Body character k of m weighs k: the sum of k x value is (m + 1) x the
+    // sum of the values less the sum of the running sums.  The start
+    // character weighs 1.
+    const uint64_t body = (n * total_ - weighted_) % 103;  // n = m + 1
+    return ValueChar(static_cast<int>((body + kCheckValues[Byte(*first_)]) % 103));
   }
 
  private:
-  // Body character k weighs k; the sum is reduced modulo 103 at the end.
-  // Below kExactSumLength characters it stays under 106 x 2^51.
+  // Below kExactSumLength characters both sums stay under 106 x 2^52.
   static constexpr size_t kExactSumLength = size_t{1} << 26;
-  uint64_t Weight() const { return static_cast<uint64_t>(at_ - first_); }
-  void Put(char code) {
-    sum_ += Weight() * kCheckValues[Byte(code)];
+  void Put(char code, int value) {
+    total_ += static_cast<unsigned>(value);
+    weighted_ += total_;
     *at_++ = code;
   }
 
@@ -310,7 +314,8 @@ class SequenceWriter {
   size_t begin_;
   char* first_;
   char* at_;
-  uint64_t sum_ = 0;
+  uint64_t total_ = 0;     // the sum of the body's values
+  uint64_t weighted_ = 0;  // the sum of total_ after each body character
   CodeSet set_;
   bool after_change_ = false;      // the last character written is a code-set change
   CodeSet before_change_ = kSetA;  // the set in force before that change
@@ -364,7 +369,8 @@ size_t StepInSetC(std::string_view v, size_t p, const Lookahead& ahead, Sequence
       w.Data(ValueChar(kValueFnc1));
       ++q;
     } else {
-      w.Data(static_cast<char>(kPairChars[static_cast<size_t>((v[q] - '0') * 10 + (v[q + 1] - '0'))]));
+      const int pair = (v[q] - '0') * 10 + (v[q + 1] - '0');  // a pair's value is itself
+      w.Data(static_cast<char>(kPairChars[static_cast<size_t>(pair)]), pair);
       q += 2;
     }
   }

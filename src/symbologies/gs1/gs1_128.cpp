@@ -118,9 +118,13 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
 
 int32_t ValidateCombination(const Gs1Message& m, const Gs1Limit& limit) {
   Gs1AiSet present;
+  uint64_t keys_seen = 0;  // bit key mod 64 of every earlier element's AI
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.Element(i);
-    for (size_t j = 0; j < i; ++j) {
+    const uint64_t key_bit = uint64_t{1} << (e.key % 64);
+    const bool maybe_repeated = keys_seen & key_bit;
+    keys_seen |= key_bit;
+    for (size_t j = 0; j < i && maybe_repeated; ++j) {
       if (m.Element(j).key != e.key) continue;
       if (m.Data(m.Element(j)) != m.Data(e)) return kGs1RepeatedAi;
     }
