@@ -115,7 +115,7 @@ int32_t LinePenalty(const Bits<W>& r, const Bits<W>& pairs, const Bits<W>& seven
   // Five equal modules from x; a run of n >= 5 holds n - 4 such windows and
   // costs 3 + (n - 5): the windows plus 2 for each run.
   const Bits<W> five = same & Down(same, 1) & Down(same, 2) & Down(same, 3);
-  const int32_t runs = Count(five) + (kRunPenalty - 1) * CountFew(five & ~Up(five, 1));
+  const int32_t runs = CountFew(five) + (kRunPenalty - 1) * CountFew(five & ~Up(five, 1));
   // Dark 1011101 from x, with four light modules before or after it.
   const Bits<W> finder = r & d2 & d3 & Down(r, 4) & Down(r, 6) & ~(d1 | Down(r, 5)) & sevens;
   const Bits<W> after = r | d1 | d2 | d3;                      // dark among x .. x+3
