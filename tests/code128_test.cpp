@@ -428,7 +428,10 @@ TEST(Code128LongValues, LookAheadStaysLinear) {
   EXPECT_EQ(Decode(r.bytes), runs);
   for (const std::string& v :
        {Repeat("12\xB9" "3", 700), "\x01" + std::string(2000, 'a') + "\x01" "b",
-        Repeat("a\x01", 1500), Repeat("123\xB9\x01" "a", 400)}) {
+        Repeat("a\x01", 1500), Repeat("123\xB9\x01" "a", 400),
+        // The densest sequences: a change, a shift or a change back and data
+        // for nearly every byte, into room reserved for three per byte.
+        Repeat("1234\x01" "a" "b", 300), Repeat("\x01" "a" "\x01", 500), "\x01" + Repeat("a\x01" "1234", 300)}) {
     EXPECT_EQ(Translate(BC_SYM_CODE128, v).bytes, ref::Encode(v));
   }
 }

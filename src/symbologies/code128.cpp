@@ -123,27 +123,6 @@ size_t FollowedByEnd(std::string_view v, First first, Second second) {
   return 0;
 }
 
-// Byte classes the code-set rules test, one table look-up per byte.
-enum ByteClass : uint8_t {
-  kLegal = 1,  // ASCII, a function character or 199
-  kDigit = 2,
-  kIsFnc1 = 4,
-  kAOnly = 8,
-  kBOnly = 16,
-};
-
-constexpr std::array<uint8_t, 256> kByteClasses = [] {
-  std::array<uint8_t, 256> classes{};
-  for (int b = 0; b < 256; ++b) {
-    const auto byte = static_cast<unsigned char>(b);
-    if (!IsLegal(byte)) continue;
-    classes[byte] = static_cast<uint8_t>(kLegal | (IsDigit(byte) ? kDigit : 0) |
-                                         (byte == kFnc1 ? kIsFnc1 : 0) |
-                                         (IsAOnly(byte) ? kAOnly : 0) | (IsBOnly(byte) ? kBOnly : 0));
-  }
-  return classes;
-}();
-
 // What the look-ahead tests say about the rest of the value at a position.
 enum AheadFlag : char {
   kEvenRunAhead = 1,   // HasEvenRun
@@ -183,6 +162,30 @@ struct AheadStep {
 
 enum ByteKind : uint8_t { kOther = 0, kDigitKind = 1, kFnc1Kind = 2 };
 
+// Byte classes the code-set rules test, one table look-up per byte: the
+// ByteKind in the low two bits, and the rare classes in bits of their own so
+// that one test per byte passes the common ones.
+enum ByteClass : uint8_t {
+  kKindBits = 3,
+  kIllegal = 4,  // neither ASCII, a function character nor 199
+  kAOnly = 8,
+  kBOnly = 16,
+};
+
+constexpr std::array<uint8_t, 256> kByteClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    if (!IsLegal(byte)) {
+      classes[byte] = kIllegal;
+      continue;
+    }
+    const int kind = IsDigit(byte) ? kDigitKind : byte == kFnc1 ? kFnc1Kind : kOther;
+    classes[byte] = static_cast<uint8_t>(kind | (IsAOnly(byte) ? kAOnly : 0) | (IsBOnly(byte) ? kBOnly : 0));
+  }
+  return classes;
+}();
+
 constexpr AheadStep NextAhead(uint8_t state, ByteKind kind) {
   const bool digit = kind == kDigitKind, fnc1 = kind == kFnc1Kind;
   const bool d1 = state & kNext1Digit, f1 = state & kNext1Fnc1;
@@ -201,12 +204,12 @@ constexpr AheadStep NextAhead(uint8_t state, ByteKind kind) {
   return {static_cast<uint8_t>(next), static_cast<char>(flags)};
 }
 
-constexpr std::array<std::array<AheadStep, 3>, 256> kAheadSteps = [] {
-  std::array<std::array<AheadStep, 3>, 256> steps{};
+// Indexed by state * 4 + kind (kind 3 never occurs).
+constexpr std::array<AheadStep, 256 * 4> kAheadSteps = [] {
+  std::array<AheadStep, 256 * 4> steps{};
   for (int state = 0; state < 256; ++state) {
     for (int kind = 0; kind < 3; ++kind) {
-      steps[static_cast<size_t>(state)][static_cast<size_t>(kind)] =
-          NextAhead(static_cast<uint8_t>(state), static_cast<ByteKind>(kind));
+      steps[static_cast<size_t>(state * 4 + kind)] = NextAhead(static_cast<uint8_t>(state), static_cast<ByteKind>(kind));
     }
   }
   return steps;
@@ -223,12 +226,11 @@ int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
   bool a_seen = false, b_seen = false;
   for (size_t i = v.size(); i-- > 0;) {
     const uint8_t c = kByteClasses[Byte(v[i])];
-    if (!(c & kLegal)) return kIllegalCharacter;
-    const auto kind = static_cast<ByteKind>((c & kDigit ? kDigitKind : 0) | (c & kIsFnc1 ? kFnc1Kind : 0));
-    const AheadStep step = kAheadSteps[state][kind];
+    const AheadStep step = kAheadSteps[state * 4u + (c & kKindBits)];
     flags[i] = step.flags;
     state = step.state;
-    if (c & (kAOnly | kBOnly)) {
+    if (c & (kIllegal | kAOnly | kBOnly)) {
+      if (c & kIllegal) return kIllegalCharacter;
       if (c & kAOnly) {
         if (b_seen && ahead.a_then_b_end == 0) ahead.a_then_b_end = i + 1;
         a_seen = true;
@@ -241,44 +243,97 @@ int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
   return kOk;
 }
 
-// Writes the start character and body, and drops redundant code-set changes
-// as it goes, by the rule of Code128DropRedundantChanges: a change that
-// another change follows at once, towards a set other than the one before
-// the first, is taken back.
+// Symbol value of each font code a start character or body may hold, 0 for
+// any other code (never present), as the check character weighs them.
+constexpr std::array<uint8_t, 256> kCheckValues = [] {
+  std::array<uint8_t, 256> values{};
+  for (size_t c = 0; c < values.size(); ++c) values[c] = static_cast<uint8_t>(std::max<int>(0, kCharValues[c]));
+  return values;
+}();
+
+// A value byte takes at most three characters: CODE A or CODE B out of set
+// C, a shift and the byte (two changes in a row lose one, and a change to
+// set C is always followed by a pair or FNC1 that consumes bytes).
+constexpr size_t kMaxCharsPerByte = 3;
+
+// Writes the start character and body into room reserved for the longest
+// possible sequence, drops redundant code-set changes as it goes by the rule
+// of Code128DropRedundantChanges (a change that another change follows at
+// once, towards a set other than the one before the first, is taken back),
+// and sums the check character's terms as it writes.
 class SequenceWriter {
  public:
-  SequenceWriter(FontString& out, CodeSet start) : out_(out), set_(start) {
-    out_.push_back(ValueChar(StartValue(start)));
+  SequenceWriter(FontString& out, CodeSet start, size_t value_size)
+      : out_(out), begin_(out.size()), set_(start) {
+    at_ = first_ = out_.Extend(1 + kMaxCharsPerByte * value_size);
+    *at_++ = ValueChar(StartValue(start));
   }
   CodeSet set() const { return set_; }
-  void Data(char code) {
-    out_.push_back(code);
+  void Data(char code) { Data(code, kCheckValues[Byte(code)]); }
+  void Data(char code, int value) {
+    Put(code, value);
     after_change_ = false;
   }
   void DataInSet(unsigned char b, CodeSet set) { Data(static_cast<char>(kDataChars[set][b])); }
   void Change(CodeSet to) {
     if (after_change_ && to != before_change_) {
-      out_.pop_back();  // the previous change only passed through the set in force
+      // The previous change only passed through the set in force.
+      --at_;
+      weighted_ -= total_;
+      total_ -= kCheckValues[Byte(*at_)];
     } else {
       before_change_ = set_;
       after_change_ = true;
     }
-    out_.push_back(ValueChar(ChangeValue(to)));
+    Put(ValueChar(ChangeValue(to)), ChangeValue(to));
     set_ = to;
+  }
+  // Gives back the unused room, and returns the check character.
+  char Finish() {
+    const size_t n = static_cast<size_t>(at_ - first_);
+    out_.resize(begin_ + n);
+    // Past this length the sums could pass 64 bits.
+    if (n > kExactSumLength) return Code128CheckChar(std::string_view(first_, n));
+    // Body character k of m weighs k: the sum of k x value is (m + 1) x the
+    // sum of the values less the sum of the running sums.  The start
+    // character weighs 1.
+    const uint64_t body = (n * total_ - weighted_) % 103;  // n = m + 1
+    return ValueChar(static_cast<int>((body + kCheckValues[Byte(*first_)]) % 103));
   }
 
  private:
+  // Below kExactSumLength characters both sums stay under 106 x 2^52.
+  static constexpr size_t kExactSumLength = size_t{1} << 26;
+  void Put(char code, int value) {
+    total_ += static_cast<unsigned>(value);
+    weighted_ += total_;
+    *at_++ = code;
+  }
+
   FontString& out_;
+  size_t begin_;
+  char* first_;
+  char* at_;
+  uint64_t total_ = 0;     // the sum of the body's values
+  uint64_t weighted_ = 0;  // the sum of total_ after each body character
   CodeSet set_;
   bool after_change_ = false;      // the last character written is a code-set change
   CodeSet before_change_ = kSetA;  // the set in force before that change
 };
 
-// One step in set A or set B at position p.  Returns how many value bytes it
-// wrote; a code-set change writes none.
-size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
-  const unsigned char first = Byte(rest[0]);
+// Steps in set A or set B from position p: the bytes the set in force
+// writes while no run for set C lies ahead, or else the first byte's own
+// step.  Returns how many value bytes it wrote; a code-set change writes none.
+size_t StepInSetAOrB(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
   const CodeSet set = w.set();
+  size_t q = p;
+  for (; q < v.size() && !(ahead.flags[q] & kRunAhead); ++q) {
+    const unsigned char code = kDataChars[set][Byte(v[q])];
+    if (code == 0) break;  // a character only the other set holds
+    w.Data(static_cast<char>(code));
+  }
+  if (q != p) return q - p;
+  const unsigned char first = Byte(v[p]);
   if (ahead.flags[p] & kRunAhead) {
     // An odd run leaves its first byte to the set in force, so set C gets pairs.
     const size_t written = ahead.flags[p] & kEvenRunAhead ? 0 : 1;
@@ -291,7 +346,7 @@ size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, Se
     const CodeSet other = in_a ? kSetB : kSetA;
     // Shift when the rest still needs the set in force after this character.
     const bool back_later = in_a ? p + 1 < ahead.a_then_b_end : p + 1 < ahead.b_then_a_end;
-    if (rest.size() >= 2 && back_later) {
+    if (p + 2 <= v.size() && back_later) {
       w.Data(ValueChar(kValueShift));
       w.DataInSet(first, other);
       return 1;
@@ -303,38 +358,42 @@ size_t StepInSetAOrB(std::string_view rest, size_t p, const Lookahead& ahead, Se
   return 1;
 }
 
-// One step in set C at position p: a pair or FNC1 in place, or a change to
-// set A (when an A-only character comes before a B-only one) or set B.
-size_t StepInSetC(std::string_view rest, size_t p, const Lookahead& ahead, SequenceWriter& w) {
-  if (ahead.flags[p] & kPairAhead) {
-    if (Byte(rest[0]) == kFnc1) {
+// Steps in set C from position p: the pairs and FNC1s written in place
+// while they last, or else a change to set A (when an A-only character comes
+// before a B-only one) or set B.  Returns how many value bytes it wrote.
+size_t StepInSetC(std::string_view v, size_t p, const Lookahead& ahead, SequenceWriter& w) {
+  size_t q = p;
+  // A pair ahead is two digits, or FNC1 before a digit or at the end.
+  while (q < v.size() && (ahead.flags[q] & kPairAhead)) {
+    if (Byte(v[q]) == kFnc1) {
       w.Data(ValueChar(kValueFnc1));
-      return 1;
+      ++q;
+    } else {
+      const int pair = (v[q] - '0') * 10 + (v[q + 1] - '0');  // a pair's value is itself
+      w.Data(static_cast<char>(kPairChars[static_cast<size_t>(pair)]), pair);
+      q += 2;
     }
-    w.Data(Code128PairChar((rest[0] - '0') * 10 + (rest[1] - '0')));
-    return 2;
   }
-  w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
-  return 0;
+  if (q == p) w.Change(p < ahead.a_then_b_end ? kSetA : kSetB);
+  return q - p;
 }
 
 // Appends the start character and body of a validated value, without
-// redundant code-set changes.
-void EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out) {
+// redundant code-set changes, and returns the check character.
+char EncodeSequence(std::string_view v, const Lookahead& ahead, FontString& out) {
   CodeSet start = kSetB;
   if (IsExactPair(v) || (!v.empty() && (ahead.flags[0] & kRunAhead))) {
     start = kSetC;
   } else if (0 < ahead.a_then_b_end) {
     start = kSetA;
   }
-  out.reserve(out.size() + 2 * v.size() + 4);
-  SequenceWriter w(out, start);
+  SequenceWriter w(out, start, v.size());
   // Each step writes a byte or changes set, and no more than two changes
   // come in a row, so the loop ends.
   for (size_t p = 0; p < v.size();) {
-    const std::string_view rest = v.substr(p);
-    p += w.set() == kSetC ? StepInSetC(rest, p, ahead, w) : StepInSetAOrB(rest, p, ahead, w);
+    p += w.set() == kSetC ? StepInSetC(v, p, ahead, w) : StepInSetAOrB(v, p, ahead, w);
   }
+  return w.Finish();
 }
 
 // The set a font code changes to when read in `set`, if it is a change there.
@@ -436,14 +495,6 @@ FontString Code128DropRedundantChanges(std::string_view sequence) {
 }
 
 char Code128CheckChar(std::string_view sequence) {
-  // Codes outside the start character and body ranges (never present) count 0.
-  constexpr std::array<uint8_t, 256> kCheckValues = [] {
-    std::array<uint8_t, 256> values{};
-    for (size_t c = 0; c < values.size(); ++c) {
-      values[c] = static_cast<uint8_t>(std::max<int>(0, kCharValues[c]));
-    }
-    return values;
-  }();
   if (sequence.empty()) return ValueChar(0);
   // The weight of character k is k mod 103; it counts up through each block
   // of 103 characters, so no division is made per character.  Each term is
@@ -465,9 +516,7 @@ int32_t EncodeCode128(std::string_view value, const Options&, FontString& out) {
   // change nothing.
   Lookahead ahead;
   if (int32_t rc = ExamineValue(value, ahead)) return rc;
-  const size_t begin = out.size();
-  EncodeSequence(value, ahead, out);
-  const char check = Code128CheckChar(std::string_view(out).substr(begin));
+  const char check = EncodeSequence(value, ahead, out);
   out.push_back(check);
   out.push_back(ValueChar(kValueStop));
   return kOk;

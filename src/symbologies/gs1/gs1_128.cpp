@@ -2,6 +2,7 @@
 // data, repetitions, required and excluded companions, the 48-character
 // limit), then set in Code 128 behind FNC1.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -61,15 +62,16 @@ int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
   return kOk;
 }
 
-// True when the eight bytes at `p` are all '0'..'9': each byte is 0x3N, and
-// stays so when 6 is added (N is at most 9; no carry crosses a byte).
-bool AreEightDigits(const char* p) {
+// How many of the eight bytes of x (in memory order) lead as '0'..'9': a
+// digit is 0x3N and stays so when 6 is added.  A carry out of a byte above
+// 0xF9 only reaches the bytes after it, which do not lead.
+size_t LeadingDigits(uint64_t x) {
   constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
   constexpr uint64_t kThree = 0x3030303030303030u;
   constexpr uint64_t kSix = 0x0606060606060606u;
-  uint64_t x;
-  std::memcpy(&x, p, 8);
-  return (x & kHigh) == kThree && ((x + kSix) & kHigh) == kThree;
+  uint64_t other = ((x & kHigh) ^ kThree) | (((x + kSix) & kHigh) ^ kThree);
+  const int bits = std::endian::native == std::endian::big ? std::countl_zero(other) : std::countr_zero(other);
+  return static_cast<size_t>(bits) / 8;  // 64 bits, eight bytes, when all are digits
 }
 
 // Writes the data after an AI, unescaped, up to the next unescaped '(' or
@@ -77,11 +79,17 @@ bool AreEightDigits(const char* p) {
 // to all its bytes.
 int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   Cursor c = cursor;
-  // Most data is digits: copy them first, eight at a time while they last.
-  while (end - c.in >= 8 && AreEightDigits(c.in)) {
-    std::memcpy(c.out, c.in, 8);
-    c.in += 8;
-    c.out += 8;
+  // Most data is digits: copy them first, eight bytes at a time while eight
+  // remain, keeping the leading digits of each.  The output lags the value
+  // by at least the AI's parentheses, so eight bytes fit.
+  while (end - c.in >= 8) {
+    uint64_t x;
+    std::memcpy(&x, c.in, 8);
+    std::memcpy(c.out, &x, 8);
+    const size_t digits = LeadingDigits(x);
+    c.in += digits;
+    c.out += digits;
+    if (digits < 8) break;
   }
   while (c.in != end && static_cast<unsigned char>(*c.in - '0') < 10) *c.out++ = *c.in++;
   unsigned common = c.in == cursor.in ? kGs1AllCsets | kGs1DataStop
@@ -110,9 +118,13 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
 
 int32_t ValidateCombination(const Gs1Message& m, const Gs1Limit& limit) {
   Gs1AiSet present;
+  uint64_t keys_seen = 0;  // bit key mod 64 of every earlier element's AI
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.Element(i);
-    for (size_t j = 0; j < i; ++j) {
+    const uint64_t key_bit = uint64_t{1} << (e.key % 64);
+    const bool maybe_repeated = keys_seen & key_bit;
+    keys_seen |= key_bit;
+    for (size_t j = 0; j < i && maybe_repeated; ++j) {
       if (m.Element(j).key != e.key) continue;
       if (m.Data(m.Element(j)) != m.Data(e)) return kGs1RepeatedAi;
     }
@@ -122,7 +134,8 @@ int32_t ValidateCombination(const Gs1Message& m, const Gs1Limit& limit) {
   if (m.code128.size() - 1 > limit.data_characters) return limit.too_long;
   for (size_t i = 0; i < m.count; ++i) {
     const Gs1Element& e = m.Element(i);
-    if (!e.entry->excludes.Empty()) {
+    // The other elements' members are among those present.
+    if (present.Intersects(e.entry->excludes)) {
       Gs1AiSet others;  // an AI never excludes itself
       for (size_t k = 0; k < m.count; ++k) {
         if (m.Element(k).key != e.key) others.Add(m.Element(k).entry->member);
@@ -156,12 +169,11 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, cons
   const char* const end = value.data() + value.size();
   Cursor c{value.data(), base};
   *c.out++ = kFnc1;
+  bool after_variable = false;  // the previous element's length is not predefined
   while (c.in != end) {
     Gs1Element* const slot = NextElement(message, limit);
     if (slot == nullptr) return kGs1TooLong;
-    if (message.count > 0 && !message.Element(message.count - 1).entry->predefined_length) {
-      *c.out++ = kFnc1;  // another element follows one of variable length
-    }
+    if (after_variable) *c.out++ = kFnc1;  // another element follows one of variable length
     Gs1Element& e = *slot;
     e.at = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ReadAi(c, end, e)) return rc;
@@ -174,6 +186,7 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, cons
     if (c.out - base > 0xFFFF) return kGs1TooLong;
     e.end = static_cast<uint16_t>(c.out - base);
     if (int32_t rc = ValidateGs1Data(*e.entry, message.Data(e), csets)) return rc;
+    after_variable = !e.entry->predefined_length;
     ++message.count;
   }
   out.resize(static_cast<size_t>(c.out - base));

@@ -84,6 +84,16 @@ int32_t Count(const Bits<W>& a) {
   for (int i = 0; i < W; ++i) n += PopCount(a.w[i]);
   return n;
 }
+// The same for bit sets that hold few bits (run starts, finder patterns):
+// a few instructions per set bit, and next to none for an empty word.
+template <int W>
+int32_t CountFew(const Bits<W>& a) {
+  int32_t n = 0;
+  for (int i = 0; i < W; ++i) {
+    for (uint64_t x = a.w[i]; x != 0; x &= x - 1) ++n;
+  }
+  return n;
+}
 // Bits 0 .. n-1 set.
 template <int W>
 Bits<W> FirstBits(int32_t n) {
@@ -105,13 +115,13 @@ int32_t LinePenalty(const Bits<W>& r, const Bits<W>& pairs, const Bits<W>& seven
   // Five equal modules from x; a run of n >= 5 holds n - 4 such windows and
   // costs 3 + (n - 5): the windows plus 2 for each run.
   const Bits<W> five = same & Down(same, 1) & Down(same, 2) & Down(same, 3);
-  const int32_t runs = Count(five) + (kRunPenalty - 1) * Count(five & ~Up(five, 1));
+  const int32_t runs = CountFew(five) + (kRunPenalty - 1) * CountFew(five & ~Up(five, 1));
   // Dark 1011101 from x, with four light modules before or after it.
   const Bits<W> finder = r & d2 & d3 & Down(r, 4) & Down(r, 6) & ~(d1 | Down(r, 5)) & sevens;
   const Bits<W> after = r | d1 | d2 | d3;                      // dark among x .. x+3
   const Bits<W> before = r | Up(r, 1) | Up(r, 2) | Up(r, 3);  // dark among x-3 .. x
   const Bits<W> beside = ~Up(before, 1) | ~Down(after, 7);
-  return runs + kFinderPenalty * Count(finder & beside);
+  return runs + kFinderPenalty * CountFew(finder & beside);
 }
 
 // A symbol as bit-set rows and columns.
