@@ -192,17 +192,24 @@ void ImbBars(const ImbCodes& codes, char* bars) {
   W value = BinaryValue<W>(codes);
   const uint32_t fcs = FrameCheckOf(value);
   // Codewords two at a time: J and I from one division by 636 x 1365, then
-  // H and G, F and E, D and C by 1365 x 1365; what remains fits a word.
+  // H and G by 1365 x 1365 in the wide layout.  What remains is below
+  // 659 x 1365^5 (under 2^62), so F and E, D and C are divided out of one
+  // word, and B and A are what is left.
   uint32_t codewords[10];
   uint32_t pair = value.DivideBy(kLastDivisor * kDivisor);
   codewords[9] = (pair % kLastDivisor) * 2;  // J, doubled: its low bit is free
   codewords[8] = pair / kLastDivisor;
-  for (size_t i = 7; i >= 3; i -= 2) {
-    pair = value.DivideBy(kDivisor * kDivisor);
+  pair = value.DivideBy(kDivisor * kDivisor);
+  codewords[7] = pair % kDivisor;
+  codewords[6] = pair / kDivisor;
+  uint64_t rest = value.Low();
+  for (size_t i = 5; i >= 3; i -= 2) {
+    pair = static_cast<uint32_t>(rest % (kDivisor * kDivisor));
+    rest /= kDivisor * kDivisor;
     codewords[i] = pair % kDivisor;
     codewords[i - 1] = pair / kDivisor;
   }
-  const uint64_t rest = value.Low();  // below 659 x 1365
+  // rest is now below 659 x 1365
   codewords[1] = static_cast<uint32_t>(rest % kDivisor);
   codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
   // Frame check bits 0..9 complement characters A..J; each set bit of a
