@@ -105,10 +105,14 @@ uint64_t EighteenDigits(const char* p) {
 template <class W>
 W BinaryValue(const ImbCodes& codes) {
   const char* d = codes.digits.data();
+  // A routing code of 9 or 11 digits: its first eight at once.
+  size_t i = 0;
   uint64_t head = 0;
-  for (size_t i = 0; i < codes.routing_length; ++i) {
-    head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
+  if (codes.routing_length >= 8) {
+    head = EightDigits(d + kTrackingDigits);
+    i = 8;
   }
+  for (; i < codes.routing_length; ++i) head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
   head += RoutingOffset(codes.routing_length);
   head = head * 10 + static_cast<uint64_t>(d[0] - '0');
   head = head * 5 + static_cast<uint64_t>(d[1] - '0');
