@@ -289,7 +289,7 @@ inline constexpr std::array<std::array<uint16_t, 256>, 13> kFrameCheckAtByte = [
 
 // The 11-bit frame check sequence of the binary value (bits 64..101 in
 // `high`, 0..63 in `low`), most significant bit first.
-inline uint32_t FrameCheck(uint64_t high, uint64_t low) {
+constexpr uint32_t FrameCheck(uint64_t high, uint64_t low) {
   // The top six bits, then twelve whole bytes, big-endian: four from the
   // high word and eight from the low.
   uint32_t fcs = kFrameCheckAtByte[12][(high >> 32) & 0x3F];
@@ -297,5 +297,21 @@ inline uint32_t FrameCheck(uint64_t high, uint64_t low) {
   for (size_t k = 0; k < 8; ++k) fcs ^= kFrameCheckAtByte[4 + k][(low >> (56 - 8 * k)) & 0xFF];
   return fcs;
 }
+
+// The frame check bit by bit, as USPS-B-3200 describes it: start at 0x7FF,
+// then the value's 102 bits, most significant first.  The tables above must
+// agree with it.
+constexpr uint32_t FrameCheckBitwise(uint64_t high, uint64_t low) {
+  uint32_t fcs = 0x7FF;
+  for (int i = 101; i >= 0; --i) {
+    const uint64_t bit = i >= 64 ? (high >> (i - 64)) & 1u : (low >> i) & 1u;
+    fcs = FrameCheckBit(fcs, static_cast<uint32_t>(bit) << 10);
+  }
+  return fcs;
+}
+static_assert(FrameCheck(0, 0) == FrameCheckBitwise(0, 0) &&
+              FrameCheck(0x3FFFFFFFFFu, ~uint64_t{0}) == FrameCheckBitwise(0x3FFFFFFFFFu, ~uint64_t{0}) &&
+              FrameCheck(0x1234567890u, 0xFEDCBA9876543210u) == FrameCheckBitwise(0x1234567890u, 0xFEDCBA9876543210u) &&
+              FrameCheck(0x2000000000u, 1) == FrameCheckBitwise(0x2000000000u, 1));
 
 }  // namespace tavo::imb
