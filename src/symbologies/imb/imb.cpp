@@ -105,10 +105,14 @@ uint64_t EighteenDigits(const char* p) {
 template <class W>
 W BinaryValue(const ImbCodes& codes) {
   const char* d = codes.digits.data();
+  // A routing code of 9 or 11 digits: its first eight at once.
+  size_t i = 0;
   uint64_t head = 0;
-  for (size_t i = 0; i < codes.routing_length; ++i) {
-    head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
+  if (codes.routing_length >= 8) {
+    head = EightDigits(d + kTrackingDigits);
+    i = 8;
   }
+  for (; i < codes.routing_length; ++i) head = head * 10 + static_cast<uint64_t>(d[kTrackingDigits + i] - '0');
   head += RoutingOffset(codes.routing_length);
   head = head * 10 + static_cast<uint64_t>(d[0] - '0');
   head = head * 5 + static_cast<uint64_t>(d[1] - '0');
@@ -192,17 +196,24 @@ void ImbBars(const ImbCodes& codes, char* bars) {
   W value = BinaryValue<W>(codes);
   const uint32_t fcs = FrameCheckOf(value);
   // Codewords two at a time: J and I from one division by 636 x 1365, then
-  // H and G, F and E, D and C by 1365 x 1365; what remains fits a word.
+  // H and G by 1365 x 1365 in the wide layout.  What remains is below
+  // 659 x 1365^5 (under 2^62), so F and E, D and C are divided out of one
+  // word, and B and A are what is left.
   uint32_t codewords[10];
   uint32_t pair = value.DivideBy(kLastDivisor * kDivisor);
   codewords[9] = (pair % kLastDivisor) * 2;  // J, doubled: its low bit is free
   codewords[8] = pair / kLastDivisor;
-  for (size_t i = 7; i >= 3; i -= 2) {
-    pair = value.DivideBy(kDivisor * kDivisor);
+  pair = value.DivideBy(kDivisor * kDivisor);
+  codewords[7] = pair % kDivisor;
+  codewords[6] = pair / kDivisor;
+  uint64_t rest = value.Low();
+  for (size_t i = 5; i >= 3; i -= 2) {
+    pair = static_cast<uint32_t>(rest % (kDivisor * kDivisor));
+    rest /= kDivisor * kDivisor;
     codewords[i] = pair % kDivisor;
     codewords[i - 1] = pair / kDivisor;
   }
-  const uint64_t rest = value.Low();  // below 659 x 1365
+  // rest is now below 659 x 1365
   codewords[1] = static_cast<uint32_t>(rest % kDivisor);
   codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
   // Frame check bits 0..9 complement characters A..J; each set bit of a

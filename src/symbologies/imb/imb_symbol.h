@@ -72,10 +72,15 @@ static_assert(kFiveOfThirteen[0] == 0x001F && kFiveOfThirteen[1] == 0x1F00 &&
 static_assert(kTwoOfThirteen[0] == 0x0003 && kTwoOfThirteen[1] == 0x1800 &&
               kTwoOfThirteen[77] == 0x00A0);
 
-constexpr uint16_t CharacterOf(uint32_t codeword) {
-  return codeword < kFiveOfThirteen.size() ? kFiveOfThirteen[codeword]
-                                           : kTwoOfThirteen[codeword - kFiveOfThirteen.size()];
-}
+// Both tables end to end, so a codeword finds its character in one look-up.
+inline constexpr std::array<uint16_t, 1365> kCharacters = [] {
+  std::array<uint16_t, 1365> table{};
+  for (size_t i = 0; i < kFiveOfThirteen.size(); ++i) table[i] = kFiveOfThirteen[i];
+  for (size_t i = 0; i < kTwoOfThirteen.size(); ++i) table[kFiveOfThirteen.size() + i] = kTwoOfThirteen[i];
+  return table;
+}();
+
+constexpr uint16_t CharacterOf(uint32_t codeword) { return kCharacters[codeword]; }
 
 // Which bar part each bit of each character draws: row = character A..J,
 // column = bit 0..12; 1..65 the descender of bar n, 66..130 the ascender of
@@ -259,19 +264,54 @@ inline uint32_t Int128::DivideBy(uint32_t divisor) {
 
 #endif
 
+// The frame check is linear in the value's bits (over GF(2)) once its start
+// value is accounted for, so each of the twelve whole bytes below the top
+// six bits adds its own part, independent of the others: for byte k (0 the
+// most significant), the register after that byte alone, from a start of 0,
+// followed by 11 - k zero bytes.  The top six bits, from 0x7FF, followed by
+// twelve zero bytes, carry the start value.  Twelve look-ups with no chain
+// between them in place of twelve dependent steps.
+inline constexpr std::array<std::array<uint16_t, 256>, 13> kFrameCheckAtByte = [] {
+  std::array<std::array<uint16_t, 256>, 13> table{};
+  auto byte = [](uint32_t fcs, uint32_t b) { return ((fcs << 8) & 0x7FF) ^ kFrameCheckBytes[((fcs >> 3) ^ b) & 0xFF]; };
+  for (uint32_t v = 0; v < 256; ++v) {
+    for (size_t k = 0; k < 12; ++k) {
+      uint32_t fcs = byte(0, v);
+      for (size_t z = k + 1; z < 12; ++z) fcs = byte(fcs, 0);
+      table[k][v] = static_cast<uint16_t>(fcs);
+    }
+    uint32_t fcs = kFrameCheckAfterTopBits[v & 0x3F];
+    for (size_t z = 0; z < 12; ++z) fcs = byte(fcs, 0);
+    table[12][v] = static_cast<uint16_t>(fcs);
+  }
+  return table;
+}();
+
 // The 11-bit frame check sequence of the binary value (bits 64..101 in
 // `high`, 0..63 in `low`), most significant bit first.
-inline uint32_t FrameCheck(uint64_t high, uint64_t low) {
-  // As 13 bytes, big-endian: bits 101..96 from the first byte (its two top
-  // bits are not used) at once; then twelve whole bytes, four from the high
-  // word and eight from the low.
-  uint32_t fcs = kFrameCheckAfterTopBits[(high >> 32) & 0x3F];
-  auto byte = [&fcs](uint64_t b) {
-    fcs = ((fcs << 8) & 0x7FF) ^ kFrameCheckBytes[((fcs >> 3) ^ b) & 0xFF];
-  };
-  for (int shift = 24; shift >= 0; shift -= 8) byte(high >> shift);
-  for (int shift = 56; shift >= 0; shift -= 8) byte(low >> shift);
+constexpr uint32_t FrameCheck(uint64_t high, uint64_t low) {
+  // The top six bits, then twelve whole bytes, big-endian: four from the
+  // high word and eight from the low.
+  uint32_t fcs = kFrameCheckAtByte[12][(high >> 32) & 0x3F];
+  for (size_t k = 0; k < 4; ++k) fcs ^= kFrameCheckAtByte[k][(high >> (24 - 8 * k)) & 0xFF];
+  for (size_t k = 0; k < 8; ++k) fcs ^= kFrameCheckAtByte[4 + k][(low >> (56 - 8 * k)) & 0xFF];
   return fcs;
 }
+
+// The frame check bit by bit, as USPS-B-3200 describes it: start at 0x7FF,
+// then the value's 102 bits, most significant first.  The tables above must
+// agree with it.
+constexpr uint32_t FrameCheckBitwise(uint64_t high, uint64_t low) {
+  uint32_t fcs = 0x7FF;
+  for (int i = 101; i >= 0; --i) {
+    const uint64_t bit = i >= 64 ? (high >> (i - 64)) & 1u : (low >> i) & 1u;
+    fcs = FrameCheckBit(fcs, static_cast<uint32_t>(bit) << 10);
+  }
+  return fcs;
+}
+static_assert(FrameCheck(0, 0) == FrameCheckBitwise(0, 0) &&
+              FrameCheck(0x3FFFFFFFFFu, ~uint64_t{0}) == FrameCheckBitwise(0x3FFFFFFFFFu, ~uint64_t{0}) &&
+              FrameCheck(0x1234567890u, 0xFEDCBA9876543210u) == FrameCheckBitwise(0x1234567890u, 0xFEDCBA9876543210u) &&
+              FrameCheck(0x2000000000u, 1) == FrameCheckBitwise(0x2000000000u, 1));
 
 }  // namespace tavo::imb
