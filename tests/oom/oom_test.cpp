@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "counting_new.h"
+#include "symbologies/registry.h"
 #include "tavo32.h"
 
 namespace {
@@ -37,7 +38,8 @@ std::vector<Call> Calls() {
     return s;
   }();
   std::vector<Call> calls;
-  for (int32_t sym = 0; sym < 12; ++sym) {
+  for (const tavo::SymbologyInfo& row : tavo::Symbologies()) {
+    const int32_t sym = row.code;
     for (const char* value : {"0123456789012", long_digits.c_str(), long_text.c_str()}) {
       calls.push_back({"translate " + std::to_string(sym) + " " + std::string(value).substr(0, 20),
                        [sym, value](char* b, int32_t c, int32_t* l) {

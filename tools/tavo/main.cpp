@@ -106,7 +106,7 @@ int List() {
 
 std::string Message(int32_t code) {
   char buf[128] = {};
-  BC_StrErr(code, buf, sizeof buf);
+  BC_StrErr(code, buf, sizeof buf - 1);  // the last byte stays the terminator
   return buf;
 }
 
