@@ -225,9 +225,11 @@ inline void TwoWords::MultiplyAdd(uint32_t factor, uint32_t addend) {
   high = high * factor + (l1 >> 32);
 }
 
-inline uint32_t TwoWords::DivideBy(uint32_t divisor) {
-  // Long division in 32-bit steps: each step divides a 64-bit number whose
-  // top half is the remainder so far, below the divisor.
+// Divides the number high x 2^64 + low in place by a divisor below 2^20 and
+// returns the remainder.  Long division in 32-bit steps: each step divides a
+// 64-bit number whose top half is the remainder so far, below the divisor,
+// and a division by a constant becomes a multiplication.
+inline uint32_t DivideWordsBy(uint64_t& high, uint64_t& low, uint32_t divisor) {
   uint64_t r = high % divisor;
   high /= divisor;
   uint64_t part = (r << 32) | (low >> 32);
@@ -238,6 +240,8 @@ inline uint32_t TwoWords::DivideBy(uint32_t divisor) {
   return static_cast<uint32_t>(part % divisor);
 }
 
+inline uint32_t TwoWords::DivideBy(uint32_t divisor) { return DivideWordsBy(high, low, divisor); }
+
 #if defined(__SIZEOF_INT128__)
 inline Int128::Int128(uint64_t head, uint64_t tail)
     : value(static_cast<unsigned __int128>(head) * kTenTo18 + tail) {}
@@ -245,21 +249,14 @@ inline Int128::Int128(uint64_t head, uint64_t tail)
 inline void Int128::MultiplyAdd(uint32_t factor, uint32_t addend) { value = value * factor + addend; }
 
 inline uint32_t Int128::DivideBy(uint32_t divisor) {
-  // A 128-bit division is a library call; two 64-bit steps, whose divisions by
-  // a constant the compiler turns into multiplications, cost far less.  The
-  // value is below 2^102, so its high word is below 2^38 and the remainder
-  // carried into the second step leaves room for 26 bits: the low word goes
-  // in two 32-bit steps.
+  // A 128-bit division is a library call; the two-word steps, whose divisions
+  // by a constant the compiler turns into multiplications, cost far less.
+  // The value is below 2^102, so its high word is below 2^38.
   uint64_t high = static_cast<uint64_t>(value >> 64);
-  const auto low = static_cast<uint64_t>(value);
-  uint64_t r = high % divisor;
-  high /= divisor;
-  uint64_t part = (r << 32) | (low >> 32);
-  const uint64_t q1 = part / divisor;
-  r = part % divisor;
-  part = (r << 32) | (low & 0xFFFFFFFFu);
-  value = (static_cast<unsigned __int128>(high) << 64) | (q1 << 32) | (part / divisor);
-  return static_cast<uint32_t>(part % divisor);
+  auto low = static_cast<uint64_t>(value);
+  const uint32_t remainder = DivideWordsBy(high, low, divisor);
+  value = (static_cast<unsigned __int128>(high) << 64) | low;
+  return remainder;
 }
 
 #endif
