@@ -166,11 +166,12 @@ stage "32-bit Windows DLL: build, exports, imports, version" win32_build
 if [ $win32_runs = 1 ] && ! was_built win32; then
   skip "32-bit Windows DLL: suite and ABI program under Wine" "the 32-bit DLL did not build"
 elif [ $win32_runs = 1 ]; then
-  stage "32-bit Windows DLL: suite and ABI program under Wine" \
+  stage "32-bit Windows DLL: suite, ABI program and font installer under Wine" \
     bash -c 'cd build/win32 && ctest --output-on-failure --no-tests=error -R "^(tavo32_tests_wine|win32_abi|font_installer_wine)$"'
 else
   skip "32-bit Windows DLL: GoogleTest suite under Wine" "$why32"
   skip "32-bit Windows DLL: Win32 ABI program under Wine" "$why32"
+  skip "32-bit font installer under Wine" "$why32"
 fi
 
 # First that the fuzz stage can fail at all: a target with a planted crash,
