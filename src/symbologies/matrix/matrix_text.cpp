@@ -1,7 +1,11 @@
 // Two-dimensional symbols as font text: grid to blocks and back.
 #include "symbologies/matrix/matrix_text.h"
 
+#include <algorithm>
+
 namespace tavo {
+
+static_assert(kBlockWidth == 2, "AppendMatrixText reads blocks two modules wide");
 
 void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out) {
   const int32_t full_w = grid.width + 2 * quiet;
@@ -9,24 +13,25 @@ void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out) {
   const int32_t cols = (full_w + kBlockWidth - 1) / kBlockWidth;
   const int32_t lines = (full_h + kBlockHeight - 1) / kBlockHeight;
   out.reserve(out.size() + static_cast<size_t>(lines) * (cols + 2));
-  const auto dark = [&](int32_t x, int32_t y) {
-    x -= quiet;
-    y -= quiet;
-    return x >= 0 && y >= 0 && x < grid.width && y < grid.height && grid.at(x, y);
-  };
+  // One module row at a time, quiet zone and the last block's overhang
+  // included as light modules, is copied into `row`; each band's blocks
+  // gather their bits in `blocks`, two modules per step.
+  std::vector<uint8_t> row(static_cast<size_t>(cols) * kBlockWidth, 0);
+  std::vector<uint8_t> blocks(static_cast<size_t>(cols));
   for (int32_t line = 0; line < lines; ++line) {
     if (line) out.append("\r\n");
-    for (int32_t col = 0; col < cols; ++col) {
-      unsigned bits = 0;
-      for (int32_t dy = 0; dy < kBlockHeight; ++dy) {
-        for (int32_t dx = 0; dx < kBlockWidth; ++dx) {
-          if (dark(col * kBlockWidth + dx, line * kBlockHeight + dy)) {
-            bits |= 1u << (dy * kBlockWidth + dx);
-          }
-        }
+    std::fill(blocks.begin(), blocks.end(), uint8_t{0});
+    for (int32_t dy = 0; dy < kBlockHeight; ++dy) {
+      const int32_t y = line * kBlockHeight + dy - quiet;
+      if (y < 0 || y >= grid.height) continue;
+      const uint8_t* src = grid.dark.data() + static_cast<size_t>(y) * grid.width;
+      for (int32_t x = 0; x < grid.width; ++x) row[static_cast<size_t>(x + quiet)] = src[x] != 0;
+      const int shift = dy * kBlockWidth;
+      for (size_t col = 0; col < blocks.size(); ++col) {
+        blocks[col] |= static_cast<uint8_t>((row[2 * col] | row[2 * col + 1] << 1) << shift);
       }
-      out.push_back(kMatrixGlyphs[bits]);
     }
+    for (const uint8_t bits : blocks) out.push_back(kMatrixGlyphs[bits]);
   }
 }
 

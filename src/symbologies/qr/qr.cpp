@@ -24,6 +24,24 @@ void DrawVersion(int32_t version, ModuleGrid& grid) {
   }
 }
 
+// Places the codewords' bits, each codeword's most significant first, into
+// the data modules in placement order; the remainder bits stay light.
+void PlaceCodewords(const std::vector<uint8_t>& codewords, const ModuleGrid& function,
+                    ModuleGrid& grid) {
+  // Fewer than 8 remainder bits follow the codewords in every version.
+  std::vector<uint8_t> bits(codewords.size() * 8 + 8, 0);
+  for (size_t i = 0; i < codewords.size(); ++i) {
+    const unsigned c = codewords[i];
+    for (size_t b = 0; b < 8; ++b) bits[i * 8 + b] = static_cast<uint8_t>(c >> (7 - b) & 1);
+  }
+  const uint8_t* next = bits.data();
+  uint8_t* dark = grid.dark.data();
+  const size_t width = static_cast<size_t>(grid.width);
+  QrForEachDataModule(function, [&](int32_t x, int32_t y) {
+    dark[static_cast<size_t>(y) * width + static_cast<size_t>(x)] = *next++;
+  });
+}
+
 // The data codewords of the bit stream: terminator, zero bits to a codeword
 // boundary, then the pad codewords 11101100 and 00010001 in turn.
 std::vector<uint8_t> PadCodewords(QrBitStream& stream, int32_t data_codewords) {
@@ -115,12 +133,7 @@ int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSym
   const int32_t size = QrSize(version);
   ModuleGrid grid(size, size), function(size, size);
   qr_tables::DrawFunctionPatterns(version, grid, function);
-  size_t i = 0;
-  const size_t bit_count = codewords.size() * 8;
-  QrForEachDataModule(function, [&](int32_t x, int32_t y) {
-    if (i < bit_count) grid.set(x, y, codewords[i >> 3] >> (7 - (i & 7)) & 1);
-    ++i;  // remainder bits stay light
-  });
+  PlaceCodewords(codewords, function, grid);
 
   DrawVersion(version, grid);
   if (mask < 0) mask = QrBestMask(grid, function, level);

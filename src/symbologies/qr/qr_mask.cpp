@@ -6,6 +6,8 @@
 // shifts.  Modules outside the symbol read as light, as the rules want.
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstdlib>
 
 #include "symbologies/qr/qr.h"
@@ -109,7 +111,7 @@ Bits<W> FirstBits(int32_t n) {
 // have a right neighbour (0 .. n-2), `sevens` those that begin seven
 // modules inside the line (0 .. n-7).
 template <int W>
-int32_t LinePenalty(const Bits<W>& r, const Bits<W>& pairs, const Bits<W>& sevens) {
+TAVO_HOT_INLINE int32_t LinePenalty(const Bits<W>& r, const Bits<W>& pairs, const Bits<W>& sevens) {
   const Bits<W> d1 = Down(r, 1), d2 = Down(r, 2), d3 = Down(r, 3);
   const Bits<W> same = ~(r ^ d1) & pairs;
   // Five equal modules from x; a run of n >= 5 holds n - 4 such windows and
@@ -154,24 +156,72 @@ int32_t Penalty(const BitSymbol<W>& s) {
   return penalty + kBalancePenalty * (std::abs(dark * 20 - total * 10) / total);
 }
 
+// Eight modules (bytes 0 or 1) as the low eight bits, the first the lowest:
+// on a little-endian machine one multiplication gathers bit 0 of every byte.
+inline uint64_t PackEight(const uint8_t* m) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, m, sizeof v);
+    return v * 0x0102040810204080u >> 56;
+  } else {
+    uint64_t r = 0;
+    for (int32_t i = 0; i < 8; ++i) r |= uint64_t{m[i]} << i;
+    return r;
+  }
+}
+
+// `count` (at most 64) modules as bits, the first the lowest.
+inline uint64_t PackModules(const uint8_t* m, int32_t count) {
+  uint64_t r = 0;
+  int32_t b = 0;
+  for (; b + 8 <= count; b += 8) r |= PackEight(m + b) << b;
+  for (; b < count; ++b) r |= uint64_t{m[b]} << b;
+  return r;
+}
+
+// Transposes a 64 x 64 bit matrix in place (bit x of word y becomes bit y
+// of word x): six rounds that swap ever smaller off-diagonal blocks.
+void Transpose64(std::array<uint64_t, 64>& a) {
+  uint64_t m = 0x00000000FFFFFFFFu;
+  for (int32_t j = 32; j != 0; j >>= 1, m ^= m << j) {
+    for (int32_t k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+      const uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
+      a[k | j] ^= t;
+      a[k] ^= t << j;
+    }
+  }
+}
+
+// The columns of a symbol whose rows are set, 64 x 64 modules at a time.
+template <int W>
+void RowsToColumns(BitSymbol<W>& s) {
+  const int32_t n = s.size;
+  std::array<uint64_t, 64> a;
+  for (int bi = 0; bi < W; ++bi) {
+    for (int bj = 0; bj < W; ++bj) {
+      for (int32_t k = 0; k < 64; ++k) {
+        a[k] = bi * 64 + k < n ? s.rows[bi * 64 + k].w[bj] : 0;
+      }
+      Transpose64(a);
+      for (int32_t k = 0; k < 64 && bj * 64 + k < n; ++k) s.cols[bj * 64 + k].w[bi] = a[k];
+    }
+  }
+}
+
 // The grid's modules as bit sets; `invert` takes light modules as set.
 template <int W>
 void ToBits(const ModuleGrid& grid, BitSymbol<W>& s, bool invert = false) {
   const int32_t n = grid.width;
   s.size = n;
-  const uint64_t flip = invert ? 1 : 0;
-  const uint8_t* m = grid.dark.data();
-  for (int32_t a = 0; a < n; ++a) {
+  const Bits<W> all = FirstBits<W>(n);
+  for (int32_t y = 0; y < n; ++y) {
+    const uint8_t* m = grid.dark.data() + static_cast<size_t>(y) * n;
     for (int i = 0; i < W; ++i) {
-      uint64_t row = 0, col = 0;
-      for (int32_t b = i * 64; b < std::min(n, i * 64 + 64); ++b) {
-        row |= (m[static_cast<size_t>(a) * n + b] ^ flip) << (b & 63);
-        col |= (m[static_cast<size_t>(b) * n + a] ^ flip) << (b & 63);
-      }
-      s.rows[a].w[i] = row;
-      s.cols[a].w[i] = col;
+      const uint64_t row = PackModules(m + i * 64, std::min(n - i * 64, 64));
+      s.rows[y].w[i] = invert ? row ^ all.w[i] : row;
     }
   }
+  RowsToColumns(s);
 }
 
 // The modules a mask inverts along one line: kMaskLines[mask][k] has bit i
@@ -249,14 +299,27 @@ int32_t QrPenalty(const ModuleGrid& modules) {
   return Penalty(s);
 }
 
-void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid) {
-  for (int32_t y = 0; y < grid.height; ++y) {
-    const Bits<3>& line = kLines.rows[mask][y % kMaskPeriod];
-    uint8_t* row = grid.dark.data() + static_cast<size_t>(y) * grid.width;
-    const uint8_t* fixed = function.dark.data() + static_cast<size_t>(y) * grid.width;
-    for (int32_t x = 0; x < grid.width; ++x) {
-      row[x] ^= static_cast<uint8_t>((line.w[x >> 6] >> (x & 63) & 1) & (fixed[x] ^ 1));
+// The modules each mask inverts as bytes: kMaskBytes[mask][y % 12][x] is 1
+// when mask `mask` inverts (x, y), for every column of version 40.
+using MaskRows = std::array<std::array<std::array<uint8_t, QrSize(kQrMaxVersion)>, kMaskPeriod>, kQrMaskCount>;
+constexpr MaskRows MakeMaskBytes() {
+  MaskRows t{};
+  for (int32_t m = 0; m < kQrMaskCount; ++m) {
+    for (int32_t y = 0; y < kMaskPeriod; ++y) {
+      for (int32_t x = 0; x < QrSize(kQrMaxVersion); ++x) t[m][y][x] = QrMaskInverts(m, x, y) ? 1 : 0;
     }
+  }
+  return t;
+}
+constexpr MaskRows kMaskBytes = MakeMaskBytes();
+
+void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid) {
+  const size_t width = static_cast<size_t>(grid.width);
+  for (int32_t y = 0; y < grid.height; ++y) {
+    const uint8_t* line = kMaskBytes[mask][y % kMaskPeriod].data();
+    uint8_t* row = grid.dark.data() + static_cast<size_t>(y) * width;
+    const uint8_t* fixed = function.dark.data() + static_cast<size_t>(y) * width;
+    for (size_t x = 0; x < width; ++x) row[x] ^= static_cast<uint8_t>(line[x] & (fixed[x] ^ 1));
   }
 }
 
