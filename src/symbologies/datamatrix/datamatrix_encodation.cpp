@@ -54,17 +54,17 @@ enum Node : uint8_t {
   kNodes = 16,
 };
 
-bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 // The C40 (or Text) values of one byte: up to four (upper shift, then a
 // shift and the value).  In the GS1 forms the group separator is FNC1.
 struct TripleValues {
   uint8_t count = 0;
   std::array<uint8_t, 4> v{};
-  void Push(int x) { v[count++] = static_cast<uint8_t>(x); }
+  constexpr void Push(int x) { v[count++] = static_cast<uint8_t>(x); }
 };
 
-TripleValues C40Values(uint8_t c, bool text, bool gs1) {
+constexpr TripleValues C40Values(uint8_t c, bool text, bool gs1) {
   TripleValues out;
   if (gs1 && c == static_cast<uint8_t>(kGroupSeparator)) {
     out.Push(1);
@@ -109,7 +109,7 @@ TripleValues C40Values(uint8_t c, bool text, bool gs1) {
 }
 
 // The X12 value of a byte, or -1.
-int X12Value(uint8_t c) {
+constexpr int X12Value(uint8_t c) {
   if (c == '\r') return 0;
   if (c == '*') return 1;
   if (c == '>') return 2;
@@ -119,7 +119,29 @@ int X12Value(uint8_t c) {
   return -1;
 }
 
-bool IsEdifact(uint8_t c) { return c >= 32 && c <= 94; }
+constexpr bool IsEdifact(uint8_t c) { return c >= 32 && c <= 94; }
+
+// What the search needs of a byte, looked up once a byte rather than worked
+// out for every node: the number of C40 and of Text values it takes, whether
+// X12 and EDIFACT can carry it, and its ASCII codewords.  The group
+// separator of the GS1 forms (FNC1) has a row of its own (index 256).
+struct ByteClass {
+  uint8_t c40, text;
+  bool x12, edifact;
+  uint8_t ascii;
+};
+
+constexpr auto kByteClasses = [] {
+  std::array<ByteClass, 257> out{};
+  for (int i = 0; i < 256; ++i) {
+    const auto c = static_cast<uint8_t>(i);
+    out[i] = {C40Values(c, false, false).count, C40Values(c, true, false).count, X12Value(c) >= 0,
+              IsEdifact(c), static_cast<uint8_t>(c >= 128 ? 2 : 1)};
+  }
+  const auto gs = static_cast<uint8_t>(kGroupSeparator);
+  out[256] = {C40Values(gs, false, true).count, C40Values(gs, true, true).count, false, false, 1};
+  return out;
+}();
 
 // ASCII codewords one byte takes (2 for bytes above 127: upper shift first).
 int32_t AsciiCost(uint8_t c) { return c >= 128 ? 2 * kCw : kCw; }
@@ -262,25 +284,23 @@ void Encodation::Base256Runs(int32_t pos) {
 // Every way to take the byte (or digit pair) at `pos`.
 void Encodation::Advance(int32_t pos) {
   const uint8_t c = value_[pos];
+  const ByteClass& k = kByteClasses[IsFnc1(c) ? 256 : c];
   if (const int32_t a = At(pos, kAscii).cost; a != kUnreached) {
     if (pos + 1 < length_ && IsDigit(c) && IsDigit(value_[pos + 1])) Relax(pos + 2, kAscii, a + kCw, pos, kAscii);
-    Relax(pos + 1, kAscii, a + (IsFnc1(c) ? kCw : AsciiCost(c)), pos, kAscii);
+    Relax(pos + 1, kAscii, a + k.ascii * kCw, pos, kAscii);
   }
-  const TripleValues c40 = C40Values(c, false, gs1_), text = C40Values(c, true, gs1_);
-  const int x12 = IsFnc1(c) ? -1 : X12Value(c);
   for (int pending = 0; pending < 3; ++pending) {
     if (const int32_t s = At(pos, kC40 + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kC40 + (pending + c40.count) % 3, s + c40.count * kTripleValue, pos, kC40 + pending);
+      Relax(pos + 1, kC40 + (pending + k.c40) % 3, s + k.c40 * kTripleValue, pos, kC40 + pending);
     }
     if (const int32_t s = At(pos, kText + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kText + (pending + text.count) % 3, s + text.count * kTripleValue, pos,
-            kText + pending);
+      Relax(pos + 1, kText + (pending + k.text) % 3, s + k.text * kTripleValue, pos, kText + pending);
     }
-    if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached && x12 >= 0) {
+    if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached && k.x12) {
       Relax(pos + 1, kX12 + (pending + 1) % 3, s + kTripleValue, pos, kX12 + pending);
     }
   }
-  if (IsEdifact(c) && !IsFnc1(c)) {
+  if (k.edifact) {
     for (int pending = 0; pending < 4; ++pending) {
       if (const int32_t s = At(pos, kEdifact + pending).cost; s != kUnreached) {
         Relax(pos + 1, kEdifact + (pending + 1) % 4, s + kEdifactValue, pos, kEdifact + pending);

@@ -1,6 +1,9 @@
 // Data Matrix ECC 200 symbol: sizes, Reed-Solomon with block interleaving,
 // module placement, finder and timing patterns.
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <utility>
 
 #include "symbologies/datamatrix/datamatrix.h"
 
@@ -92,16 +95,54 @@ int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrota
 }
 
 
+// Each block is divided by its generator in place: the block's data
+// followed by n zeros, each data codeword in turn (plus what the division
+// has added to it) multiplied into the generator and added to the n
+// codewords after it, which leaves the remainder in the last n.  This is
+// reed_solomon::Encoder's division without its shift of the remainder, and
+// with the multiplication split by bits: f * g = the sum, over the set bits
+// b of f, of a^b * g, so a codeword adds up to eight precomputed rows, eight
+// bytes at a time.
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
+  constexpr int32_t kMaxBlockData = [] {  // the longest block's data (120x120: 1050 in 6)
+    int32_t most = 0;
+    for (const DataMatrixSize& s : kSizes) most = std::max<int32_t>(most, (s.data_codewords + s.blocks - 1) / s.blocks);
+    return most;
+  }();
+  constexpr int32_t kWords = (kDataMatrixMaxEccPerBlock + 7) / 8;
   const int32_t blocks = size.blocks;
   const DataMatrixGenerator& generator = kGenerators[&size - kSizes.data()];
-  const int32_t n = generator.degree;
+  const int32_t n = generator.degree, words = (n + 7) / 8;
+  // rows[b]: a^b times the generator's coefficients, zero past the n-th.
+  std::array<std::array<uint64_t, kWords>, 8> rows{};
+  for (int32_t b = 0; b < 8; ++b) {
+    std::array<uint8_t, kWords * 8> bytes{};
+    for (int32_t k = 0; k < n; ++k) {
+      const int32_t g = generator.log[k];
+      if (g != DataMatrixGenerator::kZero) bytes[static_cast<size_t>(k)] = kDataMatrixField.exp[g + b];
+    }
+    std::memcpy(rows[static_cast<size_t>(b)].data(), bytes.data(), bytes.size());
+  }
   codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
+  std::array<uint8_t, kMaxBlockData + kWords * 8> block{};  // room for the last word of rows
   for (int32_t b = 0; b < blocks; ++b) {
-    reed_solomon::Encoder encoder(kDataMatrixField, generator);
-    for (int32_t i = b; i < size.data_codewords; i += blocks) encoder.Push(codewords[i]);
+    int32_t m = 0;
+    for (int32_t i = b; i < size.data_codewords; i += blocks) block[static_cast<size_t>(m++)] = codewords[static_cast<size_t>(i)];
+    std::fill_n(block.begin() + m, words * 8, uint8_t{0});
+    for (int32_t i = 0; i < m; ++i) {
+      uint8_t* rest = block.data() + i + 1;
+      for (uint32_t f = block[static_cast<size_t>(i)]; f != 0; f &= f - 1) {
+        const uint64_t* row = rows[static_cast<size_t>(std::countr_zero(f))].data();
+        for (int32_t w = 0; w < words; ++w) {
+          uint64_t x;
+          std::memcpy(&x, rest + 8 * w, 8);
+          x ^= row[w];
+          std::memcpy(rest + 8 * w, &x, 8);
+        }
+      }
+    }
     const int32_t slot = DataMatrixEccSlot(size, b, false);
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = encoder.Ecc(k);
+    for (int32_t k = 0; k < n; ++k) codewords[static_cast<size_t>(size.data_codewords + k * blocks + slot)] = block[static_cast<size_t>(m + k)];
   }
 }
 
@@ -236,6 +277,34 @@ std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols) {
   return cell;
 }
 
+namespace {
+
+// Where every codeword bit of a size goes in its symbol: the grid offset
+// (row * cols + col) of bit codeword * 8 + b (b = 0 the most significant).
+// The placement walk is the same for every symbol of a size, so it is done
+// once per size, at the size's first use, and kept.
+std::vector<uint16_t> BitOffsets(const DataMatrixSize& size) {
+  std::vector<uint16_t> out(static_cast<size_t>(size.data_codewords + size.ecc_codewords) * 8, 0);
+  Placement(size.mapping_rows(), size.mapping_cols(), [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    const size_t at = static_cast<size_t>(cw) * 8 + static_cast<size_t>(bit);
+    if (at < out.size()) out[at] = static_cast<uint16_t>(DataMatrixSymbolRow(size, r) * size.cols + DataMatrixSymbolCol(size, c));
+  }).Run();
+  return out;
+}
+static_assert(144 * 144 <= 65536, "a grid offset fits 16 bits");
+
+template <size_t I>
+const std::vector<uint16_t>& CachedBitOffsets() {
+  static const std::vector<uint16_t> offsets = BitOffsets(kSizes[I]);  // thread-safe, once
+  return offsets;
+}
+
+constexpr auto kBitOffsets = []<size_t... I>(std::index_sequence<I...>) {
+  return std::array<const std::vector<uint16_t>& (*)(), sizeof...(I)>{&CachedBitOffsets<I>...};
+}(std::make_index_sequence<kSizes.size()>());
+
+}  // namespace
+
 ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_t>& codewords) {
   ModuleGrid grid(size.cols, size.rows);
   // Finder (solid left and bottom edges) and timing (alternating top and
@@ -261,9 +330,11 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     grid.set(DataMatrixSymbolCol(size, mc - 1), DataMatrixSymbolRow(size, mr - 1), true);
     grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
   }
-  Placement(mr, mc, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
-    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(DataMatrixSymbolCol(size, c), DataMatrixSymbolRow(size, r), true);
-  }).Run();
+  const std::vector<uint16_t>& offsets = kBitOffsets[static_cast<size_t>(&size - kSizes.data())]();
+  uint8_t* dark = grid.dark.data();
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    if ((codewords[i / 8] >> (7 - i % 8)) & 1) dark[offsets[i]] = 1;
+  }
   return grid;
 }
 
