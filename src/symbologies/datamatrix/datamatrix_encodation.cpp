@@ -289,15 +289,22 @@ void Encodation::Advance(int32_t pos) {
     if (pos + 1 < length_ && IsDigit(c) && IsDigit(value_[pos + 1])) Relax(pos + 2, kAscii, a + kCw, pos, kAscii);
     Relax(pos + 1, kAscii, a + k.ascii * kCw, pos, kAscii);
   }
+  // (pending + values) % 3 for pending 0..2 and 1..4 values.
+  static constexpr std::array<uint8_t, 7> kNextPending{0, 1, 2, 0, 1, 2, 0};
+  const int32_t c40_cost = k.c40 * kTripleValue, text_cost = k.text * kTripleValue;
   for (int pending = 0; pending < 3; ++pending) {
     if (const int32_t s = At(pos, kC40 + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kC40 + (pending + k.c40) % 3, s + k.c40 * kTripleValue, pos, kC40 + pending);
+      Relax(pos + 1, kC40 + kNextPending[pending + k.c40], s + c40_cost, pos, kC40 + pending);
     }
     if (const int32_t s = At(pos, kText + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kText + (pending + k.text) % 3, s + k.text * kTripleValue, pos, kText + pending);
+      Relax(pos + 1, kText + kNextPending[pending + k.text], s + text_cost, pos, kText + pending);
     }
-    if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached && k.x12) {
-      Relax(pos + 1, kX12 + (pending + 1) % 3, s + kTripleValue, pos, kX12 + pending);
+  }
+  if (k.x12) {
+    for (int pending = 0; pending < 3; ++pending) {
+      if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached) {
+        Relax(pos + 1, kX12 + kNextPending[pending + 1], s + kTripleValue, pos, kX12 + pending);
+      }
     }
   }
   if (k.edifact) {

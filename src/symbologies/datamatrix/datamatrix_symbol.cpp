@@ -74,6 +74,31 @@ constexpr auto kGenerators = [] {
   return out;
 }();
 
+// Each generator times a^0 .. a^7, eight coefficients to a word (in the
+// machine's byte order, as DataMatrixAppendEcc reads the block), zero past
+// the last: multiplying a generator by any codeword is adding the rows of
+// the codeword's set bits.
+constexpr int32_t kEccWords = (kDataMatrixMaxEccPerBlock + 7) / 8;
+using GeneratorRows = std::array<std::array<uint64_t, kEccWords>, 8>;
+constexpr auto kGeneratorRows = [] {
+  std::array<GeneratorRows, kSizes.size()> out{};
+  for (size_t i = 0; i < kSizes.size(); ++i) {
+    for (int32_t b = 0; b < 8; ++b) {
+      std::array<uint8_t, kEccWords * 8> bytes{};
+      for (int32_t k = 0; k < kGenerators[i].degree; ++k) {
+        const int32_t g = kGenerators[i].log[static_cast<size_t>(k)];
+        if (g != DataMatrixGenerator::kZero) bytes[static_cast<size_t>(k)] = kDataMatrixField.exp[static_cast<size_t>(g + b)];
+      }
+      for (int32_t w = 0; w < kEccWords; ++w) {
+        std::array<uint8_t, 8> word{};
+        for (int32_t j = 0; j < 8; ++j) word[static_cast<size_t>(j)] = bytes[static_cast<size_t>(8 * w + j)];
+        out[i][static_cast<size_t>(b)][static_cast<size_t>(w)] = std::bit_cast<uint64_t>(word);
+      }
+    }
+  }
+  return out;
+}();
+
 }  // namespace
 
 const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
@@ -101,30 +126,20 @@ int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrota
 // codewords after it, which leaves the remainder in the last n.  This is
 // reed_solomon::Encoder's division without its shift of the remainder, and
 // with the multiplication split by bits: f * g = the sum, over the set bits
-// b of f, of a^b * g, so a codeword adds up to eight precomputed rows, eight
-// bytes at a time.
+// b of f, of a^b * g, so a codeword adds up to eight rows of
+// kGeneratorRows, eight bytes at a time.
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
   constexpr int32_t kMaxBlockData = [] {  // the longest block's data (120x120: 1050 in 6)
     int32_t most = 0;
     for (const DataMatrixSize& s : kSizes) most = std::max<int32_t>(most, (s.data_codewords + s.blocks - 1) / s.blocks);
     return most;
   }();
-  constexpr int32_t kWords = (kDataMatrixMaxEccPerBlock + 7) / 8;
   const int32_t blocks = size.blocks;
-  const DataMatrixGenerator& generator = kGenerators[&size - kSizes.data()];
-  const int32_t n = generator.degree, words = (n + 7) / 8;
-  // rows[b]: a^b times the generator's coefficients, zero past the n-th.
-  std::array<std::array<uint64_t, kWords>, 8> rows{};
-  for (int32_t b = 0; b < 8; ++b) {
-    std::array<uint8_t, kWords * 8> bytes{};
-    for (int32_t k = 0; k < n; ++k) {
-      const int32_t g = generator.log[k];
-      if (g != DataMatrixGenerator::kZero) bytes[static_cast<size_t>(k)] = kDataMatrixField.exp[g + b];
-    }
-    std::memcpy(rows[static_cast<size_t>(b)].data(), bytes.data(), bytes.size());
-  }
+  const size_t index = static_cast<size_t>(&size - kSizes.data());
+  const int32_t n = kGenerators[index].degree, words = (n + 7) / 8;
+  const GeneratorRows& rows = kGeneratorRows[index];
   codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
-  std::array<uint8_t, kMaxBlockData + kWords * 8> block{};  // room for the last word of rows
+  std::array<uint8_t, kMaxBlockData + kEccWords * 8> block{};  // room for the last word of rows
   for (int32_t b = 0; b < blocks; ++b) {
     int32_t m = 0;
     for (int32_t i = b; i < size.data_codewords; i += blocks) block[static_cast<size_t>(m++)] = codewords[static_cast<size_t>(i)];
