@@ -346,9 +346,13 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
   }
   const std::vector<uint16_t>& offsets = kBitOffsets[static_cast<size_t>(&size - kSizes.data())]();
+  // Every bit has a module of its own inside the data regions (the walk
+  // places each once), so each is written, light or dark, without a test.
   uint8_t* dark = grid.dark.data();
-  for (size_t i = 0; i < offsets.size(); ++i) {
-    if ((codewords[i / 8] >> (7 - i % 8)) & 1) dark[offsets[i]] = 1;
+  const uint16_t* at = offsets.data();
+  for (size_t i = 0; i < offsets.size() / 8; ++i, at += 8) {
+    const unsigned v = codewords[i];
+    for (int b = 0; b < 8; ++b) dark[at[b]] = static_cast<uint8_t>((v >> (7 - b)) & 1);
   }
   return grid;
 }
