@@ -228,7 +228,11 @@ class Encodation {
   std::vector<Step> steps_;
   // Base 256 runs: the positions where a short run may start, a queue whose
   // ASCII costs (less the bytes up to there) rise from front to back.
-  std::vector<int32_t> starts_;
+  // Each start with its ASCII cost less its position's, the queue's order.
+  struct Start {
+    int32_t pos, key;
+  };
+  std::vector<Start> starts_;
   size_t starts_head_ = 0;
   int32_t last_fnc1_ = -1;
 };
@@ -266,9 +270,9 @@ void Encodation::Base256Runs(int32_t pos) {
     last_fnc1_ = pos - 1;
     return;
   }
-  while (starts_head_ < starts_.size() && starts_[starts_head_] < pos - 249) ++starts_head_;
+  while (starts_head_ < starts_.size() && starts_[starts_head_].pos < pos - 249) ++starts_head_;
   if (starts_head_ < starts_.size()) {
-    const int32_t i = starts_[starts_head_];
+    const int32_t i = starts_[starts_head_].pos;
     Relax(pos, kBase256, At(i, kAscii).cost + (2 + pos - i) * kCw, i, kAscii);
   }
   if (pos >= 250) {
@@ -325,10 +329,10 @@ void Encodation::Run() {
     if (pos == length_) break;
     if (const int32_t a = At(pos, kAscii).cost; a != kUnreached && !IsFnc1(value_[pos])) {
       const int32_t k = a - pos * kCw;
-      while (starts_.size() > starts_head_ && At(starts_.back(), kAscii).cost - starts_.back() * kCw >= k) {
+      while (starts_.size() > starts_head_ && starts_.back().key >= k) {
         starts_.pop_back();
       }
-      starts_.push_back(pos);
+      starts_.push_back({pos, k});
     }
     Advance(pos);
   }
@@ -337,6 +341,7 @@ void Encodation::Run() {
 std::vector<EndOption> Encodation::Endings() const {
   constexpr int32_t kAny = std::numeric_limits<int32_t>::max();
   std::vector<EndOption> out;
+  out.reserve(14);  // at most: 3 plain, 8 C40/Text/X12, 3 EDIFACT
   const auto add = [&](Ending e, int32_t pos, int node, int32_t lo, int32_t hi) {
     out.push_back({e, pos, static_cast<uint8_t>(node), lo, hi});
   };
@@ -477,14 +482,17 @@ int SchemeOf(int node) {
   return kAscii;
 }
 
+// Walked twice, back from the end: once to count the hops, once to put
+// them in order, so the path is allocated once.
 std::vector<Hop> Encodation::PathTo(const EndOption& end) const {
-  std::vector<Hop> path;
-  for (Hop h{end.pos, end.node}; h.pos >= 0;) {
-    path.push_back(h);
+  const auto back = [&](Hop h) -> Hop {
     const Step& s = At(h.pos, h.node);
-    h = {s.from_pos, s.from_node};
-  }
-  std::reverse(path.begin(), path.end());
+    return {s.from_pos, s.from_node};
+  };
+  size_t count = 0;
+  for (Hop h{end.pos, end.node}; h.pos >= 0; h = back(h)) ++count;
+  std::vector<Hop> path(count);
+  for (Hop h{end.pos, end.node}; h.pos >= 0; h = back(h)) path[--count] = h;
   return path;
 }
 

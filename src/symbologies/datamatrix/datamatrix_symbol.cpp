@@ -328,13 +328,16 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     for (int32_t rx = 0; rx < size.region_cols; ++rx) {
       const int32_t y0 = ry * (size.region_h + 2), x0 = rx * (size.region_w + 2);
       const int32_t h = size.region_h + 2, w = size.region_w + 2;
+      uint8_t* top = grid.dark.data() + static_cast<size_t>(y0) * static_cast<size_t>(grid.width) + x0;
+      uint8_t* bottom = top + static_cast<size_t>(h - 1) * static_cast<size_t>(grid.width);
       for (int32_t dy = 0; dy < h; ++dy) {
-        grid.set(x0, y0 + dy, true);
-        grid.set(x0 + w - 1, y0 + dy, dy % 2 == 1);
+        uint8_t* row = top + static_cast<size_t>(dy) * static_cast<size_t>(grid.width);
+        row[0] = 1;
+        row[w - 1] = static_cast<uint8_t>(dy % 2);
       }
       for (int32_t dx = 0; dx < w; ++dx) {
-        grid.set(x0 + dx, y0 + h - 1, true);
-        grid.set(x0 + dx, y0, dx % 2 == 0);
+        bottom[dx] = 1;
+        top[dx] = static_cast<uint8_t>(1 - dx % 2);
       }
     }
   }
