@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <span>
 #include <utility>
 
 #include "symbologies/datamatrix/datamatrix.h"
@@ -172,8 +173,16 @@ namespace {
 template <typename Visit>
 class Placement {
  public:
+  // The largest mapping matrix (144x144: 132 x 132 modules); the walk keeps
+  // its marks in the object, so that it needs no heap.
+  static constexpr size_t kMostModules = 132 * 132;
+
   Placement(int32_t rows, int32_t cols, Visit visit)
-      : rows_(rows), cols_(cols), taken_(static_cast<size_t>(rows) * cols, 0), visit_(visit) {}
+      : rows_(rows), cols_(cols),
+        used_(std::min(static_cast<size_t>(std::max(rows, 0)) * static_cast<size_t>(std::max(cols, 0)), kMostModules)),
+        visit_(visit) {
+    std::fill_n(taken_.begin(), used_, uint8_t{0});
+  }
 
   void Run() {
     int32_t cw = 0, row = 4, col = 0;
@@ -203,7 +212,10 @@ class Placement {
   size_t Index(int32_t row, int32_t col) const {
     return static_cast<size_t>(row) * static_cast<size_t>(cols_) + static_cast<size_t>(col);
   }
-  bool Empty(int32_t row, int32_t col) const { return !taken_[Index(row, col)]; }
+  bool Empty(int32_t row, int32_t col) const {
+    const size_t at = Index(row, col);
+    return at < used_ && !taken_[at];
+  }
   void Module(int32_t row, int32_t col, int32_t cw, int32_t bit) {
     if (row < 0) {
       row += rows_;
@@ -218,7 +230,7 @@ class Placement {
     // compiler see it too, where its range analysis (GCC 12, also through
     // link-time optimisation) took the wrapped row and column for negative.
     const size_t at = Index(row, col);
-    if (at >= taken_.size()) return;
+    if (at >= used_) return;
     taken_[at] = 1;
     visit_(row, col, cw, bit);
   }
@@ -274,7 +286,8 @@ class Placement {
   }
 
   int32_t rows_, cols_;
-  std::vector<uint8_t> taken_;
+  size_t used_;
+  std::array<uint8_t, kMostModules> taken_;
   Visit visit_;
 };
 
@@ -297,9 +310,15 @@ namespace {
 // Where every codeword bit of a size goes in its symbol: the grid offset
 // (row * cols + col) of bit codeword * 8 + b (b = 0 the most significant).
 // The placement walk is the same for every symbol of a size, so it is done
-// once per size, at the size's first use, and kept.
-std::vector<uint16_t> BitOffsets(const DataMatrixSize& size) {
-  std::vector<uint16_t> out(static_cast<size_t>(size.data_codewords + size.ecc_codewords) * 8, 0);
+// once per size, at the size's first use, and kept in static storage (no
+// heap: a call allocates the same whether or not it is the size's first).
+template <size_t I>
+constexpr size_t kBitCount = static_cast<size_t>(kSizes[I].data_codewords + kSizes[I].ecc_codewords) * 8;
+
+template <size_t I>
+std::array<uint16_t, kBitCount<I>> BitOffsets() {
+  constexpr DataMatrixSize size = kSizes[I];
+  std::array<uint16_t, kBitCount<I>> out{};
   Placement(size.mapping_rows(), size.mapping_cols(), [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
     const size_t at = static_cast<size_t>(cw) * 8 + static_cast<size_t>(bit);
     if (at < out.size()) out[at] = static_cast<uint16_t>(DataMatrixSymbolRow(size, r) * size.cols + DataMatrixSymbolCol(size, c));
@@ -309,13 +328,13 @@ std::vector<uint16_t> BitOffsets(const DataMatrixSize& size) {
 static_assert(144 * 144 <= 65536, "a grid offset fits 16 bits");
 
 template <size_t I>
-const std::vector<uint16_t>& CachedBitOffsets() {
-  static const std::vector<uint16_t> offsets = BitOffsets(kSizes[I]);  // thread-safe, once
+std::span<const uint16_t> CachedBitOffsets() {
+  static const std::array<uint16_t, kBitCount<I>> offsets = BitOffsets<I>();  // thread-safe, once
   return offsets;
 }
 
 constexpr auto kBitOffsets = []<size_t... I>(std::index_sequence<I...>) {
-  return std::array<const std::vector<uint16_t>& (*)(), sizeof...(I)>{&CachedBitOffsets<I>...};
+  return std::array<std::span<const uint16_t> (*)(), sizeof...(I)>{&CachedBitOffsets<I>...};
 }(std::make_index_sequence<kSizes.size()>());
 
 }  // namespace
@@ -348,7 +367,7 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     grid.set(DataMatrixSymbolCol(size, mc - 1), DataMatrixSymbolRow(size, mr - 1), true);
     grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
   }
-  const std::vector<uint16_t>& offsets = kBitOffsets[static_cast<size_t>(&size - kSizes.data())]();
+  const std::span<const uint16_t> offsets = kBitOffsets[static_cast<size_t>(&size - kSizes.data())]();
   // Every bit has a module of its own inside the data regions (the walk
   // places each once), so each is written, light or dark, without a test.
   uint8_t* dark = grid.dark.data();
