@@ -54,17 +54,17 @@ enum Node : uint8_t {
   kNodes = 16,
 };
 
-bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 // The C40 (or Text) values of one byte: up to four (upper shift, then a
 // shift and the value).  In the GS1 forms the group separator is FNC1.
 struct TripleValues {
   uint8_t count = 0;
   std::array<uint8_t, 4> v{};
-  void Push(int x) { v[count++] = static_cast<uint8_t>(x); }
+  constexpr void Push(int x) { v[count++] = static_cast<uint8_t>(x); }
 };
 
-TripleValues C40Values(uint8_t c, bool text, bool gs1) {
+constexpr TripleValues C40Values(uint8_t c, bool text, bool gs1) {
   TripleValues out;
   if (gs1 && c == static_cast<uint8_t>(kGroupSeparator)) {
     out.Push(1);
@@ -109,7 +109,7 @@ TripleValues C40Values(uint8_t c, bool text, bool gs1) {
 }
 
 // The X12 value of a byte, or -1.
-int X12Value(uint8_t c) {
+constexpr int X12Value(uint8_t c) {
   if (c == '\r') return 0;
   if (c == '*') return 1;
   if (c == '>') return 2;
@@ -119,7 +119,29 @@ int X12Value(uint8_t c) {
   return -1;
 }
 
-bool IsEdifact(uint8_t c) { return c >= 32 && c <= 94; }
+constexpr bool IsEdifact(uint8_t c) { return c >= 32 && c <= 94; }
+
+// What the search needs of a byte, looked up once a byte rather than worked
+// out for every node: the number of C40 and of Text values it takes, whether
+// X12 and EDIFACT can carry it, and its ASCII codewords.  The group
+// separator of the GS1 forms (FNC1) has a row of its own (index 256).
+struct ByteClass {
+  uint8_t c40, text;
+  bool x12, edifact;
+  uint8_t ascii;
+};
+
+constexpr auto kByteClasses = [] {
+  std::array<ByteClass, 257> out{};
+  for (int i = 0; i < 256; ++i) {
+    const auto c = static_cast<uint8_t>(i);
+    out[i] = {C40Values(c, false, false).count, C40Values(c, true, false).count, X12Value(c) >= 0,
+              IsEdifact(c), static_cast<uint8_t>(c >= 128 ? 2 : 1)};
+  }
+  const auto gs = static_cast<uint8_t>(kGroupSeparator);
+  out[256] = {C40Values(gs, false, true).count, C40Values(gs, true, true).count, false, false, 1};
+  return out;
+}();
 
 // ASCII codewords one byte takes (2 for bytes above 127: upper shift first).
 int32_t AsciiCost(uint8_t c) { return c >= 128 ? 2 * kCw : kCw; }
@@ -206,7 +228,11 @@ class Encodation {
   std::vector<Step> steps_;
   // Base 256 runs: the positions where a short run may start, a queue whose
   // ASCII costs (less the bytes up to there) rise from front to back.
-  std::vector<int32_t> starts_;
+  // Each start with its ASCII cost less its position's, the queue's order.
+  struct Start {
+    int32_t pos, key;
+  };
+  std::vector<Start> starts_;
   size_t starts_head_ = 0;
   int32_t last_fnc1_ = -1;
 };
@@ -244,9 +270,9 @@ void Encodation::Base256Runs(int32_t pos) {
     last_fnc1_ = pos - 1;
     return;
   }
-  while (starts_head_ < starts_.size() && starts_[starts_head_] < pos - 249) ++starts_head_;
+  while (starts_head_ < starts_.size() && starts_[starts_head_].pos < pos - 249) ++starts_head_;
   if (starts_head_ < starts_.size()) {
-    const int32_t i = starts_[starts_head_];
+    const int32_t i = starts_[starts_head_].pos;
     Relax(pos, kBase256, At(i, kAscii).cost + (2 + pos - i) * kCw, i, kAscii);
   }
   if (pos >= 250) {
@@ -262,25 +288,30 @@ void Encodation::Base256Runs(int32_t pos) {
 // Every way to take the byte (or digit pair) at `pos`.
 void Encodation::Advance(int32_t pos) {
   const uint8_t c = value_[pos];
+  const ByteClass& k = kByteClasses[IsFnc1(c) ? 256 : c];
   if (const int32_t a = At(pos, kAscii).cost; a != kUnreached) {
     if (pos + 1 < length_ && IsDigit(c) && IsDigit(value_[pos + 1])) Relax(pos + 2, kAscii, a + kCw, pos, kAscii);
-    Relax(pos + 1, kAscii, a + (IsFnc1(c) ? kCw : AsciiCost(c)), pos, kAscii);
+    Relax(pos + 1, kAscii, a + k.ascii * kCw, pos, kAscii);
   }
-  const TripleValues c40 = C40Values(c, false, gs1_), text = C40Values(c, true, gs1_);
-  const int x12 = IsFnc1(c) ? -1 : X12Value(c);
+  // (pending + values) % 3 for pending 0..2 and 1..4 values.
+  static constexpr std::array<uint8_t, 7> kNextPending{0, 1, 2, 0, 1, 2, 0};
+  const int32_t c40_cost = k.c40 * kTripleValue, text_cost = k.text * kTripleValue;
   for (int pending = 0; pending < 3; ++pending) {
     if (const int32_t s = At(pos, kC40 + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kC40 + (pending + c40.count) % 3, s + c40.count * kTripleValue, pos, kC40 + pending);
+      Relax(pos + 1, kC40 + kNextPending[pending + k.c40], s + c40_cost, pos, kC40 + pending);
     }
     if (const int32_t s = At(pos, kText + pending).cost; s != kUnreached) {
-      Relax(pos + 1, kText + (pending + text.count) % 3, s + text.count * kTripleValue, pos,
-            kText + pending);
-    }
-    if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached && x12 >= 0) {
-      Relax(pos + 1, kX12 + (pending + 1) % 3, s + kTripleValue, pos, kX12 + pending);
+      Relax(pos + 1, kText + kNextPending[pending + k.text], s + text_cost, pos, kText + pending);
     }
   }
-  if (IsEdifact(c) && !IsFnc1(c)) {
+  if (k.x12) {
+    for (int pending = 0; pending < 3; ++pending) {
+      if (const int32_t s = At(pos, kX12 + pending).cost; s != kUnreached) {
+        Relax(pos + 1, kX12 + kNextPending[pending + 1], s + kTripleValue, pos, kX12 + pending);
+      }
+    }
+  }
+  if (k.edifact) {
     for (int pending = 0; pending < 4; ++pending) {
       if (const int32_t s = At(pos, kEdifact + pending).cost; s != kUnreached) {
         Relax(pos + 1, kEdifact + (pending + 1) % 4, s + kEdifactValue, pos, kEdifact + pending);
@@ -298,10 +329,10 @@ void Encodation::Run() {
     if (pos == length_) break;
     if (const int32_t a = At(pos, kAscii).cost; a != kUnreached && !IsFnc1(value_[pos])) {
       const int32_t k = a - pos * kCw;
-      while (starts_.size() > starts_head_ && At(starts_.back(), kAscii).cost - starts_.back() * kCw >= k) {
+      while (starts_.size() > starts_head_ && starts_.back().key >= k) {
         starts_.pop_back();
       }
-      starts_.push_back(pos);
+      starts_.push_back({pos, k});
     }
     Advance(pos);
   }
@@ -310,6 +341,7 @@ void Encodation::Run() {
 std::vector<EndOption> Encodation::Endings() const {
   constexpr int32_t kAny = std::numeric_limits<int32_t>::max();
   std::vector<EndOption> out;
+  out.reserve(14);  // at most: 3 plain, 8 C40/Text/X12, 3 EDIFACT
   const auto add = [&](Ending e, int32_t pos, int node, int32_t lo, int32_t hi) {
     out.push_back({e, pos, static_cast<uint8_t>(node), lo, hi});
   };
@@ -450,14 +482,17 @@ int SchemeOf(int node) {
   return kAscii;
 }
 
+// Walked twice, back from the end: once to count the hops, once to put
+// them in order, so the path is allocated once.
 std::vector<Hop> Encodation::PathTo(const EndOption& end) const {
-  std::vector<Hop> path;
-  for (Hop h{end.pos, end.node}; h.pos >= 0;) {
-    path.push_back(h);
+  const auto back = [&](Hop h) -> Hop {
     const Step& s = At(h.pos, h.node);
-    h = {s.from_pos, s.from_node};
-  }
-  std::reverse(path.begin(), path.end());
+    return {s.from_pos, s.from_node};
+  };
+  size_t count = 0;
+  for (Hop h{end.pos, end.node}; h.pos >= 0; h = back(h)) ++count;
+  std::vector<Hop> path(count);
+  for (Hop h{end.pos, end.node}; h.pos >= 0; h = back(h)) path[--count] = h;
   return path;
 }
 

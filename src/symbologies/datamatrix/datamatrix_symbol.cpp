@@ -1,6 +1,10 @@
 // Data Matrix ECC 200 symbol: sizes, Reed-Solomon with block interleaving,
 // module placement, finder and timing patterns.
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <span>
+#include <utility>
 
 #include "symbologies/datamatrix/datamatrix.h"
 
@@ -71,6 +75,31 @@ constexpr auto kGenerators = [] {
   return out;
 }();
 
+// Each generator times a^0 .. a^7, eight coefficients to a word (in the
+// machine's byte order, as DataMatrixAppendEcc reads the block), zero past
+// the last: multiplying a generator by any codeword is adding the rows of
+// the codeword's set bits.
+constexpr int32_t kEccWords = (kDataMatrixMaxEccPerBlock + 7) / 8;
+using GeneratorRows = std::array<std::array<uint64_t, kEccWords>, 8>;
+constexpr auto kGeneratorRows = [] {
+  std::array<GeneratorRows, kSizes.size()> out{};
+  for (size_t i = 0; i < kSizes.size(); ++i) {
+    for (int32_t b = 0; b < 8; ++b) {
+      std::array<uint8_t, kEccWords * 8> bytes{};
+      for (int32_t k = 0; k < kGenerators[i].degree; ++k) {
+        const int32_t g = kGenerators[i].log[static_cast<size_t>(k)];
+        if (g != DataMatrixGenerator::kZero) bytes[static_cast<size_t>(k)] = kDataMatrixField.exp[static_cast<size_t>(g + b)];
+      }
+      for (int32_t w = 0; w < kEccWords; ++w) {
+        std::array<uint8_t, 8> word{};
+        for (int32_t j = 0; j < 8; ++j) word[static_cast<size_t>(j)] = bytes[static_cast<size_t>(8 * w + j)];
+        out[i][static_cast<size_t>(b)][static_cast<size_t>(w)] = std::bit_cast<uint64_t>(word);
+      }
+    }
+  }
+  return out;
+}();
+
 }  // namespace
 
 const std::array<DataMatrixSize, 30>& DataMatrixSizes() { return kSizes; }
@@ -92,16 +121,44 @@ int32_t DataMatrixEccSlot(const DataMatrixSize& size, int32_t block, bool unrota
 }
 
 
+// Each block is divided by its generator in place: the block's data
+// followed by n zeros, each data codeword in turn (plus what the division
+// has added to it) multiplied into the generator and added to the n
+// codewords after it, which leaves the remainder in the last n.  This is
+// reed_solomon::Encoder's division without its shift of the remainder, and
+// with the multiplication split by bits: f * g = the sum, over the set bits
+// b of f, of a^b * g, so a codeword adds up to eight rows of
+// kGeneratorRows, eight bytes at a time.
 void DataMatrixAppendEcc(const DataMatrixSize& size, std::vector<uint8_t>& codewords) {
+  constexpr int32_t kMaxBlockData = [] {  // the longest block's data (120x120: 1050 in 6)
+    int32_t most = 0;
+    for (const DataMatrixSize& s : kSizes) most = std::max<int32_t>(most, (s.data_codewords + s.blocks - 1) / s.blocks);
+    return most;
+  }();
   const int32_t blocks = size.blocks;
-  const DataMatrixGenerator& generator = kGenerators[&size - kSizes.data()];
-  const int32_t n = generator.degree;
+  const size_t index = static_cast<size_t>(&size - kSizes.data());
+  const int32_t n = kGenerators[index].degree, words = (n + 7) / 8;
+  const GeneratorRows& rows = kGeneratorRows[index];
   codewords.resize(static_cast<size_t>(size.data_codewords) + size.ecc_codewords, 0);
+  std::array<uint8_t, kMaxBlockData + kEccWords * 8> block{};  // room for the last word of rows
   for (int32_t b = 0; b < blocks; ++b) {
-    reed_solomon::Encoder encoder(kDataMatrixField, generator);
-    for (int32_t i = b; i < size.data_codewords; i += blocks) encoder.Push(codewords[i]);
+    int32_t m = 0;
+    for (int32_t i = b; i < size.data_codewords; i += blocks) block[static_cast<size_t>(m++)] = codewords[static_cast<size_t>(i)];
+    std::fill_n(block.begin() + m, words * 8, uint8_t{0});
+    for (int32_t i = 0; i < m; ++i) {
+      uint8_t* rest = block.data() + i + 1;
+      for (uint32_t f = block[static_cast<size_t>(i)]; f != 0; f &= f - 1) {
+        const uint64_t* row = rows[static_cast<size_t>(std::countr_zero(f))].data();
+        for (int32_t w = 0; w < words; ++w) {
+          uint64_t x;
+          std::memcpy(&x, rest + 8 * w, 8);
+          x ^= row[w];
+          std::memcpy(rest + 8 * w, &x, 8);
+        }
+      }
+    }
     const int32_t slot = DataMatrixEccSlot(size, b, false);
-    for (int32_t k = 0; k < n; ++k) codewords[size.data_codewords + k * blocks + slot] = encoder.Ecc(k);
+    for (int32_t k = 0; k < n; ++k) codewords[static_cast<size_t>(size.data_codewords + k * blocks + slot)] = block[static_cast<size_t>(m + k)];
   }
 }
 
@@ -116,8 +173,16 @@ namespace {
 template <typename Visit>
 class Placement {
  public:
+  // The largest mapping matrix (144x144: 132 x 132 modules); the walk keeps
+  // its marks in the object, so that it needs no heap.
+  static constexpr size_t kMostModules = 132 * 132;
+
   Placement(int32_t rows, int32_t cols, Visit visit)
-      : rows_(rows), cols_(cols), taken_(static_cast<size_t>(rows) * cols, 0), visit_(visit) {}
+      : rows_(rows), cols_(cols),
+        used_(std::min(static_cast<size_t>(std::max(rows, 0)) * static_cast<size_t>(std::max(cols, 0)), kMostModules)),
+        visit_(visit) {
+    std::fill_n(taken_.begin(), used_, uint8_t{0});
+  }
 
   void Run() {
     int32_t cw = 0, row = 4, col = 0;
@@ -147,7 +212,10 @@ class Placement {
   size_t Index(int32_t row, int32_t col) const {
     return static_cast<size_t>(row) * static_cast<size_t>(cols_) + static_cast<size_t>(col);
   }
-  bool Empty(int32_t row, int32_t col) const { return !taken_[Index(row, col)]; }
+  bool Empty(int32_t row, int32_t col) const {
+    const size_t at = Index(row, col);
+    return at < used_ && !taken_[at];
+  }
   void Module(int32_t row, int32_t col, int32_t cw, int32_t bit) {
     if (row < 0) {
       row += rows_;
@@ -162,7 +230,7 @@ class Placement {
     // compiler see it too, where its range analysis (GCC 12, also through
     // link-time optimisation) took the wrapped row and column for negative.
     const size_t at = Index(row, col);
-    if (at >= taken_.size()) return;
+    if (at >= used_) return;
     taken_[at] = 1;
     visit_(row, col, cw, bit);
   }
@@ -218,7 +286,8 @@ class Placement {
   }
 
   int32_t rows_, cols_;
-  std::vector<uint8_t> taken_;
+  size_t used_;
+  std::array<uint8_t, kMostModules> taken_;
   Visit visit_;
 };
 
@@ -236,6 +305,40 @@ std::vector<int32_t> DataMatrixPlacement(int32_t rows, int32_t cols) {
   return cell;
 }
 
+namespace {
+
+// Where every codeword bit of a size goes in its symbol: the grid offset
+// (row * cols + col) of bit codeword * 8 + b (b = 0 the most significant).
+// The placement walk is the same for every symbol of a size, so it is done
+// once per size, at the size's first use, and kept in static storage (no
+// heap: a call allocates the same whether or not it is the size's first).
+template <size_t I>
+constexpr size_t kBitCount = static_cast<size_t>(kSizes[I].data_codewords + kSizes[I].ecc_codewords) * 8;
+
+template <size_t I>
+std::array<uint16_t, kBitCount<I>> BitOffsets() {
+  constexpr DataMatrixSize size = kSizes[I];
+  std::array<uint16_t, kBitCount<I>> out{};
+  Placement(size.mapping_rows(), size.mapping_cols(), [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
+    const size_t at = static_cast<size_t>(cw) * 8 + static_cast<size_t>(bit);
+    if (at < out.size()) out[at] = static_cast<uint16_t>(DataMatrixSymbolRow(size, r) * size.cols + DataMatrixSymbolCol(size, c));
+  }).Run();
+  return out;
+}
+static_assert(144 * 144 <= 65536, "a grid offset fits 16 bits");
+
+template <size_t I>
+std::span<const uint16_t> CachedBitOffsets() {
+  static const std::array<uint16_t, kBitCount<I>> offsets = BitOffsets<I>();  // thread-safe, once
+  return offsets;
+}
+
+constexpr auto kBitOffsets = []<size_t... I>(std::index_sequence<I...>) {
+  return std::array<std::span<const uint16_t> (*)(), sizeof...(I)>{&CachedBitOffsets<I>...};
+}(std::make_index_sequence<kSizes.size()>());
+
+}  // namespace
+
 ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_t>& codewords) {
   ModuleGrid grid(size.cols, size.rows);
   // Finder (solid left and bottom edges) and timing (alternating top and
@@ -244,13 +347,16 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     for (int32_t rx = 0; rx < size.region_cols; ++rx) {
       const int32_t y0 = ry * (size.region_h + 2), x0 = rx * (size.region_w + 2);
       const int32_t h = size.region_h + 2, w = size.region_w + 2;
+      uint8_t* top = grid.dark.data() + static_cast<size_t>(y0) * static_cast<size_t>(grid.width) + x0;
+      uint8_t* bottom = top + static_cast<size_t>(h - 1) * static_cast<size_t>(grid.width);
       for (int32_t dy = 0; dy < h; ++dy) {
-        grid.set(x0, y0 + dy, true);
-        grid.set(x0 + w - 1, y0 + dy, dy % 2 == 1);
+        uint8_t* row = top + static_cast<size_t>(dy) * static_cast<size_t>(grid.width);
+        row[0] = 1;
+        row[w - 1] = static_cast<uint8_t>(dy % 2);
       }
       for (int32_t dx = 0; dx < w; ++dx) {
-        grid.set(x0 + dx, y0 + h - 1, true);
-        grid.set(x0 + dx, y0, dx % 2 == 0);
+        bottom[dx] = 1;
+        top[dx] = static_cast<uint8_t>(1 - dx % 2);
       }
     }
   }
@@ -261,9 +367,15 @@ ModuleGrid DataMatrixSymbol(const DataMatrixSize& size, const std::vector<uint8_
     grid.set(DataMatrixSymbolCol(size, mc - 1), DataMatrixSymbolRow(size, mr - 1), true);
     grid.set(DataMatrixSymbolCol(size, mc - 2), DataMatrixSymbolRow(size, mr - 2), true);
   }
-  Placement(mr, mc, [&](int32_t r, int32_t c, int32_t cw, int32_t bit) {
-    if ((codewords[cw] >> (7 - bit)) & 1) grid.set(DataMatrixSymbolCol(size, c), DataMatrixSymbolRow(size, r), true);
-  }).Run();
+  const std::span<const uint16_t> offsets = kBitOffsets[static_cast<size_t>(&size - kSizes.data())]();
+  // Every bit has a module of its own inside the data regions (the walk
+  // places each once), so each is written, light or dark, without a test.
+  uint8_t* dark = grid.dark.data();
+  const uint16_t* at = offsets.data();
+  for (size_t i = 0; i < offsets.size() / 8; ++i, at += 8) {
+    const unsigned v = codewords[i];
+    for (int b = 0; b < 8; ++b) dark[at[b]] = static_cast<uint8_t>((v >> (7 - b)) & 1);
+  }
   return grid;
 }
 
