@@ -117,8 +117,39 @@ function encodeValue(value) {
 
 const CHAR_CODE_OF_BYTE = Uint16Array.from(BYTE_TO_CHAR, (c) => c.charCodeAt(0));
 
+// Up to this many bytes a result is built by one String.fromCharCode call on
+// a reused argument array, one per length (the common case: a short symbol).
+// Longer ones are written as UTF-16 code units into a reused array and
+// decoded at once by the engine (Node's Buffer, or TextDecoder elsewhere).
+const SHORT = 64;
+const shortCodes = Array.from({ length: SHORT + 1 }, (_, n) => new Array(n).fill(0));
+let units = new Uint16Array(4096);
+
+function utf16Decoder() {
+  if (typeof Buffer === 'function' && typeof Buffer.prototype.ucs2Slice === 'function') {
+    return (u16, n) => Buffer.from(u16.buffer, 0, 2 * n).ucs2Slice();
+  }
+  if (typeof TextDecoder === 'function') {
+    const td = new TextDecoder('utf-16le');
+    return (u16, n) => td.decode(u16.subarray(0, n));
+  }
+  return null;
+}
+const utf16 = utf16Decoder();
+
 // Bytes as their Windows-1252 characters.
 function decodeBytes(bytes, start, end) {
+  const n = end - start;
+  if (n <= SHORT) {
+    const codes = shortCodes[n];
+    for (let i = 0; i < n; i++) codes[i] = CHAR_CODE_OF_BYTE[bytes[start + i]];
+    return String.fromCharCode.apply(null, codes);
+  }
+  if (utf16 !== null) {
+    if (units.length < n) units = new Uint16Array(Math.max(n, 2 * units.length));
+    for (let i = 0; i < n; i++) units[i] = CHAR_CODE_OF_BYTE[bytes[start + i]];
+    return utf16(units, n);
+  }
   let s = '';
   for (let at = start; at < end; at += 4096) {
     const stop = Math.min(end, at + 4096);
