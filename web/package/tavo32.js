@@ -71,6 +71,8 @@ const instance = await instantiate(base64Bytes(wasmBase64));
 const lib = instance.exports;
 const { memory } = lib;
 if (lib._initialize) lib._initialize();
+// The entry point translate() calls, held directly (no look-up per call).
+const fontTranslate = lib.BC_FontTranslate;
 
 /** The module's own exports: the library's C entry points, malloc and free. */
 export const wasmExports = lib;
@@ -179,20 +181,25 @@ function fail(rc) {
 
 // Writes `value` NUL-terminated at `at` (room for value.length + 1 bytes).
 function writeValue(value, at) {
-  let bytes = bytesView();
-  if (value instanceof Uint8Array) {
+  const bytes = bytesView();
+  if (typeof value !== 'string') {
     if (value.includes(0)) fail(ERR_ILLEGAL_CHARACTER);
     bytes.set(value, at);
     bytes[at + value.length] = 0;
     return;
   }
-  for (let i = 0; i < value.length; i++) {
+  const n = value.length;
+  for (let i = 0; i < n; i++) {
     const c = value.charCodeAt(i);
-    const b = c > 0 && c < 256 ? c : CHAR_TO_BYTE.get(c);
-    if (b === undefined) fail(ERR_ILLEGAL_CHARACTER);
-    bytes[at + i] = b;
+    if (c > 0 && c < 256) {
+      bytes[at + i] = c;
+    } else {
+      const b = CHAR_TO_BYTE.get(c);
+      if (b === undefined) fail(ERR_ILLEGAL_CHARACTER);
+      bytes[at + i] = b;
+    }
   }
-  bytes[at + value.length] = 0;
+  bytes[at + n] = 0;
 }
 
 // Translates into the scratch block; returns the font string's offset in
@@ -200,7 +207,7 @@ function writeValue(value, at) {
 let lastLength = 0;
 function translateRaw(symbology, value, check) {
   const code = typeof symbology === 'number' ? symbology : symbologyCode(symbology);
-  const input = value instanceof Uint8Array ? value : typeof value === 'string' ? value : String(value ?? '');
+  const input = typeof value === 'string' || value instanceof Uint8Array ? value : String(value ?? '');
   const n = input.length;
   let cap = 16 * n + 1024;
   for (let attempt = 0; ; attempt++) {
@@ -208,7 +215,7 @@ function translateRaw(symbology, value, check) {
     const lenAt = (base + n + 4) & ~3;
     const outAt = lenAt + 4;
     writeValue(input, base);
-    const rc = lib.BC_FontTranslate(code, base, check ? 1 : 0, outAt, cap, lenAt);
+    const rc = fontTranslate(code, base, check ? 1 : 0, outAt, cap, lenAt);
     if (rc === OK) {
       const view = bytesView();
       lastLength = view[lenAt] | (view[lenAt + 1] << 8) | (view[lenAt + 2] << 16) | (view[lenAt + 3] << 24);
@@ -222,14 +229,15 @@ function translateRaw(symbology, value, check) {
 }
 
 /** The font string of `value` as a string; bytes above 127 as Windows-1252 characters. */
-export function translate(symbology, value, options = {}) {
-  const at = translateRaw(symbology, value, options.check);
+// (`options` is read only when given: no object is made per call.)
+export function translate(symbology, value, options) {
+  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
   return decodeBytes(bytesView(), at, at + lastLength);
 }
 
 /** The font string of `value` as its bytes. */
-export function translateBytes(symbology, value, options = {}) {
-  const at = translateRaw(symbology, value, options.check);
+export function translateBytes(symbology, value, options) {
+  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
   return bytesView().slice(at, at + lastLength);
 }
 
