@@ -71,6 +71,8 @@ const instance = await instantiate(base64Bytes(wasmBase64));
 const lib = instance.exports;
 const { memory } = lib;
 if (lib._initialize) lib._initialize();
+// The entry point translate() calls, held directly (no look-up per call).
+const fontTranslate = lib.BC_FontTranslate;
 
 /** The module's own exports: the library's C entry points, malloc and free. */
 export const wasmExports = lib;
@@ -117,8 +119,39 @@ function encodeValue(value) {
 
 const CHAR_CODE_OF_BYTE = Uint16Array.from(BYTE_TO_CHAR, (c) => c.charCodeAt(0));
 
+// Up to this many bytes a result is built by one String.fromCharCode call on
+// a reused argument array, one per length (the common case: a short symbol).
+// Longer ones are written as UTF-16 code units into a reused array and
+// decoded at once by the engine (Node's Buffer, or TextDecoder elsewhere).
+const SHORT = 64;
+const shortCodes = Array.from({ length: SHORT + 1 }, (_, n) => new Array(n).fill(0));
+let units = new Uint16Array(4096);
+
+function utf16Decoder() {
+  if (typeof Buffer === 'function' && typeof Buffer.prototype.ucs2Slice === 'function') {
+    return (u16, n) => Buffer.from(u16.buffer, 0, 2 * n).ucs2Slice();
+  }
+  if (typeof TextDecoder === 'function') {
+    const td = new TextDecoder('utf-16le');
+    return (u16, n) => td.decode(u16.subarray(0, n));
+  }
+  return null;
+}
+const utf16 = utf16Decoder();
+
 // Bytes as their Windows-1252 characters.
 function decodeBytes(bytes, start, end) {
+  const n = end - start;
+  if (n <= SHORT) {
+    const codes = shortCodes[n];
+    for (let i = 0; i < n; i++) codes[i] = CHAR_CODE_OF_BYTE[bytes[start + i]];
+    return String.fromCharCode.apply(null, codes);
+  }
+  if (utf16 !== null) {
+    if (units.length < n) units = new Uint16Array(Math.max(n, 2 * units.length));
+    for (let i = 0; i < n; i++) units[i] = CHAR_CODE_OF_BYTE[bytes[start + i]];
+    return utf16(units, n);
+  }
   let s = '';
   for (let at = start; at < end; at += 4096) {
     const stop = Math.min(end, at + 4096);
@@ -148,20 +181,25 @@ function fail(rc) {
 
 // Writes `value` NUL-terminated at `at` (room for value.length + 1 bytes).
 function writeValue(value, at) {
-  let bytes = bytesView();
-  if (value instanceof Uint8Array) {
+  const bytes = bytesView();
+  if (typeof value !== 'string') {
     if (value.includes(0)) fail(ERR_ILLEGAL_CHARACTER);
     bytes.set(value, at);
     bytes[at + value.length] = 0;
     return;
   }
-  for (let i = 0; i < value.length; i++) {
+  const n = value.length;
+  for (let i = 0; i < n; i++) {
     const c = value.charCodeAt(i);
-    const b = c > 0 && c < 256 ? c : CHAR_TO_BYTE.get(c);
-    if (b === undefined) fail(ERR_ILLEGAL_CHARACTER);
-    bytes[at + i] = b;
+    if (c > 0 && c < 256) {
+      bytes[at + i] = c;
+    } else {
+      const b = CHAR_TO_BYTE.get(c);
+      if (b === undefined) fail(ERR_ILLEGAL_CHARACTER);
+      bytes[at + i] = b;
+    }
   }
-  bytes[at + value.length] = 0;
+  bytes[at + n] = 0;
 }
 
 // Translates into the scratch block; returns the font string's offset in
@@ -169,7 +207,7 @@ function writeValue(value, at) {
 let lastLength = 0;
 function translateRaw(symbology, value, check) {
   const code = typeof symbology === 'number' ? symbology : symbologyCode(symbology);
-  const input = value instanceof Uint8Array ? value : typeof value === 'string' ? value : String(value ?? '');
+  const input = typeof value === 'string' || value instanceof Uint8Array ? value : String(value ?? '');
   const n = input.length;
   let cap = 16 * n + 1024;
   for (let attempt = 0; ; attempt++) {
@@ -177,7 +215,7 @@ function translateRaw(symbology, value, check) {
     const lenAt = (base + n + 4) & ~3;
     const outAt = lenAt + 4;
     writeValue(input, base);
-    const rc = lib.BC_FontTranslate(code, base, check ? 1 : 0, outAt, cap, lenAt);
+    const rc = fontTranslate(code, base, check ? 1 : 0, outAt, cap, lenAt);
     if (rc === OK) {
       const view = bytesView();
       lastLength = view[lenAt] | (view[lenAt + 1] << 8) | (view[lenAt + 2] << 16) | (view[lenAt + 3] << 24);
@@ -191,14 +229,15 @@ function translateRaw(symbology, value, check) {
 }
 
 /** The font string of `value` as a string; bytes above 127 as Windows-1252 characters. */
-export function translate(symbology, value, options = {}) {
-  const at = translateRaw(symbology, value, options.check);
+// (`options` is read only when given: no object is made per call.)
+export function translate(symbology, value, options) {
+  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
   return decodeBytes(bytesView(), at, at + lastLength);
 }
 
 /** The font string of `value` as its bytes. */
-export function translateBytes(symbology, value, options = {}) {
-  const at = translateRaw(symbology, value, options.check);
+export function translateBytes(symbology, value, options) {
+  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
   return bytesView().slice(at, at + lastLength);
 }
 

@@ -148,7 +148,38 @@ test('a long value: the native bytes, and the module grows its memory', () => {
   const [[rc, hex]] = askNative([`T 11 0 ${toHex(value)}`]);
   assert.equal(rc, 0);
   assert.equal(toHex(tavo.translateBytes('code128', value)), hex);
+  assert.equal(tavo.translate('code128', value), decode1252(fromHex(hex)));
   assert.deepEqual(tavo.translateBytes('code128', fromHex('313233')), fromHex(askNative(['T 11 0 313233'])[0][1]));
+});
+
+// The string form of results of every length around where translate() changes
+// how it builds the string (short results, long ones, a grown scratch array),
+// with every byte 0x80..0xFF in them: the native bytes through Windows-1252.
+test('translate(): results of every length, every high byte, as Windows-1252', () => {
+  const high = Array.from({ length: 128 }, (_, i) => 0x80 + i).filter((b) => b !== 0xc7);
+  const cases = [];
+  for (const len of [1, 2, 20, 21, 22, 23, 24, 25, 26, 30, 40, 60, 61, 62, 63, 64, 65, 66, 100, 700, 3000, 9000]) {
+    // Code 128 (bytes 0x80.. are function characters or extended data);
+    // Code 39 full ASCII.
+    cases.push([11, Uint8Array.from({ length: len }, (_, i) => high[(i * 37) % high.length])]);
+    cases.push([11, Uint8Array.from({ length: len }, (_, i) => 0x20 + ((i * 7) % 95))]);
+    cases.push([1, Uint8Array.from({ length: len }, (_, i) => 0x30 + (i % 10))]);
+  }
+  const native = askNative(cases.map(([code, bytes]) => `T ${code} 0 ${toHex(bytes)}`));
+  const lengths = new Set();
+  cases.forEach(([code, bytes], i) => {
+    const [rc, hex] = native[i];
+    if (rc !== 0) {
+      assert.throws(() => tavo.translate(code, bytes), (e) => e.code === rc);
+      return;
+    }
+    const expected = decode1252(fromHex(hex));
+    lengths.add(expected.length);
+    assert.equal(tavo.translate(code, bytes), expected, `code ${code} value ${toHex(bytes)}`);
+    assert.equal(tavo.translate(code, decode1252(bytes)), expected, `code ${code} value as a string`);
+  });
+  // Both ways of building the string were taken.
+  assert.ok([...lengths].some((n) => n <= 64) && [...lengths].some((n) => n > 4096), [...lengths].join(' '));
 });
 
 test('memory exhaustion inside the module returns 32529 and leaves the caller\'s buffers as they were', () => {
