@@ -91,9 +91,14 @@ constexpr auto kGeneratorRows = [] {
         if (g != DataMatrixGenerator::kZero) bytes[static_cast<size_t>(k)] = kDataMatrixField.exp[static_cast<size_t>(g + b)];
       }
       for (int32_t w = 0; w < kEccWords; ++w) {
-        std::array<uint8_t, 8> word{};
-        for (int32_t j = 0; j < 8; ++j) word[static_cast<size_t>(j)] = bytes[static_cast<size_t>(8 * w + j)];
-        out[i][static_cast<size_t>(b)][static_cast<size_t>(w)] = std::bit_cast<uint64_t>(word);
+        // The eight bytes as they lie in memory, as one word (what
+        // std::bit_cast gives, which Emscripten's libc++ 13 lacks).
+        uint64_t word = 0;
+        for (int32_t j = 0; j < 8; ++j) {
+          const int32_t shift = std::endian::native == std::endian::little ? 8 * j : 8 * (7 - j);
+          word |= static_cast<uint64_t>(bytes[static_cast<size_t>(8 * w + j)]) << shift;
+        }
+        out[i][static_cast<size_t>(b)][static_cast<size_t>(w)] = word;
       }
     }
   }
