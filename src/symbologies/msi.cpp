@@ -32,7 +32,7 @@ char MSICheckDigit(std::string_view digits) {
   // of 2 x E is the sum of the digit sums of twice each of its digits: one
   // pass, no number ever built, no overflow whatever the length.
   // MSI (Modified Plessey, MSI Data Corporation) has no ISO or AIM
-  // specification; this check is the Luhn formula of ISO/IEC 7812-1 Annex B.
+  // standard; this check is the Luhn formula of ISO/IEC 7812-1 Annex B.
   constexpr uint8_t kDoubledDigitSum[10] = {0, 2, 4, 6, 8, 1, 3, 5, 7, 9};
   uint64_t sum = 0;
   const size_t n = digits.size();
