@@ -63,10 +63,13 @@ std::string Count(uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// QR Code and Data Matrix take text as UTF-8 (an ECI says so), as `tavo
+// The registry's text rule: the 2D symbologies take text as UTF-8, as `tavo
 // translate` and the bindings hand it over; the linear symbologies take
 // Windows-1252 bytes, the characters of their fonts.
-bool TakesUtf8(int32_t symbology) { return symbology == BC_SYM_QR || symbology == BC_SYM_DATAMATRIX; }
+bool TakesUtf8(int32_t symbology) {
+  const SymbologyInfo* row = FindSymbology(symbology);
+  return row && row->text != TextRule::kWindows1252;
+}
 
 // Translates one cell; the font string goes to `font`, or the reason it
 // failed to `why`.
@@ -86,7 +89,7 @@ class Translator {
     // as large tells the two apart.  The value is bounded, so is the buffer.
     for (bool retried = false;; retried = true) {
       int32_t len = 0;
-      const int32_t rc = BC_FontTranslate(symbology_, value->c_str(), check_ ? 1 : 0, out_.data(),
+      const int32_t rc = BC_FontTranslate(symbology_, value->c_str(), check_, out_.data(),
                                           static_cast<int32_t>(std::min<size_t>(out_.size(), INT32_MAX)),
                                           &len);
       if (rc == BC_FONT_ERR_TOO_MANY_CHARACTERS && !retried) {
@@ -141,7 +144,7 @@ class Translator {
   }
 
   int32_t symbology_;
-  bool check_;
+  int32_t check_;
   bool raw_;
   Encoding parsed_;
   size_t max_;

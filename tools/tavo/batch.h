@@ -27,7 +27,7 @@ struct BatchOptions {
   int32_t symbology = 0;
   std::string column;         // a header name, or a field's number from 1
   std::string output_column;  // "" for "<column> font"
-  bool check = false;
+  int32_t check = 0;          // the library's check argument, from the named options
   bool raw = false;           // values and font strings as bytes, never converted
   std::optional<text::Encoding> encoding;         // the input's; nullopt: detect
   std::optional<text::Encoding> output_encoding;  // nullopt: the input's

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -29,7 +30,7 @@ namespace fs = std::filesystem;
 
 constexpr char kBatchUsage[] =
     "usage: tavo batch SYMBOLOGY --column NAME [-i IN.csv] [-o OUT.csv | --in-place]\n"
-    "                  [--output-column NAME] [--check] [--empty keep|fail]\n"
+    "                  [--output-column NAME] [OPTIONS] [--check] [--empty keep|fail]\n"
     "                  [--encoding auto|utf-8|windows-1252|utf-16] [--output-encoding ENC]\n"
     "                  [--delimiter ,|;|tab] [--raw]\n"
     "  adds a column holding the font string of each row's value in column NAME (a\n"
@@ -39,13 +40,18 @@ constexpr char kBatchUsage[] =
     "  input's encoding follows its byte order mark, else valid UTF-8 is UTF-8, else\n"
     "  Windows-1252; the output is written in the same unless --output-encoding says.\n"
     "  The delimiter (comma, semicolon or tab) is the header's.  --raw passes values\n"
-    "  and font strings as bytes.  Failed rows get an empty cell and a line\n"
+    "  and font strings as bytes.  OPTIONS are the symbology's named options, as for\n"
+    "  `tavo translate` (--level H, --shape rect, --gs1; --check for a check digit).\n"
+    "  Failed rows get an empty cell and a line\n"
     "  \"row N, column \"NAME\": reason\" on standard error (the header is row 1).\n"
     "  Exit status 1 when any row failed, 2 when the run could not be done (the\n"
     "  output file is then left as it was).\n";
 
-int Usage(const char* why) {
-  std::fprintf(stderr, "tavo: %s\n%s", why, kBatchUsage);
+// A usage error: the reason and the one line of usage (`tavo batch --help`
+// prints all of it).
+int Usage(std::string_view why) {
+  std::fprintf(stderr, "tavo: %.*s\nusage: tavo batch SYMBOLOGY --column NAME [-i IN.csv] [-o OUT.csv | --in-place] "
+               "[OPTIONS]  (tavo batch --help: all of it)\n", static_cast<int>(why.size()), why.data());
   return 2;
 }
 
@@ -69,16 +75,59 @@ struct Files {
   bool in_place = false;
 };
 
+// A symbology's named option at argv[i] ("--level H", "--level=H", "--gs1"),
+// added to `named`; 0, or the exit status after a usage message naming it.
+template <size_t A, size_t B>
+int NamedOptionArgument(int argc, char** argv, int& i, const std::string_view (&takes)[A],
+                        const std::string_view (&plain)[B], std::vector<cli::NamedOption>& named) {
+  std::string_view a = argv[i];
+  std::string_view value;
+  const size_t eq = a.find('=');
+  if (eq != std::string_view::npos) {
+    value = a.substr(eq + 1);
+    a = a.substr(0, eq);
+  }
+  const OptionInfo* option = nullptr;
+  for (const SymbologyInfo& row : Symbologies()) {
+    if (!option) option = FindOption(row, a.substr(2));
+  }
+  if (!option) {
+    std::vector<std::string> known(std::begin(takes), std::end(takes));
+    known.insert(known.end(), std::begin(plain), std::end(plain));
+    for (const SymbologyInfo& row : Symbologies()) {
+      for (const OptionInfo& o : row.options) {
+        std::string flag = "--";
+        for (char c : o.name) flag.push_back(c == '_' ? '-' : c);
+        known.push_back(flag);
+      }
+    }
+    return Usage("unknown option " + std::string(a) + cli::DidYouMean(cli::NearestWords(a, known)));
+  }
+  if (eq == std::string_view::npos && option->type != OptionType::kFlag) {
+    if (i + 1 == argc) return Usage(std::string(a) + " lacks its value");
+    value = argv[++i];
+  }
+  named.push_back({std::string(a.substr(2)), std::string(value)});
+  return 0;
+}
+
 // Reads the options; nullopt after a usage message.
 std::optional<int> ParseOptions(int argc, char** argv, BatchOptions& options, Files& files) {
   std::optional<int32_t> symbology;
   bool have_column = false;
+  bool check_flag = false;
+  std::vector<cli::NamedOption> named;
+  static constexpr std::string_view kTakes[] = {"--column", "--output-column", "-i", "-o", "--encoding",
+                                                "--output-encoding", "--delimiter", "--empty"};
+  static constexpr std::string_view kPlain[] = {"--check", "--raw", "--in-place", "--help"};
   for (int i = 2; i < argc; ++i) {
-    const std::string_view a = argv[i];
-    static constexpr std::string_view kTakes[] = {"--column", "--output-column", "-i", "-o", "--encoding",
-                                                  "--output-encoding", "--delimiter", "--empty"};
+    std::string_view a = argv[i];
+    if (a == "--help") {
+      std::fputs(kBatchUsage, stdout);
+      return 0;
+    }
     const bool takes = std::find(std::begin(kTakes), std::end(kTakes), a) != std::end(kTakes);
-    if (takes && i + 1 == argc) return Usage("an option lacks its value");
+    if (takes && i + 1 == argc) return Usage(std::string(a) + " lacks its value");
     const std::string_view v = takes ? std::string_view(argv[++i]) : std::string_view();
     if (a == "--column") {
       options.column = v;
@@ -90,35 +139,50 @@ std::optional<int> ParseOptions(int argc, char** argv, BatchOptions& options, Fi
     } else if (a == "-o") {
       files.output = v;
     } else if (a == "--encoding") {
-      if (v != "auto" && !(options.encoding = text::ParseEncoding(v))) return Usage("unknown --encoding");
+      if (v != "auto" && !(options.encoding = text::ParseEncoding(v))) {
+        return Usage("unknown --encoding '" + std::string(v) + "' (auto, utf-8, windows-1252 or utf-16)");
+      }
     } else if (a == "--output-encoding") {
-      if (!(options.output_encoding = text::ParseEncoding(v))) return Usage("unknown --output-encoding");
+      if (!(options.output_encoding = text::ParseEncoding(v))) {
+        return Usage("unknown --output-encoding '" + std::string(v) + "' (utf-8, windows-1252 or utf-16)");
+      }
     } else if (a == "--delimiter") {
       options.delimiter = v == "tab" || v == "\\t" || v == "\t" ? '\t' : v.size() == 1 ? v[0] : 0;
       if (std::string_view(",;\t|").find(options.delimiter) == std::string_view::npos || !options.delimiter) {
-        return Usage("--delimiter takes , ; | or tab");
+        return Usage("--delimiter takes , ; | or tab, not '" + std::string(v) + "'");
       }
     } else if (a == "--empty") {
-      if (v != "keep" && v != "fail") return Usage("--empty takes keep or fail");
+      if (v != "keep" && v != "fail") return Usage("--empty takes keep or fail, not '" + std::string(v) + "'");
       options.empty = v == "fail" ? EmptyCells::kFail : EmptyCells::kKeep;
     } else if (a == "--check") {
-      options.check = true;
+      check_flag = true;
     } else if (a == "--raw") {
       options.raw = true;
     } else if (a == "--in-place") {
       files.in_place = true;
+    } else if (a.size() > 2 && a.substr(0, 2) == "--") {
+      if (int rc = NamedOptionArgument(argc, argv, i, kTakes, kPlain, named)) return rc;
     } else if (a.size() > 1 && a[0] == '-') {
-      return Usage("bad option");
+      return Usage("unknown option " + std::string(a));
     } else if (!symbology) {
-      if (!(symbology = cli::ParseSymbology(a))) return Usage("unknown symbology");
+      if (!(symbology = cli::ParseSymbology(a))) return Usage(cli::UnknownSymbologyMessage(a));
     } else {
-      return Usage("batch takes one SYMBOLOGY");
+      return Usage("batch takes one SYMBOLOGY; '" + std::string(a) + "' is a second");
     }
   }
   if (!symbology) return Usage("batch takes SYMBOLOGY");
   if (!have_column) return Usage("batch needs --column NAME");
   if (options.raw && (options.encoding || options.output_encoding)) {
     return Usage("--raw passes bytes: it takes no --encoding or --output-encoding");
+  }
+  if (const SymbologyInfo* row = FindSymbology(*symbology)) {
+    if (check_flag) named.push_back({FindOption(*row, "check_digit") ? "check_digit" : "check", ""});
+    std::string why;
+    const std::optional<int32_t> check = cli::ResolveCheck(*row, named, why);
+    if (!check) return Usage(why);
+    options.check = *check;
+  } else if (!named.empty() || check_flag) {
+    return Usage("a symbology without a row in the registry takes no options");
   }
   char probe[8];
   int32_t len = 0;

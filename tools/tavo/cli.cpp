@@ -1,6 +1,8 @@
 // Argument parsing and formatting of the tavo command-line tool.
 #include "cli.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace tavo::cli {
@@ -24,10 +26,134 @@ std::optional<int32_t> ParseInt(std::string_view text) {
 }
 
 std::optional<int32_t> ParseSymbology(std::string_view text) {
-  for (const SymbologyEntry& row : SymbologyEntries()) {
-    if (text == row.name) return row.code;
-  }
+  if (const SymbologyInfo* row = FindSymbologyByName(text)) return row->code;
   return ParseInt(text);
+}
+
+namespace {
+
+// Levenshtein distance, over lower-case letters.
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t up = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+std::vector<std::string> NearestWords(std::string_view typed, std::span<const std::string> candidates) {
+  std::vector<std::pair<size_t, std::string>> scored;
+  for (const std::string& c : candidates) {
+    const size_t d = EditDistance(typed, c);
+    const size_t limit = std::max<size_t>(1, std::max(typed.size(), c.size()) / 3);
+    const bool prefix = typed.size() >= 2 && c.size() > typed.size() && EditDistance(typed, c.substr(0, typed.size())) == 0;
+    if (d <= limit || prefix) scored.emplace_back(prefix ? 0 : d, c);
+  }
+  std::stable_sort(scored.begin(), scored.end(), [](auto& x, auto& y) { return x.first < y.first; });
+  std::vector<std::string> out;
+  for (auto& [d, c] : scored) {
+    if (std::find(out.begin(), out.end(), c) == out.end() && out.size() < 3) out.push_back(c);
+  }
+  return out;
+}
+
+std::string DidYouMean(std::span<const std::string> nearest) {
+  if (nearest.empty()) return "";
+  std::string text = " (did you mean ";
+  for (size_t i = 0; i < nearest.size(); ++i) text += (i ? ", " : "") + nearest[i];
+  return text + "?)";
+}
+
+std::string UnknownSymbologyMessage(std::string_view text) {
+  std::vector<std::string> names;
+  for (const SymbologyInfo& row : SymbologyEntries()) {
+    names.emplace_back(row.name);
+  }
+  std::vector<std::string> nearest = NearestWords(text, names);
+  if (nearest.empty()) {
+    // An alias may be nearer ("qrcod"): suggest the name it stands for.
+    std::string normal(detail::NormalizedName(text).view());
+    for (const SymbologyInfo& row : SymbologyEntries()) {
+      std::vector<std::string> aliases;
+      detail::ForEachWord(row.aliases, [&](std::string_view a) { aliases.emplace_back(a); });
+      if (!NearestWords(normal, aliases).empty()) nearest.emplace_back(row.name);
+      if (nearest.size() == 3) break;
+    }
+  }
+  return "unknown symbology '" + std::string(text) + "'" + DidYouMean(nearest) +
+         "; `tavo list` names them all";
+}
+
+namespace {
+
+// "--level", "--check-digit": an option's name on the command line.
+std::string FlagName(std::string_view name) {
+  std::string flag = "--";
+  for (char c : name) flag.push_back(c == '_' ? '-' : c);
+  return flag;
+}
+
+// "L|M|Q|H", "1..30".
+std::string ValuesOf(const OptionInfo& o) {
+  std::string text;
+  if (o.type == OptionType::kNumber) return std::to_string(o.min) + ".." + std::to_string(o.max);
+  for (const OptionChoice& c : o.choices) text += (text.empty() ? "" : "|") + std::string(c.name);
+  return text;
+}
+
+}  // namespace
+
+std::string OptionSynopsis(const SymbologyInfo& row) {
+  std::string text;
+  for (const OptionInfo& o : row.options) {
+    if (!text.empty()) text += ' ';
+    text += FlagName(o.name);
+    if (o.type != OptionType::kFlag) text += ' ' + ValuesOf(o);
+  }
+  return text.empty() ? "no options" : text;
+}
+
+std::optional<int32_t> ResolveCheck(const SymbologyInfo& row, std::span<const NamedOption> options,
+                                    std::string& why) {
+  int32_t check = 0;
+  std::vector<const OptionInfo*> seen;
+  for (const NamedOption& given : options) {
+    const OptionInfo* o = FindOption(row, given.name);
+    if (!o) {
+      std::vector<std::string> names;
+      for (const OptionInfo& each : row.options) names.push_back(FlagName(each.name));
+      const bool is_check = detail::NormalizedName(given.name).view() == "check";
+      why = std::string(row.name) + (is_check ? " has no optional check character" : " has no option " + FlagName(given.name)) +
+            DidYouMean(is_check ? std::vector<std::string>{} : NearestWords(FlagName(given.name), names)) +
+            (row.options.empty() ? std::string(", and no options") : "; its options: " + OptionSynopsis(row));
+      return std::nullopt;
+    }
+    if (std::find(seen.begin(), seen.end(), o) != seen.end()) {
+      why = FlagName(o->name) + " is given twice";
+      return std::nullopt;
+    }
+    seen.push_back(o);
+    const std::string value = given.value.empty() && o->type == OptionType::kFlag ? "on" : given.value;
+    const int32_t add = OptionContribution(*o, value);
+    if (add < 0) {
+      why = FlagName(o->name) + " of " + std::string(row.name) + " takes " +
+            (o->type == OptionType::kFlag ? std::string("on|off") : ValuesOf(*o)) + ", not '" + given.value + "'";
+      return std::nullopt;
+    }
+    check += add;
+  }
+  return check;
 }
 
 std::string_view SymbologyName(int32_t code) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "symbologies/registry.h"
 
@@ -20,9 +21,42 @@ using SymbologyEntry = tavo::SymbologyInfo;
 // Every symbology of the library's registry, in the order of its rows.
 constexpr std::span<const SymbologyEntry> SymbologyEntries() { return tavo::Symbologies(); }
 
-// A symbology given by code ("6") or by short name ("upca"); nullopt when
-// neither.  Codes without a row in the registry are passed through so the library can judge.
+// A symbology given by code ("6"), short name or alias ("upca", "UPC-A",
+// "dm"; names are compared without regard to case, '-', '_' or '.');
+// nullopt when neither.  Codes without a row in the registry are passed
+// through so the library can judge.
 std::optional<int32_t> ParseSymbology(std::string_view text);
+
+// The message for a symbology name that matched nothing, naming it and the
+// nearest names: "unknown symbology 'ean31' (did you mean ean13, ean8?)".
+std::string UnknownSymbologyMessage(std::string_view text);
+
+// Up to three of `candidates` nearest to `typed` (edit distance at most a
+// third of the longer, at least 1; or `typed` a prefix), nearest first.
+std::vector<std::string> NearestWords(std::string_view typed, std::span<const std::string> candidates);
+
+// " (did you mean a, b?)", or "" when `nearest` is empty.
+std::string DidYouMean(std::span<const std::string> nearest);
+
+// One named option as the user gave it: a registry option name in any case
+// and spelling ("level", "check-digit") and its value ("" for a flag given
+// without one, which means on).
+struct NamedOption {
+  std::string name;
+  std::string value;
+};
+
+// The `check` argument for a symbology and its named options (see
+// OptionInfo in the registry), or nullopt with `why` saying what was wrong:
+// an option the symbology does not have (naming the ones it has), a value
+// the option does not take (naming the ones it takes), or an option given
+// twice.
+std::optional<int32_t> ResolveCheck(const SymbologyInfo& row, std::span<const NamedOption> options,
+                                    std::string& why);
+
+// How the options of a symbology are written on the command line:
+// "--level L|M|Q|H", "--shape square|rect --gs1"; "no options" for none.
+std::string OptionSynopsis(const SymbologyInfo& row);
 
 // The short name of a symbology code, "" for codes without one.
 std::string_view SymbologyName(int32_t code);
