@@ -15,7 +15,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "glyphs.h"
-#include "render.h"
+#include "picture_options.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 
@@ -156,91 +156,6 @@ bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> kn
   return true;
 }
 
-// A positive decimal number, whole or with a fraction.
-std::optional<double> ParseNumber(std::string_view text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, v);
-  if (ec != std::errc() || ptr != end || text.empty() || !(v > 0)) return std::nullopt;
-  return v;
-}
-
-// How the pictures of `translate` are drawn.
-struct PictureOptions {
-  tavo::model::ModelOptions model;
-  double module_png = 2;
-  double module_svg = 1;
-  double height = 0;  // 0: the default of the symbology
-};
-
-// Reads --module, --height, --ratio and --caption; nullopt after a usage
-// message on stderr.
-std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
-  PictureOptions p;
-  if (args.Has("--module")) {
-    auto m = ParseNumber(args.Get("--module"));
-    if (!m || *m > 100 || (args.Has("--png") && *m < 1)) {
-      Usage("--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel)");
-      return std::nullopt;
-    }
-    p.module_png = p.module_svg = *m;
-  }
-  if (args.Has("--height")) {
-    auto h = ParseNumber(args.Get("--height"));
-    if (!h || *h > 1000) {
-      Usage("--height takes a number of modules above 0 and up to 1000");
-      return std::nullopt;
-    }
-    p.height = *h;
-  }
-  if (args.Has("--ratio")) {
-    auto r = ParseNumber(args.Get("--ratio"));
-    if (!r || *r < 2 || *r > 3) {
-      Usage("--ratio takes a number from 2 to 3");
-      return std::nullopt;
-    }
-    p.model.wide_ratio = *r;
-  }
-  p.model.caption = args.Has("--caption");
-  return p;
-}
-
-// Draws the font string as the symbol it prints, into the --svg and --png
-// files.
-int WritePictures(int32_t symbology, std::string_view font_string, const Args& args,
-                  const PictureOptions& p) {
-  tavo::model::Symbol symbol;
-  tavo::model::ModelError error;
-  if (!tavo::model::BuildSymbol(symbology, font_string, p.model, symbol, error)) {
-    std::fprintf(stderr, "tavo: cannot draw byte %zu of the font string: %s\n", error.byte_index,
-                 error.reason.c_str());
-    return 1;
-  }
-  tavo::render::Layout layout = tavo::render::LayOut(symbol, p.height, true);
-  const tavo::render::PixelSize size = tavo::render::RasterSize(layout, p.module_png);
-  if (args.Has("--png") && !size.Drawable()) {
-    std::fprintf(stderr,
-                 "tavo: the picture would be %.0f x %.0f pixels; at most %.0f million are drawn "
-                 "(lower --module or --height)\n",
-                 size.width, size.height, tavo::render::kMaxPixels / 1e6);
-    return 2;
-  }
-  std::string why;
-  if (args.Has("--svg") &&
-      !tavo::render::WriteText(tavo::render::SvgDocument(layout, p.module_svg),
-                               std::string(args.Get("--svg")), why)) {
-    std::fprintf(stderr, "tavo: %s\n", why.c_str());
-    return 1;
-  }
-  if (args.Has("--png") &&
-      !tavo::render::WritePng(tavo::render::Rasterize(layout, p.module_png),
-                              std::string(args.Get("--png")), why)) {
-    std::fprintf(stderr, "tavo: %s\n", why.c_str());
-    return 1;
-  }
-  return 0;
-}
-
 int Translate(const Args& args) {
   if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE");
   auto sym = ParseSymbology(args.positional[0]);
@@ -248,8 +163,9 @@ int Translate(const Args& args) {
   auto value = tavo::cli::DecodeValueEscapes(args.positional[1]);
   if (!value) return Usage("malformed escape in VALUE");
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
-  auto pictures = ParsePictureOptions(args);
-  if (!pictures) return 2;
+  std::string picture_error;
+  auto pictures = tavo::cli::ParsePictureOptions(args.flags, picture_error);
+  if (!pictures) return Usage(picture_error.c_str());
   int32_t check = args.Has("--check") ? 1 : 0;
   if (args.Has("--check-value")) {
     auto n = ParseInt(args.Get("--check-value"));
@@ -277,7 +193,8 @@ int Translate(const Args& args) {
                 len);
   }
   if (args.Has("--svg") || args.Has("--png")) {
-    return WritePictures(*sym, std::string_view(out.data(), static_cast<size_t>(len)), args, *pictures);
+    return tavo::cli::WritePictures(*sym, *value, std::string_view(out.data(), static_cast<size_t>(len)),
+                                    *pictures);
   }
   return 0;
 }
@@ -295,8 +212,9 @@ int Glyphs(const Args& args) {
   if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY");
   auto sym = ParseSymbology(args.positional[0]);
   if (!sym) return Usage("unknown symbology");
-  auto options = ParsePictureOptions(args);
-  if (!options) return 2;
+  std::string error;
+  auto options = tavo::cli::ParsePictureOptions(args.flags, error);
+  if (!options) return Usage(error.c_str());
   return RunGlyphs(*sym, options->model);
 }
 
@@ -367,7 +285,9 @@ int Run(int argc, char** argv) {
   if (cmd == "batch") return tavo::batch::RunBatchCommand(argc, argv);
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
-                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--level"}, args)) {
+                   {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--level", "--xdim",
+                    "--dpi", "--fg", "--bg"},
+                   args)) {
       return Usage("bad option");
     }
     return Translate(args);
