@@ -150,7 +150,7 @@ void RoundPngModule(PictureOptions& p, bool xdim) {
   if (std::abs(off) > kRoundingWarning) {
     char buf[200];
     std::snprintf(buf, sizeof buf,
-                  "warning: at %g dpi a module of %g mm is %.2f pixels; the PNG draws %g (%.3f mm, %+.0f%%)",
+                  "warning: at %g dpi a module of %g mm is %.2f pixels; the PNG draws %g (%.3f mm, %+.1f%%)",
                   p.style.dpi, p.module_mm, exact, p.module_px, p.module_px / p.style.dpi * 25.4, off * 100);
     p.warning = buf;
   }
