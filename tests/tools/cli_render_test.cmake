@@ -81,7 +81,7 @@ endfunction()
 set(physical
     # flags                         PNG: WxH, pHYs          SVG width and height
     "--dpi,300,--xdim,0.33mm|332x216 11811 11811 01|27.39mm|17.82mm"  # 3.90 px -> 4
-    "--dpi,300,--xdim,13mil|332x216 11811 11811 01|27.4066mm|17.8308mm"
+    "--dpi,300,--xdim,13MIL|332x216 11811 11811 01|27.4066mm|17.8308mm"
     "--dpi,600,--xdim,10mil|498x324 23622 23622 01|21.082mm|13.716mm"  # exactly 6 px
     "--dpi,96|166x108 3780 3780 01|21.9604mm|14.2875mm"  # default 2 px, 1/96 in
     "--dpi,72,--module,4|332x216 2835 2835 01|87.8417mm|57.15mm"
@@ -155,6 +155,23 @@ foreach(row IN LISTS colours)
   endif()
 endforeach()
 
+# Bars not clearly darker than the paper draw, with a warning: symbol
+# contrast (the paper's relative luminance less the bars') under 40%.
+set(contrast
+    "navy|#ffe|^$"
+    "red|white|^$"                     # 79%
+    "#ccc|white|little darker than the paper \\(symbol contrast 40%\\)"  # 39.6%
+    "#777|#888|little darker than the paper \\(symbol contrast 6%\\)"
+    "white|black|no darker than the paper"
+    "#ccc|none|^$")                    # transparent: the paper is not known
+foreach(row IN LISTS contrast)
+  string(REPLACE "|" ";" row "${row}")
+  list(GET row 0 fg)
+  list(GET row 1 bg)
+  list(GET row 2 regex)
+  expect_stderr("translate;code39;AB;--svg;${out}/k.svg;--fg;${fg};--bg;${bg}" 0 "${regex}")
+endforeach()
+
 # Bad sizes and colours are usage errors that name what was wrong.
 set(refused
     "--fg,pink|unknown colour 'pink' for --fg: give #rrggbb, #rgb or one of black"
@@ -164,6 +181,7 @@ set(refused
     "--bg,#fff0|unknown colour '#fff0'"
     "--xdim,13|--xdim takes a size in mm or mil"
     "--xdim,0mm|--xdim takes a size in mm or mil"
+    "--xdim,0.33 mm|--xdim takes a size in mm or mil"
     "--xdim,30mm,--dpi,300|--xdim takes a size in mm or mil up to 25.4mm"
     "--xdim,0.33mm|--xdim needs --dpi"
     "--xdim,0.33mm,--dpi,300,--module,4|--module and --xdim both set the module size"

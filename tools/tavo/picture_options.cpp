@@ -82,6 +82,34 @@ std::string ColourNames() {
   return names;
 }
 
+// The share of light a colour gives back: its relative luminance, from the
+// sRGB transfer function and the Rec. 709 weights (IEC 61966-2-1).
+double Luminance(const Colour& c) {
+  auto linear = [](uint8_t v) {
+    const double x = v / 255.0;
+    return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
+}
+
+// Bar code print quality (ISO/IEC 15416 and 15415) grades the symbol
+// contrast, the lightest reflectance less the darkest: 40% and above is
+// grade C or better, below 20% fails.
+constexpr double kLowContrast = 0.40;
+
+// A warning when the bars are not clearly darker than the paper.
+void CheckContrast(PictureOptions& p) {
+  if (!p.style.paper.opaque) return;
+  const double contrast = Luminance(p.style.paper) - Luminance(p.style.ink);
+  if (contrast >= kLowContrast) return;
+  char buf[200];
+  std::snprintf(buf, sizeof buf,
+                "warning: the bars are %s the paper (symbol contrast %.0f%%); scanners want dark "
+                "bars on light paper, at least 40%% apart",
+                contrast <= 0 ? "no darker than" : "little darker than", contrast * 100);
+  p.warnings.push_back(buf);
+}
+
 // --fg and --bg into `p.style`; false with the reason in `error`.
 bool ReadColours(std::span<const Flag> flags, PictureOptions& p, std::string& error) {
   for (const auto& [name, none_allowed, colour] :
@@ -152,7 +180,7 @@ void RoundPngModule(PictureOptions& p, bool xdim) {
     std::snprintf(buf, sizeof buf,
                   "warning: at %g dpi a module of %g mm is %.2f pixels; the PNG draws %g (%.3f mm, %+.1f%%)",
                   p.style.dpi, p.module_mm, exact, p.module_px, p.module_px / p.style.dpi * 25.4, off * 100);
-    p.warning = buf;
+    p.warnings.push_back(buf);
   }
 }
 
@@ -202,11 +230,12 @@ std::optional<Colour> ParseColour(std::string_view text, bool none_allowed) {
   return std::nullopt;
 }
 
-std::optional<double> ParseLength(std::string_view text) {
+std::optional<double> ParseLength(std::string_view typed) {
+  const std::string text = Lower(typed);
   constexpr std::array<std::pair<std::string_view, double>, 2> kUnits = {{{"mm", 1}, {"mil", 0.0254}}};
   for (const auto& [unit, mm] : kUnits) {
     if (text.size() > unit.size() && text.ends_with(unit)) {
-      const auto v = ParseNumber(text.substr(0, text.size() - unit.size()));
+      const auto v = ParseNumber(std::string_view(text).substr(0, text.size() - unit.size()));
       if (v) return *v * mm;
     }
   }
@@ -222,6 +251,7 @@ std::optional<PictureOptions> ParsePictureOptions(std::span<const Flag> flags, s
     return std::nullopt;
   }
   RoundPngModule(p, Find(flags, "--xdim").has_value());
+  CheckContrast(p);
   return p;
 }
 
@@ -256,7 +286,7 @@ int WritePictures(int32_t symbology, std::string_view value, std::string_view fo
                  size.width, size.height, tavo::render::kMaxPixels / 1e6);
     return 2;
   }
-  if (!p.warning.empty()) std::fprintf(stderr, "tavo: %s\n", p.warning.c_str());
+  for (const std::string& warning : p.warnings) std::fprintf(stderr, "tavo: %s\n", warning.c_str());
   std::string why;
   if (!p.svg_path.empty() &&
       !tavo::render::WriteText(tavo::render::SvgDocumentMm(layout, p.module_mm, p.style), p.svg_path, why)) {

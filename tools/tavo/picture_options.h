@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "render.h"
 #include "tavo_model.h"
@@ -39,7 +40,7 @@ struct PictureOptions {
   double module_mm = kMmPerUserUnit;  // SVG millimetres a module
   double height = 0;     // bar height in modules; 0: the default of the symbology
   tavo::render::Style style;
-  std::string warning;  // for stderr: the PNG module rounded by more than 5%
+  std::vector<std::string> warnings;  // for stderr: a module rounded by more than 5%, a low contrast
 };
 
 // Reads --svg, --png, --module, --xdim, --dpi, --fg, --bg, --height, --ratio
@@ -52,7 +53,8 @@ std::optional<PictureOptions> ParsePictureOptions(std::span<const Flag> flags, s
 std::optional<tavo::render::Colour> ParseColour(std::string_view text, bool none_allowed);
 
 // A length in millimetres from "0.33mm" or "13mil" (a thousandth of an
-// inch); nullopt without one of those units or above 0.
+// inch), units in any case; nullopt without one of those units or for a
+// length that is not above 0.
 std::optional<double> ParseLength(std::string_view text);
 
 // Draws `font_string`, the translation of `value`, into the files the
