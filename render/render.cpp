@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <png.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -243,12 +244,27 @@ Raster Rasterize(const Layout& layout, double module) {
   return r;
 }
 
-std::string SvgDocument(const Layout& layout, double module) {
+std::string SvgColour(const Colour& colour) {
+  if (!colour.opaque) return "none";
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", colour.red, colour.green, colour.blue);
+  return buf;
+}
+
+namespace {
+
+// The SVG document of `layout`, its size given as `width` and `height` (a
+// number and a unit), its viewBox in modules.
+std::string Svg(const Layout& layout, const std::string& width, const std::string& height,
+                const Style& style) {
+  const std::string ink = SvgColour(style.ink);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(layout.width * module) +
-         "\" height=\"" + Num(layout.height * module) + "\" viewBox=\"0 0 " + Num(layout.width) +
-         " " + Num(layout.height) + "\">\n";
-  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n<g fill=\"#000\">\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + width + "\" height=\"" + height +
+         "\" viewBox=\"0 0 " + Num(layout.width) + " " + Num(layout.height) + "\">\n";
+  if (style.paper.opaque) {
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"" + SvgColour(style.paper) + "\"/>\n";
+  }
+  svg += "<g fill=\"" + ink + "\">\n";
   for (const Rect& b : layout.bars) {
     svg += "<rect x=\"" + Num(b.x) + "\" y=\"" + Num(b.y) + "\" width=\"" + Num(b.w) +
            "\" height=\"" + Num(b.h) + "\"/>\n";
@@ -257,8 +273,8 @@ std::string SvgDocument(const Layout& layout, double module) {
   if (!layout.texts.empty()) {
     // A monospace face 10 modules high advances about 6 modules a glyph, the
     // pitch of the PNG's bitmap glyphs.
-    svg += "<g font-family=\"monospace\" font-size=\"10\" text-anchor=\"middle\" fill=\"#000\" "
-           "xml:space=\"preserve\">\n";
+    svg += "<g font-family=\"monospace\" font-size=\"10\" text-anchor=\"middle\" fill=\"" + ink +
+           "\" xml:space=\"preserve\">\n";
     for (const TextLine& t : layout.texts) {
       svg += "<text x=\"" + Num(t.x) + "\" y=\"" + Num(t.top + kGlyphHeight) + "\">" +
              XmlText(t.text) + "</text>\n";
@@ -267,6 +283,16 @@ std::string SvgDocument(const Layout& layout, double module) {
   }
   svg += "</svg>\n";
   return svg;
+}
+
+}  // namespace
+
+std::string SvgDocument(const Layout& layout, double module) {
+  return Svg(layout, Num(layout.width * module), Num(layout.height * module), Style{});
+}
+
+std::string SvgDocumentMm(const Layout& layout, double module_mm, const Style& style) {
+  return Svg(layout, Num(layout.width * module_mm) + "mm", Num(layout.height * module_mm) + "mm", style);
 }
 
 namespace {
@@ -362,18 +388,85 @@ bool WriteWhole(const std::string& path, const std::function<bool(std::FILE*, st
 
 }  // namespace
 
+namespace {
+
+// Encodes the raster as a PNG in memory: grey-scale for black on white (as
+// drawn), otherwise a palette of ink (index 0) and paper (index 1).
+bool EncodePng(const Raster& raster, const Style& style, std::vector<uint8_t>& png, std::string& why) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(raster.width);
+  image.height = static_cast<png_uint_32>(raster.height);
+  image.format = PNG_FORMAT_GRAY;
+  const void* pixels = raster.pixels.data();
+  std::vector<uint8_t> indices;
+  std::vector<uint8_t> colormap;
+  if (!(style.ink == kBlack && style.paper == kWhite)) {
+    const bool alpha = !style.ink.opaque || !style.paper.opaque;
+    image.format = alpha ? PNG_FORMAT_RGBA_COLORMAP : PNG_FORMAT_RGB_COLORMAP;
+    image.colormap_entries = 2;
+    for (const Colour& c : {style.ink, style.paper}) {
+      colormap.insert(colormap.end(), {c.red, c.green, c.blue});
+      if (alpha) colormap.push_back(c.opaque ? 255 : 0);
+    }
+    indices.resize(raster.pixels.size());
+    std::transform(raster.pixels.begin(), raster.pixels.end(), indices.begin(),
+                   [](uint8_t p) { return static_cast<uint8_t>(p == 0 ? 0 : 1); });
+    pixels = indices.data();
+  }
+  png_alloc_size_t size = 0;
+  const void* map = colormap.empty() ? nullptr : colormap.data();
+  if (png_image_write_get_memory_size(image, size, 0, pixels, 0, map)) {
+    png.resize(size);
+    if (png_image_write_to_memory(&image, png.data(), &size, 0, pixels, 0, map)) {
+      png.resize(size);
+      return true;
+    }
+  }
+  why = std::string("cannot encode the PNG: ") + image.message;
+  png_image_free(&image);
+  return false;
+}
+
+void PutBigEndian(uint32_t v, uint8_t* at) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+
+// Adds a pHYs chunk (the PNG specification, ISO/IEC 15948, 11.3.5.3: pixels
+// per unit across, pixels per unit down, unit 1 = the metre) right after
+// IHDR, which comes first in every PNG and must be followed by pHYs before
+// any IDAT.
+void AddResolution(std::vector<uint8_t>& png, double dpi) {
+  constexpr size_t kAfterIhdr = 8 + 4 + 4 + 13 + 4;  // signature; length, type, data, CRC
+  if (png.size() < kAfterIhdr || std::memcmp(png.data() + 12, "IHDR", 4) != 0) {
+    throw std::logic_error("the PNG encoder wrote no IHDR first");
+  }
+  std::array<uint8_t, 4 + 4 + 9 + 4> chunk{};
+  PutBigEndian(9, chunk.data());
+  std::memcpy(chunk.data() + 4, "pHYs", 4);
+  PutBigEndian(PixelsPerMetre(dpi), chunk.data() + 8);
+  PutBigEndian(PixelsPerMetre(dpi), chunk.data() + 12);
+  chunk[16] = 1;
+  PutBigEndian(static_cast<uint32_t>(crc32(0, chunk.data() + 4, 4 + 9)), chunk.data() + 17);
+  png.insert(png.begin() + kAfterIhdr, chunk.begin(), chunk.end());
+}
+
+}  // namespace
+
+uint32_t PixelsPerMetre(double dpi) { return static_cast<uint32_t>(std::lround(dpi / 0.0254)); }
+
 bool WritePng(const Raster& raster, const std::string& path, std::string& error) {
-  return WriteWhole(path, [&](std::FILE* file, std::string& why) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(raster.width);
-    image.height = static_cast<png_uint_32>(raster.height);
-    image.format = PNG_FORMAT_GRAY;
-    if (png_image_write_to_stdio(&image, file, 0, raster.pixels.data(), 0, nullptr)) return true;
-    why = path + ": " + image.message;
-    png_image_free(&image);
+  return WritePng(raster, Style{}, path, error);
+}
+
+bool WritePng(const Raster& raster, const Style& style, const std::string& path, std::string& error) {
+  std::vector<uint8_t> png;
+  if (!EncodePng(raster, style, png, error)) {
+    error = path + ": " + error;
     return false;
-  }, error);
+  }
+  if (style.dpi > 0) AddResolution(png, style.dpi);
+  return WriteText(std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), path, error);
 }
 
 bool WriteText(std::string_view text, const std::string& path, std::string& error) {

@@ -1,5 +1,5 @@
 // Pictures of a symbol: the bars and spaces of the symbol model, its quiet
-// zones and its caption text, as SVG or as a grey-scale PNG.
+// zones and its caption text, as SVG or as a PNG.
 //
 // Everything is first laid out in modules (the narrow element is 1), then
 // scaled: an SVG keeps module units in its viewBox, a PNG rounds every edge
@@ -78,13 +78,46 @@ PixelSize RasterSize(const Layout& layout, double module);
 // picture would be larger than kMaxPixels (check RasterSize first).
 Raster Rasterize(const Layout& layout, double module);
 
-// The layout as an SVG document at `module` user units per module.
+// A colour of ink or paper; `opaque` false is no colour at all (the paper
+// left transparent).
+struct Colour {
+  uint8_t red = 0, green = 0, blue = 0;
+  bool opaque = true;
+  bool operator==(const Colour&) const = default;
+};
+inline constexpr Colour kBlack{0, 0, 0, true};
+inline constexpr Colour kWhite{255, 255, 255, true};
+
+// How a picture is written: the colour of the bars and text (ink) and of
+// the rest (paper), and for a PNG the resolution it records.
+struct Style {
+  Colour ink = kBlack;
+  Colour paper = kWhite;
+  double dpi = 0;  // PNG: pixels per inch, stored in a pHYs chunk; 0 stores none
+};
+
+// "#rrggbb" for an opaque colour, "none" for a transparent one.
+std::string SvgColour(const Colour& colour);
+
+// The layout as an SVG document at `module` user units per module, black on
+// white, with no unit (a browser shows a user unit as one CSS pixel).
 std::string SvgDocument(const Layout& layout, double module);
+
+// The layout as an SVG document that prints at its size: width and height in
+// millimetres (`module_mm` a module), the viewBox in modules.
+std::string SvgDocumentMm(const Layout& layout, double module_mm, const Style& style);
+
+// PNG pixels per metre for a resolution in pixels per inch (the unit of the
+// pHYs chunk), rounded.
+uint32_t PixelsPerMetre(double dpi);
 
 // Write the picture, whole or not at all: into a new file in the same folder,
 // renamed over `path` once complete.  False with a reason in `error` when the
-// file cannot be written (then `path` is as it was).
+// file cannot be written (then `path` is as it was).  Black on white is
+// written as grey-scale; other colours as a two-colour palette, with alpha
+// when the paper is transparent.
 bool WritePng(const Raster& raster, const std::string& path, std::string& error);
+bool WritePng(const Raster& raster, const Style& style, const std::string& path, std::string& error);
 bool WriteText(std::string_view text, const std::string& path, std::string& error);
 
 }  // namespace tavo::render

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -117,6 +121,82 @@ TEST(RenderPng, WrittenPictureReadsBackPixelForPixel) {
   EXPECT_EQ(static_cast<int>(image.height), r.height);
   EXPECT_EQ(pixels, r.pixels);
   EXPECT_FALSE(WritePng(r, "/nonexistent-dir/x.png", error));
+}
+
+// libpng's reading of the pHYs chunk, a bad CRC being an error: pixels per
+// unit across and down, and the unit; unit -1 when there is no pHYs, -2 when
+// libpng refuses the file.  Kept apart from the caller's locals because of
+// setjmp.
+void ReadPhys(std::FILE* file, png_uint_32* x, png_uint_32* y, int* unit) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  *unit = -2;
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_init_io(png, file);
+    png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    png_read_info(png, info);
+    if (!png_get_pHYs(png, info, x, y, unit)) *unit = -1;
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+}
+
+TEST(RenderPng, ColoursAndResolutionReadBack) {
+  struct Case {
+    Style style;
+    png_uint_32 pixels_per_metre;  // 0: no pHYs
+    const char* why;
+  };
+  const Case cases[] = {
+      {{kBlack, kWhite, 300}, 11811, "300 dpi is 11811 pixels a metre"},
+      {{{0, 0, 128}, {255, 255, 238}, 600}, 23622, "navy on cream, 600 dpi"},
+      {{{255, 0, 0}, {255, 255, 255, false}, 0}, 0, "red on transparent paper, no resolution"},
+      {{kBlack, kWhite, 96}, 3780, "96 dpi"},
+  };
+  Layout layout = LayOut(Bars({{true, 1}, {false, 2}, {true, 3}}), 8, false);
+  Raster r = Rasterize(layout, 2);
+  auto path = std::filesystem::temp_directory_path() / "tavo-render-colour-test.png";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::string error;
+    ASSERT_TRUE(WritePng(r, c.style, path.string(), error)) << error;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.string().c_str())) << image.message;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr));
+    ASSERT_EQ(rgba.size(), r.pixels.size() * 4);
+    for (size_t i = 0; i < r.pixels.size(); ++i) {
+      const Colour& want = r.pixels[i] == 0 ? c.style.ink : c.style.paper;
+      const std::array<uint8_t, 4> expected = {want.red, want.green, want.blue,
+                                               static_cast<uint8_t>(want.opaque ? 255 : 0)};
+      const bool same = std::equal(expected.begin(), expected.end(), rgba.begin() + static_cast<ptrdiff_t>(i * 4));
+      if (!same && want.opaque) FAIL() << "pixel " << i << " is not the colour drawn";
+      if (!want.opaque && rgba[i * 4 + 3] != 0) FAIL() << "pixel " << i << " is not transparent";
+    }
+    png_uint_32 x = 0, y = 0;
+    int unit = 0;
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    ReadPhys(file, &x, &y, &unit);
+    std::fclose(file);
+    if (c.pixels_per_metre == 0) {
+      EXPECT_EQ(unit, -1) << "no pHYs without a resolution";
+    } else {
+      EXPECT_EQ(unit, PNG_RESOLUTION_METER);
+      EXPECT_EQ(x, c.pixels_per_metre);
+      EXPECT_EQ(y, c.pixels_per_metre);
+    }
+  }
+  std::filesystem::remove(path);
+}
+
+TEST(RenderSvg, SizedInMillimetresWithTheViewBoxInModules) {
+  Layout layout = LayOut(Bars({{true, 1}, {false, 1}, {true, 2}}, 10), 20, false);  // 24 x 24 modules
+  const std::string svg = SvgDocumentMm(layout, 0.5, {{0, 0, 128}, {255, 255, 255, false}, 0});
+  EXPECT_NE(svg.find("width=\"12mm\" height=\"12mm\" viewBox=\"0 0 24 24\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<g fill=\"#000080\">"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find("<rect width=\"100%\""), std::string::npos) << "transparent paper draws no background";
 }
 
 }  // namespace

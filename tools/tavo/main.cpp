@@ -16,7 +16,7 @@
 #include "decode.h"
 #include "glyphs.h"
 #include "list_json.h"
-#include "render.h"
+#include "picture_options.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 #include "text_encoding.h"
@@ -29,16 +29,22 @@ using tavo::cli::ParseSymbology;
 constexpr char kUsage[] =
     "usage:\n"
     "  tavo translate SYMBOLOGY VALUE [OPTIONS] [--check | --check-value N] [--raw]\n"
-    "                [--svg FILE] [--png FILE]\n"
-    "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
+    "                [--svg FILE] [--png FILE] [--caption] [--height MODULES] [--ratio R]\n"
+    "                [--module SIZE | --xdim LENGTH] [--dpi N] [--fg COLOUR] [--bg COLOUR]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
     "      --raw writes the bare bytes instead.  In VALUE, \\xHH is any byte, \\\\ a backslash,\n"
     "      \\F1..\\F4 the Code 128 function characters and \\0 NUL as Code 128 data.\n"
     "      --svg and --png also draw the symbol with its quiet zones and captions:\n"
-    "      --module is the narrow bar in pixels (PNG, default 2) or user units (SVG,\n"
-    "      default 1), --height the bar height in modules (default 50, PostNet 6),\n"
-    "      --ratio the wide:narrow ratio of two-width symbologies (2 to 3, default 3),\n"
-    "      --caption the caption variant of the font (text under the bars).\n"
+    "      --module is the narrow bar in pixels (PNG, default 2; QR Code and Data Matrix 8)\n"
+    "      or in 1/96 inch (SVG, default 1); --xdim gives it as a length (0.33mm, 13mil),\n"
+    "      which a PNG rounds to whole pixels at --dpi N pixels per inch (a warning when\n"
+    "      that is 5% off); --dpi is also stored in the PNG.  The SVG is sized in mm.\n"
+    "      --fg and --bg colour the bars and the paper (#rrggbb, #rgb or a CSS name such\n"
+    "      as navy; --bg none leaves the paper transparent).  --height is the bar height\n"
+    "      in modules (default 50, PostNet 6), --ratio the wide:narrow ratio of two-width\n"
+    "      symbologies (2 to 3, default 3), --caption the caption variant of the font\n"
+    "      (text under the bars; a GS1-128 picture prints the human-readable text with\n"
+    "      its parentheses, as from BC_GS1HumanReadable).\n"
     "      OPTIONS are the symbology's named options (`tavo list --json` has them all):\n"
     "      QR Code --level L|M|Q|H, Data Matrix --shape square|rect and --gs1, and --check\n"
     "      (the same as --check-digit) for an optional check character.  --check-value N\n"
@@ -257,91 +263,6 @@ const tavo::SymbologyInfo* SymbologyArgument(std::string_view text, std::optiona
   return tavo::FindSymbology(*code);
 }
 
-// A positive decimal number, whole or with a fraction.
-std::optional<double> ParseNumber(std::string_view text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, v);
-  if (ec != std::errc() || ptr != end || text.empty() || !(v > 0)) return std::nullopt;
-  return v;
-}
-
-// How the pictures of `translate` are drawn.
-struct PictureOptions {
-  tavo::model::ModelOptions model;
-  double module_png = 2;
-  double module_svg = 1;
-  double height = 0;  // 0: the default of the symbology
-};
-
-// Reads --module, --height, --ratio and --caption; nullopt after a usage
-// message on stderr.
-std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
-  PictureOptions p;
-  if (args.Has("--module")) {
-    auto m = ParseNumber(args.Get("--module"));
-    if (!m || *m > 100 || (args.Has("--png") && *m < 1)) {
-      Usage("--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel)");
-      return std::nullopt;
-    }
-    p.module_png = p.module_svg = *m;
-  }
-  if (args.Has("--height")) {
-    auto h = ParseNumber(args.Get("--height"));
-    if (!h || *h > 1000) {
-      Usage("--height takes a number of modules above 0 and up to 1000");
-      return std::nullopt;
-    }
-    p.height = *h;
-  }
-  if (args.Has("--ratio")) {
-    auto r = ParseNumber(args.Get("--ratio"));
-    if (!r || *r < 2 || *r > 3) {
-      Usage("--ratio takes a number from 2 to 3");
-      return std::nullopt;
-    }
-    p.model.wide_ratio = *r;
-  }
-  p.model.caption = args.Has("--caption");
-  return p;
-}
-
-// Draws the font string as the symbol it prints, into the --svg and --png
-// files.
-int WritePictures(int32_t symbology, std::string_view font_string, const Args& args,
-                  const PictureOptions& p) {
-  tavo::model::Symbol symbol;
-  tavo::model::ModelError error;
-  if (!tavo::model::BuildSymbol(symbology, font_string, p.model, symbol, error)) {
-    std::fprintf(stderr, "tavo: cannot draw byte %zu of the font string: %s\n", error.byte_index,
-                 error.reason.c_str());
-    return 1;
-  }
-  tavo::render::Layout layout = tavo::render::LayOut(symbol, p.height, true);
-  const tavo::render::PixelSize size = tavo::render::RasterSize(layout, p.module_png);
-  if (args.Has("--png") && !size.Drawable()) {
-    std::fprintf(stderr,
-                 "tavo: the picture would be %.0f x %.0f pixels; at most %.0f million are drawn "
-                 "(lower --module or --height)\n",
-                 size.width, size.height, tavo::render::kMaxPixels / 1e6);
-    return 2;
-  }
-  std::string why;
-  if (args.Has("--svg") &&
-      !tavo::render::WriteText(tavo::render::SvgDocument(layout, p.module_svg),
-                               std::string(args.Get("--svg")), why)) {
-    std::fprintf(stderr, "tavo: %s\n", why.c_str());
-    return 1;
-  }
-  if (args.Has("--png") &&
-      !tavo::render::WritePng(tavo::render::Rasterize(layout, p.module_png),
-                              std::string(args.Get("--png")), why)) {
-    std::fprintf(stderr, "tavo: %s\n", why.c_str());
-    return 1;
-  }
-  return 0;
-}
-
 // The check argument from --check, --check-value and the named options;
 // nullopt after a usage message.
 std::optional<int32_t> CheckArgument(const tavo::SymbologyInfo* row, const Args& args) {
@@ -422,8 +343,9 @@ int Translate(const Args& args) {
   auto value = tavo::cli::DecodeValueEscapes(typed);
   if (!value) return Usage("malformed escape in VALUE (\\xHH, \\\\, \\F1..\\F4 or \\0)");
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
-  auto pictures = ParsePictureOptions(args);
-  if (!pictures) return 2;
+  std::string picture_error;
+  auto pictures = tavo::cli::ParsePictureOptions(args.flags, picture_error);
+  if (!pictures) return Usage(picture_error);
   const std::optional<int32_t> check = CheckArgument(row, args);
   if (!check) return 2;
   // A 2D symbol of a short value is many times its length (a QR Code of
@@ -444,7 +366,8 @@ int Translate(const Args& args) {
                 len);
   }
   if (args.Has("--svg") || args.Has("--png")) {
-    return WritePictures(*sym, std::string_view(out.data(), static_cast<size_t>(len)), args, *pictures);
+    return tavo::cli::WritePictures(*sym, *value, std::string_view(out.data(), static_cast<size_t>(len)),
+                                    *pictures);
   }
   return 0;
 }
@@ -464,8 +387,9 @@ int Glyphs(const Args& args) {
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
-  auto options = ParsePictureOptions(args);
-  if (!options) return 2;
+  std::string error;
+  auto options = tavo::cli::ParsePictureOptions(args.flags, error);
+  if (!options) return Usage(error);
   return RunGlyphs(*sym, options->model);
 }
 
@@ -554,7 +478,8 @@ int Run(int argc, char** argv) {
   if (cmd == "--version") return Version();
   static const CommandFlags kCommands[] = {
       {"translate", {"--check", "--raw", "--caption"},
-       {"--svg", "--png", "--module", "--height", "--ratio", "--check-value"}, true},
+       {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--xdim", "--dpi", "--fg", "--bg"},
+       true},
       {"decode", {}, {}, false},
       {"glyphs", {"--caption"}, {"--ratio"}, false},
       {"error", {}, {}, false},
