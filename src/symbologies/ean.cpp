@@ -35,18 +35,20 @@ void AppendRightHalf(FontString& out, std::string_view digits, char check,
 
 int32_t EncodeEan8(std::string_view value, const Options&, FontString& out) {
   if (int32_t rc = ValidateUpcEanValue(value, kEan8Digits, kIncompleteEan8)) return rc;
-  const char check = UpcEanCheckDigit(value, kEan8Digits);
+  const char check = UpcEanCheckDigitOf<kEan8Digits>(value.data());
   out.push_back(kSpacer);
   out.push_back(kLeftGuard);
-  for (char d : value.substr(0, 4)) out.push_back(LeftOddGlyph(d));
+  for (size_t i = 0; i < 4; ++i) out.push_back(LeftOddGlyph(value[i]));
   out.push_back(kCentreGuard);
-  AppendRightHalf(out, value.substr(4, 3), check, value.substr(kEan8Digits));
+  // Validated: at least kEan8Digits digits, so no substr and its throw.
+  AppendRightHalf(out, std::string_view(value.data() + 4, 3), check,
+                  std::string_view(value.data() + kEan8Digits, value.size() - kEan8Digits));
   return kOk;
 }
 
 int32_t EncodeEan13(std::string_view value, const Options&, FontString& out) {
   if (int32_t rc = ValidateUpcEanValue(value, kEan13Digits, kIncompleteEan13)) return rc;
-  const char check = UpcEanCheckDigit(value, kEan13Digits);
+  const char check = UpcEanCheckDigitOf<kEan13Digits>(value.data());
   // The leading digit is no bar character: it is the caption and the parity.
   const std::string_view parity = kEan13NumberSets[static_cast<size_t>(value[0] - '0')];
   char* at = out.Extend(9);
@@ -56,7 +58,8 @@ int32_t EncodeEan13(std::string_view value, const Options&, FontString& out) {
     at[k + 2] = DigitGlyph(parity[k] == 'A' ? kLeftOddSet : kLeftEvenSet, value[k + 1]);
   }
   at[8] = kCentreGuard;
-  AppendRightHalf(out, value.substr(7, 5), check, value.substr(kEan13Digits));
+  AppendRightHalf(out, std::string_view(value.data() + 7, 5), check,
+                  std::string_view(value.data() + kEan13Digits, value.size() - kEan13Digits));
   return kOk;
 }
 

@@ -77,7 +77,7 @@ int32_t CompressUpcA(std::string_view number, std::string& body) {
 
 int32_t EncodeUpcA(std::string_view value, const Options&, FontString& out) {
   if (int32_t rc = ValidateUpcEanValue(value, kUpcADigits, kIncompleteUpcA)) return rc;
-  const char check = UpcEanCheckDigit(value, kUpcADigits);
+  const char check = UpcEanCheckDigitOf<kUpcADigits>(value.data());
   // The digits are validated, so each glyph is read straight from its set,
   // into room made once.
   auto glyph = [](std::string_view set, char digit) { return set[static_cast<size_t>(digit - '0')]; };
@@ -90,7 +90,8 @@ int32_t EncodeUpcA(std::string_view value, const Options&, FontString& out) {
   for (size_t i = 6; i < kUpcADigits; ++i) at[i + 3] = glyph(kRightSet, value[i]);
   at[14] = glyph(kUpcACheckSet, check);
   at[15] = kRightGuard;
-  AppendCheckCaptionAndSupplement(out, check, value.substr(kUpcADigits));
+  AppendCheckCaptionAndSupplement(out, check,
+                                  std::string_view(value.data() + kUpcADigits, value.size() - kUpcADigits));
   return kOk;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "interface/font_string.h"
+
 #include "interface/translate.h"
 
 namespace tavo {
@@ -66,6 +68,22 @@ char SupplementEvenGlyph(char digit);          // supplement digit, set B
 // The UPC/EAN modulo-10 check digit ('0'..'9') of the first `count` digit
 // characters of `digits`; characters beyond `count` are ignored.
 char UpcEanCheckDigit(std::string_view digits, size_t count);
+
+// The same for exactly `kCount` validated digit characters at `digits`,
+// inlined and unrolled for the short encoders (EAN-8, EAN-13, UPC-A), whose
+// calls the link-time inliner may otherwise leave out of line.  The digits
+// are summed as characters and the weighted '0's taken off once.
+template <size_t kCount>
+TAVO_HOT_INLINE char UpcEanCheckDigitOf(const char* digits) {
+  unsigned sum = 0;
+  unsigned zeros = 0;
+  for (size_t i = 0; i < kCount; ++i) {
+    const unsigned weight = (kCount - 1 - i) % 2 == 0 ? 3 : 1;
+    sum += weight * static_cast<unsigned char>(digits[i]);
+    zeros += weight * '0';
+  }
+  return static_cast<char>('0' + (10 - (sum - zeros) % 10) % 10);
+}
 
 // Number set of supplement digit `position` (from 0): true for the even set
 // (B), false for the odd set (A).

@@ -202,7 +202,7 @@ void AppendGs1HumanReadable(const Gs1Message& message, FontString& out) {
   }
 }
 
-int32_t EncodeGs1_128(std::string_view value, const Options& /*options: the check is mandatory*/, FontString& out) {
+TAVO_FLATTEN int32_t EncodeGs1_128(std::string_view value, const Options& /*options: the check is mandatory*/, FontString& out) {
   Gs1Message message;
   if (int32_t rc = ParseGs1ElementStrings(value, message)) return rc;
   // The Code 128 encoder adds its check character whatever the option says.
