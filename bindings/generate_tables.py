@@ -145,8 +145,8 @@ def vba_tables(table):
         out.append("Public Const %s As Long = %d   ' %s" % (vba_constant(s["name"]), s["code"],
                                                               s["title"].encode("ascii", "replace").decode()))
     out += ["", "' The code of a name in the compared form (NormalName), -1 when none.",
-            "Private Function RegistryCode(ByVal normalName As String) As Long",
-            "    Select Case normalName"]
+            "Private Function RegistryCode(ByVal compared As String) As Long",
+            "    Select Case compared"]
     for s in rows:
         names = [normal(s["name"])] + [a for a in s["aliases"] if a != normal(s["name"])]
         out.append("    Case %s: RegistryCode = %d" % (", ".join('"%s"' % n for n in names), s["code"]))
@@ -155,16 +155,17 @@ def vba_tables(table):
             "Private Function RegistryNames() As String",
             '    RegistryNames = "%s"' % " ".join(s["name"] for s in rows), "End Function", "",
             "' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8",
-            "' with ECI, 2 UTF-8), its options as `tavo list --json` names them, and -1,",
-            "' -1, \"\" for a code without a row.",
-            "Private Function RegistryRow(ByVal code As Long, ByRef fontCode As Long, _",
-            "                             ByRef textRule As Long, ByRef optionList As String) As Boolean",
+            "' with ECI, 2 UTF-8), its options as `tavo list --json` names them and its",
+            "' canonical name; False for a code without a row.",
+            "Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef textRule As Long, _",
+            "                             ByRef optionList As String, ByRef rowName As String) As Boolean",
             "    RegistryRow = True",
             "    Select Case code"]
     for s in rows:
-        out.append('    Case %d: fontCode = %d: textRule = %d: optionList = "%s"' % (
-            s["code"], s["font"], TEXT_RULES.index(s["text"]), " ".join(vba_synopsis(o) for o in s["options"])))
-    out += ['    Case Else: fontCode = -1: textRule = -1: optionList = "": RegistryRow = False',
+        out.append('    Case %d: fontOf = %d: textRule = %d: optionList = "%s": rowName = "%s"' % (
+            s["code"], s["font"], TEXT_RULES.index(s["text"]), " ".join(vba_synopsis(o) for o in s["options"]),
+            s["name"]))
+    out += ['    Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False',
             "    End Select", "End Function", "",
             "' The contribution to `check` of option `optionName` (compared form) given",
             "' `optionValue` for `code`: -1 when the option does not take the value, -2",

@@ -26,7 +26,10 @@ Option Explicit
 ' Office (stdcall, as the x86 tavo32.dll exports them) and 64-bit Office.
 ' Each names its export with Alias: the VBA editor re-cases identifiers
 ' across a project, and an export looked up under another case is not found
-' (error 453).
+' (error 453).  The Digital Link pair (ordinals 17 and 18) is missing from
+' libraries up to 3.1.8: calling it there raises error 453, which
+' TavoGs1DigitalLink and TavoGs1FromDigitalLink explain.  The domain of
+' BC_GS1DigitalLink is an address, as it may be null.
 #If VBA7 Then
 Private Declare PtrSafe Function BC_FontTranslate Lib "tavo32.dll" Alias "BC_FontTranslate" ( _
     ByVal sym As Long, ByRef valueBytes As Byte, ByVal checkFlag As Long, _
@@ -49,6 +52,12 @@ Private Declare PtrSafe Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_
     ByRef outLen As Long) As Long
 Private Declare PtrSafe Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
     ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
+Private Declare PtrSafe Function BC_GS1DigitalLink Lib "tavo32.dll" Alias "BC_GS1DigitalLink" ( _
+    ByRef valueBytes As Byte, ByVal domainAddress As LongPtr, ByRef outBuf As Byte, _
+    ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare PtrSafe Function BC_GS1FromDigitalLink Lib "tavo32.dll" Alias "BC_GS1FromDigitalLink" ( _
+    ByRef uriBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
 Private Declare PtrSafe Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
     ByVal fileName As LongPtr) As LongPtr
 #Else
@@ -73,16 +82,28 @@ Private Declare Function BC_GS1HumanReadable Lib "tavo32.dll" Alias "BC_GS1Human
     ByRef outLen As Long) As Long
 Private Declare Function BC_GS1CheckDigit Lib "tavo32.dll" Alias "BC_GS1CheckDigit" ( _
     ByRef keyBytes As Byte, ByVal verifyFlag As Long, ByRef digit As Long) As Long
+Private Declare Function BC_GS1DigitalLink Lib "tavo32.dll" Alias "BC_GS1DigitalLink" ( _
+    ByRef valueBytes As Byte, ByVal domainAddress As Long, ByRef outBuf As Byte, _
+    ByVal outCap As Long, ByRef outLen As Long) As Long
+Private Declare Function BC_GS1FromDigitalLink Lib "tavo32.dll" Alias "BC_GS1FromDigitalLink" ( _
+    ByRef uriBytes As Byte, ByRef outBuf As Byte, ByVal outCap As Long, _
+    ByRef outLen As Long) As Long
 Private Declare Function LoadLibraryW Lib "kernel32" Alias "LoadLibraryW" ( _
     ByVal fileName As Long) As Long
 #End If
 
 Private Const ERR_ILLEGAL_CHARACTER As Long = 32505
 Private Const ERR_TOO_MANY_CHARACTERS As Long = 32510
-Private Const SYMBOLOGY_QR As Long = 14
+Private Const ERR_UNKNOWN_SYMBOLOGY As Long = 32511
+Private Const ERR_BAD_OPTION As Long = 32561
+Private Const ERR_ENTRY_NOT_FOUND As Long = 453
 Private Const XL_ERR_VALUE As Long = 2015   ' CVErr(XL_ERR_VALUE) shows as #VALUE!
 Private Const ERROR_BAD_EXE_FORMAT As Long = 193
 Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this module raises
+
+' The message of the last error this module found itself (an unknown name,
+' option or value), for TavoBarcodeError and TavoTranslate.
+Private surfaceMessage As String
 
 ' The symbologies of the registry: a constant for each code, the names and
 ' aliases, the font, text rule and named options of each.
@@ -109,8 +130,8 @@ Public Const TAVO_GTIN12 As Long = 18   ' UPC-A from a GTIN-12
 Public Const TAVO_UPCE8 As Long = 19   ' UPC-E from 8 digits
 
 ' The code of a name in the compared form (NormalName), -1 when none.
-Private Function RegistryCode(ByVal normalName As String) As Long
-    Select Case normalName
+Private Function RegistryCode(ByVal compared As String) As Long
+    Select Case compared
     Case "code39ascii", "code39fullascii", "code39extended": RegistryCode = 0
     Case "code39", "code3of9": RegistryCode = 1
     Case "i2of5", "interleaved2of5", "int2of5": RegistryCode = 2
@@ -141,33 +162,33 @@ Private Function RegistryNames() As String
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
-' with ECI, 2 UTF-8), its options as `tavo list --json` names them, and -1,
-' -1, "" for a code without a row.
-Private Function RegistryRow(ByVal code As Long, ByRef fontCode As Long, _
-                             ByRef textRule As Long, ByRef optionList As String) As Boolean
+' with ECI, 2 UTF-8), its options as `tavo list --json` names them and its
+' canonical name; False for a code without a row.
+Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef textRule As Long, _
+                             ByRef optionList As String, ByRef rowName As String) As Boolean
     RegistryRow = True
     Select Case code
-    Case 0: fontCode = 1: textRule = 0: optionList = "check_digit"
-    Case 1: fontCode = 1: textRule = 0: optionList = "check_digit"
-    Case 2: fontCode = 2: textRule = 0: optionList = "check_digit"
-    Case 3: fontCode = 3: textRule = 0: optionList = "check_digit"
-    Case 4: fontCode = 4: textRule = 0: optionList = "check_digit"
-    Case 5: fontCode = 5: textRule = 0: optionList = ""
-    Case 6: fontCode = 6: textRule = 0: optionList = ""
-    Case 7: fontCode = 6: textRule = 0: optionList = ""
-    Case 8: fontCode = 8: textRule = 0: optionList = ""
-    Case 9: fontCode = 6: textRule = 0: optionList = ""
-    Case 10: fontCode = 6: textRule = 0: optionList = ""
-    Case 11: fontCode = 11: textRule = 0: optionList = ""
-    Case 12: fontCode = 11: textRule = 0: optionList = ""
-    Case 13: fontCode = 13: textRule = 0: optionList = ""
-    Case 14: fontCode = 14: textRule = 1: optionList = "level=L|M|Q|H"
-    Case 15: fontCode = 15: textRule = 2: optionList = "shape=square|rect gs1"
-    Case 16: fontCode = 6: textRule = 0: optionList = ""
-    Case 17: fontCode = 6: textRule = 0: optionList = ""
-    Case 18: fontCode = 6: textRule = 0: optionList = ""
-    Case 19: fontCode = 6: textRule = 0: optionList = ""
-    Case Else: fontCode = -1: textRule = -1: optionList = "": RegistryRow = False
+    Case 0: fontOf = 1: textRule = 0: optionList = "check_digit": rowName = "code39ascii"
+    Case 1: fontOf = 1: textRule = 0: optionList = "check_digit": rowName = "code39"
+    Case 2: fontOf = 2: textRule = 0: optionList = "check_digit": rowName = "i2of5"
+    Case 3: fontOf = 3: textRule = 0: optionList = "check_digit": rowName = "codabar"
+    Case 4: fontOf = 4: textRule = 0: optionList = "check_digit": rowName = "msi"
+    Case 5: fontOf = 5: textRule = 0: optionList = "": rowName = "code93"
+    Case 6: fontOf = 6: textRule = 0: optionList = "": rowName = "upca"
+    Case 7: fontOf = 6: textRule = 0: optionList = "": rowName = "upce"
+    Case 8: fontOf = 8: textRule = 0: optionList = "": rowName = "postnet"
+    Case 9: fontOf = 6: textRule = 0: optionList = "": rowName = "ean8"
+    Case 10: fontOf = 6: textRule = 0: optionList = "": rowName = "ean13"
+    Case 11: fontOf = 11: textRule = 0: optionList = "": rowName = "code128"
+    Case 12: fontOf = 11: textRule = 0: optionList = "": rowName = "gs1-128"
+    Case 13: fontOf = 13: textRule = 0: optionList = "": rowName = "imb"
+    Case 14: fontOf = 14: textRule = 1: optionList = "level=L|M|Q|H": rowName = "qr"
+    Case 15: fontOf = 15: textRule = 2: optionList = "shape=square|rect gs1": rowName = "datamatrix"
+    Case 16: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin13"
+    Case 17: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin8"
+    Case 18: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin12"
+    Case 19: fontOf = 6: textRule = 0: optionList = "": rowName = "upce8"
+    Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
 
@@ -228,19 +249,24 @@ End Function
 ' ---------------------------------------------------------------------------
 
 ' The text to set in the bar code font for Value, or #VALUE! when the value is
-' refused (TavoBarcodeError tells why).  Symbology is a code or a name:
-' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
-' code128 (0..11), gs1-128 (12), 13 imb (Intelligent Mail, see TavoIMb), gtin13 gtin8
-' gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
-' blank cell, Null or "" gives "" (no bar code), so a filled-down column
-' stays clean below its last value.
+' refused (TavoBarcodeError tells why).  Symbology is a code (TAVO_EAN13 ...),
+' or a name or alias as `tavo list` gives them, in any case and with or
+' without "-", "_", "." and spaces: "ean13", "EAN-13", "qr", "datamatrix",
+' "imb".  Check asks for the symbology's optional check character (True), or
+' is the library's check argument as a number.  Options names the options:
+' "level=H", "shape=rect; gs1" (a flag alone is on; separate them with ";" or
+' ","): bindings/vba/README.md lists each symbology's.  Text goes through the
+' symbology's text rule: UTF-8 for QR Code and Data Matrix, Windows-1252 for
+' the others.  A blank cell, Null or "" gives "" (no bar code), so a
+' filled-down column stays clean below its last value.
 Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
-                            Optional ByVal Check As Variant = False) As Variant
+                            Optional ByVal Check As Variant = False, _
+                            Optional ByVal Options As Variant = "") As Variant
     Dim fontText As String
     On Error GoTo Failed
     If IsBlank(Value) Then
         TavoBarcode = ""
-    ElseIf TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText) = 0 Then
+    ElseIf TranslateNamed(Symbology, Value, Check, Options, fontText) = 0 Then
         TavoBarcode = fontText
     Else
         TavoBarcode = CVErr(XL_ERR_VALUE)
@@ -250,15 +276,17 @@ Failed:
     TavoBarcode = CVErr(XL_ERR_VALUE)
 End Function
 
-' Why TavoBarcode refuses a value: the library's message, or "" when the value
-' translates.  Also names a missing or mismatched tavo32.dll.
+' Why TavoBarcode refuses a value: the library's message, or this module's
+' for an unknown name, option or value (with the valid ones), or "" when the
+' value translates.  Also names a missing or mismatched tavo32.dll.
 Public Function TavoBarcodeError(ByVal Symbology As Variant, ByVal Value As Variant, _
-                                 Optional ByVal Check As Variant = False) As String
+                                 Optional ByVal Check As Variant = False, _
+                                 Optional ByVal Options As Variant = "") As String
     Dim fontText As String, rc As Long
     On Error GoTo Failed
     If IsBlank(Value) Then Exit Function
-    rc = TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText)
-    If rc <> 0 Then TavoBarcodeError = TavoErrorMessage(rc)
+    rc = TranslateNamed(Symbology, Value, Check, Options, fontText)
+    If rc <> 0 Then TavoBarcodeError = ErrorText(rc)
     Exit Function
 Failed:
     TavoBarcodeError = "VBA error " & Err.Number & ": " & Err.Description
@@ -292,17 +320,19 @@ Public Function TavoIMb(ByVal Tracking As Variant, Optional ByVal Routing As Var
         End If
     End If
     If Len(zip) > 0 Then value = value & "-" & zip
-    TavoIMb = TavoBarcode(13, value)
+    TavoIMb = TavoBarcode(TAVO_IMB, value)
     Exit Function
 Failed:
     TavoIMb = CVErr(XL_ERR_VALUE)
 End Function
 
-' The face name of the bar code font: Prefix followed by the symbology's
-' suffix.  BarHeight is 0, 1, 2 or "L", "M", "H"; Caption picks the variant
-' with the human-readable caption.  #VALUE! when refused.  Code 0
-' (code39ascii) prints in the Code 39 faces and gets their name.
-Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix As Variant = "", _
+' The face name of the font that prints the symbology: Prefix ("TAVO ", the
+' family of the installed fonts, unless given), then the family, then the
+' height and caption suffix where the font has six faces.  BarHeight is 0,
+' 1, 2 or "L", "M", "H"; Caption picks the variant with the human-readable
+' caption.  #VALUE! when refused.  A symbology printed in another's font
+' (code39ascii in the Code 39 faces) gets that font's name.
+Public Function TavoFaceName(ByVal Symbology As Variant, Optional ByVal Prefix As Variant = "TAVO ", _
                              Optional ByVal BarHeight As Variant = 0, _
                              Optional ByVal Caption As Variant = False) As Variant
     Dim prefixBytes() As Byte, outBuf() As Byte, outLen As Long, rc As Long
@@ -321,25 +351,39 @@ End Function
 ' The QR Code of Value as several lines of text, for a cell with wrap text on
 ' set in the font "TAVO QR" (line spacing single, the default): every line
 ' stands on the one above with no gap.  Lines are broken with LF alone, as
-' Excel breaks lines in a cell.  Level is the error correction level: 0 or
-' omitted for M, 1..4 or "L", "M", "Q", "H".  Any text is carried, as UTF-8
-' marked for the scanner, so it reads back as typed (Zurich with its umlaut,
-' Tokyo in kanji).  A blank cell gives "".  #VALUE! when refused: too long,
-' or an unknown level.
-Public Function TavoQR(ByVal Value As Variant, Optional ByVal Level As Variant = 0) As Variant
-    Dim valueBytes() As Byte, fontText As String, rc As Long
+' Excel breaks lines in a cell.  Level is the error correction level "L",
+' "M", "Q" or "H" (or, as before, a number 0..4: 0 is M, 1..4 L, M, Q, H).
+' Any text is carried, as UTF-8 marked for the scanner, so it reads back as
+' typed (Zurich with its umlaut, Tokyo in kanji).  A blank cell gives "".
+' #VALUE! when refused: too long, or an unknown level.
+Public Function TavoQR(ByVal Value As Variant, Optional ByVal Level As Variant = "M") As Variant
     On Error GoTo Failed
-    If IsBlank(Value) Then
-        TavoQR = ""
-        Exit Function
+    Level = CellValue(Level)
+    If IsNumeric(Level) Then
+        TavoQR = TwoDimensional(TAVO_QR, Value, CLng(Level), "")
+    Else
+        TavoQR = TwoDimensional(TAVO_QR, Value, 0, "level=" & CellText(Level))
     End If
-    If Not Utf8Bytes(CellText(Value), valueBytes) Then GoTo Failed
-    rc = TranslateBytes(SYMBOLOGY_QR, valueBytes, QrLevel(Level), fontText)
-    If rc <> 0 Then GoTo Failed
-    TavoQR = Replace(fontText, vbCrLf, vbLf)
     Exit Function
 Failed:
     TavoQR = CVErr(XL_ERR_VALUE)
+End Function
+
+' The Data Matrix (ECC 200) of Value as several lines of text, for a cell
+' with wrap text on set in the font "TAVO DM".  Shape is "square" (square
+' symbols only) or "rect" (a rectangle when one is smaller); Gs1 True reads
+' Value as GS1 element strings "(01)09501101530003(10)AB12", with FNC1.
+' Text goes as UTF-8.  A blank cell gives "".  #VALUE! when refused.
+Public Function TavoDataMatrix(ByVal Value As Variant, Optional ByVal Shape As Variant = "square", _
+                               Optional ByVal Gs1 As Variant = False) As Variant
+    Dim optionText As String
+    On Error GoTo Failed
+    If Len(CellText(Shape)) > 0 Then optionText = "shape=" & CellText(Shape) & ";"
+    optionText = optionText & "gs1=" & IIf(CellFlag(Gs1), "on", "off")
+    TavoDataMatrix = TwoDimensional(TAVO_DATAMATRIX, Value, 0, optionText)
+    Exit Function
+Failed:
+    TavoDataMatrix = CVErr(XL_ERR_VALUE)
 End Function
 
 ' ---------------------------------------------------------------------------
@@ -347,16 +391,19 @@ End Function
 ' ---------------------------------------------------------------------------
 
 ' The font string of Value, "" for Null, Empty or "" (an Access field with
-' no value: Me!ItemCode).  On a refused value raises the error
-' vbObjectError + code with Err.Source "Tavo32" (Err.Number - vbObjectError
-' gives the library's code, 32500..32549) and the library's message as
-' Err.Description.  Other errors (a missing DLL: 53, 48) keep their numbers.
+' no value: Me!ItemCode).  Symbology, Check and Options as TavoBarcode takes
+' them.  On a refused value raises the error vbObjectError + code with
+' Err.Source "Tavo32" (Err.Number - vbObjectError gives the code: the
+' library's 32500..32549, or 32511 for an unknown symbology, 32561 for an
+' unknown option or value) and the message as Err.Description.  Other errors
+' (a missing DLL: 53, 48) keep their numbers.
 Public Function TavoTranslate(ByVal Symbology As Variant, ByVal Value As Variant, _
-                              Optional ByVal Check As Variant = False) As String
+                              Optional ByVal Check As Variant = False, _
+                              Optional ByVal Options As Variant = "") As String
     Dim fontText As String, rc As Long
     If IsBlank(Value) Then Exit Function
-    rc = TranslateText(SymbologyCode(Symbology), CellText(Value), CellFlag(Check), fontText)
-    If rc <> 0 Then Err.Raise vbObjectError + rc, MODULE_NAME, TavoErrorMessage(rc)
+    rc = TranslateNamed(Symbology, Value, Check, Options, fontText)
+    If rc <> 0 Then Err.Raise vbObjectError + rc, MODULE_NAME, ErrorText(rc)
     TavoTranslate = fontText
 End Function
 
@@ -475,6 +522,46 @@ Failed:
     TavoGs1CheckDigit = CVErr(XL_ERR_VALUE)
 End Function
 
+' The GS1 Digital Link URI of GS1 element strings "(01)09501101530003...",
+' on Domain ("https://example.com"), or on GS1's resolver when Domain is
+' omitted.  Needs a tavo32.dll with BC_GS1DigitalLink (ordinal 17): an older
+' one raises error 453 saying so.  #VALUE! when the value is refused.
+Public Function TavoGs1DigitalLink(ByVal Value As Variant, Optional ByVal Domain As Variant) As Variant
+    Dim valueBytes() As Byte, domainBytes() As Byte, outBuf() As Byte, outLen As Long, rc As Long
+    On Error GoTo Failed
+    If Not TextToBytes(CellText(Value), valueBytes) Then GoTo Failed
+    If IsMissing(Domain) Then
+        ReDim outBuf(0 To 3 * UBound(valueBytes) + 64)
+        rc = BC_GS1DigitalLink(valueBytes(0), 0, outBuf(0), UBound(outBuf) + 1, outLen)
+    Else
+        If Not TextToBytes(CellText(Domain), domainBytes) Then GoTo Failed
+        ReDim outBuf(0 To 3 * UBound(valueBytes) + UBound(domainBytes) + 64)
+        rc = BC_GS1DigitalLink(valueBytes(0), VarPtr(domainBytes(0)), outBuf(0), UBound(outBuf) + 1, outLen)
+    End If
+    If rc <> 0 Then GoTo Failed
+    TavoGs1DigitalLink = BytesToText(outBuf, outLen)
+    Exit Function
+Failed:
+    If Err.Number = ERR_ENTRY_NOT_FOUND Then NoDigitalLink "BC_GS1DigitalLink", 17
+    TavoGs1DigitalLink = CVErr(XL_ERR_VALUE)
+End Function
+
+' The GS1 element strings "(01)..." of a GS1 Digital Link URI.  Needs a
+' tavo32.dll with BC_GS1FromDigitalLink (ordinal 18): an older one raises
+' error 453 saying so.  #VALUE! when the URI is refused.
+Public Function TavoGs1FromDigitalLink(ByVal Uri As Variant) As Variant
+    Dim uriBytes() As Byte, outBuf() As Byte, outLen As Long
+    On Error GoTo Failed
+    If Not TextToBytes(CellText(Uri), uriBytes) Then GoTo Failed
+    ReDim outBuf(0 To UBound(uriBytes) + 64)
+    If BC_GS1FromDigitalLink(uriBytes(0), outBuf(0), UBound(outBuf) + 1, outLen) <> 0 Then GoTo Failed
+    TavoGs1FromDigitalLink = BytesToText(outBuf, outLen)
+    Exit Function
+Failed:
+    If Err.Number = ERR_ENTRY_NOT_FOUND Then NoDigitalLink "BC_GS1FromDigitalLink", 18
+    TavoGs1FromDigitalLink = CVErr(XL_ERR_VALUE)
+End Function
+
 ' "3.1.8": the file version of tavo32.dll as installed in the system
 ' directory ("0.0.0" when it is not installed there).
 Public Function TavoVersion() As String
@@ -490,16 +577,252 @@ End Function
 ' Helpers
 ' ---------------------------------------------------------------------------
 
-' Runs BC_FontTranslate on valueText: returns 0 with fontText set, or the
-' error code (fontText untouched).
+' Translates Value as Symbology with Check and Options (TavoBarcode): 0 with
+' fontText set, or an error code (this module's own message, for an unknown
+' name, option or value, in surfaceMessage).
+Private Function TranslateNamed(ByVal Symbology As Variant, ByVal Value As Variant, ByVal Check As Variant, _
+                                ByVal Options As Variant, ByRef fontText As String) As Long
+    Dim sym As Long, checkArg As Long, rc As Long
+    surfaceMessage = ""
+    rc = ResolveSymbology(Symbology, sym)
+    If rc = 0 Then rc = ResolveCheck(sym, Check, CellText(Options), checkArg)
+    If rc = 0 Then rc = TranslateText(sym, CellText(Value), checkArg, fontText)
+    TranslateNamed = rc
+End Function
+
+' TavoQR and TavoDataMatrix: the font string with LF between its lines.
+Private Function TwoDimensional(ByVal sym As Long, ByVal Value As Variant, ByVal checkBase As Long, _
+                                ByVal optionText As String) As Variant
+    Dim fontText As String
+    If IsBlank(Value) Then
+        TwoDimensional = ""
+    ElseIf TranslateNamed(sym, Value, checkBase, optionText, fontText) = 0 Then
+        TwoDimensional = Replace(fontText, vbCrLf, vbLf)
+    Else
+        TwoDimensional = CVErr(XL_ERR_VALUE)
+    End If
+End Function
+
+' The message of an error code: this module's own for the errors it found,
+' else the library's.
+Private Function ErrorText(ByVal rc As Long) As String
+    If Len(surfaceMessage) > 0 Then ErrorText = surfaceMessage Else ErrorText = TavoErrorMessage(rc)
+End Function
+
+' The code of a symbology given as a number or a name: 0 with sym set, or
+' 32511 for a name the registry does not know (a number goes to the library,
+' which refuses an unknown one with the same code).
+Private Function ResolveSymbology(ByVal Symbology As Variant, ByRef sym As Long) As Long
+    Symbology = CellValue(Symbology)
+    If IsEmpty(Symbology) Or IsNull(Symbology) Then
+        sym = -1
+    ElseIf IsNumeric(Symbology) Then
+        sym = CLng(Symbology)
+    Else
+        sym = RegistryCode(NormalName(CStr(Symbology)))
+        If sym < 0 Then
+            surfaceMessage = "unknown symbology '" & Symbology & "'" & _
+                             DidYouMean(CStr(Symbology), RegistryNames()) & "; the names: " & RegistryNames()
+            ResolveSymbology = ERR_UNKNOWN_SYMBOLOGY
+        End If
+    End If
+End Function
+
+' The check argument of sym: Check (True is the option check_digit, a number
+' passes as it is) plus the contribution of each option in optionText
+' ("level=H; gs1").  0 with checkArg set, or 32561 naming the valid options.
+Private Function ResolveCheck(ByVal sym As Long, ByVal Check As Variant, ByVal optionText As String, _
+                              ByRef checkArg As Long) As Long
+    Dim total As Double, items() As String, i As Long, item As String, eq As Long, add As Long
+    Dim optionName As String, optionValue As String, seen As String
+    Check = CellValue(Check)
+    If VarType(Check) = vbString And Not IsNumeric(Check) Then
+        Select Case FlagCheck(CStr(Check), 1)
+        Case 1: Check = True
+        Case 0: Check = False
+        Case Else
+            ResolveCheck = BadOption(sym, "check takes True, False or a number, not '" & Check & "'")
+            Exit Function
+        End Select
+    End If
+    If VarType(Check) = vbBoolean Then
+        If Check Then optionText = "check_digit;" & optionText
+    ElseIf IsNumeric(Check) Then
+        total = CDbl(Check)
+    ElseIf Not (IsEmpty(Check) Or IsNull(Check)) Then
+        ResolveCheck = BadOption(sym, "check takes True, False or a number")
+        Exit Function
+    End If
+    items = Split(Replace(optionText, ",", ";"), ";")
+    For i = 0 To UBound(items)
+        item = Trim$(items(i))
+        eq = InStr(item, "=")
+        If eq = 0 Then
+            optionName = NormalName(item): optionValue = "on"
+        Else
+            optionName = NormalName(Left$(item, eq - 1)): optionValue = Trim$(Mid$(item, eq + 1))
+        End If
+        If Len(item) > 0 Then
+            If InStr(seen, " " & optionName & " ") > 0 Then
+                ResolveCheck = BadOption(sym, "option " & optionName & " is given twice")
+                Exit Function
+            End If
+            seen = seen & " " & optionName & " "
+            add = RegistryOptionCheck(sym, optionName, optionValue)
+            If add < 0 Then
+                ResolveCheck = UnknownOption(sym, item, optionName, optionValue, add)
+                Exit Function
+            End If
+            total = total + add
+        End If
+    Next i
+    If total < -2147483648# Or total > 2147483647# Then
+        ResolveCheck = BadOption(sym, "check " & total & " does not fit in 32 bits")
+        Exit Function
+    End If
+    checkArg = CLng(total)
+End Function
+
+' 32561 with the message for an option sym lacks (how = -2) or a value the
+' option does not take (how = -1).
+Private Function UnknownOption(ByVal sym As Long, ByVal item As String, ByVal optionName As String, _
+                               ByVal optionValue As String, ByVal how As Long) As Long
+    Dim fontOf As Long, textRule As Long, optionList As String, rowName As String, names As String
+    Dim i As Long, words() As String
+    RegistryRow sym, fontOf, textRule, optionList, rowName
+    If how = -1 Then
+        UnknownOption = BadOption(sym, "option " & optionName & " does not take '" & optionValue & "'")
+    ElseIf optionName = "checkdigit" Then
+        UnknownOption = BadOption(sym, rowName & " has no optional check character")
+    Else
+        words = Split(optionList, " ")
+        For i = 0 To UBound(words)
+            names = Trim$(names & " " & OptionNameOf(words(i)))
+        Next i
+        UnknownOption = BadOption(sym, rowName & " has no option '" & item & "'" & DidYouMean(optionName, names))
+    End If
+End Function
+
+' The option's name alone, from "level=L|M|Q|H".
+Private Function OptionNameOf(ByVal word As String) As String
+    If InStr(word, "=") > 0 Then OptionNameOf = Left$(word, InStr(word, "=") - 1) Else OptionNameOf = word
+End Function
+
+' 32561 with message, followed by the options sym has.
+Private Function BadOption(ByVal sym As Long, ByVal message As String) As Long
+    Dim fontOf As Long, textRule As Long, optionList As String, rowName As String
+    If Not RegistryRow(sym, fontOf, textRule, optionList, rowName) Then
+        surfaceMessage = message & "; symbology " & sym & " is unknown"
+    ElseIf Len(optionList) = 0 Then
+        surfaceMessage = message & "; " & rowName & " has no options"
+    Else
+        surfaceMessage = message & "; the options of " & rowName & ": " & optionList
+    End If
+    BadOption = ERR_BAD_OPTION
+End Function
+
+' A flag's contribution: check for 1, true, yes, on; 0 for 0, false, no, off;
+' -1 for anything else.
+Private Function FlagCheck(ByVal optionValue As String, ByVal check As Long) As Long
+    Select Case NormalName(optionValue)
+    Case "1", "true", "yes", "on": FlagCheck = check
+    Case "0", "false", "no", "off": FlagCheck = 0
+    Case Else: FlagCheck = -1
+    End Select
+End Function
+
+' A number option's contribution: the whole number times check, -1 outside
+' minimum..maximum or for anything but digits.
+Private Function NumberCheck(ByVal optionValue As String, ByVal minimum As Long, ByVal maximum As Long, _
+                             ByVal check As Long) As Long
+    NumberCheck = -1
+    If Len(optionValue) = 0 Or Len(optionValue) > 9 Or optionValue Like "*[!0-9]*" Then Exit Function
+    If CLng(optionValue) < minimum Or CLng(optionValue) > maximum Then Exit Function
+    NumberCheck = CLng(optionValue) * check
+End Function
+
+' The compared form of a name: lower case, without "-", "_", "." and spaces.
+Private Function NormalName(ByVal text As String) As String
+    NormalName = LCase$(Replace(Replace(Replace(Replace(Trim$(text), "-", ""), "_", ""), ".", ""), " ", ""))
+End Function
+
+' " (did you mean a, b?)" with up to three of the space-separated candidates
+' near typed (within a third of the length, or starting with it), or "".
+Private Function DidYouMean(ByVal typed As String, ByVal candidates As String) As String
+    Dim words() As String, i As Long, d As Long, n As String, found As String, count As Long
+    typed = NormalName(typed)
+    words = Split(candidates, " ")
+    For d = 0 To 10
+        For i = 0 To UBound(words)
+            n = NormalName(words(i))
+            If count < 3 And Len(n) > 0 And InStr("|" & found & "|", "|" & words(i) & "|") = 0 Then
+                If NearAt(typed, n, d) Then
+                    If count > 0 Then found = found & "|"
+                    found = found & words(i)
+                    count = count + 1
+                End If
+            End If
+        Next i
+    Next d
+    If count > 0 Then DidYouMean = " (did you mean " & Replace(found, "|", ", ") & "?)"
+End Function
+
+' True when n is at distance d from typed and near enough to suggest: a
+' prefix of it counts as distance 0, else a third of the longer length.
+Private Function NearAt(ByVal typed As String, ByVal n As String, ByVal d As Long) As Boolean
+    Dim limit As Long
+    If d = 0 And Len(typed) >= 2 And Len(n) > Len(typed) And Left$(n, Len(typed)) = typed Then
+        NearAt = True
+        Exit Function
+    End If
+    limit = Len(typed)
+    If Len(n) > limit Then limit = Len(n)
+    limit = limit \ 3
+    If limit < 1 Then limit = 1
+    If d <= limit Then NearAt = (EditDistance(typed, n) = d)
+End Function
+
+' Levenshtein distance of two strings.
+Private Function EditDistance(ByVal a As String, ByVal b As String) As Long
+    Dim row() As Long, i As Long, j As Long, diagonal As Long, up As Long, best As Long
+    ReDim row(0 To Len(b))
+    For j = 0 To Len(b): row(j) = j: Next j
+    For i = 1 To Len(a)
+        diagonal = row(0): row(0) = i
+        For j = 1 To Len(b)
+            up = row(j)
+            best = row(j) + 1
+            If row(j - 1) + 1 < best Then best = row(j - 1) + 1
+            If diagonal + IIf(Mid$(a, i, 1) = Mid$(b, j, 1), 0, 1) < best Then
+                best = diagonal + IIf(Mid$(a, i, 1) = Mid$(b, j, 1), 0, 1)
+            End If
+            row(j) = best
+            diagonal = up
+        Next j
+    Next i
+    EditDistance = row(Len(b))
+End Function
+
+' Error 453 with what is missing, for the Digital Link pair.
+Private Sub NoDigitalLink(ByVal entryName As String, ByVal ordinal As Long)
+    Err.Raise ERR_ENTRY_NOT_FOUND, MODULE_NAME, "this tavo32.dll (" & TavoVersion() & ") has no Digital Link: " & _
+              entryName & " needs a tavo32.dll that exports it (ordinal " & ordinal & ", versions after 3.1.8)"
+End Sub
+
+' Runs BC_FontTranslate on valueText, converted by the symbology's text rule
+' (UTF-8 for the 2D codes, Windows-1252 for the others): returns 0 with
+' fontText set, or the error code (fontText untouched).
 Private Function TranslateText(ByVal sym As Long, ByVal valueText As String, _
-                               ByVal Check As Boolean, ByRef fontText As String) As Long
-    Dim valueBytes() As Byte
-    If Not TextToBytes(valueText, valueBytes) Then
+                               ByVal checkArg As Long, ByRef fontText As String) As Long
+    Dim valueBytes() As Byte, fontOf As Long, textRule As Long, optionList As String, rowName As String
+    Dim converted As Boolean
+    RegistryRow sym, fontOf, textRule, optionList, rowName
+    If textRule > 0 Then converted = Utf8Bytes(valueText, valueBytes) Else converted = TextToBytes(valueText, valueBytes)
+    If Not converted Then
         TranslateText = ERR_ILLEGAL_CHARACTER
         Exit Function
     End If
-    TranslateText = TranslateBytes(sym, valueBytes, IIf(Check, 1, 0), fontText)
+    TranslateText = TranslateBytes(sym, valueBytes, checkArg, fontText)
 End Function
 
 ' Runs BC_FontTranslate on NUL-terminated value bytes with the check argument
@@ -558,24 +881,6 @@ Private Function Utf8Bytes(ByVal valueText As String, ByRef bytes() As Byte) As 
     ReDim Preserve bytes(0 To n)
     bytes(n) = 0
     Utf8Bytes = True
-End Function
-
-' The QR Code check argument of a level: a number 0..4 as it is, or the
-' letters L, M, Q, H as 1..4; anything else 5, which the library refuses.
-Private Function QrLevel(ByVal Level As Variant) As Long
-    Level = CellValue(Level)
-    If IsEmpty(Level) Or IsNull(Level) Then Exit Function
-    If VarType(Level) = vbString Then
-        If IsNumeric(Level) Then
-            QrLevel = CLng(Level)
-        ElseIf Len(Trim$(Level)) = 1 And InStr(1, "LMQH", Trim$(Level), vbTextCompare) > 0 Then
-            QrLevel = InStr(1, "LMQH", Trim$(Level), vbTextCompare)
-        Else
-            QrLevel = 5
-        End If
-    Else
-        QrLevel = CLng(Level)
-    End If
 End Function
 
 ' Windows-1252 bytes of valueText followed by a terminating 0.  False when a
@@ -661,38 +966,12 @@ Private Function Cp1252Byte(ByVal point As Long) As Long
     Cp1252Byte = -1
 End Function
 
-' The symbology code of a number or a name; -1, which the library refuses as
-' an unknown symbology, for anything else.
+' The symbology code of a number or a name (any alias, in any case); -1,
+' which the library refuses as an unknown symbology, for anything else.
 Private Function SymbologyCode(ByVal Symbology As Variant) As Long
-    Dim names As Variant, codes As Variant, i As Long
-    Symbology = CellValue(Symbology)
-    If IsEmpty(Symbology) Or IsNull(Symbology) Then
-        SymbologyCode = -1
-        Exit Function
-    End If
-    If VarType(Symbology) <> vbString Then
-        SymbologyCode = CLng(Symbology)
-        Exit Function
-    End If
-    names = Array("code39ascii", "code39", "i2of5", "codabar", "msi", "code93", _
-                  "upca", "upce", "postnet", "ean8", "ean13", "code128", _
-                  "gs1-128", "gtin13", "gtin8", "gtin12", "upce8")
-    codes = Array(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 18, 19)
-    For i = 0 To UBound(names) - LBound(names)
-        If StrComp(Trim$(Symbology), names(LBound(names) + i), vbTextCompare) = 0 Then
-            SymbologyCode = codes(LBound(codes) + i)
-            Exit Function
-        End If
-    Next i
-    If StrComp(Trim$(Symbology), "imb", vbTextCompare) = 0 Then
-        SymbologyCode = 13
-        Exit Function
-    End If
-    If StrComp(Trim$(Symbology), "qr", vbTextCompare) = 0 Then
-        SymbologyCode = SYMBOLOGY_QR
-        Exit Function
-    End If
-    If IsNumeric(Symbology) Then SymbologyCode = CLng(Symbology) Else SymbologyCode = -1
+    Dim sym As Long
+    If ResolveSymbology(Symbology, sym) <> 0 Then sym = -1
+    SymbologyCode = sym
 End Function
 
 ' Bar height 0, 1, 2 from a number or a letter L, M, H; -1 for anything else.
@@ -754,10 +1033,11 @@ Private Function IsBlank(ByVal v As Variant) As Boolean
     End If
 End Function
 
-' The symbology whose fonts print a symbology's text: code 0 (Code 39 Full
-' ASCII) prints in the Code 39 faces of code 1.
+' The code whose font prints a symbology (the registry's font): code 0
+' (Code 39 Full ASCII) prints in the Code 39 faces of code 1.
 Private Function FontCode(ByVal sym As Long) As Long
-    If sym = 0 Then FontCode = 1 Else FontCode = sym
+    Dim fontOf As Long, textRule As Long, optionList As String, rowName As String
+    If RegistryRow(sym, fontOf, textRule, optionList, rowName) Then FontCode = fontOf Else FontCode = sym
 End Function
 
 ' 64 in 64-bit Office, 32 in 32-bit Office.
