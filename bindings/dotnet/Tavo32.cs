@@ -318,8 +318,16 @@ namespace Tavo32
             }
             string[] names = new string[Rows.Length];
             for (int i = 0; i < names.Length; ++i) names[i] = Rows[i].Name;
-            throw new TavoException(UnknownSymbology, "unknown symbology '" + name + "'" +
-                                    DidYouMean(Nearest(name ?? "", names)) + "; the names: " + string.Join(" ", names));
+            string[] near = Nearest(name ?? "", names);
+            if (near.Length == 0)  // an alias may be nearer ("qrcod")
+            {
+                var byAlias = new System.Collections.Generic.List<string>();
+                foreach (SymbologyInfo row in Rows)
+                    if (byAlias.Count < 3 && Nearest(name ?? "", row.Aliases).Length > 0) byAlias.Add(row.Name);
+                near = byAlias.ToArray();
+            }
+            throw new TavoException(UnknownSymbology, "unknown symbology '" + name + "'" + DidYouMean(near) +
+                                    "; the names: " + string.Join(" ", names));
         }
 
         /// <summary>The compared form of a name: lower case, without - _ . and spaces.</summary>
@@ -345,8 +353,11 @@ namespace Tavo32
                 if (prefix || d <= Math.Max(1, Math.Max(t.Length, n.Length) / 3))
                     scored.Add(new System.Collections.Generic.KeyValuePair<int, string>(prefix ? 0 : d, c));
             }
+            // Nearest first; among equals, in the order of the candidates.
             var ordered = new System.Collections.Generic.List<string>();
-            for (int d = 0; ordered.Count < 3 && d <= typed.Length + 64; ++d)
+            int farthest = 0;
+            foreach (var s in scored) farthest = Math.Max(farthest, s.Key);
+            for (int d = 0; d <= farthest; ++d)
                 foreach (var s in scored)
                     if (s.Key == d && !ordered.Contains(s.Value) && ordered.Count < 3) ordered.Add(s.Value);
             return ordered.ToArray();
@@ -544,6 +555,14 @@ namespace Tavo32
         {
             SymbologyInfo row = Registry.Find(symbology);
             return TranslateBytes(row.Code, value, (options ?? new TavoOptions()).CheckArgument(row));
+        }
+
+        /// <summary>The Windows-1252 bytes of a font string (font bytes above 127
+        /// are Windows-1252 characters), for writing it where bytes are wanted.
+        /// Throws TavoException 32505 for a character without such a byte.</summary>
+        public static byte[] Windows1252Bytes(string text)
+        {
+            return ToBytes(text ?? "");
         }
 
         /// <summary>The font bytes of a value given as bytes (no conversion).</summary>
