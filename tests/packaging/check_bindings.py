@@ -252,7 +252,7 @@ class Tables(unittest.TestCase):
         table = {"version": tavo32.REGISTRY_VERSION, "symbologies": tavo32.REGISTRY}
         for binding, path, text in generate_tables.outputs(table):
             with self.subTest(binding):
-                self.assertEqual(read(path, mode="rb").decode("ascii"), text,
+                self.assertEqual(read(path, mode="rb").decode("utf-8"), text,
                                  "the %s binding's generated tables were edited by hand" % binding)
 
 
