@@ -404,14 +404,20 @@ namespace Tavo32
 
         public void Add(string name, object value)
         {
-            if (Registry.Normal(name ?? "") == "check" && value is bool && !(bool)value)
-                return;  // check=false asks for nothing
-            if (Registry.Normal(name ?? "") == "check" && !(value is bool))
-                Check += Convert.ToInt64(value, System.Globalization.CultureInfo.InvariantCulture);
+            if (Registry.Normal(name ?? "") != "check")
+                given.Add(new System.Collections.Generic.KeyValuePair<string, object>(name, value));
+            else if (value is bool)
+            {
+                if ((bool)value)  // check = false asks for nothing
+                    given.Add(new System.Collections.Generic.KeyValuePair<string, object>("check_digit", true));
+            }
+            else if (value is int || value is long)
+                Check += Convert.ToInt64(value);
             else
-                given.Add(new System.Collections.Generic.KeyValuePair<string, object>(
-                    Registry.Normal(name ?? "") == "check" ? "check_digit" : name, value));
+                badCheck = "check takes an integer or a bool, not '" + value + "'";
         }
+
+        private string badCheck;  // thrown by CheckArgument, with the symbology's options
 
         public System.Collections.Generic.IEnumerator<System.Collections.Generic.KeyValuePair<string, object>> GetEnumerator()
         {
@@ -428,6 +434,7 @@ namespace Tavo32
         /// naming the option, and the valid ones, for an unknown option or value.</summary>
         public int CheckArgument(SymbologyInfo row)
         {
+            if (badCheck != null) throw Bad(badCheck + "; " + row.Synopsis());
             long total = Check;
             var seen = new System.Collections.Generic.List<OptionInfo>();
             foreach (var pair in given)

@@ -302,7 +302,7 @@ def _bad_option(message):
 def _check_base(row, check, options):
     """The check argument that `check=` alone gives; True becomes the
     `check_digit` option (added to `options`)."""
-    if isinstance(check, bool):
+    if check is None or isinstance(check, bool):
         if check:
             names = [o["name"] for o in row["options"]] if row else []
             if "check_digit" not in names:

@@ -359,6 +359,7 @@ End Function
 Public Function TavoQR(ByVal Value As Variant, Optional ByVal Level As Variant = "M") As Variant
     On Error GoTo Failed
     Level = CellValue(Level)
+    If IsNull(Level) Then Level = 0
     If IsNumeric(Level) Then
         TavoQR = TwoDimensional(TAVO_QR, Value, CLng(Level), "")
     Else

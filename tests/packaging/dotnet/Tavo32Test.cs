@@ -204,6 +204,10 @@ static class Tavo32Test
               "a check above 32 bits is refused, not wrapped");
         Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("level", "H", "Level", "L")), "twice") == 32561,
               "an option given twice");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("check", "H")), "level=L|M|Q|H") == 32561,
+              "a string check is refused with the options (it threw FormatException)");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("check", 4.5)), "check takes") == 32561,
+              "a fractional check is refused, not rounded");
 
         // The text rule: Data Matrix and QR text as UTF-8, the others Windows-1252.
         string[] utf8Symbologies = { "datamatrix", "qr" };

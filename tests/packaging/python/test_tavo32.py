@@ -142,6 +142,7 @@ class NamedOptions(unittest.TestCase):
             ("ean_13", "978012345678", {}, ("ean13", "978012345678", 0)),
             ("GS1 128", "(01)09501101530003", {}, ("gs1-128", "(01)09501101530003", 0)),
             ("qr", "HELLO", {"check": 4}, ("qr", "HELLO", 4)),
+            ("qr", "HELLO", {"check": None}, ("qr", "HELLO", 0)),
         ]
         for symbology, value, options, (name, same_value, check) in cases:
             with self.subTest(symbology=symbology, options=options):
