@@ -83,7 +83,8 @@ def cs_enum_member(row):
     if row["code"] in CS_ENUM_SPELLINGS:
         return CS_ENUM_SPELLINGS[row["code"]]
     words = "".join(c if c.isalnum() else " " for c in row["name"]).split()
-    return "".join(w[:1].upper() + w[1:] for w in words)
+    member = "".join(w[:1].upper() + w[1:] for w in words)
+    return member if member[:1].isalpha() else "Symbology" + member
 
 
 def dotnet_table(table):
