@@ -212,11 +212,6 @@ def symbology_info(name):
     return row
 
 
-def _symbology_code(name):
-    row = symbology_info(name)
-    return row["code"] if row else int(name)
-
-
 def _library_names():
     if sys.platform == "win32":
         return ["tavo32.dll"]
@@ -458,7 +453,9 @@ class Library:
 
     def char_check(self, symbology, ch, alt=False):
         """The text an input form shows for character `ch` (an int 0..255 or
-        a one-character str), or None when `ch` may not stand in a value."""
+        a one-character str), or None when `ch` may not stand in a value.
+        A symbology printed in another's font (code39ascii) is checked as
+        that font's code, as the C# and VBA bindings do."""
         if isinstance(ch, str):
             data = _to_bytes(ch) if len(ch) == 1 else None
             if data is None:
@@ -466,7 +463,9 @@ class Library:
             ch = data[0]
         out = ctypes.create_string_buffer(64)
         length = ctypes.c_int32(0)
-        valid = self._dll.BC_CharCheck(_symbology_code(symbology), int(ch), 1 if alt else 0,
+        row = symbology_info(symbology)
+        code = row["font"] if row else int(symbology)
+        valid = self._dll.BC_CharCheck(code, int(ch), 1 if alt else 0,
                                        out, 64, ctypes.byref(length))
         return _to_text(out.raw[:length.value]) if valid == 1 else None
 

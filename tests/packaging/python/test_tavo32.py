@@ -235,6 +235,10 @@ class FontSupport(unittest.TestCase):
             (11, 199, False, None, "NUL as data is not offered to input forms"),
             (3, "a", False, None, "Codabar has no lower case"),
             (11, "\u0416", False, None, "no Windows-1252 byte"),
+            # Code 0 prints in the Code 39 faces: checked as code 1 (it
+            # refused every character).
+            (0, "A", False, "A", "code39ascii through its font's code"),
+            ("code39ascii", "*", False, "*", "by name too"),
         ]
         for symbology, ch, alt, want, why in cases:
             with self.subTest(why):
