@@ -309,6 +309,10 @@ namespace Tavo32
         /// the nearest names.</summary>
         public static SymbologyInfo Find(string name)
         {
+            int code;
+            if (int.TryParse(name, System.Globalization.NumberStyles.AllowLeadingSign,
+                             System.Globalization.CultureInfo.InvariantCulture, out code) && Find(code) != null)
+                return Find(code);  // a code given as text, as the tavo tool takes it
             string n = Normal(name ?? "");
             foreach (SymbologyInfo row in Rows)
             {

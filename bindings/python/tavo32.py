@@ -203,6 +203,8 @@ def symbology_info(name):
     if not isinstance(name, str):
         raise TavoNameError(UNKNOWN_SYMBOLOGY, "a symbology is a name or an int, not %r" % (name,))
     row = _ROW_BY_NAME.get(_normal(name))
+    if row is None and name.strip().lstrip("-").isdigit() and name.strip().isascii():
+        row = _ROW_BY_CODE.get(int(name))  # a code given as text, as the tavo tool takes it
     if row is None:
         near = _nearest(name, SYMBOLOGIES)
         if not near:  # an alias may be nearer ("qrcod")

@@ -188,6 +188,7 @@ static class Tavo32Test
             new object[] { "Code_39", "ABC", Options("check", true), 1, 1 },
             new object[] { "EAN-13", "978012345678", null, 10, 0 },
             new object[] { "qr", "HELLO", Options("check", 4), 14, 4 },
+            new object[] { "14", "HELLO", Options("level", "H"), 14, 4 },
         };
         foreach (object[] c in same)
             Equal(Tavo.Translate((int)c[3], (string)c[1], (int)c[4]),

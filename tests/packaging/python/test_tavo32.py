@@ -143,6 +143,7 @@ class NamedOptions(unittest.TestCase):
             ("GS1 128", "(01)09501101530003", {}, ("gs1-128", "(01)09501101530003", 0)),
             ("qr", "HELLO", {"check": 4}, ("qr", "HELLO", 4)),
             ("qr", "HELLO", {"check": None}, ("qr", "HELLO", 0)),
+            ("14", "HELLO", {"level": "H"}, ("qr", "HELLO", 4)),
         ]
         for symbology, value, options, (name, same_value, check) in cases:
             with self.subTest(symbology=symbology, options=options):
@@ -153,6 +154,7 @@ class NamedOptions(unittest.TestCase):
         cases = [  # (call, code, words the message must hold)
             (lambda: tavo32.translate("qrcod", "x"), 32511, ["'qrcod'", "did you mean qr"]),
             (lambda: tavo32.translate("aztec", "1"), 32511, ["ean13", "datamatrix"]),
+            (lambda: tavo32.translate("99", "1"), 32511, ["'99'"]),
             (lambda: tavo32.translate("qr", "x", level="Z"), 32561, ["L|M|Q|H", "'Z'"]),
             (lambda: tavo32.translate("qr", "x", levl="H"), 32561, ["did you mean level"]),
             (lambda: tavo32.translate("qr", "x", level="H", LEVEL="L"), 32561, ["twice"]),
