@@ -32,5 +32,7 @@ packages+=(libzint-dev)
 packages+=(time)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).
 packages+=(dmtx-utils)
+# The Python binding's pip install into a fresh virtual environment (ensurepip).
+packages+=(python3-venv)
 # Only what is missing; the shared installer waits for another apt's lock.
 bash "$(dirname "$0")/apt-install-missing.sh" --add-arch i386 --update install-deps "${packages[@]}"

@@ -151,11 +151,104 @@ static class Tavo32Test
             Check(a.ExactSpelling && a.Value == "tavo32", m.Name + " binds tavo32 by its exact name");
             ++count;
         }
-        Check(count == 10, "ten entries declared");
+        Check(count == 12, "twelve entries declared (the Digital Link pair among them)");
+    }
+
+    // The code of the TavoException that `action` throws (0 for none), and
+    // whether its message holds every one of `words`.
+    static int SurfaceCode(Func<object> action, params string[] words)
+    {
+        try { action(); }
+        catch (TavoException e)
+        {
+            foreach (string w in words)
+                Check(e.Message.Contains(w), "the message names " + w + ": " + e.Message);
+            return e.Code;
+        }
+        return 0;
+    }
+
+    static TavoOptions Options(params object[] pairs)
+    {
+        var o = new TavoOptions();
+        for (int i = 0; i < pairs.Length; i += 2) o.Add((string)pairs[i], pairs[i + 1]);
+        return o;
+    }
+
+    static void NamedOptions()
+    {
+        const string Gs1 = "(01)09501101530003";
+        // (symbology, value, options, the same translation with an integer check)
+        object[][] same = {
+            new object[] { "qr", "HELLO", Options("level", "H"), 14, 4 },
+            new object[] { "QR-Code", "HELLO", Options("LEVEL", "l"), 14, 1 },
+            new object[] { "datamatrix", Gs1, Options("gs1", true, "shape", "rect"), 15, 3 },
+            new object[] { "DM", Gs1, Options("gs1", "on"), 15, 2 },
+            new object[] { "code39", "ABC", Options("check_digit", true), 1, 1 },
+            new object[] { "Code_39", "ABC", Options("check", true), 1, 1 },
+            new object[] { "EAN-13", "978012345678", null, 10, 0 },
+            new object[] { "qr", "HELLO", Options("check", 4), 14, 4 },
+            new object[] { "14", "HELLO", Options("level", "H"), 14, 4 },
+        };
+        foreach (object[] c in same)
+            Equal(Tavo.Translate((int)c[3], (string)c[1], (int)c[4]),
+                  Tavo.Translate((string)c[0], (string)c[1], (TavoOptions)c[2]), "named " + c[0]);
+
+        // Errors the binding finds, with the code every surface gives.
+        Check(SurfaceCode(() => Tavo.Translate("qrcod", "x"), "did you mean qr") == 32511, "unknown symbology");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("level", "Z")), "L|M|Q|H") == 32561, "bad level");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("levl", "H")), "did you mean level") == 32561,
+              "unknown option");
+        Check(SurfaceCode(() => Tavo.Translate("ean13", "978012345678", Options("check", true)),
+                          "no optional check") == 32561, "check on a symbology without one");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("check", 4294967300L)), "32 bits") == 32561,
+              "a check above 32 bits is refused, not wrapped");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("level", "H", "Level", "L")), "twice") == 32561,
+              "an option given twice");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("check", "H")), "level=L|M|Q|H") == 32561,
+              "a string check is refused with the options (it threw FormatException)");
+        Check(SurfaceCode(() => Tavo.Translate("qr", "x", Options("check", 4.5)), "check takes") == 32561,
+              "a fractional check is refused, not rounded");
+
+        // The text rule: Data Matrix and QR text as UTF-8, the others Windows-1252.
+        string[] utf8Symbologies = { "datamatrix", "qr" };
+        foreach (string sym in utf8Symbologies)
+        {
+            byte[] tokyo = System.Text.Encoding.UTF8.GetBytes("\u6771\u4eac");
+            byte[] want = Tavo.Translate(sym, tokyo);
+            Equal(System.Text.Encoding.ASCII.GetString(want), Tavo.Translate(sym, "\u6771\u4eac"), sym + " text as UTF-8");
+        }
+        Check(SurfaceCode(() => Tavo.Translate("code39", "A\u0416")) == 32505, "no Windows-1252 byte");
+
+        // Every symbology of the registry by name and alias, with a face
+        // through the code whose font prints it.
+        foreach (SymbologyInfo row in Registry.All)
+        {
+            Check(Registry.Find(row.Name.ToUpperInvariant()).Code == row.Code, "name of " + row.Name);
+            foreach (string alias in row.Aliases)
+                Check(Registry.Find(alias).Code == row.Code, "alias " + alias);
+            Equal(Tavo.FaceName(row.Font), Tavo.FaceName(row.Name), "face of " + row.Name);
+            Check(Enum.IsDefined(typeof(Symbology), row.Code), "the enum has code " + row.Code);
+        }
+        Equal("TAVO 39 H", Tavo.FaceName("code39ascii", height: 2), "code 0 in the Code 39 faces");
+
+        // The Digital Link pair, or the clear error of a library without it.
+        try
+        {
+            string uri = Tavo.Gs1DigitalLink(Gs1 + "(10)AB1", "https://example.com");
+            Check(uri.StartsWith("https://example.com/01/09501101530003"), "Digital Link URI " + uri);
+            Equal(Gs1 + "(10)AB1", Tavo.Gs1FromDigitalLink(uri), "Digital Link back");
+        }
+        catch (NotSupportedException e)
+        {
+            Check(e.Message.Contains("has no Digital Link") && e.Message.Contains("ordinal 17"), e.Message);
+            Console.Error.WriteLine("Digital Link: this library lacks ordinals 17/18; only their error is tested");
+        }
     }
 
     static int Main()
     {
+        NamedOptions();
         Translations();
         Errors();
         FontSupport();
