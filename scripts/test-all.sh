@@ -217,12 +217,12 @@ if [ $win32_runs != 1 ]; then
   skip "Windows SDK bundle: 32-bit consumers under Wine" "$why32; x86 part checked statically"
 fi
 if packaging_ready; then
-  stage "bindings: declarations, Python, C# under Mono" \
-    bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^(bindings_declarations|python_binding|dotnet_binding)$"'
+  stage "bindings: declarations and tables, Python (pip), C# under Mono" \
+    bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^(bindings_declarations|bindings_tables|bindings_runners|python_binding|python_pip|dotnet_binding)$"'
   stage "Linux install: CMake package and pkg-config consumers" \
     bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^linux_install$"'
 else
-  skip "bindings: declarations, Python, C# under Mono" "the native build or its packaging configuration failed"
+  skip "bindings: declarations and tables, Python (pip), C# under Mono" "the native build or its packaging configuration failed"
   skip "Linux install: CMake package and pkg-config consumers" "the native build or its packaging configuration failed"
 fi
 # The WebAssembly module against the native library in Node, the npm
