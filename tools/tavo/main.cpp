@@ -28,7 +28,7 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [OPTIONS] [--check | --check-value N] [--raw]\n"
+    "  tavo translate SYMBOLOGY VALUE [OPTIONS] [--check | --check-value N] [--raw] [-- ...]\n"
     "                [--svg FILE] [--png FILE]\n"
     "                [--module SIZE] [--height MODULES] [--ratio R] [--caption]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
@@ -42,7 +42,8 @@ constexpr char kUsage[] =
     "      OPTIONS are the symbology's named options (`tavo list --json` has them all):\n"
     "      QR Code --level L|M|Q|H, Data Matrix --shape square|rect and --gs1, and --check\n"
     "      (the same as --check-digit) for an optional check character.  --check-value N\n"
-    "      passes N itself as the library's check argument.\n"
+    "      passes N itself as the library's check argument.  After \"--\" every argument\n"
+    "      is SYMBOLOGY or VALUE, so a value may begin with \"--\".\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -203,13 +204,19 @@ std::vector<std::string> KnownFlags(std::initializer_list<std::string_view> know
   return all;
 }
 
-// Fills `args`; on a bad flag, says which in `why`.
+// Fills `args`; on a bad flag, says which in `why`.  The first "--" ends
+// the flags: every argument after it is positional (a value "--x").
 bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> known,
                std::initializer_list<std::string_view> with_value, Args& args, std::string& why,
                bool symbology_options = false) {
+  bool flags_ended = false;
   for (int i = 2; i < argc; ++i) {
     std::string_view a = argv[i];
-    if (a.size() <= 2 || a.substr(0, 2) != "--") {
+    if (a == "--" && !flags_ended) {
+      flags_ended = true;
+      continue;
+    }
+    if (flags_ended || a.size() <= 2 || a.substr(0, 2) != "--") {
       args.positional.push_back(a);
       continue;
     }
