@@ -252,6 +252,17 @@ bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> kn
   return true;
 }
 
+// " (given: 'a', 'b')" or " (given none)": the positional arguments, for
+// a message saying how many a command takes.
+std::string Given(const Args& args) {
+  if (args.positional.empty()) return " (given none)";
+  std::string text = " (given: ";
+  for (size_t i = 0; i < args.positional.size(); ++i) {
+    text += (i ? ", '" : "'") + std::string(args.positional[i]) + "'";
+  }
+  return text + ")";
+}
+
 // The registry row of a symbology typed on the command line, or nullptr
 // after a usage message naming it.  A bare code without a row is left to
 // the library (nullptr, `code` set, no message).
@@ -288,7 +299,8 @@ std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
   if (args.Has("--module")) {
     auto m = ParseNumber(args.Get("--module"));
     if (!m || *m > 100 || (args.Has("--png") && *m < 1)) {
-      Usage("--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel)");
+      Usage("--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel), not '" +
+            std::string(args.Get("--module")) + "'");
       return std::nullopt;
     }
     p.module_png = p.module_svg = *m;
@@ -296,7 +308,8 @@ std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
   if (args.Has("--height")) {
     auto h = ParseNumber(args.Get("--height"));
     if (!h || *h > 1000) {
-      Usage("--height takes a number of modules above 0 and up to 1000");
+      Usage("--height takes a number of modules above 0 and up to 1000, not '" + std::string(args.Get("--height")) +
+            "'");
       return std::nullopt;
     }
     p.height = *h;
@@ -304,7 +317,7 @@ std::optional<PictureOptions> ParsePictureOptions(const Args& args) {
   if (args.Has("--ratio")) {
     auto r = ParseNumber(args.Get("--ratio"));
     if (!r || *r < 2 || *r > 3) {
-      Usage("--ratio takes a number from 2 to 3");
+      Usage("--ratio takes a number from 2 to 3, not '" + std::string(args.Get("--ratio")) + "'");
       return std::nullopt;
     }
     p.model.wide_ratio = *r;
@@ -351,7 +364,7 @@ int WritePictures(int32_t symbology, std::string_view font_string, const Args& a
 
 // The check argument from --check, --check-value and the named options;
 // nullopt after a usage message.
-std::optional<int32_t> CheckArgument(const tavo::SymbologyInfo* row, const Args& args) {
+std::optional<int32_t> CheckArgument(int32_t sym, const tavo::SymbologyInfo* row, const Args& args) {
   std::vector<tavo::cli::NamedOption> named = args.named;
   if (args.Has("--check")) {
     const bool has_digit = row && tavo::FindOption(*row, "check_digit");
@@ -368,7 +381,7 @@ std::optional<int32_t> CheckArgument(const tavo::SymbologyInfo* row, const Args&
   }
   if (named.empty()) return 0;
   if (!row) {
-    Usage("a symbology without a row in the registry takes no named options (use --check-value)");
+    Usage("symbology " + std::to_string(sym) + " has no row in the registry, so no named options (use --check-value)");
     return std::nullopt;
   }
   std::string why;
@@ -420,18 +433,22 @@ void HintFullNumber(int32_t symbology, int32_t rc, std::string_view value) {
 }
 
 int Translate(const Args& args) {
-  if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE");
+  if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE" + Given(args));
   std::optional<int32_t> sym;
   const tavo::SymbologyInfo* row = SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
   std::string typed;
   if (ApplyTextRule(row, args.positional[1], typed)) return 1;
-  auto value = tavo::cli::DecodeValueEscapes(typed);
-  if (!value) return Usage("malformed escape in VALUE (\\xHH, \\\\, \\F1..\\F4 or \\0)");
+  size_t bad = 0;
+  auto value = tavo::cli::DecodeValueEscapes(typed, &bad);
+  if (!value) {
+    return Usage("malformed escape " + tavo::cli::DescribeBadEscape(typed, bad) +
+                 " in VALUE (\\xHH, \\\\, \\F1..\\F4 or \\0)");
+  }
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
   auto pictures = ParsePictureOptions(args);
   if (!pictures) return 2;
-  const std::optional<int32_t> check = CheckArgument(row, args);
+  const std::optional<int32_t> check = CheckArgument(*sym, row, args);
   if (!check) return 2;
   // A 2D symbol of a short value is many times its length (a QR Code of
   // one byte is 168 bytes); 8 KiB more holds the largest.
@@ -457,17 +474,18 @@ int Translate(const Args& args) {
 }
 
 int Decode(const Args& args) {
-  if (args.positional.size() != 2) return Usage("decode takes SYMBOLOGY and FONTSTRING");
+  if (args.positional.size() != 2) return Usage("decode takes SYMBOLOGY and FONTSTRING" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
-  auto font_string = tavo::cli::DecodeValueEscapes(args.positional[1]);
-  if (!font_string) return Usage("malformed escape in FONTSTRING");
+  size_t bad = 0;
+  auto font_string = tavo::cli::DecodeValueEscapes(args.positional[1], &bad);
+  if (!font_string) return Usage("malformed escape " + tavo::cli::DescribeBadEscape(args.positional[1], bad) + " in FONTSTRING");
   return RunDecode(*sym, *font_string);
 }
 
 int Glyphs(const Args& args) {
-  if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY");
+  if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -477,7 +495,7 @@ int Glyphs(const Args& args) {
 }
 
 int Error(const Args& args) {
-  if (args.positional.size() != 1) return Usage("error takes CODE");
+  if (args.positional.size() != 1) return Usage("error takes CODE" + Given(args));
   auto code = ParseInt(args.positional[0]);
   if (!code) return Usage("CODE must be a number, not '" + std::string(args.positional[0]) + "'");
   std::printf("%s\n", Message(*code).c_str());
@@ -485,7 +503,7 @@ int Error(const Args& args) {
 }
 
 int Face(const Args& args) {
-  if (args.positional.size() != 1) return Usage("face takes SYMBOLOGY");
+  if (args.positional.size() != 1) return Usage("face takes SYMBOLOGY" + Given(args));
   std::optional<int32_t> sym;
   const tavo::SymbologyInfo* row = SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -511,7 +529,7 @@ int Face(const Args& args) {
 }
 
 int Check(const Args& args) {
-  if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR");
+  if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -522,7 +540,7 @@ int Check(const Args& args) {
   } else if (auto n = ParseInt(c)) {
     ch = *n;
   } else {
-    return Usage("CHAR is one character or a decimal code");
+    return Usage("CHAR is one character or a decimal code, not '" + std::string(c) + "'");
   }
   char buf[64];
   int32_t len = 0;
@@ -592,7 +610,7 @@ int Run(int argc, char** argv) {
   if (cmd == "error") return Error(args);
   if (cmd == "face") return Face(args);
   if (cmd == "check") return Check(args);
-  if (!args.positional.empty()) return Usage(std::string(cmd) + " takes no arguments");
+  if (!args.positional.empty()) return Usage(std::string(cmd) + " takes no arguments" + Given(args));
   if (cmd == "version") return Version();
   return args.Has("--json") ? ListJson() : List();
 }
