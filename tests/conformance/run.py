@@ -3,7 +3,7 @@
 here and compares each with expected.tsv (see README.md beside it).
 
     run.py --c-runner PATH --tavo PATH --library PATH [--build-dir DIR]
-           [--work DIR] [--regenerate]
+           [--work DIR] [--regenerate] [--no-bindings]
 
 --regenerate rewrites expected.tsv from the C runner (and cases.jsonl first,
 from make_cases.py and `tavo list --json`).  Without it, the driver checks
@@ -157,6 +157,8 @@ def main():
     ap.add_argument("--build-dir")
     ap.add_argument("--work")
     ap.add_argument("--regenerate", action="store_true")
+    ap.add_argument("--no-bindings", action="store_true",
+                    help="run only the surfaces of the tool (the library is built with sanitizers)")
     args = ap.parse_args()
     if args.work:
         os.makedirs(args.work, exist_ok=True)
@@ -173,6 +175,9 @@ def main():
         env = environment(args)
         ran, skipped, failed = [], [], []
         for entry in SURFACES:
+            if args.no_bindings and entry[0] not in ("C", "tavo translate", "tavo batch"):
+                skipped.append(f"{entry[0]} (a library built with sanitizers)")
+                continue
             status, detail = run_surface(entry, args, work, env)
             if status == "ran":
                 ran.append(entry[0])
