@@ -45,7 +45,8 @@ constexpr char kBatchUsage[] =
     "  `tavo translate` (--level H, --shape rect, --gs1; --check for a check digit);\n"
     "  --check-value N passes N itself as the library's check argument.\n"
     "  Failed rows get an empty cell and a line\n"
-    "  \"row N, column \"NAME\": reason\" on standard error (the header is row 1).\n"
+    "  \"row N, column \"NAME\": reason\" on standard error (the header is row 1); the\n"
+    "  reason begins with the error code when there is one (\"32507 ERROR: ...\").\n"
     "  Exit status 1 when any row failed, 2 when the run could not be done (the\n"
     "  output file is then left as it was).\n";
 
