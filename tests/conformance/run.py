@@ -190,8 +190,9 @@ def main():
                 failed.append(entry[0])
         skip_text = "; skipped: " + ", ".join(skipped) if skipped else ""
         if failed or not current:
-            print(f"conformance: FAILED: {', '.join(failed) or 'the case files'} "
-                  f"disagree with expected.tsv ({len(ids)} cases){skip_text}")
+            what = ", ".join(failed) + " differ from expected.tsv or could not run" if failed else \
+                "the case files are not current"
+            print(f"conformance: FAILED: {what} ({len(ids)} cases){skip_text}")
             return 1
         print(f"conformance: {len(ids)} cases \u00d7 {len(ran)} surfaces agree ({', '.join(ran)}){skip_text}")
         return 0
