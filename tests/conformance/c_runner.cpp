@@ -69,6 +69,8 @@ class JsonLine {
     Space();
     if (pos_ != s_.size()) Fail("text after the object");
     if (c.id.empty() || !has_value) Fail("a case needs an id and a value or bytes_hex");
+    // No surface can pass a NUL byte through a C string.
+    if (c.value.find('\0') != std::string::npos) Fail("a value may not hold a NUL byte");
     return c;
   }
 
