@@ -35,7 +35,7 @@ execute_process(COMMAND ${TAVO} batch postnet --column zip -i ${WORK}/list.csv -
 file(READ ${WORK}/out.csv out)
 expect("files" "${out}" "zip,zip font\n12345,*123455*\nabcde,\n12345-6789,*1234567895*\n")
 expect("failing row status" "${rc}" "1")
-if(NOT err MATCHES "\nrow 3, column \"zip\": ERROR: Illegal character[^\n]*\ntavo: 2 rows translated, 0 empty, 1 failed\n$")
+if(NOT err MATCHES "\nrow 3, column \"zip\": 32507 ERROR: Illegal character[^\n]*\ntavo: 2 rows translated, 0 empty, 1 failed\n$")
   message(FATAL_ERROR "failing row report: ${err}")
 endif()
 

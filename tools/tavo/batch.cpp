@@ -97,7 +97,7 @@ class Translator {
         continue;
       }
       if (rc != 0) {
-        why = Message(rc);
+        why = std::to_string(rc) + " " + Message(rc);  // the code, as every surface gives it
         return false;
       }
       font = std::string_view(out_.data(), static_cast<size_t>(len));
@@ -118,7 +118,7 @@ class Translator {
       } else if (!TakesUtf8(symbology_) && parsed_ == Encoding::kUtf8) {
         uint32_t bad = 0;
         if (!text::Utf8To1252(cell, converted_, bad)) {
-          why = "the value holds " + text::DescribeCodePoint(bad) +
+          why = std::to_string(BC_FONT_ERR_ILLEGAL_CHARACTER) + " the value holds " + text::DescribeCodePoint(bad) +
                 ", which has no Windows-1252 byte (the font's characters)";
           return nullptr;
         }
@@ -129,8 +129,12 @@ class Translator {
       why = "the value holds a NUL byte";
       return nullptr;
     }
-    if (value->size() > max_) {
-      why = "the value is " + std::to_string(value->size()) + " bytes long; " + LongestText();
+    // Beyond a symbology's own limit the library judges (its code differs:
+    // 32560 for a QR Code, 32510 for MSI); the reader held at most three
+    // times the limit.  Without a limit of its own, the tool's stops it.
+    if (value->size() > max_ && RegistryMaxValueLength(symbology_) == 0) {
+      why = std::to_string(BC_FONT_ERR_TOO_MANY_CHARACTERS) + " the value is " + std::to_string(value->size()) +
+            " bytes long; " + LongestText();
       return nullptr;
     }
     return value;
@@ -437,7 +441,8 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
     why = "the row has " + std::to_string(info.fields) + " fields where the header has " + std::to_string(fields_);
     if (info.fields > fields_) why += "; those from column " + std::to_string(fields_) + " on are kept in that column";
   } else if (info.too_long) {
-    why = "the value is longer than " + std::to_string(MaxValueLength(options_.symbology)) + " bytes, the most " +
+    why = std::to_string(BC_FONT_ERR_TOO_MANY_CHARACTERS) + " the value is longer than " +
+          std::to_string(MaxValueLength(options_.symbology)) + " bytes, the most " +
           std::string(LimitOf(options_.symbology) ? LimitOf(options_.symbology)->name : "it") + " takes here";
   } else if (info.wanted.empty()) {
     empty = true;

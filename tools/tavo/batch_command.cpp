@@ -30,7 +30,8 @@ namespace fs = std::filesystem;
 
 constexpr char kBatchUsage[] =
     "usage: tavo batch SYMBOLOGY --column NAME [-i IN.csv] [-o OUT.csv | --in-place]\n"
-    "                  [--output-column NAME] [OPTIONS] [--check] [--empty keep|fail]\n"
+    "                  [--output-column NAME] [OPTIONS] [--check | --check-value N]\n"
+    "                  [--empty keep|fail]\n"
     "                  [--encoding auto|utf-8|windows-1252|utf-16] [--output-encoding ENC]\n"
     "                  [--delimiter ,|;|tab] [--raw]\n"
     "  adds a column holding the font string of each row's value in column NAME (a\n"
@@ -41,9 +42,11 @@ constexpr char kBatchUsage[] =
     "  Windows-1252; the output is written in the same unless --output-encoding says.\n"
     "  The delimiter (comma, semicolon or tab) is the header's.  --raw passes values\n"
     "  and font strings as bytes.  OPTIONS are the symbology's named options, as for\n"
-    "  `tavo translate` (--level H, --shape rect, --gs1; --check for a check digit).\n"
+    "  `tavo translate` (--level H, --shape rect, --gs1; --check for a check digit);\n"
+    "  --check-value N passes N itself as the library's check argument.\n"
     "  Failed rows get an empty cell and a line\n"
-    "  \"row N, column \"NAME\": reason\" on standard error (the header is row 1).\n"
+    "  \"row N, column \"NAME\": reason\" on standard error (the header is row 1); the\n"
+    "  reason begins with the error code when there is one (\"32507 ERROR: ...\").\n"
     "  Exit status 1 when any row failed, 2 when the run could not be done (the\n"
     "  output file is then left as it was).\n";
 
@@ -111,14 +114,41 @@ int NamedOptionArgument(int argc, char** argv, int& i, const std::string_view (&
   return 0;
 }
 
+// The check argument from --check, --check-value N (the argument itself, as
+// `tavo translate` takes it) or the named options; 0, or the exit status
+// after a usage message.
+int CheckArgument(int32_t symbology, bool check_flag, std::optional<std::string_view> check_value,
+                  std::vector<cli::NamedOption>& named, int32_t& check) {
+  if (check_value) {
+    if (check_flag || !named.empty()) {
+      return Usage("--check-value sets the check argument itself: it takes no named options or --check");
+    }
+    const std::optional<int32_t> n = cli::ParseInt(*check_value);
+    if (!n) return Usage("--check-value takes a whole number, not '" + std::string(*check_value) + "'");
+    check = *n;
+    return 0;
+  }
+  if (const SymbologyInfo* row = FindSymbology(symbology)) {
+    if (check_flag) named.push_back({FindOption(*row, "check_digit") ? "check_digit" : "check", ""});
+    std::string why;
+    const std::optional<int32_t> resolved = cli::ResolveCheck(*row, named, why);
+    if (!resolved) return Usage(why);
+    check = *resolved;
+  } else if (!named.empty() || check_flag) {
+    return Usage("a symbology without a row in the registry takes no options (use --check-value)");
+  }
+  return 0;
+}
+
 // Reads the options; nullopt after a usage message.
 std::optional<int> ParseOptions(int argc, char** argv, BatchOptions& options, Files& files) {
   std::optional<int32_t> symbology;
   bool have_column = false;
   bool check_flag = false;
+  std::optional<std::string_view> check_value;
   std::vector<cli::NamedOption> named;
   static constexpr std::string_view kTakes[] = {"--column", "--output-column", "-i", "-o", "--encoding",
-                                                "--output-encoding", "--delimiter", "--empty"};
+                                                "--output-encoding", "--delimiter", "--empty", "--check-value"};
   static constexpr std::string_view kPlain[] = {"--check", "--raw", "--in-place", "--help"};
   for (int i = 2; i < argc; ++i) {
     std::string_view a = argv[i];
@@ -156,6 +186,8 @@ std::optional<int> ParseOptions(int argc, char** argv, BatchOptions& options, Fi
       options.empty = v == "fail" ? EmptyCells::kFail : EmptyCells::kKeep;
     } else if (a == "--check") {
       check_flag = true;
+    } else if (a == "--check-value") {
+      check_value = v;
     } else if (a == "--raw") {
       options.raw = true;
     } else if (a == "--in-place") {
@@ -175,15 +207,7 @@ std::optional<int> ParseOptions(int argc, char** argv, BatchOptions& options, Fi
   if (options.raw && (options.encoding || options.output_encoding)) {
     return Usage("--raw passes bytes: it takes no --encoding or --output-encoding");
   }
-  if (const SymbologyInfo* row = FindSymbology(*symbology)) {
-    if (check_flag) named.push_back({FindOption(*row, "check_digit") ? "check_digit" : "check", ""});
-    std::string why;
-    const std::optional<int32_t> check = cli::ResolveCheck(*row, named, why);
-    if (!check) return Usage(why);
-    options.check = *check;
-  } else if (!named.empty() || check_flag) {
-    return Usage("a symbology without a row in the registry takes no options");
-  }
+  if (int rc = CheckArgument(*symbology, check_flag, check_value, named, options.check)) return rc;
   char probe[8];
   int32_t len = 0;
   if (BC_FontTranslate(*symbology, "", 0, probe, 0, &len) == BC_FONT_ERR_UNKNOWN_SYMBOLOGY) {

@@ -32,19 +32,24 @@ std::optional<int32_t> ParseSymbology(std::string_view text) {
 
 namespace {
 
-// Levenshtein distance, over lower-case letters.
+// The edit distance without regard to case, an exchange of two adjacent
+// characters counting as one edit ("ean31" is one from "ean13"): the
+// optimal string alignment distance, over three rows of the table.
 size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
+  auto same = [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  };
+  std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
   for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
+    before.swap(previous);
+    previous.swap(row);
     row[0] = i;
     for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t up = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                        std::tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = up;
+      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+      if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1])) {
+        row[j] = std::min(row[j], before[j - 2] + 1);
+      }
     }
   }
   return row[b.size()];
@@ -80,10 +85,11 @@ std::string UnknownSymbologyMessage(std::string_view text) {
   for (const SymbologyInfo& row : SymbologyEntries()) {
     names.emplace_back(row.name);
   }
-  std::vector<std::string> nearest = NearestWords(text, names);
+  // Compared as names are, so that "EAN-31" is as near to ean13 as "ean31".
+  const std::string normal(detail::NormalizedName(text).view());
+  std::vector<std::string> nearest = NearestWords(normal, names);
   if (nearest.empty()) {
     // An alias may be nearer ("qrcod"): suggest the name it stands for.
-    std::string normal(detail::NormalizedName(text).view());
     for (const SymbologyInfo& row : SymbologyEntries()) {
       std::vector<std::string> aliases;
       detail::ForEachWord(row.aliases, [&](std::string_view a) { aliases.emplace_back(a); });
@@ -163,13 +169,14 @@ std::string_view SymbologyName(int32_t code) {
   return "";
 }
 
-std::optional<std::string> DecodeValueEscapes(std::string_view text) {
+std::optional<std::string> DecodeValueEscapes(std::string_view text, size_t* bad_at) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\') {
       out.push_back(text[i]);
       continue;
     }
+    if (bad_at) *bad_at = i;
     if (++i == text.size()) return std::nullopt;
     const char c = text[i];
     if (c == '\\') {
@@ -188,6 +195,13 @@ std::optional<std::string> DecodeValueEscapes(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string DescribeBadEscape(std::string_view text, size_t offset) {
+  if (offset >= text.size()) return "at the end";
+  size_t end = offset + 1;  // the backslash and up to three ASCII characters after it
+  while (end < text.size() && end < offset + 4 && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+  return "'" + std::string(text.substr(offset, end - offset)) + "' at byte " + std::to_string(offset + 1);
 }
 
 std::string EscapeBytes(std::string_view bytes) {

@@ -64,8 +64,12 @@ std::string_view SymbologyName(int32_t code);
 // Decodes the escapes of a value typed on a command line: \xHH for any byte,
 // \\ for a backslash, \F1..\F4 for the Code 128 function characters
 // (bytes 185, 178, 179, 188) and \0 for NUL as data (byte 199).  Returns
-// nullopt on a malformed escape.
-std::optional<std::string> DecodeValueEscapes(std::string_view text);
+// nullopt on a malformed escape, and its offset in `bad_at` when given.
+std::optional<std::string> DecodeValueEscapes(std::string_view text, size_t* bad_at = nullptr);
+
+// "'\q' at byte 4": the malformed escape DecodeValueEscapes found at
+// `offset` of `text`, for a message.
+std::string DescribeBadEscape(std::string_view text, size_t offset);
 
 // Printable ASCII as itself (backslash doubled), every other byte as \xHH.
 std::string EscapeBytes(std::string_view bytes);

@@ -28,7 +28,7 @@ using tavo::cli::ParseSymbology;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  tavo translate SYMBOLOGY VALUE [OPTIONS] [--check | --check-value N] [--raw]\n"
+    "  tavo translate SYMBOLOGY VALUE [OPTIONS] [--check | --check-value N] [--raw] [-- ...]\n"
     "                [--svg FILE] [--png FILE] [--caption] [--height MODULES] [--ratio R]\n"
     "                [--module SIZE | --xdim LENGTH] [--dpi N] [--fg COLOUR] [--bg COLOUR]\n"
     "      print the font string (bytes outside printable ASCII as \\xHH) and its length;\n"
@@ -48,7 +48,8 @@ constexpr char kUsage[] =
     "      OPTIONS are the symbology's named options (`tavo list --json` has them all):\n"
     "      QR Code --level L|M|Q|H, Data Matrix --shape square|rect and --gs1, and --check\n"
     "      (the same as --check-digit) for an optional check character.  --check-value N\n"
-    "      passes N itself as the library's check argument.\n"
+    "      passes N itself as the library's check argument.  After \"--\" every argument\n"
+    "      is SYMBOLOGY or VALUE, so a value may begin with \"--\".\n"
     "  tavo decode SYMBOLOGY FONTSTRING\n"
     "                               read a font string back: its symbol characters, data\n"
     "                               and check characters; exit status 1 when they do not\n"
@@ -209,13 +210,19 @@ std::vector<std::string> KnownFlags(std::initializer_list<std::string_view> know
   return all;
 }
 
-// Fills `args`; on a bad flag, says which in `why`.
+// Fills `args`; on a bad flag, says which in `why`.  The first "--" ends
+// the flags: every argument after it is positional (a value "--x").
 bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> known,
                std::initializer_list<std::string_view> with_value, Args& args, std::string& why,
                bool symbology_options = false) {
+  bool flags_ended = false;
   for (int i = 2; i < argc; ++i) {
     std::string_view a = argv[i];
-    if (a.size() <= 2 || a.substr(0, 2) != "--") {
+    if (a == "--" && !flags_ended) {
+      flags_ended = true;
+      continue;
+    }
+    if (flags_ended || a.size() <= 2 || a.substr(0, 2) != "--") {
       args.positional.push_back(a);
       continue;
     }
@@ -251,6 +258,17 @@ bool ParseArgs(int argc, char** argv, std::initializer_list<std::string_view> kn
   return true;
 }
 
+// " (given: 'a', 'b')" or " (given none)": the positional arguments, for
+// a message saying how many a command takes.
+std::string Given(const Args& args) {
+  if (args.positional.empty()) return " (given none)";
+  std::string text = " (given: ";
+  for (size_t i = 0; i < args.positional.size(); ++i) {
+    text += (i ? ", '" : "'") + std::string(args.positional[i]) + "'";
+  }
+  return text + ")";
+}
+
 // The registry row of a symbology typed on the command line, or nullptr
 // after a usage message naming it.  A bare code without a row is left to
 // the library (nullptr, `code` set, no message).
@@ -265,7 +283,7 @@ const tavo::SymbologyInfo* SymbologyArgument(std::string_view text, std::optiona
 
 // The check argument from --check, --check-value and the named options;
 // nullopt after a usage message.
-std::optional<int32_t> CheckArgument(const tavo::SymbologyInfo* row, const Args& args) {
+std::optional<int32_t> CheckArgument(int32_t sym, const tavo::SymbologyInfo* row, const Args& args) {
   std::vector<tavo::cli::NamedOption> named = args.named;
   if (args.Has("--check")) {
     const bool has_digit = row && tavo::FindOption(*row, "check_digit");
@@ -282,7 +300,7 @@ std::optional<int32_t> CheckArgument(const tavo::SymbologyInfo* row, const Args&
   }
   if (named.empty()) return 0;
   if (!row) {
-    Usage("a symbology without a row in the registry takes no named options (use --check-value)");
+    Usage("symbology " + std::to_string(sym) + " has no row in the registry, so no named options (use --check-value)");
     return std::nullopt;
   }
   std::string why;
@@ -334,19 +352,23 @@ void HintFullNumber(int32_t symbology, int32_t rc, std::string_view value) {
 }
 
 int Translate(const Args& args) {
-  if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE");
+  if (args.positional.size() != 2) return Usage("translate takes SYMBOLOGY and VALUE" + Given(args));
   std::optional<int32_t> sym;
   const tavo::SymbologyInfo* row = SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
   std::string typed;
   if (ApplyTextRule(row, args.positional[1], typed)) return 1;
-  auto value = tavo::cli::DecodeValueEscapes(typed);
-  if (!value) return Usage("malformed escape in VALUE (\\xHH, \\\\, \\F1..\\F4 or \\0)");
+  size_t bad = 0;
+  auto value = tavo::cli::DecodeValueEscapes(typed, &bad);
+  if (!value) {
+    return Usage("malformed escape " + tavo::cli::DescribeBadEscape(typed, bad) +
+                 " in VALUE (\\xHH, \\\\, \\F1..\\F4 or \\0)");
+  }
   if (value->find('\0') != std::string::npos) return Usage("VALUE may not hold \\x00 (use \\0)");
   std::string picture_error;
   auto pictures = tavo::cli::ParsePictureOptions(args.flags, picture_error);
   if (!pictures) return Usage(picture_error);
-  const std::optional<int32_t> check = CheckArgument(row, args);
+  const std::optional<int32_t> check = CheckArgument(*sym, row, args);
   if (!check) return 2;
   // A 2D symbol of a short value is many times its length (a QR Code of
   // one byte is 168 bytes); 8 KiB more holds the largest.
@@ -373,17 +395,18 @@ int Translate(const Args& args) {
 }
 
 int Decode(const Args& args) {
-  if (args.positional.size() != 2) return Usage("decode takes SYMBOLOGY and FONTSTRING");
+  if (args.positional.size() != 2) return Usage("decode takes SYMBOLOGY and FONTSTRING" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
-  auto font_string = tavo::cli::DecodeValueEscapes(args.positional[1]);
-  if (!font_string) return Usage("malformed escape in FONTSTRING");
+  size_t bad = 0;
+  auto font_string = tavo::cli::DecodeValueEscapes(args.positional[1], &bad);
+  if (!font_string) return Usage("malformed escape " + tavo::cli::DescribeBadEscape(args.positional[1], bad) + " in FONTSTRING");
   return RunDecode(*sym, *font_string);
 }
 
 int Glyphs(const Args& args) {
-  if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY");
+  if (args.positional.size() != 1) return Usage("glyphs takes SYMBOLOGY" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -394,7 +417,7 @@ int Glyphs(const Args& args) {
 }
 
 int Error(const Args& args) {
-  if (args.positional.size() != 1) return Usage("error takes CODE");
+  if (args.positional.size() != 1) return Usage("error takes CODE" + Given(args));
   auto code = ParseInt(args.positional[0]);
   if (!code) return Usage("CODE must be a number, not '" + std::string(args.positional[0]) + "'");
   std::printf("%s\n", Message(*code).c_str());
@@ -402,7 +425,7 @@ int Error(const Args& args) {
 }
 
 int Face(const Args& args) {
-  if (args.positional.size() != 1) return Usage("face takes SYMBOLOGY");
+  if (args.positional.size() != 1) return Usage("face takes SYMBOLOGY" + Given(args));
   std::optional<int32_t> sym;
   const tavo::SymbologyInfo* row = SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -428,7 +451,7 @@ int Face(const Args& args) {
 }
 
 int Check(const Args& args) {
-  if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR");
+  if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR" + Given(args));
   std::optional<int32_t> sym;
   SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
@@ -439,7 +462,7 @@ int Check(const Args& args) {
   } else if (auto n = ParseInt(c)) {
     ch = *n;
   } else {
-    return Usage("CHAR is one character or a decimal code");
+    return Usage("CHAR is one character or a decimal code, not '" + std::string(c) + "'");
   }
   char buf[64];
   int32_t len = 0;
@@ -510,7 +533,7 @@ int Run(int argc, char** argv) {
   if (cmd == "error") return Error(args);
   if (cmd == "face") return Face(args);
   if (cmd == "check") return Check(args);
-  if (!args.positional.empty()) return Usage(std::string(cmd) + " takes no arguments");
+  if (!args.positional.empty()) return Usage(std::string(cmd) + " takes no arguments" + Given(args));
   if (cmd == "version") return Version();
   return args.Has("--json") ? ListJson() : List();
 }
