@@ -186,6 +186,20 @@ inline void UnescapeFnc1(std::string& out, size_t from) {
   out.resize(to);
 }
 
+// Appends UTF-8 code point `cp` (below U+10000).
+inline void AppendUtf8(uint32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
 // Appends `count` Kanji mode characters, 13 bits each, as UTF-8; false for
 // a value that is no character of JIS X 0208.
 inline bool ReadKanji(BitReader& in, uint32_t count, std::string& out) {
@@ -194,13 +208,7 @@ inline bool ReadKanji(BitReader& in, uint32_t count, std::string& out) {
     if (!in.Read(13, v)) return false;
     const uint32_t cp = QrKanjiCodePoint(v);
     if (cp == 0) return false;
-    if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | cp >> 6);
-    } else {
-      out += static_cast<char>(0xE0 | cp >> 12);
-      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    AppendUtf8(cp, out);
   }
   return true;
 }
@@ -217,6 +225,24 @@ inline bool ReadEci(BitReader& in, int32_t& eci) {
   }
   eci = static_cast<int32_t>(v);
   return ok;
+}
+
+// Byte data under ECI 20 (Shift JIS) as UTF-8, as iconv's SHIFT_JIS reads
+// it: JIS X 0201 single bytes (0x5C a yen sign, 0x7E an overline, 0xA1 to
+// 0xDF half-width katakana) and JIS X 0208 double bytes.  False for bytes
+// that are no character.
+inline bool AppendShiftJis(std::string_view bytes, std::string& out) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    uint32_t cp = b == 0x5C ? 0xA5 : b == 0x7E ? 0x203E : b < 0x80 ? b : 0;
+    if (b >= 0xA1 && b <= 0xDF) cp = 0xFF61 + (b - 0xA1u);
+    if (cp == 0 && b != 0 && i + 1 < bytes.size()) {
+      cp = QrShiftJisCodePoint(static_cast<uint32_t>(b) << 8 | static_cast<unsigned char>(bytes[++i]));
+    }
+    if (cp == 0 && b != 0) return false;
+    AppendUtf8(cp, out);
+  }
+  return true;
 }
 
 // Reads the segments up to the terminator or the end of the data.
@@ -253,20 +279,28 @@ inline bool ReadSegments(std::span<const uint8_t> data, int32_t version, QrReadi
         ok = in.Read(8, v);
         r.application_indicator = static_cast<int32_t>(v);
         break;
-      case 0b0100:
+      case 0b0100: {
+        std::string bytes;
         ok = in.Read(QrCountBits(QrMode::kByte, group), count);
         for (uint32_t i = 0; ok && i < count; ++i) {
           ok = in.Read(8, v);
-          r.data += static_cast<char>(v);
+          bytes += static_cast<char>(v);
+        }
+        if (ok && r.eci == kQrEciShiftJis) {
+          ok = AppendShiftJis(bytes, r.data);
+        } else {
+          r.data += bytes;
         }
         break;
+      }
       default:
         why = "unsupported mode indicator " + std::to_string(mode);
         return false;
     }
     if (!ok) {
       why = mode == 0b1000 ? "a Kanji segment runs past the end of the data or holds no JIS X 0208 character"
-                           : "a segment runs past the end of the data";
+          : mode == 0b0100 && r.eci == kQrEciShiftJis ? "a byte segment under ECI 20 runs past the end of the data or holds no Shift JIS text"
+                                                      : "a segment runs past the end of the data";
       return false;
     }
   }

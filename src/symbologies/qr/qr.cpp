@@ -58,24 +58,31 @@ std::vector<uint8_t> PadCodewords(QrBitStream& stream, int32_t data_codewords) {
   return std::move(bytes);
 }
 
-// The ways of carrying `value` worth trying, at most two.  GS1 data (ASCII)
-// goes with FNC1 first and no ECI.  Otherwise UTF-8 with bytes above 127
-// goes with ECI 26 and no Kanji mode (a reader takes Kanji mode after
-// ECI 26 for no text: zbar 0.23 drops such a symbol); with the Kanji option
-// it may also go without an ECI, every character above 127 in Kanji mode
-// and the rest in the others (see QrEncoding::ascii_bytes), the shorter of
-// the two winning.  Any other value goes as its bytes.
-size_t CandidateEncodings(std::string_view value, const QrOptions& options, QrEncoding (&out)[2]) {
+// The ways of carrying `value` worth trying, at most three.  GS1 data
+// (ASCII) goes with FNC1 first and no ECI.  Otherwise UTF-8 with bytes
+// above 127 goes with ECI 26 and no Kanji mode (a reader takes Kanji mode
+// after ECI 26 for no text: zbar 0.23 drops such a symbol).  With the Kanji
+// option, text of JIS X 0208 and ASCII may also go without an ECI, every
+// character above 127 in Kanji mode and the rest in the others (see
+// QrEncoding::ascii_bytes), or with ECI 20 (Shift JIS), where byte mode
+// carries such characters too, two bytes each (cheaper than a Kanji
+// segment for one character among ASCII).  The shortest wins.  Any other
+// value goes as its bytes.
+size_t CandidateEncodings(std::string_view value, const QrOptions& options, QrEncoding (&out)[3]) {
   if (options.gs1) {
-    out[0] = {.eci = 0, .fnc1 = true, .kanji = false, .ascii_bytes = false};
+    out[0] = {.eci = 0, .fnc1 = true};
     return 1;
   }
   const bool utf8 = QrNeedsUtf8Eci(value);
-  out[0] = {.eci = utf8 ? kQrEciUtf8 : 0, .fnc1 = false, .kanji = false, .ascii_bytes = false};
-  if (!options.kanji || !utf8) return 1;
-  out[1] = out[0];
-  out[0] = {.eci = 0, .fnc1 = false, .kanji = true, .ascii_bytes = true};  // preferred among equals
-  return 2;
+  if (!options.kanji || !utf8) {
+    out[0] = {.eci = utf8 ? kQrEciUtf8 : 0};
+    return 1;
+  }
+  // Preferred among equals in this order.
+  out[0] = {.eci = 0, .kanji = true, .ascii_bytes = true};
+  out[1] = {.eci = kQrEciShiftJis, .kanji = true, .ascii_bytes = true, .sjis_bytes = true};
+  out[2] = {.eci = kQrEciUtf8};
+  return 3;
 }
 
 // The smallest version holding `value` at `level`, with its segments and
@@ -83,7 +90,7 @@ size_t CandidateEncodings(std::string_view value, const QrOptions& options, QrEn
 int32_t ChooseVersion(std::string_view value, const QrOptions& options, QrEncoding& encoding,
                       std::vector<QrSegment>& segments) {
   constexpr int32_t kGroupLast[kQrVersionGroups] = {9, 26, 40};
-  QrEncoding candidates[2];
+  QrEncoding candidates[3];
   const size_t count = CandidateEncodings(value, options, candidates);
   int32_t version = 1;
   for (int32_t group = 0; group < kQrVersionGroups; ++group) {

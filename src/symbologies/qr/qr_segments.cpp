@@ -71,14 +71,14 @@ uint32_t Advance(uint8_t& s, uint32_t units) {
 // a Kanji character reaches back to its UTF-8 lead byte.
 std::vector<QrSegment> TraceSegments(std::string_view value,
                                      const std::vector<std::array<uint8_t, kStateCount>>& from,
-                                     uint8_t last) {
+                                     uint8_t last, bool sjis_bytes) {
   std::vector<QrSegment> segments;
   size_t end = value.size();
   uint8_t s = last;
   for (size_t q = value.size(); q > 0;) {
     const uint8_t prev = from[q - 1][s];
     size_t begin = q - 1;
-    if (s == kK) {
+    if (s == kK || (s == kB && sjis_bytes)) {
       while (begin > 0 && (static_cast<unsigned char>(value[begin]) & 0xC0) == 0x80) --begin;
     }
     if (prev & kNewSegment) {
@@ -123,7 +123,7 @@ class ShortestPath {
     }
     bits = best >= kNoPath ? std::numeric_limits<size_t>::max() / 2 : best;
     if (value_.empty() || best >= kNoPath) return {};
-    return TraceSegments(value_, from_, best_state);
+    return TraceSegments(value_, from_, best_state, e_.sjis_bytes);
   }
 
  private:
@@ -161,6 +161,9 @@ class ShortestPath {
     const size_t last = p + length - 1;
     if (here[kK] != kNoPath) Relax(last, kK, here[kK] + kCharBits[kK], kK);
     Relax(last, kK, best + header_[static_cast<int>(QrMode::kKanji)] + kCharBits[kK], best_state | kNewSegment);
+    if (!e_.sjis_bytes) return;  // the character's two Shift JIS bytes in byte mode
+    if (here[kB] != kNoPath) Relax(last, kB, here[kB] + 2 * kCharBits[kB], kB);
+    Relax(last, kB, best + header_[static_cast<int>(QrMode::kByte)] + 2 * kCharBits[kB], best_state | kNewSegment);
   }
 
   std::string_view value_;
@@ -226,7 +229,7 @@ bool QrNeedsUtf8Eci(std::string_view value) {
   return high;
 }
 
-int32_t QrKanjiValue(std::string_view value, size_t at, size_t& length) {
+int32_t QrShiftJisCode(std::string_view value, size_t at, size_t& length) {
   size_t n = 0;
   const uint32_t cp = DecodeUtf8(value, at, n);
   if (cp == 0) return -1;
@@ -237,7 +240,12 @@ int32_t QrKanjiValue(std::string_view value, size_t at, size_t& length) {
   });
   if (it == last || it->unicode != cp) return -1;
   length = n;
-  return static_cast<int32_t>(KanjiValueOf(it->shift_jis));
+  return it->shift_jis;
+}
+
+int32_t QrKanjiValue(std::string_view value, size_t at, size_t& length) {
+  const int32_t code = QrShiftJisCode(value, at, length);
+  return code < 0 ? -1 : static_cast<int32_t>(KanjiValueOf(static_cast<uint32_t>(code)));
 }
 
 uint32_t QrKanjiCodePoint(uint32_t kanji_value) {
@@ -248,6 +256,13 @@ uint32_t QrKanjiCodePoint(uint32_t kanji_value) {
     return v;
   }();
   return kanji_value < by_value.size() ? by_value[kanji_value] : 0;
+}
+
+uint32_t QrShiftJisCodePoint(uint32_t shift_jis) {
+  const uint32_t low = shift_jis & 0xFF;
+  const bool in_range = (shift_jis >= 0x8140 && shift_jis <= 0x9FFC) || (shift_jis >= 0xE040 && shift_jis <= 0xEBBF);
+  if (!in_range || low < 0x40 || low == 0x7F || low > 0xFC) return 0;
+  return QrKanjiCodePoint(KanjiValueOf(shift_jis));
 }
 
 std::vector<QrSegment> QrOptimalSegments(std::string_view value, int32_t group,
@@ -288,9 +303,31 @@ void AppendAlphanumeric(std::string_view run, bool fnc1, QrBitStream& out) {
   if (pending >= 0) out.Append(static_cast<uint32_t>(pending), 6);
 }
 
+// The bytes of a byte segment: as they are, or each character of JIS X
+// 0208 (a UTF-8 lead byte) as its two Shift JIS bytes.
+void AppendBytes(std::string_view run, bool sjis_bytes, QrBitStream& out) {
+  for (size_t i = 0, length = 1; i < run.size(); i += length) {
+    length = 1;
+    const auto c = static_cast<unsigned char>(run[i]);
+    const int32_t code = sjis_bytes && c >= 0x80 ? QrShiftJisCode(run, i, length) : -1;
+    if (code >= 0) {
+      out.Append(static_cast<uint32_t>(code), 16);
+    } else {
+      out.Append(c, 8);
+    }
+  }
+}
+
 // The characters a segment's count field holds.
-size_t SegmentCount(std::string_view run, QrMode mode, bool fnc1) {
+size_t SegmentCount(std::string_view run, QrMode mode, const QrEncoding& e) {
+  const bool fnc1 = e.fnc1;
   size_t n = run.size();
+  if (mode == QrMode::kByte && e.sjis_bytes) {  // two bytes for each UTF-8 character of two or three
+    for (size_t i = 0, length = 1; i < run.size(); i += length) {
+      length = 1;
+      if (static_cast<unsigned char>(run[i]) >= 0x80 && QrShiftJisCode(run, i, length) >= 0) n -= length - 2;
+    }
+  }
   if (mode == QrMode::kAlphanumeric && fnc1) n += static_cast<size_t>(std::count(run.begin(), run.end(), '%'));
   if (mode == QrMode::kKanji) {
     n = static_cast<size_t>(std::count_if(run.begin(), run.end(), [](char c) {
@@ -313,7 +350,7 @@ void QrAppendSegments(std::string_view value, const std::vector<QrSegment>& segm
     const int m = static_cast<int>(seg.mode);
     const std::string_view run = value.substr(seg.begin, seg.end - seg.begin);
     out.Append(kModeIndicator[m], 4);
-    out.Append(static_cast<uint32_t>(SegmentCount(run, seg.mode, encoding.fnc1)), qr_modes::kCountBits[m][group]);
+    out.Append(static_cast<uint32_t>(SegmentCount(run, seg.mode, encoding)), qr_modes::kCountBits[m][group]);
     switch (seg.mode) {
       case QrMode::kNumeric:
         for (size_t i = 0; i < run.size(); i += 3) {
@@ -327,7 +364,7 @@ void QrAppendSegments(std::string_view value, const std::vector<QrSegment>& segm
         AppendAlphanumeric(run, encoding.fnc1, out);
         break;
       case QrMode::kByte:
-        for (char c : run) out.Append(static_cast<unsigned char>(c), 8);
+        AppendBytes(run, encoding.sjis_bytes, out);
         break;
       case QrMode::kKanji:
         for (size_t i = 0, length = 0; i < run.size(); i += length) {

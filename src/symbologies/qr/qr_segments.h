@@ -70,12 +70,19 @@ inline constexpr int32_t kQrEciUtf8 = 26;
 // mode and no ECI: readers then take bytes as Shift JIS, whose single bytes
 // are ASCII but for those two (a yen sign and an overline in JIS X 0201;
 // zbar 0.23 reads them so).
+// With `sjis_bytes` (and ECI 20, Shift JIS) byte mode also carries the
+// characters of JIS X 0208 as their two Shift JIS bytes.
 struct QrEncoding {
   int32_t eci = 0;
   bool fnc1 = false;
   bool kanji = false;
   bool ascii_bytes = false;
+  bool sjis_bytes = false;
 };
+
+// The extended channel interpretation of Shift JIS.
+// AIM ECI Part 3 (Register): ECI 000020 is Shift JIS (JIS X 0208).
+inline constexpr int32_t kQrEciShiftJis = 20;
 
 // The Kanji mode value (13 bits, ISO/IEC 18004:2015, 7.4.6) of the UTF-8
 // character at `at`, and its length in bytes; -1 when it is none of JIS
@@ -84,6 +91,13 @@ int32_t QrKanjiValue(std::string_view value, size_t at, size_t& length);
 
 // The Unicode code point of a Kanji mode value, or 0 for none.
 uint32_t QrKanjiCodePoint(uint32_t kanji_value);
+
+// The Shift JIS code of the UTF-8 character at `at` (JIS X 0208 only, as
+// QrKanjiValue) and its length in bytes; -1 for none.
+int32_t QrShiftJisCode(std::string_view value, size_t at, size_t& length);
+
+// The code point of a Shift JIS double-byte code of JIS X 0208, or 0.
+uint32_t QrShiftJisCodePoint(uint32_t shift_jis);
 
 // Whether the value is carried with ECI 26: it is valid UTF-8 and holds a
 // byte above 127.  Any other value goes as its bytes, which a reader takes
