@@ -85,6 +85,7 @@ TEST(QrGs1Scan, SeededElementStringsReadAsGs1) {
 TEST(QrKanjiScan, SeededJapaneseTextReadsAsGiven) {
   const std::vector<KanjiSample> samples = SeededKanjiSamples(300, 314159, qr_kanji::kKanjiPairs);
   PictureBatch batch("qr-kanji");
+  size_t by_eci[3] = {};  // none, 20, 26
   for (const KanjiSample& s : samples) {
     int32_t rc = 0;
     const std::string text = Translate(s.value, s.check, rc);
@@ -98,7 +99,11 @@ TEST(QrKanjiScan, SeededJapaneseTextReadsAsGiven) {
     // Kanji mode only for text it can carry all of, and never after ECI 26.
     EXPECT_TRUE(!ours.qr.kanji || s.kanji_only) << s.value;
     EXPECT_TRUE(s.kanji_only || !high ? ours.qr.eci != 26 || !ours.qr.kanji : ours.qr.eci == 26) << s.value;
+    ++by_eci[ours.qr.eci == 20 ? 1 : ours.qr.eci == 26 ? 2 : 0];
   }
+  // Each of the three ways is taken by some of the values.
+  EXPECT_TRUE(by_eci[0] > 0 && by_eci[1] > 0 && by_eci[2] > 0);
+  std::printf("%zu without ECI, %zu with ECI 20, %zu with ECI 26\n", by_eci[0], by_eci[1], by_eci[2]);
   for (size_t i = 0; i < samples.size(); ++i) {
     EXPECT_EQ(ZbarReadQr(batch.file(i).string(), false), samples[i].value) << "check " << samples[i].check;
   }
