@@ -61,7 +61,8 @@ enum {
   BC_SYM_CODE128 = 11,          /* Code 128 */
   BC_SYM_GS1_128 = 12,          /* GS1-128 from element strings "(01)09501101530003(10)AB12" */
   BC_SYM_IMB = 13,              /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
-  BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H */
+  BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H,
+                                   plus 8 for GS1 "(01)..." (FNC1 first) and 32 for Kanji mode (JIS X 0208) */
   BC_SYM_DATAMATRIX = 15,       /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 GS1 "(01)..." */
   BC_SYM_GTIN13 = 16,           /* EAN/JAN-13 from 13 digits including the check digit */
   BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */

@@ -20,6 +20,7 @@
 #include "symbologies/codes.h"
 #include "symbologies/datamatrix/datamatrix.h"
 #include "symbologies/matrix/matrix_text.h"
+#include "symbologies/qr/qr_kanji_table.h"
 #include "tavo32.h"
 #include "tavo_model.h"
 
@@ -148,6 +149,82 @@ TEST(MatrixFontScan, QrTextSetInTheFontReadsBack) {
     EXPECT_TRUE(read == s.value) << s.kind << " of " << s.value.size() << " bytes, check " << s.check << ", "
                                  << setting.pixels_per_em << " pixels to the em" << (setting.mono ? ", mono" : "")
                                  << ": read " << read.substr(0, 60);
+    std::filesystem::remove(file);
+  }
+}
+
+// Sets QR Code font text in TAVO QR as a picture `name` in `dir`, at a
+// seeded size between 2 and 4.5 pixels to the module.
+std::string SetQrPicture(FT_Face face, const std::string& text, const std::filesystem::path& dir,
+                         const std::string& name, std::mt19937& rng, std::string& error) {
+  const Setting setting{.pixels_per_em = kBlockHeight * (2.0 + (rng() % 6) * 0.5), .mono = rng() % 2 == 0};
+  render::Raster r;
+  if (text.empty() || !SetLines(face, text, setting, 8, r, error)) return "";
+  const std::string file = (dir / name).string();
+  return WritePgm(r, file) ? file : "";
+}
+
+FaceDesign QrFace() {
+  FaceDesign qr;
+  for (const FaceDesign& d : MatrixFaces()) {
+    if (d.symbology == symbology::kQr) qr = d;
+  }
+  return qr;
+}
+
+// GS1 QR Code (check 8 to 12) set in TAVO QR: zbar reads every symbol as
+// GS1 (its "GS1" modifier) with the element strings, 0x1D after each
+// variable-length one.  One zbar run over all pictures (GS1 data is ASCII,
+// which its XML report keeps).
+TEST(MatrixFontScan, Gs1QrTextSetInTheFontReadsAsGs1) {
+  const FaceDesign qr = QrFace();
+  ASSERT_FALSE(qr.file.empty()) << "no TAVO QR in " << TAVO_FONT_DIR;
+  Face face(qr.file);
+  ASSERT_TRUE(face.ok());
+  const auto samples = scan::SeededGs1QrSamples(300, 161803);
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tavo-qr-gs1-font";
+  std::filesystem::create_directories(dir);
+  std::mt19937 rng(11);
+  std::string files;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    std::string error;
+    const std::string file = SetQrPicture(face.get(), TranslateQr(samples[i].value, samples[i].check), dir,
+                                          "g" + std::to_string(i) + ".pgm", rng, error);
+    ASSERT_FALSE(file.empty()) << samples[i].value << ": " << error;
+    files += " '" + file + "'";
+  }
+  int status = 0;
+  const std::string xml =
+      scan::RunCommand(std::string(TAVO_ZBARIMG) + " --xml -q --nodbus -Sdisable -Sqrcode.enable" + files + " 2>/dev/null",
+                       status);
+  std::vector<scan::SourceReadings> read = scan::ParseZbarXml(xml);
+  ASSERT_EQ(read.size(), samples.size());
+  for (size_t i = 0; i < samples.size(); ++i) {
+    ASSERT_TRUE(read[i].file.ends_with("/g" + std::to_string(i) + ".pgm")) << read[i].file;
+    ASSERT_EQ(read[i].readings.size(), 1u) << samples[i].value;
+    EXPECT_EQ(read[i].readings[0].data, samples[i].strings) << samples[i].value;
+    EXPECT_NE(read[i].readings[0].modifiers.find("GS1"), std::string::npos) << samples[i].value;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// Japanese text with the Kanji option (check 32 to 36) set in TAVO QR:
+// zbar gives back the UTF-8 text it was made from.
+TEST(MatrixFontScan, KanjiQrTextSetInTheFontReadsBack) {
+  const FaceDesign qr = QrFace();
+  ASSERT_FALSE(qr.file.empty()) << "no TAVO QR in " << TAVO_FONT_DIR;
+  Face face(qr.file);
+  ASSERT_TRUE(face.ok());
+  const auto samples = scan::SeededKanjiSamples(300, 141421, qr_kanji::kKanjiPairs);
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tavo-qr-kanji-font";
+  std::filesystem::create_directories(dir);
+  std::mt19937 rng(13);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    std::string error;
+    const std::string file = SetQrPicture(face.get(), TranslateQr(samples[i].value, samples[i].check), dir,
+                                          "k" + std::to_string(i) + ".pgm", rng, error);
+    ASSERT_FALSE(file.empty()) << error;
+    EXPECT_EQ(scan::ZbarReadQr(file, false), samples[i].value) << "check " << samples[i].check;
     std::filesystem::remove(file);
   }
 }

@@ -128,9 +128,13 @@ TEST(QrLevel, FromCheckArgument) {
       EXPECT_EQ(level, r.level) << r.check;
     }
   }
-  FontString out("kept");
-  EXPECT_EQ(EncodeQr("x", {.check_argument = 9}, out), kInvalidCheckOption);
-  EXPECT_EQ(out.view(), "kept");
+  // A level above 4 and any bit but GS1 (8) and Kanji (32) stay refused,
+  // leaving the output as it was; 9 is GS1 at level L now.
+  for (int32_t check : {5, 13, 64, 128, 8 | 32 | 5, -8}) {
+    FontString out("kept");
+    EXPECT_EQ(EncodeQr("x", {.check_argument = check}, out), kInvalidCheckOption) << check;
+    EXPECT_EQ(out.view(), "kept");
+  }
 }
 
 // Exhaustive search: every assignment of a mode to every character, each

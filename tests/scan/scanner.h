@@ -41,6 +41,7 @@ class PictureBatch {
   bool Add(int32_t symbology, std::string_view font_string, const Drawing& drawing,
            std::string& error);
   size_t size() const { return files_.size(); }
+  std::filesystem::path file(size_t i) const { return dir_ / files_[i]; }
   const std::filesystem::path& dir() const { return dir_; }
 
   // Reads every picture with one zbarimg run; `settings` are zbar's -S

@@ -42,3 +42,26 @@ if(NOT rc EQUAL 1 OR NOT out MATCHES "fault: block 1 of 1 fails its error correc
 endif()
 expect_exit("decode;qr;AAAA" 1)
 expect_exit("decode;qr;not 2D text" 1)
+
+# GS1 (check 8 + level) and Kanji mode (check 32 + level): decode names FNC1
+# and Kanji mode, shows GS1 data bracketed and the check value that gives
+# the string back.
+foreach(case "(01)09501101530003(10)AB%12(17)251231|9|data: \"\\(01\\)09501101530003\\(10\\)AB%12\\(17\\)251231\".*FNC1 in first position: GS1|GS1 element strings: valid.*with check 9"
+             "\\xE6\\x9D\\xB1\\xE4\\xBA\\xAC 2026|34|data: \"\\\\xE6\\\\x9D\\\\xB1\\\\xE4\\\\xBA\\\\xAC 2026\"|Kanji mode.*with check 32")
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 value)
+  list(GET parts 1 check)
+  list(GET parts 2 data)
+  list(GET parts 3 rest)
+  execute_process(COMMAND ${TAVO} translate qr "${value}" --check-value ${check} --raw OUTPUT_VARIABLE text
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "tavo translate qr ${value} --check-value ${check}: exit ${rc}")
+  endif()
+  string(REPLACE "\n" "\r\n" text "${text}")
+  execute_process(COMMAND ${TAVO} decode qr "${text}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "${data}" OR NOT out MATCHES "${rest}\nconsistent\n$")
+    message(FATAL_ERROR "tavo decode qr (check ${check}): exit ${rc}\n${out}")
+  endif()
+endforeach()
+expect_exit("translate;qr;(01)09501101530004;--check-value;8" 1)

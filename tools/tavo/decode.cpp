@@ -48,13 +48,24 @@ void PrintChecks(const m::Reading& reading) {
   }
 }
 
+// The check arguments worth trying for a symbology: 0 and 1; a 2D symbol's
+// levels 0 to 4; QR Code's levels also with GS1 (8) and Kanji mode (32).
+std::vector<int32_t> RoundTripChecks(int32_t symbology, bool matrix) {
+  std::vector<int32_t> checks;
+  for (int32_t check = 0; check <= (matrix ? 4 : 1); ++check) checks.push_back(check);
+  for (int32_t flag : {8, 32}) {
+    for (int32_t level = 0; level <= 4 && symbology == BC_SYM_QR; ++level) checks.push_back(flag | level);
+  }
+  return checks;
+}
+
 // Whether the library gives this very string for the data read back, with
 // or without its check option.
 // A two-dimensional symbol tries every check argument its levels take.
 void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& data, bool matrix) {
   if (data.find('\0') != std::string::npos) return;  // a C string cannot carry it to the library
   std::vector<char> out(data.size() * 8 + 8192);
-  for (int32_t check = 0; check <= (matrix ? 4 : 1); ++check) {
+  for (int32_t check : RoundTripChecks(symbology, matrix)) {
     int32_t len = 0;
     if (BC_FontTranslate(symbology, data.c_str(), check, out.data(), static_cast<int32_t>(out.size()),
                          &len) == 0 &&
@@ -71,14 +82,15 @@ void PrintRoundTrip(int32_t symbology, std::string_view s, const std::string& da
 // GS1 data read back must meet the rules the library applies to a value:
 // each AI's data, check digits, dates, companions and exclusions, and
 // GS1-128's 48 characters.  The library's parser judges, through the
-// export, with the GS1 form of the symbology (Data Matrix: check 2); its
+// export, with the GS1 form of the symbology (Data Matrix: check 2, QR
+// Code: 8); its
 // GS1 error is the fault.  Errors of another kind (a Data Matrix too long
 // for the largest symbol cannot come from a symbol) say nothing of GS1.
 bool Gs1Valid(int32_t symbology, const m::Reading& reading) {
   if (!reading.gs1) return true;
   int32_t rc = kGs1NulInData;
   if (reading.data.find('\0') == std::string::npos) {
-    const int32_t check = symbology == BC_SYM_DATAMATRIX ? 2 : 0;
+    const int32_t check = symbology == BC_SYM_DATAMATRIX ? 2 : symbology == BC_SYM_QR ? 8 : 0;
     std::vector<char> out(reading.data.size() * 8 + 8192);
     int32_t len = 0;
     rc = BC_FontTranslate(symbology, reading.data.c_str(), check, out.data(), static_cast<int32_t>(out.size()), &len);

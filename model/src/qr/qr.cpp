@@ -73,7 +73,13 @@ bool ReadQr(int32_t symbology, std::string_view s, Reading& reading, ModelError&
   std::string what = "error correction of every block (version " + std::to_string(r.version) + "-" +
                      kLevels[static_cast<int>(r.level)] + ", mask " + std::to_string(r.mask);
   if (r.eci >= 0) what += ", ECI " + std::to_string(r.eci);
+  if (r.fnc1 == 1) what += ", FNC1 in first position: GS1";
+  if (r.fnc1 == 2) what += ", FNC1 in second position, application indicator " + std::to_string(r.application_indicator);
+  if (r.kanji) what += ", Kanji mode";
   reading.checks.push_back({.what = what + ")", .found = "valid", .expected = "valid"});
+  // GS1: the element strings, a group separator after each variable-length
+  // one, written back in the bracketed form the library takes.
+  if (r.fnc1 == 1) BracketGs1(r.data, '\x1D', reading);
   return true;
 }
 

@@ -25,7 +25,13 @@ struct QrReading {
   QrLevel level = QrLevel::kM;
   int32_t mask = 0;
   int32_t eci = -1;  // the last ECI designator seen, -1 for none
-  std::string data;  // the segments' bytes as carried
+  // FNC1: 0 none, 1 in first position (GS1: the data is element strings, a
+  // group separator 0x1D after each variable-length one), 2 in second
+  // position (an industry's data, after its application indicator).
+  int32_t fnc1 = 0;
+  int32_t application_indicator = -1;
+  bool kanji = false;  // a Kanji mode segment was read (written as UTF-8)
+  std::string data;    // the segments' bytes as carried, Kanji as UTF-8
 };
 
 namespace qr_reader {
@@ -164,6 +170,81 @@ inline bool ReadAlphanumeric(BitReader& in, uint32_t count, std::string& out) {
   return true;
 }
 
+// Under FNC1 an alphanumeric "%" is a group separator and "%%" a "%"
+// (ISO/IEC 18004:2015, 7.4.8.2); `from` is where the segment's text begins.
+inline void UnescapeFnc1(std::string& out, size_t from) {
+  size_t to = from;
+  for (size_t i = from; i < out.size(); ++i, ++to) {
+    if (out[i] == '%') {
+      const bool pair = i + 1 < out.size() && out[i + 1] == '%';
+      out[to] = pair ? '%' : '\x1D';
+      i += pair;
+    } else {
+      out[to] = out[i];
+    }
+  }
+  out.resize(to);
+}
+
+// Appends UTF-8 code point `cp` (below U+10000).
+inline void AppendUtf8(uint32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Appends `count` Kanji mode characters, 13 bits each, as UTF-8; false for
+// a value that is no character of JIS X 0208.
+inline bool ReadKanji(BitReader& in, uint32_t count, std::string& out) {
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t v;
+    if (!in.Read(13, v)) return false;
+    const uint32_t cp = QrKanjiCodePoint(v);
+    if (cp == 0) return false;
+    AppendUtf8(cp, out);
+  }
+  return true;
+}
+
+// An ECI designator of one, two or three bytes.
+inline bool ReadEci(BitReader& in, int32_t& eci) {
+  uint32_t v = 0;
+  bool ok = in.Read(8, v);
+  if (ok && (v & 0x80)) {
+    uint32_t more = 0;
+    const bool three = (v & 0xC0) == 0xC0;
+    ok = in.Read(three ? 16 : 8, more);
+    v = three ? ((v & 0x1F) << 16 | more) : ((v & 0x3F) << 8 | more);
+  }
+  eci = static_cast<int32_t>(v);
+  return ok;
+}
+
+// Byte data under ECI 20 (Shift JIS) as UTF-8, as iconv's SHIFT_JIS reads
+// it: JIS X 0201 single bytes (0x5C a yen sign, 0x7E an overline, 0xA1 to
+// 0xDF half-width katakana) and JIS X 0208 double bytes.  False for bytes
+// that are no character.
+inline bool AppendShiftJis(std::string_view bytes, std::string& out) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    uint32_t cp = b == 0x5C ? 0xA5 : b == 0x7E ? 0x203E : b < 0x80 ? b : 0;
+    if (b >= 0xA1 && b <= 0xDF) cp = 0xFF61 + (b - 0xA1u);
+    if (cp == 0 && b != 0 && i + 1 < bytes.size()) {
+      cp = QrShiftJisCodePoint(static_cast<uint32_t>(b) << 8 | static_cast<unsigned char>(bytes[++i]));
+    }
+    if (cp == 0 && b != 0) return false;
+    AppendUtf8(cp, out);
+  }
+  return true;
+}
+
 // Reads the segments up to the terminator or the end of the data.
 inline bool ReadSegments(std::span<const uint8_t> data, int32_t version, QrReading& r, std::string& why) {
   BitReader in(data);
@@ -173,36 +254,53 @@ inline bool ReadSegments(std::span<const uint8_t> data, int32_t version, QrReadi
     uint32_t count = 0, v = 0;
     bool ok = true;
     switch (mode) {
-      case 0b0111:  // ECI: designator of one, two or three bytes
-        ok = in.Read(8, v);
-        if (ok && (v & 0x80)) {
-          uint32_t more = 0;
-          const bool three = (v & 0xC0) == 0xC0;
-          ok = in.Read(three ? 16 : 8, more);
-          v = three ? ((v & 0x1F) << 16 | more) : ((v & 0x3F) << 8 | more);
-        }
-        r.eci = static_cast<int32_t>(v);
+      case 0b0111:
+        ok = ReadEci(in, r.eci);
         break;
       case 0b0001:
         ok = in.Read(QrCountBits(QrMode::kNumeric, group), count) && ReadNumeric(in, count, r.data);
         break;
-      case 0b0010:
+      case 0b0010: {
+        const size_t from = r.data.size();
         ok = in.Read(QrCountBits(QrMode::kAlphanumeric, group), count) &&
              ReadAlphanumeric(in, count, r.data);
+        if (ok && r.fnc1) UnescapeFnc1(r.data, from);
         break;
-      case 0b0100:
+      }
+      case 0b1000:
+        r.kanji = true;
+        ok = in.Read(QrCountBits(QrMode::kKanji, group), count) && ReadKanji(in, count, r.data);
+        break;
+      case 0b0101:  // FNC1 in first position
+        r.fnc1 = 1;
+        break;
+      case 0b1001:  // FNC1 in second position, and its application indicator
+        r.fnc1 = 2;
+        ok = in.Read(8, v);
+        r.application_indicator = static_cast<int32_t>(v);
+        break;
+      case 0b0100: {
+        std::string bytes;
         ok = in.Read(QrCountBits(QrMode::kByte, group), count);
         for (uint32_t i = 0; ok && i < count; ++i) {
           ok = in.Read(8, v);
-          r.data += static_cast<char>(v);
+          bytes += static_cast<char>(v);
+        }
+        if (ok && r.eci == kQrEciShiftJis) {
+          ok = AppendShiftJis(bytes, r.data);
+        } else {
+          r.data += bytes;
         }
         break;
+      }
       default:
         why = "unsupported mode indicator " + std::to_string(mode);
         return false;
     }
     if (!ok) {
-      why = "a segment runs past the end of the data";
+      why = mode == 0b1000 ? "a Kanji segment runs past the end of the data or holds no JIS X 0208 character"
+          : mode == 0b0100 && r.eci == kQrEciShiftJis ? "a byte segment under ECI 20 runs past the end of the data or holds no Shift JIS text"
+                                                      : "a segment runs past the end of the data";
       return false;
     }
   }

@@ -19,6 +19,23 @@ namespace tavo {
 // Returns 0, or 32561 for any other value.
 int32_t QrLevelFromCheck(int32_t check, QrLevel& level);
 
+// What a `check` argument asks for: a level (0-4, as above) plus 8 for GS1
+// (the value is bracketed element strings, carried with FNC1 in first
+// position) and 32 for Kanji mode (UTF-8 characters of JIS X 0208 go 13
+// bits each, without ECI).  Without 8 and 32 the symbols are the ones the
+// level alone has always given.
+inline constexpr int32_t kQrCheckLevelBits = 7;
+inline constexpr int32_t kQrCheckGs1 = 8;
+inline constexpr int32_t kQrCheckKanji = 32;
+struct QrOptions {
+  QrLevel level = QrLevel::kM;
+  bool gs1 = false;  // the value holds element strings, a group separator after each variable one
+  bool kanji = false;
+};
+
+// Returns 0, or 32561 for a level above 4, a negative value or another bit.
+int32_t QrOptionsFromCheck(int32_t check, QrOptions& options);
+
 
 
 
@@ -32,8 +49,12 @@ std::vector<uint8_t> QrInterleaveBlocks(const std::vector<uint8_t>& data, int32_
 // The data codewords of `value` at `level` in the smallest version that
 // holds them (segments, terminator, pad codewords), and that version.
 // Returns 0 or 32560.
-int32_t QrDataCodewords(std::string_view value, QrLevel level, int32_t& version,
+int32_t QrDataCodewords(std::string_view value, const QrOptions& options, int32_t& version,
                         std::vector<uint8_t>& data);
+inline int32_t QrDataCodewords(std::string_view value, QrLevel level, int32_t& version,
+                               std::vector<uint8_t>& data) {
+  return QrDataCodewords(value, QrOptions{.level = level}, version, data);
+}
 
 // A finished symbol, without quiet zone.
 struct QrSymbol {
@@ -46,7 +67,10 @@ struct QrSymbol {
 // Builds the symbol of `value` in the smallest version at `level`, with mask
 // `mask` (0-7) or, for -1, the mask of the lowest penalty.  Returns 0 or
 // 32560 when the value does not fit version 40.
-int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSymbol& symbol);
+int32_t BuildQrSymbol(std::string_view value, const QrOptions& options, int32_t mask, QrSymbol& symbol);
+inline int32_t BuildQrSymbol(std::string_view value, QrLevel level, int32_t mask, QrSymbol& symbol) {
+  return BuildQrSymbol(value, QrOptions{.level = level}, mask, symbol);
+}
 
 // The penalty score of a finished symbol (adjacent runs, 2x2 blocks,
 // finder-like patterns, dark proportion).
@@ -60,9 +84,8 @@ void QrApplyMask(int32_t mask, const ModuleGrid& function, ModuleGrid& grid);
 // function modules (see QrFunctionModules).
 int32_t QrBestMask(const ModuleGrid& unmasked, const ModuleGrid& function, QrLevel level);
 
-// The encoder (symbologies/encoders.h): the level comes from
-// options.check_argument,
-// the caller's check argument.
+// The encoder (symbologies/encoders.h): level, GS1 and Kanji come from
+// options.check_argument, the caller's check argument (QrOptionsFromCheck).
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
 
 }  // namespace tavo
