@@ -129,6 +129,9 @@ inline constexpr OptionChoice kQrLevels[] = {{"L", 1}, {"M", 2}, {"Q", 3}, {"H",
 inline constexpr OptionInfo kQrOptions[] = {
     {"level", OptionType::kChoice, "error correction level: L 7%, M 15%, Q 25%, H 30% of the codewords",
      0, kQrLevels, "M", 0, 0},
+    {"gs1", OptionType::kFlag, "GS1 element strings \"(01)...\" with FNC1 in first position", 8, {}, "", 0, 0},
+    {"kanji", OptionType::kFlag,
+     "Kanji mode (Shift JIS) for Japanese text when it makes the symbol smaller", 32, {}, "", 0, 0},
 };
 inline constexpr OptionChoice kDataMatrixShapes[] = {{"square", 0}, {"rect", 1}};
 inline constexpr OptionInfo kDataMatrixOptions[] = {
@@ -152,7 +155,9 @@ inline constexpr int32_t kErrorsCode128[] = {32505, 32510, 32529};
 inline constexpr int32_t kErrorsGs1_128[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536, 32537,
                                              32538, 32539, 32540, 32541, 32542, 32543, 32544, 32545, 32546};
 inline constexpr int32_t kErrorsImb[] = {32510, 32529, 32550, 32551, 32552, 32553, 32554};
-inline constexpr int32_t kErrorsQr[] = {32510, 32529, 32560, 32561};
+inline constexpr int32_t kErrorsQr[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536,
+                                        32537, 32538, 32539, 32540, 32541, 32542, 32543, 32544, 32545,
+                                        32546, 32560, 32561};
 inline constexpr int32_t kErrorsDataMatrix[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535,
                                                 32536, 32537, 32538, 32539, 32540, 32541, 32542, 32543,
                                                 32544, 32545, 32546, 32560, 32561};
@@ -202,7 +207,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kImb, "imb", "IMB", FaceVariants::kSingle, kImb, CheckFlag::kIgnored, CharRule::kDigits, 0,
      "Intelligent Mail", "intelligentmail uspsimb onecode", k1252, false, kNoOptions, kErrorsImb},
     {kQr, "qr", "QR", FaceVariants::kSingle, kQr, CheckFlag::kLevel, CharRule::kAnyByte, 7089,
-     "QR Code", "qrcode", TextRule::kUtf8Eci, true, kQrOptions, kErrorsQr},
+     "QR Code", "qrcode gs1qr", TextRule::kUtf8Eci, true, kQrOptions, kErrorsQr},
     {kDataMatrix, "datamatrix", "DM", FaceVariants::kSingle, kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116,
      "Data Matrix", "dm datamatrixecc200 gs1datamatrix", TextRule::kUtf8, true, kDataMatrixOptions, kErrorsDataMatrix},
 };
