@@ -94,6 +94,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits, 0},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte, 7089},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116},
+    {kItf14,           "itf14",       "ITF14",       FaceVariants::kHeightAndCaption,  kItf14,    CheckFlag::kIgnored,     CharRule::kDigits, 14},
 };
 // clang-format on
 
