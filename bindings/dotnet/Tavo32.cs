@@ -55,6 +55,8 @@ namespace Tavo32
         Gtin8 = 17,
         Gtin12 = 18,
         UpcE8 = 19,
+        /// <summary>ITF-14: 13 digits, or 14 with the GS1 check digit; set in a TAVO ITF14 face.</summary>
+        Itf14 = 20,
     }
 
     /// <summary>The exports, declared as the library defines them.  Buffers

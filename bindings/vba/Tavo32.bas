@@ -92,7 +92,7 @@ Private Const MODULE_NAME As String = "Tavo32"   ' Err.Source of the errors this
 ' refused (TavoBarcodeError tells why).  Symbology is a code or a name:
 ' code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13
 ' code128 (0..11), gs1-128 (12), 13 imb (Intelligent Mail, see TavoIMb), gtin13 gtin8
-' gtin12 upce8 (16..19).  Check asks for the symbology's optional check character(s).  A
+' gtin12 upce8 (16..19), itf14 (20).  Check asks for the symbology's optional check character(s).  A
 ' blank cell, Null or "" gives "" (no bar code), so a filled-down column
 ' stays clean below its last value.
 Public Function TavoBarcode(ByVal Symbology As Variant, ByVal Value As Variant, _
@@ -537,8 +537,8 @@ Private Function SymbologyCode(ByVal Symbology As Variant) As Long
     End If
     names = Array("code39ascii", "code39", "i2of5", "codabar", "msi", "code93", _
                   "upca", "upce", "postnet", "ean8", "ean13", "code128", _
-                  "gs1-128", "gtin13", "gtin8", "gtin12", "upce8")
-    codes = Array(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 18, 19)
+                  "gs1-128", "gtin13", "gtin8", "gtin12", "upce8", "itf14")
+    codes = Array(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 18, 19, 20)
     For i = 0 To UBound(names) - LBound(names)
         If StrComp(Trim$(Symbology), names(LBound(names) + i), vbTextCompare) = 0 Then
             SymbologyCode = codes(LBound(codes) + i)
