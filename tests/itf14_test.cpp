@@ -83,11 +83,5 @@ TEST(Itf14Translate, SeededValuesAgainstOwnCheckDigit) {
   }
 }
 
-// The string is always 11 bytes: one short buffer is refused untouched.
-TEST(Itf14Translate, TightBuffer) {
-  EXPECT_EQ(Translate(BC_SYM_ITF14, "1540014128876", 0, 11).rc, 0);
-  EXPECT_EQ(Translate(BC_SYM_ITF14, "1540014128876", 0, 10).rc, BC_FONT_ERR_TOO_MANY_CHARACTERS);
-}
-
 }  // namespace
 }  // namespace tavo::test

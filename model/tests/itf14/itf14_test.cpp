@@ -82,22 +82,12 @@ TEST(Itf14Model, ReaderFindsWhatIsOutOfPlace) {
   }
 }
 
-// Every glyph draws the bearer strokes over its whole advance, so they join;
-// the glyphs side by side are the symbol.
-TEST(Itf14Model, GlyphsCarryTheBearersAndAddUpToTheSymbol) {
+// Every glyph draws the bearer strokes over its whole advance, so they join
+// (model/tests/glyphs_test.cpp sets the glyphs side by side).
+TEST(Itf14Model, EveryGlyphCarriesTheBearers) {
   const std::vector<FontGlyph> glyphs = FontGlyphs(kItf14, {});
   EXPECT_EQ(glyphs.size(), 104u);  // 100 pairs, start, stop, two frames
   for (const FontGlyph& g : glyphs) EXPECT_DOUBLE_EQ(g.bearer, 5) << g.name;
-  const std::string s = FontString(kItf14, "0123456789012");
-  double advance = 0;
-  for (char c : s) {
-    FontGlyph g;
-    ASSERT_TRUE(GlyphOf(kItf14, static_cast<unsigned char>(c), {}, g));
-    advance += g.advance;
-  }
-  EXPECT_DOUBLE_EQ(advance, Build(kItf14, s).Width());
-  FontGlyph none;
-  EXPECT_FALSE(GlyphOf(kItf14, 'A', {}, none));
 }
 
 // Strings of ITF-14 glyphs in any order: the reader never calls one
