@@ -1,8 +1,6 @@
 // ITF-14: Interleaved 2 of 5 digit pairs framed by bearer bars.  Every glyph
 // draws the top and bottom bearer strokes over its advance; the two frame
 // glyphs add the vertical bearers and the quiet zones inside them.
-#include <array>
-
 #include "model_internal.h"
 #include "symbologies/itf14.h"
 
@@ -23,21 +21,8 @@ constexpr double kQuiet = 10;
 constexpr double kBearer = 5;
 constexpr size_t kDigitCount = 14;
 
-// The five elements of each digit, '1' narrow and 'w' wide; two are wide.
-// ISO/IEC 16390:2007 Table 1 (Interleaved 2 of 5 digit encodation).
-constexpr std::array<std::string_view, 10> kDigits = {"11ww1", "w111w", "1w11w", "ww111", "11w1w",
-                                                      "w1w11", "1ww11", "111ww", "w11w1", "1w1w1"};
-
-// Pair value of a font byte, as in the Interleaved 2 of 5 face: 0x92..0x96
-// hold 00..04, 0xA1..0xFF 05..99; -1 for every other byte.
-int PairOf(unsigned char b) {
-  if (b >= 0x92 && b <= 0x96) return b - 0x92;
-  if (b >= 0xA1) return b - 0x9C;
-  return -1;
-}
-
 bool IsGlyph(unsigned char b) {
-  return PairOf(b) >= 0 || b == kStart || b == kStop || b == kLeftFrame || b == kRightFrame;
+  return I2of5PairOf(b) >= 0 || b == kStart || b == kStop || b == kLeftFrame || b == kRightFrame;
 }
 
 bool Check(std::string_view s, ModelError& error) {
@@ -64,8 +49,8 @@ char Gs1Check(std::string_view digits) {
 
 void DrawPair(size_t i, int pair, const ModelOptions& options, Layout& layout) {
   const double left = layout.x();
-  const std::string_view bars = kDigits[static_cast<size_t>(pair / 10)];
-  const std::string_view spaces = kDigits[static_cast<size_t>(pair % 10)];
+  const std::string_view bars = I2of5DigitWidths(pair / 10);
+  const std::string_view spaces = I2of5DigitWidths(pair % 10);
   for (size_t k = 0; k < 5; ++k) {
     layout.Bar(bars[k] == 'w' ? kWide : 1);
     layout.Space(spaces[k] == 'w' ? kWide : 1);
@@ -92,7 +77,7 @@ void DrawGlyph(size_t i, unsigned char b, const ModelOptions& options, Layout& l
     layout.Widths("w11", kWide);  // wide bar, narrow space, narrow bar
     layout.AddCharacter(i, "STOP", -1, CharacterRole::kStop);
   } else {
-    DrawPair(i, PairOf(b), options, layout);
+    DrawPair(i, I2of5PairOf(b), options, layout);
   }
 }
 
@@ -138,7 +123,7 @@ bool ReadItf14(int32_t, std::string_view s, Reading& reading, ModelError& error)
   PlaceFaults(s, reading);
   std::string digits;
   for (char c : s) {
-    const int pair = PairOf(static_cast<unsigned char>(c));
+    const int pair = I2of5PairOf(static_cast<unsigned char>(c));
     if (pair >= 0) digits += PairText(pair);
   }
   if (digits.size() != kDigitCount) {

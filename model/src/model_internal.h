@@ -78,6 +78,11 @@ bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& la
 bool BuildI2of5(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadI2of5(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// The Interleaved 2 of 5 font's tables, which ITF-14 prints in too: the five
+// elements of a digit ('1' narrow, 'w' wide), and the digit pair 0..99 a
+// font byte draws (-1 for the start, the stop and every other byte).
+std::string_view I2of5DigitWidths(int digit);
+int I2of5PairOf(unsigned char b);
 bool BuildCodabar(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCodabar(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
