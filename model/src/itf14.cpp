@@ -12,7 +12,7 @@ constexpr auto kStop = static_cast<unsigned char>(tavo::itf14::kStop);
 constexpr auto kLeftFrame = static_cast<unsigned char>(tavo::itf14::kLeftFrame);
 constexpr auto kRightFrame = static_cast<unsigned char>(tavo::itf14::kRightFrame);
 
-// GS1 General Specifications 5.3.1 (ITF-14): wide:narrow 2.5 is the target
+// GS1 General Specifications (the ITF-14 symbol): wide:narrow 2.5 is the target
 // (2.25 to 3 allowed), quiet zones of at least 10 modules inside the frame,
 // and bearer bars about as thick as 5 narrow bars (4.8 mm recommended at
 // the largest X of 1.016 mm; zint draws 5 modules too).

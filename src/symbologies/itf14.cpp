@@ -1,4 +1,4 @@
-// ITF-14 (GS1 General Specifications 5.3.1): a GTIN-14 as Interleaved 2 of 5
+// ITF-14 (GS1 General Specifications, the ITF-14 symbol): a GTIN-14 as Interleaved 2 of 5
 // with its GS1 check digit, between the frame glyphs whose bearer strokes the
 // font joins into a box.
 #include "symbologies/itf14.h"
