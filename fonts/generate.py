@@ -67,6 +67,14 @@ POSTNET = {"module": 100, "tall": 550, "short": 220}
 # descenders 0.097 in, trackers 0.046 in, the 65 bars 2.96 in long, each
 # within the Postal Service's ranges (which hold from 15 to 17.3 pt).
 IMB = {"module": 92, "full": 667, "tracker_bottom": 230, "tracker_top": 437}
+# ITF-14: the LINEAR module and caption, wide elements 2.5 modules (GS1's
+# target ratio), bars 32, 40 and 48 modules high between bearer bars 5
+# modules thick (the thickness comes with each glyph from the model).  Each
+# glyph draws both bearer strokes over its whole advance, so they join into
+# one from glyph to glyph; its bars reach through the strokes, so the
+# vertical bearers of the frame glyphs close the box and every bar is one
+# rectangle from the bottom of the frame to its top.
+ITF14 = {"ratio": 2.5, "heights": {"L": 32, "M": 40, "H": 48}}
 
 # The symbologies come from the library's registry (`tavo list`): each face
 # family is built once, through the first code that has faces of its own.
@@ -170,7 +178,7 @@ class Design:
     """Where one face puts bars and captions, in font units."""
 
     def __init__(self, module, bar_bottom, bar_top, guard_bottom=None, half_top=None, caption_em=0,
-                 tracker=None):
+                 tracker=None, bearers=False):
         self.module = module
         self.bar_bottom = bar_bottom
         self.bar_top = bar_top
@@ -178,6 +186,7 @@ class Design:
         self.half_top = bar_top if half_top is None else half_top
         self.caption_em = caption_em
         self.tracker = tracker  # (bottom, top) of an Intelligent Mail tracker
+        self.bearers = bearers  # ITF-14: bars span the frame, bearer strokes at its bottom and top
 
     def bar_span(self, height):
         if height == "guard":
@@ -199,6 +208,10 @@ def draw_glyph(g, design, text):
     for bar in g["bars"]:
         y0, y1 = design.bar_span(bar["height"])
         rectangle(pen, round(bar["x"] * m), y0, round((bar["x"] + bar["width"]) * m), y1)
+    if design.bearers and g.get("bearer"):
+        thickness, advance = round(g["bearer"] * m), round(g["advance"] * m)
+        rectangle(pen, 0, design.bar_bottom, advance, design.bar_bottom + thickness)
+        rectangle(pen, 0, design.bar_top - thickness, advance, design.bar_top)
     for caption in g["captions"]:
         if caption["text"].strip():
             text.draw(pen, caption["text"], caption["x"] * m, 0, design.caption_em)
@@ -294,6 +307,7 @@ DESCRIPTIONS = {
     "IMB": "Intelligent Mail (USPS 4-state): A ascender, D descender, F full bar, T tracker; set at 16 pt",
     "QR": matrix_faces.DESCRIPTIONS["QR"],
     "DM": matrix_faces.DESCRIPTIONS["DM"],
+    "ITF14": "ITF-14 (the GTIN-14 in Interleaved 2 of 5, wide:narrow 2.5) with its bearer bars drawn by every glyph",
 }
 
 
@@ -313,6 +327,20 @@ def single_face_design(family):
     raise SystemExit("generate.py: no design for the face family %r" % family)
 
 
+def itf14_faces(tavo, symbology):
+    """The six ITF-14 faces: the bars between the bearers are as high as
+    ITF14 says, and the frame (bars and bearers) stands where the LINEAR
+    bars would."""
+    for caption in (False, True):
+        glyphs = model_glyphs(tavo, symbology, caption, ITF14["ratio"])
+        bearer = max(g.get("bearer", 0) for g in glyphs)
+        for height, letter in enumerate(HEIGHT_NAMES):
+            bottom = LINEAR["caption_band"] if caption else 0
+            top = bottom + round((ITF14["heights"][letter] + 2 * bearer) * LINEAR["module"])
+            design = Design(LINEAR["module"], bottom, top, caption_em=LINEAR["caption_em"], bearers=True)
+            yield face_name(tavo, symbology, height, caption), symbology, letter, caption, design, glyphs
+
+
 def faces(tavo, text):
     """Every face: (family, symbology, height letter, caption, design, glyphs);
     the two-dimensional faces have no design (matrix_faces.py draws them)."""
@@ -320,6 +348,8 @@ def faces(tavo, text):
         if family in matrix_faces.FAMILIES:
             yield face_name(tavo, symbology, 0, False), symbology, "-", False, None, model_glyphs(
                 tavo, symbology, False, LINEAR["ratio"])
+        elif count == 6 and family == "ITF14":
+            yield from itf14_faces(tavo, symbology)
         elif count == 6:
             for caption in (False, True):
                 glyphs = model_glyphs(tavo, symbology, caption, LINEAR["ratio"])

@@ -30,6 +30,7 @@ SAMPLES = [
     ("UPC EAN JAN", "ean13", "590123412345", False, "upc_ean_jan.png"),
     ("POSTNET", "postnet", "12345-6789", False, "postnet.png"),
     ("QR", "qr", "https://example.com/tavo", False, "qr.png"),
+    ("ITF14 LC", "itf14", "1540014128876", False, "itf14.png"),
 ]
 PIXELS_PER_EM = 40  # 2 pixels to a module of the linear fonts
 MATRIX_PIXELS_PER_EM = 12  # 4 pixels to a module of the 2D fonts

@@ -26,7 +26,7 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-constexpr size_t kCodes = 20;  // 0..19; codes without a symbology emit nothing
+constexpr size_t kCodes = 21;  // 0..20; codes without a symbology emit nothing
 
 const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
@@ -60,6 +60,8 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}}),
       // 16..19: the full GTINs in the UPC/EAN/JAN font
       upc_ean, upc_ean, upc_ean, upc_ean,
+      // 20: ITF-14: the Interleaved 2 of 5 pairs, start, stop, and the frames 0x99 0x9A
+      Set({{146, 154}, {161, 255}}),
   };
   return kSets;
 }
@@ -94,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
     }
     if (symbology == BC_SYM_IMB && len != 65) std::abort();  // always 65 bars
+    if (symbology == BC_SYM_ITF14 && len != 11) std::abort();  // frames, start, 7 pairs, stop
     if (len < 0 || len > capacity || !buf.UntouchedFrom(static_cast<size_t>(len))) std::abort();
     const auto& allowed = EmittedCodePoints()[static_cast<size_t>(symbology)];
     if (allowed.none()) std::abort();  // a code this fuzzer does not know translated

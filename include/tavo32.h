@@ -67,7 +67,8 @@ enum {
   BC_SYM_GTIN13 = 16,           /* EAN/JAN-13 from 13 digits including the check digit */
   BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */
   BC_SYM_GTIN12 = 18,           /* UPC-A from 12 digits including the check digit */
-  BC_SYM_UPCE8 = 19             /* UPC-E from 8 digits: number system 0 or 1, six, check digit */
+  BC_SYM_UPCE8 = 19,            /* UPC-E from 8 digits: number system 0 or 1, six, check digit */
+  BC_SYM_ITF14 = 20             /* ITF-14 with bearer bars: 13 digits, or 14 with the check digit */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

@@ -90,9 +90,12 @@ bool HasGuards(const model::Symbol& symbol) {
 }
 
 // One bar, `x` modules from the symbol's first bar: guard bars reach below
-// the others, short bars stand on the same line as the tall ones.
-Rect BarRect(const model::Element& e, double x, double top, double height) {
+// the others, short bars stand on the same line as the tall ones, vertical
+// bearers reach through the bearer bars `bearer` thick above and below.
+Rect BarRect(const model::Element& e, double x, double top, double height, double bearer) {
   switch (e.height) {
+    case BarHeight::kFrame:
+      return {x, top - bearer, e.width, height + 2 * bearer};
     case BarHeight::kGuard:
       return {x, top, e.width, height + kGuardDescent};
     case BarHeight::kHalf:
@@ -208,22 +211,29 @@ Layout LayOut(const model::Symbol& symbol, double bar_height, bool captions) {
     }
   }
   Layout layout;
+  // Bearer bars (ITF-14) frame the bars above and below.
+  const double bearer = symbol.bearer;
+  const double top = kMargin + bearer;
+  if (bearer > 0) {
+    layout.bars.push_back({left, kMargin, width, bearer});
+    layout.bars.push_back({left, top + height, width, bearer});
+  }
   double x = left;
   for (const model::Element& e : symbol.elements) {
-    if (e.bar) layout.bars.push_back(BarRect(e, x, kMargin, height));
+    if (e.bar) layout.bars.push_back(BarRect(e, x, top, height, bearer));
     x += e.width;
   }
-  double below = HasGuards(symbol) ? kGuardDescent : 0;
+  double below = HasGuards(symbol) ? kGuardDescent : bearer;
   if (texts) {
-    // Every caption on one line under the ordinary bars; those beside the
-    // bars stand on the same line, left or right of the guards.
+    // Every caption on one line under the ordinary bars (and the bearer);
+    // those beside the bars stand on the same line, left or right of the guards.
     for (const model::Caption& c : symbol.captions) {
-      layout.texts.push_back({c.text, left + c.x, kMargin + height + kTextGap});
+      layout.texts.push_back({c.text, left + c.x, top + height + bearer + kTextGap});
     }
-    below = std::max(below, kTextGap + kGlyphHeight);
+    below = std::max(below, bearer + kTextGap + kGlyphHeight);
   }
   layout.width = std::max(1.0, left + width + right);
-  layout.height = kMargin + height + below + kMargin;
+  layout.height = top + height + below + kMargin;
   return layout;
 }
 

@@ -33,7 +33,7 @@ struct RuleRow {
 // The rules as an input form sees them.  Codes in no row accept nothing.
 const RuleRow kRuleRows[] = {
     {{1, 5, 22}, {{1, 127}}, Shown::kControls5, "any ASCII but NUL; 22 answers like Code 39"},
-    {{2, 4, 6, 7, 8, 9, 10, 13}, {{'0', '9'}}, Shown::kAsItself, "the numeric symbologies"},
+    {{2, 4, 6, 7, 8, 9, 10, 13, 20}, {{'0', '9'}}, Shown::kAsItself, "the numeric symbologies"},
     {{3},
      {{'0', '9'}, {'A', 'D'}, {'$', '$'}, {'+', '+'}, {'-', '-'}, {'.', '/'}, {':', ':'}},
      Shown::kStartStop,
@@ -48,7 +48,7 @@ const RuleRow kRuleRows[] = {
      "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 20, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{0, 21}, {}, Shown::kAsItself, "codes without rules"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -158,9 +158,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 8 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
+  // 3 codes x 127 + 9 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
   // codes x 12 + QR Code and Data Matrix 255 each, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 8 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
+  EXPECT_EQ(valid, 2 * (3 * 127 + 9 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {
@@ -195,7 +195,8 @@ TEST(CharCheck, WorkedExamples) {
       {2, 'A', 0, 64, 0, "", "a letter for Interleaved 2 of 5"},
       {22, 'x', 0, 64, 1, "x", "code 22 answers like Code 39"},
       {0, 'A', 0, 64, 0, "", "Code 39 Full ASCII has no rules here"},
-      {20, '1', 0, 64, 0, "", "first code without rules"},
+      {20, '1', 0, 64, 1, "1", "ITF-14: a digit"},
+      {20, ' ', 0, 64, 0, "", "ITF-14: no separators"},
       {12, '(', 0, 64, 1, "(", "GS1-128: a parenthesis"},
       {12, '#', 0, 64, 0, "", "GS1-128: '#' is outside the 82-character set"},
       {16, '+', 0, 64, 1, "+", "GTIN-13: '+' before a supplement"},

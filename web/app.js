@@ -21,7 +21,7 @@ const EXAMPLES = {
   code93: 'TAVO-93', upca: '03600029145', upce: '425261', postnet: '55555', ean8: '5512345',
   ean13: '590123412345', code128: 'Tavo 128', 'gs1-128': '(01)09501101530003', imb: '01234567094987654321',
   qr: 'https://example.com/tavo', datamatrix: 'TAVO32', gtin13: '590123412345', gtin8: '9638507',
-  gtin12: '03600029145', upce8: '425261',
+  gtin12: '03600029145', upce8: '425261', itf14: '1540014128876',
 };
 
 let fontFiles = {};

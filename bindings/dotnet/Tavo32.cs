@@ -70,6 +70,8 @@ namespace Tavo32
         Gtin12 = 18,
         /// <summary>UPC-E from 8 digits</summary>
         UpcE8 = 19,
+        /// <summary>ITF-14: 13 digits, or 14 with the GS1 check digit; set in a TAVO ITF14 face.</summary>
+        Itf14 = 20,
     }
 
     public static partial class Registry

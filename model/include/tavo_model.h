@@ -26,6 +26,9 @@ enum class BarHeight : uint8_t {
   kTracker,
   kAscender,
   kDescender,
+  // ITF-14: a vertical bearer, reaching through the top and bottom bearer
+  // bars (Symbol::bearer) so that the four close into a frame.
+  kFrame,
 };
 
 // Intelligent Mail bar heights, as shares of the full bar from its bottom:
@@ -86,6 +89,9 @@ struct Symbol {
   std::vector<SymbolCharacter> characters;
   double quiet_left = 10;   // quiet zones the symbology asks for, in modules
   double quiet_right = 10;
+  // Thickness in modules of the bearer bars above and below the bars, over
+  // the whole width of `elements` (ITF-14); 0 for none.
+  double bearer = 0;
   double Width() const {
     double w = 0;
     for (const Element& e : elements) w += e.width;
@@ -132,6 +138,7 @@ struct FontGlyph {
   std::vector<Element> elements;  // bars and spaces filling the advance, left to right
   std::vector<Caption> captions;  // centred on `x` modules from the glyph's left edge
   ModuleGrid modules;             // 2D faces: the block's modules (elements empty)
+  double bearer = 0;              // bearer strokes above and below over the whole advance (Symbol::bearer)
 };
 
 // What `code` draws in the font that prints `symbology` (any code of the

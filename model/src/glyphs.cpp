@@ -33,7 +33,8 @@ bool GlyphOf(int32_t symbology, unsigned char code, const ModelOptions& options,
                     .advance = layout.x(),
                     .elements = std::move(drawn.elements),
                     .captions = std::move(drawn.captions),
-                    .modules = std::move(drawn.grid)};
+                    .modules = std::move(drawn.grid),
+                    .bearer = drawn.bearer};
   return true;
 }
 

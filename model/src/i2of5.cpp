@@ -76,6 +76,10 @@ void DrawGlyph(size_t i, unsigned char b, const ModelOptions& options, Layout& l
 
 }  // namespace
 
+std::string_view I2of5DigitWidths(int digit) { return kDigits[static_cast<size_t>(digit)]; }
+
+int I2of5PairOf(unsigned char b) { return PairOf(b); }
+
 bool BuildI2of5(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error) {
   if (!Check(s, error)) return false;
   Layout layout(symbol);

@@ -14,6 +14,8 @@ void Layout::Grid(ModuleGrid grid) {
   symbol_.grid = std::move(grid);
 }
 
+void Layout::Bearers(double thickness) { symbol_.bearer = thickness; }
+
 void Layout::Bar(double width, BarHeight height) {
   std::vector<Element>& e = symbol_.elements;
   // A bar drawn against a bar of the same height is one wider bar.

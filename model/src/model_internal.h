@@ -30,6 +30,8 @@ class Layout {
                     CharacterRole role = CharacterRole::kData);
   // A two-dimensional glyph or symbol: its modules; the advance grows by its width.
   void Grid(ModuleGrid grid);
+  // Bearer bars of `thickness` modules above and below everything laid out.
+  void Bearers(double thickness);
   // Drops the blank before the first bar and after the last, measures the
   // captions from the first bar, and sets the quiet zones: those the
   // symbology asks for, or the blank the glyphs draw there if wider.
@@ -76,6 +78,11 @@ bool DrawCode39Glyph(unsigned char code, const ModelOptions& options, Layout& la
 bool BuildI2of5(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadI2of5(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawI2of5Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// The Interleaved 2 of 5 font's tables, which ITF-14 prints in too: the five
+// elements of a digit ('1' narrow, 'w' wide), and the digit pair 0..99 a
+// font byte draws (-1 for the start, the stop and every other byte).
+std::string_view I2of5DigitWidths(int digit);
+int I2of5PairOf(unsigned char b);
 bool BuildCodabar(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
 bool ReadCodabar(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawCodabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
@@ -124,6 +131,12 @@ bool DrawMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& la
 // Data Matrix finder and clock tracks): "damaged top-left finder pattern: 3
 // modules wrong, the first at row 0, column 2 of the symbol ...".
 std::string DamageFault(std::string_view pattern, int32_t modules, int32_t row, int32_t column);
+
+// ITF-14: Interleaved 2 of 5 pairs in a frame of bearer bars, wide:narrow
+// always 2.5 (the face's design; ModelOptions::wide_ratio does not apply).
+bool BuildItf14(int32_t, std::string_view s, const ModelOptions& options, Symbol& symbol, ModelError& error);
+bool ReadItf14(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawItf14Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);

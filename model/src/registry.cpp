@@ -32,6 +32,7 @@ constexpr ModelRow kModelRows[] = {
     {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
     {kQr,              BuildQr,       ReadQr,       DrawQrGlyph,       false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
+    {kItf14,           BuildItf14,    ReadItf14,    DrawItf14Glyph,    false},
 };
 // clang-format on
 

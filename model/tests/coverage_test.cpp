@@ -56,6 +56,7 @@ std::vector<FontCase> Fonts() {
       {17, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-8"},
       {18, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-12"},
       {19, upc_ean, "", "", "UPC/EAN/JAN font for UPC-E from 8 digits"},
+      {20, Bytes({{0x92, 0x9A}, {0xA1, 0xFF}}), "", "", "ITF-14: pairs, start, stop and the two frames"},
   };
 }
 

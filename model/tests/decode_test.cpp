@@ -72,7 +72,7 @@ TEST(Decode, ListsALongStringInLinearTime) {
 
 TEST(Decode, UnknownSymbologyIsAUsageFault) {
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunDecode(20, "*A*"), 2);
+  EXPECT_EQ(RunDecode(21, "*A*"), 2);
   EXPECT_EQ(RunDecode(-1, "*A*"), 2);
   testing::internal::GetCapturedStderr();
 }

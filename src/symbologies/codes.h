@@ -28,5 +28,6 @@ inline constexpr int32_t kGtin13 = 16;   // the GTINs print in the UPC EAN JAN f
 inline constexpr int32_t kGtin8 = 17;
 inline constexpr int32_t kGtin12 = 18;
 inline constexpr int32_t kUpcE8 = 19;
+inline constexpr int32_t kItf14 = 20;  // the GTIN-14 in Interleaved 2 of 5, with bearer bars
 
 }  // namespace tavo::symbology

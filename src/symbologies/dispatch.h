@@ -41,6 +41,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kImb, EncodeImb},
     {kQr, EncodeQr},
     {kDataMatrix, EncodeDataMatrix},
+    {kItf14, EncodeItf14},
 };
 
 // The encoder by code, nullptr for the gaps.

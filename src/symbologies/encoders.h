@@ -36,6 +36,8 @@ int32_t EncodeImb(std::string_view value, const Options& options, FontString& ou
 int32_t EncodeQr(std::string_view value, const Options& options, FontString& out);
 // Data Matrix reads options.check_argument (symbologies/datamatrix/datamatrix.h).
 int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out);
+// ITF-14: 13 digits, or 14 with the GS1 check digit (symbologies/itf14.h).
+int32_t EncodeItf14(std::string_view value, const Options& options, FontString& out);
 
 // The modulo-43 check character of a value the calling Code 39 encoder has
 // accepted, summed over its Full ASCII expansion.  Shared by both Code 39

@@ -162,6 +162,7 @@ inline constexpr int32_t kErrorsDataMatrix[] = {32510, 32529, 32530, 32531, 3253
                                                 32536, 32537, 32538, 32539, 32540, 32541, 32542, 32543,
                                                 32544, 32545, 32546, 32560, 32561};
 inline constexpr int32_t kErrorsGtin[] = {32507, 32510, 32529, 32547, 32548};
+inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
 constexpr auto k1252 = TextRule::kWindows1252;
@@ -210,6 +211,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      "QR Code", "qrcode gs1qr", TextRule::kUtf8Eci, true, kQrOptions, kErrorsQr},
     {kDataMatrix, "datamatrix", "DM", FaceVariants::kSingle, kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116,
      "Data Matrix", "dm datamatrixecc200 gs1datamatrix", TextRule::kUtf8, true, kDataMatrixOptions, kErrorsDataMatrix},
+    {kItf14, "itf14", "ITF14", FaceVariants::kHeightAndCaption, kItf14, CheckFlag::kIgnored, CharRule::kDigits, 14,
+     "ITF-14", "gtin14 dun14 scc14", k1252, false, kNoOptions, kErrorsItf14},
 };
 // clang-format on
 

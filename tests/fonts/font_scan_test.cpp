@@ -721,5 +721,65 @@ TEST(FontScan, ImbBarsMatchZint) {
   });
 }
 
+// ---------------------------------------------------------------------------
+// ITF-14: the GTIN-14 reads as 14 digits of Interleaved 2 of 5 (zbar sees
+// no bearers); a 13-digit value gets its check digit.
+
+Sample RandomItf14(std::mt19937& rng) {
+  Sample s;
+  s.value = Random(rng, "0123456789", 13, 13);
+  if (Coin(rng)) s.value += Mod10Weighted31(s.value);
+  return s;
+}
+
+// The first six pairs are free, so 17 values print every pair 00..99.
+std::vector<Sample> EveryItf14Pair() {
+  std::vector<Sample> out(17);
+  for (int pair = 0; pair < 102; ++pair) out[static_cast<size_t>(pair / 6)].value += std::to_string(100 + pair % 100).substr(1);
+  for (Sample& s : out) s.value += '0';
+  return out;
+}
+
+TEST(FontScan, Itf14) {
+  ScanAndJudge("ITF-14", BC_SYM_ITF14, 14, RandomItf14, EveryItf14Pair(), {"disable", "i25.enable"},
+               [](const Sample& s, const std::vector<Reading>& r) {
+                 const std::string data = s.value.substr(0, 13);
+                 return Exactly(r, {{"I2/5", data + Mod10Weighted31(data), ""}});
+               });
+}
+
+// Across the middle of the frame: the vertical bearer, the quiet zone, the
+// bars, the quiet zone and the bearer.  The bars' narrow/wide sequence is
+// zint's (which draws wide elements 3 modules wide, the font 2.5); zint's
+// dump leaves out its box and quiet zones, which the runs here check.
+std::string Itf14Elements(const Sample& s, const render::Raster& raster, const OpenFace& f) {
+  const FaceDesign& d = f.design;
+  int first = 0;
+  const std::vector<int> runs =
+      Runs(raster, RowAt(f.face->get(), s.setting, Margin(s), (d.bar_bottom + d.bar_top) / 2.0), first);
+  if (runs.size() < 5) return "only " + std::to_string(runs.size()) + " runs";
+  auto near = [&s](int w, double modules) { return std::abs(w / s.module_px - modules) <= 0.75; };
+  const size_t n = runs.size();
+  if (!near(runs[0], 5) || !near(runs[n - 1], 5)) return std::string("vertical bearers not 5 modules");
+  if (!near(runs[1], 10) || !near(runs[n - 2], 10)) return std::string("quiet zones not 10 modules");
+  std::string ours;
+  for (size_t i = 2; i + 2 < n; ++i) {
+    if (!near(runs[i], 1) && !near(runs[i], 2.5)) return "an element " + std::to_string(runs[i] / s.module_px) + " modules wide";
+    ours += near(runs[i], 1) ? 'n' : 'w';
+  }
+  const auto rows = scan::ZintRows("-b 89 -d " + s.value.substr(0, 13));
+  if (rows.size() != 1) return std::string("zint gave no pattern");
+  std::string zint;
+  for (size_t i = 0; i < rows[0].size();) {
+    size_t j = i;
+    while (j < rows[0].size() && rows[0][j] == rows[0][i]) ++j;
+    zint += j - i == 1 ? 'n' : 'w';
+    i = j;
+  }
+  return ours == zint ? std::string() : "elements " + ours + ", zint " + zint;
+}
+
+TEST(FontScan, Itf14BarsMatchZint) { CompareWithZint("ITF-14 against zint", BC_SYM_ITF14, 89, RandomItf14, Itf14Elements); }
+
 }  // namespace
 }  // namespace tavo::fonts

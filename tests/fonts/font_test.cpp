@@ -52,9 +52,9 @@ const FaceDesign* FaceNamed(const std::string& family) {
 
 TEST(FontNames, EveryFaceNameOfTheLibraryNamesOneFont) {
   const auto linear = std::count_if(Faces().begin(), Faces().end(), [](const FaceDesign& d) { return !IsMatrixFace(d); });
-  ASSERT_EQ(linear, 39) << "manifest in " << TAVO_FONT_DIR;
+  ASSERT_EQ(linear, 45) << "manifest in " << TAVO_FONT_DIR;
   std::set<std::string> names;
-  for (int32_t symbology : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, int{BC_SYM_IMB}}) {
+  for (int32_t symbology : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, int{BC_SYM_IMB}, int{BC_SYM_ITF14}}) {
     for (int32_t height = 0; height < 3; ++height) {
       for (bool caption : {false, true}) {
         const std::string name = LibraryFaceName(symbology, height, caption);
@@ -69,7 +69,7 @@ TEST(FontNames, EveryFaceNameOfTheLibraryNamesOneFont) {
       }
     }
   }
-  EXPECT_EQ(names.size(), 39u) << "36 faces with heights, UPC EAN JAN, POSTNET and IMB";
+  EXPECT_EQ(names.size(), 45u) << "42 faces with heights, UPC EAN JAN, POSTNET and IMB";
 }
 
 // ---------------------------------------------------------------------------
@@ -94,6 +94,7 @@ const Emitted kEmitted[] = {
     {10, {{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}}},
     {11, {{33, 125}, {130, 140}, {145, 156}, {161, 234}, {236, 252}}},
     {BC_SYM_IMB, {{'A', 'A'}, {'D', 'D'}, {'F', 'F'}, {'T', 'T'}}},
+    {BC_SYM_ITF14, {{146, 154}, {161, 255}}},
 };
 
 TEST(FontCoverage, EveryEmittedCodePointHasAGlyphFromWindowsAndLatin1Text) {
@@ -174,7 +175,24 @@ std::vector<Box> ModelBars(const model::FontGlyph& g, const FaceDesign& d) {
     }
     x += e.width;
   }
+  // ITF-14: the top bearer stroke over the whole advance reaches the bar top
+  // too (the bars reach through both strokes).
+  if (g.bearer > 0) {
+    bars.emplace_back(0, std::lround(g.advance * d.module), d.bar_top - std::lround(g.bearer * d.module), d.bar_top);
+    std::sort(bars.begin(), bars.end());
+  }
   return bars;
+}
+
+// ITF-14: takes the bottom bearer stroke, over the whole advance at the
+// foot of the bars, out of the other contours; false when it is not there.
+bool TakeBottomBearer(const model::FontGlyph& g, const FaceDesign& d, std::vector<Box>& others) {
+  if (g.bearer <= 0) return true;
+  const Box stroke{0, std::lround(g.advance * d.module), d.bar_bottom, d.bar_bottom + std::lround(g.bearer * d.module)};
+  const auto it = std::find(others.begin(), others.end(), stroke);
+  if (it == others.end()) return false;
+  others.erase(it);
+  return true;
 }
 
 std::string Text(const std::vector<Box>& boxes) {
@@ -219,8 +237,9 @@ TEST(FontGeometry, EveryGlyphHasTheModelsAdvanceBarsAndCaption) {
       ASSERT_NE(index, 0u);
       ASSERT_EQ(FT_Load_Glyph(face.get(), index, FT_LOAD_NO_SCALE), 0);
       EXPECT_EQ(face.get()->glyph->metrics.horiAdvance, std::lround(g.advance * d.module));
-      const Contours contours = Split(face.get()->glyph->outline, d);
+      Contours contours = Split(face.get()->glyph->outline, d);
       EXPECT_EQ(Text(contours.bars), Text(ModelBars(g, d)));
+      EXPECT_TRUE(TakeBottomBearer(g, d, contours.others)) << "no bottom bearer stroke: " << Text(contours.others);
       ExpectCaption(g, contours.others, d);
     }
   }

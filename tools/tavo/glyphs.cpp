@@ -54,6 +54,7 @@ const char* HeightName(m::BarHeight h) {
     case m::BarHeight::kTracker: return "tracker";
     case m::BarHeight::kAscender: return "ascender";
     case m::BarHeight::kDescender: return "descender";
+    case m::BarHeight::kFrame: return "frame";
     case m::BarHeight::kFull: break;
   }
   return "full";
@@ -107,9 +108,10 @@ int RunGlyphs(int32_t symbology, const m::ModelOptions& options) {
   for (size_t i = 0; i < glyphs.size(); ++i) {
     const m::FontGlyph& g = glyphs[i];
     const std::string modules = g.modules.empty() ? "" : ", \"modules\": [" + Modules(g) + "]";
-    std::printf(" {\"code\": %d, \"name\": %s, \"advance\": %s, \"bars\": [%s], \"captions\": [%s]%s}%s\n",
+    const std::string bearer = g.bearer > 0 ? ", \"bearer\": " + Number(g.bearer) : "";
+    std::printf(" {\"code\": %d, \"name\": %s, \"advance\": %s, \"bars\": [%s], \"captions\": [%s]%s%s}%s\n",
                 g.code, Quoted(g.name).c_str(), Number(g.advance).c_str(), Bars(g).c_str(), Captions(g).c_str(),
-                modules.c_str(), i + 1 < glyphs.size() ? "," : "");
+                modules.c_str(), bearer.c_str(), i + 1 < glyphs.size() ? "," : "");
   }
   std::printf("]}\n");
   return 0;

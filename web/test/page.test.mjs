@@ -39,6 +39,8 @@ const SCANNABLE = {
   gtin8: ['55123457', /^55123457$/],
   gtin12: ['036000291452', /^0?036000291452$/],
   upce8: ['04252614', /^0?042100005264$/],
+  // ITF-14 reads as 14 digits of Interleaved 2 of 5, the check digit last.
+  itf14: ['1540014128876', /^15400141288763$/],
   // zbar reads no Data Matrix: libdmtx's dmtxread does.
   datamatrix: ['TAVO32 DM', /^TAVO32 DM$/, 'dmtxread'],
 };

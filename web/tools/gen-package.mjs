@@ -43,7 +43,7 @@ function namesFromCliSource() {
 }
 
 // Short names of the codes the tool's table does not have yet.
-const LATER_NAMES = { 12: 'gs1-128', 13: 'imb', 14: 'qr', 15: 'datamatrix', 16: 'gtin13', 17: 'gtin8', 18: 'gtin12', 19: 'upce8' };
+const LATER_NAMES = { 12: 'gs1-128', 13: 'imb', 14: 'qr', 15: 'datamatrix', 16: 'gtin13', 17: 'gtin8', 18: 'gtin12', 19: 'upce8', 20: 'itf14' };
 
 async function listByProbing() {
   const stub = () => 52;
