@@ -23,7 +23,7 @@ jobs=${TAVO_WEB_JOBS:-2}
 
 # What an earlier run made goes first, so that a step that fails now can
 # never leave the tests an older module, package or tarball to pass on.
-rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.js \
+rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.* web/package/*.cjs web/package/registry.d.ts \
   web/package/symbologies.js web/package/fonts web/package/LICENSE-fonts-OFL.txt
 
 echo "== web: native library, tool and fonts (build/web-native) =="
@@ -49,7 +49,7 @@ step nice cmake --build build/web -j"$jobs"
 echo "== web: package (web/package) =="
 version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 node web/tools/gen-package.mjs --wasm build/web/tavo32.wasm --tavo build/web-native/bin/tavo \
-  --cli-source tools/tavo/cli.cpp --version "$version" --out web/package
+  --version "$version" --out web/package
 rm -rf web/package/fonts
 /usr/bin/python3 web/tools/make-webfonts.py build/web-native/fonts/truetype web/package/fonts
 cp fonts/OFL.txt web/package/LICENSE-fonts-OFL.txt
