@@ -23,6 +23,30 @@ export function normalName(name) {
   return String(name).replace(/[-_. ]/g, '').replace(/[A-Z]/g, (c) => c.toLowerCase());
 }
 
+// The option names met so far, normalized (a call's options are usually
+// written the same way every time).
+const normalKeys = new Map();
+function normalKey(name) {
+  let normal = normalKeys.get(name);
+  if (normal === undefined) {
+    normal = normalName(name);
+    if (normalKeys.size < 256) normalKeys.set(name, normal);
+  }
+  return normal;
+}
+
+// Each row's options by normalized name.
+const optionMaps = new WeakMap();
+function optionNamed(row, normal) {
+  if (!row) return undefined;
+  let map = optionMaps.get(row);
+  if (!map) {
+    map = new Map(row.options.map((o) => [normalName(o.name), o]));
+    optionMaps.set(row, map);
+  }
+  return map.get(normal);
+}
+
 // Levenshtein distance, ignoring case.
 function editDistance(a, b) {
   const x = a.toLowerCase();
@@ -173,12 +197,13 @@ export function checkOf(row, options) {
   if (options === undefined || options === null) return 0;
   if (typeof options !== 'object') throw badOption(`options must be an object, not ${show(options)}`);
   let check = 0;
-  const seen = new Set();
-  for (const name of Object.keys(options)) {
+  let seen = null;
+  for (const name in options) {
+    if (!Object.hasOwn(options, name)) continue;
     const value = options[name];
     if (value === undefined) continue;
-    const normal = normalName(name);
-    const option = row?.options.find((o) => normalName(o.name) === normal);
+    const normal = normalKey(name);
+    const option = optionNamed(row, normal);
     let add;
     let which = option;
     if (option) {
@@ -193,8 +218,12 @@ export function checkOf(row, options) {
         (row ? synopsis(row) : 'it has no options'));
     }
     const key = which ?? 'check';
-    if (seen.has(key)) throw badOption(`${which ? which.name : 'check'} is given twice`);
-    seen.add(key);
+    if (seen === null) {
+      seen = key;
+    } else {
+      if (seen === key || (seen instanceof Set && seen.has(key))) throw badOption(`${which ? which.name : 'check'} is given twice`);
+      seen = seen instanceof Set ? seen.add(key) : new Set([seen, key]);
+    }
     check += add;
   }
   if (check > 0x7fffffff || check < -0x80000000) throw badOption(`the options add up to ${check}, beyond 32 bits`);
