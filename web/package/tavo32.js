@@ -496,8 +496,10 @@ function pictureNumber(options, key, min, max) {
  * narrow, 2 to 3) and `caption` (the caption variant, text under the bars).
  */
 export function toSVG(symbology, value, options = {}) {
+  if (options === null || typeof options !== 'object') checkOf(undefined, options ?? undefined);
   const translation = {};
-  for (const key of Object.keys(options)) if (!PICTURE_KEYS.includes(key)) translation[key] = options[key];
+  for (const key of Object.keys(options ?? {})) if (!PICTURE_KEYS.includes(key)) translation[key] = options[key];
+  options = options ?? {};
   const module = pictureNumber(options, 'module', 1e-3, 100) || 1;
   const height = pictureNumber(options, 'height', 0, 1000);
   const ratio = pictureNumber(options, 'ratio', 2, 3);

@@ -173,6 +173,8 @@ test('toSVG(): the document `tavo translate --svg` writes', () => {
   assert.throws(() => tavo.toSVG('ean13', '590123412345', { ratio: 4 }), (e) => e.code === 32561);
   assert.throws(() => tavo.toSVG('ean13', '5901', {}), (e) => e.code === 32503);
   assert.throws(() => tavo.toSVG('qr', 'A', { level: 'Z' }), (e) => e.code === 32561);
+  assert.throws(() => tavo.toSVG('qr', 'A', 'H'), (e) => e.code === 32561);
+  assert.equal(tavo.toSVG('ean13', '590123412345', null), tavo.toSVG('ean13', '590123412345'));
 });
 
 test('GS1 helpers: human-readable text and check digits, with the library\'s codes', () => {
