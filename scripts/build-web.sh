@@ -14,8 +14,10 @@ root=$PWD
 
 # What the web build needs: Emscripten (its clang and binaryen), the native
 # toolchain for the tool that generates the fonts, fontTools with Brotli for
-# WOFF2, and Node with npm (the machine's own Node when it has one).
-packages=(emscripten cmake ninja-build g++ libpng-dev python3-fonttools python3-brotli fonts-dejavu-core)
+# WOFF2, libpng and zlib headers (render/ declares its PNG writer with them;
+# the module never calls it), and Node with npm (the machine's own Node when
+# it has one).
+packages=(emscripten cmake ninja-build g++ libpng-dev zlib1g-dev python3-fonttools python3-brotli fonts-dejavu-core)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
 bash scripts/apt-install-missing.sh build-web "${packages[@]}"
