@@ -148,13 +148,23 @@ test('faceName answers for every symbology through the code whose font prints it
   assert.equal(tavo.faceName('code39ascii', { height: 'M', caption: true }), 'TAVO 39 MC');
 });
 
-test('toSVG(): the document `tavo translate --svg` writes', () => {
+// What an SVG draws, in modules: its viewBox, bars and caption text (its
+// size in user units or mm, and its colours, are the caller's choice).
+function drawing(svg) {
+  return {
+    viewBox: svg.match(/viewBox="([^"]*)"/)?.[1],
+    bars: svg.match(/<rect x=[^>]*>/g) ?? [],
+    texts: svg.match(/<text [^>]*>[^<]*<\/text>/g) ?? [],
+  };
+}
+
+test('toSVG(): the drawing `tavo translate --svg` makes, at `module` user units a module', () => {
   const SVG = [
     ['ean13', '590123412345', {}, []],
-    ['code128', 'Tavo 128', { module: 2, height: 30 }, ['--module', '2', '--height', '30']],
+    ['code128', 'Tavo 128', { module: 2, height: 30 }, ['--height', '30']],
     ['code39', 'CODE 39', { check_digit: true, caption: true, ratio: 2.5 }, ['--check-value', '1', '--caption', '--ratio', '2.5']],
     // The tool's named options, as well as its integer argument.
-    ['qr', 'https://example.com/東京', { level: 'H' }, ['--level', 'H']],
+    ['qr', 'https://example.com/東京', { level: 'H', module: 3 }, ['--level', 'H']],
     ['datamatrix', '(01)09501101530003', { gs1: true, shape: 'rect' }, ['--check-value', '3']],
     ['gs1-128', '(01)09501101530003(17)250101', { caption: true }, ['--caption']],
     ['postnet', '12345-6789', {}, []],
@@ -164,7 +174,13 @@ test('toSVG(): the document `tavo translate --svg` writes', () => {
     for (const [sym, value, options, flags] of SVG) {
       const file = join(dir, 'symbol.svg');
       execFileSync(TAVO, ['translate', sym, value, ...flags, '--svg', file], { stdio: 'pipe' });
-      assert.equal(tavo.toSVG(sym, value, options), readFileSync(file, 'utf8'), `${sym} ${flags.join(' ')}`);
+      const svg = tavo.toSVG(sym, value, options);
+      const want = drawing(readFileSync(file, 'utf8'));
+      assert.deepEqual(drawing(svg), want, `${sym} ${flags.join(' ')}`);
+      assert.ok(want.bars.length > 0, sym);
+      const [, , w, h] = want.viewBox.split(' ').map(Number);
+      const module = options.module ?? 1;
+      assert.match(svg, new RegExp(`width="${+(w * module).toFixed(4)}[^"]*" height="${+(h * module).toFixed(4)}`), sym);
     }
   } finally {
     rmSync(dir, { recursive: true, force: true });
