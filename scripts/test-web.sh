@@ -33,7 +33,8 @@ echo "== web: Node tests (module vs native, package tarball, page in Chromium) =
 log=build/web/test-web.tap
 set +e
 TAVO_NATIVE_ORACLE="$PWD/build/web-native/native_oracle" \
-  node --test web/test/translate.test.mjs web/test/options.test.mjs web/test/package.test.mjs web/test/page.test.mjs \
+  node --test web/test/translate.test.mjs web/test/options.test.mjs web/test/gen.test.mjs web/test/package.test.mjs \
+    web/test/page.test.mjs \
     web/test/keyboard.test.mjs 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
