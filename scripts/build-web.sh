@@ -14,8 +14,10 @@ root=$PWD
 
 # What the web build needs: Emscripten (its clang and binaryen), the native
 # toolchain for the tool that generates the fonts, fontTools with Brotli for
-# WOFF2, and Node with npm (the machine's own Node when it has one).
-packages=(emscripten cmake ninja-build g++ libpng-dev python3-fonttools python3-brotli fonts-dejavu-core)
+# WOFF2, libpng and zlib headers (render/ declares its PNG writer with them;
+# the module never calls it), and Node with npm (the machine's own Node when
+# it has one).
+packages=(emscripten cmake ninja-build g++ libpng-dev zlib1g-dev python3-fonttools python3-brotli fonts-dejavu-core)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
 bash scripts/apt-install-missing.sh build-web "${packages[@]}"
@@ -23,7 +25,7 @@ jobs=${TAVO_WEB_JOBS:-2}
 
 # What an earlier run made goes first, so that a step that fails now can
 # never leave the tests an older module, package or tarball to pass on.
-rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.js \
+rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.* web/package/*.cjs web/package/registry.d.ts \
   web/package/symbologies.js web/package/fonts web/package/LICENSE-fonts-OFL.txt
 
 echo "== web: native library, tool and fonts (build/web-native) =="
@@ -49,7 +51,7 @@ step nice cmake --build build/web -j"$jobs"
 echo "== web: package (web/package) =="
 version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 node web/tools/gen-package.mjs --wasm build/web/tavo32.wasm --tavo build/web-native/bin/tavo \
-  --cli-source tools/tavo/cli.cpp --version "$version" --out web/package
+  --version "$version" --out web/package
 rm -rf web/package/fonts
 /usr/bin/python3 web/tools/make-webfonts.py build/web-native/fonts/truetype web/package/fonts
 cp fonts/OFL.txt web/package/LICENSE-fonts-OFL.txt

@@ -3,6 +3,8 @@
 # fonts (scripts/build-web.sh), then runs, with Node's own test runner:
 #   - the module against the native library (worked examples, seeded random
 #     values of every symbology code, face names, character checks, messages),
+#   - the named surface: names and options against the integer calls, the text
+#     rule, toSVG() against `tavo translate --svg`, the GS1 helpers,
 #   - the packed tarball installed offline into a scratch project,
 #   - the page in Debian's headless Chromium, each scannable symbology read
 #     back from a screenshot by zbarimg, and an invalid value's message,
@@ -31,7 +33,8 @@ echo "== web: Node tests (module vs native, package tarball, page in Chromium) =
 log=build/web/test-web.tap
 set +e
 TAVO_NATIVE_ORACLE="$PWD/build/web-native/native_oracle" \
-  node --test web/test/translate.test.mjs web/test/package.test.mjs web/test/page.test.mjs \
+  node --test web/test/translate.test.mjs web/test/options.test.mjs web/test/gen.test.mjs web/test/package.test.mjs \
+    web/test/page.test.mjs \
     web/test/keyboard.test.mjs 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e

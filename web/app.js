@@ -82,7 +82,9 @@ async function update() {
   document.body.dataset.state = 'busy';
   let text = '';
   try {
-    text = translate(code, value, { check: form.check.checked });
+    // The check argument as an integer, as the page always passed it (the
+    // named check_digit is only for the symbologies that have one).
+    text = translate(code, value, { check: form.check.checked ? 1 : 0 });
     showError('');
   } catch (e) {
     if (!(e instanceof TavoError)) throw e;
@@ -97,7 +99,7 @@ async function update() {
     return;
   }
   let sameWithoutCheck = false;
-  try { sameWithoutCheck = translate(code, value, { check: !form.check.checked }) === text; } catch { /* */ }
+  try { sameWithoutCheck = translate(code, value, { check: form.check.checked ? 0 : 1 }) === text; } catch { /* */ }
   out.checkNote.textContent = sameWithoutCheck ? '(makes no difference here)' : '';
   const face = faceFor(code);
   current = { text, face, code };

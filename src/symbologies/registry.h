@@ -371,7 +371,10 @@ constexpr const OptionInfo* FindOption(const SymbologyInfo& row, std::string_vie
 // without regard to case, a number a decimal within its range; -1 for a
 // value the option does not take.
 constexpr int32_t OptionContribution(const OptionInfo& o, std::string_view value) {
-  const std::string_view v = detail::NormalizedName(value).view();
+  // The normalized text is kept in a local: a view of the temporary would
+  // dangle once this statement ends (optimised builds then read garbage).
+  const detail::NormalName normal = detail::NormalizedName(value);
+  const std::string_view v = normal.view();
   switch (o.type) {
     case OptionType::kFlag:
       if (v == "1" || v == "true" || v == "yes" || v == "on") return o.check;

@@ -1,30 +1,30 @@
 // tavo32: the TAVO32 bar code font translation library, compiled to
-// WebAssembly, for Node 18+ and browsers (a plain <script type="module">).
+// WebAssembly, for Node 18+ and browsers (a plain <script type="module">),
+// and from CommonJS through tavo32.cjs, which is made from this file by
+// web/tools/gen-package.mjs (keep to the forms it converts).
 //
-// The module below is the library core itself; this file only moves values
-// in and out of its memory.  A value is a string (each character a byte:
-// U+0001..U+00FF as themselves, and the Windows-1252 characters such as "€"
-// as their bytes) or a Uint8Array.  A font string comes back as a string in
-// which every byte above 127 is its Windows-1252 character, which is how the
-// TAVO web fonts (fonts/tavo-fonts.css) map their glyphs.
+// The module below is the library core itself; this file moves values in
+// and out of its memory and reads the registry's description of each
+// symbology (symbologies.js, generated from `tavo list --json`): names,
+// aliases, named options and their check values, and the text rule.  A
+// string value goes through its symbology's text rule: UTF-8 for the 2D
+// codes, and for the others each character as its byte (U+0001..U+00FF as
+// themselves, the Windows-1252 characters such as "€" as their bytes).  A
+// Uint8Array goes as it is.  A font string comes back as a string in which
+// every byte above 127 is its Windows-1252 character, which is how the TAVO
+// web fonts (fonts/tavo-fonts.css) map their glyphs.
 import wasmBase64 from './tavo32-wasm.js';
-import { symbologies, libraryVersion } from './symbologies.js';
+import { registry, libraryVersion } from './symbologies.js';
+import { TavoError, ERR_ILLEGAL_CHARACTER, ERR_BAD_OPTION, indexRegistry, symbologyCodeIn, checkOf } from './options.js';
 
-export { symbologies };
-
+/** The registry's description of every symbology, in code order (`tavo list --json`). */
+export const symbologies = registry.symbologies;
 const OK = 0;
-const ERR_ILLEGAL_CHARACTER = 32505;
 const ERR_TOO_MANY_CHARACTERS = 32510;
-const ERR_UNKNOWN_SYMBOLOGY = 32511;
+const ERR_OUT_OF_MEMORY = 32529;
 
-/** An error the library returned: `.code` is its number, `.message` its text. */
-export class TavoError extends Error {
-  constructor(code, message) {
-    super(message);
-    this.name = 'TavoError';
-    this.code = code;
-  }
-}
+export { TavoError };
+const names = indexRegistry(registry);
 
 // Windows-1252 bytes 0x80..0x9F as characters; the five bytes the code page
 // leaves undefined stand for themselves, as in the WHATWG decoder.
@@ -54,20 +54,43 @@ const imports = {
     fd_read() { return ENOSYS; },
     fd_close() { return EBADF; },
     fd_seek() { return ENOSYS; },
+    // An empty environment (getenv finds nothing).
+    environ_sizes_get(countAt, sizeAt) {
+      new DataView(memory.buffer).setUint32(countAt, 0, true);
+      new DataView(memory.buffer).setUint32(sizeAt, 0, true);
+      return 0;
+    },
+    environ_get() { return 0; },
   },
 };
+// The module asks for a handful of functions; any other it names (a system
+// call nothing here reaches) fails if it is ever called.
+function importsOf(module) {
+  const all = { env: { ...imports.env }, wasi_snapshot_preview1: { ...imports.wasi_snapshot_preview1 } };
+  for (const { module: from, name, kind } of WebAssembly.Module.imports(module)) {
+    if (kind !== 'function' || !all[from] || all[from][name]) continue;
+    all[from][name] = from === 'env' ? () => { throw new Error(`tavo32: ${name} is not available`); } : () => ENOSYS;
+  }
+  return all;
+}
 // Compiled at once where the engine allows it for a module this small (Node,
 // and browsers for modules up to several megabytes), so the library is ready
 // when this module has loaded; otherwise compiled asynchronously.
-async function instantiate(bytes) {
+function instantiateNow(bytes) {
   try {
-    return new WebAssembly.Instance(new WebAssembly.Module(bytes), imports);
+    const module = new WebAssembly.Module(bytes);
+    return new WebAssembly.Instance(module, importsOf(module));
   } catch (e) {
     if (!(e instanceof RangeError)) throw e;
-    return (await WebAssembly.instantiate(bytes, imports)).instance;
+    return null;
   }
 }
-const instance = await instantiate(base64Bytes(wasmBase64));
+async function instantiateLater(bytes) {
+  const module = await WebAssembly.compile(bytes);
+  return WebAssembly.instantiate(module, importsOf(module));
+}
+const wasmBytes = base64Bytes(wasmBase64);
+const instance = instantiateNow(wasmBytes) ?? (await instantiateLater(wasmBytes)); // cjs: const instance = instantiateNow(wasmBytes);
 const lib = instance.exports;
 const { memory } = lib;
 if (lib._initialize) lib._initialize();
@@ -95,7 +118,7 @@ function scratchBlock(size) {
     scratch = lib.malloc(scratchSize);
     if (!scratch) {
       scratchSize = 0;
-      throw new TavoError(32529, errorMessage(32529));
+      throw new TavoError(ERR_OUT_OF_MEMORY, errorMessage(ERR_OUT_OF_MEMORY));
     }
   }
   return scratch;
@@ -162,63 +185,108 @@ function decodeBytes(bytes, start, end) {
   return s;
 }
 
-const byName = new Map(symbologies.map((s) => [s.name, s.code]));
-
-/** The symbology code of `symbology`, a code or a short name such as "ean13". */
+/** The symbology code of `symbology`: a code, or a name or alias such as "ean13", "EAN-13", "qrcode". */
 export function symbologyCode(symbology) {
-  if (typeof symbology === 'number' && Number.isInteger(symbology)) return symbology;
-  const known = byName.get(symbology);
-  if (known !== undefined) return known;
-  const name = String(symbology).trim().toLowerCase();
-  if (byName.has(name)) return byName.get(name);
-  if (/^-?\d+$/.test(name)) return Number(name);
-  throw new TavoError(ERR_UNKNOWN_SYMBOLOGY, errorMessage(ERR_UNKNOWN_SYMBOLOGY));
+  return symbologyCodeIn(names, symbology);
+}
+
+// The registry's row of `symbology` (a code or a name) and its code; the
+// row is undefined for a code the registry has not got.  The names met so
+// far are remembered, so a repeated name costs one look-up.
+const seenNames = new Map();
+function rowOf(symbology) {
+  if (typeof symbology === 'string') {
+    const known = seenNames.get(symbology);
+    if (known !== undefined) return known;
+  }
+  const code = symbologyCodeIn(names, symbology);
+  const found = { code, row: names.byCode.get(code) };
+  if (typeof symbology === 'string' && seenNames.size < 256) seenNames.set(symbology, found);
+  return found;
 }
 
 function fail(rc) {
   throw new TavoError(rc, errorMessage(rc));
 }
 
-// Writes `value` NUL-terminated at `at` (room for value.length + 1 bytes).
-function writeValue(value, at) {
+function unconvertible(row, text, i, rule) {
+  const cp = text.codePointAt(i);
+  const what = cp === 0 ? 'NUL' : `'${String.fromCodePoint(cp)}' (U+${cp.toString(16).toUpperCase().padStart(4, '0')})`;
+  const why = cp === 0 ? 'cannot stand in a value' : rule === 'windows-1252' ? 'has no Windows-1252 byte' : 'is half a surrogate pair';
+  return new TavoError(ERR_ILLEGAL_CHARACTER, `${row ? row.name : 'the value'}: character ${what} at ${i} ${why}`);
+}
+
+// Writes a string NUL-terminated at `at`, each character as its byte
+// (room for text.length + 1 bytes).
+function write1252(row, text, at) {
   const bytes = bytesView();
-  if (typeof value !== 'string') {
-    if (value.includes(0)) fail(ERR_ILLEGAL_CHARACTER);
-    bytes.set(value, at);
-    bytes[at + value.length] = 0;
-    return;
-  }
-  const n = value.length;
+  const n = text.length;
   for (let i = 0; i < n; i++) {
-    const c = value.charCodeAt(i);
+    const c = text.charCodeAt(i);
     if (c > 0 && c < 256) {
       bytes[at + i] = c;
     } else {
       const b = CHAR_TO_BYTE.get(c);
-      if (b === undefined) fail(ERR_ILLEGAL_CHARACTER);
+      if (b === undefined) throw unconvertible(row, text, i, 'windows-1252');
       bytes[at + i] = b;
     }
   }
   bytes[at + n] = 0;
 }
 
+// A string as UTF-8, refusing NUL and unpaired surrogates (which UTF-8
+// cannot carry and TextEncoder would replace).
+const utf8 = new TextEncoder();
+function utf8Bytes(row, text) {
+  const bad = text.search(/\0|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/);
+  if (bad >= 0) throw unconvertible(row, text, bad, 'utf-8');
+  return utf8.encode(text);
+}
+
+// The value as the library takes it: a Uint8Array as it is, a string
+// through the symbology's text rule (as it is when written by write1252).
+function valueInput(row, value) {
+  if (value instanceof Uint8Array) {
+    const nul = value.indexOf(0);
+    if (nul >= 0) throw new TavoError(ERR_ILLEGAL_CHARACTER, `${row ? row.name : 'the value'}: byte 0 at ${nul} cannot stand in a value`);
+    return value;
+  }
+  const text = typeof value === 'string' ? value : String(value ?? '');
+  return row !== undefined && row.text !== 'windows-1252' ? utf8Bytes(row, text) : text;
+}
+
+// Writes `input` (a string or its bytes) NUL-terminated at `at`.
+function writeValue(row, input, at) {
+  if (typeof input === 'string') {
+    write1252(row, input, at);
+    return;
+  }
+  const bytes = bytesView();
+  bytes.set(input, at);
+  bytes[at + input.length] = 0;
+}
+
 // Translates into the scratch block; returns the font string's offset in
-// the module's memory (its length is in `lastLength`).
+// the module's memory (its length is in `lastLength`, the code in `lastCode`).
 let lastLength = 0;
-function translateRaw(symbology, value, check) {
-  const code = typeof symbology === 'number' ? symbology : symbologyCode(symbology);
-  const input = typeof value === 'string' || value instanceof Uint8Array ? value : String(value ?? '');
+let lastCode = 0;
+function translateRaw(symbology, value, options) {
+  const { code, row } = typeof symbology === 'number' && options === undefined && (symbology | 0) === symbology
+    ? { code: symbology, row: names.byCode.get(symbology) } : rowOf(symbology);
+  const check = options === undefined ? 0 : checkOf(row, options);
+  const input = valueInput(row, value);
   const n = input.length;
   let cap = 16 * n + 1024;
   for (let attempt = 0; ; attempt++) {
     const base = scratchBlock(n + 8 + cap);
     const lenAt = (base + n + 4) & ~3;
     const outAt = lenAt + 4;
-    writeValue(input, base);
-    const rc = fontTranslate(code, base, check ? 1 : 0, outAt, cap, lenAt);
+    writeValue(row, input, base);
+    const rc = fontTranslate(code, base, check, outAt, cap, lenAt);
     if (rc === OK) {
       const view = bytesView();
       lastLength = view[lenAt] | (view[lenAt + 1] << 8) | (view[lenAt + 2] << 16) | (view[lenAt + 3] << 24);
+      lastCode = code;
       return outAt;
     }
     // Too many characters is also what a result longer than the room says:
@@ -228,16 +296,19 @@ function translateRaw(symbology, value, check) {
   }
 }
 
-/** The font string of `value` as a string; bytes above 127 as Windows-1252 characters. */
-// (`options` is read only when given: no object is made per call.)
+/**
+ * The font string of `value` as a string; bytes above 127 as Windows-1252
+ * characters.  `options` names the symbology's options ({ level: 'H' },
+ * { check_digit: true }); `check` is the integer check argument itself.
+ */
 export function translate(symbology, value, options) {
-  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
+  const at = translateRaw(symbology, value, options);
   return decodeBytes(bytesView(), at, at + lastLength);
 }
 
 /** The font string of `value` as its bytes. */
 export function translateBytes(symbology, value, options) {
-  const at = translateRaw(symbology, value, options === undefined ? false : options.check);
+  const at = translateRaw(symbology, value, options);
   return bytesView().slice(at, at + lastLength);
 }
 
@@ -254,10 +325,13 @@ const HEIGHTS = { L: 0, M: 1, H: 2, low: 0, medium: 1, high: 2 };
 /**
  * The face name of the bar code font for `symbology`: `prefix` (default
  * "TAVO ", the family prefix of the TAVO fonts) and the suffix for bar height
- * `height` ("L", "M", "H" or 0..2) and caption variant.
+ * `height` ("L", "M", "H" or 0..2) and caption variant.  Every symbology
+ * answers through the code whose font prints it.
  */
 export function faceName(symbology, options = {}) {
-  const code = symbologyCode(symbology);
+  const { code: own, row } = rowOf(symbology);
+  // Through the code whose font prints it (Code 39 Full ASCII: Code 39's).
+  const code = row ? row.font : own;
   const prefix = options.prefix ?? 'TAVO ';
   const h = options.height ?? 0;
   const height = typeof h === 'number' ? h : HEIGHTS[h] ?? -1;
@@ -321,3 +395,138 @@ export function version() {
     library: libraryVersion,
   };
 }
+
+// Reads the int32 at `at` of the module's memory.
+function int32At(at) {
+  const view = bytesView();
+  return view[at] | (view[at + 1] << 8) | (view[at + 2] << 16) | (view[at + 3] << 24);
+}
+
+// Calls `entry(input, output, cap, lenAt)` with `args` written as C strings
+// (each through Windows-1252, as the GS1 entry points read bytes) and an
+// output room that grows once when too small; the text it wrote.
+function callForText(entry, args, room = 4096) {
+  let cap = room;
+  for (let attempt = 0; ; attempt++) {
+    const inputs = args.map((a) => (a === null ? null : encodeValue(a)));
+    const need = inputs.reduce((sum, a) => sum + (a ? a.length + 1 : 0), 0);
+    const base = scratchBlock(need + 8 + cap);
+    let at = base;
+    const pointers = inputs.map((a) => {
+      if (a === null) return 0;
+      const p = at;
+      bytesView().set(a, p);
+      bytesView()[p + a.length] = 0;
+      at += a.length + 1;
+      return p;
+    });
+    const lenAt = (at + 3) & ~3;
+    const outAt = lenAt + 4;
+    const rc = entry(...pointers, outAt, cap, lenAt);
+    if (rc === OK) return decodeBytes(bytesView(), outAt, outAt + int32At(lenAt));
+    if (rc !== ERR_TOO_MANY_CHARACTERS || attempt > 0) fail(rc);
+    cap = 64 * need + 65536;
+  }
+}
+
+/**
+ * The human-readable text of GS1 data as GS1-128 takes it ("(01)0950...")
+ * or in brackets ("[01]0950..."): each element string as "(AI)data".
+ * Throws TavoError with the library's GS1 error codes.
+ */
+export function gs1HumanReadable(value) {
+  return callForText(lib.BC_GS1HumanReadable, [String(value)]);
+}
+
+/**
+ * The GS1 check digit (0..9) of `key`, the 7 to 17 digits before it; with
+ * `verify` true, `key` includes its check digit, which must be right.
+ */
+export function gs1CheckDigit(key, verify = false) {
+  const input = encodeValue(String(key));
+  const base = scratchBlock(input.length + 16);
+  const digitAt = (base + input.length + 4) & ~3;
+  bytesView().set(input, base);
+  bytesView()[base + input.length] = 0;
+  const rc = lib.BC_GS1CheckDigit(base, verify ? 1 : 0, digitAt);
+  if (rc !== OK) fail(rc);
+  return int32At(digitAt);
+}
+
+// The Digital Link entry points (ordinals 17 and 18) came after this
+// package's first versions: a module without them says so.
+function digitalLinkEntry(name) {
+  const entry = lib[name];
+  if (typeof entry !== 'function') {
+    throw new Error(`tavo32: this library has no Digital Link (${name}); it needs a version newer than ${libraryVersion}`);
+  }
+  return entry;
+}
+
+/** Whether this build has the GS1 Digital Link functions. */
+export const hasDigitalLink = typeof lib.BC_GS1DigitalLink === 'function' && typeof lib.BC_GS1FromDigitalLink === 'function';
+
+/** The GS1 Digital Link URI of GS1 data, on `domain` (the library's default when null). */
+export function gs1DigitalLink(value, domain = null) {
+  return callForText(digitalLinkEntry('BC_GS1DigitalLink'), [String(value), domain === null || domain === undefined ? null : String(domain)]);
+}
+
+/** The GS1 data ("(01)...") that a GS1 Digital Link URI stands for. */
+export function gs1FromDigitalLink(uri) {
+  return callForText(digitalLinkEntry('BC_GS1FromDigitalLink'), [String(uri)]);
+}
+
+// What toSVG() reads for the picture; every other key is a translation option.
+const PICTURE_KEYS = ['module', 'height', 'ratio', 'caption'];
+
+function pictureNumber(options, key, min, max) {
+  const v = options[key];
+  if (v === undefined) return 0;
+  if (typeof v !== 'number' || !(v >= min && v <= max)) {
+    throw new TavoError(ERR_BAD_OPTION, `${key} takes a number from ${min} to ${max}, not ${typeof v === 'string' ? `'${v}'` : String(v)}`);
+  }
+  return v;
+}
+
+/**
+ * The symbol as an SVG document, drawn from the same symbol model as the
+ * command line's `tavo translate --svg`: `options` takes the translation's
+ * named options, and `module` (user units a module, default 1), `height`
+ * (bars in modules; 0 or absent: the symbology's default), `ratio` (wide to
+ * narrow, 2 to 3) and `caption` (the caption variant, text under the bars).
+ */
+export function toSVG(symbology, value, options = {}) {
+  if (options === null || typeof options !== 'object') checkOf(undefined, options ?? undefined);
+  const translation = {};
+  for (const key of Object.keys(options ?? {})) if (!PICTURE_KEYS.includes(key)) translation[key] = options[key];
+  options = options ?? {};
+  const module = pictureNumber(options, 'module', 1e-3, 100) || 1;
+  const height = pictureNumber(options, 'height', 0, 1000);
+  const ratio = pictureNumber(options, 'ratio', 2, 3);
+  const caption = options.caption === true ? 1 : 0;
+  if (options.caption !== undefined && typeof options.caption !== 'boolean') {
+    throw new TavoError(ERR_BAD_OPTION, `caption takes true or false, not ${String(options.caption)}`);
+  }
+  const font = translateBytes(symbology, value, translation);
+  const code = lastCode;
+  let cap = 4096 + 512 * font.length;
+  for (let attempt = 0; attempt < 2; attempt++) {
+    const base = scratchBlock(font.length + 8 + cap);
+    bytesView().set(font, base);
+    const lenAt = (base + font.length + 3) & ~3;
+    const outAt = lenAt + 4;
+    const rc = lib.TAVO_WebSvg(code, base, font.length, caption, height, module, ratio, outAt, cap, lenAt);
+    if (rc === OK) return utf8Text(bytesView().subarray(outAt, outAt + int32At(lenAt)));
+    if (rc === ERR_TOO_MANY_CHARACTERS) {
+      cap = int32At(lenAt) + 16;
+      continue;
+    }
+    if (rc > 0) fail(rc);
+    throw new Error(`tavo32: cannot draw byte ${int32At(lenAt)} of the font string of symbology ${code}`);
+  }
+  fail(ERR_TOO_MANY_CHARACTERS);
+  return '';
+}
+
+const utf8Decoder = new TextDecoder();
+const utf8Text = (bytes) => utf8Decoder.decode(bytes);

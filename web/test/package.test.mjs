@@ -1,5 +1,6 @@
 // The packed package as a user gets it: `npm pack`'s tarball installed into a
-// scratch project (offline, from the file) and used from there by name.
+// scratch project (offline, from the file) and used from there by name, as
+// an ES module and from CommonJS.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -23,7 +24,7 @@ test('the packed tarball installs offline into a scratch project and works by na
     execFileSync('npm', ['install', '--offline', '--no-audit', '--no-fund', '--loglevel=error', tarball()],
       { cwd: project, stdio: 'pipe' });
     const installed = join(project, 'node_modules/tavo32');
-    for (const file of ['tavo32.d.ts', 'fonts/tavo-fonts.css', 'fonts/TAVO-UPCEANJAN.woff2', 'LICENSE-fonts-OFL.txt']) {
+    for (const file of ['tavo32.d.ts', 'registry.d.ts', 'tavo32.cjs', 'fonts/tavo-fonts.css', 'fonts/TAVO-UPCEANJAN.woff2', 'LICENSE-fonts-OFL.txt']) {
       assert.ok(existsSync(join(installed, file)), `the package ships ${file}`);
     }
     // Every @font-face of the CSS names a WOFF2 file the package has.
@@ -55,6 +56,27 @@ test('the packed tarball installs offline into a scratch project and works by na
     assert.deepEqual(got.error, [true, 32500]);
     assert.equal(got.version.translation, 9611080);
     assert.ok(got.names.includes('code128') && got.names.length >= 12);
+
+    // The same calls from CommonJS (require), named options too, in a
+    // project that is not an ES module.
+    writeFileSync(join(project, 'use.cjs'), `
+      const tavo = require('tavo32');
+      const out = {
+        ean13: tavo.translate('EAN-13', '590123412345'),
+        bytes: Array.from(tavo.translateBytes('i2of5', '1234567', { checkDigit: true })),
+        qr: tavo.translate('qr', 'HELLO', { level: 'H' }) === tavo.translate(14, 'HELLO', { check: 4 }),
+        svg: tavo.toSVG('ean13', '590123412345').startsWith('<svg') || tavo.toSVG('ean13', '590123412345').startsWith('<?xml'),
+        gs1: tavo.gs1CheckDigit('0950110153000'),
+        esm: tavo.symbologies.length,
+      };
+      try { tavo.translate('qr', 'A', { levle: 'H' }); } catch (e) { out.error = [e instanceof tavo.TavoError, e.code, e.message]; }
+      console.log(JSON.stringify(out));
+    `);
+    const cjs = JSON.parse(execFileSync('node', ['use.cjs'], { cwd: project, encoding: 'utf8' }));
+    assert.deepEqual(cjs, {
+      ean13: got.ean13, bytes: got.bytes, qr: true, svg: true, gs1: 3, esm: got.names.length,
+      error: [true, 32561, "qr has no option 'levle' (did you mean level?); its options: level L|M|Q|H"],
+    });
   } finally {
     rmSync(project, { recursive: true, force: true });
   }
