@@ -70,7 +70,7 @@ namespace Tavo32
         Gtin12 = 18,
         /// <summary>UPC-E from 8 digits</summary>
         UpcE8 = 19,
-        /// <summary>ITF-14: 13 digits, or 14 with the GS1 check digit; set in a TAVO ITF14 face.</summary>
+        /// <summary>ITF-14</summary>
         Itf14 = 20,
     }
 
@@ -108,8 +108,8 @@ namespace Tavo32
                               new OptionInfo[] { }),
             new SymbologyInfo(13, "imb", "Intelligent Mail", new string[] { "intelligentmail", "uspsimb", "onecode", }, "IMB", 13, TextRule.Windows1252, false, 0,
                               new OptionInfo[] { }),
-            new SymbologyInfo(14, "qr", "QR Code", new string[] { "qrcode", }, "QR", 14, TextRule.Utf8Eci, true, 7089,
-                              new OptionInfo[] { OptionInfo.Choice("level", "M", new ChoiceInfo[] { new ChoiceInfo("L", 1), new ChoiceInfo("M", 2), new ChoiceInfo("Q", 3), new ChoiceInfo("H", 4), }), }),
+            new SymbologyInfo(14, "qr", "QR Code", new string[] { "qrcode", "gs1qr", }, "QR", 14, TextRule.Utf8Eci, true, 7089,
+                              new OptionInfo[] { OptionInfo.Choice("level", "M", new ChoiceInfo[] { new ChoiceInfo("L", 1), new ChoiceInfo("M", 2), new ChoiceInfo("Q", 3), new ChoiceInfo("H", 4), }), OptionInfo.Flag("gs1", 8), OptionInfo.Flag("kanji", 32), }),
             new SymbologyInfo(15, "datamatrix", "Data Matrix", new string[] { "dm", "datamatrixecc200", "gs1datamatrix", }, "DM", 15, TextRule.Utf8, true, 3116,
                               new OptionInfo[] { OptionInfo.Choice("shape", "square", new ChoiceInfo[] { new ChoiceInfo("square", 0), new ChoiceInfo("rect", 1), }), OptionInfo.Flag("gs1", 2), }),
             new SymbologyInfo(16, "gtin13", "EAN-13 from a GTIN-13", new string[] { }, "UPC EAN JAN", 6, TextRule.Windows1252, false, 19,
@@ -119,6 +119,8 @@ namespace Tavo32
             new SymbologyInfo(18, "gtin12", "UPC-A from a GTIN-12", new string[] { }, "UPC EAN JAN", 6, TextRule.Windows1252, false, 18,
                               new OptionInfo[] { }),
             new SymbologyInfo(19, "upce8", "UPC-E from 8 digits", new string[] { }, "UPC EAN JAN", 6, TextRule.Windows1252, false, 14,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(20, "itf14", "ITF-14", new string[] { "gtin14", "dun14", "scc14", }, "ITF14", 20, TextRule.Windows1252, false, 14,
                               new OptionInfo[] { }),
         };
     }

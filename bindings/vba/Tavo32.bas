@@ -128,6 +128,7 @@ Public Const TAVO_GTIN13 As Long = 16   ' EAN-13 from a GTIN-13
 Public Const TAVO_GTIN8 As Long = 17   ' EAN-8 from a GTIN-8
 Public Const TAVO_GTIN12 As Long = 18   ' UPC-A from a GTIN-12
 Public Const TAVO_UPCE8 As Long = 19   ' UPC-E from 8 digits
+Public Const TAVO_ITF14 As Long = 20   ' ITF-14
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -146,19 +147,20 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "code128": RegistryCode = 11
     Case "gs1128", "ean128", "ucc128": RegistryCode = 12
     Case "imb", "intelligentmail", "uspsimb", "onecode": RegistryCode = 13
-    Case "qr", "qrcode": RegistryCode = 14
+    Case "qr", "qrcode", "gs1qr": RegistryCode = 14
     Case "datamatrix", "dm", "datamatrixecc200", "gs1datamatrix": RegistryCode = 15
     Case "gtin13": RegistryCode = 16
     Case "gtin8": RegistryCode = 17
     Case "gtin12": RegistryCode = 18
     Case "upce8": RegistryCode = 19
+    Case "itf14", "gtin14", "dun14", "scc14": RegistryCode = 20
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -182,12 +184,13 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 11: fontOf = 11: textRule = 0: optionList = "": rowName = "code128"
     Case 12: fontOf = 11: textRule = 0: optionList = "": rowName = "gs1-128"
     Case 13: fontOf = 13: textRule = 0: optionList = "": rowName = "imb"
-    Case 14: fontOf = 14: textRule = 1: optionList = "level=L|M|Q|H": rowName = "qr"
+    Case 14: fontOf = 14: textRule = 1: optionList = "level=L|M|Q|H gs1 kanji": rowName = "qr"
     Case 15: fontOf = 15: textRule = 2: optionList = "shape=square|rect gs1": rowName = "datamatrix"
     Case 16: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin13"
     Case 17: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin8"
     Case 18: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin12"
     Case 19: fontOf = 6: textRule = 0: optionList = "": rowName = "upce8"
+    Case 20: fontOf = 20: textRule = 0: optionList = "": rowName = "itf14"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -229,6 +232,8 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             Case "h": RegistryOptionCheck = 4
             Case Else: RegistryOptionCheck = -1
             End Select
+        Case "gs1": RegistryOptionCheck = FlagCheck(optionValue, 8)
+        Case "kanji": RegistryOptionCheck = FlagCheck(optionValue, 32)
         End Select
     Case 15
         Select Case optionName

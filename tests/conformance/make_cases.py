@@ -40,6 +40,7 @@ SAMPLES = {
     "imb": "01234567094987654321-01234567891",
     "qr": "HELLO WORLD",
     "datamatrix": "Hello Data Matrix",
+    "itf14": "1540014128876",
 }
 
 
