@@ -148,7 +148,8 @@ bool ReadModuleSize(std::span<const Flag> flags, PictureOptions& p, std::string&
   if (module) {
     const auto m = ParseNumber(*module);
     if (!m || *m > kMaxModule || (!p.png_path.empty() && *m < 1)) {
-      error = "--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel)";
+      error = "--module takes a size above 0 and up to 100 (a PNG needs at least 1 pixel), not '" +
+              std::string(*module) + "'";
       return false;
     }
     p.module_px = *m;
@@ -189,7 +190,7 @@ bool ReadSymbolOptions(std::span<const Flag> flags, PictureOptions& p, std::stri
   if (const auto height = Find(flags, "--height")) {
     const auto h = ParseNumber(*height);
     if (!h || *h > kMaxHeight) {
-      error = "--height takes a number of modules above 0 and up to 1000";
+      error = "--height takes a number of modules above 0 and up to 1000, not '" + std::string(*height) + "'";
       return false;
     }
     p.height = *h;
@@ -197,7 +198,7 @@ bool ReadSymbolOptions(std::span<const Flag> flags, PictureOptions& p, std::stri
   if (const auto ratio = Find(flags, "--ratio")) {
     const auto r = ParseNumber(*ratio);
     if (!r || *r < 2 || *r > 3) {
-      error = "--ratio takes a number from 2 to 3";
+      error = "--ratio takes a number from 2 to 3, not '" + std::string(*ratio) + "'";
       return false;
     }
     p.model.wide_ratio = *r;
