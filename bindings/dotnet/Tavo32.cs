@@ -55,6 +55,13 @@ namespace Tavo32
         Gtin8 = 17,
         Gtin12 = 18,
         UpcE8 = 19,
+        /// <summary>GS1 DataBar from a GTIN (13 or 14 digits, "(01)" optional):
+        /// lines of the TAVO DATABAR face.  Omnidirectional: check 1 is Truncated.</summary>
+        DataBar = 21,
+        DataBarStacked = 23,
+        DataBarStackedOmni = 24,
+        /// <summary>GS1 DataBar Limited: the GTIN's first digit 0 or 1.</summary>
+        DataBarLimited = 25,
     }
 
     /// <summary>The exports, declared as the library defines them.  Buffers

@@ -44,7 +44,8 @@ SYMBOLOGIES = {
     "code39ascii": 0, "code39": 1, "i2of5": 2, "codabar": 3, "msi": 4,
     "code93": 5, "upca": 6, "upce": 7, "postnet": 8, "ean8": 9, "ean13": 10,
     "code128": 11, "gs1-128": 12, "qr": 14, "datamatrix": 15, "gtin13": 16, "gtin8": 17,
-    "gtin12": 18, "upce8": 19,
+    "gtin12": 18, "upce8": 19, "databar": 21, "databar-stacked": 23, "databar-stacked-omni": 24,
+    "databar-limited": 25,
     "imb": 13,  # Intelligent Mail: "TRACKING-ROUTING", set in the TAVO IMB font
 }
 

@@ -32,6 +32,10 @@ constexpr ModelRow kModelRows[] = {
     {kImb,             BuildImb,      ReadImb,      DrawImbGlyph,      false},
     {kQr,              BuildQr,       ReadQr,       DrawQrGlyph,       false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
+    {kDatabar,         BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kDatabarStacked,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
+    {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
 };
 // clang-format on
 

@@ -28,5 +28,9 @@ inline constexpr int32_t kGtin13 = 16;   // the GTINs print in the UPC EAN JAN f
 inline constexpr int32_t kGtin8 = 17;
 inline constexpr int32_t kGtin12 = 18;
 inline constexpr int32_t kUpcE8 = 19;
+inline constexpr int32_t kDatabar = 21;  // GS1 DataBar Omnidirectional (and Truncated); the forms print in its face
+inline constexpr int32_t kDatabarStacked = 23;
+inline constexpr int32_t kDatabarStackedOmni = 24;
+inline constexpr int32_t kDatabarLimited = 25;
 
 }  // namespace tavo::symbology

@@ -41,6 +41,10 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kImb, EncodeImb},
     {kQr, EncodeQr},
     {kDataMatrix, EncodeDataMatrix},
+    {kDatabar, EncodeDatabar},
+    {kDatabarStacked, EncodeDatabarStacked},
+    {kDatabarStackedOmni, EncodeDatabarStackedOmni},
+    {kDatabarLimited, EncodeDatabarLimited},
 };
 
 // The encoder by code, nullptr for the gaps.

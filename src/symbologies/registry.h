@@ -94,6 +94,10 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits, 0},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte, 7089},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116},
+    {kDatabar,         "databar",     "DATABAR",     FaceVariants::kSingle,            kDatabar,  CheckFlag::kLevel,       CharRule::kDigits, 18},
+    {kDatabarStacked,  "databar-stacked", "DATABAR", FaceVariants::kSingle,            kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},
+    {kDatabarStackedOmni, "databar-stacked-omni", "DATABAR", FaceVariants::kSingle,    kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},
+    {kDatabarLimited,  "databar-limited", "DATABAR", FaceVariants::kSingle,            kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},
 };
 // clang-format on
 
