@@ -35,6 +35,7 @@ enum class CheckFlag : uint8_t {
   kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
   kLevel,          // 2D symbols: the error correction level, the argument's number (Options::check_argument)
   kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
+  kTruncated,      // GS1 DataBar Omnidirectional: 0 full height, 1 Truncated; others 32561
 };
 
 // Which characters BC_CharCheck accepts (see faces/char_check.cpp).
@@ -94,7 +95,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
     {kImb,             "imb",         "IMB",         FaceVariants::kSingle,            kImb,      CheckFlag::kIgnored,     CharRule::kDigits, 0},
     {kQr,              "qr",          "QR",          FaceVariants::kSingle,            kQr,       CheckFlag::kLevel,       CharRule::kAnyByte, 7089},
     {kDataMatrix,      "datamatrix",  "DM",          FaceVariants::kSingle,            kDataMatrix, CheckFlag::kShapeAndGs1, CharRule::kAnyByte, 3116},
-    {kDatabar,         "databar",     "DATABAR",     FaceVariants::kSingle,            kDatabar,  CheckFlag::kLevel,       CharRule::kDigits, 18},
+    {kDatabar,         "databar",     "DATABAR",     FaceVariants::kSingle,            kDatabar,  CheckFlag::kTruncated,   CharRule::kDigits, 18},
     {kDatabarStacked,  "databar-stacked", "DATABAR", FaceVariants::kSingle,            kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},
     {kDatabarStackedOmni, "databar-stacked-omni", "DATABAR", FaceVariants::kSingle,    kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},
     {kDatabarLimited,  "databar-limited", "DATABAR", FaceVariants::kSingle,            kDatabar,  CheckFlag::kIgnored,     CharRule::kDigits, 18},

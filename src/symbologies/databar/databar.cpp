@@ -6,6 +6,7 @@
 #include "symbologies/databar/databar_tables.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "symbologies/codes.h"
 #include "symbologies/encoders.h"
@@ -39,7 +40,7 @@ const DatabarGroup& GroupOf(const DatabarGroup (&groups)[N], int value) {
 
 // The 2 * half element widths of a character, odd (bars in a left-to-right
 // character) and even interleaved.  Inside characters take the odd value
-// from the remainder; the others from the quotient (ISO/IEC 24724 7.2.4).
+// from the remainder; the others from the quotient.
 void CharacterElements(const DatabarGroup& group, int value, int half, bool inside, uint8_t* widths) {
   const int v = value - group.first;
   const int odd = inside ? v % group.even_patterns : v / group.even_patterns;
@@ -83,45 +84,111 @@ void DatabarCharacterWidths(int value, int modules, int elements, int widest, bo
   widths[elements - 1] = static_cast<uint8_t>(n);
 }
 
-int DatabarOmniWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
-  const uint64_t left = gtin13 / 4537077, right = gtin13 % 4537077;
-  const int value[4] = {static_cast<int>(left / 1597), static_cast<int>(left % 1597),
-                        static_cast<int>(right / 1597), static_cast<int>(right % 1597)};
-  uint8_t chars[4][8];
-  int checksum = 0;
-  for (int c = 0; c < 4; ++c) {
-    const bool inside = c % 2 == 1;
-    CharacterElements(inside ? GroupOf(kDatabarInsideGroups, value[c]) : GroupOf(kDatabarOutsideGroups, value[c]), value[c], 4,
-                      inside, chars[c]);
-    for (int e = 0; e < 8; ++e) checksum += kDatabarWeights[c][e] * chars[c][e];
-  }
-  checksum %= 79;
-  checksum += checksum >= 8 ? 1 : 0;
-  checksum += checksum >= 72 ? 1 : 0;
-  widths[0] = widths[1] = widths[44] = widths[45] = 1;
-  for (int e = 0; e < 8; ++e) {
-    widths[2 + e] = chars[0][e];
-    widths[15 + e] = chars[1][7 - e];
-    widths[23 + e] = chars[3][e];
-    widths[36 + e] = chars[2][7 - e];
-  }
-  for (int e = 0; e < 5; ++e) {
-    widths[10 + e] = kDatabarFinders[checksum / 9][e];
-    widths[31 + e] = kDatabarFinders[checksum % 9][4 - e];
-  }
-  return checksum;
-}
 
 namespace {
 
-// Sets `count` modules from `at` to the run of elements `widths`, light first
-// when `light_first`; returns the module after them.
+bool Dark(const DatabarRow& row, int x) { return (row.bits[static_cast<size_t>(x >> 6)] >> (x & 63) & 1) != 0; }
+
+void SetDark(DatabarRow& row, int x) { row.bits[static_cast<size_t>(x >> 6)] |= uint64_t{1} << (x & 63); }
+
+// Sets the elements `widths` from module `at`, light first when
+// `light_first`, one mask per dark element; returns the module after them.
 int PutElements(DatabarRow& row, int at, const uint8_t* widths, int count, bool light_first) {
   bool dark = !light_first;
   for (int e = 0; e < count; ++e, dark = !dark) {
-    for (int m = 0; m < widths[e]; ++m) row.dark[static_cast<size_t>(at++)] = dark ? 1 : 0;
+    const int w = widths[e];
+    if (dark) {
+      const uint64_t run = (uint64_t{1} << w) - 1;
+      if (at < 64) row.bits[0] |= run << at;
+      if (at + w > 64) row.bits[1] |= at >= 64 ? run << (at - 64) : run >> (64 - at);
+    }
+    at += w;
   }
   return at;
+}
+
+// An Omnidirectional character or finder as modules, bit i module i: its
+// elements light first (`forward`) and in reverse order (`reversed`); and
+// its share of the checksum where it stands first or second of its kind
+// (outside characters stand first and third, inside ones second and last).
+struct OmniPattern {
+  uint16_t forward = 0, reversed = 0;
+  uint16_t weighted[2] = {0, 0};
+};
+
+uint16_t LightFirst(const uint8_t* widths, int count, bool reverse) {
+  uint32_t bits = 0;
+  for (int e = 0, at = 0; e < count; ++e) {
+    const int w = widths[reverse ? count - 1 - e : e];
+    if (e % 2 == 1) bits |= ((1u << w) - 1) << at;
+    at += w;
+  }
+  return static_cast<uint16_t>(bits);
+}
+
+// Every Omnidirectional character value, outside (0-2840) and inside
+// (0-1596), and the nine finders, computed on first use: the width
+// algorithm costs more than a whole translation otherwise.
+struct OmniPatterns {
+  OmniPattern outside[2841];
+  OmniPattern inside[1597];
+  OmniPattern finder[9];
+};
+
+OmniPattern MakePattern(const DatabarGroup& group, int value, bool inside) {
+  uint8_t w[8];
+  CharacterElements(group, value, 4, inside, w);
+  OmniPattern p{LightFirst(w, 8, false), LightFirst(w, 8, true), {0, 0}};
+  for (int k = 0; k < 2; ++k) {
+    int sum = 0;
+    for (int e = 0; e < 8; ++e) sum += kDatabarWeights[2 * k + (inside ? 1 : 0)][e] * w[e];
+    p.weighted[k] = static_cast<uint16_t>(sum);
+  }
+  return p;
+}
+
+const OmniPatterns& OmniPatternTable() {
+  static const OmniPatterns* const table = [] {
+    static OmniPatterns t;
+    for (int v = 0; v < 2841; ++v) t.outside[v] = MakePattern(GroupOf(kDatabarOutsideGroups, v), v, false);
+    for (int v = 0; v < 1597; ++v) t.inside[v] = MakePattern(GroupOf(kDatabarInsideGroups, v), v, true);
+    for (int f = 0; f < 9; ++f) {
+      t.finder[f] = {LightFirst(kDatabarFinders[f], 5, false), LightFirst(kDatabarFinders[f], 5, true), {0, 0}};
+    }
+    return &t;
+  }();
+  return *table;
+}
+
+// ORs up to 16 modules of `pattern` into the row from module `at`.
+void Place(DatabarRow& row, uint64_t pattern, int at) {
+  if (at < 64) row.bits[0] |= pattern << at;
+  if (at + 16 > 64) row.bits[1] |= at >= 64 ? pattern << (at - 64) : pattern >> (64 - at);
+}
+
+// The six parts of an Omnidirectional symbol as modules in the order they
+// stand (left character, left finder, the two inside characters, right
+// finder, right character), each already in its direction and colours; and
+// the value of the right finder.
+struct OmniParts {
+  uint64_t part[6];
+  int right_finder;
+};
+
+OmniParts OmniSymbolParts(uint64_t gtin13) {
+  const uint64_t left = gtin13 / 4537077, right = gtin13 % 4537077;
+  const OmniPatterns& t = OmniPatternTable();
+  const OmniPattern& c0 = t.outside[left / 1597];
+  const OmniPattern& c1 = t.inside[left % 1597];
+  const OmniPattern& c2 = t.outside[right / 1597];
+  const OmniPattern& c3 = t.inside[right % 1597];
+  int checksum = (c0.weighted[0] + c1.weighted[0] + c2.weighted[1] + c3.weighted[1]) % 79;
+  checksum += checksum >= 8 ? 1 : 0;
+  checksum += checksum >= 72 ? 1 : 0;
+  constexpr uint64_t k15 = 0x7FFF;  // the inside characters and the finders are 15 modules
+  return {{c0.forward, t.finder[checksum / 9].forward, ~uint64_t{c1.reversed} & k15, ~uint64_t{c3.forward} & k15,
+           ~uint64_t{t.finder[checksum % 9].reversed} & k15, c2.reversed},
+          checksum % 9};
 }
 
 // Stacked: one separator row, 1X high.  Where the rows above and below agree
@@ -129,15 +196,12 @@ int PutElements(DatabarRow& row, int at, const uint8_t* widths, int count, bool 
 // light module; its first and last four modules are light (ISO/IEC 24724
 // 5.3.2.2, as zint draws it).
 void StackedSeparator(const DatabarRow& top, const DatabarRow& bottom, int width, DatabarRow& sep) {
-  for (int x = 1; x < width; ++x) {
-    const size_t i = static_cast<size_t>(x);
-    if (top.dark[i] == bottom.dark[i]) {
-      sep.dark[i] = top.dark[i] ? 0 : 1;
-    } else {
-      sep.dark[i] = sep.dark[i - 1] ? 0 : 1;
-    }
+  bool previous = false;
+  for (int x = 1; x < width - 4; ++x) {
+    const bool dark = Dark(top, x) == Dark(bottom, x) ? !Dark(top, x) : !previous;
+    if (dark && x >= 4) SetDark(sep, x);
+    previous = dark;
   }
-  for (int x = 0; x < 4; ++x) sep.dark[static_cast<size_t>(x)] = sep.dark[static_cast<size_t>(width - 1 - x)] = 0;
 }
 
 // Stacked Omnidirectional: the complement of the adjacent row from module 4
@@ -147,31 +211,37 @@ void StackedSeparator(const DatabarRow& top, const DatabarRow& bottom, int width
 // one over the start of its 3-module bar (ISO/IEC 24724:2011 5.3.2.2, as
 // zint draws it).
 void ComplementSeparator(const DatabarRow& row, int width, int first, bool finder_3, DatabarRow& sep) {
-  for (int x = 4; x < width - 4; ++x) sep.dark[static_cast<size_t>(x)] = row.dark[static_cast<size_t>(x)] ? 0 : 1;
+  // The stacked rows are 50 modules: one word.
+  sep.bits[0] = ~row.bits[0] & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
   bool dark_next = true;
   for (int x = first; x < first + 13; ++x) {
-    const size_t i = static_cast<size_t>(x);
+    bool dark = false;
     if (finder_3) {
-      sep.dark[i] = x == first + 10 ? 1 : 0;
-    } else if (row.dark[i]) {
-      sep.dark[i] = 0;
+      dark = x == first + 10;
+    } else if (Dark(row, x)) {
       dark_next = true;
     } else {
-      sep.dark[i] = dark_next ? 1 : 0;
+      dark = dark_next;
       dark_next = !dark_next;
     }
+    if (dark) SetDark(sep, x);
   }
 }
 
-void StackedRows(const std::array<uint8_t, 46>& widths, int finders, bool omni, DatabarPattern& p) {
+void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
   p.width = 50;
   DatabarRow& top = p.row[0];
-  const uint8_t guard[2] = {1, 1};
-  int at = PutElements(top, 0, widths.data(), 23, true);
-  PutElements(top, at, guard, 2, false);
+  SetDark(top, 1);
+  Place(top, parts.part[0], 2);
+  Place(top, parts.part[1], 18);
+  Place(top, parts.part[2], 33);
+  SetDark(top, 48);
   DatabarRow& bottom = p.row[omni ? 4 : 2];
-  at = PutElements(bottom, 0, guard, 2, false);
-  PutElements(bottom, at, widths.data() + 23, 23, false);
+  SetDark(bottom, 0);
+  Place(bottom, parts.part[3], 2);
+  Place(bottom, parts.part[4], 17);
+  Place(bottom, parts.part[5], 32);
+  SetDark(bottom, 49);
   if (!omni) {
     top.height = kDatabarStackedTop;
     bottom.height = kDatabarStackedBottom;
@@ -183,8 +253,8 @@ void StackedRows(const std::array<uint8_t, 46>& widths, int finders, bool omni, 
   top.height = bottom.height = kDatabarOmniHeight;
   for (int r = 1; r <= 3; ++r) p.row[static_cast<size_t>(r)].height = 1;
   ComplementSeparator(top, p.width, 18, false, p.row[1]);
-  for (int x = 5; x < p.width - 4; x += 2) p.row[2].dark[static_cast<size_t>(x)] = 1;
-  ComplementSeparator(bottom, p.width, 19, finders % 9 == 3, p.row[3]);
+  for (int x = 5; x < p.width - 4; x += 2) SetDark(p.row[2], x);
+  ComplementSeparator(bottom, p.width, 19, parts.right_finder == 3, p.row[3]);
   p.rows = 5;
 }
 
@@ -208,47 +278,56 @@ void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
 }
 
 void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern& pattern) {
-  std::array<uint8_t, 46> widths{};
   if (code == symbology::kDatabarLimited) {
+    std::array<uint8_t, 46> widths{};
     DatabarLimitedWidths(gtin13, widths);
     pattern.width = PutElements(pattern.row[0], 0, widths.data(), 46, true) + 5;  // 5 light modules follow
     pattern.row[0].height = kDatabarLimitedHeight;
     pattern.rows = 1;
     return;
   }
-  const int finders = DatabarOmniWidths(gtin13, widths);
+  const OmniParts parts = OmniSymbolParts(gtin13);
   if (code == symbology::kDatabarStacked || code == symbology::kDatabarStackedOmni) {
-    StackedRows(widths, finders, code == symbology::kDatabarStackedOmni, pattern);
+    StackedRows(parts, code == symbology::kDatabarStackedOmni, pattern);
     return;
   }
-  pattern.width = PutElements(pattern.row[0], 0, widths.data(), 46, true);
+  // Left guard (light, dark), the six parts, right guard (light, dark).
+  static constexpr int kAt[6] = {2, 18, 33, 48, 63, 78};
+  for (int i = 0; i < 6; ++i) Place(pattern.row[0], parts.part[i], kAt[i]);
+  SetDark(pattern.row[0], 1);
+  SetDark(pattern.row[0], 95);
+  pattern.width = 96;
   pattern.row[0].height = truncated ? kDatabarTruncatedHeight : kDatabarOmniHeight;
   pattern.rows = 1;
 }
+
+namespace {
+constexpr size_t kLineRoom = 24;
+static_assert(kDatabarMaxWidth / kDatabarRun + 2 <= kLineRoom);
+}  // namespace
 
 void AppendDatabarText(const DatabarPattern& pattern, FontString& out) {
   const int glyphs = (pattern.width + kDatabarRun - 1) / kDatabarRun;
   int lines = 0;
   for (int r = 0; r < pattern.rows; ++r) lines += pattern.row[static_cast<size_t>(r)].height;
-  char* at = out.Extend(static_cast<size_t>(lines * (glyphs + 2) - 2));
-  bool first = true;
+  // Each line is copied whole with its CR LF, 24 bytes at a time (room for
+  // the widest), and the string cut to its length after the last.
+  const size_t start = out.size(), step = static_cast<size_t>(glyphs + 2);
+  char* at = out.Extend(static_cast<size_t>(lines) * step + kLineRoom);
   for (int r = 0; r < pattern.rows; ++r) {
     const DatabarRow& row = pattern.row[static_cast<size_t>(r)];
-    char line[kDatabarMaxWidth / kDatabarRun];
+    char line[kLineRoom] = {};
     for (int g = 0; g < glyphs; ++g) {
-      int bits = 0;
-      for (int m = 0; m < kDatabarRun; ++m) bits |= row.dark[static_cast<size_t>(g * kDatabarRun + m)] << m;
-      line[g] = kMatrixGlyphs[static_cast<size_t>(bits)];
+      const int x = g * kDatabarRun;
+      uint64_t bits = row.bits[static_cast<size_t>(x >> 6)] >> (x & 63);
+      if ((x & 63) > 64 - kDatabarRun) bits |= row.bits[1] << (64 - (x & 63));
+      line[g] = kMatrixGlyphs[static_cast<size_t>(bits & 63)];
     }
-    for (int h = 0; h < row.height; ++h, first = false) {
-      if (!first) {
-        *at++ = '\r';
-        *at++ = '\n';
-      }
-      std::copy(line, line + glyphs, at);
-      at += glyphs;
-    }
+    line[glyphs] = '\r';
+    line[glyphs + 1] = '\n';
+    for (int h = 0; h < row.height; ++h, at += step) std::memcpy(at, line, kLineRoom);
   }
+  out.resize(start + static_cast<size_t>(lines) * step - 2);
 }
 
 namespace {

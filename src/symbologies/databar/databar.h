@@ -30,9 +30,10 @@ inline constexpr int kDatabarLimitedHeight = 10;
 inline constexpr int kDatabarStackedTop = 5;
 inline constexpr int kDatabarStackedBottom = 7;
 
-// One distinct row of modules and how many module rows it stands for.
+// One distinct row of modules and how many module rows it stands for:
+// module x is bit x % 64 of bits[x / 64], set for dark.
 struct DatabarRow {
-  std::array<uint8_t, kDatabarMaxWidth> dark{};
+  std::array<uint64_t, 2> bits{};
   int height = 0;
 };
 
@@ -42,10 +43,6 @@ struct DatabarPattern {
   std::array<DatabarRow, kDatabarMaxRows> row;
 };
 
-// The 46 element widths of an Omnidirectional symbol (light first: the left
-// guard's space) for the 13 digits of a GTIN before its check digit.
-// Returns the value of the finder pair, 9 * left + right (0-80).
-int DatabarOmniWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths);
 // The 46 element widths of a Limited symbol (light first), without the
 // light modules after its right guard; `gtin13` below 2 * 10^12.
 void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths);

@@ -11,7 +11,7 @@ namespace tavo {
 // the group, the number of even-element patterns (which divides the value),
 // and for the odd and the even elements their total modules and widest
 // element.  Omnidirectional outside characters (values 0-2840, 16 modules)
-// and inside characters (0-1595, 15 modules), and Limited characters
+// and inside characters (0-1596, 15 modules), and Limited characters
 // (0-2013570, 26 modules): ISO/IEC 24724's tables of character groups.  The
 // numbers as in zint's backend/rss.h (BSD-3-Clause, used as facts), checked
 // against zint's symbols.
