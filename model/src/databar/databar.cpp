@@ -189,6 +189,32 @@ void ReadLimited(const std::array<uint8_t, 46>& w, Reading& reading) {
   reading.data = std::string(13 - digits.size(), '0') + digits;
 }
 
+// The module rows the data makes (the library's layout: guards, separators,
+// the rows' heights) against the text's, after the characters and checksum
+// have been read on their own: one fault for the first module that differs,
+// since scanners find the rows by the guards and the separators.
+void CheckLayout(int32_t code, const std::string& data13, const ModuleGrid& g, Reading& reading) {
+  const bool truncated = code == kDatabar && g.height == tavo::kDatabarTruncatedHeight;
+  tavo::DatabarPattern p;
+  tavo::DatabarLayout(code, std::stoull(data13), truncated, p);
+  int32_t y = 0;
+  for (int r = 0; r < p.rows; ++r) {
+    const tavo::DatabarRow& row = p.row[static_cast<size_t>(r)];
+    for (int h = 0; h < row.height; ++h, ++y) {
+      if (y >= g.height) {
+        return reading.faults.push_back("the text ends after " + std::to_string(g.height) + " module rows; the symbol has more");
+      }
+      for (int32_t x = 0; x < g.width; ++x) {
+        const bool want = x < 96 && (row.bits[static_cast<size_t>(x >> 6)] >> (x & 63) & 1) != 0;
+        if (g.at(x, y) != want) {
+          return reading.faults.push_back(DamageFault("row, guard or separator", 1, y, x));
+        }
+      }
+    }
+  }
+  if (y != g.height) reading.faults.push_back("module rows past the symbol's " + std::to_string(y));
+}
+
 }  // namespace
 
 bool BuildDatabar(int32_t code, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
@@ -230,6 +256,7 @@ bool ReadDatabar(int32_t code, std::string_view s, Reading& reading, ModelError&
     ReadOmni(w, reading);
   }
   if (!reading.data.empty()) {
+    CheckLayout(code, reading.data, symbol.grid, reading);
     int sum = 0;
     for (size_t i = 0; i < 13; ++i) sum += (reading.data[i] - '0') * (i % 2 == 0 ? 3 : 1);
     reading.data = "(01)" + reading.data + static_cast<char>('0' + (10 - sum % 10) % 10);
