@@ -51,6 +51,7 @@ bool TextModules(std::string_view s, ModuleGrid& grid, ModelError& error) {
 // `without_one`, none of them 1): counted by recursion over the first.
 int64_t Sequences(int k, int m, int widest, bool without_one) {
   if (k == 0) return m == 0 ? 1 : 0;
+  if (m < k * (without_one ? 2 : 1) || m > k * widest) return 0;
   int64_t n = 0;
   for (int w = without_one ? 2 : 1; w <= widest && w <= m; ++w) n += Sequences(k - 1, m - w, widest, without_one);
   return n;
@@ -61,7 +62,10 @@ int64_t Sequences(int k, int m, int widest, bool without_one) {
 // patterns with an element of width 1.  -1 for a pattern outside the kind.
 int64_t PatternRank(const std::vector<int>& widths, int widest, bool need_one) {
   int rest = 0;
-  for (int w : widths) rest += w;
+  for (int w : widths) {
+    if (w < 1 || w > widest) return -1;
+    rest += w;
+  }
   int64_t rank = 0;
   bool had_one = false;
   for (size_t e = 0; e < widths.size(); ++e) {
