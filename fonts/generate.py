@@ -308,6 +308,7 @@ DESCRIPTIONS = {
     "QR": matrix_faces.DESCRIPTIONS["QR"],
     "DM": matrix_faces.DESCRIPTIONS["DM"],
     "ITF14": "ITF-14 (the GTIN-14 in Interleaved 2 of 5, wide:narrow 2.5) with its bearer bars drawn by every glyph",
+    "DATABAR": matrix_faces.DESCRIPTIONS["DATABAR"],
 }
 
 
@@ -380,11 +381,12 @@ def main():
         description = "%s bar code font, %s. Generated from the TAVO32 symbol model." % (
             family, DESCRIPTIONS[family_of[symbology]])
         if design is None:
+            geometry = matrix_faces.GEOMETRY[family_of[symbology]]
             font, ps_name = matrix_faces.build_matrix_font(family, description, glyphs, name_strings,
-                                                           VERSION)
+                                                           VERSION, geometry)
             # A block is the "bar": module, bottom 0, top the line height.
-            height = matrix_faces.MATRIX["block_height"] * matrix_faces.MATRIX["module"]
-            numbers = (matrix_faces.MATRIX["module"], 0, height, 0, height)
+            height = geometry["block_height"] * geometry["module"]
+            numbers = (geometry["module"], 0, height, 0, height)
         else:
             font, ps_name = build_font(family, description, glyphs, design, text, with_dejavu)
             numbers = (design.module, design.bar_bottom, design.bar_top, design.guard_bottom, design.half_top)

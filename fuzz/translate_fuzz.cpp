@@ -26,11 +26,13 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-constexpr size_t kCodes = 21;  // 0..20; codes without a symbology emit nothing
+constexpr size_t kCodes = 26;  // 0..25; codes without a symbology emit nothing
 
 const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
   static const auto code128 = Set({{33, 125}, {130, 140}, {145, 156}, {161, 234}, {236, 252}});
+  // The 64 block or run glyphs of the module-grid faces, CR LF between lines.
+  static const auto grid = Set({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}, {'#', '#'}, {'%', '%'}, {'\r', '\r'}, {'\n', '\n'}});
   static const std::array<std::bitset<256>, kCodes> kSets = {
       // 0: the 43 Code 39 characters ("_" for space) and "*"
       Set({{'0', '9'}, {'A', 'Z'}, {'-', '.'}, {'_', '_'}, {'$', '$'}, {'/', '/'}, {'+', '+'},
@@ -62,13 +64,16 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       upc_ean, upc_ean, upc_ean, upc_ean,
       // 20: ITF-14: the Interleaved 2 of 5 pairs, start, stop, and the frames 0x99 0x9A
       Set({{146, 154}, {161, 255}}),
+      // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..25: the
+      // other DataBar forms
+      grid, {}, grid, grid, grid,
   };
   return kSets;
 }
 
-// Narrows most symbology selectors to the interesting range -2..21.
+// Narrows most symbology selectors to the interesting range -2..27.
 int32_t PickSymbology(uint8_t selector, int32_t raw) {
-  return selector < 240 ? static_cast<int32_t>(selector % 24) - 2 : raw;
+  return selector < 240 ? static_cast<int32_t>(selector % 30) - 2 : raw;
 }
 
 }  // namespace

@@ -68,7 +68,12 @@ enum {
   BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */
   BC_SYM_GTIN12 = 18,           /* UPC-A from 12 digits including the check digit */
   BC_SYM_UPCE8 = 19,            /* UPC-E from 8 digits: number system 0 or 1, six, check digit */
-  BC_SYM_ITF14 = 20             /* ITF-14 with bearer bars: 13 digits, or 14 with the check digit */
+  BC_SYM_ITF14 = 20,            /* ITF-14 with bearer bars: 13 digits, or 14 with the check digit */
+  /* GS1 DataBar from a GTIN (13 or 14 digits, "(01)" optional), lines of the TAVO DATABAR face */
+  BC_SYM_DATABAR = 21,              /* Omnidirectional; check 1: Truncated */
+  BC_SYM_DATABAR_STACKED = 23,      /* Stacked */
+  BC_SYM_DATABAR_STACKED_OMNI = 24, /* Stacked Omnidirectional */
+  BC_SYM_DATABAR_LIMITED = 25       /* Limited: first digit 0 or 1 */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and
@@ -143,7 +148,8 @@ enum {
   BC_FONT_ERR_IMB_ILLEGAL_BARCODE_IDENTIFIER = 32553, /* second tracking digit above 4 */
   BC_FONT_ERR_IMB_INCOMPLETE_ROUTING = 32554,       /* routing code not 0, 5, 9 or 11 digits */
   BC_FONT_ERR_TOO_LONG_FOR_SYMBOL = 32560,
-  BC_FONT_ERR_INVALID_CHECK_OPTION = 32561
+  BC_FONT_ERR_INVALID_CHECK_OPTION = 32561,
+  BC_FONT_ERR_DATABAR_LIMITED_INDICATOR = 32585 /* DataBar Limited: GTIN's first digit not 0 or 1 */
 };
 
 /* Translation version returned by BC_FontGetVer. */

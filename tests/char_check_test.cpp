@@ -48,7 +48,8 @@ const RuleRow kRuleRows[] = {
      "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 21}, {}, Shown::kAsItself, "codes without rules"},
+    {{0, 26}, {}, Shown::kAsItself, "codes without rules"},
+    {{21, 23, 24, 25}, {{'0', '9'}}, Shown::kAsItself, "GS1 DataBar: the GTIN's digits"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -135,12 +136,12 @@ Checked Check(int32_t symbology, int32_t ch, int32_t alt, int32_t capacity = 64)
   return {rc, std::string(buf.data(), written)};
 }
 
-// Every symbology code from -1 to 23 against every character code from -1
+// Every symbology code from -1 to 27 against every character code from -1
 // to 256, with and without Alt; a valid text fits a buffer of exactly its
 // length and is refused by one byte less.
 TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
   int valid = 0;
-  for (int32_t sym = -1; sym <= 23; ++sym) {
+  for (int32_t sym = -1; sym <= 27; ++sym) {
     for (int32_t ch = -1; ch <= 256; ++ch) {
       for (int32_t alt = 0; alt <= 1; ++alt) {
         SCOPED_TRACE(testing::Message() << "code " << sym << " char " << ch << " alt " << alt);
@@ -158,9 +159,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 9 x 10 + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
+  // 3 codes x 127 + 13 x 10 (9 numeric, 4 DataBar) + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
   // codes x 12 + QR Code and Data Matrix 255 each, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 9 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
+  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {
@@ -200,7 +201,8 @@ TEST(CharCheck, WorkedExamples) {
       {12, '(', 0, 64, 1, "(", "GS1-128: a parenthesis"},
       {12, '#', 0, 64, 0, "", "GS1-128: '#' is outside the 82-character set"},
       {16, '+', 0, 64, 1, "+", "GTIN-13: '+' before a supplement"},
-      {21, '1', 0, 64, 0, "", "last code without rules"},
+      {21, '1', 0, 64, 1, "1", "a GTIN digit for GS1 DataBar"},
+      {25, '(', 0, 64, 0, "", "DataBar's optional \"(01)\" is not offered character by character"},
       {23, 'A', 0, 64, 0, "", "past the last rule"},
       {-1, 'A', 0, 64, 0, "", "a negative code is a large unsigned one"},
       {INT32_MIN, 'A', 0, 64, 0, "", "the most negative code"},

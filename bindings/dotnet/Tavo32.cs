@@ -72,6 +72,14 @@ namespace Tavo32
         UpcE8 = 19,
         /// <summary>ITF-14</summary>
         Itf14 = 20,
+        /// <summary>GS1 DataBar Omnidirectional</summary>
+        Databar = 21,
+        /// <summary>GS1 DataBar Stacked</summary>
+        DatabarStacked = 23,
+        /// <summary>GS1 DataBar Stacked Omnidirectional</summary>
+        DatabarStackedOmni = 24,
+        /// <summary>GS1 DataBar Limited</summary>
+        DatabarLimited = 25,
     }
 
     public static partial class Registry
@@ -121,6 +129,14 @@ namespace Tavo32
             new SymbologyInfo(19, "upce8", "UPC-E from 8 digits", new string[] { }, "UPC EAN JAN", 6, TextRule.Windows1252, false, 14,
                               new OptionInfo[] { }),
             new SymbologyInfo(20, "itf14", "ITF-14", new string[] { "gtin14", "dun14", "scc14", }, "ITF14", 20, TextRule.Windows1252, false, 14,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(21, "databar", "GS1 DataBar Omnidirectional", new string[] { "gs1databar", "rss14", "databaromni", "databaromnidirectional", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
+                              new OptionInfo[] { OptionInfo.Flag("truncated", 1), }),
+            new SymbologyInfo(23, "databar-stacked", "GS1 DataBar Stacked", new string[] { "gs1databarstacked", "rss14stacked", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(24, "databar-stacked-omni", "GS1 DataBar Stacked Omnidirectional", new string[] { "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(25, "databar-limited", "GS1 DataBar Limited", new string[] { "gs1databarlimited", "rsslimited", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
                               new OptionInfo[] { }),
         };
     }

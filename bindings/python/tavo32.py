@@ -79,6 +79,10 @@ REGISTRY = [
     {"aliases": [], "code": 18, "faces": 1, "family": "UPC EAN JAN", "font": 6, "max_length": 18, "multi_line": False, "name": "gtin12", "options": [], "text": "windows-1252", "title": "UPC-A from a GTIN-12"},
     {"aliases": [], "code": 19, "faces": 1, "family": "UPC EAN JAN", "font": 6, "max_length": 14, "multi_line": False, "name": "upce8", "options": [], "text": "windows-1252", "title": "UPC-E from 8 digits"},
     {"aliases": ["gtin14", "dun14", "scc14"], "code": 20, "faces": 6, "family": "ITF14", "font": 20, "max_length": 14, "multi_line": False, "name": "itf14", "options": [], "text": "windows-1252", "title": "ITF-14"},
+    {"aliases": ["gs1databar", "rss14", "databaromni", "databaromnidirectional"], "code": 21, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar", "options": [{"check": 1, "help": "the Truncated form: 13 module rows instead of 33", "name": "truncated", "type": "flag"}], "text": "windows-1252", "title": "GS1 DataBar Omnidirectional"},
+    {"aliases": ["gs1databarstacked", "rss14stacked"], "code": 23, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked"},
+    {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
+    {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
 ]
 # ---- END TABLES ----
 

@@ -129,6 +129,10 @@ Public Const TAVO_GTIN8 As Long = 17   ' EAN-8 from a GTIN-8
 Public Const TAVO_GTIN12 As Long = 18   ' UPC-A from a GTIN-12
 Public Const TAVO_UPCE8 As Long = 19   ' UPC-E from 8 digits
 Public Const TAVO_ITF14 As Long = 20   ' ITF-14
+Public Const TAVO_DATABAR As Long = 21   ' GS1 DataBar Omnidirectional
+Public Const TAVO_DATABAR_STACKED As Long = 23   ' GS1 DataBar Stacked
+Public Const TAVO_DATABAR_STACKED_OMNI As Long = 24   ' GS1 DataBar Stacked Omnidirectional
+Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -154,13 +158,17 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "gtin12": RegistryCode = 18
     Case "upce8": RegistryCode = 19
     Case "itf14", "gtin14", "dun14", "scc14": RegistryCode = 20
+    Case "databar", "gs1databar", "rss14", "databaromni", "databaromnidirectional": RegistryCode = 21
+    Case "databarstacked", "gs1databarstacked", "rss14stacked": RegistryCode = 23
+    Case "databarstackedomni", "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni": RegistryCode = 24
+    Case "databarlimited", "gs1databarlimited", "rsslimited": RegistryCode = 25
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -191,6 +199,10 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 18: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin12"
     Case 19: fontOf = 6: textRule = 0: optionList = "": rowName = "upce8"
     Case 20: fontOf = 20: textRule = 0: optionList = "": rowName = "itf14"
+    Case 21: fontOf = 21: textRule = 0: optionList = "truncated": rowName = "databar"
+    Case 23: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked"
+    Case 24: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked-omni"
+    Case 25: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-limited"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -244,6 +256,10 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             Case Else: RegistryOptionCheck = -1
             End Select
         Case "gs1": RegistryOptionCheck = FlagCheck(optionValue, 2)
+        End Select
+    Case 21
+        Select Case optionName
+        Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 1)
         End Select
     End Select
 End Function

@@ -142,6 +142,13 @@ bool BuildQr(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, M
 bool ReadQr(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// GS1 DataBar (all four GTIN forms): the module rows of the DataBar face
+// as Symbol::grid; the reader recomputes the finder pair's or the Limited
+// check character's checksum.  `symbology` selects the form.
+bool BuildDatabar(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDatabar(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
+bool DrawDatabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.
 struct ModelRow {

@@ -33,6 +33,10 @@ constexpr ModelRow kModelRows[] = {
     {kQr,              BuildQr,       ReadQr,       DrawQrGlyph,       false},
     {kDataMatrix,      BuildDataMatrix, ReadDataMatrix, DrawDataMatrixGlyph, false},
     {kItf14,           BuildItf14,    ReadItf14,    DrawItf14Glyph,    false},
+    {kDatabar,         BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kDatabarStacked,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
+    {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
 };
 // clang-format on
 

@@ -34,6 +34,7 @@ std::vector<FontCase> Fonts() {
       Bytes({{'0', '9'}, {'a', 'z'}, {'A', 'Z'}, {0xA1, 0xB4}}, "{}<>[\\]`!\"#$%&'()+~|*^=@_");
   std::set<int> code39_fonts = Bytes({{33, 126}, {0x82, 0x8C}, {0x91, 0x9C}, {0xA1, 0xA3}, {0xA5, 0xAF}});
   code39_fonts.erase('*');
+  const std::set<int> runs = Bytes({{'A', 'Z'}, {'a', 'z'}, {'0', '9'}}, "#%");
   return {
       {0, Bytes({{'0', '9'}, {'A', 'Z'}}, "-._$/+%*"), "*", "*", "43 characters, _ for space, and *"},
       {1, code39_fonts, "", "", "one glyph per ASCII character, grave accent and ~ as start/stop"},
@@ -57,6 +58,12 @@ std::vector<FontCase> Fonts() {
       {18, upc_ean, "", "", "UPC/EAN/JAN font for GTIN-12"},
       {19, upc_ean, "", "", "UPC/EAN/JAN font for UPC-E from 8 digits"},
       {20, Bytes({{0x92, 0x9A}, {0xA1, 0xFF}}), "", "", "ITF-14: pairs, start, stop and the two frames"},
+      // GS1 DataBar: a row of the form's width in glyphs of 6 modules, the
+      // byte as its first glyph, light runs after it.
+      {21, runs, "", std::string(15, 'A'), "DataBar Omnidirectional: 16 runs of 6 modules"},
+      {23, runs, "", std::string(8, 'A'), "DataBar Stacked: 9 runs"},
+      {24, runs, "", std::string(8, 'A'), "DataBar Stacked Omnidirectional: 9 runs"},
+      {25, runs, "", std::string(13, 'A'), "DataBar Limited: 14 runs, the last 5 modules light"},
   };
 }
 

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 55> kErrors{{
+constexpr std::array<ErrorText, 56> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -107,6 +107,8 @@ constexpr std::array<ErrorText, 55> kErrors{{
      "11 (Zip+4+DP) digits."},
     {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
     {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
+    {kDatabarLimitedIndicator, true,
+     "Illegal character for this symbology.  GS1 DataBar Limited takes GTINs whose first digit is 0 or 1.", ""},
 }};
 constexpr bool CodeBefore(const ErrorText& a, const ErrorText& b) { return a.code < b.code; }
 static_assert(std::is_sorted(kErrors.begin(), kErrors.end(), CodeBefore));

@@ -70,6 +70,7 @@ enum Error : int32_t {
   kImbIncompleteRouting = 32554,
   kTooLongForLargestSymbol = 32560,
   kInvalidCheckOption = 32561,
+  kDatabarLimitedIndicator = 32585,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -29,5 +29,9 @@ inline constexpr int32_t kGtin8 = 17;
 inline constexpr int32_t kGtin12 = 18;
 inline constexpr int32_t kUpcE8 = 19;
 inline constexpr int32_t kItf14 = 20;  // the GTIN-14 in Interleaved 2 of 5, with bearer bars
+inline constexpr int32_t kDatabar = 21;  // GS1 DataBar Omnidirectional (and Truncated); the forms print in its face
+inline constexpr int32_t kDatabarStacked = 23;
+inline constexpr int32_t kDatabarStackedOmni = 24;
+inline constexpr int32_t kDatabarLimited = 25;
 
 }  // namespace tavo::symbology

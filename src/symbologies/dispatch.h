@@ -42,6 +42,10 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kQr, EncodeQr},
     {kDataMatrix, EncodeDataMatrix},
     {kItf14, EncodeItf14},
+    {kDatabar, EncodeDatabar},
+    {kDatabarStacked, EncodeDatabarStacked},
+    {kDatabarStackedOmni, EncodeDatabarStackedOmni},
+    {kDatabarLimited, EncodeDatabarLimited},
 };
 
 // The encoder by code, nullptr for the gaps.

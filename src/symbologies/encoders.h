@@ -38,6 +38,12 @@ int32_t EncodeQr(std::string_view value, const Options& options, FontString& out
 int32_t EncodeDataMatrix(std::string_view value, const Options& options, FontString& out);
 // ITF-14: 13 digits, or 14 with the GS1 check digit (symbologies/itf14.h).
 int32_t EncodeItf14(std::string_view value, const Options& options, FontString& out);
+// GS1 DataBar (symbologies/databar/databar.h); Omnidirectional reads
+// options.check_argument (1: Truncated).
+int32_t EncodeDatabar(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarStacked(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarStackedOmni(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarLimited(std::string_view value, const Options& options, FontString& out);
 
 // The modulo-43 check character of a value the calling Code 39 encoder has
 // accepted, summed over its Full ASCII expansion.  Shared by both Code 39

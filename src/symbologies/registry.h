@@ -35,6 +35,7 @@ enum class CheckFlag : uint8_t {
   kSecondDigit,    // MSI: a second modulo-10 check digit after the mandatory first
   kLevel,          // 2D symbols: the error correction level, the argument's number (Options::check_argument)
   kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
+  kTruncated,      // GS1 DataBar Omnidirectional: 0 full height, 1 Truncated; others 32561
 };
 
 // Which characters BC_CharCheck accepts (see faces/char_check.cpp).
@@ -124,6 +125,10 @@ inline constexpr OptionInfo kCheckDigitOption[] = {
 inline constexpr OptionInfo kMsiOptions[] = {
     {"check_digit", OptionType::kFlag, "a second modulo-10 check digit after the first", 1, {}, "", 0, 0},
 };
+// GS1 DataBar Omnidirectional printed Truncated (13 module rows, not 33).
+inline constexpr OptionInfo kDatabarOptions[] = {
+    {"truncated", OptionType::kFlag, "the Truncated form: 13 module rows instead of 33", 1, {}, "", 0, 0},
+};
 // ISO/IEC 18004, 7.5.1: the four error correction levels.
 inline constexpr OptionChoice kQrLevels[] = {{"L", 1}, {"M", 2}, {"Q", 3}, {"H", 4}};
 inline constexpr OptionInfo kQrOptions[] = {
@@ -162,6 +167,9 @@ inline constexpr int32_t kErrorsDataMatrix[] = {32510, 32529, 32530, 32531, 3253
                                                 32536, 32537, 32538, 32539, 32540, 32541, 32542, 32543,
                                                 32544, 32545, 32546, 32560, 32561};
 inline constexpr int32_t kErrorsGtin[] = {32507, 32510, 32529, 32547, 32548};
+inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 32561};
+inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};
+inline constexpr int32_t kErrorsDatabarLimited[] = {32507, 32510, 32529, 32547, 32548, 32585};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
@@ -213,6 +221,17 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      "Data Matrix", "dm datamatrixecc200 gs1datamatrix", TextRule::kUtf8, true, kDataMatrixOptions, kErrorsDataMatrix},
     {kItf14, "itf14", "ITF14", FaceVariants::kHeightAndCaption, kItf14, CheckFlag::kIgnored, CharRule::kDigits, 14,
      "ITF-14", "gtin14 dun14 scc14", k1252, false, kNoOptions, kErrorsItf14},
+    {kDatabar, "databar", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kTruncated, CharRule::kDigits, 18,
+     "GS1 DataBar Omnidirectional", "gs1databar rss14 databaromni databaromnidirectional", k1252, true,
+     kDatabarOptions, kErrorsDatabar},
+    {kDatabarStacked, "databar-stacked", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
+     "GS1 DataBar Stacked", "gs1databarstacked rss14stacked", k1252, true, kNoOptions, kErrorsDatabarStacked},
+    {kDatabarStackedOmni, "databar-stacked-omni", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored,
+     CharRule::kDigits, 18, "GS1 DataBar Stacked Omnidirectional",
+     "gs1databarstackedomni databarstackedomnidirectional rss14stackedomni", k1252, true, kNoOptions,
+     kErrorsDatabarStacked},
+    {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
+     "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
 };
 // clang-format on
 

@@ -41,6 +41,10 @@ SAMPLES = {
     "qr": "HELLO WORLD",
     "datamatrix": "Hello Data Matrix",
     "itf14": "1540014128876",
+    "databar": "(01)20012345678909",
+    "databar-stacked": "2001234567890",
+    "databar-stacked-omni": "(01)20012345678909",
+    "databar-limited": "(01)15012345678907",
 }
 
 

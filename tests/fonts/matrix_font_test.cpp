@@ -37,7 +37,8 @@
 namespace tavo::fonts {
 namespace {
 
-// The 2D faces of the manifest: those whose model glyphs are blocks.
+// The module-grid faces of the manifest: those whose model glyphs are
+// blocks (2 x 3 modules for QR Code and Data Matrix, 6 x 1 for DataBar).
 std::vector<FaceDesign> MatrixFaces() {
   std::vector<FaceDesign> out;
   for (const FaceDesign& d : ReadManifest(TAVO_FONT_DIR)) {
@@ -54,7 +55,7 @@ TEST(MatrixFontMetrics, LineHeightIsOneBlockInEveryTable) {
     SCOPED_TRACE(d.family);
     Face face(d.file);
     ASSERT_TRUE(face.ok());
-    const long block = static_cast<long>(kBlockHeight) * d.module;
+    const long block = static_cast<long>(model::FontGlyphs(d.symbology, {}).front().modules.height) * d.module;
     const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_HHEA));
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
     ASSERT_TRUE(hhea && os2);
@@ -74,6 +75,7 @@ TEST(MatrixFontGlyphs, EveryBlockDrawsTheModelsModules) {
     ASSERT_TRUE(face.ok());
     const auto glyphs = model::FontGlyphs(d.symbology, {});
     EXPECT_EQ(glyphs.size(), kMatrixGlyphs.size());
+    const int32_t across = glyphs.front().modules.width, down = glyphs.front().modules.height;
     // Ten pixels to the module, one bit per pixel: sample each module's centre.
     const double ppem = 10.0 * face.get()->units_per_EM / d.module;
     for (const model::FontGlyph& g : glyphs) {
@@ -83,10 +85,10 @@ TEST(MatrixFontGlyphs, EveryBlockDrawsTheModelsModules) {
       ASSERT_TRUE(SetLines(face.get(), std::string(1, static_cast<char>(g.code)), {.pixels_per_em = ppem, .mono = true},
                            0, r, error))
           << error;
-      ASSERT_EQ(r.width, 10 * kBlockWidth);
-      ASSERT_EQ(r.height, 10 * kBlockHeight);
-      for (int32_t y = 0; y < kBlockHeight; ++y) {
-        for (int32_t x = 0; x < kBlockWidth; ++x) {
+      ASSERT_EQ(r.width, 10 * across);
+      ASSERT_EQ(r.height, 10 * down);
+      for (int32_t y = 0; y < down; ++y) {
+        for (int32_t x = 0; x < across; ++x) {
           EXPECT_EQ(r.At(10 * x + 5, 10 * y + 5) == 0, g.modules.at(x, y)) << "module " << x << "," << y;
         }
       }
