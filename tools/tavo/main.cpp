@@ -15,6 +15,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "glyphs.h"
+#include "gs1_command.h"
 #include "render.h"
 #include "tavo32.h"
 #include "tavo_model.h"
@@ -71,6 +72,7 @@ constexpr char kUsage[] =
 // The usage text and, from the registry, the symbologies it knows.
 std::string UsageText() {
   std::string text = kUsage;
+  text += tavo::gs1cmd::kGs1Usage;
   int32_t low = INT32_MAX;
   int32_t high = INT32_MIN;
   for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
@@ -365,6 +367,7 @@ int Run(int argc, char** argv) {
   std::string_view cmd = argv[1];
   Args args;
   if (cmd == "batch") return tavo::batch::RunBatchCommand(argc, argv);
+  if (cmd == "gs1") return tavo::gs1cmd::RunGs1Command(argc, argv);
   if (cmd == "translate") {
     if (!ParseArgs(argc, argv, {"--check", "--raw", "--caption"},
                    {"--svg", "--png", "--module", "--height", "--ratio", "--check-value", "--level"}, args)) {
