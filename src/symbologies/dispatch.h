@@ -39,8 +39,8 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kGtin12, EncodeGtin12},
     {kUpcE8, EncodeUpcE8},
     {kImb, EncodeImb},
-    {kQr, EncodeQr},
-    {kDataMatrix, EncodeDataMatrix},
+    {kQr, EncodeQrOrDigitalLink},
+    {kDataMatrix, EncodeDataMatrixOrDigitalLink},
 };
 
 // The encoder by code, nullptr for the gaps.

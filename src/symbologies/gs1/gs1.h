@@ -141,11 +141,9 @@ const Gs1DlSequence& Gs1DlSequenceAt(size_t index);
 // padded with zeros to four digits, or null.
 const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits);
 
-// The character sets of each byte, one bit per Gs1Cset, kGs1DataStop on
-// the bytes that end a run of data in an element string "(AI)data": '(' ')'
-// '\\', and kGs1BracketStop on those that end it in "[AI]data": '[' ']' '\\'.
+// The character sets of each byte, one bit per Gs1Cset, and kGs1DataStop on
+// the bytes that end a run of data in an element string: '(' ')' '\\'.
 inline constexpr uint8_t kGs1DataStop = 0x10;
-inline constexpr uint8_t kGs1BracketStop = 0x20;
 inline constexpr uint8_t kGs1AllCsets = 0x0F;
 extern const std::array<uint8_t, 256> kGs1ByteClasses;
 

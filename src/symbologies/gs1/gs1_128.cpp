@@ -1,10 +1,11 @@
-// GS1-128: element strings "(AI)data..." parsed and validated (each AI's
+// GS1-128: element strings "(AI)data..." (or "[AI]data...") parsed and validated (each AI's
 // data, repetitions, required and excluded companions, the 48-character
 // limit), then set in Code 128 behind FNC1.
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "symbologies/encoders.h"
@@ -23,29 +24,13 @@ struct Cursor {
   char* out;
 };
 
-// The two ways of writing an AI: "(01)" and "[01]".  The first byte of a
-// value decides which one the whole value uses; in the bracket form '(' and
-// ')' are ordinary data.  `stop` marks, in kGs1ByteClasses, the bytes that
-// end a run of data: the form's two brackets and '\\'.
-struct ParenForm {
-  static constexpr char kOpen = '(';
-  static constexpr char kClose = ')';
-  static constexpr uint8_t kStop = kGs1DataStop;
-};
-struct BracketForm {
-  static constexpr char kOpen = '[';
-  static constexpr char kClose = ']';
-  static constexpr uint8_t kStop = kGs1BracketStop;
-};
-
-// What is wrong with an AI that is not two to four digits and its closing
-// bracket, from its first byte on.
-template <class Form>
+// What is wrong with an AI that is not two to four digits and ')', from its
+// first byte on.
 int32_t AiFault(const char* in, const char* end) {
   bool digits = true;
   const char* const first = in;
-  for (; in != end && *in != Form::kClose; ++in) {
-    if (*in == Form::kOpen) return kGs1UnbalancedParenthesis;
+  for (; in != end && *in != ')'; ++in) {
+    if (*in == '(') return kGs1UnbalancedParenthesis;
     digits = digits && *in >= '0' && *in <= '9';
   }
   if (in == end) return kGs1UnbalancedParenthesis;
@@ -53,21 +38,20 @@ int32_t AiFault(const char* in, const char* end) {
   return kGs1UnknownAi;  // one digit, or five and more
 }
 
-// Reads "(AI)" (or "[AI]") into the element, writing its digits; the cursor
-// moves past the closing bracket.
-template <class Form>
+// Reads "(AI)" into the element, writing its digits; the cursor moves past
+// ')'.
 int32_t ReadAi(Cursor& cursor, const char* end, Gs1Element& e) {
   Cursor c = cursor;
-  if (*c.in == Form::kClose) return kGs1UnbalancedParenthesis;
-  if (*c.in != Form::kOpen) return kGs1MissingAi;
+  if (*c.in == ')') return kGs1UnbalancedParenthesis;
+  if (*c.in != '(') return kGs1MissingAi;
   const char* const first = ++c.in;
-  // Two to four digits and the closing bracket: the common case, read in one go.
+  // Two to four digits and ')': the common case, read in one go.
   unsigned key = 0;
   size_t n = 0;
   for (; n < 4 && first + n != end && first[n] >= '0' && first[n] <= '9'; ++n) {
     key = key * 10 + static_cast<unsigned>(first[n] - '0');
   }
-  if (n < 2 || first + n == end || first[n] != Form::kClose) return AiFault<Form>(first, end);
+  if (n < 2 || first + n == end || first[n] != ')') return AiFault(first, end);
   for (size_t pad = n; pad < 4; ++pad) key *= 10;
   e.entry = FindGs1Ai(static_cast<uint16_t>(key), n);
   if (e.entry == nullptr) return kGs1UnknownAi;
@@ -91,11 +75,9 @@ size_t LeadingDigits(uint64_t x) {
   return static_cast<size_t>(bits) / 8;  // 64 bits, eight bytes, when all are digits
 }
 
-// Writes the data after an AI, unescaped, up to the next unescaped opening
-// bracket or the end, where the cursor stops.  `csets` gets the character
-// sets common to all its bytes.  "\\(" and "\\)" are a literal parenthesis
-// in either form (in the bracket form a plain one is too).
-template <class Form>
+// Writes the data after an AI, unescaped, up to the next unescaped '(' or
+// the end, where the cursor stops.  `csets` gets the character sets common
+// to all its bytes.
 int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   Cursor c = cursor;
   // Most data is digits: copy them first, eight bytes at a time while eight
@@ -116,9 +98,9 @@ int32_t ReadData(Cursor& cursor, const char* end, uint8_t& csets) {
   for (; c.in != end; ++c.in) {
     char b = *c.in;
     const uint8_t byte_class = kGs1ByteClasses[static_cast<unsigned char>(b)];
-    if (byte_class & Form::kStop) {
-      if (b == Form::kOpen) break;
-      if (b == Form::kClose) return kGs1UnbalancedParenthesis;
+    if (byte_class & kGs1DataStop) {
+      if (b == '(') break;
+      if (b == ')') return kGs1UnbalancedParenthesis;
       if (c.in + 1 != end && (c.in[1] == '(' || c.in[1] == ')')) {
         b = *++c.in;  // an escaped parenthesis is data
         common &= kGs1ByteClasses[static_cast<unsigned char>(b)];
@@ -174,10 +156,52 @@ Gs1Element* NextElement(Gs1Message& message, const Gs1Limit& limit) {
   return &message.more_elements.emplace_back();
 }
 
-// The elements of a value in one form, into `message`, whose Code 128
-// value the caller has made room for at `base` (FNC1 first).
-template <class Form>
-int32_t ReadElements(std::string_view value, Gs1Message& message, const Gs1Limit& limit, char* const base) {
+// The parenthesis form of a value in the bracket form "[AI]data...", with
+// the same meaning and the same faults: '[' and ']' become '(' and ')';
+// in data a plain '(' or ')' is escaped and \( \) stay escapes, while
+// a backslash that escapes nothing becomes byte 1 (in no character set,
+// like the backslash, which would otherwise escape a '(' that follows it);
+// inside an AI a parenthesis is as much a non-digit as 'x'.
+std::string BracketsToParentheses(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + value.size() / 4);
+  bool in_ai = false;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '[' || c == ']') {
+      out.push_back(c == '[' ? '(' : ')');
+      in_ai = c == '[';
+    } else if (c == '(' || c == ')') {
+      if (!in_ai) out.push_back('\\');
+      out.push_back(in_ai ? 'x' : c);
+    } else if (c == '\\' && !in_ai) {
+      const bool escape = i + 1 < value.size() && (value[i + 1] == '(' || value[i + 1] == ')');
+      out.push_back(escape ? c : '\x01');
+      if (escape) out.push_back(value[++i]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+int32_t ParseParenthesized(std::string_view value, Gs1Message& message, const Gs1Limit& limit);
+
+// Kept out of line, so that the parenthesis form, the common one, carries
+// no string of its own.
+[[gnu::noinline]] int32_t ParseBracketed(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
+  return ParseParenthesized(BracketsToParentheses(value), message, limit);
+}
+
+int32_t ParseParenthesized(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
+  message.count = 0;
+  message.more_elements.clear();
+  FontString& out = message.code128;
+  out.clear();
+  if (value.empty()) return kGs1MissingAi;
+  // An element writes fewer bytes than it takes from the value ("(" and ")"
+  // become at most one FNC1), so the value's length bounds the result.
+  char* const base = out.Extend(value.size() + 1);
   const char* const end = value.data() + value.size();
   Cursor c{value.data(), base};
   *c.out++ = kFnc1;
@@ -188,9 +212,9 @@ int32_t ReadElements(std::string_view value, Gs1Message& message, const Gs1Limit
     if (after_variable) *c.out++ = kFnc1;  // another element follows one of variable length
     Gs1Element& e = *slot;
     e.at = static_cast<uint16_t>(c.out - base);
-    if (int32_t rc = ReadAi<Form>(c, end, e)) return rc;
+    if (int32_t rc = ReadAi(c, end, e)) return rc;
     uint8_t csets = 0;
-    if (int32_t rc = ReadData<Form>(c, end, csets)) return rc;
+    if (int32_t rc = ReadData(c, end, csets)) return rc;
     if (limit.stop_when_passed && static_cast<size_t>(c.out - base) - 1 > limit.data_characters) {
       return limit.too_long;
     }
@@ -201,25 +225,15 @@ int32_t ReadElements(std::string_view value, Gs1Message& message, const Gs1Limit
     after_variable = !e.entry->predefined_length;
     ++message.count;
   }
-  message.code128.resize(static_cast<size_t>(c.out - base));
-  return kOk;
+  out.resize(static_cast<size_t>(c.out - base));
+  return ValidateCombination(message, limit);
 }
 
 }  // namespace
 
 int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
-  message.count = 0;
-  message.more_elements.clear();
-  FontString& out = message.code128;
-  out.clear();
-  if (value.empty()) return kGs1MissingAi;
-  // An element writes fewer bytes than it takes from the value ("(" and ")"
-  // become at most one FNC1), so the value's length bounds the result.
-  char* const base = out.Extend(value.size() + 1);
-  const int32_t rc = value.front() == BracketForm::kOpen ? ReadElements<BracketForm>(value, message, limit, base)
-                                                         : ReadElements<ParenForm>(value, message, limit, base);
-  if (rc) return rc;
-  return ValidateCombination(message, limit);
+  if (!value.empty() && value.front() == '[') return ParseBracketed(value, message, limit);
+  return ParseParenthesized(value, message, limit);
 }
 
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out) {

@@ -67,7 +67,6 @@ constexpr std::array<uint8_t, 256> kGs1ByteClasses = [] {
     for (char c : members[set]) sets[static_cast<unsigned char>(c)] |= 1u << set;
   }
   for (unsigned char c : std::string_view("()\\")) sets[c] |= kGs1DataStop;
-  for (unsigned char c : std::string_view("[]\\")) sets[c] |= kGs1BracketStop;
   return sets;
 }();
 
