@@ -45,8 +45,10 @@ while IFS='|' read -r name sym check zsym o1 o2 o3 mode goal value; do
   case "$name" in '' | '#'*) continue ;; esac
   n1=200 n2=2200
   if [ "$sym" -ge 14 ]; then n1=20 n2=220; fi  # the matrix codes: fewer, longer calls
+  zint_value=${value#*|}  # "OURS|ZINT" when zint takes the data in another form
+  value=${value%%|*}
   ours=$(per_call $n1 $n2 "$ours_prog" "$sym" "$value" "$check")
-  zint=$(per_call $n1 $n2 "$zint_prog" "$zsym" "$o1" "$o2" "$o3" "$mode" "$value")
+  zint=$(per_call $n1 $n2 "$zint_prog" "$zsym" "$o1" "$o2" "$o3" "$mode" "$zint_value")
   ratio=- met=-
   if [ "$ours" != fail ] && [ "$zint" != fail ]; then
     ratio=$(awk -v z="$zint" -v o="$ours" 'BEGIN { printf "%.1fx", z / o }')

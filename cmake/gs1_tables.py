@@ -7,6 +7,9 @@ The header defines, for src/symbologies/gs1/gs1_ai.cpp (which declares the types
   kGs1Components  every component of every AI, in dictionary order
   kGs1RequiredGroups  the AI groups of every req= attribute, as sets of AI patterns
   kGs1Ais         one row per dictionary line (an AI or a range of AIs)
+  kGs1DlRows      the GS1 Digital Link facts of each line, in the same order:
+                  the '?' flag (a data attribute) and the dlpkey attribute
+  kGs1DlSequences the qualifier sequences of every dlpkey=..., '|' apart
   kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric  sorted code lists
 """
 import re
@@ -16,6 +19,7 @@ FLAG_CHARS = set("*!?\"$%&'()+,-./:;<=>@[\\]^_`{|}~")
 COMPONENT = re.compile(r"^(\[)?([NXYZ])(\d+)?(?:\.\.(\d+))?(\])?((?:,[a-z0-9]+)*)$")
 CSETS = {"N": "kNumeric", "X": "kCset82", "Y": "kCset39", "Z": "kBase64Url"}
 MAX_LINTERS = 3
+DL_SEQUENCE_MOST = 4  # Gs1DlSequence::kMost
 
 
 def fail(path, line_no, why):
@@ -77,7 +81,7 @@ def parse_dictionary(path):
             flags = ""
             if tokens and set(tokens[0]) <= FLAG_CHARS:
                 flags = tokens.pop(0)
-            comps, req, ex = [], [], []
+            comps, req, ex, dlpkey = [], [], [], None
             for token in tokens:
                 if token.startswith("req="):
                     req.append(token[4:])
@@ -85,8 +89,10 @@ def parse_dictionary(path):
                     ex.append(token[3:])
                 elif COMPONENT.match(token):
                     comps.append(parse_component(path, line_no, token))
+                elif token == "dlpkey" or token.startswith("dlpkey="):
+                    dlpkey = parse_dlpkey(path, line_no, token[7:])
                 elif re.match(r"^[a-z]+(=.*)?$", token):
-                    pass  # Digital Link attributes: not ours
+                    pass  # other attributes: not ours
                 else:
                     fail(path, line_no, f"unreadable token '{token}'")
             if not comps:
@@ -96,12 +102,28 @@ def parse_dictionary(path):
                     fail(path, line_no, "a variable-length component that is not the last")
             rows.append((first, last, "*" in flags, len(components), len(comps),
                          [parse_patterns(path, line_no, r) for r in req],
-                         [parse_patterns(path, line_no, e) for e in ex], title.strip()))
+                         [parse_patterns(path, line_no, e) for e in ex], title.strip(),
+                         "?" in flags, dlpkey))
             components.extend(comps)
     keys = [r[0] for r in rows]
     if keys != sorted(keys):
         fail(path, 0, "entries out of lexical order")
     return rows, components
+
+
+def parse_dlpkey(path, line_no, text):
+    """'22,10,21|235' -> [[(2200, 2), (1000, 2), (2100, 2)], [(2350, 3)]]; '' -> []."""
+    sequences = []
+    for alternative in text.split("|") if text else []:
+        seq = []
+        for ai in alternative.split(","):
+            if not (ai.isdigit() and 2 <= len(ai) <= 4):
+                fail(path, line_no, f"unreadable qualifier '{ai}' in dlpkey")
+            seq.append((padded(ai), len(ai)))
+        if len(seq) > DL_SEQUENCE_MOST:
+            fail(path, line_no, f"a qualifier sequence of more than {DL_SEQUENCE_MOST} AIs")
+        sequences.append(seq)
+    return sequences
 
 
 def read_codes(path):
@@ -129,6 +151,30 @@ def string_list(name, values):
     body = ", ".join(cxx_string(v) for v in values)
     return (f"inline constexpr std::array<std::string_view, {len(values)}> {name} = {{\n"
             f"    {body}}};\n")
+
+
+def dl_tables(rows):
+    """kGs1DlRows (one per line of kGs1Ais) and kGs1DlSequences."""
+    sequences, dl_rows = [], []
+    for row in rows:
+        attribute, dlpkey = row[8], row[9]
+        begin = len(sequences)
+        sequences.extend(dlpkey or [])
+        if len(sequences) > 255:
+            sys.exit("more than 255 Digital Link qualifier sequences")
+        dl_rows.append(f"    {{{'true' if attribute else 'false'}, {'true' if dlpkey is not None else 'false'}, "
+                       f"{begin}, {len(sequences) - begin}}},  // {row[0]}\n")
+    out = [f"inline constexpr std::array<Gs1DlRow, {len(dl_rows)}> kGs1DlRows = {{{{\n"]
+    out.extend(dl_rows)
+    out.append("}};\n\n")
+    out.append(f"inline constexpr std::array<Gs1DlSequence, {max(len(sequences), 1)}> kGs1DlSequences = {{{{\n")
+    for seq in sequences or [[]]:
+        pad = DL_SEQUENCE_MOST - len(seq)
+        keys = ", ".join(str(k) for k, _ in seq + [(0, 0)] * pad)
+        digits = ", ".join(str(d) for _, d in seq + [(0, 0)] * pad)
+        out.append(f"    {{{{{keys}}}, {{{digits}}}, {len(seq)}}},\n")
+    out.append("}};\n\n")
+    return out
 
 
 def main():
@@ -178,7 +224,7 @@ def main():
 
     groups = []
     ai_rows = []
-    for first, last, predefined, comp0, ncomp, req, ex, title in rows:
+    for first, last, predefined, comp0, ncomp, req, ex, title, _, _ in rows:
         begin = len(groups)
         for clause in req:
             for g, group in enumerate(clause):
@@ -195,6 +241,7 @@ def main():
     out.append(f"inline constexpr std::array<Gs1Ai, {len(rows)}> kGs1Ais = {{{{\n")
     out.extend(ai_rows)
     out.append("}};\n\n")
+    out.extend(dl_tables(rows))
     out.append(string_list("kIso3166Numeric", [n for n, _ in countries]))
     out.append(string_list("kIso3166Alpha2", [a for _, a in countries]))
     out.append(string_list("kIso4217Numeric", [n for n, _ in currencies]))

@@ -59,11 +59,15 @@ enum {
   BC_SYM_EAN8 = 9,              /* EAN/JAN-8 */
   BC_SYM_EAN13 = 10,            /* EAN/JAN-13 */
   BC_SYM_CODE128 = 11,          /* Code 128 */
-  BC_SYM_GS1_128 = 12,          /* GS1-128 from element strings "(01)09501101530003(10)AB12" */
+  BC_SYM_GS1_128 = 12,          /* GS1-128 from element strings "(01)09501101530003(10)AB12" or
+                                   "[01]09501101530003[10]AB12" (the first byte picks the form);
+                                   a parenthesis in data is written \( or \) (plain in the [ ] form) */
   BC_SYM_IMB = 13,              /* Intelligent Mail (USPS 4-state), 65 bars A D F T */
   BC_SYM_QR = 14,               /* QR Code; check is the error correction level: 0 M, 1 L, 2 M, 3 Q, 4 H,
-                                   plus 8 for GS1 "(01)..." (FNC1 first) and 32 for Kanji mode (JIS X 0208) */
-  BC_SYM_DATAMATRIX = 15,       /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 GS1 "(01)..." */
+                                   plus 8 for GS1 "(01)..." (FNC1 first), 16 for the GS1 Digital Link URI
+                                   of element strings (not with 8) and 32 for Kanji mode (JIS X 0208) */
+  BC_SYM_DATAMATRIX = 15,       /* Data Matrix ECC 200; check: 0 square, 1 rectangles too, 2/3 GS1 "(01)...",
+                                   4/5 (0/1 | 4) the GS1 Digital Link URI of element strings */
   BC_SYM_GTIN13 = 16,           /* EAN/JAN-13 from 13 digits including the check digit */
   BC_SYM_GTIN8 = 17,            /* EAN/JAN-8 from 8 digits including the check digit */
   BC_SYM_GTIN12 = 18,           /* UPC-A from 12 digits including the check digit */
@@ -149,6 +153,14 @@ enum {
   BC_FONT_ERR_IMB_INCOMPLETE_ROUTING = 32554,       /* routing code not 0, 5, 9 or 11 digits */
   BC_FONT_ERR_TOO_LONG_FOR_SYMBOL = 32560,
   BC_FONT_ERR_INVALID_CHECK_OPTION = 32561,
+  /* GS1 Digital Link (BC_GS1DigitalLink, BC_GS1FromDigitalLink) */
+  BC_FONT_ERR_GS1_DL_NO_PRIMARY_KEY = 32570,     /* no AI that may start a URI path (01, 00, 414 ...) */
+  BC_FONT_ERR_GS1_DL_QUALIFIER_SEQUENCE = 32571, /* qualifiers out of order, or of two sequences */
+  BC_FONT_ERR_GS1_DL_NOT_ATTRIBUTE = 32572,      /* an AI that may not stand in the query string */
+  BC_FONT_ERR_GS1_DL_BAD_DOMAIN = 32573,
+  BC_FONT_ERR_GS1_DL_BAD_URI = 32574,
+  BC_FONT_ERR_GS1_DL_REPEATED_AI = 32575,
+  BC_FONT_ERR_GS1_DL_TOO_LONG = 32576,           /* over 4096 data characters */
   BC_FONT_ERR_DATABAR_LIMITED_INDICATOR = 32585 /* DataBar Limited: GTIN's first digit not 0 or 1 */
 };
 
@@ -228,6 +240,31 @@ BC_API int32_t BC_CALL BC_GS1HumanReadable(const char *value, char *buf, int32_t
  * BC_FONT_ERR_GTIN_CHECK_DIGIT when verifying a wrong check digit.  On error
  * *digit is not written.  Ordinal 16. */
 BC_API int32_t BC_CALL BC_GS1CheckDigit(const char *key, int32_t verify, int32_t *digit);
+
+/* The GS1 Digital Link URI of GS1 element strings (`value` as for code 12,
+ * "(01)...(10)..." or "[01]...[10]...", validated the same way but without
+ * the 48-character limit), under `domain` ("https://example.com/path";
+ * NULL or "" for https://id.gs1.org; a trailing '/' is dropped): the first
+ * primary key AI and its qualifiers as the path, in the order the GS1
+ * Barcode Syntax Dictionary gives them, then every other AI as a query
+ * parameter (those of predefined length first), values percent-encoded
+ * outside RFC 3986's unreserved characters.  An AI repeated with the same
+ * data is written once.  Returns 0 and writes the URI (no terminator) and
+ * its length; the element-string errors, BC_FONT_ERR_GS1_DL_*, or
+ * BC_FONT_ERR_TOO_MANY_CHARACTERS when the URI is longer than `cap`; on
+ * error nothing is written.  Ordinal 17. */
+BC_API int32_t BC_CALL BC_GS1DigitalLink(const char *value, const char *domain, char *buf,
+                                        int32_t cap, int32_t *len);
+
+/* The element strings of a GS1 Digital Link URI, "(AI)data..." with \( and
+ * \) for parentheses in data (the form code 12 and BC_GS1DigitalLink take):
+ * the path's key and qualifiers, then the query's AIs in their order.  The
+ * scheme is http:// or https:// in lower case; the stem before the key may
+ * have path segments; query parameters without '=' or with a name that is
+ * not numeric are ignored.  The data are checked as a bar code value's.
+ * Same return and buffer contract as BC_GS1DigitalLink.  Ordinal 18. */
+BC_API int32_t BC_CALL BC_GS1FromDigitalLink(const char *uri, char *buf, int32_t cap,
+                                            int32_t *len);
 
 #ifdef __cplusplus
 } /* extern "C" */

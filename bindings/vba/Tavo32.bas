@@ -192,8 +192,8 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 11: fontOf = 11: textRule = 0: optionList = "": rowName = "code128"
     Case 12: fontOf = 11: textRule = 0: optionList = "": rowName = "gs1-128"
     Case 13: fontOf = 13: textRule = 0: optionList = "": rowName = "imb"
-    Case 14: fontOf = 14: textRule = 1: optionList = "level=L|M|Q|H gs1 kanji": rowName = "qr"
-    Case 15: fontOf = 15: textRule = 2: optionList = "shape=square|rect gs1": rowName = "datamatrix"
+    Case 14: fontOf = 14: textRule = 1: optionList = "level=L|M|Q|H gs1 dl kanji": rowName = "qr"
+    Case 15: fontOf = 15: textRule = 2: optionList = "shape=square|rect gs1 dl": rowName = "datamatrix"
     Case 16: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin13"
     Case 17: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin8"
     Case 18: fontOf = 6: textRule = 0: optionList = "": rowName = "gtin12"
@@ -245,6 +245,7 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             Case Else: RegistryOptionCheck = -1
             End Select
         Case "gs1": RegistryOptionCheck = FlagCheck(optionValue, 8)
+        Case "dl": RegistryOptionCheck = FlagCheck(optionValue, 16)
         Case "kanji": RegistryOptionCheck = FlagCheck(optionValue, 32)
         End Select
     Case 15
@@ -256,6 +257,7 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             Case Else: RegistryOptionCheck = -1
             End Select
         Case "gs1": RegistryOptionCheck = FlagCheck(optionValue, 2)
+        Case "dl": RegistryOptionCheck = FlagCheck(optionValue, 4)
         End Select
     Case 21
         Select Case optionName

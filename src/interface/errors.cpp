@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 56> kErrors{{
+constexpr std::array<ErrorText, 63> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -107,6 +107,18 @@ constexpr std::array<ErrorText, 56> kErrors{{
      "11 (Zip+4+DP) digits."},
     {kTooLongForLargestSymbol, true, "Value too long for the largest symbol.", ""},
     {kInvalidCheckOption, true, "Invalid check option for this symbology.", ""},
+    {kGs1DlNoPrimaryKey, true,
+     "GS1 Digital Link: no primary key (such as AI 01 or 00) for the URI path.", ""},
+    {kGs1DlQualifierSequence, true,
+     "GS1 Digital Link: key qualifiers not in one permitted order for the primary key.", ""},
+    {kGs1DlNotAttribute, true,
+     "GS1 Digital Link: AI neither a qualifier of the key nor a permitted data attribute.", ""},
+    {kGs1DlBadDomain, true,
+     "GS1 Digital Link: domain must be http:// or https:// and a host, URI characters only.", ""},
+    {kGs1DlBadUri, true,
+     "GS1 Digital Link: not an http:// or https:// URI of URI characters and valid %-escapes.", ""},
+    {kGs1DlRepeatedAi, true, "GS1 Digital Link: AI given more than once in the URI.", ""},
+    {kGs1DlTooLong, true, "GS1 Digital Link: too long, at most 4096 data characters.", ""},
     {kDatabarLimitedIndicator, true,
      "Illegal character for this symbology.  GS1 DataBar Limited takes GTINs whose first digit is 0 or 1.", ""},
 }};

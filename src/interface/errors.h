@@ -70,6 +70,14 @@ enum Error : int32_t {
   kImbIncompleteRouting = 32554,
   kTooLongForLargestSymbol = 32560,
   kInvalidCheckOption = 32561,
+  // GS1 Digital Link URIs (BC_GS1DigitalLink, BC_GS1FromDigitalLink).
+  kGs1DlNoPrimaryKey = 32570,
+  kGs1DlQualifierSequence = 32571,
+  kGs1DlNotAttribute = 32572,
+  kGs1DlBadDomain = 32573,
+  kGs1DlBadUri = 32574,
+  kGs1DlRepeatedAi = 32575,
+  kGs1DlTooLong = 32576,
   kDatabarLimitedIndicator = 32585,
 };
 

@@ -10,6 +10,7 @@
 #include "interface/translate.h"
 #include "interface/version.h"
 #include "symbologies/gs1/gs1.h"
+#include "symbologies/gs1/gs1_digital_link.h"
 #include "tavo32.h"
 
 namespace {
@@ -128,6 +129,29 @@ BC_API int32_t BC_CALL BC_GS1CheckDigit(const char* key, int32_t verify, int32_t
     char check = 0;
     if (int32_t rc = tavo::Gs1KeyCheckDigit(ValueOf(key), verify != 0, check)) return rc;
     if (digit) *digit = check - '0';
+    return int32_t{kOk};
+  });
+}
+
+BC_API int32_t BC_CALL BC_GS1DigitalLink(const char* value, const char* domain, char* buf,
+                                        int32_t cap, int32_t* len) {
+  return Guard([&] {
+    std::string_view stem;
+    if (int32_t rc = tavo::CheckGs1DlDomain(ValueOf(domain), stem)) return rc;
+    std::string uri;
+    if (int32_t rc = tavo::MakeGs1DigitalLink(ValueOf(value), stem, uri)) return rc;
+    if (!Fits(uri.size(), CapacityOf(buf, cap))) return int32_t{tavo::kTooManyCharacters};
+    CopyOut(uri, buf, len);
+    return int32_t{kOk};
+  });
+}
+
+BC_API int32_t BC_CALL BC_GS1FromDigitalLink(const char* uri, char* buf, int32_t cap, int32_t* len) {
+  return Guard([&] {
+    std::string elements;
+    if (int32_t rc = tavo::ParseGs1DigitalLink(ValueOf(uri), elements)) return rc;
+    if (!Fits(elements.size(), CapacityOf(buf, cap))) return int32_t{tavo::kTooManyCharacters};
+    CopyOut(elements, buf, len);
     return int32_t{kOk};
   });
 }

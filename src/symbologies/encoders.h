@@ -45,6 +45,12 @@ int32_t EncodeDatabarStacked(std::string_view value, const Options& options, Fon
 int32_t EncodeDatabarStackedOmni(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarLimited(std::string_view value, const Options& options, FontString& out);
 
+// QR Code (check | 16) and Data Matrix (check | 4) of the GS1 Digital Link
+// URI of element strings (symbologies/gs1/digital_link_symbols.cpp); any
+// other check goes to EncodeQr and EncodeDataMatrix as it is.
+int32_t EncodeQrOrDigitalLink(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDataMatrixOrDigitalLink(std::string_view value, const Options& options, FontString& out);
+
 // The modulo-43 check character of a value the calling Code 39 encoder has
 // accepted, summed over its Full ASCII expansion.  Shared by both Code 39
 // encoders.

@@ -135,6 +135,8 @@ inline constexpr OptionInfo kQrOptions[] = {
     {"level", OptionType::kChoice, "error correction level: L 7%, M 15%, Q 25%, H 30% of the codewords",
      0, kQrLevels, "M", 0, 0},
     {"gs1", OptionType::kFlag, "GS1 element strings \"(01)...\" with FNC1 in first position", 8, {}, "", 0, 0},
+    {"dl", OptionType::kFlag, "the GS1 Digital Link URI of element strings \"(01)...\" (not with gs1)", 16, {},
+     "", 0, 0},
     {"kanji", OptionType::kFlag,
      "Kanji mode (Shift JIS) for Japanese text when it makes the symbol smaller", 32, {}, "", 0, 0},
 };
@@ -143,6 +145,8 @@ inline constexpr OptionInfo kDataMatrixOptions[] = {
     {"shape", OptionType::kChoice, "square symbols only, or rectangles too when one is smaller", 0,
      kDataMatrixShapes, "square", 0, 0},
     {"gs1", OptionType::kFlag, "GS1 element strings \"(01)...\" with FNC1", 2, {}, "", 0, 0},
+    {"dl", OptionType::kFlag, "the GS1 Digital Link URI of element strings \"(01)...\" (not with gs1)", 4, {},
+     "", 0, 0},
 };
 
 // The error codes each translation can return (see include/tavo32.h); every
@@ -162,10 +166,10 @@ inline constexpr int32_t kErrorsGs1_128[] = {32510, 32529, 32530, 32531, 32532, 
 inline constexpr int32_t kErrorsImb[] = {32510, 32529, 32550, 32551, 32552, 32553, 32554};
 inline constexpr int32_t kErrorsQr[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536,
                                         32537, 32538, 32539, 32540, 32541, 32542, 32543, 32544, 32545,
-                                        32546, 32560, 32561};
+                                        32546, 32560, 32561, 32570, 32571, 32572, 32573, 32574, 32575, 32576};
 inline constexpr int32_t kErrorsDataMatrix[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535,
                                                 32536, 32537, 32538, 32539, 32540, 32541, 32542, 32543,
-                                                32544, 32545, 32546, 32560, 32561};
+                                                32544, 32545, 32546, 32560, 32561, 32570, 32571, 32572, 32573, 32574, 32575, 32576};
 inline constexpr int32_t kErrorsGtin[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 32561};
 inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};

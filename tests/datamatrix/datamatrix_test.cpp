@@ -286,7 +286,8 @@ TEST(DataMatrixTranslate, CheckArgumentThroughTheExport) {
       {"(01)09501101530003(17)251301", 3, BC_FONT_ERR_GS1_DATE, "", "month 13"},
       {"(01)09501101530003(10)AB\x1D" "C", 2, BC_FONT_ERR_GS1_DATA_NOT_CSET82, "", "a separator in the data"},
       {"(01)09501101530003(10)" + std::string(21, '1'), 2, BC_FONT_ERR_GS1_DATA_LENGTH, "", "a batch of 21"},
-      {"A", 4, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "no fifth option"},
+      {"A", 8, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "no option 8"},
+      {"A", 4, BC_FONT_ERR_GS1_MISSING_AI, "", "4 is the Digital Link URI of element strings"},
       {"A", -7, BC_FONT_ERR_INVALID_CHECK_OPTION, "", "negative"},
       {std::string(3117, '9'), 0, BC_FONT_ERR_TOO_LONG_FOR_SYMBOL, "", "beyond 144x144"},
       // GS1 Data Matrix is limited by its capacity alone: no count of

@@ -56,6 +56,20 @@ std::vector<Call> Calls() {
   calls.push_back({"translate datamatrix GS1, 31 element strings", [](char* b, int32_t c, int32_t* l) {
                      return BC_FontTranslate(BC_SYM_DATAMATRIX, long_gs1.c_str(), 2, b, c, l);
                    }});
+  // GS1 Digital Link both ways, and its QR Code, with enough elements that
+  // the URI and the element strings outgrow the strings' own storage.
+  static const std::string dl_value = "(01)09501101530003(10)ABC/123(17)251231(21)" + std::string(20, 'S') +
+                                      "(99)" + std::string(60, 'Z') + "(98)" + std::string(60, 'Y');
+  static const std::string dl_uri = "https://example.com/a/01/09501101530003/10/A%28B?99=" + std::string(80, 'Q');
+  calls.push_back({"digital link", [](char* b, int32_t c, int32_t* l) {
+                     return BC_GS1DigitalLink(dl_value.c_str(), "https://example.com/path", b, c, l);
+                   }});
+  calls.push_back({"from digital link", [](char* b, int32_t c, int32_t* l) {
+                     return BC_GS1FromDigitalLink(dl_uri.c_str(), b, c, l);
+                   }});
+  calls.push_back({"translate digital link qr", [](char* b, int32_t c, int32_t* l) {
+                     return BC_FontTranslate(BC_SYM_QR, dl_value.c_str(), 16, b, c, l);
+                   }});
   calls.push_back({"error message", [](char* b, int32_t c, int32_t*) { return BC_StrErr(32503, b, c); }});
   calls.push_back({"face name", [](char* b, int32_t c, int32_t* l) {
                      return BC_FontGetFaceName("A prefix long enough to need the heap ", 11, 2, 1, b, c, l);

@@ -17,6 +17,8 @@ typedef int32_t(__stdcall *GetFaceName)(const char *, int32_t, int32_t, int32_t,
 typedef int32_t(__stdcall *CharCheck)(int32_t, int32_t, int32_t, char *, int32_t, int32_t *);
 typedef int32_t(__stdcall *Gs1HumanReadable)(const char *, char *, int32_t, int32_t *);
 typedef int32_t(__stdcall *Gs1CheckDigit)(const char *, int32_t, int32_t *);
+typedef int32_t(__stdcall *Gs1DigitalLink)(const char *, const char *, char *, int32_t, int32_t *);
+typedef int32_t(__stdcall *Gs1FromDigitalLink)(const char *, char *, int32_t, int32_t *);
 
 static int failures = 0;
 #define CHECK(cond)                                                      \
@@ -49,6 +51,8 @@ static struct Export exports[] = {
     {"BC_Font_ERR_INCOMPLETE_POSTNET", 14, 0},
     {"BC_GS1HumanReadable", 15, 0},
     {"BC_GS1CheckDigit", 16, 0},
+    {"BC_GS1DigitalLink", 17, 0},
+    {"BC_GS1FromDigitalLink", 18, 0},
 };
 enum { kExports = sizeof exports / sizeof exports[0] };
 
@@ -110,6 +114,18 @@ static void CallEverything(void) {
   len = -1;
   CHECK(((Gs1CheckDigit)Find("BC_GS1CheckDigit"))("0950110153000", 0, &len) == 0 && len == 3);
   CHECK(((Gs1CheckDigit)Find("BC_GS1CheckDigit"))("09501101530004", 1, &len) == 32547);
+
+  len = -1;
+  memset(buf, 0x5A, sizeof buf);
+  CHECK(((Gs1DigitalLink)Find("BC_GS1DigitalLink"))("[01]09501101530003[10]A", NULL, buf,
+                                                     sizeof buf, &len) == 0);
+  CHECK(len == 41 && memcmp(buf, "https://id.gs1.org/01/09501101530003/10/A", 41) == 0 &&
+        buf[41] == 0x5A);
+  len = -1;
+  memset(buf, 0x5A, sizeof buf);
+  CHECK(((Gs1FromDigitalLink)Find("BC_GS1FromDigitalLink"))("https://a/01/09501101530003?10=A", buf,
+                                                             sizeof buf, &len) == 0);
+  CHECK(len == 23 && memcmp(buf, "(01)09501101530003(10)A", 23) == 0 && buf[23] == 0x5A);
 }
 
 /* The stdcall contract itself: the callee pops its arguments, so the stack

@@ -15,6 +15,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "glyphs.h"
+#include "gs1_command.h"
 #include "list_json.h"
 #include "picture_options.h"
 #include "tavo32.h"
@@ -101,6 +102,7 @@ std::string_view g_command;
 // The usage text and, from the registry, the symbologies it knows.
 std::string UsageText() {
   std::string text = kUsage;
+  text += tavo::gs1cmd::kGs1Usage;
   int32_t low = INT32_MAX;
   int32_t high = INT32_MIN;
   for (const tavo::cli::SymbologyEntry& row : tavo::cli::SymbologyEntries()) {
@@ -494,6 +496,7 @@ int Run(int argc, char** argv) {
   const std::string_view cmd = argv[1];
   g_command = cmd;
   if (cmd == "batch") return tavo::batch::RunBatchCommand(argc, argv);
+  if (cmd == "gs1") return tavo::gs1cmd::RunGs1Command(argc, argv);
   if (cmd == "--help" || cmd == "-h" || cmd == "help") {
     std::fputs(UsageText().c_str(), stdout);
     return 0;

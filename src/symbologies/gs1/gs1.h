@@ -114,6 +114,29 @@ struct Gs1Ai {
   Gs1AiSet excludes;
 };
 
+// GS1 Digital Link facts of a dictionary line (its `dlpkey` attribute and
+// its `?` flag): one row per kGs1Ais row, in the same order.  A primary key
+// lists its alternative qualifier sequences, a range of kGs1DlSequences.
+struct Gs1DlRow {
+  bool attribute;  // may stand in a URI's query string
+  bool primary_key;
+  uint8_t sequences_begin;
+  uint8_t sequence_count;
+};
+
+// One qualifier sequence of a primary key: AIs padded to four digits, in
+// the order a URI path gives them, each optional.
+struct Gs1DlSequence {
+  static constexpr size_t kMost = 4;
+  std::array<uint16_t, kMost> keys;
+  std::array<uint8_t, kMost> digits;
+  uint8_t count;
+};
+
+// The Digital Link row of a dictionary line, and the sequences of a row.
+const Gs1DlRow& Gs1DlRowOf(const Gs1Ai& ai);
+const Gs1DlSequence& Gs1DlSequenceAt(size_t index);
+
 // The dictionary entry of an AI of `digits` digits (two to four) given
 // padded with zeros to four digits, or null.
 const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits);
@@ -184,8 +207,11 @@ inline constexpr size_t kGs1MaxDataCharacters = 48;
 inline constexpr Gs1Limit kGs1_128Limit{kGs1MaxDataCharacters, kGs1TooLong, false};
 
 // Parses "(AI)data(AI)data..." (with \( and \) for literal parentheses in
-// data) and validates every element and the pairing rules.  0 or the first
-// error; `message` is filled on success.
+// data), or "[AI]data[AI]data..." when the value starts with '[' (there '('
+// and ')' are plain data, and \( \) mean them too; the forms do not mix: a
+// '[' in a value of the first form is data, and fails as such), and
+// validates every element and the pairing rules.  0 or the first error;
+// `message` is filled on success.
 int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit = kGs1_128Limit);
 
 // Appends the human-readable text: "(AI)data" for every element, data as is.

@@ -1,10 +1,11 @@
-// GS1-128: element strings "(AI)data..." parsed and validated (each AI's
+// GS1-128: element strings "(AI)data..." (or "[AI]data...") parsed and validated (each AI's
 // data, repetitions, required and excluded companions, the 48-character
 // limit), then set in Code 128 behind FNC1.
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "symbologies/encoders.h"
@@ -155,9 +156,44 @@ Gs1Element* NextElement(Gs1Message& message, const Gs1Limit& limit) {
   return &message.more_elements.emplace_back();
 }
 
-}  // namespace
+// The parenthesis form of a value in the bracket form "[AI]data...", with
+// the same meaning and the same faults: '[' and ']' become '(' and ')';
+// in data a plain '(' or ')' is escaped and \( \) stay escapes, while
+// a backslash that escapes nothing becomes byte 1 (in no character set,
+// like the backslash, which would otherwise escape a '(' that follows it);
+// inside an AI a parenthesis is as much a non-digit as 'x'.
+std::string BracketsToParentheses(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + value.size() / 4);
+  bool in_ai = false;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '[' || c == ']') {
+      out.push_back(c == '[' ? '(' : ')');
+      in_ai = c == '[';
+    } else if (c == '(' || c == ')') {
+      if (!in_ai) out.push_back('\\');
+      out.push_back(in_ai ? 'x' : c);
+    } else if (c == '\\' && !in_ai) {
+      const bool escape = i + 1 < value.size() && (value[i + 1] == '(' || value[i + 1] == ')');
+      out.push_back(escape ? c : '\x01');
+      if (escape) out.push_back(value[++i]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
 
-int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
+int32_t ParseParenthesized(std::string_view value, Gs1Message& message, const Gs1Limit& limit);
+
+// Kept out of line, so that the parenthesis form, the common one, carries
+// no string of its own.
+[[gnu::noinline]] int32_t ParseBracketed(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
+  return ParseParenthesized(BracketsToParentheses(value), message, limit);
+}
+
+int32_t ParseParenthesized(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
   message.count = 0;
   message.more_elements.clear();
   FontString& out = message.code128;
@@ -191,6 +227,13 @@ int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, cons
   }
   out.resize(static_cast<size_t>(c.out - base));
   return ValidateCombination(message, limit);
+}
+
+}  // namespace
+
+int32_t ParseGs1ElementStrings(std::string_view value, Gs1Message& message, const Gs1Limit& limit) {
+  if (!value.empty() && value.front() == '[') return ParseBracketed(value, message, limit);
+  return ParseParenthesized(value, message, limit);
 }
 
 void AppendGs1HumanReadable(const Gs1Message& message, FontString& out) {

@@ -11,8 +11,17 @@
 namespace tavo {
 namespace {
 
-// kGs1Components, kGs1RequiredGroups, kGs1Ais, kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
+// kGs1Components, kGs1RequiredGroups, kGs1Ais, kGs1DlRows, kGs1DlSequences,
+// kIso3166Numeric, kIso3166Alpha2, kIso4217Numeric.
 #include "gs1_tables.h"
+
+static_assert(kGs1DlRows.size() == kGs1Ais.size());
+static_assert([] {
+  for (const Gs1DlRow& row : kGs1DlRows) {
+    if (row.sequences_begin + row.sequence_count > kGs1DlSequences.size()) return false;
+  }
+  return true;
+}());
 
 static_assert(std::is_sorted(kGs1Ais.begin(), kGs1Ais.end(),
                              [](const Gs1Ai& a, const Gs1Ai& b) { return a.first_key < b.first_key; }));
@@ -297,6 +306,10 @@ constexpr auto kAiEntryOfKey = [] {
   return entry;
 }();
 static_assert(kGs1Ais.size() < 255);
+
+const Gs1DlRow& Gs1DlRowOf(const Gs1Ai& ai) { return kGs1DlRows[static_cast<size_t>(&ai - kGs1Ais.data())]; }
+
+const Gs1DlSequence& Gs1DlSequenceAt(size_t index) { return kGs1DlSequences[index]; }
 
 const Gs1Ai* FindGs1Ai(uint16_t key, size_t digits) {
   // AIs are prefix-free, so a padded AI names one line; the digits tell
