@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """A Calc sheet of bar codes made with the TAVO32 functions, headless.
 
-    calc.py PROFILE CASES.json RESULTS.json [--pdf OUT.pdf] [--ods OUT.ods]
+    calc.py PROFILE CASES RESULTS.json [--pdf OUT.pdf] [--ods OUT.ods]
 
-CASES.json is a list of rows {"symbology", "value", "options"}.  The sheet
+CASES is a JSON list of rows {"symbology", "value", "options"}, or text
+lines "symbology|value|options" (tests/cases.txt).  The sheet
 gets one row each: the symbology, the value, the options, then the formulas
 =TAVO(A;B;C) in the face =TAVOFACE(A;"M") names, =TAVOFACE(A;"M";1),
 =TAVOCHECK(A;LEFT(B;1)) and, for GS1-128, =TAVOGS1HRI(B).  After a full
@@ -94,6 +95,15 @@ def make_sheet(office, cases, pdf=None, ods=None):
         doc.close(True)
 
 
+def read_cases(path):
+    """Rows from JSON, or from text lines "symbology|value|options[|...]"."""
+    with open(path, encoding="utf-8") as f:
+        if path.endswith(".json"):
+            return json.load(f)
+        return [dict(zip(("symbology", "value", "options"), line.rstrip("\n").split("|")[:3]))
+                for line in f if line.strip() and not line.startswith("#")]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("profile")
@@ -102,8 +112,7 @@ def main():
     parser.add_argument("--pdf")
     parser.add_argument("--ods")
     args = parser.parse_args()
-    with open(args.cases, encoding="utf-8") as f:
-        cases = json.load(f)
+    cases = read_cases(args.cases)
     office = Office(args.profile)
     try:
         results = make_sheet(office, cases, args.pdf, args.ods)
