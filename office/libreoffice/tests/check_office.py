@@ -111,6 +111,22 @@ def check_cells(tavo, cases, results, registry):
           (len(cases), len({c["symbology"] for c in cases})))
 
 
+def check_reopened(office, ods, results):
+    """The saved sheet, opened again and recalculated, gives the same cells:
+    the file keeps the functions by their add-in names."""
+    doc = office.open(ods)
+    try:
+        doc.calculateAll()
+        sheet = doc.Sheets.getByIndex(0)
+        again = [sheet.getCellByPosition(3, row).getString() for row in range(len(results))]
+    finally:
+        doc.close(True)
+    if again != [r["tavo"] for r in results]:
+        fail("Calc: the saved sheet, reopened, gives other cells")
+    else:
+        print("ok    Calc: the saved .ods, reopened and recalculated, gives the same %d cells" % len(again))
+
+
 def check_labels(office, tavo, work, symbology, layout, count):
     """A sheet of labels merged from `count` rows that tavo batch translated:
     each label, in reading order, must read as its row's value."""
@@ -167,8 +183,10 @@ def main():
     office = Office(profile)
     try:
         pdf = os.path.join(work, "calc.pdf")
-        results = calc.make_sheet(office, cases, pdf=pdf)
+        ods = os.path.join(work, "calc.ods")
+        results = calc.make_sheet(office, cases, pdf=pdf, ods=ods)
         check_cells(tavo, cases, results, registry)
+        check_reopened(office, ods, results)
         pdfread.check_pdf(pdf, [c for c in cases if c["want"] != "!"], fail, "Calc")
         if "--no-labels" not in sys.argv:
             for symbology in SETS:
