@@ -63,8 +63,10 @@ def lay_out(sheet, cases):
         cell.IsTextWrapped = two_d
         cell.VertJustify = 2  # centred, and apart from the text beside it
         cell.HoriJustify = 2
-        lines = cell.getString().count("\n") + 1
-        sheet.Rows.getByIndex(row).Height = int((lines * 6 * 25.4 / 72 + 6) * 100) if two_d else int(2.2 * CM)
+        if two_d:  # as tall as the lines need, as Calc measures them
+            sheet.Rows.getByIndex(row).OptimalHeight = True
+        else:
+            sheet.Rows.getByIndex(row).Height = int(2.2 * CM)
 
 
 def export_pdf(doc, path):
