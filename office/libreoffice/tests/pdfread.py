@@ -41,8 +41,14 @@ def zbar(images):
 
 
 def dmtx(image):
-    out = subprocess.run(["dmtxread", "-N1", "-m", "3000", image], capture_output=True)
-    return ["DataMatrix:" + line for line in out.stdout.decode("utf-8", "replace").splitlines() if line]
+    """What dmtxread reads in the image: first at half size, which closes the
+    hairline gaps Calc can leave between the lines of a symbol, then whole."""
+    for shrink in (["-S", "2"], []):
+        out = subprocess.run(["dmtxread", "-N1", "-m", "3000"] + shrink + [image], capture_output=True)
+        found = ["DataMatrix:" + line for line in out.stdout.decode("utf-8", "replace").splitlines() if line]
+        if found:
+            return found
+    return []
 
 
 def render(pdf, stem, dpi=300, png=True):

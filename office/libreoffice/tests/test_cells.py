@@ -104,6 +104,12 @@ class CellsTest(unittest.TestCase):
         self.assertEqual(self.cells.gs1_hri("(01)09501101530003(10)AB12"), "(01)09501101530003(10)AB12")
         self.assertTrue(self.cells.gs1_hri("(99").startswith("ERROR"))
 
+    def test_an_empty_cell_is_no_text(self):
+        for symbology in ["code128", "qr", "ean13"]:
+            with self.subTest(symbology=symbology):
+                self.assertEqual(self.cells.tavo(symbology, None), self.cells.tavo(symbology, ""))
+        self.assertEqual(self.cells.gs1_hri(None), self.cells.gs1_hri(""))
+
     def test_nothing_raises(self):
         for args in [(None, None, None), (True, 1.5, []), ("qr", None, None), ("qr", "x" * 20000, None)]:
             with self.subTest(args=args):

@@ -106,7 +106,7 @@ def value_bytes(entry, value):
     """The bytes a cell's value stands for, by the symbology's text rule."""
     if isinstance(value, float) and value.is_integer():
         value = str(int(value))  # a number typed into a cell: its digits
-    text = str(value)
+    text = "" if value is None else str(value)  # an empty cell is no text, not "None"
     if entry.get("text", "windows-1252") == "windows-1252":
         data = tavo32._to_bytes(text)
         if data is None:
@@ -166,7 +166,7 @@ class Cells:
 
     def gs1_hri(self, value):
         """The text under a GS1-128 symbol, "(01)...(10)..."."""
-        return self._guard(lambda: self.library.gs1_human_readable(str(value)))
+        return self._guard(lambda: self.library.gs1_human_readable("" if value is None else str(value)))
 
 
 def height_of(height):
