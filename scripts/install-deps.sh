@@ -34,5 +34,13 @@ packages+=(time)
 packages+=(dmtx-utils)
 # The Python binding's pip install into a fresh virtual environment (ensurepip).
 packages+=(python3-venv)
+# LibreOffice, headless, for office/libreoffice/test.sh only (`--office`): Calc,
+# Writer, Base (its data sources carry the mail merge), the Python-UNO bridge,
+# and poppler's pdftoppm and pdffonts.  Several hundred MB, so not by default.
+office_packages=(libreoffice-calc-nogui libreoffice-writer-nogui libreoffice-base python3-uno poppler-utils
+                 zbar-tools dmtx-utils zint fontconfig)
+if [ "${1:-}" = --office ]; then
+  exec bash "$(dirname "$0")/apt-install-missing.sh" --update install-deps "${office_packages[@]}"
+fi
 # Only what is missing; the shared installer waits for another apt's lock.
 bash "$(dirname "$0")/apt-install-missing.sh" --add-arch i386 --update install-deps "${packages[@]}"

@@ -225,6 +225,16 @@ else
   skip "bindings: declarations and tables, Python (pip), C# under Mono" "the native build or its packaging configuration failed"
   skip "Linux install: CMake package and pkg-config consumers" "the native build or its packaging configuration failed"
 fi
+# LibreOffice headless: the Calc functions of tavo32.oxt against tavo, a sheet
+# and Writer label merges to PDF, read back; LibreOffice from Debian first.
+lo_stage="LibreOffice: Calc functions, label merges, PDFs read back"
+if ! was_built native; then
+  skip "$lo_stage" "the native build failed"
+elif lo_why=$(bash office/libreoffice/test.sh --prepare 2>&1); then
+  stage "$lo_stage" bash office/libreoffice/test.sh build/native
+else
+  skip "$lo_stage" "$lo_why"
+fi
 # The WebAssembly module against the native library in Node, the npm
 # package installed from its tarball, and the page in headless Chromium read
 # back by zbar (the speed figures are taken by hand: TAVO_WEB_BENCH=1).
