@@ -31,3 +31,8 @@ expect_exit("check;-1;A" 1)
 expect_exit("check;11" 2)
 expect_exit("check;11;AB" 2)
 expect_exit("check;11;A;--bogus" 2)
+# Code 39 Full ASCII is typed in Code 39's characters; GS1-128 keeps its own
+# rule (the GS1 set has no '#'), not Code 128's.
+expect_output("check;code39ascii;C" "^valid \"C\"\n$")
+expect_exit("check;gs1-128;#" 1)
+expect_output("check;code128;#" "^valid \"#\"\n$")

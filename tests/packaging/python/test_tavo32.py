@@ -262,6 +262,10 @@ class FontSupport(unittest.TestCase):
         self.assertEqual(caught.exception.code, 32511)
 
     def test_char_check(self):
+        # Each code by its own rule, except one without faces of its own.
+        self.assertIsNone(tavo32.char_check("gs1-128", "#"))
+        self.assertEqual(tavo32.char_check("code128", "#"), "#")
+        self.assertEqual(tavo32.char_check("code39ascii", "C"), "C")
         cases = [
             (11, 65, False, "A", "a plain character shows as itself"),
             (11, 1, True, "<SOH>  Alt 001", "label, two spaces, Alt code"),
