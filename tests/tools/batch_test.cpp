@@ -374,6 +374,70 @@ TEST(Csv, SplitRecord) {
   EXPECT_EQ(csv::DetectDelimiter("one\n,,,"), ',');
 }
 
+// The reader's plain path against Next as the oracle: two readers over the
+// same text, one trying NextPlain before each record, must hand out the
+// same records and the same wanted values, and stay at the same place.
+// Block sizes cut records and quoted fields at every place; `plain` counts
+// the records the plain path must take with the whole text in one block.
+TEST(Csv, NextPlainAgreesWithNext) {
+  const std::string wide(40, 'w');  // fields that cross sixteen-byte chunks
+  const struct {
+    std::string text;
+    char delimiter;
+    size_t wanted;
+    size_t fields;
+    size_t plain;
+    const char* why;
+  } kTexts[] = {
+      {"a,b,c\n1,2,3\r\nx,,z\n", ',', 1, 3, 3, "LF and CRLF, an empty wanted field"},
+      {wide + "," + wide + "1," + wide + "\n" + wide + ",2," + wide + "\n", ',', 1, 3, 2, "fields over chunks"},
+      {"a,\"b,c\",d\n\"x\ny\",q,\"z\"\"\"\n", ',', 1, 3, 2, "quoted fields, a line break inside one"},
+      {"a,\"wanted\",c\n1,\"x\"\"y\",3\n", ',', 1, 3, 1, "the wanted field quoted; with a doubled quote: Next's"},
+      {"a,b\"c,d\n\"a\"b,c,d\n", ',', 1, 3, 0, "a quote inside a field, text after a closing quote"},
+      {"a,b\n1,2,3\n4\n\n5,6\n", ',', 0, 2, 2, "more fields, fewer, a blank line"},
+      {"a,b\rc,d\r\"x\ry\",z\r\n", ',', 1, 2, 1, "lone CRs end records (Next's); a CR in quotes is data"},
+      {"a;b|c\td\n" + wide + ";" + wide + "|x\tq\n", ';', 1, 2, 2, "semicolons, other bytes as data"},
+      {"a\tb\n\"\"\t\"\"\n", '\t', 0, 2, 2, "tabs, empty quoted fields"},
+      {"one\ntwo\nthree", ',', 0, 1, 2, "one field; the last record without a line end: Next's"},
+      {"a,\"open\n", ',', 1, 2, 0, "a quote left open"},
+  };
+  for (const auto& c : kTexts) {
+    for (size_t block : {4, 7, 16, 33, 1 << 20}) {
+      SCOPED_TRACE(std::string(c.why) + ", block " + std::to_string(block));
+      csv::StringSource a_source(c.text), b_source(c.text);
+      csv::Reader a(a_source, c.delimiter, block), b(b_source, c.delimiter, block);
+      csv::ReadPlan plan;
+      plan.wanted = c.wanted;
+      plan.value_cap = 1000;
+      plan.last_field = c.fields - 1;
+      csv::RecordInfo a_info, b_info;
+      csv::PlainView view;
+      size_t plain = 0;
+      for (int guard = 0; guard < 100; ++guard) {
+        const csv::Reader::Status status = b.Next(plan, b_info);
+        if (a.NextPlain(c.wanted, c.fields, view)) {
+          ++plain;
+          ASSERT_EQ(status, csv::Reader::Status::kRecord);
+          EXPECT_EQ(view.text, b.piece());
+          EXPECT_EQ(view.wanted, b_info.wanted);
+          EXPECT_EQ(view.line_end, b_info.line_end);
+          EXPECT_EQ(view.last_start, b_info.last_start);
+          EXPECT_EQ(b_info.fields, c.fields);
+        } else {
+          ASSERT_EQ(a.Next(plan, a_info), status);
+          if (status == csv::Reader::Status::kEnd) break;
+          EXPECT_EQ(a.piece(), b.piece());
+          EXPECT_EQ(a_info.wanted, b_info.wanted);
+        }
+        EXPECT_EQ(a.consumed(), b.consumed());
+      }
+      if (block == 1 << 20) {
+        EXPECT_EQ(plain, c.plain);
+      }
+    }
+  }
+}
+
 TEST(Encodings, Windows1252RoundTripsThroughUtf8AndUtf16) {
   for (int b = 1; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));

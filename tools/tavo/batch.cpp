@@ -71,6 +71,25 @@ bool TakesUtf8(int32_t symbology) {
   return row && row->text != TextRule::kWindows1252;
 }
 
+// Bytes 1..127 only, judged eight at a time: no top bit set and no zero
+// byte (the classic test: a byte is zero when subtracting one borrows
+// into its top bit while the byte itself had it clear).
+bool AsciiWithoutNul(std::string_view s) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kTop = 0x8080808080808080u;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, s.data() + i, 8);
+    if ((v & kTop) != 0 || ((v - kOnes) & ~v & kTop) != 0) return false;
+  }
+  for (; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b == 0 || b > 0x7F) return false;
+  }
+  return true;
+}
+
 // Translates one cell; the font string goes to `font`, or the reason it
 // failed to `why`.
 class Translator {
@@ -78,6 +97,27 @@ class Translator {
   Translator(const BatchOptions& options, Encoding parsed)
       : symbology_(options.symbology), check_(options.check), raw_(options.raw), parsed_(parsed),
         max_(MaxValueLength(options.symbology)) {}
+
+  // The longest value TranslateShort takes.
+  static constexpr size_t kShort = 256;
+
+  // A cell of up to kShort bytes of ASCII without NUL (nearly every cell:
+  // the library takes it as it is) straight from the reader's buffer; false
+  // for any other cell, or when the library refuses it: Translate then
+  // judges it again and says why.
+  bool TranslateShort(std::string_view cell, std::string_view& font) {
+    if (cell.size() > kShort || !AsciiWithoutNul(cell)) return false;
+    std::memcpy(short_value_, cell.data(), cell.size());
+    short_value_[cell.size()] = '\0';
+    if (short_out_.empty()) short_out_.resize(kShort * 8 + 8192);
+    int32_t len = 0;
+    if (BC_FontTranslate(symbology_, short_value_, check_, short_out_.data(), static_cast<int32_t>(short_out_.size()),
+                         &len) != 0) {
+      return false;
+    }
+    font = std::string_view(short_out_.data(), static_cast<size_t>(len));
+    return true;
+  }
 
   bool Translate(const std::string& cell, std::string_view& font, std::string& why) {
     const std::string* value = ValueOf(cell, why);
@@ -154,6 +194,8 @@ class Translator {
   size_t max_;
   std::string converted_;
   std::vector<char> out_;
+  char short_value_[kShort + 1] = {};
+  std::vector<char> short_out_;
 };
 
 // Rows, rows per second and time left on one terminal line, redrawn a few
@@ -310,6 +352,7 @@ class Run {
   bool HeaderNames(const csv::RecordInfo& header);
   bool Rows();
   bool Row(const csv::RecordInfo& info, std::string_view piece, bool streamed);
+  bool PlainRow(const csv::PlainView& view);
   bool RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty);
   void WriteFont(std::string& o, std::string_view font);
 
@@ -327,6 +370,8 @@ class Run {
   std::string header_line_end_;
   std::string font_text_;
   std::array<uint8_t, 256> byte_classes_{};  // for WriteFont
+  size_t value_cap_ = 0;        // the longest cell read as a value
+  csv::RecordInfo plain_info_;  // a plain record's, when Row must judge it
   uint64_t row_ = 1;
   uint64_t translated_ = 0, empty_ = 0, failed_ = 0;
 };
@@ -410,11 +455,17 @@ bool Run::HeaderNames(const csv::RecordInfo& header) {
 bool Run::Rows() {
   csv::ReadPlan plan;
   plan.wanted = column_;
-  plan.value_cap = 3 * MaxValueLength(options_.symbology) + 4;  // UTF-8 may take 3 bytes a character
+  plan.value_cap = value_cap_ = 3 * MaxValueLength(options_.symbology) + 4;  // UTF-8 may take 3 bytes a character
   plan.last_field = fields_ - 1;
   csv::RecordInfo info;
+  csv::PlainView view;
   bool streamed = false;  // the record came in pieces
   for (;;) {
+    if (!streamed && reader_.NextPlain(column_, fields_, view)) {
+      if (!PlainRow(view)) return false;
+      progress_.Update(row_, reader_.consumed());
+      continue;
+    }
     const csv::Reader::Status status = reader_.Next(plan, info);
     if (status == csv::Reader::Status::kEnd) return !source_.failed() || ReadFailed();
     if (status == csv::Reader::Status::kReadError) return ReadFailed();
@@ -529,6 +580,33 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
     ++(empty ? empty_ : translated_);
   }
   return true;
+}
+
+// A record NextPlain handed out: as Row writes it, without copying the cell
+// when the library takes it as it is.
+bool Run::PlainRow(const csv::PlainView& view) {
+  ++row_;
+  std::string_view font;
+  if (!view.wanted.empty() && view.wanted.size() <= value_cap_ && translator_.TranslateShort(view.wanted, font)) {
+    std::string& o = out_.Text();
+    o.append(view.text);
+    o.push_back(delimiter_);
+    WriteFont(o, font);
+    o.append(csv::LineEndText(view.line_end));
+    if (!out_.End()) return Unwritable();
+    ++translated_;
+    return true;
+  }
+  csv::RecordInfo& info = plain_info_;  // what Next would have noted
+  info.fields = fields_;
+  info.size = view.text.size();
+  info.last_start = view.last_start;
+  info.has_wanted = true;
+  info.too_long = view.wanted.size() > value_cap_;
+  info.unterminated_quote = false;
+  info.line_end = view.line_end;
+  info.wanted.assign(view.wanted.substr(0, value_cap_));
+  return Row(info, view.text, false);
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 #include "csv.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavo::csv {
 namespace {
@@ -14,6 +20,70 @@ constexpr uint64_t kOnes = 0x0101010101010101u;
 inline uint64_t HasByte(uint64_t v, uint64_t pattern) {
   const uint64_t x = v ^ pattern;
   return (x - kOnes) & ~x & (kOnes * 0x80);
+}
+
+// The fields a plain scan has passed: where the wanted one and the last one
+// begin, and where the wanted one ends.
+struct FieldMarks {
+  size_t field = 0;
+  size_t wanted;
+  size_t last;
+  const char* wanted_begin;
+  const char* wanted_end = nullptr;
+  const char* last_begin;
+  FieldMarks(const char* start, size_t wanted_field, size_t last_field)
+      : wanted(wanted_field), last(last_field), wanted_begin(start), last_begin(start) {}
+  // A delimiter at q; false once there are more fields than `last` + 1.
+  bool Delimiter(const char* q) {
+    ++field;
+    if (field == wanted + 1) wanted_end = q;
+    if (field == wanted) wanted_begin = q + 1;
+    if (field == last) last_begin = q + 1;
+    return field <= last;
+  }
+};
+
+inline bool Special(char c) { return c == '"' || c == '\n' || c == '\r'; }
+
+// From p: each delimiter to `marks`, up to the first quote, CR or LF, which
+// is returned (`limit` when there is none; nullptr when the fields run over).
+// Sixteen bytes at a time where SSE2 is (every x86-64), then byte by byte.
+const char* ScanPlain(const char* p, const char* limit, char d, FieldMarks& marks) {
+#if defined(__SSE2__)
+  const __m128i delimiters = _mm_set1_epi8(d);
+  const __m128i quotes = _mm_set1_epi8('"');
+  const __m128i crs = _mm_set1_epi8('\r');
+  const __m128i lfs = _mm_set1_epi8('\n');
+  for (; limit - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, delimiters)));
+    const auto special = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, crs)), _mm_cmpeq_epi8(v, lfs))));
+    const int stop = special ? std::countr_zero(special) : 16;
+    found &= (1u << stop) - 1;
+    for (; found; found &= found - 1) {
+      if (!marks.Delimiter(p + std::countr_zero(found))) return nullptr;
+    }
+    if (special) return p + stop;
+  }
+#endif
+  for (; p < limit; ++p) {
+    if (Special(*p)) return p;
+    if (*p == d && !marks.Delimiter(p)) return nullptr;
+  }
+  return limit;
+}
+
+// A quoted field opening at `open`: its closing quote, which a delimiter or
+// line end follows (doubled quotes inside noted in `doubled`); `limit` when
+// the field runs past what was read, nullptr when text follows the quote.
+const char* ClosingQuote(const char* open, const char* limit, char d, bool& doubled) {
+  for (const char* q = open + 1;; q += 2) {
+    q = static_cast<const char*>(std::memchr(q, '"', static_cast<size_t>(limit - q)));
+    if (!q || q + 1 >= limit) return limit;
+    if (q[1] != '"') return q[1] == d || q[1] == '\n' || q[1] == '\r' ? q : nullptr;
+    doubled = true;
+  }
 }
 
 }  // namespace
@@ -247,6 +317,67 @@ Reader::Status Reader::Next(const ReadPlan& plan, RecordInfo& info) {
     }
     if (!Refill()) return Status::kReadError;
   }
+}
+
+struct Reader::PlainMarks {
+  PlainMarks(const char* start, size_t wanted, size_t last) : fields(start, wanted, last) {}
+  FieldMarks fields;
+  const char* wanted_close = nullptr;  // the wanted field's closing quote, when it is quoted
+  const char* stop = nullptr;          // the record's CR or LF
+};
+
+// One try at a plain record from pos_: its end (its CR or LF) in `stop`.
+Reader::Plain Reader::ScanPlainRecord(size_t wanted, size_t fields, PlainMarks& marks) {
+  const char* const start = buffer_.data() + pos_;
+  const char* const limit = buffer_.data() + end_;
+  FieldMarks& m = marks.fields;
+  const char* stop = start;
+  for (;;) {
+    stop = ScanPlain(stop, limit, delimiter_, m);
+    if (!stop) return Plain::kNo;
+    if (stop == limit) return Plain::kMore;
+    if (*stop != '"') break;
+    if (stop != start && stop[-1] != delimiter_) return Plain::kNo;  // a quote inside a field
+    bool doubled = false;
+    const char* const close = ClosingQuote(stop, limit, delimiter_, doubled);
+    if (close == limit) return Plain::kMore;
+    if (!close || (m.field == wanted && doubled)) return Plain::kNo;  // a value to unquote: Next's
+    if (m.field == wanted) marks.wanted_close = close;
+    stop = close + 1;
+  }
+  if (stop == start || m.field != fields - 1) return Plain::kNo;
+  if (*stop == '\r' && stop + 1 == limit) return Plain::kMore;  // a CR: the next byte decides
+  if (*stop == '\r' && stop[1] != '\n') return Plain::kNo;       // a lone CR
+  marks.stop = stop;
+  return Plain::kYes;
+}
+
+bool Reader::NextPlain(size_t wanted, size_t fields, PlainView& view) {
+  if (state_ != State::kRecordStart || fields == 0 || wanted >= fields) return false;
+  if (pos_ == end_ && (eof_ || !Refill())) return false;
+  std::optional<PlainMarks> marks;
+  for (bool refilled = false;; refilled = true) {
+    marks.emplace(buffer_.data() + pos_, wanted, fields - 1);
+    const Plain plain = ScanPlainRecord(wanted, fields, *marks);
+    if (plain == Plain::kYes) break;
+    // What was read ends inside the record: read on once.
+    if (plain == Plain::kNo || refilled || eof_ || end_ - pos_ >= hold_ || !Refill()) return false;
+  }
+  const char* const start = buffer_.data() + pos_;
+  const char* const stop = marks->stop;
+  const bool crlf = *stop == '\r';
+  view.text = std::string_view(start, static_cast<size_t>(stop - start));
+  const FieldMarks& m = marks->fields;
+  const char* const wanted_begin = m.wanted_begin + (marks->wanted_close ? 1 : 0);
+  const char* const wanted_end = marks->wanted_close ? marks->wanted_close : m.wanted_end ? m.wanted_end : stop;
+  view.wanted = std::string_view(wanted_begin, static_cast<size_t>(wanted_end - wanted_begin));
+  view.last_start = static_cast<size_t>(m.last_begin - start);
+  view.line_end = crlf ? LineEnd::kCrLf : LineEnd::kLf;
+  piece_ = view.text;
+  pos_ = static_cast<size_t>(stop - buffer_.data()) + (crlf ? 2 : 1);
+  consumed_ += pos_ - record_;
+  record_ = pos_;
+  return true;
 }
 
 std::vector<std::string> SplitRecord(std::string_view text, char delimiter) {

@@ -74,6 +74,15 @@ struct RecordInfo {
   bool Blank() const { return size == 0 && line_end != LineEnd::kNone; }
 };
 
+// A record handed out by Reader::NextPlain: views into the reader's buffer,
+// valid until the next call.
+struct PlainView {
+  std::string_view text;    // the record, its line end excluded
+  std::string_view wanted;  // the wanted field's bytes
+  size_t last_start = 0;    // where the last field begins in `text`
+  LineEnd line_end = LineEnd::kLf;
+};
+
 class Reader {
  public:
   static constexpr size_t kBlock = size_t{1} << 20;
@@ -89,6 +98,13 @@ class Reader {
   // next call.
   Status Next(const ReadPlan& plan, RecordInfo& info);
   std::string_view piece() const { return piece_; }
+  // The next record, when it is whole in what was read, is not blank, has
+  // exactly `fields` fields and holds no quote and no CR but a CRLF's end
+  // (nearly every row of a mail merge): found by one scan for the
+  // delimiter, quote and line ends together, nothing copied.  False, with
+  // nothing read, otherwise; Next then reads it.  Field `wanted` is below
+  // `fields`.
+  bool NextPlain(size_t wanted, size_t fields, PlainView& view);
   // The bytes read ahead but not yet handed out (for a look at the header).
   std::string_view Peek();
   // The delimiter may be settled after a Peek, before the first Next.
@@ -97,6 +113,9 @@ class Reader {
 
  private:
   enum class State : uint8_t { kRecordStart, kFieldStart, kUnquoted, kQuoted, kQuoteInQuoted };
+  enum class Plain : uint8_t { kYes, kNo, kMore };  // kMore: the record runs past what was read
+  struct PlainMarks;
+  Plain ScanPlainRecord(size_t wanted, size_t fields, PlainMarks& marks);
   bool Refill();
   bool PlainRecord(const ReadPlan& plan, RecordInfo& info);
   bool Scan(const ReadPlan& plan, RecordInfo& info);
