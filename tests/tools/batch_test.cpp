@@ -438,6 +438,45 @@ TEST(Csv, NextPlainAgreesWithNext) {
   }
 }
 
+// Font strings of every length from 1 to 60 bytes, some with bytes above
+// 127 or the delimiter at any place, as batch writes them: against the
+// library's own result, converted and quoted by the rules (written as it
+// is only when it holds neither, nor a quote or a line end).
+TEST(BatchFiles, FontStringsWrittenByTheRules) {
+  const std::string kAlphabet = "0123456789ABCxyz;|,~ ";
+  for (char delimiter : {',', ';', '|'}) {
+    std::string input = std::string("v") + delimiter + "n\n";
+    std::vector<std::string> values;
+    for (size_t n = 1; n <= 40; ++n) {
+      std::string v;
+      for (size_t i = 0; i < n; ++i) v.push_back(kAlphabet[(i * 7 + n) % kAlphabet.size()]);
+      if (v.find(delimiter) != std::string::npos) continue;
+      values.push_back(v);
+      input += v + delimiter + "x\n";
+    }
+    std::string expected = std::string("v") + delimiter + "n" + delimiter + "v font\n";
+    for (const std::string& v : values) {
+      char font[4096];
+      int32_t len = 0;
+      ASSERT_EQ(BC_FontTranslate(kC128, v.c_str(), 0, font, sizeof font, &len), 0) << v;
+      std::string utf8;
+      text::Append1252AsUtf8(utf8, std::string_view(font, static_cast<size_t>(len)));
+      expected += v + delimiter + "x" + delimiter;
+      csv::AppendField(expected, utf8, delimiter);
+      expected += "\n";
+    }
+    BatchOptions options;
+    options.symbology = kC128;
+    options.column = "v";
+    options.encoding = Encoding::kUtf8;
+    options.delimiter = delimiter;
+    const BatchRun r = RunOn(input, options);
+    EXPECT_GT(values.size(), 20u);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected) << "delimiter " << delimiter;
+  }
+}
+
 TEST(Encodings, Windows1252RoundTripsThroughUtf8AndUtf16) {
   for (int b = 1; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));

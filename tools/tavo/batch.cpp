@@ -12,6 +12,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "batch_io.h"
 #include "symbologies/registry.h"
 #include "tavo32.h"
@@ -520,10 +524,31 @@ bool DigitsAndLetters(std::string_view s) {
   return true;
 }
 
+// DigitsAndLetters without the delimiter (a semicolon or bar lies in the
+// range): the font string is written as it is.  Sixteen bytes at a time
+// where SSE2 is, the last sixteen overlapping the others: a byte below 0x30
+// or above 0x7F is below 0x30 as a signed byte.
+bool WrittenAsItIs(std::string_view font, char delimiter) {
+#if defined(__SSE2__)
+  if (font.size() >= 16) {
+    const __m128i low = _mm_set1_epi8(0x30);
+    const __m128i delimiters = _mm_set1_epi8(delimiter);
+    auto out_of_range = [&](size_t at) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(font.data() + at));
+      return _mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(v, low), _mm_cmpeq_epi8(v, delimiters))) != 0;
+    };
+    for (size_t at = 0; at + 16 <= font.size(); at += 16) {
+      if (out_of_range(at)) return false;
+    }
+    return !out_of_range(font.size() - 16);
+  }
+#endif
+  return DigitsAndLetters(font) && (delimiter < 0x30 || font.find(delimiter) == std::string_view::npos);
+}
+
 void Run::WriteFont(std::string& o, std::string_view font) {
-  // No quotes, line ends or bytes above 127 there: copied as it is (a
-  // semicolon or bar delimiter lies in the range, so it is looked for).
-  if (DigitsAndLetters(font) && (delimiter_ < 0x30 || font.find(delimiter_) == std::string_view::npos)) {
+  // No quotes, line ends or bytes above 127 there: copied as it is.
+  if (WrittenAsItIs(font, delimiter_)) {
     o.append(font);
     return;
   }
