@@ -506,56 +506,38 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
   return !why.empty();
 }
 
-// Every byte in 0x30..0x7F (digits, letters and a few signs; a font string
-// nearly always), judged eight at a time: no top bit set, and each byte
-// plus 0x50 reaches it (no byte carries into the next).
-bool DigitsAndLetters(std::string_view s) {
-  constexpr uint64_t kTop = 0x8080808080808080u;
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t v;
-    std::memcpy(&v, s.data() + i, 8);
-    if ((v & kTop) != 0 || ((v + 0x5050505050505050u) & kTop) != kTop) return false;
-  }
-  for (; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x30 || b > 0x7F) return false;
-  }
-  return true;
-}
-
-// DigitsAndLetters without the delimiter (a semicolon or bar lies in the
-// range): the font string is written as it is.  Sixteen bytes at a time
-// where SSE2 is, the last sixteen overlapping the others: a byte below 0x30
-// or above 0x7F is below 0x30 as a signed byte.
-bool WrittenAsItIs(std::string_view font, char delimiter) {
+// A font string that needs neither quotes nor conversion (no byte above
+// 127, no delimiter, quote or line end: class 0 in `classes`) is written as
+// it is.  Sixteen bytes at a time where SSE2 is, the last sixteen
+// overlapping the others; byte by byte through the classes elsewhere.
+bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
 #if defined(__SSE2__)
   if (font.size() >= 16) {
-    const __m128i low = _mm_set1_epi8(0x30);
     const __m128i delimiters = _mm_set1_epi8(delimiter);
-    auto out_of_range = [&](size_t at) {
+    const __m128i quotes = _mm_set1_epi8('"');
+    const __m128i crs = _mm_set1_epi8('\r');
+    const __m128i lfs = _mm_set1_epi8('\n');
+    auto needs_care = [&](size_t at) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(font.data() + at));
-      return _mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(v, low), _mm_cmpeq_epi8(v, delimiters))) != 0;
+      const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)),
+                                           _mm_or_si128(_mm_cmpeq_epi8(v, crs), _mm_cmpeq_epi8(v, lfs)));
+      return _mm_movemask_epi8(_mm_or_si128(special, v)) != 0;  // v's own top bits: bytes above 127
     };
     for (size_t at = 0; at + 16 <= font.size(); at += 16) {
-      if (out_of_range(at)) return false;
+      if (needs_care(at)) return false;
     }
-    return !out_of_range(font.size() - 16);
+    return !needs_care(font.size() - 16);
   }
+#else
+  (void)delimiter;
 #endif
-  return DigitsAndLetters(font) && (delimiter < 0x30 || font.find(delimiter) == std::string_view::npos);
+  uint8_t any = 0;
+  for (char c : font) any |= classes[static_cast<unsigned char>(c)];
+  return any == 0;
 }
 
 void Run::WriteFont(std::string& o, std::string_view font) {
-  // No quotes, line ends or bytes above 127 there: copied as it is.
-  if (WrittenAsItIs(font, delimiter_)) {
-    o.append(font);
-    return;
-  }
-  // Otherwise each byte's class: 1 above 127 (converted), 2 needs quotes.
-  uint8_t classes = 0;
-  for (char c : font) classes |= byte_classes_[static_cast<unsigned char>(c)];
-  if (classes == 0) {
+  if (WrittenAsItIs(font, delimiter_, byte_classes_)) {
     o.append(font);
     return;
   }
@@ -614,10 +596,23 @@ bool Run::PlainRow(const csv::PlainView& view) {
   std::string_view font;
   if (!view.wanted.empty() && view.wanted.size() <= value_cap_ && translator_.TranslateShort(view.wanted, font)) {
     std::string& o = out_.Text();
-    o.append(view.text);
-    o.push_back(delimiter_);
-    WriteFont(o, font);
-    o.append(csv::LineEndText(view.line_end));
+    const std::string_view end = csv::LineEndText(view.line_end);
+    if (WrittenAsItIs(font, delimiter_, byte_classes_)) {  // record, delimiter, font string and line end at once
+      const size_t at = o.size();
+      o.resize(at + view.text.size() + 1 + font.size() + end.size());
+      char* w = o.data() + at;
+      std::memcpy(w, view.text.data(), view.text.size());
+      w += view.text.size();
+      *w++ = delimiter_;
+      std::memcpy(w, font.data(), font.size());
+      w += font.size();
+      for (char c : end) *w++ = c;
+    } else {
+      o.append(view.text);
+      o.push_back(delimiter_);
+      WriteFont(o, font);
+      o.append(end);
+    }
     if (!out_.End()) return Unwritable();
     ++translated_;
     return true;
