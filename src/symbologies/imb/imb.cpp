@@ -140,8 +140,32 @@ bool AllDigits4(const char* p) {
   return (v & 0xF0F0F0F0u) == 0x30303030u && ((v + 0x06060606u) & 0xF0F0F0F0u) == 0x30303030u;
 }
 
+// n bytes are all digits: eight, then four at a time, then one by one.
+bool AllDigits(const char* p, size_t n) {
+  for (; n >= 8; p += 8, n -= 8) {
+    if (!AllDigits8(p)) return false;
+  }
+  if (n >= 4) {
+    if (!AllDigits4(p)) return false;
+    p += 4;
+    n -= 4;
+  }
+  for (; n > 0; ++p, --n) {
+    if (static_cast<unsigned char>(*p - '0') > 9) return false;
+  }
+  return true;
+}
+
 // After 20 tracking digits: separators anywhere, then 0, 5, 9 or 11 digits.
 int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
+  // The usual form, a hyphen and the whole routing code, judged at once.
+  const size_t n = rest.size() - 1;
+  if (!rest.empty() && rest[0] == '-' && RoutingOffset(n) != 0 && AllDigits(rest.data() + 1, n)) {
+    std::memcpy(codes.digits.data() + kTrackingDigits, rest.data() + 1, n);
+    if (codes.digits[1] > '4') return kImbIllegalBarcodeIdentifier;
+    codes.routing_length = n;
+    return kOk;
+  }
   size_t digits = 0;
   for (char c : rest) {
     if (static_cast<unsigned char>(c - '0') <= 9) {
