@@ -13,6 +13,10 @@
 # and for one cell of 60 MiB.
 #   bash bench/batch.sh [BUILD_DIR] [ROWS]
 # TAVO=path overrides the tool.
+# Last run (1,000,000 rows, machine loaded by other builds), awk time / tavo
+# time: addresses 1.20, products 2.00, addresses-1252 1.21, products-utf16
+# 1.43; callgrind on 100,000 rows, instructions per row: addresses 1,913
+# (awk 2,449), products 973 (awk 1,673).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench-batch}
