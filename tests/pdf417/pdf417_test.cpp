@@ -85,7 +85,7 @@ TEST(Pdf417Golden, AnnexQExampleModuleForModule) {
     Pdf417Row row;
     Pdf417RowModules(s, r, row);
     std::string modules;
-    for (int x = kPdf417QuietZone; x < row.width - kPdf417QuietZone; ++x) modules += (row.bits[x / 64] >> (x % 64) & 1) ? '1' : '0';
+    for (int x = kPdf417QuietZone; x < row.width - kPdf417QuietZone; ++x) modules += row.Dark(x) ? '1' : '0';
     EXPECT_EQ(modules, rows[r]) << "row " << r;
   }
 }

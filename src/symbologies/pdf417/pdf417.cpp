@@ -101,10 +101,17 @@ std::array<uint16_t, 2> Pdf417RowIndicators(const Pdf417Symbol& s, int row) {
 
 namespace {
 
+// Appends `width` modules (bit width - 1 the leftmost) to the row.
 void Append(Pdf417Row& row, uint32_t pattern, int width) {
-  for (int k = width - 1; k >= 0; --k, ++row.width) {
-    if (pattern >> k & 1) row.bits[static_cast<size_t>(row.width >> 6)] |= uint64_t{1} << (row.width & 63);
+  const size_t word = static_cast<size_t>(row.width) / 64;
+  const int shift = 64 - row.width % 64 - width;
+  if (shift >= 0) {
+    row.bits[word] |= uint64_t{pattern} << shift;
+  } else {
+    row.bits[word] |= uint64_t{pattern} >> -shift;
+    row.bits[word + 1] |= uint64_t{pattern} << (64 + shift);
   }
+  row.width += width;
 }
 
 }  // namespace
@@ -130,15 +137,27 @@ void Pdf417RowModules(const Pdf417Symbol& s, int row, Pdf417Row& out) {
 
 namespace {
 
-// The glyphs of one line: module x of the row is bit x % 6 of glyph x / 6.
+// The glyph of 6 modules read leftmost first as the high bit: the face's
+// glyph numbers have the leftmost module as bit 0, so the bits reversed.
+constexpr auto kRunGlyphs = [] {
+  std::array<char, 64> g{};
+  for (int v = 0; v < 64; ++v) {
+    int reversed = 0;
+    for (int m = 0; m < kPdf417Run; ++m) reversed |= (v >> (kPdf417Run - 1 - m) & 1) << m;
+    g[static_cast<size_t>(v)] = kMatrixGlyphs[static_cast<size_t>(reversed)];
+  }
+  return g;
+}();
+
+// The glyphs of one line: modules 6g .. 6g + 5 of the row are glyph g.
 void AppendLine(const Pdf417Row& row, int glyphs, char* at) {
   for (int g = 0; g < glyphs; ++g) {
     const int x = g * kPdf417Run;
-    uint64_t bits = row.bits[static_cast<size_t>(x >> 6)] >> (x & 63);
-    if ((x & 63) > 64 - kPdf417Run && static_cast<size_t>(x >> 6) + 1 < row.bits.size()) {
-      bits |= row.bits[static_cast<size_t>(x >> 6) + 1] << (64 - (x & 63));
-    }
-    at[g] = kMatrixGlyphs[static_cast<size_t>(bits & 63)];
+    const size_t word = static_cast<size_t>(x) / 64;
+    const int shift = 64 - x % 64 - kPdf417Run;
+    const uint64_t run = shift >= 0 ? row.bits[word] >> shift
+                                    : (row.bits[word] << -shift) | (row.bits[word + 1] >> (64 + shift));
+    at[g] = kRunGlyphs[static_cast<size_t>(run & 63)];
   }
 }
 

@@ -60,11 +60,13 @@ std::array<uint16_t, 2> Pdf417RowIndicators(const Pdf417Symbol& symbol, int row)
 
 // The modules of the symbol's widest row (17 x 34 + 1).
 inline constexpr int kPdf417MaxWidth = 17 * (kPdf417MaxColumns + 4) + 1;
-// One row's modules, quiet zones included: module x is bit x % 64 of
-// bits[x / 64], set for dark; `width` the modules it spans.
+// One row's modules, quiet zones included: module x is bit 63 - x % 64 of
+// bits[x / 64] (the leftmost module the highest bit), set for dark; `width`
+// the modules it spans.
 struct Pdf417Row {
-  std::array<uint64_t, (kPdf417MaxWidth + 2 * kPdf417QuietZone + 63) / 64> bits{};
+  std::array<uint64_t, (kPdf417MaxWidth + 2 * kPdf417QuietZone + 63) / 64 + 1> bits{};
   int width = 0;
+  bool Dark(int x) const { return (bits[static_cast<size_t>(x) / 64] >> (63 - x % 64) & 1) != 0; }
 };
 void Pdf417RowModules(const Pdf417Symbol& symbol, int row, Pdf417Row& out);
 

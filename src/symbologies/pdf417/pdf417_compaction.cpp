@@ -14,9 +14,12 @@
 // after the last one.
 #include "symbologies/pdf417/pdf417_compaction.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <limits>
+#include <memory>
 #include <string>
 
 namespace tavo::pdf417 {
@@ -78,16 +81,36 @@ constexpr bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 enum Action : uint8_t { kTextChar, kShiftAlpha, kShiftPunct, kShiftOneByte, kByteChar, kDigit };
 
+// Left uninitialised in bulk: a step is read only where the path wrote it.
 struct Step {
-  uint8_t from = 0;
-  uint8_t action = 0;
+  uint8_t from;
+  uint8_t action;
+};
+
+// kSubsOf[byte]: bit t set where the byte has a value in submode t.
+constexpr auto kSubsOf = [] {
+  std::array<uint8_t, 256> m{};
+  for (int t = 0; t < kSubs; ++t) {
+    for (int b = 0; b < 256; ++b) m[b] |= kTextValue[t][b] >= 0 ? 1 << t : 0;
+  }
+  return m;
+}();
+
+// The cheapest state of a mode to leave it from, with the cost of leaving.
+struct Exit {
+  uint32_t cost = kUnreached;
+  int from = 0;
+  void Offer(uint32_t c, int state) {
+    if (c < cost) cost = c, from = state;
+  }
+  static Exit Min(const Exit& a, const Exit& b) { return b.cost < a.cost ? b : a; }
 };
 
 // One column of the path: the cheapest cost of each state after a byte, and
 // the step that reached it.
 class Path {
  public:
-  Path(const std::array<uint32_t, kStates>& cost, Step* steps) : cost_(cost), steps_(steps) { next_.fill(kUnreached); }
+  explicit Path(Step* steps) : steps_(steps) { next_.fill(kUnreached); }
 
   void Relax(int to, uint32_t cost, int from, Action action) {
     if (cost < next_[to]) {
@@ -97,70 +120,80 @@ class Path {
   }
   // The byte as text from submode `sub` with `odd` values pending, at `cost`.
   void FromText(uint8_t c, int sub, int odd, uint32_t cost, int from) {
-    for (int t = 0; t < kSubs; ++t) {
-      if (kTextValue[t][c] < 0) continue;
+    const uint8_t subs = kSubsOf[c];
+    if (subs == 0) return;
+    for (unsigned m = subs; m != 0; m &= m - 1) {
+      const int t = std::countr_zero(m);
       const int values = kLatches[sub][t].length + 1;
       Relax(TextState(t, (odd + values) & 1), cost + values, from, kTextChar);
     }
-    if (sub == kLower && kTextValue[kAlpha][c] >= 0) Relax(TextState(sub, odd), cost + 2, from, kShiftAlpha);
-    if (sub != kPunct && kTextValue[kPunct][c] >= 0) Relax(TextState(sub, odd), cost + 2, from, kShiftPunct);
-  }
-  // The byte from any state, once a latch (costing `exit` halves) has ended
-  // the mode of `from`.
-  void Latched(uint8_t c, int from, uint32_t exit, bool text, bool bytes, bool digits) {
-    const uint32_t cost = cost_[from] + exit + 2;
-    if (text) FromText(c, kAlpha, 0, cost, from);
-    if (bytes) Relax(kByteBase + 1, cost + 2, from, kByteChar);
-    if (digits && IsDigit(c)) Relax(kNumericBase + 1, cost + 2, from, kDigit);
+    if (sub == kLower && (subs & 1 << kAlpha)) Relax(TextState(sub, odd), cost + 2, from, kShiftAlpha);
+    if (sub != kPunct && (subs & 1 << kPunct)) Relax(TextState(sub, odd), cost + 2, from, kShiftPunct);
   }
   const std::array<uint32_t, kStates>& next() const { return next_; }
 
  private:
-  const std::array<uint32_t, kStates>& cost_;
   Step* steps_;
   std::array<uint32_t, kStates> next_;
 };
 
-void StepText(Path& path, uint8_t c, int state, uint32_t cost) {
-  const int sub = state / 2, odd = state % 2;
-  path.FromText(c, sub, odd, cost, state);
-  const int after = (sub == kPunct && odd) ? kAlpha : sub;  // the pad of Punctuation is al
-  path.Relax(TextState(after, 0), cost + odd + 4, state, kShiftOneByte);
-  path.Latched(c, state, odd, false, true, true);
-}
-
-void StepByte(Path& path, uint8_t c, int state, uint32_t cost) {
-  const int written = (state - kByteBase + 1) % kByteGroup;
-  path.Relax(kByteBase + written, cost + (written == 0 ? 0 : 2), state, kByteChar);
-  path.Latched(c, state, 0, true, false, true);
-}
-
-void StepNumeric(Path& path, uint8_t c, int state, uint32_t cost) {
-  if (IsDigit(c)) {
-    const int written = state - kNumericBase + 1;  // 1 .. 44
-    const uint32_t add = (written == 1 || written % 3 == 0) ? 2 : 0;
-    path.Relax(kNumericBase + written % kNumericGroup, cost + add, state, kDigit);
+// Every state's steps over byte `c`; `digits_before` is the length of the
+// run of digits just before it, which bounds the Numeric states alive.
+void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, size_t digits_before) {
+  Exit text, bytes, numeric;
+  for (int s = 0; s < kTextStates; ++s) {
+    if (cost[s] == kUnreached) continue;
+    const int sub = s / 2, odd = s % 2;
+    path.FromText(c, sub, odd, cost[s], s);
+    // 913 and the byte (4 halves, 5 with a pad), for a byte Text Compaction
+    // lacks, and from Punctuation: from the other submodes the byte as text
+    // with the latches there and back never costs more (the latches being
+    // shortest paths between the submodes).
+    if (kSubsOf[c] == 0 || sub == kPunct) {
+      const int after = (sub == kPunct && odd) ? kAlpha : sub;  // the pad of Punctuation is al
+      path.Relax(TextState(after, 0), cost[s] + odd + 4, s, kShiftOneByte);
+    }
+    text.Offer(cost[s] + odd, s);
   }
-  path.Latched(c, state, 0, true, true, false);
+  for (int k = 0; k < kByteGroup; ++k) {  // k bytes of the group written
+    const int s = kByteBase + k;
+    if (cost[s] == kUnreached) continue;
+    const int written = k + 1 == kByteGroup ? 0 : k + 1;
+    path.Relax(kByteBase + written, cost[s] + (written == 0 ? 0 : 2), s, kByteChar);
+    bytes.Offer(cost[s], s);
+  }
+  const int alive = static_cast<int>(std::min<size_t>(digits_before, kNumericGroup));
+  for (int k = 0; k < alive; ++k) {
+    const int s = kNumericBase + (k + 1) % kNumericGroup;  // k + 1 digits written
+    if (cost[s] == kUnreached) continue;
+    if (IsDigit(c)) {
+      const int written = (s - kNumericBase) + 1;
+      path.Relax(kNumericBase + written % kNumericGroup, cost[s] + ((written == 1 || written % 3 == 0) ? 2 : 0), s,
+                 kDigit);
+    }
+    numeric.Offer(cost[s], s);
+  }
+  // A latch (one codeword) into another mode, from the cheapest state of the others.
+  const Exit to_bytes = Exit::Min(text, numeric), to_digits = Exit::Min(text, bytes), to_text = Exit::Min(bytes, numeric);
+  if (to_bytes.cost != kUnreached) path.Relax(kByteBase + 1, to_bytes.cost + 4, to_bytes.from, kByteChar);
+  if (to_digits.cost != kUnreached && IsDigit(c)) path.Relax(kNumericBase + 1, to_digits.cost + 4, to_digits.from, kDigit);
+  if (to_text.cost != kUnreached) path.FromText(c, kAlpha, 0, to_text.cost + 2, to_text.from);
 }
 
 // The action of each byte on the cheapest path, and the state after it.
-void ShortestPath(std::string_view bytes, std::vector<Step>& steps, std::vector<uint8_t>& after) {
+void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::vector<uint8_t>& after) {
   const size_t n = bytes.size();
-  steps.assign(n * kStates, Step{});
+  steps = std::make_unique_for_overwrite<Step[]>(n * kStates);
   std::array<uint32_t, kStates> cost;
   cost.fill(kUnreached);
   cost[TextState(kAlpha, 0)] = 0;
+  size_t digits = 0;
   for (size_t i = 0; i < n; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
-    Path path(cost, &steps[i * kStates]);
-    for (int s = 0; s < kStates; ++s) {
-      if (cost[s] == kUnreached) continue;
-      if (IsText(s)) StepText(path, c, s, cost[s]);
-      else if (s < kNumericBase) StepByte(path, c, s, cost[s]);
-      else StepNumeric(path, c, s, cost[s]);
-    }
+    Path path(&steps[i * kStates]);
+    Advance(path, c, cost, digits);
     cost = path.next();
+    digits = IsDigit(c) ? digits + 1 : 0;
   }
   int best = TextState(kAlpha, 0);
   uint32_t best_cost = kUnreached;
@@ -202,7 +235,7 @@ class TextRun {
 };
 
 // The text run of bytes [begin, end), entered in Alpha.
-void EmitText(std::string_view bytes, const std::vector<Step>& steps, const std::vector<uint8_t>& after,
+void EmitText(std::string_view bytes, const std::unique_ptr<Step[]>& steps, const std::vector<uint8_t>& after,
               size_t begin, size_t end, std::vector<uint16_t>& out) {
   TextRun run(out);
   int sub = kAlpha;
@@ -295,7 +328,7 @@ Run RunOf(uint8_t action) {
 
 void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
   if (eci >= 0) EmitEci(eci, out);
-  std::vector<Step> steps;
+  std::unique_ptr<Step[]> steps;
   std::vector<uint8_t> after;
   ShortestPath(bytes, steps, after);
   size_t begin = 0;

@@ -30,11 +30,25 @@ int BuiltLevel(int count) {
   return -1;
 }
 
+// The division by the generator with its coefficients as plain numbers,
+// negated (-g_k mod 929), so each step is one multiply-add and one
+// remainder; the same result as reed_solomon::Encoder, a few times faster
+// in a prime field.
 std::vector<uint16_t> Remainder(std::span<const uint16_t> data, const Generator& generator) {
-  reed_solomon::Encoder encoder(kField, generator);
-  for (uint16_t d : data) encoder.Push(d);
-  std::vector<uint16_t> out(generator.degree);
-  for (size_t k = 0; k < out.size(); ++k) out[k] = encoder.Ecc(static_cast<int>(k));
+  const int n = generator.degree;
+  std::array<uint32_t, kMaxErrorCodewords> minus_g{};
+  for (int k = 0; k < n; ++k) {
+    const uint32_t g = generator.log[k] == Generator::kZero ? 0 : kField.exp[generator.log[k]];
+    minus_g[k] = (kFieldSize - g) % kFieldSize;
+  }
+  std::array<uint32_t, kMaxErrorCodewords + 1> r{};  // r[0] the highest power
+  for (uint16_t d : data) {
+    const uint32_t t = (d + r[0]) % kFieldSize;
+    for (int k = 0; k + 1 < n; ++k) r[k] = (r[k + 1] + t * minus_g[k]) % kFieldSize;
+    r[n - 1] = t * minus_g[n - 1] % kFieldSize;
+  }
+  std::vector<uint16_t> out(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k) out[static_cast<size_t>(k)] = static_cast<uint16_t>((kFieldSize - r[k]) % kFieldSize);
   return out;
 }
 
