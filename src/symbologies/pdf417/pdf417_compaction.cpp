@@ -107,10 +107,13 @@ struct Exit {
 };
 
 // One column of the path: the cheapest cost of each state after a byte, and
-// the step that reached it.
+// the step that reached it.  The Numeric states are cleared only for a
+// digit: after any other byte none is alive, and none is read.
 class Path {
  public:
-  explicit Path(Step* steps) : steps_(steps) { next_.fill(kUnreached); }
+  Path(std::array<uint32_t, kStates>& next, Step* steps, bool digit) : next_(next), steps_(steps) {
+    std::fill_n(next_.begin(), digit ? kStates : kNumericBase, kUnreached);
+  }
 
   void Relax(int to, uint32_t cost, int from, Action action) {
     if (cost < next_[to]) {
@@ -130,11 +133,10 @@ class Path {
     if (sub == kLower && (subs & 1 << kAlpha)) Relax(TextState(sub, odd), cost + 2, from, kShiftAlpha);
     if (sub != kPunct && (subs & 1 << kPunct)) Relax(TextState(sub, odd), cost + 2, from, kShiftPunct);
   }
-  const std::array<uint32_t, kStates>& next() const { return next_; }
 
  private:
+  std::array<uint32_t, kStates>& next_;
   Step* steps_;
-  std::array<uint32_t, kStates> next_;
 };
 
 // Every state's steps over byte `c`; `digits_before` is the length of the
@@ -184,20 +186,20 @@ void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, s
 void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::vector<uint8_t>& after) {
   const size_t n = bytes.size();
   steps = std::make_unique_for_overwrite<Step[]>(n * kStates);
-  std::array<uint32_t, kStates> cost;
-  cost.fill(kUnreached);
-  cost[TextState(kAlpha, 0)] = 0;
+  std::array<uint32_t, kStates> columns[2];
+  columns[0].fill(kUnreached);
+  columns[0][TextState(kAlpha, 0)] = 0;
   size_t digits = 0;
   for (size_t i = 0; i < n; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
-    Path path(&steps[i * kStates]);
-    Advance(path, c, cost, digits);
-    cost = path.next();
+    Path path(columns[(i + 1) % 2], &steps[i * kStates], IsDigit(c));
+    Advance(path, c, columns[i % 2], digits);
     digits = IsDigit(c) ? digits + 1 : 0;
   }
+  const std::array<uint32_t, kStates>& cost = columns[n % 2];
   int best = TextState(kAlpha, 0);
   uint32_t best_cost = kUnreached;
-  for (int s = 0; s < kStates; ++s) {
+  for (int s = 0; s < (digits > 0 ? kStates : kNumericBase); ++s) {
     if (cost[s] == kUnreached) continue;
     const uint32_t total = cost[s] + (IsText(s) ? s % 2 : 0);
     if (total < best_cost) best_cost = total, best = s;

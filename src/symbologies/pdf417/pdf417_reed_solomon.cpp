@@ -31,9 +31,11 @@ int BuiltLevel(int count) {
 }
 
 // The division by the generator with its coefficients as plain numbers,
-// negated (-g_k mod 929), so each step is one multiply-add and one
-// remainder; the same result as reed_solomon::Encoder, a few times faster
-// in a prime field.
+// negated (-g_k mod 929), so each step is one multiply-add; only the term
+// fed back is reduced modulo 929.  A coefficient of the remainder is a sum of
+// at most n (up to 512) products below 929 x 929, so it stays below 2^32.
+// The same result as reed_solomon::Encoder, a few times faster in a prime
+// field.
 std::vector<uint16_t> Remainder(std::span<const uint16_t> data, const Generator& generator) {
   const int n = generator.degree;
   std::array<uint32_t, kMaxErrorCodewords> minus_g{};
@@ -42,13 +44,16 @@ std::vector<uint16_t> Remainder(std::span<const uint16_t> data, const Generator&
     minus_g[k] = (kFieldSize - g) % kFieldSize;
   }
   std::array<uint32_t, kMaxErrorCodewords + 1> r{};  // r[0] the highest power
+  static_assert(uint64_t{kFieldSize} * kFieldSize * kMaxErrorCodewords + kFieldSize < (uint64_t{1} << 32));
   for (uint16_t d : data) {
     const uint32_t t = (d + r[0]) % kFieldSize;
-    for (int k = 0; k + 1 < n; ++k) r[k] = (r[k + 1] + t * minus_g[k]) % kFieldSize;
-    r[n - 1] = t * minus_g[n - 1] % kFieldSize;
+    for (int k = 0; k + 1 < n; ++k) r[k] = r[k + 1] + t * minus_g[k];
+    r[n - 1] = t * minus_g[n - 1];
   }
   std::vector<uint16_t> out(static_cast<size_t>(n));
-  for (int k = 0; k < n; ++k) out[static_cast<size_t>(k)] = static_cast<uint16_t>((kFieldSize - r[k]) % kFieldSize);
+  for (int k = 0; k < n; ++k) {
+    out[static_cast<size_t>(k)] = static_cast<uint16_t>((kFieldSize - r[k] % kFieldSize) % kFieldSize);
+  }
   return out;
 }
 
