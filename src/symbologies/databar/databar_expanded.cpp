@@ -1,0 +1,247 @@
+// GS1 DataBar Expanded: encodation methods (ISO/IEC 24724 7.2.5), symbol
+// characters, the check character and the finder sequence (7.2.6-7.2.7).
+#include "symbologies/databar/databar_expanded.h"
+
+#include <string>
+#include <string_view>
+
+#include "symbologies/databar/databar.h"
+
+namespace tavo {
+namespace {
+
+// Expanded characters: groups of values 0-347, 348-1387, 1388-2947,
+// 2948-3987 and 3988-4191, the even-pattern count of each, and odd/even
+// modules and widest elements.  ISO/IEC 24724 table 13, the numbers as in
+// zint's backend/rss.h (BSD-3-Clause, used as facts).
+struct ExpandedGroup {
+  int first, even_patterns;
+  int8_t odd_modules, even_modules, odd_widest, even_widest;
+};
+inline constexpr ExpandedGroup kExpandedGroups[] = {
+    {0, 4, 12, 5, 7, 2}, {348, 20, 10, 7, 5, 4}, {1388, 52, 8, 9, 4, 5}, {2948, 104, 6, 11, 3, 6},
+    {3988, 204, 4, 13, 1, 8},
+};
+
+// Check-character weights of the 8 elements of each weight row, modulo
+// 211: ISO/IEC 24724 table 14 (zint's rss.h).
+inline constexpr uint8_t kExpandedWeights[23][8] = {
+    {1, 3, 9, 27, 81, 32, 96, 77},         {20, 60, 180, 118, 143, 7, 21, 63},
+    {189, 145, 13, 39, 117, 140, 209, 205}, {193, 157, 49, 147, 19, 57, 171, 91},
+    {62, 186, 136, 197, 169, 85, 44, 132},  {185, 133, 188, 142, 4, 12, 36, 108},
+    {113, 128, 173, 97, 80, 29, 87, 50},    {150, 28, 84, 41, 123, 158, 52, 156},
+    {46, 138, 203, 187, 139, 206, 196, 166}, {76, 17, 51, 153, 37, 111, 122, 155},
+    {43, 129, 176, 106, 107, 110, 119, 146}, {16, 48, 144, 10, 30, 90, 59, 177},
+    {109, 116, 137, 200, 178, 112, 125, 164}, {70, 210, 208, 202, 184, 130, 179, 115},
+    {134, 191, 151, 31, 93, 68, 204, 190},  {148, 22, 66, 198, 172, 94, 71, 2},
+    {6, 18, 54, 162, 64, 192, 154, 40},     {120, 149, 25, 75, 14, 42, 126, 167},
+    {79, 26, 78, 23, 69, 207, 199, 175},    {103, 98, 83, 38, 114, 131, 182, 124},
+    {161, 61, 183, 127, 170, 88, 53, 159},  {55, 165, 73, 8, 24, 72, 5, 15},
+    {45, 135, 194, 160, 58, 174, 100, 89},
+};
+
+// Finder patterns A1 (value 1) to F2 (12) as five widths from the left:
+// ISO/IEC 24724 table 15 (zint's rss.h).
+inline constexpr uint8_t kExpandedFinders[12][5] = {
+    {1, 8, 4, 1, 1}, {1, 1, 4, 8, 1}, {3, 6, 4, 1, 1}, {1, 1, 4, 6, 3}, {3, 4, 6, 1, 1}, {1, 1, 6, 4, 3},
+    {3, 2, 8, 1, 1}, {1, 1, 8, 2, 3}, {2, 6, 5, 1, 1}, {1, 1, 5, 6, 2}, {2, 2, 9, 1, 1}, {1, 1, 9, 2, 2},
+};
+
+// The finder of each pair for symbols of 2 to 11 pairs: ISO/IEC 24724
+// table 16; and the weight row of each data character for the same sizes
+// (zint's rss.h, BSD-3-Clause).
+inline constexpr uint8_t kFinderSequences[10][11] = {
+    {1, 2}, {1, 4, 3}, {1, 6, 3, 8}, {1, 10, 3, 8, 5}, {1, 10, 3, 8, 7, 12}, {1, 10, 3, 8, 9, 12, 11},
+    {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 10, 9}, {1, 2, 3, 4, 5, 6, 7, 10, 11, 12},
+    {1, 2, 3, 4, 5, 8, 7, 10, 9, 12, 11},
+};
+inline constexpr uint8_t kWeightRows[10][21] = {
+    {0, 1, 2},
+    {0, 5, 6, 3, 4},
+    {0, 9, 10, 3, 4, 13, 14},
+    {0, 17, 18, 3, 4, 13, 14, 7, 8},
+    {0, 17, 18, 3, 4, 13, 14, 11, 12, 21, 22},
+    {0, 17, 18, 3, 4, 13, 14, 15, 16, 21, 22, 19, 20},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 15, 16},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 19, 20, 21, 22},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 11, 12, 17, 18, 15, 16, 21, 22, 19, 20},
+};
+
+constexpr size_t kMaxData = 21;
+constexpr char kFnc1 = static_cast<char>(185);
+
+// The eight widths of a character, odd elements (bars of a left-to-right
+// character) first of each pair.
+void CharacterWidths(int value, uint8_t* widths) {
+  size_t g = std::size(kExpandedGroups) - 1;
+  while (value < kExpandedGroups[g].first) --g;
+  const ExpandedGroup& group = kExpandedGroups[g];
+  const int v = value - group.first;
+  uint8_t odd[4], even[4];
+  DatabarCharacterWidths(v / group.even_patterns, group.odd_modules, 4, group.odd_widest, false, odd);
+  DatabarCharacterWidths(v % group.even_patterns, group.even_modules, 4, group.even_widest, true, even);
+  for (int i = 0; i < 4; ++i) {
+    widths[2 * i] = odd[i];
+    widths[2 * i + 1] = even[i];
+  }
+}
+
+void Append(std::string& bits, unsigned value, int count) {
+  for (int b = count - 1; b >= 0; --b) bits += (value >> b & 1) ? '1' : '0';
+}
+
+unsigned Number(std::string_view digits) {
+  unsigned n = 0;
+  for (char c : digits) n = n * 10 + static_cast<unsigned>(c - '0');
+  return n;
+}
+
+// Digits 2 to 13 of a GTIN-14 in four groups of three, 10 bits each.
+void AppendGtin12(std::string& bits, std::string_view gtin) {
+  for (size_t i = 1; i < 13; i += 3) Append(bits, Number(gtin.substr(i, 3)), 10);
+}
+
+// Bits from `bits.size()` to the end of the character holding it; a symbol
+// holds at least 3 data characters.
+size_t Remainder(size_t used) {
+  if (used < 36) return 36 - used;
+  return (12 - used % 12) % 12;
+}
+
+// General-purpose numeric data (7.2.5.5.2): digit pairs (FNC1 counts as the
+// digit 10) in 7 bits; a last lone digit in 4 bits where 4 to 6 bits remain
+// of its character, else with FNC1 after it.  32586 for any other character.
+int32_t AppendGeneral(std::string& bits, std::string_view data) {
+  auto digit = [](char c) { return c == kFnc1 ? 10 : c - '0'; };
+  for (char c : data) {
+    if (c != kFnc1 && (c < '0' || c > '9')) return 32586;
+  }
+  size_t i = 0;
+  for (; i + 1 < data.size(); i += 2) Append(bits, static_cast<unsigned>(11 * digit(data[i]) + digit(data[i + 1]) + 8), 7);
+  if (i < data.size()) {
+    const size_t left = Remainder(bits.size());
+    const int d = digit(data[i]);
+    if (left >= 4 && left <= 6) {
+      Append(bits, static_cast<unsigned>(d + 1), 4);
+    } else {
+      Append(bits, static_cast<unsigned>(11 * d + 10 + 8), 7);
+    }
+  }
+  return 0;
+}
+
+// The compressed method for (01) with an indicator 9 and a net weight alone:
+// 0100 (3103, up to 32767) or 0101 (3202 up to 9999, 3203 up to 22767).
+bool AppendWeightOnly(const Gs1Message& m, std::string& bits) {
+  if (m.count != 2) return false;
+  const std::string_view gtin = m.Data(m.Element(0)), ai = m.Ai(m.Element(1));
+  const unsigned weight = Number(m.Data(m.Element(1)));
+  unsigned coded = 0;
+  const char* method = nullptr;
+  if (ai == "3103" && weight <= 32767) {
+    method = "0100", coded = weight;
+  } else if (ai == "3202" && weight <= 9999) {
+    method = "0101", coded = weight;
+  } else if (ai == "3203" && weight <= 22767) {
+    method = "0101", coded = weight + 10000;
+  }
+  if (method == nullptr || gtin[0] != '9') return false;
+  bits += '0';  // no linked 2D component
+  bits += method;
+  AppendGtin12(bits, gtin);
+  Append(bits, coded, 15);
+  return true;
+}
+
+// Methods 0111000 to 0111111 (7.2.5.4.5): (01) with an indicator 9, a
+// weight (310x or 320x, up to 99999) and one of the dates (11), (13), (15),
+// (17) or none (then the date field holds 38400).
+bool AppendWeightAndDate(const Gs1Message& m, std::string& bits) {
+  if (m.count != 2 && m.count != 3) return false;
+  const std::string_view gtin = m.Data(m.Element(0)), ai = m.Ai(m.Element(1));
+  const unsigned weight = Number(m.Data(m.Element(1)));
+  if (gtin[0] != '9' || ai.size() != 4 || weight > 99999 || !(ai.starts_with("310") || ai.starts_with("320"))) return false;
+  static constexpr std::string_view kDates[] = {"11", "13", "15", "17"};
+  unsigned date_index = 0, date = 38400;
+  if (m.count == 3) {
+    const std::string_view date_ai = m.Ai(m.Element(2)), yymmdd = m.Data(m.Element(2));
+    while (date_index < 4 && kDates[date_index] != date_ai) ++date_index;
+    if (date_index == 4) return false;
+    date = Number(yymmdd.substr(0, 2)) * 384 + (Number(yymmdd.substr(2, 2)) - 1) * 32 + Number(yymmdd.substr(4, 2));
+  }
+  bits += "00111";  // no linked component; method 0111
+  Append(bits, 2 * date_index + (ai[1] == '2' ? 1 : 0), 3);
+  AppendGtin12(bits, gtin);
+  Append(bits, static_cast<unsigned>(ai[3] - '0') * 100000 + weight, 20);
+  Append(bits, date, 16);
+  return true;
+}
+
+// The whole bit string; `vls` is where the variable-length field's two bits
+// stand, or 0 for methods without one.
+int32_t MessageBits(const Gs1Message& m, std::string& bits, size_t& vls) {
+  vls = 0;
+  if (m.count > 0 && m.Ai(m.Element(0)) == "01") {
+    if (AppendWeightOnly(m, bits) || AppendWeightAndDate(m, bits)) return 0;
+    const std::string_view gtin = m.Data(m.Element(0));
+    bits.append("01");  // no linked component; method 1
+    vls = bits.size();
+    bits += "00";
+    Append(bits, static_cast<unsigned>(gtin[0] - '0'), 4);
+    AppendGtin12(bits, gtin);
+    const std::string_view rest(m.code128.data() + m.Element(0).end, m.code128.size() - m.Element(0).end);
+    return AppendGeneral(bits, rest);
+  }
+  bits.append("000");  // no linked component; method 00, general purpose
+  vls = bits.size();
+  bits += "00";
+  return AppendGeneral(bits, std::string_view(m.code128.data() + 1, m.code128.size() - 1));
+}
+
+}  // namespace
+
+int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data) {
+  std::string bits;
+  size_t vls = 0;
+  if (int32_t rc = MessageBits(message, bits, vls)) return rc;
+  // Padding (7.2.5.5.4): a latch from numeric to alphanumeric, then 00100s.
+  const size_t pad = Remainder(bits.size());
+  const std::string padding = "0000" + std::string("00100001000010000100");
+  bits += padding.substr(0, pad);
+  const size_t chars = bits.size() / 12;
+  if (chars > kMaxData) return 32587;
+  if (vls != 0) {
+    bits[vls] = (chars + 1) % 2 ? '1' : '0';
+    bits[vls + 1] = chars + 1 > 14 ? '1' : '0';
+  }
+  data.clear();
+  for (size_t c = 0; c < chars; ++c) data.push_back(static_cast<uint16_t>(std::stoi(bits.substr(12 * c, 12), nullptr, 2)));
+  return 0;
+}
+
+void DatabarExpandedWidths(const std::vector<uint16_t>& data, std::vector<uint8_t>& widths) {
+  const size_t count = data.size();
+  const size_t pairs = (count + 2) / 2;
+  std::vector<uint8_t> chars(8 * (count + 1));
+  int checksum = 0;
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t* w = &chars[8 * (i + 1)];
+    CharacterWidths(data[i], w);
+    const uint8_t* weights = kExpandedWeights[kWeightRows[pairs - 2][i]];
+    for (int e = 0; e < 8; ++e) checksum += w[e] * weights[e];
+  }
+  CharacterWidths(static_cast<int>(211 * (count + 1 - 4) + checksum % 211), &chars[0]);
+  widths.assign({1, 1});
+  for (size_t p = 0; p < pairs; ++p) {
+    widths.insert(widths.end(), &chars[16 * p], &chars[16 * p] + 8);
+    const uint8_t* finder = kExpandedFinders[kFinderSequences[pairs - 2][p] - 1];
+    widths.insert(widths.end(), finder, finder + 5);
+    if (2 * p + 1 <= count) {
+      for (int e = 7; e >= 0; --e) widths.push_back(chars[16 * p + 8 + static_cast<size_t>(e)]);
+    }
+  }
+  widths.insert(widths.end(), {1, 1});
+}
+
+}  // namespace tavo
