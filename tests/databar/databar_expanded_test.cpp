@@ -43,7 +43,7 @@ struct ZintExpanded {
   std::string_view dump;
 };
 
-// Source: zint 2.12 (BSD-3-Clause), `zint -b 31 --dump -d VALUE` with the
+// Source: zint 2.11.1 (BSD-3-Clause), `zint -b 31 --dump -d VALUE` with the
 // value in square brackets; its last hex digit is filled with light modules.
 constexpr ZintExpanded kZint[] = {
     {"(01)98898765432106(3202)012345(15)991231", "method 0111101: a weight in pounds and a best-before date",
@@ -58,6 +58,14 @@ constexpr ZintExpanded kZint[] = {
     {"(01)12345678901231(17)251231(10)1", "a lone last digit",
      "4643AFF0B0EE5C6C4BE063C2B287D8FC2B826421CAFF39385D11BE3C0A"},
     {"(00)012345678901234560", "method 00: no GTIN first", "46E42FF0B0415EBBCBF0EE3A173088FC2E161504E2FF386F5D"},
+    {"(01)98898765432106(3922)795(30)12", "method 01100: a price, then general-purpose data",
+     "451E2FF0B10D9A062BF0E9C094FB98FC29EE86E322FF39AE3D"},
+    {"(01)98898765432106(3932)978795(3102)001234", "method 01101: a price with its currency",
+     "533C6FF0A8789A062BE069C094FB98FC2F16F425C2FF3A373C7A66300A98E1ACE0BFE68"},
+    {"(01)00012345678905(10)AB-12/x!y(21)abcdef", "alphanumeric and ISO/IEC 646 latches, FNC1 back to numeric",
+     "43AE6FF0B171D79BEBC022C371ED78FC2E3214EFDAF039824DD7EE3C0AF109CEE8BF0E35E148188C02DF4447662F8194704F69E7E0A"},
+    {"(01)00012345678905(10)ABCD123456", "a numeric latch before six digits",
+     "42E1AFF0B117179BEBE062C371ED78FC2E3214EFDAFF3AF3BC9A023C0ACCFD0"},
 };
 
 TEST(DatabarExpanded, ModulesMatchZint) {
@@ -77,7 +85,7 @@ TEST(DatabarExpanded, Refusals) {
     std::string_view result;
   };
   constexpr Case kCases[] = {
-      {"(01)00012345678905(10)ABC", "error 32586"},  // letters are not encoded yet
+      {"(01)00012345678905(8010)1234#", "error 32586"},  // "#" is in no mode
       {"(01)00012345678905(10)12345678901234567890(21)12345678901234567890(240)123456789012345678901234567890",
        "error 32587"},  // more than 21 data characters
   };

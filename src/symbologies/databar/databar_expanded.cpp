@@ -109,23 +109,96 @@ size_t Remainder(size_t used) {
   return (12 - used % 12) % 12;
 }
 
-// General-purpose numeric data (7.2.5.5.2): digit pairs (FNC1 counts as the
-// digit 10) in 7 bits; a last lone digit in 4 bits where 4 to 6 bits remain
-// of its character, else with FNC1 after it.  32586 for any other character.
-int32_t AppendGeneral(std::string& bits, std::string_view data) {
-  auto digit = [](char c) { return c == kFnc1 ? 10 : c - '0'; };
-  for (char c : data) {
-    if (c != kFnc1 && (c < '0' || c > '9')) return 32586;
+// General-purpose data (7.2.5.5): three modes, numeric first.  The
+// character classes: digits and FNC1 (numeric), A-Z and the five marks of
+// kAlphaMarks (alphanumeric), a-z and the marks of kIsoMarks (ISO/IEC 646).
+enum class Mode { kNumeric, kAlpha, kIso };
+constexpr std::string_view kAlphaMarks = "*,-./";            // values 58-62, 6 bits
+constexpr std::string_view kIsoMarks = "!\"%&'()*+,-./:;<=>?_ ";  // values 232-252, 8 bits
+
+Mode ClassOf(char c) {
+  if (c == kFnc1 || (c >= '0' && c <= '9')) return Mode::kNumeric;
+  if ((c >= 'A' && c <= 'Z') || kAlphaMarks.find(c) != std::string_view::npos) return Mode::kAlpha;
+  return Mode::kIso;
+}
+
+bool Encodable(char c) {
+  return ClassOf(c) != Mode::kIso || (c >= 'a' && c <= 'z') || kIsoMarks.find(c) != std::string_view::npos;
+}
+
+// True when `count` characters follow from `i` and each is of class `a`
+// (or `b`).
+bool NextAre(std::string_view d, size_t i, size_t count, Mode a, Mode b) {
+  if (i + count > d.size()) return false;
+  for (size_t k = i; k < i + count; ++k) {
+    if (ClassOf(d[k]) != a && ClassOf(d[k]) != b) return false;
   }
-  size_t i = 0;
-  for (; i + 1 < data.size(); i += 2) Append(bits, static_cast<unsigned>(11 * digit(data[i]) + digit(data[i + 1]) + 8), 7);
-  if (i < data.size()) {
-    const size_t left = Remainder(bits.size());
-    const int d = digit(data[i]);
-    if (left >= 4 && left <= 6) {
-      Append(bits, static_cast<unsigned>(d + 1), 4);
+  return true;
+}
+
+// True when none of the next ten characters (or those to the end) is of
+// the ISO/IEC 646 class.
+bool NoIsoAhead(std::string_view d, size_t i) {
+  for (size_t k = i; k < d.size() && k < i + 10; ++k) {
+    if (ClassOf(d[k]) == Mode::kIso) return false;
+  }
+  return true;
+}
+
+// One step in the alphanumeric or ISO/IEC 646 mode: a latch (mode changed,
+// `i` kept) or one character.
+void AlphaOrIsoStep(std::string& bits, std::string_view d, size_t& i, Mode& mode) {
+  const char c = d[i];
+  const Mode cls = ClassOf(c);
+  const bool alpha = mode == Mode::kAlpha;
+  if (c == kFnc1) {
+    Append(bits, 0x0F, 5), mode = Mode::kNumeric, ++i;  // FNC1 returns to numeric
+  } else if (alpha && cls == Mode::kIso) {
+    Append(bits, 0x04, 5), mode = Mode::kIso;
+  } else if (alpha && (NextAre(d, i, 6, Mode::kNumeric, Mode::kNumeric) ||
+                       (d.size() - i >= 4 && NextAre(d, i, d.size() - i, Mode::kNumeric, Mode::kNumeric)))) {
+    Append(bits, 0, 3), mode = Mode::kNumeric;
+  } else if (!alpha && NoIsoAhead(d, i) && NextAre(d, i, 4, Mode::kNumeric, Mode::kNumeric)) {
+    Append(bits, 0, 3), mode = Mode::kNumeric;
+  } else if (!alpha && NoIsoAhead(d, i) && NextAre(d, i, 5, Mode::kAlpha, Mode::kNumeric)) {
+    Append(bits, 0x04, 5), mode = Mode::kAlpha;
+  } else if (c >= '0' && c <= '9') {
+    Append(bits, static_cast<unsigned>(c - '0' + 5), 5), ++i;
+  } else if (c >= 'A' && c <= 'Z') {
+    Append(bits, static_cast<unsigned>(c - 'A' + (alpha ? 32 : 64)), alpha ? 6 : 7), ++i;
+  } else if (c >= 'a' && c <= 'z') {
+    Append(bits, static_cast<unsigned>(c - 'a' + 90), 7), ++i;
+  } else if (alpha) {
+    Append(bits, static_cast<unsigned>(kAlphaMarks.find(c) + 58), 6), ++i;
+  } else {
+    Append(bits, static_cast<unsigned>(kIsoMarks.find(c) + 232), 8), ++i;
+  }
+}
+
+// Digit pairs (FNC1 counts as the digit 10) in 7 bits; a last lone digit in
+// 4 bits where 4 to 6 bits remain of its character, else with FNC1 after
+// it.  `mode` is the mode at the end; 32586 for a character no mode holds.
+int32_t AppendGeneral(std::string& bits, std::string_view d, Mode& mode) {
+  auto digit = [](char c) { return c == kFnc1 ? 10 : c - '0'; };
+  for (char c : d) {
+    if (!Encodable(c)) return 32586;
+  }
+  mode = Mode::kNumeric;
+  for (size_t i = 0; i < d.size();) {
+    if (mode != Mode::kNumeric) {
+      AlphaOrIsoStep(bits, d, i, mode);
+    } else if (i + 1 < d.size() && NextAre(d, i, 2, Mode::kNumeric, Mode::kNumeric)) {
+      Append(bits, static_cast<unsigned>(11 * digit(d[i]) + digit(d[i + 1]) + 8), 7), i += 2;
+    } else if (i + 1 == d.size() && d[i] >= '0' && d[i] <= '9') {
+      const size_t left = Remainder(bits.size());
+      if (left >= 4 && left <= 6) {
+        Append(bits, static_cast<unsigned>(digit(d[i]) + 1), 4);
+      } else {
+        Append(bits, static_cast<unsigned>(11 * digit(d[i]) + 10 + 8), 7);
+      }
+      ++i;
     } else {
-      Append(bits, static_cast<unsigned>(11 * d + 10 + 8), 7);
+      Append(bits, 0, 4), mode = Mode::kAlpha;  // alphanumeric latch
     }
   }
   return 0;
@@ -178,25 +251,48 @@ bool AppendWeightAndDate(const Gs1Message& m, std::string& bits) {
   return true;
 }
 
+// Methods 01100 and 01101 (7.2.5.4.6-7): (01) with an indicator 9, then a
+// price (392x) or a price with its currency (393x), x up to 3; the price's
+// digits and any further elements follow as general-purpose data.
+bool PriceMethod(const Gs1Message& m, std::string& bits, size_t& vls, std::string_view& rest) {
+  if (m.count < 2) return false;
+  const std::string_view gtin = m.Data(m.Element(0)), ai = m.Ai(m.Element(1));
+  if (gtin[0] != '9' || ai.size() != 4 || !(ai.starts_with("392") || ai.starts_with("393")) || ai[3] > '3') return false;
+  const bool currency = ai[2] == '3';
+  bits.append(currency ? "001101" : "001100");  // no linked component; the method
+  vls = bits.size();
+  bits.append("00");
+  AppendGtin12(bits, gtin);
+  Append(bits, static_cast<unsigned>(ai[3] - '0'), 2);
+  const size_t data = m.Element(1).at + 4u;
+  if (currency) Append(bits, Number(std::string_view(m.code128.data() + data, 3)), 10);
+  const size_t from = data + (currency ? 3 : 0);
+  rest = std::string_view(m.code128.data() + from, m.code128.size() - from);
+  return true;
+}
+
 // The whole bit string; `vls` is where the variable-length field's two bits
 // stand, or 0 for methods without one.
-int32_t MessageBits(const Gs1Message& m, std::string& bits, size_t& vls) {
+int32_t MessageBits(const Gs1Message& m, std::string& bits, size_t& vls, Mode& mode) {
   vls = 0;
+  mode = Mode::kNumeric;
   if (m.count > 0 && m.Ai(m.Element(0)) == "01") {
     if (AppendWeightOnly(m, bits) || AppendWeightAndDate(m, bits)) return 0;
+    std::string_view rest;
+    if (PriceMethod(m, bits, vls, rest)) return AppendGeneral(bits, rest, mode);
     const std::string_view gtin = m.Data(m.Element(0));
     bits.append("01");  // no linked component; method 1
     vls = bits.size();
     bits += "00";
     Append(bits, static_cast<unsigned>(gtin[0] - '0'), 4);
     AppendGtin12(bits, gtin);
-    const std::string_view rest(m.code128.data() + m.Element(0).end, m.code128.size() - m.Element(0).end);
-    return AppendGeneral(bits, rest);
+    rest = std::string_view(m.code128.data() + m.Element(0).end, m.code128.size() - m.Element(0).end);
+    return AppendGeneral(bits, rest, mode);
   }
   bits.append("000");  // no linked component; method 00, general purpose
   vls = bits.size();
   bits += "00";
-  return AppendGeneral(bits, std::string_view(m.code128.data() + 1, m.code128.size() - 1));
+  return AppendGeneral(bits, std::string_view(m.code128.data() + 1, m.code128.size() - 1), mode);
 }
 
 }  // namespace
@@ -204,10 +300,11 @@ int32_t MessageBits(const Gs1Message& m, std::string& bits, size_t& vls) {
 int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data) {
   std::string bits;
   size_t vls = 0;
-  if (int32_t rc = MessageBits(message, bits, vls)) return rc;
-  // Padding (7.2.5.5.4): a latch from numeric to alphanumeric, then 00100s.
+  Mode mode = Mode::kNumeric;
+  if (int32_t rc = MessageBits(message, bits, vls, mode)) return rc;
+  // Padding (7.2.5.5.4): 00100s, after a latch from numeric to alphanumeric.
   const size_t pad = Remainder(bits.size());
-  const std::string padding = "0000" + std::string("00100001000010000100");
+  const std::string padding = std::string(mode == Mode::kNumeric ? "0000" : "") + "0010000100001000010000100001000010000100";
   bits += padding.substr(0, pad);
   const size_t chars = bits.size() / 12;
   if (chars > kMaxData) return 32587;
