@@ -79,6 +79,8 @@ enum Error : int32_t {
   kGs1DlRepeatedAi = 32575,
   kGs1DlTooLong = 32576,
   kDatabarLimitedIndicator = 32585,
+  kDatabarExpandedCharacter = 32586,
+  kDatabarExpandedTooLong = 32587,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -174,6 +174,9 @@ inline constexpr int32_t kErrorsGtin[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 32561};
 inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabarLimited[] = {32507, 32510, 32529, 32547, 32548, 32585};
+inline constexpr int32_t kErrorsDatabarExpanded[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536,
+                                                     32537, 32538, 32539, 32540, 32541, 32542, 32543, 32544, 32545,
+                                                     32586, 32587};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
@@ -236,6 +239,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kErrorsDatabarStacked},
     {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
      "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
+    {kDatabarExpanded, "databar-expanded", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kGs1,
+     74, "GS1 DataBar Expanded", "gs1databarexpanded rssexpanded", k1252, true, kNoOptions, kErrorsDatabarExpanded},
 };
 // clang-format on
 

@@ -2,6 +2,7 @@
 // each encodation method, and the values the encoder refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,8 @@
 
 #include "symbologies/databar/databar_expanded.h"
 #include "symbologies/gs1/gs1.h"
+#include "symbologies/matrix/matrix_text.h"
+#include "test_support.h"
 
 namespace tavo::test {
 namespace {
@@ -77,6 +80,31 @@ TEST(DatabarExpanded, ModulesMatchZint) {
     EXPECT_EQ(ours, zint.substr(0, ours.size()));
     EXPECT_EQ(zint.find('1', ours.size()), std::string::npos);
   }
+}
+
+// Through the exported entry: 34 equal lines of module-run glyphs whose
+// modules are zint's, the last glyph's filler light.
+TEST(DatabarExpanded, TextIsZintsRowThirtyFourTimes) {
+  for (const ZintExpanded& z : kZint) {
+    SCOPED_TRACE(std::string(z.value));
+    const Translation t = Translate(26, z.value, 0, 4000);
+    ASSERT_EQ(t.rc, 0);
+    const std::string_view text = t.bytes;
+    const size_t line = text.find("\r\n");
+    ASSERT_NE(line, std::string_view::npos);
+    std::string modules;
+    for (char c : text.substr(0, line)) {
+      for (int m = 0; m < 6; ++m) modules += MatrixGlyphBits(c) >> m & 1 ? '1' : '0';
+    }
+    const std::string zint = HexModules(z.dump);
+    const size_t width = std::min(modules.size(), zint.size());
+    EXPECT_EQ(modules.substr(0, width), zint.substr(0, width));
+    EXPECT_EQ(modules.find('1', Modules(z.value).size()), std::string::npos);
+    EXPECT_EQ(text.size(), 34 * (line + 2) - 2);
+    for (size_t at = 0; at < text.size(); at += line + 2) EXPECT_EQ(text.substr(at, line), text.substr(0, line));
+  }
+  EXPECT_EQ(Translate(26, "(01)00012345678905(10)AB#", 0, 4000).rc, 32535);  // "#" is outside (10)'s set
+  EXPECT_EQ(Translate(26, "(01)00012345678906", 0, 4000).rc, 32537);
 }
 
 TEST(DatabarExpanded, Refusals) {

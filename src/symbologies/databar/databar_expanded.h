@@ -1,7 +1,7 @@
 // GS1 DataBar Expanded (ISO/IEC 24724): a GS1 message as a bit string in
 // the standard's encodation methods, cut into 12-bit symbol characters, and
-// the element widths of the single-row symbol.  Not yet a symbology of the
-// library: the registry row, the face text and the stacked form follow.
+// the element widths of the single-row symbol, printed 34 modules high in
+// the DataBar module-run face (databar.h).  The stacked form follows.
 #pragma once
 
 #include <cstdint>
