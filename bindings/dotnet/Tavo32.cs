@@ -80,6 +80,8 @@ namespace Tavo32
         DatabarStackedOmni = 24,
         /// <summary>GS1 DataBar Limited</summary>
         DatabarLimited = 25,
+        /// <summary>GS1 DataBar Expanded</summary>
+        DatabarExpanded = 26,
     }
 
     public static partial class Registry
@@ -137,6 +139,8 @@ namespace Tavo32
             new SymbologyInfo(24, "databar-stacked-omni", "GS1 DataBar Stacked Omnidirectional", new string[] { "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
                               new OptionInfo[] { }),
             new SymbologyInfo(25, "databar-limited", "GS1 DataBar Limited", new string[] { "gs1databarlimited", "rsslimited", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(26, "databar-expanded", "GS1 DataBar Expanded", new string[] { "gs1databarexpanded", "rssexpanded", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
                               new OptionInfo[] { }),
         };
     }

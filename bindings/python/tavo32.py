@@ -83,6 +83,7 @@ REGISTRY = [
     {"aliases": ["gs1databarstacked", "rss14stacked"], "code": 23, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked"},
     {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
     {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
+    {"aliases": ["gs1databarexpanded", "rssexpanded"], "code": 26, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded", "options": [], "text": "windows-1252", "title": "GS1 DataBar Expanded"},
 ]
 # ---- END TABLES ----
 
