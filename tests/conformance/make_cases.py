@@ -45,6 +45,7 @@ SAMPLES = {
     "databar-stacked": "2001234567890",
     "databar-stacked-omni": "(01)20012345678909",
     "databar-limited": "(01)15012345678907",
+    "databar-expanded": "(01)98898765432106(3202)012345(15)991231",
 }
 
 
