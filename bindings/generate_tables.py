@@ -107,7 +107,18 @@ def dotnet_table(table):
             s["font"], ["Windows1252", "Utf8Eci", "Utf8"][TEXT_RULES.index(s["text"])],
             "true" if s["multi_line"] else "false", s["max_length"]))
         out.append("                              new OptionInfo[] {%s })," % options)
-    out += ["        };", "    }", "    // " + END]
+    out += ["        };", "",
+            "        /// <summary>The code whose character check an input form uses: a symbology",
+            "        /// without faces of its own (Code 39 Full ASCII) is typed in its font's.</summary>",
+            "        internal static int CheckCode(int code)",
+            "        {",
+            "            switch (code)",
+            "            {"]
+    for s in table["symbologies"]:
+        if s["faces"] == 0:
+            out.append("                case %d: return %d;" % (s["code"], s["font"]))
+    out += ["                default: return code;", "            }", "        }",
+            "    }", "    // " + END]
     return "\n".join(out)
 
 
@@ -169,6 +180,14 @@ def vba_tables(table):
             s["name"]))
     out += ['    Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False',
             "    End Select", "End Function", "",
+            "' The code whose character check an input form uses: a symbology without",
+            "' faces of its own (Code 39 Full ASCII) is typed in its font's.",
+            "Private Function RegistryCheckCode(ByVal code As Long) As Long",
+            "    Select Case code"]
+    for s in rows:
+        if s["faces"] == 0:
+            out.append("    Case %d: RegistryCheckCode = %d" % (s["code"], s["font"]))
+    out += ["    Case Else: RegistryCheckCode = code", "    End Select", "End Function", "",
             "' The contribution to `check` of option `optionName` (compared form) given",
             "' `optionValue` for `code`: -1 when the option does not take the value, -2",
             "' when the symbology has no such option.",

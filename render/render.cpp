@@ -442,7 +442,7 @@ void PutBigEndian(uint32_t v, uint8_t* at) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-// Adds a pHYs chunk (the PNG specification, ISO/IEC 15948, 11.3.5.3: pixels
+// Adds a pHYs chunk (PNG, ISO/IEC 15948, 11.3.5.3: pixels
 // per unit across, pixels per unit down, unit 1 = the metre) right after
 // IHDR, which comes first in every PNG and must be followed by pHYs before
 // any IDAT.

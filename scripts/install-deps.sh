@@ -32,6 +32,9 @@ packages+=(libzint-dev)
 packages+=(time)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).
 packages+=(dmtx-utils)
+# PDF417 and Aztec pictures read back by zxing-cpp's reader (ZXingReader, and
+# the zxingcpp module for the system's Python).
+packages+=(zxing-cpp-tools python3-zxing-cpp)
 # The Python binding's pip install into a fresh virtual environment (ensurepip).
 packages+=(python3-venv)
 # LibreOffice, headless, for office/libreoffice/test.sh only (`--office`): Calc,

@@ -30,10 +30,17 @@ run translate ean8 9638507
 run translate ean13 590123412345
 run translate code128 "HELLO123456"
 run translate code128 '\F10112345'
+run translate gs1-128 "(01)09501101530003(17)250101(10)ABC123"
+run translate gtin13 5901234123457
+run translate itf14 1540014128876
 run translate imb 01234567094987654321-01234567891
+run translate databar "(01)20012345678909" --truncated
 run translate qr "https://example.com/TAVO32" --raw
 run translate datamatrix "TAVO32 Data Matrix" --raw
-run face code128 --height H --caption --prefix "TAVO "
+run translate qr "(01)09506000134352(10)ABC123(17)251231" --dl --level Q --raw
+run gs1 hri "[01]09506000134352[10]ABC123"
+run face code128 --height H --caption
+run face gs1-128
 run check code128 185 --alt
 run error 32507
 run version
@@ -62,9 +69,26 @@ picture ean8 ean8 9638507
 picture ean13 ean13 590123412345
 picture ean13-addon ean13 97801234567852495
 picture code128 code128 "HELLO123456" --caption
+picture gs1-128 gs1-128 "(01)09501101530003(17)250101(10)ABC123" --caption
+picture gtin13 gtin13 5901234123457
+picture gtin8 gtin8 96385074
+picture gtin12 gtin12 036000291452
+picture upce8 upce8 01234565
+picture itf14 itf14 1540014128876 --caption
 picture imb imb 01234567094987654321-01234567891
 picture qr qr "https://example.com/TAVO32"
+picture qr-gs1-digital-link qr "(01)09506000134352(10)ABC123(17)251231" --dl
 picture datamatrix datamatrix "TAVO32 Data Matrix"
+picture datamatrix-gs1 datamatrix "(01)09506000134352(17)251231(10)ABC123" --gs1
+picture databar databar "(01)20012345678909"
+picture databar-stacked databar-stacked "(01)20012345678909"
+picture databar-stacked-omni databar-stacked-omni "(01)20012345678909"
+picture databar-limited databar-limited "(01)15012345678907"
+
+# Every symbology the registry knows has its picture above.
+while IFS=$'\t' read -r _ name _; do
+  [ -f "$pictures/$name.svg" ] || echo "run-examples: no example picture of $name" >&2
+done < <("$tavo" list)
 
 echo
 echo "fonts:    $(ls build/examples/fonts/truetype/*.ttf 2>/dev/null | wc -l) TrueType fonts in build/examples/fonts/truetype"

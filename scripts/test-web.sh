@@ -39,6 +39,18 @@ TAVO_NATIVE_ORACLE="$PWD/build/web-native/native_oracle" \
 status=${PIPESTATUS[0]}
 set -e
 
+# The conformance cases through the npm package just built, beside the other
+# surfaces (the native stage ran them before the package existed).
+conformance_status=0
+if [ -x build/native/bin/conformance_c_runner ] && [ -x build/native/bin/tavo ]; then
+  echo "== web: conformance, with the npm package under Node =="
+  python3 -B tests/conformance/run.py --c-runner build/native/bin/conformance_c_runner \
+    --tavo build/native/bin/tavo --library build/native/bin/libtavo32.so --build-dir build/native \
+    --require "JavaScript (Node)" || conformance_status=1
+else
+  echo "== web: conformance: skipped, no native build with the C runner (the native stage builds it) =="
+fi
+
 if [ "${TAVO_WEB_BENCH:-1}" != 0 ]; then
   echo "== web: speed (figures only) =="
   competitor=build/web/bench-competitor
@@ -56,4 +68,4 @@ count() { sed -nE "s/^# $1 ([0-9]+)$/\1/p" "$log" | tail -1; }
 pass=$(count pass); fail=$(count fail); skipped=$(count skipped)
 echo "test-web: took $((SECONDS - start)) s"
 echo "web: ${pass:-0} passed, ${fail:-0} failed, ${skipped:-0} skipped"
-if [ "$status" -ne 0 ] || [ "${pass:-0}" -eq 0 ]; then exit 1; fi
+if [ "$status" -ne 0 ] || [ "${pass:-0}" -eq 0 ] || [ "$conformance_status" -ne 0 ]; then exit 1; fi

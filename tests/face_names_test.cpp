@@ -5,6 +5,7 @@
 
 #include "faces/faces.h"
 #include "interface/errors.h"
+#include "symbologies/registry.h"
 #include "test_support.h"
 
 namespace tavo::test {
@@ -46,6 +47,7 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
       (symbology >= 16 && symbology <= 19))
     return std::string(prefix) + "UPC EAN JAN";
   if (symbology == 8) return std::string(prefix) + "POSTNET";
+  if (symbology >= 21) return std::string(prefix) + "DATABAR";  // every DataBar form, one face
   std::string name(prefix);
   name += symbology == 20 ? "ITF14" : kStems[symbology];
   name += ' ';
@@ -56,10 +58,11 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
 
 // Codes 12 (GS1-128, in the Code 128 faces) and 16..19 (the full GTINs, in
 // the UPC EAN JAN face) print in the faces of older codes; ITF-14 (20) has
-// six faces of its own.
+// six faces of its own, and the DataBar forms (21, 23..) share one.
 bool HasFace(int32_t symbology, int32_t height) {
   if (symbology >= 16 && symbology <= 19) return true;
   if (symbology == 20) return height >= 0 && height <= 2;
+  if (symbology >= 21) return symbology != 22 && FindSymbology(symbology) != nullptr;  // DataBar: one face
   if (symbology < 1 || symbology > 12) return false;
   if (symbology >= 6 && symbology <= 10) return true;  // one font: height not examined
   return height >= 0 && height <= 2;
@@ -67,7 +70,7 @@ bool HasFace(int32_t symbology, int32_t height) {
 
 TEST(FontFaceName, EveryCombination) {
   for (const char* prefix : {"", "Tavo "}) {
-    for (int32_t sym = -1; sym <= 21; ++sym) {
+    for (int32_t sym = -1; sym <= detail::CodeLimit(); ++sym) {
       if (sym >= 13 && sym <= 15) continue;  // codes of other issues
       for (int32_t height = -1; height <= 3; ++height) {
         for (int32_t caption = 0; caption <= 2; ++caption) {
@@ -106,7 +109,7 @@ TEST(FontFaceName, WorkedExamples) {
       {"X", 12, 2, 1, 64, 0, "X128 HC", "GS1-128 in the Code 128 faces"},
       {"X", 19, 2, 1, 64, 0, "XUPC EAN JAN", "UPC-E from 8 digits in the UPC EAN JAN face"},
       {"X", 20, 2, 1, 64, 0, "XITF14 HC", "ITF-14: six faces of its own"},
-      {"X", 21, 0, 0, 64, 32511, "", "no symbology 21 (yet)"},
+      {"X", 22, 0, 0, 64, 32511, "", "code 22 never gets a symbology"},
       {"X", 15, 2, 1, 64, 0, "XDM", "Data Matrix: one face, height and caption ignored"},
       {"X", INT32_MIN, 0, 0, 64, 32511, "", "the most negative code"},
       {"", 5, 1, 1, 64, 0, "93 MC", "an empty prefix gives the suffix alone"},

@@ -19,6 +19,7 @@ TEST(RegistryNames, NamesAndAliasesInAnySpelling) {
     const char* typed;
     int32_t code;  // -1: no symbology
   };
+  const std::string too_long(100, 'a');  // outlives the table that points at it
   const Case kCases[] = {
       {"ean13", BC_SYM_EAN13},     {"EAN-13", BC_SYM_EAN13},   {"Ean_13", BC_SYM_EAN13},
       {"jan13", BC_SYM_EAN13},     {"UPC-A", BC_SYM_UPCA},     {"upc", BC_SYM_UPCA},
@@ -26,7 +27,7 @@ TEST(RegistryNames, NamesAndAliasesInAnySpelling) {
       {"dm", BC_SYM_DATAMATRIX},   {"Data Matrix", BC_SYM_DATAMATRIX}, {"QR-Code", BC_SYM_QR},
       {"Code 39", BC_SYM_CODE39},  {"interleaved-2-of-5", BC_SYM_I2OF5},
       {"", -1},                    {"-", -1},                  {"ean", -1},
-      {"ean131", -1},              {"13", -1},                 {std::string(100, 'a').c_str(), -1},
+      {"ean131", -1},              {"13", -1},                 {too_long.c_str(), -1},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.typed);

@@ -143,6 +143,17 @@ namespace Tavo32
             new SymbologyInfo(26, "databar-expanded", "GS1 DataBar Expanded", new string[] { "gs1databarexpanded", "rssexpanded", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
                               new OptionInfo[] { }),
         };
+
+        /// <summary>The code whose character check an input form uses: a symbology
+        /// without faces of its own (Code 39 Full ASCII) is typed in its font's.</summary>
+        internal static int CheckCode(int code)
+        {
+            switch (code)
+            {
+                case 0: return 1;
+                default: return code;
+            }
+        }
     }
     // ---- END TABLES ----
 
@@ -670,7 +681,7 @@ namespace Tavo32
         {
             byte[] buf = new byte[64];
             int len;
-            int valid = NativeMethods.BC_CharCheck(FontCode(symbology), ch, alt ? 1 : 0, buf, buf.Length,
+            int valid = NativeMethods.BC_CharCheck(Registry.CheckCode(symbology), ch, alt ? 1 : 0, buf, buf.Length,
                                                    out len);
             return valid == 1 ? ToText(buf, 0, len) : null;
         }

@@ -462,8 +462,9 @@ class Library:
     def char_check(self, symbology, ch, alt=False):
         """The text an input form shows for character `ch` (an int 0..255 or
         a one-character str), or None when `ch` may not stand in a value.
-        A symbology printed in another's font (code39ascii) is checked as
-        that font's code, as the C# and VBA bindings do."""
+        A symbology without faces of its own (code39ascii) is checked as its
+        font's code, as the C# and VBA bindings do; every other code by its
+        own rule (GS1-128's is not Code 128's)."""
         if isinstance(ch, str):
             data = _to_bytes(ch) if len(ch) == 1 else None
             if data is None:
@@ -472,7 +473,7 @@ class Library:
         out = ctypes.create_string_buffer(64)
         length = ctypes.c_int32(0)
         row = symbology_info(symbology)
-        code = row["font"] if row else int(symbology)
+        code = row["font"] if row and row["faces"] == 0 else (row["code"] if row else int(symbology))
         valid = self._dll.BC_CharCheck(code, int(ch), 1 if alt else 0,
                                        out, 64, ctypes.byref(length))
         return _to_text(out.raw[:length.value]) if valid == 1 else None

@@ -210,6 +210,15 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     End Select
 End Function
 
+' The code whose character check an input form uses: a symbology without
+' faces of its own (Code 39 Full ASCII) is typed in its font's.
+Private Function RegistryCheckCode(ByVal code As Long) As Long
+    Select Case code
+    Case 0: RegistryCheckCode = 1
+    Case Else: RegistryCheckCode = code
+    End Select
+End Function
+
 ' The contribution to `check` of option `optionName` (compared form) given
 ' `optionValue` for `code`: -1 when the option does not take the value, -2
 ' when the symbology has no such option.
@@ -513,7 +522,7 @@ Public Function TavoCharCheck(ByVal Symbology As Variant, ByVal Character As Var
         Exit Function
     End If
     If charByte < 0 Or charByte > 255 Then Exit Function
-    If BC_CharCheck(FontCode(SymbologyCode(Symbology)), charByte, IIf(CellFlag(WithAlt), 1, 0), _
+    If BC_CharCheck(RegistryCheckCode(SymbologyCode(Symbology)), charByte, IIf(CellFlag(WithAlt), 1, 0), _
                     outBuf(0), 64, outLen) = 1 Then
         TavoCharCheck = BytesToText(outBuf, outLen)
     End If

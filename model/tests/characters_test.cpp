@@ -83,7 +83,7 @@ constexpr ErrorCase kErrors[] = {
     {11, "\xE8\xA1\xEA\xA1\xF3\xEA", 2, "stop character before the end", "a stop inside"},
     {11, "\xE8\xE9\xF3\xEA", 1, "start character inside", "a start inside"},
     {11, "\xE8\x80\xF3\xEA", 1, "no code", "128 is no Code 128 font code"},
-    {21, "", 0, "unknown symbology", "a code without a symbology"},
+    {22, "", 0, "unknown symbology", "code 22, which never gets a symbology"},
 };
 
 TEST(ModelCharacters, SaysWhichByteItCannotInterpret) {

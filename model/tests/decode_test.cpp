@@ -72,7 +72,7 @@ TEST(Decode, ListsALongStringInLinearTime) {
 
 TEST(Decode, UnknownSymbologyIsAUsageFault) {
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunDecode(21, "*A*"), 2);
+  EXPECT_EQ(RunDecode(22, "*A*"), 2);  // code 22 never gets a symbology
   EXPECT_EQ(RunDecode(-1, "*A*"), 2);
   testing::internal::GetCapturedStderr();
 }

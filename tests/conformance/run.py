@@ -157,6 +157,8 @@ def main():
     ap.add_argument("--build-dir")
     ap.add_argument("--work")
     ap.add_argument("--regenerate", action="store_true")
+    ap.add_argument("--require", action="append", default=[],
+                    help="a surface (by its name) that must run: its skip is a failure")
     ap.add_argument("--no-bindings", action="store_true",
                     help="run only the surfaces of the tool (the library is built with sanitizers)")
     args = ap.parse_args()
@@ -183,6 +185,9 @@ def main():
                 ran.append(entry[0])
                 if compare(entry[0], detail, expected, ids):
                     failed.append(entry[0])
+            elif status == "skipped" and entry[0] in args.require:
+                print(f"  {entry[0]}: required, but skipped: {detail}")
+                failed.append(entry[0])
             elif status == "skipped":
                 skipped.append(f"{entry[0]} ({detail})")
             else:

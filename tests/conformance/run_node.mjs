@@ -16,6 +16,20 @@ if (!existsSync(join(packageDir, 'tavo32-wasm.js'))) {
   process.stderr.write(`run_node: the npm package in ${packageDir} is not built (scripts/build-web.sh builds it)\n`);
   process.exit(SKIP);
 }
+// A package left by an earlier build of another registry is not this
+// tree's package: skip it (the web stage rebuilds it and runs this again).
+try {
+  const { registry } = await import(pathToFileURL(join(packageDir, 'symbologies.js')).href);
+  if (process.env.TAVO) {
+    const { execFileSync } = await import('node:child_process');
+    const now = JSON.parse(execFileSync(process.env.TAVO, ['list', '--json'], { encoding: 'utf8' }));
+    if (JSON.stringify(now.symbologies) !== JSON.stringify(registry.symbologies)) throw new Error('another registry');
+  }
+} catch (e) {
+  process.stderr.write(`run_node: the npm package in ${packageDir} was built from another tree (${e.message}); ` +
+                       'scripts/build-web.sh rebuilds it\n');
+  process.exit(SKIP);
+}
 const casesFile = process.argv[2];
 if (!casesFile) {
   process.stderr.write('usage: node run_node.mjs CASES.jsonl\n');

@@ -14,6 +14,6 @@ expect_output("glyphs;ean13" "\"code\": 33, \"name\": \"CAPTION 0\", \"advance\"
 expect_output("glyphs;postnet" "\"code\": 49, \"name\": \"1\", \"advance\": 10, \"bars\": \\[{\"x\": 0, \"width\": 1, \"height\": \"half\"}, {\"x\": 2, [^\n]*\"half\"}, {\"x\": 4, [^\n]*\"half\"}, {\"x\": 6, [^\n]*\"full\"}, {\"x\": 8, [^\n]*\"full\"}\\]")
 # A caption with a quote is escaped.
 expect_output("glyphs;code128;--caption" "\"captions\": \\[{\"text\": \"\\\\\"\", ")
-expect_exit("glyphs;21" 2)
+expect_exit("glyphs;22" 2)  # code 22 never gets a symbology
 expect_exit("glyphs" 2)
 expect_exit("glyphs;code39;--ratio;4" 2)

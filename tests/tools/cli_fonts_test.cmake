@@ -13,7 +13,7 @@ expect_output("face;gtin13" "^TAVO UPC EAN JAN\n$")
 string(REPEAT "p" 600 long_prefix)
 expect_output("face;1;--prefix;${long_prefix}" "^${long_prefix}39 L\n$")
 expect_output("face;itf14;--height;M;--caption" "^TAVO ITF14 MC\n$")
-expect_exit("face;21" 1)
+expect_exit("face;22" 1)  # code 22 never gets a symbology
 expect_exit("face;5;--height;X" 2)
 expect_exit("face;1;--height" 2)
 expect_exit("face" 2)
@@ -31,3 +31,8 @@ expect_exit("check;-1;A" 1)
 expect_exit("check;11" 2)
 expect_exit("check;11;AB" 2)
 expect_exit("check;11;A;--bogus" 2)
+# Code 39 Full ASCII is typed in Code 39's characters; GS1-128 keeps its own
+# rule (the GS1 set has no '#'), not Code 128's.
+expect_output("check;code39ascii;C" "^valid \"C\"\n$")
+expect_exit("check;gs1-128;#" 1)
+expect_output("check;code128;#" "^valid \"#\"\n$")

@@ -455,8 +455,11 @@ int Face(const Args& args) {
 int Check(const Args& args) {
   if (args.positional.size() != 2) return Usage("check takes SYMBOLOGY and CHAR" + Given(args));
   std::optional<int32_t> sym;
-  SymbologyArgument(args.positional[0], sym);
+  const tavo::SymbologyInfo* row = SymbologyArgument(args.positional[0], sym);
   if (!sym) return 2;
+  // A symbology without faces of its own (Code 39 Full ASCII) is typed in
+  // its font's characters, as the bindings check it.
+  const int32_t code = row && row->faces == tavo::FaceVariants::kNone ? row->font : *sym;
   std::string_view c = args.positional[1];
   int32_t ch;
   if (c.size() == 1) {
@@ -468,7 +471,7 @@ int Check(const Args& args) {
   }
   char buf[64];
   int32_t len = 0;
-  if (!BC_CharCheck(*sym, ch, args.Has("--alt") ? 1 : 0, buf, sizeof buf, &len)) {
+  if (!BC_CharCheck(code, ch, args.Has("--alt") ? 1 : 0, buf, sizeof buf, &len)) {
     std::printf("invalid\n");
     return 1;
   }

@@ -476,6 +476,9 @@ export function gs1FromDigitalLink(uri) {
   return callForText(digitalLinkEntry('BC_GS1FromDigitalLink'), [String(uri)]);
 }
 
+// GS1-128, whose picture captions are its human-readable text.
+const GS1_128_CODE = 12;
+
 // What toSVG() reads for the picture; every other key is a translation option.
 const PICTURE_KEYS = ['module', 'height', 'ratio', 'caption'];
 
@@ -509,13 +512,17 @@ export function toSVG(symbology, value, options = {}) {
   }
   const font = translateBytes(symbology, value, translation);
   const code = lastCode;
+  // GS1-128 captions print the human-readable text, parentheses and all.
+  const hri = caption && code === GS1_128_CODE && typeof value === 'string' ? new TextEncoder().encode(gs1HumanReadable(value)) : new Uint8Array(0);
   let cap = 4096 + 512 * font.length;
   for (let attempt = 0; attempt < 2; attempt++) {
-    const base = scratchBlock(font.length + 8 + cap);
+    const base = scratchBlock(font.length + hri.length + 8 + cap);
     bytesView().set(font, base);
-    const lenAt = (base + font.length + 3) & ~3;
+    bytesView().set(hri, base + font.length);
+    const lenAt = (base + font.length + hri.length + 3) & ~3;
     const outAt = lenAt + 4;
-    const rc = lib.TAVO_WebSvg(code, base, font.length, caption, height, module, ratio, outAt, cap, lenAt);
+    const rc = lib.TAVO_WebSvg(code, base, font.length, caption, height, module, ratio, outAt, cap, lenAt,
+                               base + font.length, hri.length);
     if (rc === OK) return utf8Text(bytesView().subarray(outAt, outAt + int32At(lenAt)));
     if (rc === ERR_TOO_MANY_CHARACTERS) {
       cap = int32At(lenAt) + 16;

@@ -69,13 +69,13 @@ test('the packed tarball installs offline into a scratch project and works by na
         gs1: tavo.gs1CheckDigit('0950110153000'),
         esm: tavo.symbologies.length,
       };
-      try { tavo.translate('qr', 'A', { levle: 'H' }); } catch (e) { out.error = [e instanceof tavo.TavoError, e.code, e.message]; }
+      try { tavo.translate('qr', 'A', { levle: 'H' }); } catch (e) { out.error = [e instanceof tavo.TavoError, e.code, e.message.startsWith("qr has no option 'levle' (did you mean level?); its options: level L|M|Q|H")]; }
       console.log(JSON.stringify(out));
     `);
     const cjs = JSON.parse(execFileSync('node', ['use.cjs'], { cwd: project, encoding: 'utf8' }));
     assert.deepEqual(cjs, {
       ean13: got.ean13, bytes: got.bytes, qr: true, svg: true, gs1: 3, esm: got.names.length,
-      error: [true, 32561, "qr has no option 'levle' (did you mean level?); its options: level L|M|Q|H"],
+      error: [true, 32561, true],  // the message names the typo, the nearest option and then them all
     });
   } finally {
     rmSync(project, { recursive: true, force: true });

@@ -107,6 +107,10 @@ def check_cells(tavo, cases, results, registry):
         if case["symbology"] == "gs1-128" and got["gs1_hri"] != case["value"]:
             fail("Calc %s: TAVOGS1HRI is %r" % (label, got["gs1_hri"]))
         case["face"] = face
+    covered = {codes.get(c["symbology"], fold(c["symbology"])) for c in cases}
+    for e in registry["symbologies"]:
+        if fold(e["name"]) not in covered:
+            fail("Calc: tests/cases.txt has no row for %s (every symbology of `tavo list --json` needs one)" % e["name"])
     print("ok    Calc: %d rows of %d symbologies, cell by cell as the command line" %
           (len(cases), len({c["symbology"] for c in cases})))
 

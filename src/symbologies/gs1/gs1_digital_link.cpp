@@ -71,6 +71,18 @@ size_t SchemeLength(std::string_view uri) {
   return 0;
 }
 
+// The same for a URI read back: all upper case is taken too, since the QR
+// Code symbols of a URI write "HTTPS://ID.GS1.ORG" to fit alphanumeric mode
+// and must read back.  A mixed case ("HtTp://") is refused, as the GS1
+// Barcode Syntax Engine refuses it.
+size_t ReadSchemeLength(std::string_view uri) {
+  if (const size_t n = SchemeLength(uri)) return n;
+  for (std::string_view scheme : {std::string_view("HTTPS://"), std::string_view("HTTP://")}) {
+    if (uri.starts_with(scheme)) return scheme.size();
+  }
+  return 0;
+}
+
 bool SameAi(const Gs1Element& a, const Gs1Element& b) { return a.key == b.key && a.digits == b.digits; }
 
 bool InSequence(const Gs1DlSequence& s, const Gs1Element& e, size_t& at) {
@@ -303,7 +315,7 @@ int32_t AppendElement(const UriElement& e, std::string& out) {
 }  // namespace
 
 int32_t ParseGs1DigitalLink(std::string_view uri, std::string& elements) {
-  const size_t scheme = SchemeLength(uri);
+  const size_t scheme = ReadSchemeLength(uri);
   if (scheme == 0 || !AllUriBytes(uri)) return kGs1DlBadUri;
   uri = uri.substr(0, uri.find('#'));  // a fragment is no part of the data
   const size_t query_at = uri.find('?');
