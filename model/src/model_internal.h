@@ -148,6 +148,9 @@ bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout
 bool BuildDatabar(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDatabar(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDatabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// DataBar Expanded (databar/databar_expanded.cpp), in the same face.
+bool BuildDatabarExpanded(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDatabarExpanded(int32_t, std::string_view s, Reading& reading, ModelError& error);
 
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.

@@ -7,69 +7,12 @@
 
 #include "interface/errors.h"
 #include "symbologies/databar/databar.h"
+#include "symbologies/databar/databar_tables.h"
 #include "symbologies/encoders.h"
 #include "symbologies/matrix/matrix_text.h"
 
 namespace tavo {
 namespace {
-
-// Expanded characters: groups of values 0-347, 348-1387, 1388-2947,
-// 2948-3987 and 3988-4191, the even-pattern count of each, and odd/even
-// modules and widest elements.  ISO/IEC 24724 table 13, the numbers as in
-// zint's backend/rss.h (BSD-3-Clause, used as facts).
-struct ExpandedGroup {
-  int first, even_patterns;
-  int8_t odd_modules, even_modules, odd_widest, even_widest;
-};
-inline constexpr ExpandedGroup kExpandedGroups[] = {
-    {0, 4, 12, 5, 7, 2}, {348, 20, 10, 7, 5, 4}, {1388, 52, 8, 9, 4, 5}, {2948, 104, 6, 11, 3, 6},
-    {3988, 204, 4, 13, 1, 8},
-};
-
-// Check-character weights of the 8 elements of each weight row, modulo
-// 211: ISO/IEC 24724 table 14 (zint's rss.h).
-inline constexpr uint8_t kExpandedWeights[23][8] = {
-    {1, 3, 9, 27, 81, 32, 96, 77},         {20, 60, 180, 118, 143, 7, 21, 63},
-    {189, 145, 13, 39, 117, 140, 209, 205}, {193, 157, 49, 147, 19, 57, 171, 91},
-    {62, 186, 136, 197, 169, 85, 44, 132},  {185, 133, 188, 142, 4, 12, 36, 108},
-    {113, 128, 173, 97, 80, 29, 87, 50},    {150, 28, 84, 41, 123, 158, 52, 156},
-    {46, 138, 203, 187, 139, 206, 196, 166}, {76, 17, 51, 153, 37, 111, 122, 155},
-    {43, 129, 176, 106, 107, 110, 119, 146}, {16, 48, 144, 10, 30, 90, 59, 177},
-    {109, 116, 137, 200, 178, 112, 125, 164}, {70, 210, 208, 202, 184, 130, 179, 115},
-    {134, 191, 151, 31, 93, 68, 204, 190},  {148, 22, 66, 198, 172, 94, 71, 2},
-    {6, 18, 54, 162, 64, 192, 154, 40},     {120, 149, 25, 75, 14, 42, 126, 167},
-    {79, 26, 78, 23, 69, 207, 199, 175},    {103, 98, 83, 38, 114, 131, 182, 124},
-    {161, 61, 183, 127, 170, 88, 53, 159},  {55, 165, 73, 8, 24, 72, 5, 15},
-    {45, 135, 194, 160, 58, 174, 100, 89},
-};
-
-// Finder patterns A1 (value 1) to F2 (12) as five widths from the left:
-// ISO/IEC 24724 table 15 (zint's rss.h).
-inline constexpr uint8_t kExpandedFinders[12][5] = {
-    {1, 8, 4, 1, 1}, {1, 1, 4, 8, 1}, {3, 6, 4, 1, 1}, {1, 1, 4, 6, 3}, {3, 4, 6, 1, 1}, {1, 1, 6, 4, 3},
-    {3, 2, 8, 1, 1}, {1, 1, 8, 2, 3}, {2, 6, 5, 1, 1}, {1, 1, 5, 6, 2}, {2, 2, 9, 1, 1}, {1, 1, 9, 2, 2},
-};
-
-// The finder of each pair for symbols of 2 to 11 pairs: ISO/IEC 24724
-// table 16; and the weight row of each data character for the same sizes
-// (zint's rss.h, BSD-3-Clause).
-inline constexpr uint8_t kFinderSequences[10][11] = {
-    {1, 2}, {1, 4, 3}, {1, 6, 3, 8}, {1, 10, 3, 8, 5}, {1, 10, 3, 8, 7, 12}, {1, 10, 3, 8, 9, 12, 11},
-    {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 10, 9}, {1, 2, 3, 4, 5, 6, 7, 10, 11, 12},
-    {1, 2, 3, 4, 5, 8, 7, 10, 9, 12, 11},
-};
-inline constexpr uint8_t kWeightRows[10][21] = {
-    {0, 1, 2},
-    {0, 5, 6, 3, 4},
-    {0, 9, 10, 3, 4, 13, 14},
-    {0, 17, 18, 3, 4, 13, 14, 7, 8},
-    {0, 17, 18, 3, 4, 13, 14, 11, 12, 21, 22},
-    {0, 17, 18, 3, 4, 13, 14, 15, 16, 21, 22, 19, 20},
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 15, 16},
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 19, 20, 21, 22},
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 11, 12, 17, 18, 15, 16, 21, 22, 19, 20},
-};
 
 constexpr size_t kMaxData = 21;
 constexpr char kFnc1 = static_cast<char>(185);
@@ -77,9 +20,9 @@ constexpr char kFnc1 = static_cast<char>(185);
 // The eight widths of a character, odd elements (bars of a left-to-right
 // character) first of each pair.
 void CharacterWidths(int value, uint8_t* widths) {
-  size_t g = std::size(kExpandedGroups) - 1;
-  while (value < kExpandedGroups[g].first) --g;
-  const ExpandedGroup& group = kExpandedGroups[g];
+  size_t g = std::size(kDatabarExpandedGroups) - 1;
+  while (value < kDatabarExpandedGroups[g].first) --g;
+  const DatabarGroup& group = kDatabarExpandedGroups[g];
   const int v = value - group.first;
   uint8_t odd[4], even[4];
   DatabarCharacterWidths(v / group.even_patterns, group.odd_modules, 4, group.odd_widest, false, odd);
@@ -328,14 +271,14 @@ void DatabarExpandedWidths(const std::vector<uint16_t>& data, std::vector<uint8_
   for (size_t i = 0; i < count; ++i) {
     uint8_t* w = &chars[8 * (i + 1)];
     CharacterWidths(data[i], w);
-    const uint8_t* weights = kExpandedWeights[kWeightRows[pairs - 2][i]];
+    const uint8_t* weights = kDatabarExpandedWeights[kDatabarWeightRows[pairs - 2][i]];
     for (int e = 0; e < 8; ++e) checksum += w[e] * weights[e];
   }
   CharacterWidths(static_cast<int>(211 * (count + 1 - 4) + checksum % 211), &chars[0]);
   widths.assign({1, 1});
   for (size_t p = 0; p < pairs; ++p) {
     widths.insert(widths.end(), &chars[16 * p], &chars[16 * p] + 8);
-    const uint8_t* finder = kExpandedFinders[kFinderSequences[pairs - 2][p] - 1];
+    const uint8_t* finder = kDatabarExpandedFinders[kDatabarFinderSequences[pairs - 2][p] - 1];
     widths.insert(widths.end(), finder, finder + 5);
     if (2 * p + 1 <= count) {
       for (int e = 7; e >= 0; --e) widths.push_back(chars[16 * p + 8 + static_cast<size_t>(e)]);
