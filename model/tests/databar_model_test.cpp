@@ -17,7 +17,7 @@ namespace tavo::model::test {
 namespace {
 
 std::string Text(int32_t code, const char* gtin, int32_t check = 0) {
-  char out[1000];
+  char out[4000];
   int32_t len = 0;
   EXPECT_EQ(BC_FontTranslate(code, gtin, check, out, sizeof out, &len), 0);
   return std::string(out, static_cast<size_t>(len));
@@ -100,6 +100,64 @@ TEST(DatabarModel, EveryCharacterValueReadsBack) {
     ASSERT_TRUE(ReadSymbol(code, Text(code, gtin.c_str()), reading, error)) << gtin << ": " << error.reason;
     EXPECT_TRUE(reading.Consistent()) << code << " " << gtin;
     EXPECT_EQ(reading.data, "(01)" + gtin) << code;
+  }
+}
+
+}  // namespace
+}  // namespace tavo::model::test
+
+namespace tavo::model::test {
+namespace {
+
+// DataBar Expanded: a value of each encodation method reads back as written
+// (the reader decodes the methods on its own); damage to a line, a missing
+// line, a character's widths or a finder is a fault or a failed check,
+// wherever the data still reads.
+TEST(DatabarModel, ExpandedMethodsReadBackAndDamageIsCaught) {
+  using namespace tavo::symbology;
+  const std::string values[] = {
+      "(01)98898765432106(3103)012233",                   // 0100
+      "(01)98898765432106(3203)022767",                   // 0101
+      "(01)98898765432106(3202)012345(15)991231",         // 0111101
+      "(01)98898765432106(3103)032768",                   // 0111000, no date
+      "(01)98898765432106(3922)795(30)12",                // 01100
+      "(01)98898765432106(3932)978795(3102)001234",       // 01101
+      "(01)00012345678905(10)AB-12/x!y(21)abcdef",        // 1: all three modes
+      "(01)12345678901231(17)251231(10)1",                // 1: a lone last digit
+      "(00)012345678901234560",                           // 00
+      "(90)a(400)1",                                      // 00: ISO/IEC 646 first
+  };
+  for (const std::string& value : values) {
+    Reading reading;
+    ModelError error;
+    ASSERT_TRUE(ReadSymbol(kDatabarExpanded, Text(kDatabarExpanded, value.c_str()), reading, error)) << value << ": " << error.reason;
+    EXPECT_TRUE(reading.Consistent()) << value << ": " << (reading.faults.empty() ? "" : reading.faults[0]);
+    EXPECT_EQ(reading.data, value);
+  }
+  const std::string text = Text(kDatabarExpanded, values[6].c_str());
+  const size_t line = text.find("\r\n") + 2;
+  std::string every_line = text, finder = text;
+  for (size_t at = 0; at < text.size(); at += line) {
+    every_line = Flip(every_line, at + 5, 3);  // modules 33: inside the first data character
+    finder = Flip(finder, at + 3, 4);          // module 22: the first finder
+  }
+  struct Case {
+    std::string text;
+    bool data_reads;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Flip(text, 7 * line + 9, 1), true, "one module of line 8"},
+      {text.substr(0, text.size() - line), true, "33 module rows"},
+      {every_line, false, "a character's widths changed in every line"},
+      {finder, false, "the first finder changed in every line"},
+  };
+  for (const Case& c : cases) {
+    Reading reading;
+    ModelError error;
+    ASSERT_TRUE(ReadSymbol(kDatabarExpanded, c.text, reading, error)) << c.why << ": " << error.reason;
+    EXPECT_FALSE(reading.Consistent()) << c.why;
+    EXPECT_EQ(reading.data == values[6], c.data_reads) << c.why << ": read \"" << reading.data << "\"";
   }
 }
 

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -119,17 +118,6 @@ TEST(ScanDatabar, SeededGtinsMatchZintAndReadBack) {
   }
 }
 
-// zbar on zint's own symbol of an Expanded value: whether it reads it.
-bool ZbarReadsZints(const std::string& value, const std::string& expected) {
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "tavo-zint-expanded.png";
-  int status = 0;
-  RunCommand("zint -b 31 --gs1parens -o '" + file.string() + "' -d '" + value + "'", status);
-  std::string got = RunCommand("zbarimg --raw -q --nodbus -Sdisable -Sdatabar-exp.enable '" + file.string() + "' 2>/dev/null", status);
-  std::filesystem::remove(file);
-  if (!got.empty() && got.back() == '\n') got.pop_back();
-  return got == expected;
-}
-
 // DataBar Expanded: seeded element strings of every encodation method,
 // module for module zint's (`-b 31`), read back by the model (which decodes
 // the methods on its own) and by zbar from the model's pictures, until 300
@@ -160,7 +148,7 @@ TEST(ScanDatabar, ExpandedValuesMatchZintAndReadBack) {
     std::vector<std::vector<Reading>> readings;
     ASSERT_TRUE(batch.ScanWithZbar({"disable", "databar-exp.enable"}, readings, why)) << why;
     const std::vector<Reading>& r = readings[0];
-    if (r.empty() && !ZbarReadsZints(v.value, v.zbar)) {
+    if (r.empty() && !tavo::test::ZbarReadsZints(v.value, v.zbar)) {
       ++neither;
       continue;
     }
