@@ -26,7 +26,7 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-constexpr size_t kCodes = 27;  // 0..26; codes without a symbology emit nothing
+constexpr size_t kCodes = 28;  // 0..27; codes without a symbology emit nothing
 
 const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
@@ -64,16 +64,16 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       upc_ean, upc_ean, upc_ean, upc_ean,
       // 20: ITF-14: the Interleaved 2 of 5 pairs, start, stop, and the frames 0x99 0x9A
       Set({{146, 154}, {161, 255}}),
-      // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..26: the
+      // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..27: the
       // other DataBar forms
-      grid, {}, grid, grid, grid, grid,
+      grid, {}, grid, grid, grid, grid, grid,
   };
   return kSets;
 }
 
-// Narrows most symbology selectors to the interesting range -2..27.
+// Narrows most symbology selectors to the interesting range -2..28.
 int32_t PickSymbology(uint8_t selector, int32_t raw) {
-  return selector < 240 ? static_cast<int32_t>(selector % 30) - 2 : raw;
+  return selector < 240 ? static_cast<int32_t>(selector % 31) - 2 : raw;
 }
 
 }  // namespace

@@ -151,6 +151,7 @@ bool DrawDatabarGlyph(unsigned char code, const ModelOptions& options, Layout& l
 // DataBar Expanded (databar/databar_expanded.cpp), in the same face.
 bool BuildDatabarExpanded(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDatabarExpanded(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool ReadDatabarExpandedStacked(int32_t, std::string_view s, Reading& reading, ModelError& error);
 
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.

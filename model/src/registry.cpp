@@ -38,6 +38,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
     {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
     {kDatabarExpanded, BuildDatabarExpanded, ReadDatabarExpanded, DrawDatabarGlyph, false},
+    {kDatabarExpandedStacked, BuildDatabarExpanded, ReadDatabarExpandedStacked, DrawDatabarGlyph, false},
 };
 // clang-format on
 

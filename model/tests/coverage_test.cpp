@@ -73,7 +73,7 @@ std::vector<FontCase> Fonts() {
 // and DataBar Expanded, whose width the guards and characters set (the
 // model's databar tests and tests/scan).
 constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix,
-                                  tavo::symbology::kDatabarExpanded};
+                                  tavo::symbology::kDatabarExpanded, tavo::symbology::kDatabarExpandedStacked};
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 65> kErrors{{
+constexpr std::array<ErrorText, 66> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -126,6 +126,8 @@ constexpr std::array<ErrorText, 65> kErrors{{
      ""},
     {kDatabarExpandedTooLong, true,
      "Message too long.  GS1 DataBar Expanded holds at most 21 data characters (about 74 digits or 41 letters).", ""},
+    {kDatabarExpandedSegments, true,
+     "Invalid option.  GS1 DataBar Expanded Stacked takes an even number of segments per row from 2 to 20 (0 for 4).", ""},
 }};
 constexpr bool CodeBefore(const ErrorText& a, const ErrorText& b) { return a.code < b.code; }
 static_assert(std::is_sorted(kErrors.begin(), kErrors.end(), CodeBefore));

@@ -81,6 +81,7 @@ enum Error : int32_t {
   kDatabarLimitedIndicator = 32585,
   kDatabarExpandedCharacter = 32586,
   kDatabarExpandedTooLong = 32587,
+  kDatabarExpandedSegments = 32588,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -34,5 +34,6 @@ inline constexpr int32_t kDatabarStacked = 23;
 inline constexpr int32_t kDatabarStackedOmni = 24;
 inline constexpr int32_t kDatabarLimited = 25;
 inline constexpr int32_t kDatabarExpanded = 26;
+inline constexpr int32_t kDatabarExpandedStacked = 27;
 
 }  // namespace tavo::symbology

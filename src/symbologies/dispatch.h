@@ -47,6 +47,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarStackedOmni, EncodeDatabarStackedOmni},
     {kDatabarLimited, EncodeDatabarLimited},
     {kDatabarExpanded, EncodeDatabarExpanded},
+    {kDatabarExpandedStacked, EncodeDatabarExpandedStacked},
 };
 
 // The encoder by code, nullptr for the gaps.

@@ -45,6 +45,7 @@ int32_t EncodeDatabarStacked(std::string_view value, const Options& options, Fon
 int32_t EncodeDatabarStackedOmni(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarLimited(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarExpanded(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarExpandedStacked(std::string_view value, const Options& options, FontString& out);
 
 // QR Code (check | 16) and Data Matrix (check | 4) of the GS1 Digital Link
 // URI of element strings (symbologies/gs1/digital_link_symbols.cpp); any

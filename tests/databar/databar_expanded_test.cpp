@@ -120,5 +120,29 @@ TEST(DatabarExpanded, Refusals) {
   for (const Case& c : kCases) EXPECT_EQ(Modules(c.value), c.result) << c.value;
 }
 
+// Expanded Stacked through the exported entry: the check argument is the
+// segments per row; 0 means 4, anything but an even number from 2 to 20 is
+// refused before the value is read.
+TEST(DatabarExpandedStacked, SegmentsArgument) {
+  struct Case {
+    int32_t check;
+    int32_t rc;
+    size_t rows;  // rows of characters for the 14-character value
+  };
+  constexpr std::string_view kValue = "(01)98898765432106(3103)001750(15)991231(10)ABC123";
+  constexpr Case kCases[] = {{0, 0, 4}, {4, 0, 4}, {2, 0, 7}, {6, 0, 3}, {14, 0, 1}, {20, 0, 1},
+                             {1, 32588, 0}, {3, 32588, 0}, {22, 32588, 0}, {-2, 32588, 0}};
+  for (const Case& c : kCases) {
+    const Translation t = Translate(27, kValue, c.check, 20000);
+    EXPECT_EQ(t.rc, c.rc) << c.check;
+    if (c.rc != 0) continue;
+    // 34 lines a row of characters, 3 separator lines between rows.
+    const size_t lines = static_cast<size_t>(std::count(t.bytes.begin(), t.bytes.end(), '\n')) + 1;
+    EXPECT_EQ(lines, 34 * c.rows + 3 * (c.rows - 1)) << c.check;
+  }
+  EXPECT_EQ(Translate(27, "(01)00012345678905(8010)1234#", 4, 20000).rc, 32586);
+  EXPECT_EQ(Translate(27, "(01)00012345678905(8010)1234#", 5, 20000).rc, 32588);  // the argument first
+}
+
 }  // namespace
 }  // namespace tavo::test

@@ -12,6 +12,7 @@
 #include "databar/databar_internal.h"
 #include "model_internal.h"
 #include "symbologies/databar/databar.h"
+#include "symbologies/databar/databar_expanded_stacked.h"
 #include "symbologies/databar/databar_tables.h"
 
 namespace tavo::model::detail {
@@ -246,6 +247,67 @@ std::string Message(BitReader& r, size_t characters, Reading& reading) {
   return data + general;
 }
 
+// The characters, check and message of a symbol's elements in single-row
+// order (light first, guards included).
+void ReadElements(const std::vector<int>& runs, Reading& reading) {
+  std::vector<std::array<int, 8>> chars;
+  std::string why;
+  if (!SplitCharacters(runs, chars, why)) return reading.faults.push_back(why);
+  const size_t pairs = (chars.size() + 1) / 2;
+  BitReader bits;
+  int checksum = 0, check = 0;
+  for (size_t c = 0; c < chars.size(); ++c) {
+    const int value = CharacterValue(chars[c].data());
+    if (value < 0) return reading.faults.push_back("character " + std::to_string(c + 1) + " has no valid width pattern");
+    if (c == 0) check = value;
+    if (c == 0) continue;
+    for (int b = 11; b >= 0; --b) bits.bits += (value >> b & 1) ? '1' : '0';
+    const uint8_t* weights = tavo::kDatabarExpandedWeights[tavo::kDatabarWeightRows[pairs - 2][c - 1]];
+    for (size_t e = 0; e < 8; ++e) checksum += chars[c][e] * weights[e];
+  }
+  reading.checks.push_back({.what = "check character modulo 211", .found = std::to_string(check),
+                            .expected = std::to_string(211 * (static_cast<int>(chars.size()) - 4) + checksum % 211)});
+  const std::string message = Message(bits, chars.size(), reading);
+  if (!message.empty()) BracketGs1(message, kFnc1, reading);
+}
+
+// Runs of row `y` from module 0 (of whichever colour it is) to the row's
+// last dark module, and the light module of a guard after it where the
+// element count asks for one (a row's pairs hold 21k or 21k - 8 elements
+// between the guards).
+std::vector<int> RowElements(const ModuleGrid& g, int32_t y) {
+  int32_t last = g.width - 1;
+  while (last > 0 && !g.at(last, y)) --last;
+  std::vector<int> runs{1};
+  for (int32_t x = 1; x <= last; ++x) {
+    if (g.at(x, y) != g.at(x - 1, y)) runs.push_back(0);
+    ++runs.back();
+  }
+  if (runs.size() >= 4 && (runs.size() - 4) % 21 != 0 && (runs.size() - 4) % 21 != 13) runs.push_back(1);
+  return runs;
+}
+
+// True when `body` (elements between a row's guards) holds whole pairs and
+// at most a last lone one.
+bool WholePairs(const std::vector<int>& body) { return body.size() % 21 == 0 || body.size() % 21 == 13; }
+
+// The module lines the library makes of these elements in rows of
+// `segments` against the text's; one fault at the first module that
+// differs (a separator, a guard, a row's height).
+void CheckStackedLayout(const std::vector<int>& runs, int segments, const ModuleGrid& g, Reading& reading) {
+  const std::vector<uint8_t> widths(runs.begin(), runs.end());
+  std::vector<std::string> lines;
+  tavo::DatabarExpandedStackedLines(widths, segments, lines);
+  for (int32_t y = 0; y < g.height; ++y) {
+    if (static_cast<size_t>(y) >= lines.size()) return reading.faults.push_back("module rows past the symbol's " + std::to_string(lines.size()));
+    for (int32_t x = 0; x < g.width; ++x) {
+      const bool want = static_cast<size_t>(x) < lines[static_cast<size_t>(y)].size() && lines[static_cast<size_t>(y)][static_cast<size_t>(x)] == '1';
+      if (g.at(x, y) != want) return reading.faults.push_back(DamageFault("row, guard or separator", 1, y, x));
+    }
+  }
+  if (lines.size() != static_cast<size_t>(g.height)) reading.faults.push_back("the text ends before the symbol's " + std::to_string(lines.size()) + " module rows");
+}
+
 }  // namespace
 
 bool BuildDatabarExpanded(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error) {
@@ -276,25 +338,50 @@ bool ReadDatabarExpanded(int32_t code, std::string_view s, Reading& reading, Mod
     }
   }
   if (g.height != kExpandedRows) reading.faults.push_back(std::to_string(g.height) + " module rows, not the symbol's 34");
-  std::vector<std::array<int, 8>> chars;
-  std::string why;
-  if (!SplitCharacters(RowRuns(g, 0, g.width), chars, why)) return reading.faults.push_back(why), true;
-  const size_t pairs = (chars.size() + 1) / 2;
-  BitReader bits;
-  int checksum = 0, check = 0;
-  for (size_t c = 0; c < chars.size(); ++c) {
-    const int value = CharacterValue(chars[c].data());
-    if (value < 0) return reading.faults.push_back("character " + std::to_string(c + 1) + " has no valid width pattern"), true;
-    if (c == 0) check = value;
-    if (c == 0) continue;
-    for (int b = 11; b >= 0; --b) bits.bits += (value >> b & 1) ? '1' : '0';
-    const uint8_t* weights = tavo::kDatabarExpandedWeights[tavo::kDatabarWeightRows[pairs - 2][c - 1]];
-    for (size_t e = 0; e < 8; ++e) checksum += chars[c][e] * weights[e];
+  ReadElements(RowRuns(g, 0, g.width), reading);
+  return true;
+}
+
+// Expanded Stacked: the rows of characters are the bands of 34 equal
+// module rows; each row's pairs join the single-row order, even rows read
+// right to left where the standard turns them (an even number of pairs to
+// a row, unless the last row misses an odd number), and the library's
+// layout of those elements is held against the whole text.
+bool ReadDatabarExpandedStacked(int32_t code, std::string_view s, Reading& reading, ModelError& error) {
+  Symbol symbol;
+  if (!BuildDatabarExpanded(code, s, {}, symbol, error)) return false;
+  const ModuleGrid& g = symbol.grid;
+  const size_t w = static_cast<size_t>(g.width);
+  std::vector<std::vector<int>> bodies;
+  for (int32_t y = 0; y < g.height;) {
+    int32_t h = 1;
+    const auto line = [&](int32_t row) { return g.dark.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(row) * w); };
+    while (y + h < g.height && std::equal(line(y), line(y + 1), line(y + h))) ++h;
+    if (h == kExpandedRows) {
+      const std::vector<int> runs = RowElements(g, y);
+      if (runs.size() < 4 || !WholePairs({runs.begin() + 2, runs.end() - 2})) {
+        return reading.faults.push_back("module row " + std::to_string(y + 1) + ": not whole pairs between guards"), true;
+      }
+      bodies.emplace_back(runs.begin() + 2, runs.end() - 2);
+    } else if (h != 1) {
+      reading.faults.push_back(std::to_string(h) + " equal module rows from row " + std::to_string(y + 1) +
+                               ": neither a row of characters (34) nor a separator");
+    }
+    y += h;
   }
-  reading.checks.push_back({.what = "check character modulo 211", .found = std::to_string(check),
-                            .expected = std::to_string(211 * (static_cast<int>(chars.size()) - 4) + checksum % 211)});
-  const std::string message = Message(bits, chars.size(), reading);
-  if (!message.empty()) BracketGs1(message, kFnc1, reading);
+  if (bodies.empty()) return reading.faults.push_back("no row of characters 34 module rows high"), true;
+  const size_t cols = (bodies[0].size() + 20) / 21;
+  size_t pairs = 0;
+  for (const std::vector<int>& b : bodies) pairs += (b.size() + 20) / 21;
+  std::vector<int> all{1, 1};
+  for (size_t r = 0; r < bodies.size(); ++r) {
+    const size_t missing = r + 1 == bodies.size() ? cols * bodies.size() - pairs : 0;
+    if (cols % 2 == 0 && r % 2 == 1 && missing % 2 == 0) std::reverse(bodies[r].begin(), bodies[r].end());
+    all.insert(all.end(), bodies[r].begin(), bodies[r].end());
+  }
+  all.insert(all.end(), {1, 1});
+  ReadElements(all, reading);
+  if (reading.faults.empty()) CheckStackedLayout(all, static_cast<int>(2 * cols), g, reading);
   return true;
 }
 

@@ -237,9 +237,10 @@ bool AlphaOrIsoStep(Bits& bits, std::string_view d, size_t& i, Mode& mode) {
 }
 
 // Digit pairs (FNC1 counts as the digit 10) in 7 bits; a last lone digit in
-// 4 bits where 4 to 6 bits remain of its character, else with FNC1 after
-// it.  `mode` is the mode at the end; 32586 for a character no mode holds.
-int32_t AppendGeneral(Bits& bits, std::string_view d, Mode& mode) {
+// 4 bits where 4 to 6 bits remain of the symbol's last character (a stacked
+// symbol's extra character of padding counted), else with FNC1 after it.
+// `mode` is the mode at the end; 32586 for a character no mode holds.
+int32_t AppendGeneral(Bits& bits, std::string_view d, int segments, Mode& mode) {
   auto digit = [](char c) { return c == kFnc1 ? 10 : c - '0'; };
   auto numeric = [](char c) { return c == kFnc1 || (c >= '0' && c <= '9'); };
   mode = Mode::kNumeric;
@@ -249,7 +250,8 @@ int32_t AppendGeneral(Bits& bits, std::string_view d, Mode& mode) {
     } else if (i + 1 < d.size() && numeric(d[i]) && numeric(d[i + 1])) {
       Append(bits, static_cast<unsigned>(11 * digit(d[i]) + digit(d[i + 1]) + 8), 7), i += 2;
     } else if (i + 1 == d.size() && d[i] >= '0' && d[i] <= '9') {
-      const size_t left = Remainder(bits.size());
+      size_t left = Remainder(bits.size());
+      if (segments > 0 && ((bits.size() + left) / 12 + 1) % static_cast<size_t>(segments) == 1) left += 12;
       if (left >= 4 && left <= 6) {
         Append(bits, static_cast<unsigned>(digit(d[i]) + 1), 4);
       } else {
@@ -331,13 +333,13 @@ bool PriceMethod(const Gs1Message& m, Bits& bits, size_t& vls, std::string_view&
 
 // The whole bit string; `vls` is where the variable-length field's two bits
 // stand, or 0 for methods without one.
-int32_t MessageBits(const Gs1Message& m, Bits& bits, size_t& vls, Mode& mode) {
+int32_t MessageBits(const Gs1Message& m, int segments, Bits& bits, size_t& vls, Mode& mode) {
   vls = 0;
   mode = Mode::kNumeric;
   if (m.count > 0 && m.Ai(m.Element(0)) == "01") {
     if (AppendWeightOnly(m, bits) || AppendWeightAndDate(m, bits)) return 0;
     std::string_view rest;
-    if (PriceMethod(m, bits, vls, rest)) return AppendGeneral(bits, rest, mode);
+    if (PriceMethod(m, bits, vls, rest)) return AppendGeneral(bits, rest, segments, mode);
     const std::string_view gtin = m.Data(m.Element(0));
     bits.Add(0b01, 2);  // no linked component; method 1
     vls = bits.size();
@@ -345,12 +347,12 @@ int32_t MessageBits(const Gs1Message& m, Bits& bits, size_t& vls, Mode& mode) {
     Append(bits, static_cast<unsigned>(gtin[0] - '0'), 4);
     AppendGtin12(bits, gtin);
     rest = std::string_view(m.code128.data() + m.Element(0).end, m.code128.size() - m.Element(0).end);
-    return AppendGeneral(bits, rest, mode);
+    return AppendGeneral(bits, rest, segments, mode);
   }
   bits.Add(0, 3);  // no linked component; method 00, general purpose
   vls = bits.size();
   bits.Add(0, 2);
-  return AppendGeneral(bits, std::string_view(m.code128.data() + 1, m.code128.size() - 1), mode);
+  return AppendGeneral(bits, std::string_view(m.code128.data() + 1, m.code128.size() - 1), segments, mode);
 }
 
 }  // namespace
@@ -358,20 +360,23 @@ int32_t MessageBits(const Gs1Message& m, Bits& bits, size_t& vls, Mode& mode) {
 namespace {
 
 // The data characters into `data`, `count` of them (DatabarExpandedCharacters).
-int32_t Characters(const Gs1Message& message, std::array<uint16_t, kMaxData>& data, size_t& count) {
+int32_t Characters(const Gs1Message& message, int segments, std::array<uint16_t, kMaxData>& data, size_t& count) {
   Bits bits;
   size_t vls = 0;
   Mode mode = Mode::kNumeric;
-  if (int32_t rc = MessageBits(message, bits, vls, mode)) return rc;
+  if (int32_t rc = MessageBits(message, segments, bits, vls, mode)) return rc;
   // Padding (7.2.5.5.4): 00100s, after a latch from numeric to alphanumeric.
-  const size_t pad = Remainder(bits.size());
+  // A stacked symbol whose last row would hold a single segment takes one
+  // character of padding more.
+  size_t pad = Remainder(bits.size());
+  if (segments > 0 && ((bits.size() + pad) / 12 + 1) % static_cast<size_t>(segments) == 1) pad += 12;
   const size_t latch = mode == Mode::kNumeric ? std::min<size_t>(pad, 4) : 0;  // numeric: "0000" first
   if (latch != 0) bits.Add(0, static_cast<int>(latch));
   constexpr uint64_t kPadding = 0x2108421084;  // 00100 eight times
-  for (size_t left = pad - latch; left != 0;) {  // at most 36 bits: in two parts
-    const size_t part = std::min<size_t>(left, 20);
-    bits.Add(static_cast<uint32_t>(kPadding >> (40 - (pad - latch - left) - part)), static_cast<int>(part));
-    left -= part;
+  for (size_t done = 0; done < pad - latch;) {  // in parts of up to 20 bits
+    const size_t part = std::min<size_t>(pad - latch - done, 20);
+    bits.Add(static_cast<uint32_t>(kPadding >> (40 - done % 5 - part)), static_cast<int>(part));
+    done += part;
   }
   const size_t chars = bits.size() / 12;
   if (chars > kMaxData) return kDatabarExpandedTooLong;
@@ -415,10 +420,10 @@ size_t Widths(const uint16_t* data, size_t count, uint8_t* widths) {
 
 }  // namespace
 
-int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data) {
+int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data, int segments) {
   std::array<uint16_t, kMaxData> chars;
   size_t count = 0;
-  if (int32_t rc = Characters(message, chars, count)) return rc;
+  if (int32_t rc = Characters(message, segments, chars, count)) return rc;
   data.assign(chars.begin(), chars.begin() + static_cast<ptrdiff_t>(count));
   return 0;
 }
@@ -471,7 +476,7 @@ int32_t EncodeDatabarExpanded(std::string_view value, const Options&, FontString
   if (int32_t rc = ParseGs1ElementStrings(value, message, Gs1Limit{74, kDatabarExpandedTooLong, true})) return rc;
   std::array<uint16_t, kMaxData> data;
   size_t count = 0;
-  if (int32_t rc = Characters(message, data, count)) return rc;
+  if (int32_t rc = Characters(message, 0, data, count)) return rc;
   std::array<uint8_t, kMaxElements> widths;
   AppendExpandedText(widths.data(), Widths(data.data(), count, widths.data()), out);
   return kOk;

@@ -15,7 +15,9 @@ namespace tavo {
 // character) of a parsed message; 0, or 32586 when the general-purpose
 // data holds a character other than a digit (not yet encoded) and 32587
 // when the message needs more than the 21 data characters of a symbol.
-int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data);
+// With `segments` (Expanded Stacked: segments per row), a symbol whose last
+// row would hold one segment gets a character of padding more.
+int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_t>& data, int segments = 0);
 
 // The element widths of a single-row symbol of `data` (2 to 21
 // characters), light first: left guard, the characters in pairs around
