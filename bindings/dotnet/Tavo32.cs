@@ -82,6 +82,8 @@ namespace Tavo32
         DatabarLimited = 25,
         /// <summary>GS1 DataBar Expanded</summary>
         DatabarExpanded = 26,
+        /// <summary>GS1 DataBar Expanded Stacked</summary>
+        DatabarExpandedStacked = 27,
     }
 
     public static partial class Registry
@@ -142,6 +144,8 @@ namespace Tavo32
                               new OptionInfo[] { }),
             new SymbologyInfo(26, "databar-expanded", "GS1 DataBar Expanded", new string[] { "gs1databarexpanded", "rssexpanded", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
                               new OptionInfo[] { }),
+            new SymbologyInfo(27, "databar-expanded-stacked", "GS1 DataBar Expanded Stacked", new string[] { "gs1databarexpandedstacked", "rssexpandedstacked", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
+                              new OptionInfo[] { OptionInfo.Number("segments", 2, 20, 1), }),
         };
 
         /// <summary>The code whose character check an input form uses: a symbology

@@ -84,6 +84,7 @@ REGISTRY = [
     {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
     {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
     {"aliases": ["gs1databarexpanded", "rssexpanded"], "code": 26, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded", "options": [], "text": "windows-1252", "title": "GS1 DataBar Expanded"},
+    {"aliases": ["gs1databarexpandedstacked", "rssexpandedstacked"], "code": 27, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded-stacked", "options": [{"check": 1, "help": "segments (characters) per row: even, 2 to 20; 4 when not given", "max": 20, "min": 2, "name": "segments", "type": "number"}], "text": "windows-1252", "title": "GS1 DataBar Expanded Stacked"},
 ]
 # ---- END TABLES ----
 

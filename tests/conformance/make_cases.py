@@ -46,6 +46,7 @@ SAMPLES = {
     "databar-stacked-omni": "(01)20012345678909",
     "databar-limited": "(01)15012345678907",
     "databar-expanded": "(01)98898765432106(3202)012345(15)991231",
+    "databar-expanded-stacked": "(01)98898765432106(3103)001750(15)991231(10)ABC123",
 }
 
 
