@@ -18,7 +18,7 @@ namespace tavo::model::test {
 namespace {
 
 std::string Text(int32_t code, const char* gtin, int32_t check = 0) {
-  char out[4000];
+  char out[8000];
   int32_t len = 0;
   EXPECT_EQ(BC_FontTranslate(code, gtin, check, out, sizeof out, &len), 0);
   return std::string(out, static_cast<size_t>(len));
@@ -200,6 +200,45 @@ TEST(DatabarModel, EveryExpandedCharacterValueReadsBack) {
       EXPECT_TRUE(c.Matches()) << "values from " << first << ": " << c.found << " against " << c.expected;
     }
     EXPECT_TRUE(checked) << "values from " << first << ": " << (reading.faults.empty() ? "" : reading.faults[0]);
+  }
+}
+
+}  // namespace
+}  // namespace tavo::model::test
+
+namespace tavo::model::test {
+namespace {
+
+// DataBar Expanded Stacked in the model: the text reads back at every
+// segment count; a flipped separator module or a short row is a fault while
+// the characters still read.
+TEST(DatabarModel, ExpandedStackedReadsBackAndDamageIsCaught) {
+  using namespace tavo::symbology;
+  const char* value = "(01)98898765432106(3103)001750(15)991231(10)ABC123";
+  for (int32_t segments = 2; segments <= 20; segments += 2) {
+    Reading reading;
+    ModelError error;
+    ASSERT_TRUE(ReadSymbol(kDatabarExpandedStacked, Text(kDatabarExpandedStacked, value, segments), reading, error));
+    EXPECT_TRUE(reading.Consistent()) << segments << ": " << (reading.faults.empty() ? "" : reading.faults[0]);
+    EXPECT_EQ(reading.data, value) << segments;
+  }
+  const std::string text = Text(kDatabarExpandedStacked, value, 4);  // 4 rows of 2 pairs
+  const size_t line = text.find("\r\n") + 2;
+  struct Case {
+    std::string text;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Flip(text, 34 * line + 2, 3), "a module of the first separator line"},
+      {Flip(text, 35 * line + 4, 0), "a module of the middle separator line"},
+      {text.substr(0, 34 * line) + text.substr(35 * line), "the first separator line missing"},
+  };
+  for (const Case& c : cases) {
+    Reading reading;
+    ModelError error;
+    ASSERT_TRUE(ReadSymbol(kDatabarExpandedStacked, c.text, reading, error)) << c.why << ": " << error.reason;
+    EXPECT_FALSE(reading.Consistent()) << c.why;
+    EXPECT_EQ(reading.data, value) << c.why << ": the characters still read";
   }
 }
 
