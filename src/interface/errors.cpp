@@ -127,7 +127,7 @@ constexpr std::array<ErrorText, 66> kErrors{{
     {kDatabarExpandedTooLong, true,
      "Message too long.  GS1 DataBar Expanded holds at most 21 data characters (about 74 digits or 41 letters).", ""},
     {kDatabarExpandedSegments, true,
-     "Invalid option.  GS1 DataBar Expanded Stacked takes an even number of segments per row from 2 to 20 (0 for 4).", ""},
+     "Invalid option.  GS1 DataBar Expanded Stacked takes 2 to 20 segments per row, even (0 for 4).", ""},
 }};
 constexpr bool CodeBefore(const ErrorText& a, const ErrorText& b) { return a.code < b.code; }
 static_assert(std::is_sorted(kErrors.begin(), kErrors.end(), CodeBefore));

@@ -296,8 +296,10 @@ bool WholePairs(const std::vector<int>& body) { return body.size() % 21 == 0 || 
 // differs (a separator, a guard, a row's height).
 void CheckStackedLayout(const std::vector<int>& runs, int segments, const ModuleGrid& g, Reading& reading) {
   const std::vector<uint8_t> widths(runs.begin(), runs.end());
-  std::vector<std::string> lines;
-  tavo::DatabarExpandedStackedLines(widths, segments, lines);
+  std::vector<std::string> distinct, lines;
+  std::vector<int> heights;
+  tavo::DatabarExpandedStackedLines(widths, segments, distinct, heights);
+  for (size_t i = 0; i < distinct.size(); ++i) lines.insert(lines.end(), static_cast<size_t>(heights[i]), distinct[i]);
   for (int32_t y = 0; y < g.height; ++y) {
     if (static_cast<size_t>(y) >= lines.size()) return reading.faults.push_back("module rows past the symbol's " + std::to_string(lines.size()));
     for (int32_t x = 0; x < g.width; ++x) {

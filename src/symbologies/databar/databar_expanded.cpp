@@ -360,7 +360,7 @@ int32_t MessageBits(const Gs1Message& m, int segments, Bits& bits, size_t& vls, 
 namespace {
 
 // The data characters into `data`, `count` of them (DatabarExpandedCharacters).
-int32_t Characters(const Gs1Message& message, int segments, std::array<uint16_t, kMaxData>& data, size_t& count) {
+TAVO_HOT_INLINE int32_t Characters(const Gs1Message& message, int segments, std::array<uint16_t, kMaxData>& data, size_t& count) {
   Bits bits;
   size_t vls = 0;
   Mode mode = Mode::kNumeric;
@@ -394,7 +394,7 @@ constexpr size_t kMaxElements = 4 + 21 * 11;
 
 // The element widths of `count` data characters into `widths`; returns
 // how many (DatabarExpandedWidths).
-size_t Widths(const uint16_t* data, size_t count, uint8_t* widths) {
+TAVO_HOT_INLINE size_t Widths(const uint16_t* data, size_t count, uint8_t* widths) {
   const size_t pairs = (count + 2) / 2;
   std::array<uint64_t, kMaxData + 1> chars;
   int checksum = 0;
@@ -471,7 +471,7 @@ void AppendExpandedText(const uint8_t* widths, size_t elements, FontString& out)
 
 // GS1 element strings, "(AI)data..." or "[AI]data...", validated by the GS1
 // parser; the check argument is ignored, as for the other DataBar forms.
-int32_t EncodeDatabarExpanded(std::string_view value, const Options&, FontString& out) {
+TAVO_FLATTEN int32_t EncodeDatabarExpanded(std::string_view value, const Options&, FontString& out) {
   Gs1Message message;
   if (int32_t rc = ParseGs1ElementStrings(value, message, Gs1Limit{74, kDatabarExpandedTooLong, true})) return rc;
   std::array<uint16_t, kMaxData> data;

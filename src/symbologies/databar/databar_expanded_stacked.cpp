@@ -82,21 +82,24 @@ std::string Separator(const StackedRow& row, size_t width) {
   return sep;
 }
 
-void AppendLine(const std::string& modules, size_t glyphs, FontString& out) {
-  if (out.size() != 0) out.append("\r\n");
+// The glyphs of one module line, light past its end.
+std::string LineGlyphs(const std::string& modules, size_t glyphs) {
+  std::string text(glyphs, kMatrixGlyphs[0]);
   for (size_t g = 0; g < glyphs; ++g) {
     int bits = 0;
     for (int b = 0; b < kDatabarRun; ++b) {
       const size_t x = g * kDatabarRun + static_cast<size_t>(b);
       bits |= (x < modules.size() && modules[x] == '1' ? 1 : 0) << b;
     }
-    out.append(1, kMatrixGlyphs[static_cast<size_t>(bits)]);
+    text[g] = kMatrixGlyphs[static_cast<size_t>(bits)];
   }
+  return text;
 }
 
 }  // namespace
 
-void DatabarExpandedStackedLines(const std::vector<uint8_t>& widths, int segments, std::vector<std::string>& lines) {
+void DatabarExpandedStackedLines(const std::vector<uint8_t>& widths, int segments, std::vector<std::string>& lines,
+                                 std::vector<int>& heights) {
   const std::vector<uint8_t> body(widths.begin() + 2, widths.end() - 2);
   const size_t pairs = (body.size() + 20) / 21, cols = static_cast<size_t>(segments) / 2;
   const size_t rows = (pairs + cols - 1) / cols;
@@ -107,17 +110,19 @@ void DatabarExpandedStackedLines(const std::vector<uint8_t>& widths, int segment
     width = std::max(width, laid.back().modules.size());
   }
   lines.clear();
+  heights.clear();
   for (size_t r = 0; r < rows; ++r) {
     if (r != 0) {
       std::string middle(width, '0');
       for (size_t x = 5; x < 49 * cols && x < width; x += 2) middle[x] = '1';
       lines.push_back(middle);
       lines.push_back(Separator(laid[r], width));
+      heights.insert(heights.end(), {1, 1});
     }
-    std::string modules = laid[r].modules;
-    modules.resize(width, '0');
-    lines.insert(lines.end(), kRowHeight, modules);
-    if (r + 1 != rows) lines.push_back(Separator(laid[r], width));
+    lines.push_back(laid[r].modules);
+    lines.back().resize(width, '0');
+    heights.push_back(kRowHeight);
+    if (r + 1 != rows) lines.push_back(Separator(laid[r], width)), heights.push_back(1);
   }
 }
 
@@ -133,10 +138,16 @@ int32_t EncodeDatabarExpandedStacked(std::string_view value, const Options& opti
   std::vector<uint8_t> widths;
   DatabarExpandedWidths(data, widths);
   std::vector<std::string> lines;
-  DatabarExpandedStackedLines(widths, segments, lines);
+  std::vector<int> heights;
+  DatabarExpandedStackedLines(widths, segments, lines, heights);
   const size_t glyphs = (lines[0].size() + kDatabarRun - 1) / kDatabarRun;
-  out.reserve(lines.size() * (glyphs + 2));
-  for (const std::string& line : lines) AppendLine(line, glyphs, out);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string text = LineGlyphs(lines[i], glyphs);
+    for (int h = 0; h < heights[i]; ++h) {
+      if (out.size() != 0) out.append("\r\n");
+      out.append(text);
+    }
+  }
   return kOk;
 }
 
