@@ -248,6 +248,12 @@ HAND_CASES = [
     ("code128-control", "code128", "a\x01b", {}),
     ("qr-crlf", "qr", "a\r\nb", {}),
     ("qr-quote", "qr", '"quoted", and not', {}),
+    # DataBar Expanded's longest texts: about 40 times the value's length,
+    # past what a binding's first two buffers held.
+    ("databar-expanded-longest", "databar-expanded",
+     "(90)123456789012345678901234567890(400)123456789012345678901234567890", {}),
+    ("databar-expanded-stacked-longest", "databar-expanded-stacked",
+     "(90)123456789012345678901234567890(400)123456789012345678901234567890", {"segments": 20}),
 ]
 
 
