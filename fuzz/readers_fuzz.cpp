@@ -34,6 +34,7 @@ std::vector<int32_t> CheckOptions(tavo::CheckFlag flag, bool gs1) {
     case tavo::CheckFlag::kOptional:
     case tavo::CheckFlag::kSecondDigit:
     case tavo::CheckFlag::kTruncated: return {0, 1};
+    case tavo::CheckFlag::kSegments: return {0, 2, 6};
     case tavo::CheckFlag::kLevel: return {1, 2, 3, 4};
     case tavo::CheckFlag::kShapeAndGs1: return gs1 ? std::vector<int32_t>{2, 3} : std::vector<int32_t>{0, 1};
   }

@@ -64,11 +64,11 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       upc_ean, upc_ean, upc_ean, upc_ean,
       // 20: ITF-14: the Interleaved 2 of 5 pairs, start, stop, and the frames 0x99 0x9A
       Set({{146, 154}, {161, 255}}),
-      // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..25: the
+      // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..27: the
       // other DataBar forms
-      grid, {}, grid, grid, grid,
-      // 26, 27: not yet symbologies; 28: PDF417 in the run glyphs of its face
-      {}, {}, grid,
+      grid, {}, grid, grid, grid, grid, grid,
+      // 28: PDF417 in the run glyphs of its face
+      grid,
   };
   return kSets;
 }

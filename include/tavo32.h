@@ -78,6 +78,8 @@ enum {
   BC_SYM_DATABAR_STACKED = 23,      /* Stacked */
   BC_SYM_DATABAR_STACKED_OMNI = 24, /* Stacked Omnidirectional */
   BC_SYM_DATABAR_LIMITED = 25,      /* Limited: first digit 0 or 1 */
+  BC_SYM_DATABAR_EXPANDED = 26,     /* Expanded: GS1 element strings */
+  BC_SYM_DATABAR_EXPANDED_STACKED = 27, /* Expanded Stacked: check = segments per row, 0 for 4 */
   /* PDF417, lines of the TAVO PDF417 face; check: the error correction level + 1 (0: the
    * recommended level), plus 16 x the data columns (0: about square), plus 512 for truncated */
   BC_SYM_PDF417 = 28
@@ -164,7 +166,10 @@ enum {
   BC_FONT_ERR_GS1_DL_BAD_URI = 32574,
   BC_FONT_ERR_GS1_DL_REPEATED_AI = 32575,
   BC_FONT_ERR_GS1_DL_TOO_LONG = 32576,           /* over 4096 data characters */
-  BC_FONT_ERR_DATABAR_LIMITED_INDICATOR = 32585 /* DataBar Limited: GTIN's first digit not 0 or 1 */
+  BC_FONT_ERR_DATABAR_LIMITED_INDICATOR = 32585, /* DataBar Limited: GTIN's first digit not 0 or 1 */
+  BC_FONT_ERR_DATABAR_EXPANDED_CHARACTER = 32586, /* DataBar Expanded: a character no mode encodes */
+  BC_FONT_ERR_DATABAR_EXPANDED_TOO_LONG = 32587, /* DataBar Expanded: more than 21 data characters */
+  BC_FONT_ERR_DATABAR_EXPANDED_SEGMENTS = 32588 /* Expanded Stacked: segments per row not even 2 to 20 */
 };
 
 /* Translation version returned by BC_FontGetVer. */

@@ -84,6 +84,8 @@ picture databar databar "(01)20012345678909"
 picture databar-stacked databar-stacked "(01)20012345678909"
 picture databar-stacked-omni databar-stacked-omni "(01)20012345678909"
 picture databar-limited databar-limited "(01)15012345678907"
+picture databar-expanded databar-expanded "(01)98898765432106(3103)001750(15)991231(10)ABC123"
+picture databar-expanded-stacked databar-expanded-stacked "(01)98898765432106(3103)001750(15)991231(10)ABC123" --segments 6
 
 # Every symbology the registry knows has its picture above.
 while IFS=$'\t' read -r _ name _; do

@@ -40,15 +40,15 @@ const RuleRow kRuleRows[] = {
      "Codabar: digits, six punctuation marks, start/stop letters"},
     {{11}, {{1, 127}, {178, 179}, {185, 185}, {188, 188}}, Shown::kControls6AndFnc, "Code 128"},
     // The GS1 82-character set, written as ranges, and the escape backslash.
-    {{12},
+    {{12, 26, 27},
      {{'!', '"'}, {'%', '?'}, {'A', 'Z'}, {'\\', '\\'}, {'_', '_'}, {'a', 'z'}},
      Shown::kAsItself,
-     "GS1-128: the 82-character set and the backslash"},
+     "GS1-128 and DataBar Expanded (and Stacked): the 82-character set and the backslash"},
     {{16, 17, 18, 19}, {{'0', '9'}, {' ', ' '}, {'+', '+'}}, Shown::kAsItself,
      "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 26}, {}, Shown::kAsItself, "codes without rules"},
+    {{0, 28}, {}, Shown::kAsItself, "codes without rules"},
     {{21, 23, 24, 25}, {{'0', '9'}}, Shown::kAsItself, "GS1 DataBar: the GTIN's digits"},
 };
 
@@ -159,9 +159,10 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
       }
     }
   }
-  // 3 codes x 127 + 13 x 10 (9 numeric, 4 DataBar) + Codabar 20 + Code 128 131 + GS1-128 83 + 4 GTIN
-  // codes x 12 + QR Code and Data Matrix 255 each, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 83 + 4 * 12 + 2 * 255));
+  // 3 codes x 127 + 13 x 10 (9 numeric, 4 DataBar) + Codabar 20 + Code 128 131 + GS1-128 and both
+  // Expanded forms 83 each + 4 GTIN codes x 12 + QR Code and Data Matrix 255 each, twice (with and
+  // without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 3 * 83 + 4 * 12 + 2 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

@@ -80,6 +80,10 @@ namespace Tavo32
         DatabarStackedOmni = 24,
         /// <summary>GS1 DataBar Limited</summary>
         DatabarLimited = 25,
+        /// <summary>GS1 DataBar Expanded</summary>
+        DatabarExpanded = 26,
+        /// <summary>GS1 DataBar Expanded Stacked</summary>
+        DatabarExpandedStacked = 27,
         /// <summary>PDF417</summary>
         Pdf417 = 28,
     }
@@ -140,6 +144,10 @@ namespace Tavo32
                               new OptionInfo[] { }),
             new SymbologyInfo(25, "databar-limited", "GS1 DataBar Limited", new string[] { "gs1databarlimited", "rsslimited", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
                               new OptionInfo[] { }),
+            new SymbologyInfo(26, "databar-expanded", "GS1 DataBar Expanded", new string[] { "gs1databarexpanded", "rssexpanded", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
+                              new OptionInfo[] { }),
+            new SymbologyInfo(27, "databar-expanded-stacked", "GS1 DataBar Expanded Stacked", new string[] { "gs1databarexpandedstacked", "rssexpandedstacked", }, "DATABAR", 21, TextRule.Windows1252, true, 74,
+                              new OptionInfo[] { OptionInfo.Number("segments", 2, 20, 1), }),
             new SymbologyInfo(28, "pdf417", "PDF417", new string[] { }, "PDF417", 28, TextRule.Utf8Eci, true, 2710,
                               new OptionInfo[] { OptionInfo.Choice("level", "recommended", new ChoiceInfo[] { new ChoiceInfo("0", 1), new ChoiceInfo("1", 2), new ChoiceInfo("2", 3), new ChoiceInfo("3", 4), new ChoiceInfo("4", 5), new ChoiceInfo("5", 6), new ChoiceInfo("6", 7), new ChoiceInfo("7", 8), new ChoiceInfo("8", 9), }), OptionInfo.Number("columns", 1, 30, 16), OptionInfo.Flag("truncated", 512), }),
         };
@@ -761,7 +769,7 @@ namespace Tavo32
             int[] len = new int[1];
             int rc = 0;
             byte[] buf = null;
-            foreach (int size in new[] { cap, 8 * cap + 1024 })
+            foreach (int size in new[] { cap, 8 * cap + 8192 })
             {
                 buf = new byte[size];
                 rc = call(buf, len);

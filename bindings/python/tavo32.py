@@ -83,6 +83,8 @@ REGISTRY = [
     {"aliases": ["gs1databarstacked", "rss14stacked"], "code": 23, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked"},
     {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
     {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
+    {"aliases": ["gs1databarexpanded", "rssexpanded"], "code": 26, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded", "options": [], "text": "windows-1252", "title": "GS1 DataBar Expanded"},
+    {"aliases": ["gs1databarexpandedstacked", "rssexpandedstacked"], "code": 27, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded-stacked", "options": [{"check": 1, "help": "segments (characters) per row: even, 2 to 20; 4 when not given", "max": 20, "min": 2, "name": "segments", "type": "number"}], "text": "windows-1252", "title": "GS1 DataBar Expanded Stacked"},
     {"aliases": [], "code": 28, "faces": 1, "family": "PDF417", "font": 28, "max_length": 2710, "multi_line": True, "name": "pdf417", "options": [{"default": "recommended", "help": "error correction level 0-8: 2, 4 ... 512 codewords (default: the recommended)", "name": "level", "type": "choice", "values": [{"check": 1, "name": "0"}, {"check": 2, "name": "1"}, {"check": 3, "name": "2"}, {"check": 4, "name": "3"}, {"check": 5, "name": "4"}, {"check": 6, "name": "5"}, {"check": 7, "name": "6"}, {"check": 8, "name": "7"}, {"check": 9, "name": "8"}]}, {"check": 16, "help": "data columns, 1-30 (default: a symbol about as wide as tall)", "max": 30, "min": 1, "name": "columns", "type": "number"}, {"check": 512, "help": "truncated PDF417: no right row indicator, a one-module stop", "name": "truncated", "type": "flag"}], "text": "utf-8-eci", "title": "PDF417"},
 ]
 # ---- END TABLES ----
@@ -438,8 +440,9 @@ class Library:
         argument = _check_argument(row, check, options)
         utf8 = row is not None and row["text"] != "windows-1252"
         data = self._value_bytes(value, utf8=utf8)
-        # No symbology writes more than about two bytes per value byte; a
-        # second, much larger buffer covers any that might.
+        # Most symbologies write about two bytes per value byte; a second,
+        # much larger buffer covers the rest (DataBar Expanded Stacked: up
+        # to about 6,000 bytes from 80).
         result = self._call_growing(self._dll.BC_FontTranslate, 2 * len(data) + 64, code, data, argument)
         return result if isinstance(value, (bytes, bytearray)) else _to_text(result)
 

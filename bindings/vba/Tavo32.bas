@@ -133,6 +133,8 @@ Public Const TAVO_DATABAR As Long = 21   ' GS1 DataBar Omnidirectional
 Public Const TAVO_DATABAR_STACKED As Long = 23   ' GS1 DataBar Stacked
 Public Const TAVO_DATABAR_STACKED_OMNI As Long = 24   ' GS1 DataBar Stacked Omnidirectional
 Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
+Public Const TAVO_DATABAR_EXPANDED As Long = 26   ' GS1 DataBar Expanded
+Public Const TAVO_DATABAR_EXPANDED_STACKED As Long = 27   ' GS1 DataBar Expanded Stacked
 Public Const TAVO_PDF417 As Long = 28   ' PDF417
 
 ' The code of a name in the compared form (NormalName), -1 when none.
@@ -163,6 +165,8 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarstacked", "gs1databarstacked", "rss14stacked": RegistryCode = 23
     Case "databarstackedomni", "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni": RegistryCode = 24
     Case "databarlimited", "gs1databarlimited", "rsslimited": RegistryCode = 25
+    Case "databarexpanded", "gs1databarexpanded", "rssexpanded": RegistryCode = 26
+    Case "databarexpandedstacked", "gs1databarexpandedstacked", "rssexpandedstacked": RegistryCode = 27
     Case "pdf417": RegistryCode = 28
     Case Else: RegistryCode = -1
     End Select
@@ -170,7 +174,7 @@ End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited pdf417"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited databar-expanded databar-expanded-stacked pdf417"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -205,6 +209,8 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 23: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked"
     Case 24: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked-omni"
     Case 25: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-limited"
+    Case 26: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-expanded"
+    Case 27: fontOf = 21: textRule = 0: optionList = "segments=2..20": rowName = "databar-expanded-stacked"
     Case 28: fontOf = 28: textRule = 1: optionList = "level=0|1|2|3|4|5|6|7|8 columns=1..30 truncated": rowName = "pdf417"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
@@ -274,6 +280,10 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
     Case 21
         Select Case optionName
         Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 1)
+        End Select
+    Case 27
+        Select Case optionName
+        Case "segments": RegistryOptionCheck = NumberCheck(optionValue, 2, 20, 1)
         End Select
     Case 28
         Select Case optionName

@@ -148,6 +148,10 @@ bool DrawQrGlyph(unsigned char code, const ModelOptions& options, Layout& layout
 bool BuildDatabar(int32_t symbology, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDatabar(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDatabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// DataBar Expanded (databar/databar_expanded.cpp), in the same face.
+bool BuildDatabarExpanded(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadDatabarExpanded(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool ReadDatabarExpandedStacked(int32_t, std::string_view s, Reading& reading, ModelError& error);
 
 // PDF417: the rows of the PDF417 face as Symbol::grid (each 3 modules
 // high); the reader checks the clusters, the row indicators and the error

@@ -17,7 +17,7 @@ struct ErrorText {
 
 // Sorted by code.  Several codes are raised by no routine of this library
 // (drawing, device and font errors); callers share the table all the same.
-constexpr std::array<ErrorText, 63> kErrors{{
+constexpr std::array<ErrorText, 66> kErrors{{
     {kIncompleteUpcA, false,
      "Incomplete number of UPC-A characters, must be 11, 13 (2 Digit supplement) or 16 (5 Digit "
      "supplement) digits.", ""},
@@ -121,6 +121,13 @@ constexpr std::array<ErrorText, 63> kErrors{{
     {kGs1DlTooLong, true, "GS1 Digital Link: too long, at most 4096 data characters.", ""},
     {kDatabarLimitedIndicator, true,
      "Illegal character for this symbology.  GS1 DataBar Limited takes GTINs whose first digit is 0 or 1.", ""},
+    {kDatabarExpandedCharacter, true,
+     "Illegal character for this symbology.  GS1 DataBar Expanded encodes digits, letters and the marks of ISO/IEC 646 in GS1 data.",
+     ""},
+    {kDatabarExpandedTooLong, true,
+     "Message too long.  GS1 DataBar Expanded holds at most 21 data characters (about 74 digits or 41 letters).", ""},
+    {kDatabarExpandedSegments, true,
+     "Invalid option.  GS1 DataBar Expanded Stacked takes 2 to 20 segments per row, even (0 for 4).", ""},
 }};
 constexpr bool CodeBefore(const ErrorText& a, const ErrorText& b) { return a.code < b.code; }
 static_assert(std::is_sorted(kErrors.begin(), kErrors.end(), CodeBefore));

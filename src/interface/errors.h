@@ -79,6 +79,9 @@ enum Error : int32_t {
   kGs1DlRepeatedAi = 32575,
   kGs1DlTooLong = 32576,
   kDatabarLimitedIndicator = 32585,
+  kDatabarExpandedCharacter = 32586,
+  kDatabarExpandedTooLong = 32587,
+  kDatabarExpandedSegments = 32588,
 };
 
 // Replacement text when a message does not fit the caller's buffer.

@@ -46,6 +46,8 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarStacked, EncodeDatabarStacked},
     {kDatabarStackedOmni, EncodeDatabarStackedOmni},
     {kDatabarLimited, EncodeDatabarLimited},
+    {kDatabarExpanded, EncodeDatabarExpanded},
+    {kDatabarExpandedStacked, EncodeDatabarExpandedStacked},
     {kPdf417, EncodePdf417},
 };
 

@@ -44,6 +44,8 @@ int32_t EncodeDatabar(std::string_view value, const Options& options, FontString
 int32_t EncodeDatabarStacked(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarStackedOmni(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarLimited(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarExpanded(std::string_view value, const Options& options, FontString& out);
+int32_t EncodeDatabarExpandedStacked(std::string_view value, const Options& options, FontString& out);
 // PDF417 reads options.check_argument (symbologies/pdf417/pdf417.h).
 int32_t EncodePdf417(std::string_view value, const Options& options, FontString& out);
 

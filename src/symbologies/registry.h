@@ -36,6 +36,7 @@ enum class CheckFlag : uint8_t {
   kLevel,          // 2D symbols: the error correction level, the argument's number (Options::check_argument)
   kShapeAndGs1,    // Data Matrix: 0 square, 1 rectangles allowed, 2/3 the same as GS1; others 32561
   kTruncated,      // GS1 DataBar Omnidirectional: 0 full height, 1 Truncated; others 32561
+  kSegments,       // GS1 DataBar Expanded Stacked: segments per row, even 2 to 20, 0 for 4; others 32588
 };
 
 // Which characters BC_CharCheck accepts (see faces/char_check.cpp).
@@ -129,6 +130,12 @@ inline constexpr OptionInfo kMsiOptions[] = {
 inline constexpr OptionInfo kDatabarOptions[] = {
     {"truncated", OptionType::kFlag, "the Truncated form: 13 module rows instead of 33", 1, {}, "", 0, 0},
 };
+// GS1 DataBar Expanded Stacked: characters (segments) per row, ISO/IEC
+// 24724 7.2.8; even, 4 when not given.
+inline constexpr OptionInfo kDatabarStackedOptions[] = {
+    {"segments", OptionType::kNumber, "segments (characters) per row: even, 2 to 20; 4 when not given", 1, {}, "", 2,
+     20},
+};
 // ISO/IEC 18004, 7.5.1: the four error correction levels.
 inline constexpr OptionChoice kQrLevels[] = {{"L", 1}, {"M", 2}, {"Q", 3}, {"H", 4}};
 inline constexpr OptionInfo kQrOptions[] = {
@@ -185,6 +192,12 @@ inline constexpr int32_t kErrorsGtin[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 32561};
 inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabarLimited[] = {32507, 32510, 32529, 32547, 32548, 32585};
+inline constexpr int32_t kErrorsDatabarExpanded[] = {32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536,
+                                                     32537, 32538, 32539, 32540, 32541, 32542, 32543, 32544, 32545,
+                                                     32586, 32587};
+inline constexpr int32_t kErrorsDatabarExpandedStacked[] = {
+    32510, 32529, 32530, 32531, 32532, 32533, 32534, 32535, 32536, 32537, 32538,
+    32539, 32540, 32541, 32542, 32543, 32544, 32545, 32586, 32587, 32588};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsPdf417[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
@@ -248,6 +261,11 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kErrorsDatabarStacked},
     {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
      "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
+    {kDatabarExpanded, "databar-expanded", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kGs1,
+     74, "GS1 DataBar Expanded", "gs1databarexpanded rssexpanded", k1252, true, kNoOptions, kErrorsDatabarExpanded},
+    {kDatabarExpandedStacked, "databar-expanded-stacked", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kSegments,
+     CharRule::kGs1, 74, "GS1 DataBar Expanded Stacked", "gs1databarexpandedstacked rssexpandedstacked", k1252, true,
+     kDatabarStackedOptions, kErrorsDatabarExpandedStacked},
     {kPdf417, "pdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 2710,
      "PDF417", "", TextRule::kUtf8Eci, true, kPdf417Options, kErrorsPdf417},
 };

@@ -45,6 +45,8 @@ SAMPLES = {
     "databar-stacked": "2001234567890",
     "databar-stacked-omni": "(01)20012345678909",
     "databar-limited": "(01)15012345678907",
+    "databar-expanded": "(01)98898765432106(3202)012345(15)991231",
+    "databar-expanded-stacked": "(01)98898765432106(3103)001750(15)991231(10)ABC123",
     "pdf417": "PDF417 label 2026-12-08",
 }
 
@@ -247,6 +249,12 @@ HAND_CASES = [
     ("code128-control", "code128", "a\x01b", {}),
     ("qr-crlf", "qr", "a\r\nb", {}),
     ("qr-quote", "qr", '"quoted", and not', {}),
+    # DataBar Expanded's longest texts: about 40 times the value's length,
+    # past what a binding's first two buffers held.
+    ("databar-expanded-longest", "databar-expanded",
+     "(90)123456789012345678901234567890(400)123456789012345678901234567890", {}),
+    ("databar-expanded-stacked-longest", "databar-expanded-stacked",
+     "(90)123456789012345678901234567890(400)123456789012345678901234567890", {"segments": 20}),
 ]
 
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "databar/databar_internal.h"
 #include "model_internal.h"
 #include "symbologies/codes.h"
 #include "symbologies/databar/databar.h"
@@ -26,6 +27,19 @@ int32_t SymbolWidth(int32_t code) {
   return code == kDatabar ? 96 : 50;
 }
 
+// Sequences of `k` widths from 1 to `widest` summing to `m` (with
+// `without_one`, none of them 1): counted by recursion over the first.
+int64_t Sequences(int k, int m, int widest, bool without_one) {
+  if (k == 0) return m == 0 ? 1 : 0;
+  if (m < k * (without_one ? 2 : 1) || m > k * widest) return 0;
+  int64_t n = 0;
+  for (int w = without_one ? 2 : 1; w <= widest && w <= m; ++w) n += Sequences(k - 1, m - w, widest, without_one);
+  return n;
+}
+
+}  // namespace
+
+// databar_internal.h describes these two.
 bool TextModules(std::string_view s, ModuleGrid& grid, ModelError& error) {
   size_t cols = s.find("\r\n");
   if (cols == std::string_view::npos) cols = s.size();
@@ -47,19 +61,6 @@ bool TextModules(std::string_view s, ModuleGrid& grid, ModelError& error) {
   }
 }
 
-// Sequences of `k` widths from 1 to `widest` summing to `m` (with
-// `without_one`, none of them 1): counted by recursion over the first.
-int64_t Sequences(int k, int m, int widest, bool without_one) {
-  if (k == 0) return m == 0 ? 1 : 0;
-  if (m < k * (without_one ? 2 : 1) || m > k * widest) return 0;
-  int64_t n = 0;
-  for (int w = without_one ? 2 : 1; w <= widest && w <= m; ++w) n += Sequences(k - 1, m - w, widest, without_one);
-  return n;
-}
-
-// The value of a width pattern: how many patterns of its kind come before it
-// in order of their widths from the left.  `need_one`: the kind holds only
-// patterns with an element of width 1.  -1 for a pattern outside the kind.
 int64_t PatternRank(const std::vector<int>& widths, int widest, bool need_one) {
   int rest = 0;
   for (int w : widths) {
@@ -81,6 +82,8 @@ int64_t PatternRank(const std::vector<int>& widths, int widest, bool need_one) {
   }
   return need_one && !had_one ? -1 : rank;
 }
+
+namespace {
 
 // One character's value from its elements (odd first), or -1.  Outside and
 // Limited characters take the odd pattern's rank times the even patterns;

@@ -1,5 +1,5 @@
 // The tables of GS1 DataBar (ISO/IEC 24724) that the encoder
-// (databar.cpp) and the model's reader (model/src/databar/) share.
+// (databar.cpp, databar_expanded.cpp) and the model's reader (model/src/databar/) share.
 #pragma once
 
 #include <cstdint>
@@ -78,6 +78,61 @@ inline constexpr std::string_view kDatabarLimitedChecks[89] = {
 inline constexpr uint8_t kDatabarLimitedWeights[28] = {
     1,  3,  9,  27, 81, 65, 17, 51, 64, 14, 42, 37, 22, 66,
     20, 60, 2,  6,  18, 54, 73, 41, 34, 13, 39, 28, 84, 74,
+};
+
+// Expanded characters (12 bits, 17 modules): groups of values 0-347,
+// 348-1387, 1388-2947,
+// 2948-3987 and 3988-4191, the even-pattern count of each, and odd/even
+// modules and widest elements.  ISO/IEC 24724 table 13, the numbers as in
+// zint's backend/rss.h (BSD-3-Clause, used as facts).
+inline constexpr DatabarGroup kDatabarExpandedGroups[] = {
+    {0, 4, 12, 5, 7, 2}, {348, 20, 10, 7, 5, 4}, {1388, 52, 8, 9, 4, 5}, {2948, 104, 6, 11, 3, 6},
+    {3988, 204, 4, 13, 1, 8},
+};
+
+// Check-character weights of the 8 elements of each weight row, modulo
+// 211: ISO/IEC 24724 table 14 (zint's rss.h).
+inline constexpr uint8_t kDatabarExpandedWeights[23][8] = {
+    {1, 3, 9, 27, 81, 32, 96, 77},         {20, 60, 180, 118, 143, 7, 21, 63},
+    {189, 145, 13, 39, 117, 140, 209, 205}, {193, 157, 49, 147, 19, 57, 171, 91},
+    {62, 186, 136, 197, 169, 85, 44, 132},  {185, 133, 188, 142, 4, 12, 36, 108},
+    {113, 128, 173, 97, 80, 29, 87, 50},    {150, 28, 84, 41, 123, 158, 52, 156},
+    {46, 138, 203, 187, 139, 206, 196, 166}, {76, 17, 51, 153, 37, 111, 122, 155},
+    {43, 129, 176, 106, 107, 110, 119, 146}, {16, 48, 144, 10, 30, 90, 59, 177},
+    {109, 116, 137, 200, 178, 112, 125, 164}, {70, 210, 208, 202, 184, 130, 179, 115},
+    {134, 191, 151, 31, 93, 68, 204, 190},  {148, 22, 66, 198, 172, 94, 71, 2},
+    {6, 18, 54, 162, 64, 192, 154, 40},     {120, 149, 25, 75, 14, 42, 126, 167},
+    {79, 26, 78, 23, 69, 207, 199, 175},    {103, 98, 83, 38, 114, 131, 182, 124},
+    {161, 61, 183, 127, 170, 88, 53, 159},  {55, 165, 73, 8, 24, 72, 5, 15},
+    {45, 135, 194, 160, 58, 174, 100, 89},
+};
+
+// Finder patterns A1 (value 1) to F2 (12) as five widths from the left:
+// ISO/IEC 24724 table 15 (zint's rss.h).
+inline constexpr uint8_t kDatabarExpandedFinders[12][5] = {
+    {1, 8, 4, 1, 1}, {1, 1, 4, 8, 1}, {3, 6, 4, 1, 1}, {1, 1, 4, 6, 3}, {3, 4, 6, 1, 1}, {1, 1, 6, 4, 3},
+    {3, 2, 8, 1, 1}, {1, 1, 8, 2, 3}, {2, 6, 5, 1, 1}, {1, 1, 5, 6, 2}, {2, 2, 9, 1, 1}, {1, 1, 9, 2, 2},
+};
+
+// The finder of each pair for symbols of 2 to 11 pairs: ISO/IEC 24724
+// table 16; and the weight row of each data character for the same sizes
+// (zint's rss.h, BSD-3-Clause).
+inline constexpr uint8_t kDatabarFinderSequences[10][11] = {
+    {1, 2}, {1, 4, 3}, {1, 6, 3, 8}, {1, 10, 3, 8, 5}, {1, 10, 3, 8, 7, 12}, {1, 10, 3, 8, 9, 12, 11},
+    {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 10, 9}, {1, 2, 3, 4, 5, 6, 7, 10, 11, 12},
+    {1, 2, 3, 4, 5, 8, 7, 10, 9, 12, 11},
+};
+inline constexpr uint8_t kDatabarWeightRows[10][21] = {
+    {0, 1, 2},
+    {0, 5, 6, 3, 4},
+    {0, 9, 10, 3, 4, 13, 14},
+    {0, 17, 18, 3, 4, 13, 14, 7, 8},
+    {0, 17, 18, 3, 4, 13, 14, 11, 12, 21, 22},
+    {0, 17, 18, 3, 4, 13, 14, 15, 16, 21, 22, 19, 20},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 15, 16},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 19, 20, 21, 22},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 11, 12, 17, 18, 15, 16, 21, 22, 19, 20},
 };
 
 }  // namespace tavo
