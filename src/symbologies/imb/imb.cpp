@@ -186,7 +186,7 @@ int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
   if (value.size() >= kTrackingDigits) {
     if (AllDigits8(value.data()) && AllDigits8(value.data() + 8) && AllDigits4(value.data() + 16)) {
       std::memcpy(codes.digits.data(), value.data(), kTrackingDigits);
-      return ParseImbRouting(value.substr(kTrackingDigits), codes);
+      return ParseImbRouting(std::string_view(value.data() + kTrackingDigits, value.size() - kTrackingDigits), codes);
     }
   }
   // Every character is judged before the counts, so a letter is reported as
