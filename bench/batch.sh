@@ -13,10 +13,14 @@
 # and for one cell of 60 MiB.
 #   bash bench/batch.sh [BUILD_DIR] [ROWS]
 # TAVO=path overrides the tool.
-# Last run (1,000,000 rows, machine loaded by other builds), awk time / tavo
-# time: addresses 1.20, products 2.00, addresses-1252 1.21, products-utf16
-# 1.43; callgrind on 100,000 rows, instructions per row: addresses 1,913
-# (awk 2,449), products 973 (awk 1,673).
+# Last run (1,000,000 rows, machine loaded by other builds), awk time /
+# tavo time: addresses 1.14, products 1.88, addresses-1252 1.14,
+# products-utf16 1.38 (runs of 0.2 s: they move by a tenth with the load;
+# the run before gave 1.20, 2.00, 1.21, 1.43 with more instructions);
+# 3,000,000 address rows, best of five and of seven: tavo 0.55 and 0.58 s,
+# awk 0.71 s (1.22 to 1.29).  callgrind on 100,000 rows, instructions per
+# row: addresses 1,674 (awk 2,449; 1,913 before the Intelligent Mail bar
+# tables and the in-place row), products 960 (awk 1,673; 973 before).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench-batch}

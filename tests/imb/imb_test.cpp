@@ -163,6 +163,56 @@ TEST(ImbBinaryValue, BothWordLayoutsAgree) {
 }
 #endif
 
+// The symbol built step by step as USPS-B-3200 describes it: the binary
+// value digit by digit, the frame check bit by bit, codewords by one division
+// at a time, and each bar from its two character bits.  It shares no table
+// with the encoder beyond the standard's own (characters, bar sources).
+std::string BarsStepByStep(const ImbCodes& codes, uint32_t& fcs) {
+  auto digit = [&](size_t i) { return static_cast<uint32_t>(codes.digits[i] - '0'); };
+  imb::TwoWords value;
+  for (size_t i = 0; i < codes.routing_length; ++i) value.MultiplyAdd(10, digit(imb::kTrackingDigits + i));
+  value.MultiplyAdd(1, static_cast<uint32_t>(imb::RoutingOffset(codes.routing_length)));
+  value.MultiplyAdd(10, digit(0));
+  value.MultiplyAdd(5, digit(1));
+  for (size_t i = 2; i < imb::kTrackingDigits; ++i) value.MultiplyAdd(10, digit(i));
+  fcs = imb::FrameCheckBitwise(value.High(), value.Low());
+  uint32_t codewords[10];
+  codewords[9] = value.DivideBy(imb::kLastDivisor) * 2;
+  for (size_t i = 8; i >= 1; --i) codewords[i] = value.DivideBy(imb::kDivisor);
+  codewords[0] = static_cast<uint32_t>(value.Low()) + ((fcs & imb::kFrameCheckTop) ? imb::kCodewordAMax + 1 : 0);
+  uint32_t characters[10];
+  for (size_t i = 0; i < 10; ++i) {
+    characters[i] = imb::CharacterOf(codewords[i]) ^ (((fcs >> i) & 1u) ? imb::kCharacterMask : 0);
+  }
+  std::string bars;
+  for (const imb::BarSource& s : imb::kBarSources) {
+    const uint32_t down = (characters[s.descender_character] >> s.descender_bit) & 1u;
+    const uint32_t up = (characters[s.ascender_character] >> s.ascender_bit) & 1u;
+    bars.push_back(imb::kBarLetters[down | (up << 1)]);
+  }
+  return bars;
+}
+
+// The encoder's tables (bar parts by half character, complements by five
+// characters at once) against the steps above, on values whose frame checks
+// take every pattern of complemented characters A..E and F..J.
+TEST(ImbBars, AgreeWithTheStepByStepSymbol) {
+  bool first_seen[32] = {}, second_seen[32] = {};
+  for (const std::string& v : SeededValues(20000)) {
+    SCOPED_TRACE(v);
+    ImbCodes codes;
+    ASSERT_EQ(ParseImbValue(v, codes), 0);
+    uint32_t fcs = 0;
+    const std::string expected = BarsStepByStep(codes, fcs);
+    first_seen[fcs & 0x1F] = second_seen[(fcs >> 5) & 0x1F] = true;
+    ASSERT_EQ(BarsWith<imb::Wide>(v), expected);
+  }
+  for (size_t p = 0; p < 32; ++p) {
+    EXPECT_TRUE(first_seen[p]) << "characters A..E complemented as " << p << " never met";
+    EXPECT_TRUE(second_seen[p]) << "characters F..J complemented as " << p << " never met";
+  }
+}
+
 // zint's --dump rows (ascender, tracker, descender) as hexadecimal bytes, one
 // column per bar with a blank column between bars, back to bar letters.
 std::string BarsOfDump(const std::string& ascender, const std::string& descender) {

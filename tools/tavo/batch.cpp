@@ -105,21 +105,27 @@ class Translator {
   // The longest value TranslateShort takes.
   static constexpr size_t kShort = 256;
 
+  // The room a result of TranslateShort may need.
+  static constexpr size_t kShortOut = kShort * 8 + 8192;
+
   // A cell of up to kShort bytes of ASCII without NUL (nearly every cell:
   // the library takes it as it is) straight from the reader's buffer; false
   // for any other cell, or when the library refuses it: Translate then
-  // judges it again and says why.
-  bool TranslateShort(std::string_view cell, std::string_view& font) {
+  // judges it again and says why.  The result goes to `into` (kShortOut
+  // bytes) when given, to a buffer of its own otherwise.
+  bool TranslateShort(std::string_view cell, std::string_view& font, char* into = nullptr) {
     if (cell.size() > kShort || !AsciiWithoutNul(cell)) return false;
     std::memcpy(short_value_, cell.data(), cell.size());
     short_value_[cell.size()] = '\0';
-    if (short_out_.empty()) short_out_.resize(kShort * 8 + 8192);
+    if (!into) {
+      if (short_out_.empty()) short_out_.resize(kShortOut);
+      into = short_out_.data();
+    }
     int32_t len = 0;
-    if (BC_FontTranslate(symbology_, short_value_, check_, short_out_.data(), static_cast<int32_t>(short_out_.size()),
-                         &len) != 0) {
+    if (BC_FontTranslate(symbology_, short_value_, check_, into, static_cast<int32_t>(kShortOut), &len) != 0) {
       return false;
     }
-    font = std::string_view(short_out_.data(), static_cast<size_t>(len));
+    font = std::string_view(into, static_cast<size_t>(len));
     return true;
   }
 
@@ -374,6 +380,12 @@ class Run {
   std::string header_line_end_;
   std::string font_text_;
   std::array<uint8_t, 256> byte_classes_{};  // for WriteFont
+  // A plain row whose record leaves room for the longest short result is
+  // put together here, the library writing the font string in place, and
+  // appended in one step (growing the output by resize would first clear
+  // the bytes, and the font string would be copied twice).
+  static constexpr size_t kRowScratch = Translator::kShortOut + 8192;
+  std::vector<char> row_scratch_;
   size_t value_cap_ = 0;        // the longest cell read as a value
   csv::RecordInfo plain_info_;  // a plain record's, when Row must judge it
   uint64_t row_ = 1;
@@ -509,24 +521,26 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
 // A font string that needs neither quotes nor conversion (no byte above
 // 127, no delimiter, quote or line end: class 0 in `classes`) is written as
 // it is.  Sixteen bytes at a time where SSE2 is, the last sixteen
-// overlapping the others; byte by byte through the classes elsewhere.
+// overlapping the others, with one verdict at the end; there every byte
+// below a space counts as needing care, which only sends the rare string
+// with another control character the longer way (WriteFont), to the same
+// bytes.  Byte by byte through the classes elsewhere.
 bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
 #if defined(__SSE2__)
   if (font.size() >= 16) {
     const __m128i delimiters = _mm_set1_epi8(delimiter);
     const __m128i quotes = _mm_set1_epi8('"');
-    const __m128i crs = _mm_set1_epi8('\r');
-    const __m128i lfs = _mm_set1_epi8('\n');
-    auto needs_care = [&](size_t at) {
+    const __m128i spaces = _mm_set1_epi8(' ');
+    __m128i care = _mm_setzero_si128();
+    auto judge = [&](size_t at) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(font.data() + at));
-      const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)),
-                                           _mm_or_si128(_mm_cmpeq_epi8(v, crs), _mm_cmpeq_epi8(v, lfs)));
-      return _mm_movemask_epi8(_mm_or_si128(special, v)) != 0;  // v's own top bits: bytes above 127
+      // Signed bytes: those above 127 are below a space too.
+      care = _mm_or_si128(care, _mm_or_si128(_mm_cmplt_epi8(v, spaces),
+                                             _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes))));
     };
-    for (size_t at = 0; at + 16 <= font.size(); at += 16) {
-      if (needs_care(at)) return false;
-    }
-    return !needs_care(font.size() - 16);
+    for (size_t at = 0; at + 16 <= font.size(); at += 16) judge(at);
+    judge(font.size() - 16);
+    return _mm_movemask_epi8(care) == 0;
   }
 #else
   (void)delimiter;
@@ -534,6 +548,17 @@ bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8
   uint8_t any = 0;
   for (char c : font) any |= classes[static_cast<unsigned char>(c)];
   return any == 0;
+}
+
+// A plain row at w: the record, the delimiter, the font string and the line
+// end.
+void PutRow(char* w, std::string_view text, char delimiter, std::string_view font, std::string_view end) {
+  std::memcpy(w, text.data(), text.size());
+  w += text.size();
+  *w++ = delimiter;
+  std::memcpy(w, font.data(), font.size());
+  w += font.size();
+  for (char c : end) *w++ = c;
 }
 
 void Run::WriteFont(std::string& o, std::string_view font) {
@@ -594,24 +619,29 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
 bool Run::PlainRow(const csv::PlainView& view) {
   ++row_;
   std::string_view font;
-  if (!view.wanted.empty() && view.wanted.size() <= value_cap_ && translator_.TranslateShort(view.wanted, font)) {
+  const size_t lead = view.text.size() + 1;  // the record and the delimiter
+  if (row_scratch_.empty()) row_scratch_.resize(kRowScratch);
+  char* const in_place = lead + Translator::kShortOut + 2 <= kRowScratch ? row_scratch_.data() + lead : nullptr;
+  if (!view.wanted.empty() && view.wanted.size() <= value_cap_ &&
+      translator_.TranslateShort(view.wanted, font, in_place)) {
     std::string& o = out_.Text();
     const std::string_view end = csv::LineEndText(view.line_end);
-    if (WrittenAsItIs(font, delimiter_, byte_classes_)) {  // record, delimiter, font string and line end at once
-      const size_t at = o.size();
-      o.resize(at + view.text.size() + 1 + font.size() + end.size());
-      char* w = o.data() + at;
-      std::memcpy(w, view.text.data(), view.text.size());
-      w += view.text.size();
-      *w++ = delimiter_;
-      std::memcpy(w, font.data(), font.size());
-      w += font.size();
-      for (char c : end) *w++ = c;
-    } else {
+    if (!WrittenAsItIs(font, delimiter_, byte_classes_)) {
       o.append(view.text);
       o.push_back(delimiter_);
       WriteFont(o, font);
       o.append(end);
+    } else if (in_place) {  // record, delimiter, font string and line end at once
+      char* w = row_scratch_.data();
+      std::memcpy(w, view.text.data(), view.text.size());
+      w[lead - 1] = delimiter_;
+      w += lead + font.size();
+      for (char c : end) *w++ = c;
+      o.append(row_scratch_.data(), static_cast<size_t>(w - row_scratch_.data()));
+    } else {
+      const size_t at = o.size();
+      o.resize(at + lead + font.size() + end.size());
+      PutRow(o.data() + at, view.text, delimiter_, font, end);
     }
     if (!out_.End()) return Unwritable();
     ++translated_;

@@ -17,60 +17,58 @@ using namespace imb;
 
 namespace {
 
-// The bar parts of kBarParts as places in three words: the
-// descenders of bars 1..64 in word 0, their ascenders in word 1, bar 65's
-// descender and ascender as bits 0 and 1 of word 2.  Each place is word x 64
-// + bit.
-constexpr std::array<std::array<uint8_t, 13>, 10> BuildPartPlaces() {
-  std::array<std::array<uint8_t, 13>, 10> places{};
-  for (size_t c = 0; c < 10; ++c) {
-    for (size_t b = 0; b < 13; ++b) {
-      const int n = kBarParts[c][b];
-      const bool descender = n <= static_cast<int>(kBars);
-      const int bar = descender ? n - 1 : n - static_cast<int>(kBars) - 1;
-      places[c][b] = static_cast<uint8_t>(bar < 64 ? (descender ? 0 : 64) + bar : 128 + (descender ? 0 : 1));
-    }
-  }
-  return places;
-}
-
-constexpr std::array<std::array<uint8_t, 13>, 10> kPartPlaces = BuildPartPlaces();
-
-// The parts a character draws among bars 1..64, looked up a piece of the
-// character at a time: index 0..15 for its bits 0..3, 16..31 for bits 4..7,
-// 32..63 for bits 8..12.  Bar 65 is read from its two bits directly.
-struct BarParts {
-  uint64_t descenders = 0;
-  uint64_t ascenders = 0;
+// The bars a character draws among bars 1..64, two bits a bar (bit 0 the
+// descender, bit 1 the ascender; bars 1..32 in word 0, 33..64 in word 1), so
+// that four bars are one byte.  Looked up half a character at a time: index
+// 0..127 for its bits 0..6, 128..191 for bits 7..12.  Bar 65 is read from
+// its two character bits directly.
+struct BarWords {
+  uint64_t w[2] = {0, 0};
 };
 
-constexpr std::array<std::array<BarParts, 64>, 10> kPieceParts = [] {
-  std::array<std::array<BarParts, 64>, 10> table{};
-  constexpr int kPieceStart[3] = {0, 4, 8};
-  constexpr int kPieceBits[3] = {4, 4, 5};
-  constexpr int kPieceIndex[3] = {0, 16, 32};
+inline constexpr size_t kLowPiece = 7;  // character bits in the first look-up
+
+constexpr std::array<std::array<BarWords, 192>, 10> kPieceBars = [] {
+  std::array<std::array<BarWords, 192>, 10> table{};
   for (size_t c = 0; c < 10; ++c) {
-    for (int piece = 0; piece < 3; ++piece) {
-      for (int v = 0; v < (1 << kPieceBits[piece]); ++v) {
-        BarParts& parts = table[c][static_cast<size_t>(kPieceIndex[piece] + v)];
-        for (int k = 0; k < kPieceBits[piece]; ++k) {
-          if (!((v >> k) & 1)) continue;
-          const uint8_t place = kPartPlaces[c][static_cast<size_t>(kPieceStart[piece] + k)];
-          if (place < 64) parts.descenders |= uint64_t{1} << place;
-          else if (place < 128) parts.ascenders |= uint64_t{1} << (place - 64);
-        }
+    for (uint32_t v = 0; v < 192; ++v) {
+      const uint32_t bits = v < 128 ? v : (v - 128) << kLowPiece;
+      for (size_t b = 0; b < 13; ++b) {
+        if (!((bits >> b) & 1u)) continue;
+        const size_t n = kBarParts[c][b];
+        const bool descender = n <= kBars;
+        const size_t bar = descender ? n - 1 : n - kBars - 1;
+        if (bar >= 64) continue;
+        const size_t place = 2 * bar + (descender ? 0 : 1);
+        table[c][v].w[place / 64] |= uint64_t{1} << (place % 64);
       }
     }
   }
   return table;
 }();
 
-// Four bars at once: the letters of four bars whose descenders are the low
-// four bits of the index and whose ascenders are the high four.
+// What complementing characters changes among bars 1..64: index 0..31 for
+// characters A..E (bit k of the index for character k), 32..63 for F..J.
+constexpr std::array<BarWords, 64> kComplements = [] {
+  std::array<BarWords, 64> table{};
+  for (size_t v = 0; v < 64; ++v) {
+    for (size_t k = 0; k < 5; ++k) {
+      if (!((v >> k) & 1u)) continue;
+      const size_t c = (v < 32 ? 0 : 5) + k;
+      for (size_t w = 0; w < 2; ++w) {
+        table[v].w[w] ^= kPieceBars[c][(1u << kLowPiece) - 1].w[w] ^ kPieceBars[c][191].w[w];
+      }
+    }
+  }
+  return table;
+}();
+
+// Four bars at once: the letters of the four bars whose parts are the two
+// bit pairs of the index, lowest first.
 constexpr std::array<std::array<char, 4>, 256> kFourBars = [] {
   std::array<std::array<char, 4>, 256> t{};
   for (unsigned i = 0; i < 256; ++i) {
-    for (unsigned k = 0; k < 4; ++k) t[i][k] = kBarLetters[((i >> k) & 1u) | (((i >> (4 + k)) & 1u) << 1)];
+    for (unsigned k = 0; k < 4; ++k) t[i][k] = kBarLetters[(i >> (2 * k)) & 3u];
   }
   return t;
 }();
@@ -188,7 +186,7 @@ int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
   if (value.size() >= kTrackingDigits) {
     if (AllDigits8(value.data()) && AllDigits8(value.data() + 8) && AllDigits4(value.data() + 16)) {
       std::memcpy(codes.digits.data(), value.data(), kTrackingDigits);
-      return ParseImbRouting(value.substr(kTrackingDigits), codes);
+      return ParseImbRouting(std::string_view(value.data() + kTrackingDigits, value.size() - kTrackingDigits), codes);
     }
   }
   // Every character is judged before the counts, so a letter is reported as
@@ -240,27 +238,32 @@ void ImbBars(const ImbCodes& codes, char* bars) {
   // rest is now below 659 x 1365
   codewords[1] = static_cast<uint32_t>(rest % kDivisor);
   codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
-  // Frame check bits 0..9 complement characters A..J; each set bit of a
-  // character draws its bar part.
-  uint32_t characters[10];
-  uint64_t descenders = 0;
-  uint64_t ascenders = 0;
+  // Each set bit of a character draws its bar part, and frame check bit i
+  // complements character i.  The parts of different characters are
+  // disjoint, so the complements are applied to the words at the end: the
+  // parts of all 13 bits of each complemented character, looked up five
+  // characters at a time.
+  uint64_t words[2] = {0, 0};
   for (size_t i = 0; i < 10; ++i) {
-    const uint32_t c = CharacterOf(codewords[i]) ^ (((fcs >> i) & 1u) ? kCharacterMask : 0);
-    characters[i] = c;
-    for (const BarParts& p : {kPieceParts[i][c & 0xF], kPieceParts[i][16 + ((c >> 4) & 0xF)],
-                              kPieceParts[i][32 + (c >> 8)]}) {
-      descenders |= p.descenders;
-      ascenders |= p.ascenders;
-    }
+    const uint32_t c = CharacterOf(codewords[i]);
+    const BarWords& low = kPieceBars[i][c & ((1u << kLowPiece) - 1)];
+    const BarWords& high = kPieceBars[i][128 + (c >> kLowPiece)];
+    words[0] |= low.w[0] | high.w[0];
+    words[1] |= low.w[1] | high.w[1];
   }
+  const BarWords& first = kComplements[fcs & 0x1F];
+  const BarWords& second = kComplements[32 + ((fcs >> 5) & 0x1F)];
+  words[0] ^= first.w[0] ^ second.w[0];
+  words[1] ^= first.w[1] ^ second.w[1];
   for (size_t g = 0; g < 16; ++g) {
-    const size_t four = ((descenders >> (4 * g)) & 0xF) | (((ascenders >> (4 * g)) & 0xF) << 4);
-    std::memcpy(bars + 4 * g, kFourBars[four].data(), 4);
+    std::memcpy(bars + 4 * g, kFourBars[(words[g / 8] >> (8 * (g % 8))) & 0xFF].data(), 4);
   }
   constexpr BarSource kLast = kBarSources[kBars - 1];
-  bars[kBars - 1] = kBarLetters[((characters[kLast.descender_character] >> kLast.descender_bit) & 1u) |
-                                   (((characters[kLast.ascender_character] >> kLast.ascender_bit) & 1u) << 1)];
+  auto part = [&](size_t character, size_t bit) {
+    return ((CharacterOf(codewords[character]) >> bit) ^ (fcs >> character)) & 1u;
+  };
+  bars[kBars - 1] = kBarLetters[part(kLast.descender_character, kLast.descender_bit) |
+                                (part(kLast.ascender_character, kLast.ascender_bit) << 1)];
 }
 
 template void ImbBars<TwoWords>(const ImbCodes&, char*);
