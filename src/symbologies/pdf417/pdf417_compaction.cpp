@@ -87,13 +87,70 @@ struct Step {
   uint8_t action;
 };
 
-// kSubsOf[byte]: bit t set where the byte has a value in submode t.
-constexpr auto kSubsOf = [] {
+// kClassOf[byte]: bit t (0-3) set where the byte has a value in submode t,
+// and kDigitBit for a digit, so a step reads one table for the byte.
+constexpr uint8_t kDigitBit = 1 << kSubs;
+constexpr auto kClassOf = [] {
   std::array<uint8_t, 256> m{};
-  for (int t = 0; t < kSubs; ++t) {
-    for (int b = 0; b < 256; ++b) m[b] |= kTextValue[t][b] >= 0 ? 1 << t : 0;
+  for (int b = 0; b < 256; ++b) {
+    for (int t = 0; t < kSubs; ++t) m[b] |= kTextValue[t][b] >= 0 ? 1 << t : 0;
+    if (IsDigit(static_cast<uint8_t>(b))) m[b] |= kDigitBit;
   }
   return m;
+}();
+constexpr int kSubMasks = 1 << kSubs;
+
+// One way to take a byte from a text state: the state it leads to, the
+// halves it adds and what it writes.
+struct Move {
+  uint8_t to;
+  uint8_t add;
+  uint8_t action;
+};
+// The moves from one text state for one set of submodes, in the order the
+// path offers them (a tie keeps the first).  The first `text` of them take
+// the byte as text; the last, if `count` is larger, is 913 and the byte.
+struct Moves {
+  uint8_t count = 0;
+  uint8_t text = 0;
+  std::array<Move, 6> list{};
+  constexpr void Add(int to, int add, Action action) {
+    list[count++] = {static_cast<uint8_t>(to), static_cast<uint8_t>(add), action};
+  }
+};
+
+// The byte as text in each submode it has (with the latch there), then
+// through a shift: AS from Lower, PS from all but Punctuation.  Then 913 and
+// the byte (4 halves, 5 with a pad) for a byte Text Compaction lacks, and
+// from Punctuation: from the other submodes the byte as text with the
+// latches there and back never costs more (the latches being shortest paths
+// between the submodes).
+constexpr Moves MovesFrom(int sub, int odd, unsigned subs) {
+  Moves m;
+  if (subs != 0) {
+    for (unsigned bits = subs; bits != 0; bits &= bits - 1) {
+      const int t = std::countr_zero(bits);
+      const int values = kLatches[sub][t].length + 1;
+      m.Add(TextState(t, (odd + values) & 1), values, kTextChar);
+    }
+    if (sub == kLower && (subs & 1 << kAlpha)) m.Add(TextState(sub, odd), 2, kShiftAlpha);
+    if (sub != kPunct && (subs & 1 << kPunct)) m.Add(TextState(sub, odd), 2, kShiftPunct);
+  }
+  m.text = m.count;
+  if (subs == 0 || sub == kPunct) {
+    const int after = (sub == kPunct && odd) ? kAlpha : sub;  // the pad of Punctuation is al
+    m.Add(TextState(after, 0), odd + 4, kShiftOneByte);
+  }
+  return m;
+}
+
+// kTextMoves[submodes of the byte][text state].
+constexpr auto kTextMoves = [] {
+  std::array<std::array<Moves, kTextStates>, kSubMasks> table{};
+  for (int subs = 0; subs < kSubMasks; ++subs) {
+    for (int s = 0; s < kTextStates; ++s) table[subs][s] = MovesFrom(s / 2, s % 2, static_cast<unsigned>(subs));
+  }
+  return table;
 }();
 
 // The cheapest state of a mode to leave it from, with the cost of leaving.
@@ -115,23 +172,18 @@ class Path {
     std::fill_n(next_.begin(), digit ? kStates : kNumericBase, kUnreached);
   }
 
-  void Relax(int to, uint32_t cost, int from, Action action) {
+  void Relax(int to, uint32_t cost, int from, uint8_t action) {
     if (cost < next_[to]) {
       next_[to] = cost;
       steps_[to] = {static_cast<uint8_t>(from), action};
     }
   }
-  // The byte as text from submode `sub` with `odd` values pending, at `cost`.
-  void FromText(uint8_t c, int sub, int odd, uint32_t cost, int from) {
-    const uint8_t subs = kSubsOf[c];
-    if (subs == 0) return;
-    for (unsigned m = subs; m != 0; m &= m - 1) {
-      const int t = std::countr_zero(m);
-      const int values = kLatches[sub][t].length + 1;
-      Relax(TextState(t, (odd + values) & 1), cost + values, from, kTextChar);
+  // The first `count` moves of `moves` from state `from` at `cost`.
+  void Take(const Moves& moves, int count, uint32_t cost, int from) {
+    for (int k = 0; k < count; ++k) {
+      const Move& m = moves.list[k];
+      Relax(m.to, cost + m.add, from, m.action);
     }
-    if (sub == kLower && (subs & 1 << kAlpha)) Relax(TextState(sub, odd), cost + 2, from, kShiftAlpha);
-    if (sub != kPunct && (subs & 1 << kPunct)) Relax(TextState(sub, odd), cost + 2, from, kShiftPunct);
   }
 
  private:
@@ -139,27 +191,36 @@ class Path {
   Step* steps_;
 };
 
+// Whatever a Byte or Numeric state does with the rest of the bytes, the
+// cheapest Text state can do too for at most kDetour halves more: pad its
+// last codeword (counted in leaving Text), latch (2), and start the run
+// afresh, which costs at most one more codeword (2) than going on with the
+// current group: a group of 6 bytes ends at most once more from its middle
+// than from its start within the same bytes, and Numeric's charges (the
+// first digit of a group of 44 and every third) at most once.  So a state
+// dearer than leaving Text plus kDetour is on no cheapest path, and neither
+// is a state it alone reaches; the states on the cheapest paths, and the
+// first step to each of them that the search keeps, stay as they are.
+constexpr uint32_t kDetour = 4;
+
 // Every state's steps over byte `c`; `digits_before` is the length of the
 // run of digits just before it, which bounds the Numeric states alive.
 void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, size_t digits_before) {
+  const uint8_t cls = kClassOf[c];
+  const bool digit = (cls & kDigitBit) != 0;
+  const std::array<Moves, kTextStates>& moves = kTextMoves[cls & (kSubMasks - 1)];
   Exit text, bytes, numeric;
   for (int s = 0; s < kTextStates; ++s) {
     if (cost[s] == kUnreached) continue;
-    const int sub = s / 2, odd = s % 2;
-    path.FromText(c, sub, odd, cost[s], s);
-    // 913 and the byte (4 halves, 5 with a pad), for a byte Text Compaction
-    // lacks, and from Punctuation: from the other submodes the byte as text
-    // with the latches there and back never costs more (the latches being
-    // shortest paths between the submodes).
-    if (kSubsOf[c] == 0 || sub == kPunct) {
-      const int after = (sub == kPunct && odd) ? kAlpha : sub;  // the pad of Punctuation is al
-      path.Relax(TextState(after, 0), cost[s] + odd + 4, s, kShiftOneByte);
-    }
-    text.Offer(cost[s] + odd, s);
+    path.Take(moves[s], moves[s].count, cost[s], s);
+    text.Offer(cost[s] + s % 2, s);
   }
+  // A Byte or Numeric state dearer than kDetour more than leaving Text is on
+  // no cheapest path: it and its steps are left out (see kDetour).
+  const uint32_t keep = text.cost >= kUnreached - kDetour ? kUnreached - 1 : text.cost + kDetour;
   for (int k = 0; k < kByteGroup; ++k) {  // k bytes of the group written
     const int s = kByteBase + k;
-    if (cost[s] == kUnreached) continue;
+    if (cost[s] > keep) continue;
     const int written = k + 1 == kByteGroup ? 0 : k + 1;
     path.Relax(kByteBase + written, cost[s] + (written == 0 ? 0 : 2), s, kByteChar);
     bytes.Offer(cost[s], s);
@@ -167,8 +228,8 @@ void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, s
   const int alive = static_cast<int>(std::min<size_t>(digits_before, kNumericGroup));
   for (int k = 0; k < alive; ++k) {
     const int s = kNumericBase + (k + 1) % kNumericGroup;  // k + 1 digits written
-    if (cost[s] == kUnreached) continue;
-    if (IsDigit(c)) {
+    if (cost[s] > keep) continue;
+    if (digit) {
       const int written = (s - kNumericBase) + 1;
       path.Relax(kNumericBase + written % kNumericGroup, cost[s] + ((written == 1 || written % 3 == 0) ? 2 : 0), s,
                  kDigit);
@@ -178,8 +239,9 @@ void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, s
   // A latch (one codeword) into another mode, from the cheapest state of the others.
   const Exit to_bytes = Exit::Min(text, numeric), to_digits = Exit::Min(text, bytes), to_text = Exit::Min(bytes, numeric);
   if (to_bytes.cost != kUnreached) path.Relax(kByteBase + 1, to_bytes.cost + 4, to_bytes.from, kByteChar);
-  if (to_digits.cost != kUnreached && IsDigit(c)) path.Relax(kNumericBase + 1, to_digits.cost + 4, to_digits.from, kDigit);
-  if (to_text.cost != kUnreached) path.FromText(c, kAlpha, 0, to_text.cost + 2, to_text.from);
+  if (to_digits.cost != kUnreached && digit) path.Relax(kNumericBase + 1, to_digits.cost + 4, to_digits.from, kDigit);
+  const Moves& enter = moves[TextState(kAlpha, 0)];
+  if (to_text.cost != kUnreached) path.Take(enter, enter.text, to_text.cost + 2, to_text.from);
 }
 
 // The action of each byte on the cheapest path, and the state after it.
