@@ -11,7 +11,9 @@ height, and the advance is exactly the block width.
 
 The GS1 DataBar face (src/symbologies/databar/databar.h, docs/databar.md)
 is built the same way from blocks of 6 x 1 modules: one line of text per
-module row.
+module row.  The PDF417 face (docs/pdf417.md), for PDF417 and MicroPDF417,
+draws the same runs of 6 modules 3 modules high: one line of text per row
+of the symbol.
 """
 
 from fontTools.fontBuilder import FontBuilder
@@ -26,15 +28,20 @@ MATRIX = {"units_per_em": 1200, "module": 400, "block_width": 2, "block_height":
 # GS1 DataBar: 300 units to the module, a glyph 1800 wide and 300 high, so
 # at S points a module is S/4 points (X = 0.33 mm near 3.75 pt).
 DATABAR = {"units_per_em": 1200, "module": 300, "block_width": 6, "block_height": 1}
+# PDF417 and MicroPDF417: 400 units to the module, a glyph 2400 wide and 1200
+# high (a row of the symbol is 3 modules high), so the line height is the em
+# and at S points a module is S/3 points, as in the QR Code face.
+PDF417 = {"units_per_em": 1200, "module": 400, "block_width": 6, "block_height": 3}
 
 # The face families of the module-grid symbologies, their block geometry,
 # and what their fonts print.
-FAMILIES = ("QR", "DM", "DATABAR")
-GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR}
+FAMILIES = ("QR", "DM", "DATABAR", "PDF417")
+GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR, "PDF417": PDF417}
 DESCRIPTIONS = {
     "QR": "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DM": "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DATABAR": "GS1 DataBar, 64 glyphs of runs of 6 modules, one line of text per module row",
+    "PDF417": "PDF417 and MicroPDF417, 64 glyphs of runs of 6 modules 3 modules high, one line of text per row",
 }
 
 
