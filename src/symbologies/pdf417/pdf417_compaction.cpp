@@ -145,7 +145,9 @@ void StepNumeric(Path& path, uint8_t c, int state, uint32_t cost) {
 }
 
 // The action of each byte on the cheapest path, and the state after it.
-void ShortestPath(std::string_view bytes, std::vector<Step>& steps, std::vector<uint8_t>& after) {
+// `byte_start`: the symbol starts in Byte Compaction (MicroPDF417), so the
+// first byte takes a latch whatever its mode.
+void ShortestPath(std::string_view bytes, bool byte_start, std::vector<Step>& steps, std::vector<uint8_t>& after) {
   const size_t n = bytes.size();
   steps.assign(n * kStates, Step{});
   std::array<uint32_t, kStates> cost;
@@ -154,6 +156,11 @@ void ShortestPath(std::string_view bytes, std::vector<Step>& steps, std::vector<
   for (size_t i = 0; i < n; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
     Path path(cost, &steps[i * kStates]);
+    if (i == 0 && byte_start) {
+      path.Latched(c, TextState(kAlpha, 0), 0, true, true, true);
+      cost = path.next();
+      continue;
+    }
     for (int s = 0; s < kStates; ++s) {
       if (cost[s] == kUnreached) continue;
       if (IsText(s)) StepText(path, c, s, cost[s]);
@@ -291,20 +298,18 @@ Run RunOf(uint8_t action) {
   return action == kByteChar ? Run::kBytes : action == kDigit ? Run::kDigits : Run::kText;
 }
 
-}  // namespace
-
-void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
+void CompactFrom(std::string_view bytes, int eci, bool byte_start, std::vector<uint16_t>& out) {
   if (eci >= 0) EmitEci(eci, out);
   std::vector<Step> steps;
   std::vector<uint8_t> after;
-  ShortestPath(bytes, steps, after);
+  ShortestPath(bytes, byte_start, steps, after);
   size_t begin = 0;
   while (begin < bytes.size()) {
     const Run run = RunOf(steps[begin * kStates + after[begin]].action);
     size_t end = begin + 1;
     while (end < bytes.size() && RunOf(steps[end * kStates + after[end]].action) == run) ++end;
     if (run == Run::kText) {
-      if (begin > 0) out.push_back(kLatchText);
+      if (begin > 0 || byte_start) out.push_back(kLatchText);
       EmitText(bytes, steps, after, begin, end, out);
     } else if (run == Run::kBytes) {
       EmitBytes(bytes.substr(begin, end - begin), out);
@@ -314,5 +319,11 @@ void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
     begin = end;
   }
 }
+
+}  // namespace
+
+void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) { CompactFrom(bytes, eci, false, out); }
+
+void CompactMicro(std::string_view bytes, int eci, std::vector<uint16_t>& out) { CompactFrom(bytes, eci, true, out); }
 
 }  // namespace tavo::pdf417
