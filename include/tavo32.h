@@ -77,7 +77,10 @@ enum {
   BC_SYM_DATABAR = 21,              /* Omnidirectional; check 1: Truncated */
   BC_SYM_DATABAR_STACKED = 23,      /* Stacked */
   BC_SYM_DATABAR_STACKED_OMNI = 24, /* Stacked Omnidirectional */
-  BC_SYM_DATABAR_LIMITED = 25       /* Limited: first digit 0 or 1 */
+  BC_SYM_DATABAR_LIMITED = 25,      /* Limited: first digit 0 or 1 */
+  /* PDF417, lines of the TAVO PDF417 face; check: the error correction level + 1 (0: the
+   * recommended level), plus 16 x the data columns (0: about square), plus 512 for truncated */
+  BC_SYM_PDF417 = 28
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

@@ -47,6 +47,7 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
       (symbology >= 16 && symbology <= 19))
     return std::string(prefix) + "UPC EAN JAN";
   if (symbology == 8) return std::string(prefix) + "POSTNET";
+  if (symbology == 28) return std::string(prefix) + "PDF417";
   if (symbology >= 21) return std::string(prefix) + "DATABAR";  // every DataBar form, one face
   std::string name(prefix);
   name += symbology == 20 ? "ITF14" : kStems[symbology];
@@ -62,6 +63,7 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
 bool HasFace(int32_t symbology, int32_t height) {
   if (symbology >= 16 && symbology <= 19) return true;
   if (symbology == 20) return height >= 0 && height <= 2;
+  if (symbology == 28) return true;  // PDF417: one face
   if (symbology >= 21) return symbology != 22 && FindSymbology(symbology) != nullptr;  // DataBar: one face
   if (symbology < 1 || symbology > 12) return false;
   if (symbology >= 6 && symbology <= 10) return true;  // one font: height not examined

@@ -80,6 +80,8 @@ namespace Tavo32
         DatabarStackedOmni = 24,
         /// <summary>GS1 DataBar Limited</summary>
         DatabarLimited = 25,
+        /// <summary>PDF417</summary>
+        Pdf417 = 28,
     }
 
     public static partial class Registry
@@ -138,6 +140,8 @@ namespace Tavo32
                               new OptionInfo[] { }),
             new SymbologyInfo(25, "databar-limited", "GS1 DataBar Limited", new string[] { "gs1databarlimited", "rsslimited", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
                               new OptionInfo[] { }),
+            new SymbologyInfo(28, "pdf417", "PDF417", new string[] { }, "PDF417", 28, TextRule.Utf8Eci, true, 2710,
+                              new OptionInfo[] { OptionInfo.Choice("level", "recommended", new ChoiceInfo[] { new ChoiceInfo("0", 1), new ChoiceInfo("1", 2), new ChoiceInfo("2", 3), new ChoiceInfo("3", 4), new ChoiceInfo("4", 5), new ChoiceInfo("5", 6), new ChoiceInfo("6", 7), new ChoiceInfo("7", 8), new ChoiceInfo("8", 9), }), OptionInfo.Number("columns", 1, 30, 16), OptionInfo.Flag("truncated", 512), }),
         };
 
         /// <summary>The code whose character check an input form uses: a symbology
@@ -617,9 +621,10 @@ namespace Tavo32
         {
             byte[] z = Terminated(value);
             int n = z.Length - 1;
-            // No symbology writes more than about two bytes per value byte; a
+            // No symbology writes more than about two bytes per value byte but
+            // PDF417 (up to about 9,200 bytes, however short the value); a
             // second, much larger buffer covers any that might.
-            int[] capacities = { 2 * n + 64, 8 * n + 1024 };
+            int[] capacities = { 2 * n + 64, 8 * n + 16384 };
             int rc = 0, len = 0;
             byte[] buf = null;
             foreach (int cap in capacities)

@@ -83,6 +83,7 @@ REGISTRY = [
     {"aliases": ["gs1databarstacked", "rss14stacked"], "code": 23, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked"},
     {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
     {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
+    {"aliases": [], "code": 28, "faces": 1, "family": "PDF417", "font": 28, "max_length": 2710, "multi_line": True, "name": "pdf417", "options": [{"default": "recommended", "help": "error correction level 0-8: 2, 4 ... 512 codewords (default: the recommended)", "name": "level", "type": "choice", "values": [{"check": 1, "name": "0"}, {"check": 2, "name": "1"}, {"check": 3, "name": "2"}, {"check": 4, "name": "3"}, {"check": 5, "name": "4"}, {"check": 6, "name": "5"}, {"check": 7, "name": "6"}, {"check": 8, "name": "7"}, {"check": 9, "name": "8"}]}, {"check": 16, "help": "data columns, 1-30 (default: a symbol about as wide as tall)", "max": 30, "min": 1, "name": "columns", "type": "number"}, {"check": 512, "help": "truncated PDF417: no right row indicator, a one-module stop", "name": "truncated", "type": "flag"}], "text": "utf-8-eci", "title": "PDF417"},
 ]
 # ---- END TABLES ----
 
@@ -416,7 +417,9 @@ class Library:
     def _call_growing(self, function, capacity, *arguments):
         """Calls an export that writes (buf, cap, len) last, with a larger
         buffer when the first is too small; the bytes written."""
-        for size in (capacity, 8 * capacity + 1024):
+        # The second size covers any PDF417 too (up to about 9,200 bytes,
+        # however short the value).
+        for size in (capacity, 8 * capacity + 16384):
             out = ctypes.create_string_buffer(size)
             length = ctypes.c_int32(0)
             rc = function(*arguments, out, size, ctypes.byref(length))

@@ -133,6 +133,7 @@ Public Const TAVO_DATABAR As Long = 21   ' GS1 DataBar Omnidirectional
 Public Const TAVO_DATABAR_STACKED As Long = 23   ' GS1 DataBar Stacked
 Public Const TAVO_DATABAR_STACKED_OMNI As Long = 24   ' GS1 DataBar Stacked Omnidirectional
 Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
+Public Const TAVO_PDF417 As Long = 28   ' PDF417
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -162,13 +163,14 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarstacked", "gs1databarstacked", "rss14stacked": RegistryCode = 23
     Case "databarstackedomni", "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni": RegistryCode = 24
     Case "databarlimited", "gs1databarlimited", "rsslimited": RegistryCode = 25
+    Case "pdf417": RegistryCode = 28
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited pdf417"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -203,6 +205,7 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 23: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked"
     Case 24: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked-omni"
     Case 25: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-limited"
+    Case 28: fontOf = 28: textRule = 1: optionList = "level=0|1|2|3|4|5|6|7|8 columns=1..30 truncated": rowName = "pdf417"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -271,6 +274,24 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
     Case 21
         Select Case optionName
         Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 1)
+        End Select
+    Case 28
+        Select Case optionName
+        Case "level"
+            Select Case NormalName(optionValue)
+            Case "0": RegistryOptionCheck = 1
+            Case "1": RegistryOptionCheck = 2
+            Case "2": RegistryOptionCheck = 3
+            Case "3": RegistryOptionCheck = 4
+            Case "4": RegistryOptionCheck = 5
+            Case "5": RegistryOptionCheck = 6
+            Case "6": RegistryOptionCheck = 7
+            Case "7": RegistryOptionCheck = 8
+            Case "8": RegistryOptionCheck = 9
+            Case Else: RegistryOptionCheck = -1
+            End Select
+        Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 1, 30, 16)
+        Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 512)
         End Select
     End Select
 End Function
@@ -865,10 +886,11 @@ Private Function TranslateBytes(ByVal sym As Long, ByRef valueBytes() As Byte, _
     Dim outBuf() As Byte, outCap As Long, outLen As Long, n As Long
     Dim rc As Long, attempt As Long
     n = UBound(valueBytes)   ' the value's length: the last byte is its terminating 0
-    ' No symbology writes more than about two bytes per value byte; a second,
-    ' much larger buffer covers any that might.
+    ' No symbology writes more than about two bytes per value byte but PDF417
+    ' (up to about 9,200 bytes, however short the value); a second, much
+    ' larger buffer covers any that might.
     For attempt = 1 To 2
-        If attempt = 1 Then outCap = 2 * n + 64 Else outCap = 8 * n + 1024
+        If attempt = 1 Then outCap = 2 * n + 64 Else outCap = 8 * n + 16384
         ReDim outBuf(0 To outCap - 1)
         rc = BC_FontTranslate(sym, valueBytes(0), checkArg, outBuf(0), outCap, outLen)
         If rc <> ERR_TOO_MANY_CHARACTERS Then Exit For

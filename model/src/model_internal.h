@@ -149,6 +149,13 @@ bool BuildDatabar(int32_t symbology, std::string_view s, const ModelOptions&, Sy
 bool ReadDatabar(int32_t symbology, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDatabarGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// PDF417: the rows of the PDF417 face as Symbol::grid (each 3 modules
+// high); the reader checks the clusters, the row indicators and the error
+// correction, naming each damaged codeword.
+bool BuildPdf417(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadPdf417(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawPdf417Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
+
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.
 struct ModelRow {

@@ -37,6 +37,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarStacked,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
     {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
     {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kPdf417,          BuildPdf417,   ReadPdf417,   DrawPdf417Glyph,   false},
 };
 // clang-format on
 

@@ -70,7 +70,8 @@ std::vector<FontCase> Fonts() {
 // Symbols of a fixed size, which no single byte makes: Intelligent Mail (65
 // bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
 // modules; tests/fonts/matrix_font_test.cpp and the model's reading tests).
-constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix};
+constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix,
+                                  tavo::symbology::kPdf417};  // PDF417: rows between light lines (tests/pdf417)
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));

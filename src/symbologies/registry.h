@@ -140,6 +140,17 @@ inline constexpr OptionInfo kQrOptions[] = {
     {"kanji", OptionType::kFlag,
      "Kanji mode (Shift JIS) for Japanese text when it makes the symbol smaller", 32, {}, "", 0, 0},
 };
+// PDF417 (ISO/IEC 15438): the error correction level (level + 1 in bits 0-3,
+// 0 the recommended level of 5.8.2), the data columns (bits 4-8, 0 about
+// square at rows 3 modules high) and truncated PDF417.
+inline constexpr OptionChoice kPdf417Levels[] = {{"0", 1}, {"1", 2}, {"2", 3}, {"3", 4}, {"4", 5},
+                                                 {"5", 6}, {"6", 7}, {"7", 8}, {"8", 9}};
+inline constexpr OptionInfo kPdf417Options[] = {
+    {"level", OptionType::kChoice, "error correction level 0-8: 2, 4 ... 512 codewords (default: the recommended)",
+     0, kPdf417Levels, "recommended", 0, 0},
+    {"columns", OptionType::kNumber, "data columns, 1-30 (default: a symbol about as wide as tall)", 16, {}, "", 1, 30},
+    {"truncated", OptionType::kFlag, "truncated PDF417: no right row indicator, a one-module stop", 512, {}, "", 0, 0},
+};
 inline constexpr OptionChoice kDataMatrixShapes[] = {{"square", 0}, {"rect", 1}};
 inline constexpr OptionInfo kDataMatrixOptions[] = {
     {"shape", OptionType::kChoice, "square symbols only, or rectangles too when one is smaller", 0,
@@ -175,6 +186,7 @@ inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 
 inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabarLimited[] = {32507, 32510, 32529, 32547, 32548, 32585};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
+inline constexpr int32_t kErrorsPdf417[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
 constexpr auto k1252 = TextRule::kWindows1252;
@@ -236,6 +248,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kErrorsDatabarStacked},
     {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
      "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
+    {kPdf417, "pdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 2710,
+     "PDF417", "", TextRule::kUtf8Eci, true, kPdf417Options, kErrorsPdf417},
 };
 // clang-format on
 
