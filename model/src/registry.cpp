@@ -38,6 +38,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
     {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
     {kPdf417,          BuildPdf417,   ReadPdf417,   DrawPdf417Glyph,   false},
+    {kMicroPdf417,     BuildMicroPdf417, ReadMicroPdf417, DrawPdf417Glyph, false},
 };
 // clang-format on
 

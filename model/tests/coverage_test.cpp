@@ -69,9 +69,11 @@ std::vector<FontCase> Fonts() {
 
 // Symbols of a fixed size, which no single byte makes: Intelligent Mail (65
 // bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
-// modules; tests/fonts/matrix_font_test.cpp and the model's reading tests).
+// modules; tests/fonts/matrix_font_test.cpp and the model's reading tests),
+// PDF417 (rows between light lines; tests/pdf417) and MicroPDF417 (one of
+// its 34 sizes; model/tests/pdf417/micropdf417_model_test.cpp).
 constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix,
-                                  tavo::symbology::kPdf417};  // PDF417: rows between light lines (tests/pdf417)
+                                  tavo::symbology::kPdf417, tavo::symbology::kMicroPdf417};
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));

@@ -34,5 +34,6 @@ inline constexpr int32_t kDatabarStacked = 23;
 inline constexpr int32_t kDatabarStackedOmni = 24;
 inline constexpr int32_t kDatabarLimited = 25;
 inline constexpr int32_t kPdf417 = 28;
+inline constexpr int32_t kMicroPdf417 = 29;  // MicroPDF417, printed in the PDF417 face
 
 }  // namespace tavo::symbology

@@ -47,6 +47,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarStackedOmni, EncodeDatabarStackedOmni},
     {kDatabarLimited, EncodeDatabarLimited},
     {kPdf417, EncodePdf417},
+    {kMicroPdf417, EncodeMicroPdf417},
 };
 
 // The encoder by code, nullptr for the gaps.

@@ -115,21 +115,4 @@ bool ReadMicroPdf417(int32_t code, std::string_view s, Reading& reading, ModelEr
   return true;
 }
 
-// A glyph of the PDF417 face: 6 modules across, a row high.
-bool DrawMicroPdf417Glyph(unsigned char code, const ModelOptions&, Layout& layout) {
-  const int bits = MatrixGlyphBits(static_cast<char>(code));
-  if (code == 0 || bits < 0) return false;
-  ModuleGrid run;
-  run.width = kRun;
-  run.height = kRowHeight;
-  std::string name = "RUN ";
-  for (int m = 0; m < kRun; ++m) name += bits >> m & 1 ? '1' : '0';
-  for (int h = 0; h < kRowHeight; ++h) {
-    for (int m = 0; m < kRun; ++m) run.dark.push_back(static_cast<uint8_t>(bits >> m & 1));
-  }
-  layout.AddCharacter(0, name);
-  layout.Grid(std::move(run));
-  return true;
-}
-
 }  // namespace tavo::model::detail
