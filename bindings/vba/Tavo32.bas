@@ -134,6 +134,7 @@ Public Const TAVO_DATABAR_STACKED As Long = 23   ' GS1 DataBar Stacked
 Public Const TAVO_DATABAR_STACKED_OMNI As Long = 24   ' GS1 DataBar Stacked Omnidirectional
 Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
 Public Const TAVO_PDF417 As Long = 28   ' PDF417
+Public Const TAVO_MICROPDF417 As Long = 29   ' MicroPDF417
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -164,13 +165,14 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarstackedomni", "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni": RegistryCode = 24
     Case "databarlimited", "gs1databarlimited", "rsslimited": RegistryCode = 25
     Case "pdf417": RegistryCode = 28
+    Case "micropdf417", "micropdf", "mpdf417": RegistryCode = 29
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited pdf417"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited pdf417 micropdf417"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -206,6 +208,7 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 24: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked-omni"
     Case 25: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-limited"
     Case 28: fontOf = 28: textRule = 1: optionList = "level=0|1|2|3|4|5|6|7|8 columns=1..30 truncated": rowName = "pdf417"
+    Case 29: fontOf = 28: textRule = 1: optionList = "columns=0..4": rowName = "micropdf417"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -292,6 +295,10 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             End Select
         Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 1, 30, 16)
         Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 512)
+        End Select
+    Case 29
+        Select Case optionName
+        Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 0, 4, 1)
         End Select
     End Select
 End Function

@@ -46,6 +46,7 @@ SAMPLES = {
     "databar-stacked-omni": "(01)20012345678909",
     "databar-limited": "(01)15012345678907",
     "pdf417": "PDF417 label 2026-12-08",
+    "micropdf417": "MicroPDF417 2026-12-08",
 }
 
 
