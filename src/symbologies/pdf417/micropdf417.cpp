@@ -18,11 +18,26 @@ constexpr int kQuiet = 2;  // light modules left and right, as in the PDF417 tex
 
 constexpr int Area(const MicroPdfSize& s) { return MicroPdfWidth(s.columns) * s.rows; }
 
-// Appends `count` modules of `pattern` (its highest bit leftmost) at `x`.
-void Put(MicroPdfRow& row, int& x, uint32_t pattern, int count) {
-  for (int i = count - 1; i >= 0; --i, ++x) {
-    if (pattern >> i & 1) row[static_cast<size_t>(x >> 6)] |= uint64_t{1} << (x & 63);
+// The bits of each byte in reverse order.
+constexpr auto kReversed = [] {
+  std::array<uint8_t, 256> r{};
+  for (int b = 0; b < 256; ++b) {
+    for (int i = 0; i < 8; ++i) r[static_cast<size_t>(b)] |= static_cast<uint8_t>((b >> i & 1) << (7 - i));
   }
+  return r;
+}();
+
+// Appends `count` (at most 32) modules of `pattern`, its highest bit
+// leftmost, at module `x` of a row whose module i is bit i.
+void Put(MicroPdfRow& row, int& x, uint32_t pattern, int count) {
+  const uint32_t reversed = static_cast<uint32_t>(kReversed[pattern & 255]) << 24 |
+                            static_cast<uint32_t>(kReversed[pattern >> 8 & 255]) << 16 |
+                            static_cast<uint32_t>(kReversed[pattern >> 16 & 255]) << 8 | kReversed[pattern >> 24];
+  const uint64_t run = reversed >> (32 - count);
+  const int shift = x & 63;
+  row[static_cast<size_t>(x >> 6)] |= run << shift;
+  if (shift != 0 && x < 64) row[1] |= run >> (64 - shift);
+  x += count;
 }
 
 }  // namespace
