@@ -82,7 +82,8 @@ enum {
   BC_SYM_DATABAR_EXPANDED_STACKED = 27, /* Expanded Stacked: check = segments per row, 0 for 4 */
   /* PDF417, lines of the TAVO PDF417 face; check: the error correction level + 1 (0: the
    * recommended level), plus 16 x the data columns (0: about square), plus 512 for truncated */
-  BC_SYM_PDF417 = 28
+  BC_SYM_PDF417 = 28,
+  BC_SYM_MICROPDF417 = 29           /* MicroPDF417, lines of the TAVO PDF417 face; check: columns 1-4, 0 the smallest */
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

@@ -50,6 +50,7 @@ const RuleRow kRuleRows[] = {
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
     {{0, 28}, {}, Shown::kAsItself, "codes without rules"},
     {{21, 23, 24, 25}, {{'0', '9'}}, Shown::kAsItself, "GS1 DataBar: the GTIN's digits"},
+    {{28, 29}, {{1, 255}}, Shown::kControls5, "PDF417 and MicroPDF417: every byte but NUL, controls under labels"},
 };
 
 // ASCII abbreviations of the characters 1 to 32, in order.
@@ -136,12 +137,12 @@ Checked Check(int32_t symbology, int32_t ch, int32_t alt, int32_t capacity = 64)
   return {rc, std::string(buf.data(), written)};
 }
 
-// Every symbology code from -1 to 27 against every character code from -1
+// Every symbology code from -1 to 29 against every character code from -1
 // to 256, with and without Alt; a valid text fits a buffer of exactly its
 // length and is refused by one byte less.
 TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
   int valid = 0;
-  for (int32_t sym = -1; sym <= 27; ++sym) {
+  for (int32_t sym = -1; sym <= 29; ++sym) {
     for (int32_t ch = -1; ch <= 256; ++ch) {
       for (int32_t alt = 0; alt <= 1; ++alt) {
         SCOPED_TRACE(testing::Message() << "code " << sym << " char " << ch << " alt " << alt);
@@ -160,9 +161,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
     }
   }
   // 3 codes x 127 + 13 x 10 (9 numeric, 4 DataBar) + Codabar 20 + Code 128 131 + GS1-128 and both
-  // Expanded forms 83 each + 4 GTIN codes x 12 + QR Code and Data Matrix 255 each, twice (with and
-  // without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 3 * 83 + 4 * 12 + 2 * 255));
+  // Expanded forms 83 each + 4 GTIN codes x 12 + QR Code, Data Matrix, PDF417 and MicroPDF417 255
+  // each, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 3 * 83 + 4 * 12 + 4 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

@@ -86,6 +86,8 @@ namespace Tavo32
         DatabarExpandedStacked = 27,
         /// <summary>PDF417</summary>
         Pdf417 = 28,
+        /// <summary>MicroPDF417</summary>
+        Micropdf417 = 29,
     }
 
     public static partial class Registry
@@ -150,6 +152,8 @@ namespace Tavo32
                               new OptionInfo[] { OptionInfo.Number("segments", 2, 20, 1), }),
             new SymbologyInfo(28, "pdf417", "PDF417", new string[] { }, "PDF417", 28, TextRule.Utf8Eci, true, 2710,
                               new OptionInfo[] { OptionInfo.Choice("level", "recommended", new ChoiceInfo[] { new ChoiceInfo("0", 1), new ChoiceInfo("1", 2), new ChoiceInfo("2", 3), new ChoiceInfo("3", 4), new ChoiceInfo("4", 5), new ChoiceInfo("5", 6), new ChoiceInfo("6", 7), new ChoiceInfo("7", 8), new ChoiceInfo("8", 9), }), OptionInfo.Number("columns", 1, 30, 16), OptionInfo.Flag("truncated", 512), }),
+            new SymbologyInfo(29, "micropdf417", "MicroPDF417", new string[] { "micropdf", "mpdf417", }, "PDF417", 28, TextRule.Utf8Eci, true, 366,
+                              new OptionInfo[] { OptionInfo.Number("columns", 0, 4, 1), }),
         };
 
         /// <summary>The code whose character check an input form uses: a symbology

@@ -136,6 +136,7 @@ Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
 Public Const TAVO_DATABAR_EXPANDED As Long = 26   ' GS1 DataBar Expanded
 Public Const TAVO_DATABAR_EXPANDED_STACKED As Long = 27   ' GS1 DataBar Expanded Stacked
 Public Const TAVO_PDF417 As Long = 28   ' PDF417
+Public Const TAVO_MICROPDF417 As Long = 29   ' MicroPDF417
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -168,13 +169,14 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarexpanded", "gs1databarexpanded", "rssexpanded": RegistryCode = 26
     Case "databarexpandedstacked", "gs1databarexpandedstacked", "rssexpandedstacked": RegistryCode = 27
     Case "pdf417": RegistryCode = 28
+    Case "micropdf417", "micropdf", "mpdf417": RegistryCode = 29
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited databar-expanded databar-expanded-stacked pdf417"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited databar-expanded databar-expanded-stacked pdf417 micropdf417"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -212,6 +214,7 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 26: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-expanded"
     Case 27: fontOf = 21: textRule = 0: optionList = "segments=2..20": rowName = "databar-expanded-stacked"
     Case 28: fontOf = 28: textRule = 1: optionList = "level=0|1|2|3|4|5|6|7|8 columns=1..30 truncated": rowName = "pdf417"
+    Case 29: fontOf = 28: textRule = 1: optionList = "columns=0..4": rowName = "micropdf417"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -302,6 +305,10 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
             End Select
         Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 1, 30, 16)
         Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 512)
+        End Select
+    Case 29
+        Select Case optionName
+        Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 0, 4, 1)
         End Select
     End Select
 End Function

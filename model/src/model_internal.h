@@ -160,6 +160,13 @@ bool BuildPdf417(int32_t, std::string_view s, const ModelOptions&, Symbol& symbo
 bool ReadPdf417(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawPdf417Glyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
+// MicroPDF417 (pdf417/micropdf417_model.cpp): the rows of the PDF417 face as
+// Symbol::grid, each row 3 modules high; the reader checks the row address
+// patterns and corrects the codewords over GF(929).  Its glyphs are
+// DrawPdf417Glyph's.
+bool BuildMicroPdf417(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadMicroPdf417(int32_t, std::string_view s, Reading& reading, ModelError& error);
+
 // The model's row of one symbology code: its family's builder, reader and
 // glyph drawer, and whether its symbol opens with a start character.
 struct ModelRow {

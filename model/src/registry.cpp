@@ -40,6 +40,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarExpanded, BuildDatabarExpanded, ReadDatabarExpanded, DrawDatabarGlyph, false},
     {kDatabarExpandedStacked, BuildDatabarExpanded, ReadDatabarExpandedStacked, DrawDatabarGlyph, false},
     {kPdf417,          BuildPdf417,   ReadPdf417,   DrawPdf417Glyph,   false},
+    {kMicroPdf417,     BuildMicroPdf417, ReadMicroPdf417, DrawPdf417Glyph, false},
 };
 // clang-format on
 

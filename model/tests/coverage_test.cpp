@@ -71,14 +71,16 @@ std::vector<FontCase> Fonts() {
 // bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
 // modules; tests/fonts/matrix_font_test.cpp and the model's reading tests);
 // DataBar Expanded, whose width the guards and characters set (the model's
-// databar tests and tests/scan); and PDF417, rows between light lines
-// (tests/pdf417).
+// databar tests and tests/scan); PDF417, rows between light lines
+// (tests/pdf417); and MicroPDF417, one of its 34 sizes
+// (model/tests/pdf417/micropdf417_model_test.cpp).
 constexpr int32_t kFixedSize[] = {tavo::symbology::kImb,
                                   tavo::symbology::kQr,
                                   tavo::symbology::kDataMatrix,
                                   tavo::symbology::kDatabarExpanded,
                                   tavo::symbology::kDatabarExpandedStacked,
-                                  tavo::symbology::kPdf417};
+                                  tavo::symbology::kPdf417,
+                                  tavo::symbology::kMicroPdf417};
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));

@@ -18,7 +18,7 @@ namespace tavo::model::test {
 // the test reports).
 inline std::string FontString(int32_t symbology, std::string_view value, int32_t check = 0) {
   const std::string v(value);
-  std::vector<char> out(v.size() * 8 + 64);
+  std::vector<char> out(v.size() * 8 + 4096);  // the 2D symbols' text outgrows the value
   int32_t len = 0;
   const int32_t rc = BC_FontTranslate(symbology, v.c_str(), check, out.data(),
                                       static_cast<int32_t>(out.size()), &len);

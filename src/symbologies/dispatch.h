@@ -49,6 +49,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarExpanded, EncodeDatabarExpanded},
     {kDatabarExpandedStacked, EncodeDatabarExpandedStacked},
     {kPdf417, EncodePdf417},
+    {kMicroPdf417, EncodeMicroPdf417},
 };
 
 // The encoder by code, nullptr for the gaps.

@@ -48,6 +48,9 @@ int32_t EncodeDatabarExpanded(std::string_view value, const Options& options, Fo
 int32_t EncodeDatabarExpandedStacked(std::string_view value, const Options& options, FontString& out);
 // PDF417 reads options.check_argument (symbologies/pdf417/pdf417.h).
 int32_t EncodePdf417(std::string_view value, const Options& options, FontString& out);
+// MicroPDF417 (symbologies/pdf417/micropdf417.h): options.check_argument is
+// the number of columns, 1 to 4, or 0 for the smallest symbol.
+int32_t EncodeMicroPdf417(std::string_view value, const Options& options, FontString& out);
 
 // QR Code (check | 16) and Data Matrix (check | 4) of the GS1 Digital Link
 // URI of element strings (symbologies/gs1/digital_link_symbols.cpp); any

@@ -158,6 +158,10 @@ inline constexpr OptionInfo kPdf417Options[] = {
     {"columns", OptionType::kNumber, "data columns, 1-30 (default: a symbol about as wide as tall)", 16, {}, "", 1, 30},
     {"truncated", OptionType::kFlag, "truncated PDF417: no right row indicator, a one-module stop", 512, {}, "", 0, 0},
 };
+// MicroPDF417 (ISO/IEC 24728): 1 to 4 data columns.
+inline constexpr OptionInfo kMicroPdfOptions[] = {
+    {"columns", OptionType::kNumber, "data columns, 1 to 4 (0: the smallest of the 34 sizes)", 1, {}, "", 0, 4},
+};
 inline constexpr OptionChoice kDataMatrixShapes[] = {{"square", 0}, {"rect", 1}};
 inline constexpr OptionInfo kDataMatrixOptions[] = {
     {"shape", OptionType::kChoice, "square symbols only, or rectangles too when one is smaller", 0,
@@ -200,6 +204,7 @@ inline constexpr int32_t kErrorsDatabarExpandedStacked[] = {
     32539, 32540, 32541, 32542, 32543, 32544, 32545, 32586, 32587, 32588};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsPdf417[] = {32510, 32529, 32560, 32561};
+inline constexpr int32_t kErrorsMicroPdf417[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
 constexpr auto k1252 = TextRule::kWindows1252;
@@ -268,6 +273,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kDatabarStackedOptions, kErrorsDatabarExpandedStacked},
     {kPdf417, "pdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 2710,
      "PDF417", "", TextRule::kUtf8Eci, true, kPdf417Options, kErrorsPdf417},
+    {kMicroPdf417, "micropdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 366,
+     "MicroPDF417", "micropdf mpdf417", TextRule::kUtf8Eci, true, kMicroPdfOptions, kErrorsMicroPdf417},
 };
 // clang-format on
 

@@ -244,8 +244,22 @@ void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, s
   if (to_text.cost != kUnreached) path.Take(enter, enter.text, to_text.cost + 2, to_text.from);
 }
 
+// The first byte of a symbol that starts in Byte Compaction (MicroPDF417):
+// whatever its mode, it takes a latch (one codeword, 2 halves) from the start.
+void AdvanceFromByteStart(Path& path, uint8_t c) {
+  const int start = TextState(kAlpha, 0);
+  const uint8_t cls = kClassOf[c];
+  const Moves& enter = kTextMoves[cls & (kSubMasks - 1)][start];
+  path.Take(enter, enter.text, 2, start);
+  path.Relax(kByteBase + 1, 4, start, kByteChar);
+  if ((cls & kDigitBit) != 0) path.Relax(kNumericBase + 1, 4, start, kDigit);
+}
+
 // The action of each byte on the cheapest path, and the state after it.
-void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::vector<uint8_t>& after) {
+// `byte_start`: the symbol starts in Byte Compaction (MicroPDF417), so the
+// first byte takes a latch whatever its mode.
+void ShortestPath(std::string_view bytes, bool byte_start, std::unique_ptr<Step[]>& steps,
+                  std::vector<uint8_t>& after) {
   const size_t n = bytes.size();
   steps = std::make_unique_for_overwrite<Step[]>(n * kStates);
   std::array<uint32_t, kStates> columns[2];
@@ -255,7 +269,11 @@ void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::v
   for (size_t i = 0; i < n; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
     Path path(columns[(i + 1) % 2], &steps[i * kStates], IsDigit(c));
-    Advance(path, c, columns[i % 2], digits);
+    if (i == 0 && byte_start) {
+      AdvanceFromByteStart(path, c);
+    } else {
+      Advance(path, c, columns[i % 2], digits);
+    }
     digits = IsDigit(c) ? digits + 1 : 0;
   }
   const std::array<uint32_t, kStates>& cost = columns[n % 2];
@@ -387,21 +405,18 @@ enum class Run { kText, kBytes, kDigits };
 Run RunOf(uint8_t action) {
   return action == kByteChar ? Run::kBytes : action == kDigit ? Run::kDigits : Run::kText;
 }
-
-}  // namespace
-
-void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
+void CompactFrom(std::string_view bytes, int eci, bool byte_start, std::vector<uint16_t>& out) {
   if (eci >= 0) EmitEci(eci, out);
   std::unique_ptr<Step[]> steps;
   std::vector<uint8_t> after;
-  ShortestPath(bytes, steps, after);
+  ShortestPath(bytes, byte_start, steps, after);
   size_t begin = 0;
   while (begin < bytes.size()) {
     const Run run = RunOf(steps[begin * kStates + after[begin]].action);
     size_t end = begin + 1;
     while (end < bytes.size() && RunOf(steps[end * kStates + after[end]].action) == run) ++end;
     if (run == Run::kText) {
-      if (begin > 0) out.push_back(kLatchText);
+      if (begin > 0 || byte_start) out.push_back(kLatchText);
       EmitText(bytes, steps, after, begin, end, out);
     } else if (run == Run::kBytes) {
       EmitBytes(bytes.substr(begin, end - begin), out);
@@ -411,5 +426,11 @@ void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
     begin = end;
   }
 }
+
+}  // namespace
+
+void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) { CompactFrom(bytes, eci, false, out); }
+
+void CompactMicro(std::string_view bytes, int eci, std::vector<uint16_t>& out) { CompactFrom(bytes, eci, true, out); }
 
 }  // namespace tavo::pdf417

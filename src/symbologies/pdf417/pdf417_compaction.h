@@ -28,4 +28,9 @@ inline constexpr int kMaxEci = 811799;
 // error correction.  Time and memory are linear in the length.
 void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out);
 
+// The same for MicroPDF417, which starts in Byte Compaction (ISO/IEC 24728,
+// 5.4.3): the first byte takes a latch whatever its mode (900 before text),
+// and the modes are chosen with that cost counted.
+void CompactMicro(std::string_view bytes, int eci, std::vector<uint16_t>& out);
+
 }  // namespace tavo::pdf417

@@ -1,0 +1,174 @@
+// MicroPDF417: the size chosen for a number of codewords, the data
+// codewords (a MicroPDF417 symbol starts in byte compaction), golden symbols
+// from zint module for module, and the errors.  The model's reader has its
+// suite in model/tests/pdf417/micropdf417_model_test.cpp.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "symbologies/codes.h"
+#include "symbologies/matrix/matrix_text.h"
+#include "symbologies/pdf417/micropdf417.h"
+#include "test_support.h"
+#include "zint_dump.h"
+
+namespace tavo {
+namespace {
+
+using pdf417::kMicroPdfSizes;
+using pdf417::MicroPdfSizeFor;
+using pdf417::MicroPdfWidth;
+using symbology::kMicroPdf417;
+
+int Area(int size) {
+  const pdf417::MicroPdfSize& s = kMicroPdfSizes[static_cast<size_t>(size)];
+  return MicroPdfWidth(s.columns) * s.rows;
+}
+
+// The module rows of font text, one per line, each the symbol's width.
+std::vector<std::string> TextLines(std::string_view text) {
+  std::vector<std::string> rows(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      rows.emplace_back();
+      ++i;
+      continue;
+    }
+    const int bits = MatrixGlyphBits(text[i]);
+    for (int m = 0; m < 6; ++m) rows.back() += bits >> m & 1 ? '1' : '0';
+  }
+  return rows;
+}
+
+// The symbol's rows: the lines without the quiet zone's (the first and
+// the last, and 2 modules on the left).
+std::vector<std::string> TextRows(std::string_view text) {
+  std::vector<std::string> lines = TextLines(text), rows;
+  for (size_t i = 1; i + 1 < lines.size(); ++i) rows.push_back(lines[i].substr(2));
+  EXPECT_EQ(lines.front().find('1'), std::string::npos) << "a dark module in the quiet zone above";
+  EXPECT_EQ(lines.back().find('1'), std::string::npos) << "a dark module in the quiet zone below";
+  return rows;
+}
+
+TEST(MicroPdf417, SizeChoice) {
+  struct Case {
+    int data, columns, want_columns, want_rows;
+  } const cases[] = {
+      {1, 0, 4, 4},   {8, 0, 4, 4},   {9, 0, 4, 6},    {13, 0, 2, 11},  {14, 0, 2, 14},  {19, 0, 2, 14},
+      {34, 0, 2, 26}, {40, 0, 4, 20}, {58, 0, 4, 26},  {126, 0, 4, 44}, {4, 1, 1, 11},   {5, 1, 1, 14},
+      {20, 1, 1, 28}, {8, 2, 2, 8},   {37, 2, 2, 26},  {6, 3, 3, 6},    {82, 3, 3, 44},  {8, 4, 4, 4},
+      {109, 4, 4, 44}, {21, 1, 0, 0}, {38, 2, 0, 0},   {83, 3, 0, 0},   {127, 0, 0, 0},  {127, 4, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const int size = MicroPdfSizeFor(c.data, c.columns);
+    if (c.want_columns == 0) {
+      EXPECT_EQ(size, -1) << c.data << " codewords in " << c.columns << " columns";
+      continue;
+    }
+    ASSERT_GE(size, 0) << c.data << " codewords in " << c.columns << " columns";
+    EXPECT_EQ(kMicroPdfSizes[size].columns, c.want_columns) << c.data << " codewords in " << c.columns;
+    EXPECT_EQ(kMicroPdfSizes[size].rows, c.want_rows) << c.data << " codewords in " << c.columns;
+  }
+}
+
+// For every count and width asked: the size holds the codewords, and no
+// size that also holds them (of those columns) is smaller.
+TEST(MicroPdf417, SizeIsTheSmallestThatHolds) {
+  for (int columns = 0; columns <= 4; ++columns) {
+    for (int n = 0; n <= 126; ++n) {
+      const int size = MicroPdfSizeFor(n, columns);
+      for (size_t i = 0; i < kMicroPdfSizes.size(); ++i) {
+        const pdf417::MicroPdfSize& s = kMicroPdfSizes[i];
+        if (s.data() < n || (columns && s.columns != columns)) continue;
+        ASSERT_GE(size, 0) << n << " codewords, " << columns << " columns";
+        EXPECT_LE(Area(size), Area(static_cast<int>(i))) << n << " codewords, " << columns << " columns";
+      }
+      if (size >= 0) {
+        EXPECT_GE(kMicroPdfSizes[size].data(), n);
+      }
+    }
+  }
+}
+
+// A MicroPDF417 symbol starts in byte compaction: whatever comes first is
+// latched (after ECI 26 when the value is UTF-8 beyond ASCII), and the modes
+// are chosen with that latch counted: six digits go as numeric compaction
+// (902 and 3 codewords), not as text (900 and 4).  The codewords are zint
+// 2.11.1's for the same data (its debug output, ZINT_DEBUG_PRINT).
+TEST(MicroPdf417, DataCodewordsStartWithALatch) {
+  struct Case {
+    std::string value;
+    std::vector<uint16_t> want;
+  } const cases[] = {
+      {"Hello", {900, 237, 131, 344}},
+      {"a", {900, 810}},
+      {"041632", {902, 1, 257, 332}},
+      {"8879242", {902, 23, 276, 842}},
+      {"AB12345678901234CD", {900, 1, 902, 171, 209, 269, 12, 434, 900, 63}},
+      {"\xc3\xa9t\xc3\xa9", {927, 26, 901, 195, 169, 116, 195, 169}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint16_t> cw;
+    pdf417::MicroPdfDataCodewords(c.value, cw);
+    EXPECT_EQ(cw, c.want) << c.value;
+  }
+}
+
+// zint 2.11.1, `zint -b 84 --cols=N -d VALUE --dump`, with the columns
+// ours chose.
+TEST(MicroPdf417, GoldenSymbolsAsZintDrawsThem) {
+  struct Case {
+    const char* value;
+    int32_t columns;
+    const char* dump;
+  } const cases[] = {
+      {"Hello", 0,
+       "D3AFD6197209DBD1B164FCD22 D331F258F929D31F258F92D62 D1239D136089921241E35CD72 D1B6F05CBDC99A7E99CCE8D7A"},
+      {"1234567890", 1,
+       "EEAFD31DD4 E6AB3E1CD4 F6B16E1ED4 F2B3BE9E54 E2AD8F1C54 C2A18C9854 C6AFD618D4 C4BC2F5894 E4BD6F9C94 "
+       "F4AE27DE94 F5B12F9EB4 F530AC1EA4 E5223C5CA4 ED3B7E5DA4"},
+      {"https://example.com/m", 3,
+       "C4B1F253D4389AF121894 E4AEE817D71D9AE1D1C94 F4A0BC9797C6A36789E94 F5A6CF17B61E5BD3D1EB4 "
+       "F539A613B7B85AF789EA4 E53E22D3A784A38B99CA4 ED3B8BD325E2120E4DDA4 E9277B13342C321411D24 "
+       "E9B6785237D853979DD34 EBA84F1215DB823D05D74"},
+  };
+  for (const Case& c : cases) {
+    const auto t = test::Translate(kMicroPdf417, c.value, c.columns, 100000);
+    ASSERT_EQ(t.rc, 0) << c.value;
+    const std::vector<std::string> ours = TextRows(t.bytes);
+    const std::vector<std::string> zint = test::ZintDumpRows(c.dump);
+    ASSERT_EQ(ours.size(), zint.size()) << c.value;
+    const int32_t width = static_cast<int32_t>(ours[0].size());
+    const ModuleGrid want = test::ZintDumpGrid(zint, width);
+    for (size_t y = 0; y < ours.size(); ++y) {
+      std::string row;
+      for (int32_t x = 0; x < width; ++x) row += want.at(x, static_cast<int32_t>(y)) ? '1' : '0';
+      EXPECT_EQ(ours[y], row) << c.value << ", row " << y;
+    }
+  }
+}
+
+TEST(MicroPdf417, Errors) {
+  const std::string digits366(366, '7'), letters250(250, 'Q'), bytes150(150, '\xff');
+  struct Case {
+    std::string value;
+    int32_t check;
+    int32_t rc;
+  } const cases[] = {
+      {"A", 5, 32561},  {"A", -1, 32561}, {"A", 64, 32561},
+      {digits366, 0, 0}, {digits366 + "7", 0, 32560},
+      {letters250, 0, 0}, {letters250 + "QQ", 0, 32560},
+      {bytes150, 0, 0}, {bytes150 + "\xff", 0, 32560},
+      {std::string(40, 'Q'), 1, 32560}, {std::string(38, 'Q'), 1, 0},
+      {std::string(72, 'Q'), 2, 0}, {std::string(74, 'Q'), 2, 32560},
+  };
+  for (const Case& c : cases) {
+    const auto t = test::Translate(kMicroPdf417, c.value, c.check, 100000);
+    EXPECT_EQ(t.rc, c.rc) << c.value.size() << " bytes, check " << c.check;
+  }
+}
+
+}  // namespace
+}  // namespace tavo
