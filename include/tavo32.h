@@ -77,7 +77,11 @@ enum {
   BC_SYM_DATABAR = 21,              /* Omnidirectional; check 1: Truncated */
   BC_SYM_DATABAR_STACKED = 23,      /* Stacked */
   BC_SYM_DATABAR_STACKED_OMNI = 24, /* Stacked Omnidirectional */
-  BC_SYM_DATABAR_LIMITED = 25       /* Limited: first digit 0 or 1 */
+  BC_SYM_DATABAR_LIMITED = 25,      /* Limited: first digit 0 or 1 */
+  /* Aztec Code (UTF-8 text with ECI 26), lines of the TAVO AZTEC face;
+     check = ec_percent (0: 23% + 3 words, or 5..95) + 128 * size (0: smallest,
+     1..4 compact, 5..36 full-range of 1..32 layers) */
+  BC_SYM_AZTEC = 30
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

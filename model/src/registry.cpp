@@ -37,6 +37,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarStacked,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
     {kDatabarStackedOmni, BuildDatabar, ReadDatabar, DrawDatabarGlyph, false},
     {kDatabarLimited,  BuildDatabar,  ReadDatabar,  DrawDatabarGlyph,  false},
+    {kAztec,           BuildAztec,    ReadAztec,    DrawAztecGlyph,    false},
 };
 // clang-format on
 

@@ -33,5 +33,6 @@ inline constexpr int32_t kDatabar = 21;  // GS1 DataBar Omnidirectional (and Tru
 inline constexpr int32_t kDatabarStacked = 23;
 inline constexpr int32_t kDatabarStackedOmni = 24;
 inline constexpr int32_t kDatabarLimited = 25;
+inline constexpr int32_t kAztec = 30;  // Aztec Code
 
 }  // namespace tavo::symbology

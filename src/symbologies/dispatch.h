@@ -46,6 +46,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarStacked, EncodeDatabarStacked},
     {kDatabarStackedOmni, EncodeDatabarStackedOmni},
     {kDatabarLimited, EncodeDatabarLimited},
+    {kAztec, EncodeAztec},
 };
 
 // The encoder by code, nullptr for the gaps.

@@ -44,6 +44,8 @@ int32_t EncodeDatabar(std::string_view value, const Options& options, FontString
 int32_t EncodeDatabarStacked(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarStackedOmni(std::string_view value, const Options& options, FontString& out);
 int32_t EncodeDatabarLimited(std::string_view value, const Options& options, FontString& out);
+// Aztec Code reads options.check_argument (symbologies/aztec/aztec.h).
+int32_t EncodeAztec(std::string_view value, const Options& options, FontString& out);
 
 // QR Code (check | 16) and Data Matrix (check | 4) of the GS1 Digital Link
 // URI of element strings (symbologies/gs1/digital_link_symbols.cpp); any

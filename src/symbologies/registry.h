@@ -149,6 +149,15 @@ inline constexpr OptionInfo kDataMatrixOptions[] = {
      "", 0, 0},
 };
 
+// Aztec Code: check = ec_percent + 128 * size (symbologies/aztec/aztec.h).
+inline constexpr OptionInfo kAztecOptions[] = {
+    {"ec_percent", OptionType::kNumber,
+     "error correction as a share of the codewords, + 3 words (absent: 23%)", 1, {}, "", 5, 95},
+    {"size", OptionType::kNumber,
+     "the symbol size: 1-4 compact of 1-4 layers, 5-36 full-range of 1-32 layers (absent: the smallest)", 128,
+     {}, "", 1, 36},
+};
+
 // The error codes each translation can return (see include/tavo32.h); every
 // one can also give 32510 (the caller's buffer is too small, or the value
 // too long) and 32529 (out of memory).
@@ -175,6 +184,7 @@ inline constexpr int32_t kErrorsDatabar[] = {32507, 32510, 32529, 32547, 32548, 
 inline constexpr int32_t kErrorsDatabarStacked[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsDatabarLimited[] = {32507, 32510, 32529, 32547, 32548, 32585};
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
+inline constexpr int32_t kErrorsAztec[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
 constexpr auto k1252 = TextRule::kWindows1252;
@@ -236,6 +246,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kErrorsDatabarStacked},
     {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
      "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
+    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 3832,
+     "Aztec Code", "aztecode", TextRule::kUtf8Eci, true, kAztecOptions, kErrorsAztec},
 };
 // clang-format on
 

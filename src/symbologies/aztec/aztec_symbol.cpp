@@ -1,0 +1,204 @@
+// Aztec Code's symbol: bit stuffing, the Reed-Solomon check words, the mode
+// message, and where each bit, the bullseye, the orientation marks and the
+// reference grid go (ISO/IEC 24778:2008, 7.2 and 7.3).
+#include <algorithm>
+#include <cstdlib>
+
+#include "symbologies/aztec/aztec.h"
+#include "symbologies/aztec/aztec_fields.h"
+
+namespace tavo {
+namespace {
+
+namespace rs = reed_solomon;
+
+
+// The check words of `words` (data only) up to `total`, in field `f`; N
+// bounds the check words of the field's largest symbol.
+template <int N, typename F>
+void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
+  using T = typename F::Element;
+  const int ecc = total - static_cast<int>(words.size());
+  const auto generator = rs::MakeGenerator<N>(f, ecc, kAztecFirstRoot);
+  rs::Encoder<F, N> encoder(f, generator);
+  for (uint16_t w : words) encoder.Push(static_cast<T>(w));
+  for (int k = 0; k < ecc; ++k) words.push_back(encoder.Ecc(k));
+}
+
+}  // namespace
+
+std::vector<uint16_t> AztecStuff(const AztecBits& bits, int32_t word_bits) {
+  const auto n = static_cast<int32_t>(bits.size());
+  const uint32_t mask = (1u << word_bits) - 2;  // the first word_bits - 1 bits
+  std::vector<uint16_t> words;
+  words.reserve(static_cast<size_t>(n / (word_bits - 1) + 2));
+  for (int32_t i = 0; i < n; i += word_bits) {
+    uint32_t word = 0;
+    for (int32_t j = 0; j < word_bits; ++j) {
+      if (i + j >= n || bits.bits[static_cast<size_t>(i + j)]) word |= 1u << (word_bits - 1 - j);
+    }
+    if ((word & mask) == mask) {
+      word &= mask;
+      --i;
+    } else if ((word & mask) == 0) {
+      word |= 1;
+      --i;
+    }
+    words.push_back(static_cast<uint16_t>(word));
+  }
+  return words;
+}
+
+namespace {
+
+// The 1s of padding the words add after the bits.
+size_t PaddingBits(const std::vector<uint16_t>& words, int32_t word_bits, size_t bits) {
+  size_t kept = 0;
+  for (uint16_t w : words) kept += (w == 1 || w == (1u << word_bits) - 2) ? word_bits - 1 : word_bits;
+  return kept - bits;
+}
+
+}  // namespace
+
+std::vector<uint16_t> AztecDataWords(const AztecBits& bits, int32_t word_bits) {
+  std::vector<uint16_t> words = AztecStuff(bits, word_bits);
+  constexpr size_t kBinaryShiftAndLength = 10;
+  if (bits.end_mode == kAztecDigit || bits.end_mode == kAztecPunct ||
+      PaddingBits(words, word_bits, bits.size()) < kBinaryShiftAndLength) {
+    return words;
+  }
+  AztecBits latched = bits;
+  if (bits.end_mode == kAztecMixed) latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecMixed][kAztecUpper]), 5);
+  latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecUpper][kAztecDigit]), 5);  // the same code in Lower
+  latched.end_mode = kAztecDigit;
+  return AztecStuff(latched, word_bits);
+}
+
+void AztecAppendEcc(std::vector<uint16_t>& words, int32_t total, int32_t word_bits) {
+  switch (word_bits) {
+    case 4: return AppendEccIn<10>(kAztecGf16, words, total);
+    case 6: return AppendEccIn<48>(kAztecGf64, words, total);
+    case 8: return AppendEccIn<240>(kAztecGf256, words, total);
+    case 10: return AppendEccIn<1020>(kAztecGf1024, words, total);
+    default: return AppendEccIn<1664>(kAztecGf4096, words, total);
+  }
+}
+
+// The layers and data words, 2 + 6 bits (compact) or 5 + 11, as words of
+// 4 bits with their check words in GF(16) (7.2.2).
+std::vector<uint16_t> AztecModeMessage(const AztecSize& size, int32_t data_words) {
+  const uint32_t value = size.compact ? static_cast<uint32_t>((size.layers - 1) << 6 | (data_words - 1))
+                                      : static_cast<uint32_t>((size.layers - 1) << 11 | (data_words - 1));
+  const int32_t data = size.ModeMessageDataWords();
+  std::vector<uint16_t> words;
+  for (int32_t k = data - 1; k >= 0; --k) words.push_back(static_cast<uint16_t>((value >> (4 * k)) & 15));
+  AztecAppendEcc(words, size.ModeMessageWords(), 4);
+  return words;
+}
+
+// The module of each layer bit.  Layer 0 is the outermost; each holds
+// `row` dominoes of two bits on each side, the sides in turn clockwise from
+// the top-left, running from the outer edge in.  The reference grid's lines
+// of a full-range symbol are skipped by mapping the positions of the symbol
+// without them (`base` across) onto it.
+std::vector<AztecModule> AztecLayerModules(const AztecSize& size) {
+  const int32_t base = size.BaseWidth(), width = size.Width();
+  std::vector<int16_t> map(static_cast<size_t>(base));
+  const int32_t half = base / 2, center = width / 2;
+  for (int32_t i = 0; i < half; ++i) {
+    const int32_t shift = size.compact ? 0 : i / 15;
+    map[static_cast<size_t>(half - i - 1)] = static_cast<int16_t>(center - i - shift - (size.compact ? 0 : 1));
+    map[static_cast<size_t>(half + i)] = static_cast<int16_t>(center + i + shift + (size.compact ? 0 : 1));
+  }
+  if (size.compact) {
+    for (int32_t i = 0; i < base; ++i) map[static_cast<size_t>(i)] = static_cast<int16_t>(i);
+  }
+  auto at = [&](int32_t x, int32_t y) { return AztecModule{map[static_cast<size_t>(x)], map[static_cast<size_t>(y)]}; };
+  std::vector<AztecModule> out(static_cast<size_t>(size.LayerBits()));
+  int32_t offset = 0;
+  for (int32_t i = 0; i < size.layers; ++i) {
+    const int32_t row = (size.layers - i) * 4 + (size.compact ? 9 : 12);
+    const int32_t far = base - 1 - 2 * i;
+    for (int32_t j = 0; j < row; ++j) {
+      for (int32_t k = 0; k < 2; ++k) {
+        const auto b = static_cast<size_t>(offset + 2 * j + k);
+        const auto side = static_cast<size_t>(2 * row);
+        out[b] = at(2 * i + k, 2 * i + j);
+        out[b + side] = at(2 * i + j, far - k);
+        out[b + 2 * side] = at(far - k, far - j);
+        out[b + 3 * side] = at(far - j, 2 * i + k);
+      }
+    }
+    offset += 8 * row;
+  }
+  return out;
+}
+
+// The mode message's bits round the bullseye: top, right, bottom, left.
+std::vector<AztecModule> AztecModeMessageModules(const AztecSize& size) {
+  const int32_t c = size.Width() / 2, r = size.BullseyeRadius();
+  const int32_t side = size.compact ? 7 : 10;
+  std::vector<AztecModule> out(static_cast<size_t>(4 * side));
+  for (int32_t i = 0; i < side; ++i) {
+    const auto o = static_cast<int16_t>(size.compact ? c - 3 + i : c - 5 + i + i / 5);
+    out[static_cast<size_t>(i)] = {o, static_cast<int16_t>(c - r)};
+    out[static_cast<size_t>(i + side)] = {static_cast<int16_t>(c + r), o};
+    out[static_cast<size_t>(3 * side - 1 - i)] = {o, static_cast<int16_t>(c + r)};
+    out[static_cast<size_t>(4 * side - 1 - i)] = {static_cast<int16_t>(c - r), o};
+  }
+  return out;
+}
+
+// The bullseye's rings (dark at even distances from the centre), the
+// orientation marks in the ring of the mode message (three modules at the
+// top-left corner, two at the top-right, one at the bottom-right), and the
+// reference grid of a full-range symbol: lines every 16 modules through the
+// centre, alternately dark and light.
+std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size) {
+  const int32_t width = size.Width(), c = width / 2, r = size.BullseyeRadius();
+  std::vector<AztecFixedModule> out;
+  auto add = [&](int32_t x, int32_t y, bool dark) {
+    out.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y), dark});
+  };
+  for (int32_t y = c - r + 1; y < c + r; ++y) {
+    for (int32_t x = c - r + 1; x < c + r; ++x) add(x, y, std::max(std::abs(x - c), std::abs(y - c)) % 2 == 0);
+  }
+  const int32_t marks[][3] = {{-r, -r, 1}, {-r + 1, -r, 1}, {-r, -r + 1, 1}, {r, -r, 1},     {r, -r + 1, 1},
+                              {r, r - 1, 1}, {r - 1, -r, 0}, {-r + 1, r, 0}, {-r, r - 1, 0}, {-r, r, 0},
+                              {r, r, 0},     {r - 1, r, 0}};
+  for (const auto& m : marks) add(c + m[0], c + m[1], m[2] != 0);
+  if (!size.compact) {
+    for (int32_t i = 0, j = 0; i < size.BaseWidth() / 2 - 1; i += 15, j += 16) {
+      for (int32_t k = 0; k < width; ++k) {
+        const bool dark = (k - c) % 2 == 0;
+        add(c - j, k, dark);
+        add(c + j, k, dark);
+        add(k, c - j, dark);
+        add(k, c + j, dark);
+      }
+    }
+  }
+  return out;
+}
+
+ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
+  const int32_t width = size.Width(), wb = size.WordBits();
+  ModuleGrid grid(width, width);
+  const std::vector<AztecModule> layer = AztecLayerModules(size);
+  const size_t pad = static_cast<size_t>(size.LayerBits() % wb);  // light bits before the first word
+  for (size_t w = 0; w < words.size(); ++w) {
+    for (int32_t b = 0; b < wb; ++b) {
+      const AztecModule& m = layer[pad + w * static_cast<size_t>(wb) + static_cast<size_t>(b)];
+      grid.set(m.x, m.y, (words[w] >> (wb - 1 - b)) & 1);
+    }
+  }
+  const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
+  const std::vector<AztecModule> mode_modules = AztecModeMessageModules(size);
+  for (size_t b = 0; b < mode_modules.size(); ++b) {
+    grid.set(mode_modules[b].x, mode_modules[b].y, (mode[b / 4] >> (3 - b % 4)) & 1);
+  }
+  for (const AztecFixedModule& f : AztecFixedModules(size)) grid.set(f.x, f.y, f.dark);
+  return grid;
+}
+
+}  // namespace tavo
