@@ -309,6 +309,7 @@ DESCRIPTIONS = {
     "DM": matrix_faces.DESCRIPTIONS["DM"],
     "ITF14": "ITF-14 (the GTIN-14 in Interleaved 2 of 5, wide:narrow 2.5) with its bearer bars drawn by every glyph",
     "DATABAR": matrix_faces.DESCRIPTIONS["DATABAR"],
+    "AZTEC": matrix_faces.DESCRIPTIONS["AZTEC"],
 }
 
 

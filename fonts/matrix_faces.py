@@ -29,12 +29,13 @@ DATABAR = {"units_per_em": 1200, "module": 300, "block_width": 6, "block_height"
 
 # The face families of the module-grid symbologies, their block geometry,
 # and what their fonts print.
-FAMILIES = ("QR", "DM", "DATABAR")
-GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR}
+FAMILIES = ("QR", "DM", "DATABAR", "AZTEC")
+GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR, "AZTEC": MATRIX}
 DESCRIPTIONS = {
     "QR": "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DM": "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DATABAR": "GS1 DataBar, 64 glyphs of runs of 6 modules, one line of text per module row",
+    "AZTEC": "Aztec Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
 }
 
 

@@ -48,6 +48,7 @@ const RuleRow kRuleRows[] = {
      "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
+    {{30}, {{1, 255}}, Shown::kControls5, "Aztec Code: every byte but NUL, controls under labels"},
     {{0, 26}, {}, Shown::kAsItself, "codes without rules"},
     {{21, 23, 24, 25}, {{'0', '9'}}, Shown::kAsItself, "GS1 DataBar: the GTIN's digits"},
 };

@@ -47,6 +47,7 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
       (symbology >= 16 && symbology <= 19))
     return std::string(prefix) + "UPC EAN JAN";
   if (symbology == 8) return std::string(prefix) + "POSTNET";
+  if (symbology == 30) return std::string(prefix) + "AZTEC";  // Aztec Code: one face
   if (symbology >= 21) return std::string(prefix) + "DATABAR";  // every DataBar form, one face
   std::string name(prefix);
   name += symbology == 20 ? "ITF14" : kStems[symbology];

@@ -246,7 +246,7 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      kErrorsDatabarStacked},
     {kDatabarLimited, "databar-limited", "DATABAR", FaceVariants::kSingle, kDatabar, CheckFlag::kIgnored, CharRule::kDigits, 18,
      "GS1 DataBar Limited", "gs1databarlimited rsslimited", k1252, true, kNoOptions, kErrorsDatabarLimited},
-    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 3832,
+    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 4732,
      "Aztec Code", "aztecode", TextRule::kUtf8Eci, true, kAztecOptions, kErrorsAztec},
 };
 // clang-format on

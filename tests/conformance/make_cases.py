@@ -45,6 +45,7 @@ SAMPLES = {
     "databar-stacked": "2001234567890",
     "databar-stacked-omni": "(01)20012345678909",
     "databar-limited": "(01)15012345678907",
+    "aztec": "Hello Aztec Code",
 }
 
 

@@ -159,9 +159,10 @@ std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size);
 ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words);
 
 // The error correction words a size needs for `ec_percent` (0: none, just
-// the 3 extra words).
+// the 3 extra words): the share of all its words, rounded down, + 3 (the
+// rounding zint's capacity tables follow, so no symbol of ours is larger).
 constexpr int32_t AztecMinEccWords(const AztecSize& size, int32_t ec_percent) {
-  return (size.TotalWords() * ec_percent + 99) / 100 + kAztecEcExtraWords;
+  return size.TotalWords() * ec_percent / 100 + kAztecEcExtraWords;
 }
 
 }  // namespace tavo
