@@ -80,6 +80,8 @@ namespace Tavo32
         DatabarStackedOmni = 24,
         /// <summary>GS1 DataBar Limited</summary>
         DatabarLimited = 25,
+        /// <summary>Aztec Code</summary>
+        Aztec = 30,
     }
 
     public static partial class Registry
@@ -138,6 +140,8 @@ namespace Tavo32
                               new OptionInfo[] { }),
             new SymbologyInfo(25, "databar-limited", "GS1 DataBar Limited", new string[] { "gs1databarlimited", "rsslimited", }, "DATABAR", 21, TextRule.Windows1252, true, 18,
                               new OptionInfo[] { }),
+            new SymbologyInfo(30, "aztec", "Aztec Code", new string[] { "aztecode", }, "AZTEC", 30, TextRule.Utf8Eci, true, 4732,
+                              new OptionInfo[] { OptionInfo.Number("ec_percent", 5, 95, 1), OptionInfo.Number("size", 1, 36, 128), }),
         };
 
         /// <summary>The code whose character check an input form uses: a symbology

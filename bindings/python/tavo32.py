@@ -83,6 +83,7 @@ REGISTRY = [
     {"aliases": ["gs1databarstacked", "rss14stacked"], "code": 23, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked"},
     {"aliases": ["gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni"], "code": 24, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-stacked-omni", "options": [], "text": "windows-1252", "title": "GS1 DataBar Stacked Omnidirectional"},
     {"aliases": ["gs1databarlimited", "rsslimited"], "code": 25, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 18, "multi_line": True, "name": "databar-limited", "options": [], "text": "windows-1252", "title": "GS1 DataBar Limited"},
+    {"aliases": ["aztecode"], "code": 30, "faces": 1, "family": "AZTEC", "font": 30, "max_length": 4732, "multi_line": True, "name": "aztec", "options": [{"check": 1, "help": "error correction as a share of the codewords, + 3 words (absent: 23%)", "max": 95, "min": 5, "name": "ec_percent", "type": "number"}, {"check": 128, "help": "the symbol size: 1-4 compact of 1-4 layers, 5-36 full-range of 1-32 layers (absent: the smallest)", "max": 36, "min": 1, "name": "size", "type": "number"}], "text": "utf-8-eci", "title": "Aztec Code"},
 ]
 # ---- END TABLES ----
 

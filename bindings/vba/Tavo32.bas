@@ -133,6 +133,7 @@ Public Const TAVO_DATABAR As Long = 21   ' GS1 DataBar Omnidirectional
 Public Const TAVO_DATABAR_STACKED As Long = 23   ' GS1 DataBar Stacked
 Public Const TAVO_DATABAR_STACKED_OMNI As Long = 24   ' GS1 DataBar Stacked Omnidirectional
 Public Const TAVO_DATABAR_LIMITED As Long = 25   ' GS1 DataBar Limited
+Public Const TAVO_AZTEC As Long = 30   ' Aztec Code
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -162,13 +163,14 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarstacked", "gs1databarstacked", "rss14stacked": RegistryCode = 23
     Case "databarstackedomni", "gs1databarstackedomni", "databarstackedomnidirectional", "rss14stackedomni": RegistryCode = 24
     Case "databarlimited", "gs1databarlimited", "rsslimited": RegistryCode = 25
+    Case "aztec", "aztecode": RegistryCode = 30
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited aztec"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -203,6 +205,7 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 23: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked"
     Case 24: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-stacked-omni"
     Case 25: fontOf = 21: textRule = 0: optionList = "": rowName = "databar-limited"
+    Case 30: fontOf = 30: textRule = 1: optionList = "ec_percent=5..95 size=1..36": rowName = "aztec"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -271,6 +274,11 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
     Case 21
         Select Case optionName
         Case "truncated": RegistryOptionCheck = FlagCheck(optionValue, 1)
+        End Select
+    Case 30
+        Select Case optionName
+        Case "ecpercent": RegistryOptionCheck = NumberCheck(optionValue, 5, 95, 1)
+        Case "size": RegistryOptionCheck = NumberCheck(optionValue, 1, 36, 128)
         End Select
     End Select
 End Function

@@ -68,9 +68,11 @@ std::vector<FontCase> Fonts() {
 }
 
 // Symbols of a fixed size, which no single byte makes: Intelligent Mail (65
-// bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
-// modules; tests/fonts/matrix_font_test.cpp and the model's reading tests).
-constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix};
+// bars; model/tests/imb/imb_test.cpp), QR Code, Data Matrix and Aztec Code
+// (blocks of modules; tests/fonts/matrix_font_test.cpp, the model's reading
+// tests and tests/aztec/).
+constexpr int32_t kFixedSize[] = {tavo::symbology::kImb, tavo::symbology::kQr, tavo::symbology::kDataMatrix,
+                                  tavo::symbology::kAztec};
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));
