@@ -50,6 +50,8 @@ inline constexpr std::array<std::string_view, kAztecModes> kAztecChars = {
     "\0 0123456789,.\0\0"sv,
 };
 inline constexpr std::array<std::string_view, 4> kAztecPunctPairs = {"\r\n", ". ", ", ", ": "};
+static_assert(kAztecPunctPairs[0][1] == '\n' && kAztecPunctPairs[1][1] == ' ' && kAztecPunctPairs[2][1] == ' ' &&
+              kAztecPunctPairs[3][1] == ' ');
 inline constexpr int kAztecFirstPunctPair = 2;
 
 // The shift and latch codes (Table 2).  Binary shift is code 31 of Upper,

@@ -58,8 +58,12 @@ static_assert(kLatchPaths.cost[kL][kU] == 9 && kLatchPaths.cost[kD][kP] == 14);
 // The pair code of value[i..i+1] in Punct, or -1.
 int PairAt(std::string_view value, size_t i) {
   if (i + 1 >= value.size()) return -1;
+  const char first = value[i], second = value[i + 1];
+  if (second != ' ' && second != '\n') return -1;  // the pairs end in LF or a space
   for (size_t p = 0; p < kAztecPunctPairs.size(); ++p) {
-    if (value.substr(i, 2) == kAztecPunctPairs[p]) return static_cast<int>(p) + kAztecFirstPunctPair;
+    if (first == kAztecPunctPairs[p][0] && second == kAztecPunctPairs[p][1]) {
+      return static_cast<int>(p) + kAztecFirstPunctPair;
+    }
   }
   return -1;
 }
@@ -99,13 +103,19 @@ class Search {
     if (cost < a.cost) a = {cost, step, static_cast<uint16_t>(run)};
   }
 
-  // Binary runs from Upper, Lower or Mixed ending before byte i.
+  // Binary runs from Upper, Lower or Mixed ending before byte i.  A short
+  // run from j costs Closed(j) - 8j + 10 + 8i: the least over the last 31
+  // positions is the front of a window kept in increasing order of
+  // Closed(j) - 8j (each position enters and leaves it once).
   void ArriveByBinary(size_t i) {
     for (int m : {kU, kL, kM}) {
-      const size_t reach = std::min<size_t>(i, kShortRun);
-      for (size_t k = 1; k <= reach; ++k) {
-        Offer(i, m, Closed(i - k, m) + kShortRunHead + 8 * static_cast<int32_t>(k), Step::kBinary,
-              static_cast<int>(k));
+      Window& w = windows_[static_cast<size_t>(m)];
+      if (i > 0) w.Push(static_cast<int32_t>(i - 1), Closed(i - 1, m) - 8 * static_cast<int32_t>(i - 1));
+      w.DropBefore(static_cast<int32_t>(i) - kShortRun);
+      if (!w.empty()) {
+        const int32_t from = w.Front();
+        Offer(i, m, w.FrontKey() + kShortRunHead + 8 * static_cast<int32_t>(i), Step::kBinary,
+              static_cast<int>(i) - from);
       }
       Long& l = long_[m];
       if (l.cost < kInf && l.run < kLongestRun) {
@@ -154,12 +164,36 @@ class Search {
     int32_t cost = kInf;
     int run = 0;
   };
+  // Positions of the last kShortRun, keys increasing from the front.
+  class Window {
+   public:
+    bool empty() const { return size_ == 0; }
+    int32_t Front() const { return pos_[head_]; }
+    int32_t FrontKey() const { return key_[head_]; }
+    void Push(int32_t pos, int32_t key) {
+      while (size_ > 0 && key_[Back()] >= key) --size_;
+      const size_t at = (head_ + size_) % kRing;
+      pos_[at] = pos;
+      key_[at] = key;
+      ++size_;
+    }
+    void DropBefore(int32_t first) {
+      while (size_ > 0 && pos_[head_] < first) head_ = (head_ + 1) % kRing, --size_;
+    }
+
+   private:
+    static constexpr size_t kRing = kShortRun + 1;
+    size_t Back() const { return (head_ + size_ - 1) % kRing; }
+    std::array<int32_t, kRing> pos_{}, key_{};
+    size_t head_ = 0, size_ = 0;
+  };
   std::string_view v_;
   size_t n_;
   std::vector<Arrival> arrive_;
   std::vector<int32_t> closed_;
   std::vector<uint8_t> from_;
   std::array<Long, 3> long_{};
+  std::array<Window, 3> windows_{};
 };
 
 // The codes of the latch from mode a to mode b, hop by hop.
@@ -225,6 +259,7 @@ void Search::Emit(AztecBits& out) const {
   // that mode's arrival the step and where it started.
   out.end_mode = mode;
   std::vector<Planned> plan;
+  plan.reserve(n_ + 1);
   size_t i = n_;
   int latched = mode;
   while (true) {
