@@ -621,9 +621,10 @@ namespace Tavo32
         {
             byte[] z = Terminated(value);
             int n = z.Length - 1;
-            // No symbology writes more than about two bytes per value byte; a
-            // second, much larger buffer covers any that might.
-            int[] capacities = { 2 * n + 64, 8 * n + 1024 };
+            // Most symbologies write about two bytes per value byte; a second,
+            // much larger buffer covers the others (an Aztec Code of a size
+            // asked for writes up to 4,027 bytes, whatever the value).
+            int[] capacities = { 2 * n + 64, 8 * n + 8192 };
             int rc = 0, len = 0;
             byte[] buf = null;
             foreach (int cap in capacities)
@@ -760,7 +761,7 @@ namespace Tavo32
             int[] len = new int[1];
             int rc = 0;
             byte[] buf = null;
-            foreach (int size in new[] { cap, 8 * cap + 1024 })
+            foreach (int size in new[] { cap, 8 * cap + 8192 })
             {
                 buf = new byte[size];
                 rc = call(buf, len);

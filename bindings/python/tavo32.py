@@ -417,7 +417,7 @@ class Library:
     def _call_growing(self, function, capacity, *arguments):
         """Calls an export that writes (buf, cap, len) last, with a larger
         buffer when the first is too small; the bytes written."""
-        for size in (capacity, 8 * capacity + 1024):
+        for size in (capacity, 8 * capacity + 8192):
             out = ctypes.create_string_buffer(size)
             length = ctypes.c_int32(0)
             rc = function(*arguments, out, size, ctypes.byref(length))
@@ -436,8 +436,9 @@ class Library:
         argument = _check_argument(row, check, options)
         utf8 = row is not None and row["text"] != "windows-1252"
         data = self._value_bytes(value, utf8=utf8)
-        # No symbology writes more than about two bytes per value byte; a
-        # second, much larger buffer covers any that might.
+        # Most symbologies write about two bytes per value byte; a second,
+        # much larger buffer covers the others (an Aztec Code of a size asked
+        # for writes up to 4,027 bytes, whatever the value).
         result = self._call_growing(self._dll.BC_FontTranslate, 2 * len(data) + 64, code, data, argument)
         return result if isinstance(value, (bytes, bytearray)) else _to_text(result)
 

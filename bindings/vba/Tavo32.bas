@@ -873,10 +873,11 @@ Private Function TranslateBytes(ByVal sym As Long, ByRef valueBytes() As Byte, _
     Dim outBuf() As Byte, outCap As Long, outLen As Long, n As Long
     Dim rc As Long, attempt As Long
     n = UBound(valueBytes)   ' the value's length: the last byte is its terminating 0
-    ' No symbology writes more than about two bytes per value byte; a second,
-    ' much larger buffer covers any that might.
+    ' Most symbologies write about two bytes per value byte; a second, much
+    ' larger buffer covers the others (an Aztec Code of a size asked for
+    ' writes up to 4,027 bytes, whatever the value).
     For attempt = 1 To 2
-        If attempt = 1 Then outCap = 2 * n + 64 Else outCap = 8 * n + 1024
+        If attempt = 1 Then outCap = 2 * n + 64 Else outCap = 8 * n + 8192
         ReDim outBuf(0 To outCap - 1)
         rc = BC_FontTranslate(sym, valueBytes(0), checkArg, outBuf(0), outCap, outLen)
         If rc <> ERR_TOO_MANY_CHARACTERS Then Exit For

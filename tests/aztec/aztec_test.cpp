@@ -98,6 +98,32 @@ TEST(AztecStuffing, Words) {
   }
 }
 
+// The data words of every codeword size unstuff to a stream that decodes
+// to the value: padding of 10 or 11 1s after Upper, Lower or Mixed (12-bit
+// words) would read as a binary shift of 31 missing bytes.
+TEST(AztecStuffing, PaddingReadsAsNothing) {
+  std::mt19937 rng(12);
+  for (size_t length = 1; length <= 60; ++length) {
+    for (const char* alphabet : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz", "@\\^_`|~", "0123456789"}) {
+      std::string value;
+      for (size_t i = 0; i < length; ++i) value += alphabet[rng() % std::char_traits<char>::length(alphabet)];
+      AztecBits bits;
+      AztecEncodation(value, false, bits);
+      for (int32_t word_bits : {6, 8, 10, 12}) {
+        const uint32_t all = (1u << word_bits) - 1;
+        std::vector<uint8_t> unstuffed;
+        for (uint16_t w : AztecDataWords(bits, word_bits)) {
+          const int32_t keep = (w == 1 || w == all - 1) ? word_bits - 1 : word_bits;
+          for (int32_t b = 0; b < keep; ++b) unstuffed.push_back(static_cast<uint8_t>((w >> (word_bits - 1 - b)) & 1));
+        }
+        AztecReading r;
+        EXPECT_TRUE(AztecDecodation(unstuffed, r)) << value << " in " << word_bits << "-bit words";
+        EXPECT_EQ(r.data, value) << word_bits << "-bit words";
+      }
+    }
+  }
+}
+
 TEST(AztecCheck, Arguments) {
   const struct {
     int32_t check;
