@@ -2,6 +2,7 @@
 // message, and where each bit, the bullseye, the orientation marks and the
 // reference grid go (ISO/IEC 24778:2008, 7.2 and 7.3).
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "symbologies/aztec/aztec.h"
@@ -96,41 +97,47 @@ std::vector<uint16_t> AztecModeMessage(const AztecSize& size, int32_t data_words
   return words;
 }
 
-// The module of each layer bit.  Layer 0 is the outermost; each holds
-// `row` dominoes of two bits on each side, the sides in turn clockwise from
-// the top-left, running from the outer edge in.  The reference grid's lines
-// of a full-range symbol are skipped by mapping the positions of the symbol
-// without them (`base` across) onto it.
-std::vector<AztecModule> AztecLayerModules(const AztecSize& size) {
-  const int32_t base = size.BaseWidth(), width = size.Width();
-  std::vector<int16_t> map(static_cast<size_t>(base));
-  const int32_t half = base / 2, center = width / 2;
+namespace {
+
+// Calls f(bit, x, y) for each layer bit's module.  Layer 0 is the
+// outermost; each holds `row` dominoes of two bits on each side, the sides
+// in turn clockwise from the top-left, running from the outer edge in.  The
+// reference grid's lines of a full-range symbol are skipped by mapping the
+// positions of the symbol without them (`base` across) onto it.
+template <typename F>
+void ForEachLayerModule(const AztecSize& size, F&& f) {
+  const int32_t base = size.BaseWidth(), half = base / 2, center = size.Width() / 2;
+  std::array<int16_t, 4 * 32 + 14> map{};
   for (int32_t i = 0; i < half; ++i) {
-    const int32_t shift = size.compact ? 0 : i / 15;
-    map[static_cast<size_t>(half - i - 1)] = static_cast<int16_t>(center - i - shift - (size.compact ? 0 : 1));
-    map[static_cast<size_t>(half + i)] = static_cast<int16_t>(center + i + shift + (size.compact ? 0 : 1));
+    const int32_t shift = size.compact ? 0 : i / 15 + 1;
+    map[static_cast<size_t>(half - i - 1)] = static_cast<int16_t>(size.compact ? half - i - 1 : center - i - shift);
+    map[static_cast<size_t>(half + i)] = static_cast<int16_t>(size.compact ? half + i : center + i + shift);
   }
-  if (size.compact) {
-    for (int32_t i = 0; i < base; ++i) map[static_cast<size_t>(i)] = static_cast<int16_t>(i);
-  }
-  auto at = [&](int32_t x, int32_t y) { return AztecModule{map[static_cast<size_t>(x)], map[static_cast<size_t>(y)]}; };
-  std::vector<AztecModule> out(static_cast<size_t>(size.LayerBits()));
+  if (size.compact) map[static_cast<size_t>(base - 1)] = static_cast<int16_t>(base - 1);  // odd: the centre
   int32_t offset = 0;
   for (int32_t i = 0; i < size.layers; ++i) {
     const int32_t row = (size.layers - i) * 4 + (size.compact ? 9 : 12);
-    const int32_t far = base - 1 - 2 * i;
+    const int32_t side = 2 * row, near = 2 * i, far = base - 1 - 2 * i;
     for (int32_t j = 0; j < row; ++j) {
       for (int32_t k = 0; k < 2; ++k) {
-        const auto b = static_cast<size_t>(offset + 2 * j + k);
-        const auto side = static_cast<size_t>(2 * row);
-        out[b] = at(2 * i + k, 2 * i + j);
-        out[b + side] = at(2 * i + j, far - k);
-        out[b + 2 * side] = at(far - k, far - j);
-        out[b + 3 * side] = at(far - j, 2 * i + k);
+        const int32_t bit = offset + 2 * j + k;
+        const int16_t a = map[static_cast<size_t>(near + k)], b = map[static_cast<size_t>(near + j)];
+        const int16_t c = map[static_cast<size_t>(far - k)], d = map[static_cast<size_t>(far - j)];
+        f(bit, a, b);
+        f(bit + side, b, c);
+        f(bit + 2 * side, c, d);
+        f(bit + 3 * side, d, a);
       }
     }
     offset += 8 * row;
   }
+}
+
+}  // namespace
+
+std::vector<AztecModule> AztecLayerModules(const AztecSize& size) {
+  std::vector<AztecModule> out(static_cast<size_t>(size.LayerBits()));
+  ForEachLayerModule(size, [&](int32_t bit, int16_t x, int16_t y) { out[static_cast<size_t>(bit)] = {x, y}; });
   return out;
 }
 
@@ -149,17 +156,16 @@ std::vector<AztecModule> AztecModeMessageModules(const AztecSize& size) {
   return out;
 }
 
-// The bullseye's rings (dark at even distances from the centre), the
-// orientation marks in the ring of the mode message (three modules at the
-// top-left corner, two at the top-right, one at the bottom-right), and the
-// reference grid of a full-range symbol: lines every 16 modules through the
-// centre, alternately dark and light.
-std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size) {
+namespace {
+
+// Calls f(x, y, dark) for the bullseye's rings (dark at even distances from
+// the centre), the orientation marks in the ring of the mode message (three
+// modules at the top-left corner, two at the top-right, one at the
+// bottom-right), and the reference grid of a full-range symbol: lines every
+// 16 modules through the centre, alternately dark and light.
+template <typename F>
+void ForEachFixedModule(const AztecSize& size, F&& add) {
   const int32_t width = size.Width(), c = width / 2, r = size.BullseyeRadius();
-  std::vector<AztecFixedModule> out;
-  auto add = [&](int32_t x, int32_t y, bool dark) {
-    out.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y), dark});
-  };
   for (int32_t y = c - r + 1; y < c + r; ++y) {
     for (int32_t x = c - r + 1; x < c + r; ++x) add(x, y, std::max(std::abs(x - c), std::abs(y - c)) % 2 == 0);
   }
@@ -167,37 +173,44 @@ std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size) {
                               {r, r - 1, 1}, {r - 1, -r, 0}, {-r + 1, r, 0}, {-r, r - 1, 0}, {-r, r, 0},
                               {r, r, 0},     {r - 1, r, 0}};
   for (const auto& m : marks) add(c + m[0], c + m[1], m[2] != 0);
-  if (!size.compact) {
-    for (int32_t i = 0, j = 0; i < size.BaseWidth() / 2 - 1; i += 15, j += 16) {
-      for (int32_t k = 0; k < width; ++k) {
-        const bool dark = (k - c) % 2 == 0;
-        add(c - j, k, dark);
-        add(c + j, k, dark);
-        add(k, c - j, dark);
-        add(k, c + j, dark);
-      }
+  if (size.compact) return;
+  for (int32_t i = 0, j = 0; i < size.BaseWidth() / 2 - 1; i += 15, j += 16) {
+    for (int32_t k = 0; k < width; ++k) {
+      const bool dark = (k - c) % 2 == 0;
+      add(c - j, k, dark);
+      add(c + j, k, dark);
+      add(k, c - j, dark);
+      add(k, c + j, dark);
     }
   }
+}
+
+}  // namespace
+
+std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size) {
+  std::vector<AztecFixedModule> out;
+  ForEachFixedModule(size, [&](int32_t x, int32_t y, bool dark) {
+    out.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y), dark});
+  });
   return out;
 }
 
 ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
   const int32_t width = size.Width(), wb = size.WordBits();
   ModuleGrid grid(width, width);
-  const std::vector<AztecModule> layer = AztecLayerModules(size);
-  const size_t pad = static_cast<size_t>(size.LayerBits() % wb);  // light bits before the first word
-  for (size_t w = 0; w < words.size(); ++w) {
-    for (int32_t b = 0; b < wb; ++b) {
-      const AztecModule& m = layer[pad + w * static_cast<size_t>(wb) + static_cast<size_t>(b)];
-      grid.set(m.x, m.y, (words[w] >> (wb - 1 - b)) & 1);
-    }
-  }
+  const int32_t pad = size.LayerBits() % wb;  // light bits before the first word
+  uint8_t* dark = grid.dark.data();
+  ForEachLayerModule(size, [&](int32_t bit, int16_t x, int16_t y) {
+    if (bit < pad) return;
+    const int32_t at = bit - pad;
+    dark[y * width + x] = static_cast<uint8_t>((words[static_cast<size_t>(at / wb)] >> (wb - 1 - at % wb)) & 1);
+  });
   const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
   const std::vector<AztecModule> mode_modules = AztecModeMessageModules(size);
   for (size_t b = 0; b < mode_modules.size(); ++b) {
     grid.set(mode_modules[b].x, mode_modules[b].y, (mode[b / 4] >> (3 - b % 4)) & 1);
   }
-  for (const AztecFixedModule& f : AztecFixedModules(size)) grid.set(f.x, f.y, f.dark);
+  ForEachFixedModule(size, [&](int32_t x, int32_t y, bool d) { dark[y * width + x] = d ? 1 : 0; });
   return grid;
 }
 
