@@ -62,8 +62,8 @@ int32_t EncodeAztec(std::string_view value, const Options& options, FontString& 
   const int32_t first = request.size ? request.size : 1, last = request.size ? request.size : kAztecSizes;
   for (int32_t number = first; number <= last; ++number) {
     const AztecSize size = AztecSizeOf(number);
-    // The largest symbols hold at most 2048 words of 12 bits: more bits
-    // than that fit no size (and are not cut into words in vain).
+    // More bits than all the size's codewords hold never fit it, whatever
+    // the stuffing: they are not cut into words in vain.
     if (bits.size() > static_cast<size_t>(size.TotalWords() * size.WordBits())) continue;
     std::vector<uint16_t> words = stuffed.At(size.WordBits());
     const auto data_words = static_cast<int32_t>(words.size());
