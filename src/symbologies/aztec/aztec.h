@@ -112,7 +112,10 @@ struct AztecBits {
   std::vector<uint8_t> bits;  // one bit a byte
   int end_mode = kAztecUpper;  // the mode latched at the end
   void Append(uint32_t value, int count) {
-    for (int i = count - 1; i >= 0; --i) bits.push_back(static_cast<uint8_t>((value >> i) & 1));
+    const size_t at = bits.size();
+    bits.resize(at + static_cast<size_t>(count));
+    uint8_t* out = bits.data() + at;
+    for (int i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((value >> (count - 1 - i)) & 1);
   }
   size_t size() const { return bits.size(); }
 };

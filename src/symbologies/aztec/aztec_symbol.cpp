@@ -3,6 +3,8 @@
 // reference grid go (ISO/IEC 24778:2008, 7.2 and 7.3).
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 #include "symbologies/aztec/aztec.h"
@@ -11,19 +13,46 @@
 namespace tavo {
 namespace {
 
-namespace rs = reed_solomon;
-
-
-// The check words of `words` (data only) up to `total`, in field `f`; N
-// bounds the check words of the field's largest symbol.
-template <int N, typename F>
+// The check words of `words` (data only) up to `total`, in the binary
+// field `f`.  The generator's coefficients come from its roots a^1 ..
+// a^n one factor at a time, then turn into logarithms; the remainder is the
+// long division of data(x) x^n by it, done in a separate array of sums so
+// that the division reads each data word once and shifts nothing: sums[j]
+// collects what the earlier steps subtract from position j.  (In
+// characteristic 2 subtracting is adding, and the remainder is the check
+// words as they are.)
+template <typename F>
 void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
-  using T = typename F::Element;
-  const int ecc = total - static_cast<int>(words.size());
-  const auto generator = rs::MakeGenerator<N>(f, ecc, kAztecFirstRoot);
-  rs::Encoder<F, N> encoder(f, generator);
-  for (uint16_t w : words) encoder.Push(static_cast<T>(w));
-  for (int k = 0; k < ecc; ++k) words.push_back(encoder.Ecc(k));
+  const size_t data = words.size(), ecc = static_cast<size_t>(total) - data;
+  constexpr uint32_t kNoLog = UINT32_MAX;
+  std::vector<uint32_t> g(ecc + 1, 0);  // g[k]: the coefficient of x^(n-k), then its logarithm
+  g[0] = 1;
+  for (size_t i = 0; i < ecc; ++i) {
+    const uint32_t root_log = static_cast<uint32_t>(kAztecFirstRoot + i) % F::kOrder;
+    for (size_t k = i + 1; k >= 1; --k) {
+      if (g[k - 1] != 0) g[k] ^= f.exp[f.log[g[k - 1]] + root_log];
+    }
+  }
+  bool zero_coefficient = false;
+  for (size_t k = 1; k <= ecc; ++k) {
+    zero_coefficient = zero_coefficient || g[k] == 0;
+    g[k] = g[k] == 0 ? kNoLog : f.log[g[k]];
+  }
+  std::vector<uint16_t> sums(static_cast<size_t>(total), 0);
+  for (size_t j = 0; j < data; ++j) {
+    const uint32_t lead = static_cast<uint32_t>(words[j] ^ sums[j]);
+    if (lead == 0) continue;
+    const auto* exp = f.exp.data() + f.log[lead];
+    uint16_t* tail = sums.data() + j;
+    if (zero_coefficient) {
+      for (size_t k = 1; k <= ecc; ++k) {
+        if (g[k] != kNoLog) tail[k] = static_cast<uint16_t>(tail[k] ^ exp[g[k]]);
+      }
+    } else {  // the usual case: no test in the loop
+      for (size_t k = 1; k <= ecc; ++k) tail[k] = static_cast<uint16_t>(tail[k] ^ exp[g[k]]);
+    }
+  }
+  words.insert(words.end(), sums.begin() + static_cast<std::ptrdiff_t>(data), sums.end());
 }
 
 }  // namespace
@@ -77,11 +106,11 @@ std::vector<uint16_t> AztecDataWords(const AztecBits& bits, int32_t word_bits) {
 
 void AztecAppendEcc(std::vector<uint16_t>& words, int32_t total, int32_t word_bits) {
   switch (word_bits) {
-    case 4: return AppendEccIn<10>(kAztecGf16, words, total);
-    case 6: return AppendEccIn<48>(kAztecGf64, words, total);
-    case 8: return AppendEccIn<240>(kAztecGf256, words, total);
-    case 10: return AppendEccIn<1020>(kAztecGf1024, words, total);
-    default: return AppendEccIn<1664>(kAztecGf4096, words, total);
+    case 4: return AppendEccIn(kAztecGf16, words, total);
+    case 6: return AppendEccIn(kAztecGf64, words, total);
+    case 8: return AppendEccIn(kAztecGf256, words, total);
+    case 10: return AppendEccIn(kAztecGf1024, words, total);
+    default: return AppendEccIn(kAztecGf4096, words, total);
   }
 }
 
@@ -198,13 +227,14 @@ std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size) {
 ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
   const int32_t width = size.Width(), wb = size.WordBits();
   ModuleGrid grid(width, width);
-  const int32_t pad = size.LayerBits() % wb;  // light bits before the first word
+  // The layers' bit stream: light padding bits first, then the words.
+  std::vector<uint8_t> stream(static_cast<size_t>(size.LayerBits()), 0);
+  uint8_t* next = stream.data() + size.LayerBits() % wb;
+  for (const uint16_t w : words) {
+    for (int32_t j = wb - 1; j >= 0; --j) *next++ = static_cast<uint8_t>((w >> j) & 1);
+  }
   uint8_t* dark = grid.dark.data();
-  ForEachLayerModule(size, [&](int32_t bit, int16_t x, int16_t y) {
-    if (bit < pad) return;
-    const int32_t at = bit - pad;
-    dark[y * width + x] = static_cast<uint8_t>((words[static_cast<size_t>(at / wb)] >> (wb - 1 - at % wb)) & 1);
-  });
+  ForEachLayerModule(size, [&](int32_t bit, int16_t x, int16_t y) { dark[y * width + x] = stream[static_cast<size_t>(bit)]; });
   const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
   const std::vector<AztecModule> mode_modules = AztecModeMessageModules(size);
   for (size_t b = 0; b < mode_modules.size(); ++b) {
