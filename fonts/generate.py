@@ -310,6 +310,7 @@ DESCRIPTIONS = {
     "ITF14": "ITF-14 (the GTIN-14 in Interleaved 2 of 5, wide:narrow 2.5) with its bearer bars drawn by every glyph",
     "DATABAR": matrix_faces.DESCRIPTIONS["DATABAR"],
     "PDF417": matrix_faces.DESCRIPTIONS["PDF417"],
+    "AZTEC": matrix_faces.DESCRIPTIONS["AZTEC"],
 }
 
 

@@ -35,13 +35,14 @@ PDF417 = {"units_per_em": 1200, "module": 400, "block_width": 6, "block_height":
 
 # The face families of the module-grid symbologies, their block geometry,
 # and what their fonts print.
-FAMILIES = ("QR", "DM", "DATABAR", "PDF417")
-GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR, "PDF417": PDF417}
+FAMILIES = ("QR", "DM", "DATABAR", "PDF417", "AZTEC")
+GEOMETRY = {"QR": MATRIX, "DM": MATRIX, "DATABAR": DATABAR, "PDF417": PDF417, "AZTEC": MATRIX}
 DESCRIPTIONS = {
     "QR": "QR Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DM": "Data Matrix ECC 200, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
     "DATABAR": "GS1 DataBar, 64 glyphs of runs of 6 modules, one line of text per module row",
     "PDF417": "PDF417 and MicroPDF417, 64 glyphs of runs of 6 modules 3 modules high, one line of text per row",
+    "AZTEC": "Aztec Code, 64 glyphs of 2 x 3 modules, one line of text per 3 module rows",
 }
 
 

@@ -26,7 +26,7 @@ std::bitset<256> Set(std::initializer_list<Range> ranges) {
 }
 
 // The code points each symbology's encoder may emit, by symbology code.
-constexpr size_t kCodes = 30;  // 0..29; codes without a symbology emit nothing
+constexpr size_t kCodes = 31;  // 0..30; codes without a symbology emit nothing
 
 const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
   static const auto upc_ean = Set({{33, 43}, {48, 57}, {60, 62}, {64, 126}, {161, 180}});
@@ -67,15 +67,16 @@ const std::array<std::bitset<256>, kCodes>& EmittedCodePoints() {
       // 21: GS1 DataBar in its run glyphs; 22: never a symbology; 23..27: the
       // other DataBar forms
       grid, {}, grid, grid, grid, grid, grid,
-      // 28: PDF417 in the run glyphs of its face; 29: MicroPDF417 in the same face
-      grid, grid,
+      // 28: PDF417 in the run glyphs of its face; 29: MicroPDF417 in the same face;
+      // 30: Aztec Code, the block glyphs
+      grid, grid, grid,
   };
   return kSets;
 }
 
-// Narrows most symbology selectors to the interesting range -2..29.
+// Narrows most symbology selectors to the interesting range -2..31.
 int32_t PickSymbology(uint8_t selector, int32_t raw) {
-  return selector < 240 ? static_cast<int32_t>(selector % 32) - 2 : raw;
+  return selector < 240 ? static_cast<int32_t>(selector % 34) - 2 : raw;
 }
 
 }  // namespace

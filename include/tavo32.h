@@ -83,7 +83,11 @@ enum {
   /* PDF417, lines of the TAVO PDF417 face; check: the error correction level + 1 (0: the
    * recommended level), plus 16 x the data columns (0: about square), plus 512 for truncated */
   BC_SYM_PDF417 = 28,
-  BC_SYM_MICROPDF417 = 29           /* MicroPDF417, lines of the TAVO PDF417 face; check: columns 1-4, 0 the smallest */
+  BC_SYM_MICROPDF417 = 29,          /* MicroPDF417, lines of the TAVO PDF417 face; check: columns 1-4, 0 the smallest */
+  /* Aztec Code (UTF-8 text with ECI 26), lines of the TAVO AZTEC face;
+     check = ec_percent (0: 23% + 3 words, or 5..95) + 128 * size (0: smallest,
+     1..4 compact, 5..36 full-range of 1..32 layers) */
+  BC_SYM_AZTEC = 30
 };
 
 /* Code 128 values carry the function characters as these single bytes, and

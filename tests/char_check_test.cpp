@@ -48,7 +48,8 @@ const RuleRow kRuleRows[] = {
      "full GTINs: digits, and a space or '+' before the supplement"},
     {{14}, {{1, 255}}, Shown::kControls5, "QR Code: every byte but NUL, controls under labels"},
     {{15}, {{1, 255}}, Shown::kControls5, "Data Matrix: every byte, control characters labelled"},
-    {{0, 28}, {}, Shown::kAsItself, "codes without rules"},
+    {{30}, {{1, 255}}, Shown::kControls5, "Aztec Code: every byte but NUL, controls under labels"},
+    {{0, 31}, {}, Shown::kAsItself, "codes without rules"},
     {{21, 23, 24, 25}, {{'0', '9'}}, Shown::kAsItself, "GS1 DataBar: the GTIN's digits"},
     {{28, 29}, {{1, 255}}, Shown::kControls5, "PDF417 and MicroPDF417: every byte but NUL, controls under labels"},
 };
@@ -161,9 +162,9 @@ TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
     }
   }
   // 3 codes x 127 + 13 x 10 (9 numeric, 4 DataBar) + Codabar 20 + Code 128 131 + GS1-128 and both
-  // Expanded forms 83 each + 4 GTIN codes x 12 + QR Code, Data Matrix, PDF417 and MicroPDF417 255
-  // each, twice (with and without Alt).
-  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 3 * 83 + 4 * 12 + 4 * 255));
+  // Expanded forms 83 each + 4 GTIN codes x 12 + QR Code, Data Matrix, PDF417, MicroPDF417 and
+  // Aztec Code 255 each, twice (with and without Alt).
+  EXPECT_EQ(valid, 2 * (3 * 127 + 13 * 10 + 20 + 131 + 3 * 83 + 4 * 12 + 5 * 255));
 }
 
 TEST(CharCheck, WorkedExamples) {

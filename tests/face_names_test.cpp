@@ -48,6 +48,7 @@ std::string Expected(std::string_view prefix, int32_t symbology, int32_t height,
     return std::string(prefix) + "UPC EAN JAN";
   if (symbology == 8) return std::string(prefix) + "POSTNET";
   if (symbology == 28 || symbology == 29) return std::string(prefix) + "PDF417";  // PDF417 and MicroPDF417
+  if (symbology == 30) return std::string(prefix) + "AZTEC";  // Aztec Code: one face
   if (symbology >= 21) return std::string(prefix) + "DATABAR";  // every DataBar form, one face
   std::string name(prefix);
   name += symbology == 20 ? "ITF14" : kStems[symbology];

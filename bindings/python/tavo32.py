@@ -87,6 +87,7 @@ REGISTRY = [
     {"aliases": ["gs1databarexpandedstacked", "rssexpandedstacked"], "code": 27, "faces": 1, "family": "DATABAR", "font": 21, "max_length": 74, "multi_line": True, "name": "databar-expanded-stacked", "options": [{"check": 1, "help": "segments (characters) per row: even, 2 to 20; 4 when not given", "max": 20, "min": 2, "name": "segments", "type": "number"}], "text": "windows-1252", "title": "GS1 DataBar Expanded Stacked"},
     {"aliases": [], "code": 28, "faces": 1, "family": "PDF417", "font": 28, "max_length": 2710, "multi_line": True, "name": "pdf417", "options": [{"default": "recommended", "help": "error correction level 0-8: 2, 4 ... 512 codewords (default: the recommended)", "name": "level", "type": "choice", "values": [{"check": 1, "name": "0"}, {"check": 2, "name": "1"}, {"check": 3, "name": "2"}, {"check": 4, "name": "3"}, {"check": 5, "name": "4"}, {"check": 6, "name": "5"}, {"check": 7, "name": "6"}, {"check": 8, "name": "7"}, {"check": 9, "name": "8"}]}, {"check": 16, "help": "data columns, 1-30 (default: a symbol about as wide as tall)", "max": 30, "min": 1, "name": "columns", "type": "number"}, {"check": 512, "help": "truncated PDF417: no right row indicator, a one-module stop", "name": "truncated", "type": "flag"}], "text": "utf-8-eci", "title": "PDF417"},
     {"aliases": ["micropdf", "mpdf417"], "code": 29, "faces": 1, "family": "PDF417", "font": 28, "max_length": 366, "multi_line": True, "name": "micropdf417", "options": [{"check": 1, "help": "data columns, 1 to 4 (0: the smallest of the 34 sizes)", "max": 4, "min": 0, "name": "columns", "type": "number"}], "text": "utf-8-eci", "title": "MicroPDF417"},
+    {"aliases": ["aztecode"], "code": 30, "faces": 1, "family": "AZTEC", "font": 30, "max_length": 4732, "multi_line": True, "name": "aztec", "options": [{"check": 1, "help": "error correction as a share of the codewords, + 3 words (absent: 23%)", "max": 95, "min": 5, "name": "ec_percent", "type": "number"}, {"check": 128, "help": "the symbol size: 1-4 compact of 1-4 layers, 5-36 full-range of 1-32 layers (absent: the smallest)", "max": 36, "min": 1, "name": "size", "type": "number"}], "text": "utf-8-eci", "title": "Aztec Code"},
 ]
 # ---- END TABLES ----
 
@@ -442,6 +443,8 @@ class Library:
         utf8 = row is not None and row["text"] != "windows-1252"
         data = self._value_bytes(value, utf8=utf8)
         # Most symbologies write about two bytes per value byte; a second,
+        # much larger buffer covers the others (an Aztec Code of a size asked
+        # for writes up to 4,027 bytes, whatever the value).
         # much larger buffer covers the rest (DataBar Expanded Stacked: up
         # to about 6,000 bytes from 80).
         result = self._call_growing(self._dll.BC_FontTranslate, 2 * len(data) + 64, code, data, argument)

@@ -137,6 +137,7 @@ Public Const TAVO_DATABAR_EXPANDED As Long = 26   ' GS1 DataBar Expanded
 Public Const TAVO_DATABAR_EXPANDED_STACKED As Long = 27   ' GS1 DataBar Expanded Stacked
 Public Const TAVO_PDF417 As Long = 28   ' PDF417
 Public Const TAVO_MICROPDF417 As Long = 29   ' MicroPDF417
+Public Const TAVO_AZTEC As Long = 30   ' Aztec Code
 
 ' The code of a name in the compared form (NormalName), -1 when none.
 Private Function RegistryCode(ByVal compared As String) As Long
@@ -170,13 +171,14 @@ Private Function RegistryCode(ByVal compared As String) As Long
     Case "databarexpandedstacked", "gs1databarexpandedstacked", "rssexpandedstacked": RegistryCode = 27
     Case "pdf417": RegistryCode = 28
     Case "micropdf417", "micropdf", "mpdf417": RegistryCode = 29
+    Case "aztec", "aztecode": RegistryCode = 30
     Case Else: RegistryCode = -1
     End Select
 End Function
 
 ' Every canonical name, separated by spaces (suggestions and messages).
 Private Function RegistryNames() As String
-    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited databar-expanded databar-expanded-stacked pdf417 micropdf417"
+    RegistryNames = "code39ascii code39 i2of5 codabar msi code93 upca upce postnet ean8 ean13 code128 gs1-128 imb qr datamatrix gtin13 gtin8 gtin12 upce8 itf14 databar databar-stacked databar-stacked-omni databar-limited databar-expanded databar-expanded-stacked pdf417 micropdf417 aztec"
 End Function
 
 ' The code whose font prints `code`, its text rule (0 Windows-1252, 1 UTF-8
@@ -215,6 +217,7 @@ Private Function RegistryRow(ByVal code As Long, ByRef fontOf As Long, ByRef tex
     Case 27: fontOf = 21: textRule = 0: optionList = "segments=2..20": rowName = "databar-expanded-stacked"
     Case 28: fontOf = 28: textRule = 1: optionList = "level=0|1|2|3|4|5|6|7|8 columns=1..30 truncated": rowName = "pdf417"
     Case 29: fontOf = 28: textRule = 1: optionList = "columns=0..4": rowName = "micropdf417"
+    Case 30: fontOf = 30: textRule = 1: optionList = "ec_percent=5..95 size=1..36": rowName = "aztec"
     Case Else: fontOf = -1: textRule = -1: optionList = "": rowName = "": RegistryRow = False
     End Select
 End Function
@@ -309,6 +312,11 @@ Private Function RegistryOptionCheck(ByVal code As Long, ByVal optionName As Str
     Case 29
         Select Case optionName
         Case "columns": RegistryOptionCheck = NumberCheck(optionValue, 0, 4, 1)
+        End Select
+    Case 30
+        Select Case optionName
+        Case "ecpercent": RegistryOptionCheck = NumberCheck(optionValue, 5, 95, 1)
+        Case "size": RegistryOptionCheck = NumberCheck(optionValue, 1, 36, 128)
         End Select
     End Select
 End Function

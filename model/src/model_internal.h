@@ -109,6 +109,10 @@ bool DrawCode128Glyph(unsigned char code, const ModelOptions& options, Layout& l
 bool BuildDataMatrix(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
 bool ReadDataMatrix(int32_t, std::string_view s, Reading& reading, ModelError& error);
 bool DrawDataMatrixGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
+// Aztec Code: a 2D symbol in the same block glyphs (model/src/aztec/).
+bool BuildAztec(int32_t, std::string_view s, const ModelOptions&, Symbol& symbol, ModelError& error);
+bool ReadAztec(int32_t, std::string_view s, Reading& reading, ModelError& error);
+bool DrawAztecGlyph(unsigned char code, const ModelOptions& options, Layout& layout);
 
 // GS1-128: a Code 128 symbol read back as element strings "(AI)data..."
 // ('(' and ')' in data as "\\(" "\\)"), split by the GS1 AI table.

@@ -41,6 +41,7 @@ constexpr ModelRow kModelRows[] = {
     {kDatabarExpandedStacked, BuildDatabarExpanded, ReadDatabarExpandedStacked, DrawDatabarGlyph, false},
     {kPdf417,          BuildPdf417,   ReadPdf417,   DrawPdf417Glyph,   false},
     {kMicroPdf417,     BuildMicroPdf417, ReadMicroPdf417, DrawPdf417Glyph, false},
+    {kAztec,           BuildAztec,    ReadAztec,    DrawAztecGlyph,    false},
 };
 // clang-format on
 

@@ -68,11 +68,11 @@ std::vector<FontCase> Fonts() {
 }
 
 // Symbols of a fixed size, which no single byte makes: Intelligent Mail (65
-// bars; model/tests/imb/imb_test.cpp), QR Code and Data Matrix (blocks of
-// modules; tests/fonts/matrix_font_test.cpp and the model's reading tests);
-// DataBar Expanded, whose width the guards and characters set (the model's
-// databar tests and tests/scan); PDF417, rows between light lines
-// (tests/pdf417); and MicroPDF417, one of its 34 sizes
+// bars; model/tests/imb/imb_test.cpp), QR Code, Data Matrix and Aztec Code
+// (blocks of modules; tests/fonts/matrix_font_test.cpp, the model's reading
+// tests and tests/aztec/); DataBar Expanded, whose width the guards and
+// characters set (the model's databar tests and tests/scan); PDF417, rows
+// between light lines (tests/pdf417); and MicroPDF417, one of its 34 sizes
 // (model/tests/pdf417/micropdf417_model_test.cpp).
 constexpr int32_t kFixedSize[] = {tavo::symbology::kImb,
                                   tavo::symbology::kQr,
@@ -80,7 +80,8 @@ constexpr int32_t kFixedSize[] = {tavo::symbology::kImb,
                                   tavo::symbology::kDatabarExpanded,
                                   tavo::symbology::kDatabarExpandedStacked,
                                   tavo::symbology::kPdf417,
-                                  tavo::symbology::kMicroPdf417};
+                                  tavo::symbology::kMicroPdf417,
+                                  tavo::symbology::kAztec};
 
 TEST(ModelCoverage, EveryRegisteredSymbologyIsCovered) {
   std::set<int32_t> covered(std::begin(kFixedSize), std::end(kFixedSize));

@@ -37,5 +37,6 @@ inline constexpr int32_t kDatabarExpanded = 26;
 inline constexpr int32_t kDatabarExpandedStacked = 27;
 inline constexpr int32_t kPdf417 = 28;
 inline constexpr int32_t kMicroPdf417 = 29;  // MicroPDF417, printed in the PDF417 face
+inline constexpr int32_t kAztec = 30;  // Aztec Code
 
 }  // namespace tavo::symbology

@@ -50,6 +50,7 @@ inline constexpr EncoderRow kEncoderRows[] = {
     {kDatabarExpandedStacked, EncodeDatabarExpandedStacked},
     {kPdf417, EncodePdf417},
     {kMicroPdf417, EncodeMicroPdf417},
+    {kAztec, EncodeAztec},
 };
 
 // The encoder by code, nullptr for the gaps.

@@ -51,6 +51,8 @@ int32_t EncodePdf417(std::string_view value, const Options& options, FontString&
 // MicroPDF417 (symbologies/pdf417/micropdf417.h): options.check_argument is
 // the number of columns, 1 to 4, or 0 for the smallest symbol.
 int32_t EncodeMicroPdf417(std::string_view value, const Options& options, FontString& out);
+// Aztec Code reads options.check_argument (symbologies/aztec/aztec.h).
+int32_t EncodeAztec(std::string_view value, const Options& options, FontString& out);
 
 // QR Code (check | 16) and Data Matrix (check | 4) of the GS1 Digital Link
 // URI of element strings (symbologies/gs1/digital_link_symbols.cpp); any

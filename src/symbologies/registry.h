@@ -171,6 +171,15 @@ inline constexpr OptionInfo kDataMatrixOptions[] = {
      "", 0, 0},
 };
 
+// Aztec Code: check = ec_percent + 128 * size (symbologies/aztec/aztec.h).
+inline constexpr OptionInfo kAztecOptions[] = {
+    {"ec_percent", OptionType::kNumber,
+     "error correction as a share of the codewords, + 3 words (absent: 23%)", 1, {}, "", 5, 95},
+    {"size", OptionType::kNumber,
+     "the symbol size: 1-4 compact of 1-4 layers, 5-36 full-range of 1-32 layers (absent: the smallest)", 128,
+     {}, "", 1, 36},
+};
+
 // The error codes each translation can return (see include/tavo32.h); every
 // one can also give 32510 (the caller's buffer is too small, or the value
 // too long) and 32529 (out of memory).
@@ -205,6 +214,7 @@ inline constexpr int32_t kErrorsDatabarExpandedStacked[] = {
 inline constexpr int32_t kErrorsItf14[] = {32507, 32510, 32529, 32547, 32548};
 inline constexpr int32_t kErrorsPdf417[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsMicroPdf417[] = {32510, 32529, 32560, 32561};
+inline constexpr int32_t kErrorsAztec[] = {32510, 32529, 32560, 32561};
 inline constexpr int32_t kErrorsUpcE8[] = {32507, 32510, 32529, 32547, 32548, 32549};
 
 constexpr auto k1252 = TextRule::kWindows1252;
@@ -275,6 +285,8 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      "PDF417", "", TextRule::kUtf8Eci, true, kPdf417Options, kErrorsPdf417},
     {kMicroPdf417, "micropdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 366,
      "MicroPDF417", "micropdf mpdf417", TextRule::kUtf8Eci, true, kMicroPdfOptions, kErrorsMicroPdf417},
+    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 4732,
+     "Aztec Code", "aztecode", TextRule::kUtf8Eci, true, kAztecOptions, kErrorsAztec},
 };
 // clang-format on
 

@@ -49,6 +49,7 @@ SAMPLES = {
     "databar-expanded-stacked": "(01)98898765432106(3103)001750(15)991231(10)ABC123",
     "pdf417": "PDF417 label 2026-12-08",
     "micropdf417": "MicroPDF417 2026-12-08",
+    "aztec": "Hello Aztec Code",
 }
 
 

@@ -1,0 +1,303 @@
+// Aztec Code: the lengths of the shortest bit streams, bit stuffing, the
+// check argument, the size chosen, and every size read back by our reader
+// (with and without damaged codewords).  Real readers and zint are the
+// oracles of tests/scan/aztec_scan_test.cpp and the font suite.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "readers/aztec/aztec_reader.h"
+#include "symbologies/aztec/aztec.h"
+#include "symbologies/aztec/aztec_fields.h"
+#include "symbologies/codes.h"
+#include "test_support.h"
+
+namespace tavo {
+namespace {
+
+// Through the export, with room for the largest symbol whatever the value.
+test::Translation Translate(int32_t code, std::string_view value, int32_t check = 0) {
+  return test::Translate(code, value, check, 1 << 17);
+}
+
+// The symbol inside the font text's light margin.
+ModuleGrid SymbolOf(const std::string& text) {
+  ModuleGrid blocks;
+  if (!ReadMatrixText(text, blocks)) return {};
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const int32_t w = AztecSizeOf(number).Width(), full = w + 2 * kAztecQuietZone;
+    if ((full + 1) / 2 * 2 != blocks.width || (full + 2) / 3 * 3 != blocks.height) continue;
+    ModuleGrid g(w, w);
+    for (int32_t y = 0; y < w; ++y) {
+      for (int32_t x = 0; x < w; ++x) g.set(x, y, blocks.at(x + kAztecQuietZone, y + kAztecQuietZone));
+    }
+    return g;
+  }
+  return {};
+}
+
+AztecReading ReadBack(const std::string& text) {
+  AztecReading r;
+  if (!DecodeAztecSymbol(SymbolOf(text), r)) ADD_FAILURE() << r.error;
+  return r;
+}
+
+// Each row's shortest stream, counted by hand from the code widths (5 bits,
+// 4 in Digit) and the latch table.
+TEST(AztecEncodation, ShortestStreams) {
+  const struct {
+    std::string value;
+    size_t bits;
+    const char* why;
+  } kRows[] = {
+      {"A", 5, "Upper is the start"},
+      {"a", 10, "L/L, a"},
+      {"12345", 5 + 5 * 4, "D/L, then 4 bits a digit"},
+      {"Hello", 5 + 5 + 4 * 5, "H, L/L, ello"},
+      {"AB12", 10 + 5 + 8, "A B, D/L, 1 2"},
+      {"aB", 10 + 10, "L/L a, U/S B: a shift beats the latch of 9 bits"},
+      {"a\r\n", 10 + 10, "L/L a, P/S and the pair CR LF in one code"},
+      {"A. B", 5 + 10 + 5, "A, P/S \". \", B"},
+      {"@", 10, "M/L @"},
+      {"\xFF", 5 + 5 + 8, "B/S, length 1, the byte"},
+      {std::string(31, '\xFF'), 10 + 31 * 8, "the longest short binary run"},
+      {std::string(32, '\xFF'), 2 * 10 + 32 * 8, "32 bytes: two short runs beat a long one"},
+      {std::string(64, '\xFF'), 21 + 64 * 8, "a long run: length 0 and 11 bits"},
+      {"1.2,3", 5 + 5 * 4, "',' and '.' are Digit characters"},
+      {"ab" + std::string(3, '\x80') + "cd", 15 + 10 + 24 + 10, "B/S from Lower returns to Lower"},
+  };
+  for (const auto& row : kRows) {
+    AztecBits bits;
+    AztecEncodation(row.value, false, bits);
+    EXPECT_EQ(bits.size(), row.bits) << row.why;
+    AztecReading r;
+    ASSERT_TRUE(AztecDecodation(bits.bits, r)) << row.why;
+    EXPECT_EQ(r.data, row.value) << row.why;
+  }
+}
+
+// Stuffing: a word whose first bits are all alike takes the other bit last
+// and gives its last bit to the next word; the end is padded with 1s.
+TEST(AztecStuffing, Words) {
+  const struct {
+    std::vector<uint8_t> bits;
+    int32_t word_bits;
+    std::vector<uint16_t> words;
+  } kRows[] = {
+      {{0, 0, 0, 0, 0, 0}, 6, {0b000001, 0b011111}},
+      {{1, 1, 1, 1, 1, 1}, 6, {0b111110, 0b111110}},
+      {{1, 0, 1}, 6, {0b101111}},
+      {{1, 1, 1, 1, 1}, 6, {0b111110}},
+      {{0, 1, 0, 1, 0, 1, 0, 1}, 8, {0b01010101}},
+  };
+  for (const auto& row : kRows) {
+    AztecBits b;
+    b.bits = row.bits;
+    EXPECT_EQ(AztecStuff(b, row.word_bits), row.words);
+  }
+}
+
+// The data words of every codeword size unstuff to a stream that decodes
+// to the value: padding of 10 or 11 1s after Upper, Lower or Mixed (12-bit
+// words) would read as a binary shift of 31 missing bytes.
+TEST(AztecStuffing, PaddingReadsAsNothing) {
+  std::mt19937 rng(12);
+  for (size_t length = 1; length <= 60; ++length) {
+    for (const char* alphabet : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz", "@\\^_`|~", "0123456789"}) {
+      std::string value;
+      for (size_t i = 0; i < length; ++i) value += alphabet[rng() % std::char_traits<char>::length(alphabet)];
+      AztecBits bits;
+      AztecEncodation(value, false, bits);
+      for (int32_t word_bits : {6, 8, 10, 12}) {
+        const uint32_t all = (1u << word_bits) - 1;
+        std::vector<uint8_t> unstuffed;
+        for (uint16_t w : AztecDataWords(bits, word_bits)) {
+          const int32_t keep = (w == 1 || w == all - 1) ? word_bits - 1 : word_bits;
+          for (int32_t b = 0; b < keep; ++b) unstuffed.push_back(static_cast<uint8_t>((w >> (word_bits - 1 - b)) & 1));
+        }
+        AztecReading r;
+        EXPECT_TRUE(AztecDecodation(unstuffed, r)) << value << " in " << word_bits << "-bit words";
+        EXPECT_EQ(r.data, value) << word_bits << "-bit words";
+      }
+    }
+  }
+}
+
+// The check words against the shared Reed-Solomon encoder (the generator
+// built by the textbook product, the remainder by shifting), in every field
+// of the symbols and the mode message, for counts from the fewest to the
+// largest symbol's, over seeded data words.
+template <int N, typename F>
+std::vector<uint16_t> ReferenceEcc(const F& f, const std::vector<uint16_t>& data, int ecc) {
+  const auto generator = reed_solomon::MakeGenerator<N>(f, ecc, kAztecFirstRoot);
+  reed_solomon::Encoder<F, N> encoder(f, generator);
+  for (uint16_t w : data) encoder.Push(static_cast<typename F::Element>(w));
+  std::vector<uint16_t> out = data;
+  for (int k = 0; k < ecc; ++k) out.push_back(encoder.Ecc(k));
+  return out;
+}
+
+TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
+  struct Row {
+    int32_t word_bits, data, ecc;
+  } const rows[] = {
+      {4, 2, 5},     {4, 4, 6},     {6, 1, 3},     {6, 10, 7},    {6, 20, 20},  {6, 3, 37},   {8, 1, 3},
+      {8, 77, 43},   {8, 30, 100},  {8, 200, 30},  {8, 2, 208},   {10, 5, 3},   {10, 300, 150}, {10, 40, 900},
+      {12, 7, 3},    {12, 1000, 400}, {12, 100, 1500}, {12, 1, 1600},
+  };
+  std::mt19937 random(28);
+  for (const Row& row : rows) {
+    std::vector<uint16_t> data(static_cast<size_t>(row.data));
+    for (uint16_t& w : data) w = static_cast<uint16_t>(random() % (1u << row.word_bits));
+    data[0] = 0;  // a zero word: the division skips it
+    std::vector<uint16_t> ours = data;
+    AztecAppendEcc(ours, row.data + row.ecc, row.word_bits);
+    std::vector<uint16_t> expected;
+    switch (row.word_bits) {
+      case 4: expected = ReferenceEcc<10>(kAztecGf16, data, row.ecc); break;
+      case 6: expected = ReferenceEcc<64>(kAztecGf64, data, row.ecc); break;
+      case 8: expected = ReferenceEcc<256>(kAztecGf256, data, row.ecc); break;
+      case 10: expected = ReferenceEcc<1024>(kAztecGf1024, data, row.ecc); break;
+      default: expected = ReferenceEcc<1664>(kAztecGf4096, data, row.ecc); break;
+    }
+    EXPECT_EQ(ours, expected) << row.word_bits << " bits, " << row.data << " + " << row.ecc;
+  }
+}
+
+TEST(AztecCheck, Arguments) {
+  const struct {
+    int32_t check;
+    std::string value;
+    int32_t rc;
+    const char* why;
+  } kRows[] = {
+      {0, "AZTEC", 0, "the default"},
+      {5, "AZTEC", 0, "the least share"},
+      {95, "AZTEC", 0, "the greatest share"},
+      {4, "AZTEC", 32561, "below 5%"},
+      {96, "AZTEC", 32561, "above 95%"},
+      {-1, "AZTEC", 32561, "negative"},
+      {128 * 1, "AZTEC", 0, "compact, 1 layer"},
+      {128 * 36, "AZTEC", 0, "full-range, 32 layers"},
+      {128 * 37, "AZTEC", 32561, "no size 37"},
+      {128 * 1 + 50, std::string(4, '7'), 0, "a size and a share together"},
+      {128 * 1 + 50, std::string(8, '7'), 32560, "a size and a share together: too long"},
+      {128 * 1, std::string(40, 'x'), 32560, "too long for the size asked for"},
+      {0, std::string(3835, '9'), 0, "the most digits at 23%"},
+      {0, std::string(3836, '9'), 32560, "too long for any symbol at 23%"},
+      {5, std::string(4732, '9'), 0, "the most digits, at 5%"},
+      {5, std::string(4733, '9'), 32560, "too long for any symbol"},
+  };
+  for (const auto& row : kRows) {
+    EXPECT_EQ(Translate(symbology::kAztec, row.value, row.check).rc, row.rc) << row.why;
+  }
+}
+
+// Every size, asked for, holds a seeded value that reads back; the size
+// chosen for a value is the first (in zint's order) with room for it at the
+// share asked for, and its check words meet that share.
+TEST(AztecSymbol, EverySizeReadsBack) {
+  std::mt19937 rng(24778);
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const AztecSize size = AztecSizeOf(number);
+    SCOPED_TRACE("size " + std::to_string(number));
+    // About half the data capacity, in text of every mode.
+    const size_t length = static_cast<size_t>(size.TotalWords() * size.WordBits() / 12);
+    std::string value;
+    while (value.size() < length) value += "Az09 .,\r\n@_~!"[rng() % 13];
+    const auto t = Translate(symbology::kAztec, value, 128 * number);
+    ASSERT_EQ(t.rc, 0);
+    const AztecReading r = ReadBack(t.bytes);
+    EXPECT_EQ(r.data, value);
+    EXPECT_EQ(r.size.Number(), number);
+    EXPECT_EQ(r.corrected, 0);
+  }
+}
+
+TEST(AztecSymbol, SmallestSizeAtEachShare) {
+  std::mt19937 rng(2008);
+  for (int32_t ec : {0, 5, 10, 23, 36, 50, 95}) {
+    for (size_t length : {1u, 9u, 14u, 40u, 120u, 400u, 900u}) {
+      std::string value;
+      for (size_t i = 0; i < length; ++i) value += static_cast<char>(32 + rng() % 95);
+      const auto t = Translate(symbology::kAztec, value, ec);
+      if (t.rc == 32560) continue;  // 900 characters at 95%
+      ASSERT_EQ(t.rc, 0);
+      const AztecReading r = ReadBack(t.bytes);
+      EXPECT_EQ(r.data, value);
+      const int32_t share = ec ? ec : kAztecDefaultEcPercent;
+      EXPECT_GE(r.size.TotalWords() - r.data_words, r.size.TotalWords() * share / 100 + 3) << ec;
+      // Every smaller size refuses it at the same share.
+      for (int32_t smaller = 1; smaller < r.size.Number(); ++smaller) {
+        EXPECT_EQ(Translate(symbology::kAztec, value, share + 128 * smaller).rc, 32560)
+            << "size " << smaller << " holds " << length << " characters at " << share << "%";
+      }
+    }
+  }
+}
+
+// Damaged codewords up to half the check words are mended and counted; the
+// mode message too.
+TEST(AztecReader, CorrectsDamagedCodewords) {
+  for (int32_t number : {1, 3, 4, 6, 14, 30}) {
+    const AztecSize size = AztecSizeOf(number);
+    SCOPED_TRACE("size " + std::to_string(number));
+    const std::string value = "TAVO32 Aztec " + std::to_string(number);
+    const auto t = Translate(symbology::kAztec, value, 128 * number);
+    ASSERT_EQ(t.rc, 0);
+    ModuleGrid g = SymbolOf(t.bytes);
+    AztecReading clean;
+    ASSERT_TRUE(DecodeAztecSymbol(g, clean));
+    const int32_t damage = (size.TotalWords() - clean.data_words) / 2;
+    const std::vector<AztecModule> modules = AztecLayerModules(size);
+    const size_t pad = static_cast<size_t>(size.LayerBits() % size.WordBits());
+    for (int32_t w = 0; w < damage; ++w) {  // every other word, its first bit flipped
+      const AztecModule m = modules[pad + static_cast<size_t>(2 * w * size.WordBits()) % (modules.size() - pad)];
+      g.set(m.x, m.y, !g.at(m.x, m.y));
+    }
+    const AztecModule mode = AztecModeMessageModules(size)[0];
+    g.set(mode.x, mode.y, !g.at(mode.x, mode.y));
+    AztecReading r;
+    ASSERT_TRUE(DecodeAztecSymbol(g, r)) << r.error;
+    EXPECT_EQ(r.data, value);
+    EXPECT_EQ(r.corrected, damage);
+    EXPECT_EQ(r.mode_corrected, 1);
+  }
+}
+
+TEST(AztecReader, ReportsDamagedPatterns) {
+  const auto t = Translate(symbology::kAztec, "PATTERNS", 128 * 7);  // full-range, 3 layers
+  ASSERT_EQ(t.rc, 0);
+  ModuleGrid g = SymbolOf(t.bytes);
+  const AztecSize size = AztecSizeOf(7);
+  const int32_t c = size.Width() / 2;
+  g.set(c, c, false);                  // the bullseye's centre
+  g.set(c - 7, c - 7, false);          // an orientation mark
+  g.set(0, c, !g.at(0, c));            // the reference grid's centre row
+  const std::vector<AztecPatternDamage> d = AztecPatternDamages(size, g);
+  ASSERT_EQ(d.size(), 3u);
+  EXPECT_EQ(d[0].pattern, "bullseye");
+  EXPECT_EQ(d[1].pattern, "orientation marks");
+  EXPECT_EQ(d[2].pattern, "reference grid");
+  EXPECT_EQ(d[2].column, 0);
+}
+
+// UTF-8 text says so with ECI 26 first; Latin-1 bytes and ASCII go without.
+TEST(AztecText, Utf8WithEci) {
+  const struct {
+    std::string value;
+    int32_t eci;
+  } kRows[] = {{"Z\xC3\xBCrich", 26}, {"Z\xFCrich", -1}, {"Zurich", -1}, {"\xE6\x9D\xB1\xE4\xBA\xAC", 26}};
+  for (const auto& row : kRows) {
+    const auto t = Translate(symbology::kAztec, row.value);
+    ASSERT_EQ(t.rc, 0);
+    const AztecReading r = ReadBack(t.bytes);
+    EXPECT_EQ(r.data, row.value);
+    EXPECT_EQ(r.eci, row.eci);
+  }
+}
+
+}  // namespace
+}  // namespace tavo
