@@ -138,12 +138,12 @@ Checked Check(int32_t symbology, int32_t ch, int32_t alt, int32_t capacity = 64)
   return {rc, std::string(buf.data(), written)};
 }
 
-// Every symbology code from -1 to 29 against every character code from -1
+// Every symbology code from -1 to 31 (30 the last symbology) against every character code from -1
 // to 256, with and without Alt; a valid text fits a buffer of exactly its
 // length and is refused by one byte less.
 TEST(CharCheck, EveryCodeAgainstEveryCharacter) {
   int valid = 0;
-  for (int32_t sym = -1; sym <= 29; ++sym) {
+  for (int32_t sym = -1; sym <= 31; ++sym) {
     for (int32_t ch = -1; ch <= 256; ++ch) {
       for (int32_t alt = 0; alt <= 1; ++alt) {
         SCOPED_TRACE(testing::Message() << "code " << sym << " char " << ch << " alt " << alt);

@@ -115,7 +115,7 @@ class Translate(unittest.TestCase):
 
     def test_unknown_symbology_name(self):
         with self.assertRaises(ValueError):
-            tavo32.translate("aztec", "1")  # "qr" was the example before QR Code came
+            tavo32.translate("maxicode", "1")  # "qr", then "aztec", were the example before they came
 
 
 class NamedOptions(unittest.TestCase):
@@ -153,7 +153,7 @@ class NamedOptions(unittest.TestCase):
     def test_bad_names_and_options_are_errors_that_name_the_valid_ones(self):
         cases = [  # (call, code, words the message must hold)
             (lambda: tavo32.translate("qrcod", "x"), 32511, ["'qrcod'", "did you mean qr"]),
-            (lambda: tavo32.translate("aztec", "1"), 32511, ["ean13", "datamatrix"]),
+            (lambda: tavo32.translate("maxicode", "1"), 32511, ["ean13", "datamatrix"]),
             (lambda: tavo32.translate("99", "1"), 32511, ["'99'"]),
             (lambda: tavo32.translate("qr", "x", level="Z"), 32561, ["L|M|Q|H", "'Z'"]),
             (lambda: tavo32.translate("qr", "x", levl="H"), 32561, ["did you mean level"]),
