@@ -1,6 +1,14 @@
 # tavo batch keeps its peak memory under 64 MiB whatever the input: a cell
 # of 60 MiB (in the value column and in another) and a million rows.  The
 # peak is the maximum resident set size GNU time reports.
+# A sanitizer's shadow memory and allocator alone come near the bound (60 MiB
+# for the 60 MiB cell with no quarantine, against 12 MiB without a
+# sanitizer), so the bound is held where it means something: in the build
+# without one.
+if(TAVO_SANITIZED)
+  message(STATUS "skipped under a sanitizer, whose own memory the peak would measure")
+  return()
+endif()
 if(NOT WORK)
   set(WORK ${CMAKE_CURRENT_BINARY_DIR}/cli_batch_memory_test)
 endif()
