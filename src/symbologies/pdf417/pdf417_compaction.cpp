@@ -261,7 +261,7 @@ void AdvanceFromByteStart(Path& path, uint8_t c) {
 void ShortestPath(std::string_view bytes, bool byte_start, std::unique_ptr<Step[]>& steps,
                   std::vector<uint8_t>& after) {
   const size_t n = bytes.size();
-  steps = std::make_unique_for_overwrite<Step[]>(n * kStates);
+  steps.reset(new Step[n * kStates]);  // default-initialised: left as it is, as the comment on Step says
   std::array<uint32_t, kStates> columns[2];
   columns[0].fill(kUnreached);
   columns[0][TextState(kAlpha, 0)] = 0;
