@@ -176,8 +176,19 @@ void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, s
   if (to_text.cost != kUnreached) path.FromText(c, kAlpha, 0, to_text.cost + 2, to_text.from);
 }
 
-// The action of each byte on the cheapest path, and the state after it.
-void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::vector<uint8_t>& after) {
+// The first byte of a symbol that starts in Byte Compaction (MicroPDF417):
+// whatever its mode, it takes a latch (one codeword, 2 halves) from the start.
+void AdvanceFromByteStart(Path& path, uint8_t c) {
+  const int start = TextState(kAlpha, 0);
+  path.FromText(c, kAlpha, 0, 2, start);
+  path.Relax(kByteBase + 1, 4, start, kByteChar);
+  if (IsDigit(c)) path.Relax(kNumericBase + 1, 4, start, kDigit);
+}
+
+// The action of each byte on the cheapest path, and the state after it;
+// `byte_start` for MicroPDF417, whose first byte takes a latch.
+void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::vector<uint8_t>& after,
+                  bool byte_start) {
   const size_t n = bytes.size();
   steps.reset(new Step[n * kStates]);  // default-initialised: left as it is, as the comment on Step says
   std::array<uint32_t, kStates> columns[2];
@@ -187,7 +198,11 @@ void ShortestPath(std::string_view bytes, std::unique_ptr<Step[]>& steps, std::v
   for (size_t i = 0; i < n; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
     Path path(columns[(i + 1) % 2], &steps[i * kStates], IsDigit(c));
-    Advance(path, c, columns[i % 2], digits);
+    if (i == 0 && byte_start) {
+      AdvanceFromByteStart(path, c);
+    } else {
+      Advance(path, c, columns[i % 2], digits);
+    }
     digits = IsDigit(c) ? digits + 1 : 0;
   }
   const std::array<uint32_t, kStates>& cost = columns[n % 2];
@@ -322,18 +337,18 @@ Run RunOf(uint8_t action) {
 
 }  // namespace
 
-inline void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
+inline void CompactFrom(std::string_view bytes, int eci, bool byte_start, std::vector<uint16_t>& out) {
   if (eci >= 0) EmitEci(eci, out);
   std::unique_ptr<Step[]> steps;
   std::vector<uint8_t> after;
-  ShortestPath(bytes, steps, after);
+  ShortestPath(bytes, steps, after, byte_start);
   size_t begin = 0;
   while (begin < bytes.size()) {
     const Run run = RunOf(steps[begin * kStates + after[begin]].action);
     size_t end = begin + 1;
     while (end < bytes.size() && RunOf(steps[end * kStates + after[end]].action) == run) ++end;
     if (run == Run::kText) {
-      if (begin > 0) out.push_back(kLatchText);
+      if (begin > 0 || byte_start) out.push_back(kLatchText);
       EmitText(bytes, steps, after, begin, end, out);
     } else if (run == Run::kBytes) {
       EmitBytes(bytes.substr(begin, end - begin), out);
@@ -342,6 +357,16 @@ inline void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out)
     }
     begin = end;
   }
+}
+
+inline void Compact(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
+  CompactFrom(bytes, eci, false, out);
+}
+
+// MicroPDF417's, starting in Byte Compaction (added from the library's
+// search of the time, which took the first byte so).
+inline void CompactMicro(std::string_view bytes, int eci, std::vector<uint16_t>& out) {
+  CompactFrom(bytes, eci, true, out);
 }
 
 }  // namespace tavo::pdf417::oracle

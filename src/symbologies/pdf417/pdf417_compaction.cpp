@@ -11,7 +11,24 @@
 //   of r digits takes r / 3 + 1 codewords).
 // A step consumes one byte, with any latch or shift it needs, so the path
 // has one step per byte and the cost of a whole symbol is the cheapest state
-// after the last one.
+// after the last one.  Each state's cost is pulled from the states before
+// it, and only the steps that cannot be told from the state are recorded.
+//
+// Of two Byte states, at group positions j and k (bytes of the group
+// written) and costs a and b >= a + 2: over the next m bytes a group ends
+// floor((j + m) / 6) times from j and floor((k + m) / 6) from k, at most
+// once more, so the same bytes cost from j at most 2 halves more, and
+// leaving Byte costs both the same.  Byte costs are even, so only the group
+// positions at the cheapest Byte cost need keeping: one cost and a set.
+//
+// The two Text states of a submode cannot be merged so, keeping the cheaper:
+// a value costs both the same, and 913, leaving Text or the end pad the odd
+// one by a half, but the pad of Punctuation is al, so 913 from its odd state
+// ends in Alpha and from its even one in Punctuation, and the parity a state
+// has in Alpha, Lower or Mixed is the one it brings into Punctuation.  A path
+// cheaper by a half can so end a codeword dearer (the test's "punctuation
+// and high bytes" values find such cases).
+
 #include "symbologies/pdf417/pdf417_compaction.h"
 
 #include <algorithm>
@@ -67,25 +84,55 @@ constexpr Latch kLatches[kSubs][kSubs] = {
     /* Punct */ {{1, {29}}, {2, {29, 27}}, {2, {29, 28}}, {0, {}}},
 };
 
-constexpr int kTextStates = 2 * kSubs;  // sub * 2 + (an odd number of values)
+// The text states: 2 * submode + 1 where a value waits for its pair (an odd
+// cost).
+constexpr int kTextStates = 2 * kSubs;
 constexpr int kByteBase = kTextStates;
 constexpr int kByteGroup = 6;
 constexpr int kNumericBase = kByteBase + kByteGroup;
 constexpr int kNumericGroup = 44;
 constexpr int kStates = kNumericBase + kNumericGroup;
-constexpr uint32_t kUnreached = std::numeric_limits<uint32_t>::max();
 
-constexpr int TextState(int sub, int odd) { return sub * 2 + odd; }
-constexpr bool IsText(int state) { return state < kByteBase; }
+constexpr int TextState(int sub, int odd) { return 2 * sub + odd; }
+constexpr int SubOf(int text_state) { return text_state / 2; }
 constexpr bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 enum Action : uint8_t { kTextChar, kShiftAlpha, kShiftPunct, kShiftOneByte, kByteChar, kDigit };
 
-// Left uninitialised in bulk: a step is read only where the path wrote it.
-struct Step {
-  uint8_t from;
-  uint8_t action;
-};
+// A step's key: its cost in halves above, the action and the state it came
+// from below, so the cheapest of several ways is their smallest key (a tie
+// takes the smaller action, then the smaller state), and a step's record
+// is its low bits.  A column holds each state's cost as a key with the low
+// bits clear.
+using Key = uint32_t;
+constexpr int kCostShift = 9, kActionShift = 6;
+constexpr Key kStateMask = (1u << kActionShift) - 1, kRecordMask = (1u << kCostShift) - 1;
+static_assert(kStates <= kStateMask + 1 && kDigit < 1 << (kCostShift - kActionShift));
+constexpr Key Halves(int halves) { return static_cast<Key>(halves) << kCostShift; }
+constexpr Key Way(int halves, Action action, int from) {
+  return Halves(halves) | static_cast<Key>(action) << kActionShift | static_cast<Key>(from);
+}
+constexpr Key kOdd = Halves(1);
+// Far above any real cost (at most 8 halves a byte for at most 2^16 bytes),
+// and adding a few steps' halves to it cannot overflow.
+constexpr Key kUnreached = Halves(1 << 20);
+constexpr int CostOf(Key key) { return static_cast<int>(key >> kCostShift); }
+
+// kEnterText[from][to]: the way a text byte in submode `to` is taken from
+// text state `from`, its cost the latch (kLatches) and the byte's value.
+constexpr auto kEnterText = [] {
+  std::array<std::array<Key, kSubs>, kTextStates> v{};
+  for (int f = 0; f < kTextStates; ++f) {
+    for (int t = 0; t < kSubs; ++t) v[f][t] = Way(kLatches[SubOf(f)][t].length + 1, kTextChar, f);
+  }
+  return v;
+}();
+
+// Each byte records the steps to the 8 text states, to the first byte of a
+// Byte group and to the first digit of a Numeric group; every other Byte or
+// Numeric state comes from the one before it in its group.
+constexpr int kByteStart = kTextStates, kDigitStart = kTextStates + 1, kRecords = kTextStates + 2;
+using Record = uint16_t;
 
 // kClassOf[byte]: bit t (0-3) set where the byte has a value in submode t,
 // and kDigitBit for a digit, so a step reads one table for the byte.
@@ -98,97 +145,25 @@ constexpr auto kClassOf = [] {
   }
   return m;
 }();
-constexpr int kSubMasks = 1 << kSubs;
 
-// One way to take a byte from a text state: the state it leads to, the
-// halves it adds and what it writes.
-struct Move {
-  uint8_t to;
-  uint8_t add;
-  uint8_t action;
-};
-// The moves from one text state for one set of submodes, in the order the
-// path offers them (a tie keeps the first).  The first `text` of them take
-// the byte as text; the last, if `count` is larger, is 913 and the byte.
-struct Moves {
-  uint8_t count = 0;
-  uint8_t text = 0;
-  std::array<Move, 6> list{};
-  constexpr void Add(int to, int add, Action action) {
-    list[count++] = {static_cast<uint8_t>(to), static_cast<uint8_t>(add), action};
-  }
+// One column of the path: each state's cost after a byte, as a key with the
+// low bits clear.  The Byte states are kept as one cost and the set of the
+// group positions at it (bit k: k bytes of the group written): of two Byte
+// states, the one dearer by a codeword or more is never better (see the
+// header), and all Byte costs are even.  The Numeric states are alive only
+// in a run of digits, `alive` of them (1 to `alive` digits of the group
+// written, kept at kNumericBase + written % 44).
+struct Column {
+  std::array<Key, kTextStates> text;
+  Key bytes;
+  uint32_t phases;
+  std::array<Key, kNumericGroup> digits;
 };
 
-// The byte as text in each submode it has (with the latch there), then
-// through a shift: AS from Lower, PS from all but Punctuation.  Then 913 and
-// the byte (4 halves, 5 with a pad) for a byte Text Compaction lacks, and
-// from Punctuation: from the other submodes the byte as text with the
-// latches there and back never costs more (the latches being shortest paths
-// between the submodes).
-constexpr Moves MovesFrom(int sub, int odd, unsigned subs) {
-  Moves m;
-  if (subs != 0) {
-    for (unsigned bits = subs; bits != 0; bits &= bits - 1) {
-      const int t = std::countr_zero(bits);
-      const int values = kLatches[sub][t].length + 1;
-      m.Add(TextState(t, (odd + values) & 1), values, kTextChar);
-    }
-    if (sub == kLower && (subs & 1 << kAlpha)) m.Add(TextState(sub, odd), 2, kShiftAlpha);
-    if (sub != kPunct && (subs & 1 << kPunct)) m.Add(TextState(sub, odd), 2, kShiftPunct);
-  }
-  m.text = m.count;
-  if (subs == 0 || sub == kPunct) {
-    const int after = (sub == kPunct && odd) ? kAlpha : sub;  // the pad of Punctuation is al
-    m.Add(TextState(after, 0), odd + 4, kShiftOneByte);
-  }
-  return m;
-}
-
-// kTextMoves[submodes of the byte][text state].
-constexpr auto kTextMoves = [] {
-  std::array<std::array<Moves, kTextStates>, kSubMasks> table{};
-  for (int subs = 0; subs < kSubMasks; ++subs) {
-    for (int s = 0; s < kTextStates; ++s) table[subs][s] = MovesFrom(s / 2, s % 2, static_cast<unsigned>(subs));
-  }
-  return table;
-}();
-
-// The cheapest state of a mode to leave it from, with the cost of leaving.
-struct Exit {
-  uint32_t cost = kUnreached;
-  int from = 0;
-  void Offer(uint32_t c, int state) {
-    if (c < cost) cost = c, from = state;
-  }
-  static Exit Min(const Exit& a, const Exit& b) { return b.cost < a.cost ? b : a; }
-};
-
-// One column of the path: the cheapest cost of each state after a byte, and
-// the step that reached it.  The Numeric states are cleared only for a
-// digit: after any other byte none is alive, and none is read.
-class Path {
- public:
-  Path(std::array<uint32_t, kStates>& next, Step* steps, bool digit) : next_(next), steps_(steps) {
-    std::fill_n(next_.begin(), digit ? kStates : kNumericBase, kUnreached);
-  }
-
-  void Relax(int to, uint32_t cost, int from, uint8_t action) {
-    if (cost < next_[to]) {
-      next_[to] = cost;
-      steps_[to] = {static_cast<uint8_t>(from), action};
-    }
-  }
-  // The first `count` moves of `moves` from state `from` at `cost`.
-  void Take(const Moves& moves, int count, uint32_t cost, int from) {
-    for (int k = 0; k < count; ++k) {
-      const Move& m = moves.list[k];
-      Relax(m.to, cost + m.add, from, m.action);
-    }
-  }
-
- private:
-  std::array<uint32_t, kStates>& next_;
-  Step* steps_;
+// The cheapest state of each mode to leave it from (Text paying its pad),
+// and from there the cheapest into each mode by a latch, as keys.
+struct Exits {
+  Key to_text, to_bytes, to_digits;
 };
 
 // Whatever a Byte or Numeric state does with the rest of the bytes, the
@@ -197,98 +172,210 @@ class Path {
 // afresh, which costs at most one more codeword (2) than going on with the
 // current group: a group of 6 bytes ends at most once more from its middle
 // than from its start within the same bytes, and Numeric's charges (the
-// first digit of a group of 44 and every third) at most once.  So a state
-// dearer than leaving Text plus kDetour is on no cheapest path, and neither
-// is a state it alone reaches; the states on the cheapest paths, and the
-// first step to each of them that the search keeps, stay as they are.
-constexpr uint32_t kDetour = 4;
+// first digit of a group of 44 and every third) at most once.  So a Numeric
+// state dearer than leaving Text plus kDetour is on no cheapest path, and
+// neither is a state it alone reaches: the search drops it, which keeps the
+// Numeric states alive few.
+constexpr int kDetour = 4;
+constexpr int kLastNumeric = kNumericBase + kNumericGroup - 1;
 
-// Every state's steps over byte `c`; `digits_before` is the length of the
-// run of digits just before it, which bounds the Numeric states alive.
-void Advance(Path& path, uint8_t c, const std::array<uint32_t, kStates>& cost, size_t digits_before) {
-  const uint8_t cls = kClassOf[c];
-  const bool digit = (cls & kDigitBit) != 0;
-  const std::array<Moves, kTextStates>& moves = kTextMoves[cls & (kSubMasks - 1)];
-  Exit text, bytes, numeric;
-  for (int s = 0; s < kTextStates; ++s) {
-    if (cost[s] == kUnreached) continue;
-    path.Take(moves[s], moves[s].count, cost[s], s);
-    text.Offer(cost[s] + s % 2, s);
+Key TextExit(const Column& cur) {
+  Key text = kUnreached;
+  for (int s = 0; s < kTextStates; ++s) text = std::min(text, (cur.text[s] + (s & 1 ? kOdd : 0)) | static_cast<Key>(s));
+  return text;
+}
+Key ByteExit(const Column& cur) { return cur.bytes | static_cast<Key>(kByteBase + std::countr_zero(cur.phases | 64)); }
+
+// The cheapest Numeric state; drops those past kDetour beyond `text`.
+Key DigitExit(Column& cur, int alive, Key text) {
+  Key digits = kUnreached;
+  const Key keep = (text & ~kRecordMask) + Halves(kDetour);
+  const int last = std::min(alive, kNumericGroup - 1);
+  for (int w = alive == kNumericGroup ? 0 : 1; w <= last; ++w) {
+    Key& c = cur.digits[static_cast<size_t>(w)];
+    if (c > keep) c = kUnreached;
+    digits = std::min(digits, c | static_cast<Key>(kNumericBase + w));
   }
-  // A Byte or Numeric state dearer than kDetour more than leaving Text is on
-  // no cheapest path: it and its steps are left out (see kDetour).
-  const uint32_t keep = text.cost >= kUnreached - kDetour ? kUnreached - 1 : text.cost + kDetour;
-  for (int k = 0; k < kByteGroup; ++k) {  // k bytes of the group written
-    const int s = kByteBase + k;
-    if (cost[s] > keep) continue;
-    const int written = k + 1 == kByteGroup ? 0 : k + 1;
-    path.Relax(kByteBase + written, cost[s] + (written == 0 ? 0 : 2), s, kByteChar);
-    bytes.Offer(cost[s], s);
-  }
-  const int alive = static_cast<int>(std::min<size_t>(digits_before, kNumericGroup));
-  for (int k = 0; k < alive; ++k) {
-    const int s = kNumericBase + (k + 1) % kNumericGroup;  // k + 1 digits written
-    if (cost[s] > keep) continue;
-    if (digit) {
-      const int written = (s - kNumericBase) + 1;
-      path.Relax(kNumericBase + written % kNumericGroup, cost[s] + ((written == 1 || written % 3 == 0) ? 2 : 0), s,
-                 kDigit);
+  return digits;
+}
+
+Exits Leave(Column& cur, int alive) {
+  const Key text = TextExit(cur), bytes = ByteExit(cur);
+  const Key digits = alive > 0 ? DigitExit(cur, alive, text) : kUnreached;
+  return {std::min(bytes, digits), std::min(text, digits), std::min(text, bytes)};
+}
+
+// The byte as text into submode `t`, even and odd: from each text state
+// with the latch (the parity of the cost says which), through AS (Lower)
+// or PS (not Punctuation) keeping the state, 913 and the byte (4 halves and
+// any pad) for a byte Text lacks and from Punctuation (from the other
+// submodes the byte as text with the latches there and back never costs
+// more: the latches are shortest paths between the submodes), and 900 into
+// Alpha from the other modes.  The pad of Punctuation is al: 913 from its
+// odd state ends in Alpha.  A template, so that each state's parity and
+// latch are constants.
+template <int t>
+void PullText(const std::array<Key, kTextStates>& from, unsigned subs, Key enter, Key* into) {
+  constexpr int even = TextState(t, 0), odd = TextState(t, 1);
+  const bool punct = (subs >> kPunct & 1) != 0;
+  Key b[2] = {kUnreached, kUnreached};
+  if ((subs >> t & 1) != 0) {
+    for (int s = 0; s < kTextStates; ++s) {
+      const Key c = from[s] + kEnterText[s][t];
+      const int lands = (s + CostOf(kEnterText[s][t])) & 1;
+      b[lands] = std::min(b[lands], c);
     }
-    numeric.Offer(cost[s], s);
+    constexpr Key kFromLatch = Halves(2) + (kEnterText[0][t] & ~kStateMask);
+    b[CostOf(kFromLatch) & 1] = std::min(b[CostOf(kFromLatch) & 1], enter + kFromLatch);
   }
-  // A latch (one codeword) into another mode, from the cheapest state of the others.
-  const Exit to_bytes = Exit::Min(text, numeric), to_digits = Exit::Min(text, bytes), to_text = Exit::Min(bytes, numeric);
-  if (to_bytes.cost != kUnreached) path.Relax(kByteBase + 1, to_bytes.cost + 4, to_bytes.from, kByteChar);
-  if (to_digits.cost != kUnreached && digit) path.Relax(kNumericBase + 1, to_digits.cost + 4, to_digits.from, kDigit);
-  const Moves& enter = moves[TextState(kAlpha, 0)];
-  if (to_text.cost != kUnreached) path.Take(enter, enter.text, to_text.cost + 2, to_text.from);
+  if constexpr (t == kLower) {
+    if ((subs & 1 << kAlpha) != 0) {
+      b[0] = std::min(b[0], from[even] + Way(2, kShiftAlpha, even));
+      b[1] = std::min(b[1], from[odd] + Way(2, kShiftAlpha, odd));
+    }
+  }
+  if constexpr (t != kPunct) {
+    if (punct) {
+      b[0] = std::min(b[0], from[even] + Way(2, kShiftPunct, even));
+      b[1] = std::min(b[1], from[odd] + Way(2, kShiftPunct, odd));
+    }
+    if (subs == 0) b[0] = std::min({b[0], from[even] + Way(4, kShiftOneByte, even), from[odd] + Way(5, kShiftOneByte, odd)});
+  } else {
+    b[0] = std::min(b[0], from[even] + Way(4, kShiftOneByte, even));
+  }
+  if constexpr (t == kAlpha) {
+    constexpr int kPunctOdd = TextState(kPunct, 1);
+    b[0] = std::min(b[0], from[kPunctOdd] + Way(5, kShiftOneByte, kPunctOdd));
+    if (punct) b[0] = std::min(b[0], enter + Way(4, kShiftPunct, 0));
+  }
+  into[even] = b[0];
+  into[odd] = b[1];
 }
 
-// The first byte of a symbol that starts in Byte Compaction (MicroPDF417):
-// whatever its mode, it takes a latch (one codeword, 2 halves) from the start.
-void AdvanceFromByteStart(Path& path, uint8_t c) {
-  const int start = TextState(kAlpha, 0);
-  const uint8_t cls = kClassOf[c];
-  const Moves& enter = kTextMoves[cls & (kSubMasks - 1)][start];
-  path.Take(enter, enter.text, 2, start);
-  path.Relax(kByteBase + 1, 4, start, kByteChar);
-  if ((cls & kDigitBit) != 0) path.Relax(kNumericBase + 1, 4, start, kDigit);
+// The byte into Byte Compaction: each group position moves on, 2 halves,
+// but the 6th byte of a group 0 (5 codewords for 6), where the others are
+// a codeword dearer and dropped; and a latch (2 halves) to the first byte.
+void PullByte(const Column& cur, Key to_bytes, Column& next, Record* record) {
+  constexpr uint32_t kLast = 1u << (kByteGroup - 1), kFirst = 2, kAll = (1u << kByteGroup) - 1;
+  const bool ends = (cur.phases & kLast) != 0;
+  Key cost = ends ? cur.bytes : cur.bytes + Halves(2);
+  uint32_t phases = ends ? 1 : (cur.phases << 1) & kAll;
+  record[kByteStart] = static_cast<Record>(Way(0, kByteChar, kByteBase));  // after a whole group
+  const Key latch = to_bytes + Way(4, kByteChar, 0), latch_cost = latch & ~kRecordMask;
+  if (latch_cost < cost || (latch_cost == cost && (phases & kFirst) == 0)) {
+    if (latch_cost < cost) cost = latch_cost, phases = 0;
+    phases |= kFirst;
+    record[kByteStart] = static_cast<Record>(latch & kRecordMask);
+  }
+  next.bytes = cost;
+  next.phases = phases;
 }
 
-// The action of each byte on the cheapest path, and the state after it.
-// `byte_start`: the symbol starts in Byte Compaction (MicroPDF417), so the
-// first byte takes a latch whatever its mode.
-void ShortestPath(std::string_view bytes, bool byte_start, std::unique_ptr<Step[]>& steps,
-                  std::vector<uint8_t>& after) {
+// kNumericCharge[w]: the halves of the w-th digit of a group (w 2-43).
+constexpr auto kNumericCharge = [] {
+  std::array<Key, kNumericGroup> c{};
+  for (int w = 2; w < kNumericGroup; ++w) c[w] = w % 3 == 0 ? Halves(2) : 0;
+  return c;
+}();
+
+// The digit into the Numeric states: the next digit of each group alive,
+// or the first of a group (2 halves) after a whole one or a latch.
+void PullDigit(const Column& cur, Key to_digits, int alive, Column& next, Record* record) {
+  if (alive >= kNumericGroup - 1) next.digits[0] = cur.digits[kNumericGroup - 1];  // the 44th: no charge
+  for (int w = std::min(alive + 1, kNumericGroup - 1); w >= 2; --w) {
+    next.digits[static_cast<size_t>(w)] = cur.digits[static_cast<size_t>(w - 1)] + kNumericCharge[static_cast<size_t>(w)];
+  }
+  Key one = to_digits + Way(4, kDigit, 0);
+  if (alive == kNumericGroup) one = std::min(one, cur.digits[0] + Way(2, kDigit, kNumericBase));
+  next.digits[1] = one & ~kRecordMask;
+  record[kDigitStart] = static_cast<Record>(one & kRecordMask);
+}
+
+// Byte `c` into column `next` from column `cur` (through `exits`), whose
+// digits run `alive` long: the steps in `record`.
+void Pull(const Column& cur, const Exits& exits, uint8_t c, int alive, Column& next, Record* record) {
+  const unsigned cls = kClassOf[c], subs = cls & ((1u << kSubs) - 1);
+  std::array<Key, kTextStates> text;
+  PullText<kAlpha>(cur.text, subs, exits.to_text, text.data());
+  PullText<kLower>(cur.text, subs, exits.to_text, text.data());
+  PullText<kMixed>(cur.text, subs, exits.to_text, text.data());
+  PullText<kPunct>(cur.text, subs, exits.to_text, text.data());
+  for (int t = 0; t < kTextStates; ++t) {
+    next.text[t] = text[t] & ~kRecordMask;
+    record[t] = static_cast<Record>(text[t] & kRecordMask);
+  }
+  PullByte(cur, exits.to_bytes, next, record);
+  if ((cls & kDigitBit) != 0) PullDigit(cur, exits.to_digits, alive, next, record);
+}
+
+// The record of the step to `state` over a byte whose records are `record`.
+Record Back(const Record* record, int state) {
+  if (state < kTextStates) return record[state];
+  if (state < kNumericBase) {
+    const int k = state - kByteBase;
+    if (k == 1) return record[kByteStart];
+    return static_cast<Record>(Way(0, kByteChar, kByteBase + (k + kByteGroup - 1) % kByteGroup));
+  }
+  const int w = state - kNumericBase;
+  if (w == 1) return record[kDigitStart];
+  return static_cast<Record>(Way(0, kDigit, kNumericBase + (w + kNumericGroup - 1) % kNumericGroup));
+}
+
+// The records of the steps, kRecords a byte: on the stack for short values.
+// Once the path is found, a byte's first record holds instead the state
+// after the byte on the path and the action that took it.
+class Records {
+ public:
+  explicit Records(size_t n) {
+    if (n > kSmall) large_.reset(new Record[n * kRecords]);  // default-initialised: each is written before it is read
+  }
+  Record* at(size_t i) { return (large_ ? large_.get() : small_.data()) + i * kRecords; }
+  int State(size_t i) { return at(i)[0] & kStateMask; }
+  uint8_t ActionOf(size_t i) { return static_cast<uint8_t>(at(i)[0] >> kActionShift); }
+
+ private:
+  static constexpr size_t kSmall = 256;
+  std::array<Record, kSmall * kRecords> small_;
+  std::unique_ptr<Record[]> large_;
+};
+
+// The cheapest of the states at the end, the pad counted.
+Key Finish(Column& cost, int alive) {
+  const Exits exits = Leave(cost, alive);
+  return std::min(exits.to_bytes, ByteExit(cost));  // the cheapest of Text, Numeric and Byte
+}
+
+// The cheapest path, left in `records`; returns its cost in halves (even:
+// the pad counted).  `byte_start`: the symbol starts in Byte Compaction
+// (MicroPDF417), so the first byte takes a latch whatever its mode.
+int ShortestPath(std::string_view bytes, bool byte_start, Records& records) {
   const size_t n = bytes.size();
-  steps.reset(new Step[n * kStates]);  // default-initialised: left as it is, as the comment on Step says
-  std::array<uint32_t, kStates> columns[2];
-  columns[0].fill(kUnreached);
-  columns[0][TextState(kAlpha, 0)] = 0;
-  size_t digits = 0;
+  Column columns[2];
+  columns[0].text.fill(kUnreached);
+  columns[0].text[kAlpha] = 0;
+  columns[0].bytes = kUnreached;
+  columns[0].phases = 0;
+  int alive = 0;  // the digits just before the byte, capped at a group
   for (size_t i = 0; i < n; ++i) {
-    const uint8_t c = static_cast<uint8_t>(bytes[i]);
-    Path path(columns[(i + 1) % 2], &steps[i * kStates], IsDigit(c));
-    if (i == 0 && byte_start) {
-      AdvanceFromByteStart(path, c);
-    } else {
-      Advance(path, c, columns[i % 2], digits);
+    Column& cur = columns[i % 2];
+    Exits exits = Leave(cur, alive);
+    if (i == 0 && byte_start) {  // a latch from the start into any mode
+      cur.text[kAlpha] = kUnreached;
+      exits = {kAlpha, kAlpha, kAlpha};
     }
-    digits = IsDigit(c) ? digits + 1 : 0;
+    const uint8_t c = static_cast<uint8_t>(bytes[i]);
+    Pull(cur, exits, c, alive, columns[(i + 1) % 2], records.at(i));
+    alive = IsDigit(c) ? std::min(alive + 1, kNumericGroup) : 0;
   }
-  const std::array<uint32_t, kStates>& cost = columns[n % 2];
-  int best = TextState(kAlpha, 0);
-  uint32_t best_cost = kUnreached;
-  for (int s = 0; s < (digits > 0 ? kStates : kNumericBase); ++s) {
-    if (cost[s] == kUnreached) continue;
-    const uint32_t total = cost[s] + (IsText(s) ? s % 2 : 0);
-    if (total < best_cost) best_cost = total, best = s;
-  }
-  after.assign(n, 0);
+  const Key best = Finish(columns[n % 2], alive);
+  int state = static_cast<int>(best & kStateMask);
   for (size_t i = n; i-- > 0;) {
-    after[i] = static_cast<uint8_t>(best);
-    best = steps[i * kStates + best].from;
+    Record* record = records.at(i);
+    const Record back = Back(record, state);
+    record[0] = static_cast<Record>((back & ~kStateMask) | static_cast<Key>(state));
+    state = back & kStateMask;
   }
+  return CostOf(best);
 }
 
 
@@ -316,14 +403,14 @@ class TextRun {
   int pending_ = -1;
 };
 
-// The text run of bytes [begin, end), entered in Alpha.
-void EmitText(std::string_view bytes, const std::unique_ptr<Step[]>& steps, const std::vector<uint8_t>& after,
-              size_t begin, size_t end, std::vector<uint16_t>& out) {
+// The text run of bytes [begin, end), entered in Alpha; each byte's record
+// holds the state after it and its action (ShortestPath).
+void EmitText(std::string_view bytes, Records& records, size_t begin, size_t end, std::vector<uint16_t>& out) {
   TextRun run(out);
   int sub = kAlpha;
   for (size_t i = begin; i < end; ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
-    switch (steps[i * kStates + after[i]].action) {
+    switch (records.ActionOf(i)) {
       case kShiftAlpha:
         run.Push(kShiftAlphaValue);
         run.Push(static_cast<uint8_t>(kTextValue[kAlpha][c]));
@@ -338,7 +425,7 @@ void EmitText(std::string_view bytes, const std::unique_ptr<Step[]>& steps, cons
         out.push_back(c);
         break;
       default: {
-        const int t = after[i] / 2;
+        const int t = SubOf(records.State(i));  // the state after the byte
         const Latch& latch = kLatches[sub][t];
         for (int k = 0; k < latch.length; ++k) run.Push(latch.values[k]);
         run.Push(static_cast<uint8_t>(kTextValue[t][c]));
@@ -405,19 +492,20 @@ enum class Run { kText, kBytes, kDigits };
 Run RunOf(uint8_t action) {
   return action == kByteChar ? Run::kBytes : action == kDigit ? Run::kDigits : Run::kText;
 }
+
 void CompactFrom(std::string_view bytes, int eci, bool byte_start, std::vector<uint16_t>& out) {
+  Records records(bytes.size());
+  const int halves = ShortestPath(bytes, byte_start, records);
+  out.reserve(out.size() + 3 + static_cast<size_t>(halves / 2));  // the designator, and the path's codewords
   if (eci >= 0) EmitEci(eci, out);
-  std::unique_ptr<Step[]> steps;
-  std::vector<uint8_t> after;
-  ShortestPath(bytes, byte_start, steps, after);
   size_t begin = 0;
   while (begin < bytes.size()) {
-    const Run run = RunOf(steps[begin * kStates + after[begin]].action);
+    const Run run = RunOf(records.ActionOf(begin));
     size_t end = begin + 1;
-    while (end < bytes.size() && RunOf(steps[end * kStates + after[end]].action) == run) ++end;
+    while (end < bytes.size() && RunOf(records.ActionOf(end)) == run) ++end;
     if (run == Run::kText) {
       if (begin > 0 || byte_start) out.push_back(kLatchText);
-      EmitText(bytes, steps, after, begin, end, out);
+      EmitText(bytes, records, begin, end, out);
     } else if (run == Run::kBytes) {
       EmitBytes(bytes.substr(begin, end - begin), out);
     } else {
