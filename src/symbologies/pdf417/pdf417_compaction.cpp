@@ -38,6 +38,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tavo::pdf417 {
 namespace {
@@ -118,16 +119,6 @@ constexpr Key kOdd = Halves(1);
 constexpr Key kUnreached = Halves(1 << 20);
 constexpr int CostOf(Key key) { return static_cast<int>(key >> kCostShift); }
 
-// kEnterText[from][to]: the way a text byte in submode `to` is taken from
-// text state `from`, its cost the latch (kLatches) and the byte's value.
-constexpr auto kEnterText = [] {
-  std::array<std::array<Key, kSubs>, kTextStates> v{};
-  for (int f = 0; f < kTextStates; ++f) {
-    for (int t = 0; t < kSubs; ++t) v[f][t] = Way(kLatches[SubOf(f)][t].length + 1, kTextChar, f);
-  }
-  return v;
-}();
-
 // Each byte records the steps to the 8 text states, to the first byte of a
 // Byte group and to the first digit of a Numeric group; every other Byte or
 // Numeric state comes from the one before it in its group.
@@ -146,6 +137,54 @@ constexpr auto kClassOf = [] {
   return m;
 }();
 
+// The ways into the text states over a byte, by the byte's submodes: from
+// each text state (kTextStates + 1 sources, the last 900 from the other
+// modes, entering Alpha) the halves and the action.  A source text state
+// (sub, odd) takes the byte as text in each submode t it has, with the
+// latch (kLatches), into (t, odd + values); through AS (Lower, a byte of
+// Alpha) or PS (not Punctuation, a byte of Punctuation) it stays; 913 and
+// the byte (4 halves and any pad) go back to the even state for a byte
+// Text lacks and from Punctuation (from the other submodes the byte as text
+// with the latches there and back never costs more: the latches are
+// shortest paths between the submodes), and the pad of Punctuation is al,
+// so 913 from its odd state ends in Alpha.
+constexpr int kEnter = kTextStates;
+constexpr int kMostWays = kTextStates + 4;
+struct Ways {
+  int count = 0;
+  std::array<uint8_t, kMostWays> from{};
+  std::array<Key, kMostWays> add{};
+};
+struct TextWays {
+  std::array<Ways, kTextStates> into{};
+  constexpr void Add(int to, int from, int halves, Action action) {
+    Ways& w = into[to];
+    w.from[w.count] = static_cast<uint8_t>(from);
+    w.add[w.count++] = Way(halves, action, from == kEnter ? 0 : from);
+  }
+  // The ways from (sub, odd) at `extra` halves more, as `from`.
+  constexpr void From(int from, int sub, int odd, int extra, unsigned subs, bool text_only) {
+    for (int t = 0; t < kSubs; ++t) {
+      if ((subs >> t & 1) == 0) continue;
+      const int values = kLatches[sub][t].length + 1;
+      Add(TextState(t, (odd + values) & 1), from, extra + values, kTextChar);
+    }
+    if (sub == kLower && (subs >> kAlpha & 1) != 0) Add(TextState(sub, odd), from, extra + 2, kShiftAlpha);
+    if (sub != kPunct && (subs >> kPunct & 1) != 0) Add(TextState(sub, odd), from, extra + 2, kShiftPunct);
+    if (!text_only && (subs == 0 || sub == kPunct)) {
+      Add(TextState(sub == kPunct && odd ? kAlpha : sub, 0), from, extra + odd + 4, kShiftOneByte);
+    }
+  }
+};
+constexpr auto kTextWays = [] {
+  std::array<TextWays, 1 << kSubs> table{};
+  for (unsigned subs = 0; subs < table.size(); ++subs) {
+    for (int s = 0; s < kTextStates; ++s) table[subs].From(s, SubOf(s), s & 1, 0, subs, false);
+    table[subs].From(kEnter, kAlpha, 0, 2, subs, true);
+  }
+  return table;
+}();
+
 // One column of the path: each state's cost after a byte, as a key with the
 // low bits clear.  The Byte states are kept as one cost and the set of the
 // group positions at it (bit k: k bytes of the group written): of two Byte
@@ -155,6 +194,7 @@ constexpr auto kClassOf = [] {
 // written, kept at kNumericBase + written % 44).
 struct Column {
   std::array<Key, kTextStates> text;
+  Key text_exit;  // the cheapest text state, its pad paid, as a key with the state
   Key bytes;
   uint32_t phases;
   std::array<Key, kNumericGroup> digits;
@@ -179,11 +219,6 @@ struct Exits {
 constexpr int kDetour = 4;
 constexpr int kLastNumeric = kNumericBase + kNumericGroup - 1;
 
-Key TextExit(const Column& cur) {
-  Key text = kUnreached;
-  for (int s = 0; s < kTextStates; ++s) text = std::min(text, (cur.text[s] + (s & 1 ? kOdd : 0)) | static_cast<Key>(s));
-  return text;
-}
 Key ByteExit(const Column& cur) { return cur.bytes | static_cast<Key>(kByteBase + std::countr_zero(cur.phases | 64)); }
 
 // The cheapest Numeric state; drops those past kDetour beyond `text`.
@@ -200,57 +235,41 @@ Key DigitExit(Column& cur, int alive, Key text) {
 }
 
 Exits Leave(Column& cur, int alive) {
-  const Key text = TextExit(cur), bytes = ByteExit(cur);
+  const Key text = cur.text_exit, bytes = ByteExit(cur);
   const Key digits = alive > 0 ? DigitExit(cur, alive, text) : kUnreached;
   return {std::min(bytes, digits), std::min(text, digits), std::min(text, bytes)};
 }
 
-// The byte as text into submode `t`, even and odd: from each text state
-// with the latch (the parity of the cost says which), through AS (Lower)
-// or PS (not Punctuation) keeping the state, 913 and the byte (4 halves and
-// any pad) for a byte Text lacks and from Punctuation (from the other
-// submodes the byte as text with the latches there and back never costs
-// more: the latches are shortest paths between the submodes), and 900 into
-// Alpha from the other modes.  The pad of Punctuation is al: 913 from its
-// odd state ends in Alpha.  A template, so that each state's parity and
-// latch are constants.
-template <int t>
-void PullText(const std::array<Key, kTextStates>& from, unsigned subs, Key enter, Key* into) {
-  constexpr int even = TextState(t, 0), odd = TextState(t, 1);
-  const bool punct = (subs >> kPunct & 1) != 0;
-  Key b[2] = {kUnreached, kUnreached};
-  if ((subs >> t & 1) != 0) {
-    for (int s = 0; s < kTextStates; ++s) {
-      const Key c = from[s] + kEnterText[s][t];
-      const int lands = (s + CostOf(kEnterText[s][t])) & 1;
-      b[lands] = std::min(b[lands], c);
-    }
-    constexpr Key kFromLatch = Halves(2) + (kEnterText[0][t] & ~kStateMask);
-    b[CostOf(kFromLatch) & 1] = std::min(b[CostOf(kFromLatch) & 1], enter + kFromLatch);
-  }
-  if constexpr (t == kLower) {
-    if ((subs & 1 << kAlpha) != 0) {
-      b[0] = std::min(b[0], from[even] + Way(2, kShiftAlpha, even));
-      b[1] = std::min(b[1], from[odd] + Way(2, kShiftAlpha, odd));
-    }
-  }
-  if constexpr (t != kPunct) {
-    if (punct) {
-      b[0] = std::min(b[0], from[even] + Way(2, kShiftPunct, even));
-      b[1] = std::min(b[1], from[odd] + Way(2, kShiftPunct, odd));
-    }
-    if (subs == 0) b[0] = std::min({b[0], from[even] + Way(4, kShiftOneByte, even), from[odd] + Way(5, kShiftOneByte, odd)});
-  } else {
-    b[0] = std::min(b[0], from[even] + Way(4, kShiftOneByte, even));
-  }
-  if constexpr (t == kAlpha) {
-    constexpr int kPunctOdd = TextState(kPunct, 1);
-    b[0] = std::min(b[0], from[kPunctOdd] + Way(5, kShiftOneByte, kPunctOdd));
-    if (punct) b[0] = std::min(b[0], enter + Way(4, kShiftPunct, 0));
-  }
-  into[even] = b[0];
-  into[odd] = b[1];
+// The cheapest way into text state `to` over a byte of submodes `subs`,
+// by kTextWays, unrolled: a template, so each source and cost is a constant.
+template <unsigned subs, int to>
+Key PullInto(const std::array<Key, kTextStates>& from, Key enter) {
+  constexpr const Ways& ways = kTextWays[subs].into[to];
+  return [&]<size_t... k>(std::index_sequence<k...>) {
+    Key b = kUnreached;
+    ((b = std::min(b, (ways.from[k] == kEnter ? enter : from[ways.from[k]]) + ways.add[k])), ...);
+    return b;
+  }(std::make_index_sequence<static_cast<size_t>(ways.count)>{});
 }
+
+// The byte into the text states, and the cheapest of them to leave Text from.
+template <unsigned subs>
+void PullTextFor(const Column& cur, Key enter, Column& next, Record* record) {
+  Key exit = kUnreached;
+  [&]<int... to>(std::integer_sequence<int, to...>) {
+    ((next.text[to] = PullInto<subs, to>(cur.text, enter),
+      record[to] = static_cast<Record>(next.text[to] & kRecordMask),
+      next.text[to] &= ~kRecordMask,
+      exit = std::min(exit, (next.text[to] + (to & 1 ? kOdd : 0)) | static_cast<Key>(to))),
+     ...);
+  }(std::make_integer_sequence<int, kTextStates>{});
+  next.text_exit = exit;
+}
+
+using PullTextFn = void (*)(const Column&, Key, Column&, Record*);
+constexpr auto kPullText = []<unsigned... subs>(std::integer_sequence<unsigned, subs...>) {
+  return std::array<PullTextFn, sizeof...(subs)>{&PullTextFor<subs>...};
+}(std::make_integer_sequence<unsigned, 1u << kSubs>{});
 
 // The byte into Byte Compaction: each group position moves on, 2 halves,
 // but the 6th byte of a group 0 (5 codewords for 6), where the others are
@@ -295,15 +314,7 @@ void PullDigit(const Column& cur, Key to_digits, int alive, Column& next, Record
 // digits run `alive` long: the steps in `record`.
 void Pull(const Column& cur, const Exits& exits, uint8_t c, int alive, Column& next, Record* record) {
   const unsigned cls = kClassOf[c], subs = cls & ((1u << kSubs) - 1);
-  std::array<Key, kTextStates> text;
-  PullText<kAlpha>(cur.text, subs, exits.to_text, text.data());
-  PullText<kLower>(cur.text, subs, exits.to_text, text.data());
-  PullText<kMixed>(cur.text, subs, exits.to_text, text.data());
-  PullText<kPunct>(cur.text, subs, exits.to_text, text.data());
-  for (int t = 0; t < kTextStates; ++t) {
-    next.text[t] = text[t] & ~kRecordMask;
-    record[t] = static_cast<Record>(text[t] & kRecordMask);
-  }
+  kPullText[subs](cur, exits.to_text, next, record);
   PullByte(cur, exits.to_bytes, next, record);
   if ((cls & kDigitBit) != 0) PullDigit(cur, exits.to_digits, alive, next, record);
 }
@@ -353,6 +364,7 @@ int ShortestPath(std::string_view bytes, bool byte_start, Records& records) {
   Column columns[2];
   columns[0].text.fill(kUnreached);
   columns[0].text[kAlpha] = 0;
+  columns[0].text_exit = 0;  // Alpha, no pad
   columns[0].bytes = kUnreached;
   columns[0].phases = 0;
   int alive = 0;  // the digits just before the byte, capped at a group
@@ -360,7 +372,7 @@ int ShortestPath(std::string_view bytes, bool byte_start, Records& records) {
     Column& cur = columns[i % 2];
     Exits exits = Leave(cur, alive);
     if (i == 0 && byte_start) {  // a latch from the start into any mode
-      cur.text[kAlpha] = kUnreached;
+      cur.text[kAlpha] = cur.text_exit = kUnreached;
       exits = {kAlpha, kAlpha, kAlpha};
     }
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
