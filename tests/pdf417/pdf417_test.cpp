@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "symbologies/codes.h"
+#include "symbologies/matrix/matrix_text.h"
 #include "symbologies/pdf417/pdf417.h"
 #include "test_support.h"
 
@@ -87,6 +88,42 @@ TEST(Pdf417Golden, AnnexQExampleModuleForModule) {
     std::string modules;
     for (int x = kPdf417QuietZone; x < row.width - kPdf417QuietZone; ++x) modules += row.Dark(x) ? '1' : '0';
     EXPECT_EQ(modules, rows[r]) << "row " << r;
+  }
+}
+
+// The font text, line by line, is the rows of modules Pdf417RowModules gives
+// (which the Annex Q example holds), for every column count, plain and
+// truncated: a light line above and below, 6 modules to a glyph, the modules
+// past the row light.
+TEST(Pdf417Text, LinesAreTheRowModules) {
+  const std::string value = "PDF417 text, 1234567890 digits and \xc3\xa9 UTF-8";
+  for (int columns = 1; columns <= kPdf417MaxColumns; ++columns) {
+    for (const bool truncated : {false, true}) {
+      const int32_t check = columns << kPdf417CheckColumnsShift | (truncated ? kPdf417CheckTruncated : 0);
+      const auto t = test::Translate(kPdf417, value, check, 100000);
+      ASSERT_EQ(t.rc, 0) << columns;
+      Pdf417Options options;
+      ASSERT_EQ(Pdf417OptionsFromCheck(check, options), 0);
+      Pdf417Symbol s;
+      ASSERT_EQ(BuildPdf417Symbol(value, options, s), 0);
+      std::vector<std::string> lines(1);
+      for (const char c : t.bytes) {
+        if (c == '\n') lines.emplace_back();
+        if (c == '\r' || c == '\n') continue;
+        for (int m = 0; m < 6; ++m) lines.back() += (MatrixGlyphBits(c) >> m & 1) != 0 ? '1' : '0';
+      }
+      ASSERT_EQ(lines.size(), static_cast<size_t>(s.rows) + 2) << columns;
+      for (int r = -1; r <= s.rows; ++r) {
+        std::string want;
+        if (r >= 0 && r < s.rows) {
+          Pdf417Row row;
+          Pdf417RowModules(s, r, row);
+          for (int x = 0; x < row.width; ++x) want += row.Dark(x) ? '1' : '0';
+        }
+        want.resize(lines[0].size(), '0');
+        EXPECT_EQ(lines[static_cast<size_t>(r + 1)], want) << columns << " columns, truncated " << truncated << ", line " << r + 1;
+      }
+    }
   }
 }
 

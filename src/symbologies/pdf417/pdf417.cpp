@@ -149,22 +149,59 @@ constexpr auto kRunGlyphs = [] {
   return g;
 }();
 
-// The glyphs of one line: modules 6g .. 6g + 5 of the row are glyph g.
-void AppendLine(const Pdf417Row& row, int glyphs, char* at) {
-  for (int g = 0; g < glyphs; ++g) {
-    const int x = g * kPdf417Run;
-    const size_t word = static_cast<size_t>(x) / 64;
-    const int shift = 64 - x % 64 - kPdf417Run;
-    const uint64_t run = shift >= 0 ? row.bits[word] >> shift
-                                    : (row.bits[word] << -shift) | (row.bits[word + 1] >> (64 + shift));
-    at[g] = kRunGlyphs[static_cast<size_t>(run & 63)];
+// One line of glyphs written as its modules come, 6 to a glyph: the same
+// modules as Pdf417RowModules, without the row in between.
+class LineWriter {
+ public:
+  explicit LineWriter(char* at) : at_(at) {}
+  // `width` modules (at most 18), bit width - 1 the leftmost.
+  void Put(uint32_t pattern, int width) {
+    bits_ = bits_ << width | pattern;
+    pending_ += width;
+    while (pending_ >= kPdf417Run) {
+      pending_ -= kPdf417Run;
+      *at_++ = kRunGlyphs[static_cast<size_t>(bits_ >> pending_ & 63)];
+    }
   }
+  // The last glyph, its modules past the row light.
+  void Finish() {
+    if (pending_ > 0) Put(0, kPdf417Run - pending_);
+  }
+
+ private:
+  char* at_;
+  uint64_t bits_ = 0;
+  int pending_ = 0;
+};
+
+void WriteLine(const Pdf417Symbol& s, int row, char* at) {
+  const auto& patterns = pdf417::kCodewordPatterns[static_cast<size_t>(row % 3)];
+  const std::array<uint16_t, 2> indicators = Pdf417RowIndicators(s, row);
+  LineWriter line(at);
+  line.Put(0, kPdf417QuietZone);
+  line.Put(pdf417::kStartPattern, pdf417::kStartModules);
+  line.Put(patterns[indicators[0]], pdf417::kCodewordModules);
+  const uint16_t* codewords = s.codewords.data() + static_cast<size_t>(row * s.columns);
+  for (int c = 0; c < s.columns; ++c) line.Put(patterns[codewords[c]], pdf417::kCodewordModules);
+  if (s.truncated) {
+    line.Put(pdf417::kTruncatedStopPattern, pdf417::kTruncatedStopModules);
+  } else {
+    line.Put(patterns[indicators[1]], pdf417::kCodewordModules);
+    line.Put(pdf417::kStopPattern, pdf417::kStopModules);
+  }
+  line.Put(0, kPdf417QuietZone);
+  line.Finish();
+}
+
+// A row's modules: the quiet zones, the start, the indicators, the
+// codewords and the stop (or the truncated stop).
+int RowWidth(const Pdf417Symbol& s) {
+  const int stop = s.truncated ? pdf417::kTruncatedStopModules : pdf417::kCodewordModules + pdf417::kStopModules;
+  return 2 * kPdf417QuietZone + pdf417::kStartModules + pdf417::kCodewordModules * (s.columns + 1) + stop;
 }
 
 void AppendPdf417Text(const Pdf417Symbol& s, FontString& out) {
-  Pdf417Row row;
-  Pdf417RowModules(s, 0, row);
-  const int glyphs = (row.width + kPdf417Run - 1) / kPdf417Run;
+  const int glyphs = (RowWidth(s) + kPdf417Run - 1) / kPdf417Run;
   const size_t step = static_cast<size_t>(glyphs) + 2, lines = static_cast<size_t>(s.rows) + 2;
   char* at = out.Extend(lines * step - 2);
   std::memset(at, kMatrixGlyphs[0], static_cast<size_t>(glyphs));  // the light line above
@@ -175,8 +212,7 @@ void AppendPdf417Text(const Pdf417Symbol& s, FontString& out) {
     if (line + 1 == lines) {
       std::memset(text, kMatrixGlyphs[0], static_cast<size_t>(glyphs));  // and below
     } else {
-      if (line > 1) Pdf417RowModules(s, static_cast<int>(line) - 1, row);
-      AppendLine(row, glyphs, text);
+      WriteLine(s, static_cast<int>(line) - 1, text);
     }
   }
 }
