@@ -258,7 +258,7 @@ void PullTextFor(const Column& cur, Key enter, Column& next, Record* record) {
   Key exit = kUnreached;
   [&]<int... to>(std::integer_sequence<int, to...>) {
     ((next.text[to] = PullInto<subs, to>(cur.text, enter),
-      record[to] = static_cast<Record>(next.text[to] & kRecordMask),
+      record[to] = static_cast<Record>(next.text[to]),  // the cost's low bits too: Back drops them
       next.text[to] &= ~kRecordMask,
       exit = std::min(exit, (next.text[to] + (to & 1 ? kOdd : 0)) | static_cast<Key>(to))),
      ...);
@@ -321,7 +321,7 @@ void Pull(const Column& cur, const Exits& exits, uint8_t c, int alive, Column& n
 
 // The record of the step to `state` over a byte whose records are `record`.
 Record Back(const Record* record, int state) {
-  if (state < kTextStates) return record[state];
+  if (state < kTextStates) return static_cast<Record>(record[state] & kRecordMask);
   if (state < kNumericBase) {
     const int k = state - kByteBase;
     if (k == 1) return record[kByteStart];
@@ -339,8 +339,11 @@ class Records {
  public:
   explicit Records(size_t n) {
     if (n > kSmall) large_.reset(new Record[n * kRecords]);  // default-initialised: each is written before it is read
+    base_ = large_ ? large_.get() : small_.data();
   }
-  Record* at(size_t i) { return (large_ ? large_.get() : small_.data()) + i * kRecords; }
+  Records(const Records&) = delete;
+  Records& operator=(const Records&) = delete;
+  Record* at(size_t i) { return base_ + i * kRecords; }
   int State(size_t i) { return at(i)[0] & kStateMask; }
   uint8_t ActionOf(size_t i) { return static_cast<uint8_t>(at(i)[0] >> kActionShift); }
 
@@ -348,6 +351,7 @@ class Records {
   static constexpr size_t kSmall = 256;
   std::array<Record, kSmall * kRecords> small_;
   std::unique_ptr<Record[]> large_;
+  Record* base_;
 };
 
 // The cheapest of the states at the end, the pad counted.
@@ -415,37 +419,35 @@ class TextRun {
   int pending_ = -1;
 };
 
-// The text run of bytes [begin, end), entered in Alpha; each byte's record
-// holds the state after it and its action (ShortestPath).
-void EmitText(std::string_view bytes, Records& records, size_t begin, size_t end, std::vector<uint16_t>& out) {
+// The text run from byte `begin`, entered in Alpha, to the first byte of
+// another mode, whose index it returns; each byte's record holds the state
+// after it and its action (ShortestPath).
+size_t EmitText(std::string_view bytes, Records& records, size_t begin, std::vector<uint16_t>& out) {
   TextRun run(out);
   int sub = kAlpha;
-  for (size_t i = begin; i < end; ++i) {
+  size_t i = begin;
+  for (; i < bytes.size(); ++i) {
     const uint8_t c = static_cast<uint8_t>(bytes[i]);
-    switch (records.ActionOf(i)) {
-      case kShiftAlpha:
-        run.Push(kShiftAlphaValue);
-        run.Push(static_cast<uint8_t>(kTextValue[kAlpha][c]));
-        break;
-      case kShiftPunct:
-        run.Push(kShiftPunctValue);
-        run.Push(static_cast<uint8_t>(kTextValue[kPunct][c]));
-        break;
-      case kShiftOneByte:
-        if (run.Finish() && sub == kPunct) sub = kAlpha;
-        out.push_back(kShiftByte);
-        out.push_back(c);
-        break;
-      default: {
-        const int t = SubOf(records.State(i));  // the state after the byte
-        const Latch& latch = kLatches[sub][t];
-        for (int k = 0; k < latch.length; ++k) run.Push(latch.values[k]);
-        run.Push(static_cast<uint8_t>(kTextValue[t][c]));
-        sub = t;
-      }
+    const uint8_t action = records.ActionOf(i);
+    if (action == kByteChar || action == kDigit) break;
+    if (action == kShiftAlpha || action == kShiftPunct) {
+      const bool alpha = action == kShiftAlpha;
+      run.Push(alpha ? kShiftAlphaValue : kShiftPunctValue);
+      run.Push(static_cast<uint8_t>(kTextValue[alpha ? kAlpha : kPunct][c]));
+    } else if (action == kShiftOneByte) {
+      if (run.Finish() && sub == kPunct) sub = kAlpha;
+      out.push_back(kShiftByte);
+      out.push_back(c);
+    } else {
+      const int t = SubOf(records.State(i));  // the state after the byte
+      const Latch& latch = kLatches[sub][t];
+      for (int k = 0; k < latch.length; ++k) run.Push(latch.values[k]);
+      run.Push(static_cast<uint8_t>(kTextValue[t][c]));
+      sub = t;
     }
   }
   run.Finish();
+  return i;
 }
 
 // Byte Compaction: 924 and groups of 6 bytes in 5 base-900 codewords when
@@ -513,16 +515,14 @@ void CompactFrom(std::string_view bytes, int eci, bool byte_start, std::vector<u
   size_t begin = 0;
   while (begin < bytes.size()) {
     const Run run = RunOf(records.ActionOf(begin));
-    size_t end = begin + 1;
-    while (end < bytes.size() && RunOf(records.ActionOf(end)) == run) ++end;
     if (run == Run::kText) {
       if (begin > 0 || byte_start) out.push_back(kLatchText);
-      EmitText(bytes, records, begin, end, out);
-    } else if (run == Run::kBytes) {
-      EmitBytes(bytes.substr(begin, end - begin), out);
-    } else {
-      EmitDigits(bytes.substr(begin, end - begin), out);
+      begin = EmitText(bytes, records, begin, out);
+      continue;
     }
+    size_t end = begin + 1;
+    while (end < bytes.size() && RunOf(records.ActionOf(end)) == run) ++end;
+    (run == Run::kBytes ? EmitBytes : EmitDigits)(bytes.substr(begin, end - begin), out);
     begin = end;
   }
 }
