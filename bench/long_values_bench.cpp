@@ -34,5 +34,9 @@ BENCHMARK_CAPTURE(TranslateLong, postnet, BC_SYM_POSTNET, '7')->Range(1 << 10, 1
 BENCHMARK_CAPTURE(TranslateLong, code93, BC_SYM_CODE93, 'z')->Range(1 << 10, 1 << 20)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, qr, BC_SYM_QR, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, datamatrix, BC_SYM_DATAMATRIX, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
+// PDF417 in each compaction: text, digits and bytes, each up to near its capacity.
+BENCHMARK_CAPTURE(TranslateLong, pdf417, BC_SYM_PDF417, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, pdf417_digits, BC_SYM_PDF417, '7')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, pdf417_bytes, BC_SYM_PDF417, '\xff')->RangeMultiplier(2)->Range(16, 512)->Complexity();
 
 }  // namespace

@@ -194,10 +194,12 @@ constexpr auto kTextWays = [] {
 // written, kept at kNumericBase + written % 44).
 struct Column {
   std::array<Key, kTextStates> text;
-  Key text_exit;  // the cheapest text state, its pad paid, as a key with the state
   Key bytes;
   uint32_t phases;
   std::array<Key, kNumericGroup> digits;
+  // The cheapest state of each mode to leave it from (Text paying its pad),
+  // as a key with the state.
+  Key text_exit, byte_exit, digit_exit;
 };
 
 // The cheapest state of each mode to leave it from (Text paying its pad),
@@ -219,24 +221,9 @@ struct Exits {
 constexpr int kDetour = 4;
 constexpr int kLastNumeric = kNumericBase + kNumericGroup - 1;
 
-Key ByteExit(const Column& cur) { return cur.bytes | static_cast<Key>(kByteBase + std::countr_zero(cur.phases | 64)); }
-
-// The cheapest Numeric state; drops those past kDetour beyond `text`.
-Key DigitExit(Column& cur, int alive, Key text) {
-  Key digits = kUnreached;
-  const Key keep = (text & ~kRecordMask) + Halves(kDetour);
-  const int last = std::min(alive, kNumericGroup - 1);
-  for (int w = alive == kNumericGroup ? 0 : 1; w <= last; ++w) {
-    Key& c = cur.digits[static_cast<size_t>(w)];
-    if (c > keep) c = kUnreached;
-    digits = std::min(digits, c | static_cast<Key>(kNumericBase + w));
-  }
-  return digits;
-}
-
-Exits Leave(Column& cur, int alive) {
-  const Key text = cur.text_exit, bytes = ByteExit(cur);
-  const Key digits = alive > 0 ? DigitExit(cur, alive, text) : kUnreached;
+// The cheapest into each mode by a latch, from the others.
+Exits Leave(const Column& cur) {
+  const Key text = cur.text_exit, bytes = cur.byte_exit, digits = cur.digit_exit;
   return {std::min(bytes, digits), std::min(text, digits), std::min(text, bytes)};
 }
 
@@ -288,6 +275,7 @@ void PullByte(const Column& cur, Key to_bytes, Column& next, Record* record) {
   }
   next.bytes = cost;
   next.phases = phases;
+  next.byte_exit = cost | static_cast<Key>(kByteBase + std::countr_zero(phases | 1u << kByteGroup));
 }
 
 // kNumericCharge[w]: the halves of the w-th digit of a group (w 2-43).
@@ -298,16 +286,26 @@ constexpr auto kNumericCharge = [] {
 }();
 
 // The digit into the Numeric states: the next digit of each group alive,
-// or the first of a group (2 halves) after a whole one or a latch.
+// or the first of a group (2 halves) after a whole one or a latch; those
+// past kDetour beyond leaving Text (`next`'s text states come first) are
+// dropped, and the cheapest of the others is the exit.
 void PullDigit(const Column& cur, Key to_digits, int alive, Column& next, Record* record) {
-  if (alive >= kNumericGroup - 1) next.digits[0] = cur.digits[kNumericGroup - 1];  // the 44th: no charge
+  const Key keep = (next.text_exit & ~kRecordMask) + Halves(kDetour);
+  Key exit = kUnreached;
+  const auto settle = [&](int w, Key c) {
+    c = c > keep ? kUnreached : c;
+    next.digits[static_cast<size_t>(w)] = c;
+    exit = std::min(exit, c | static_cast<Key>(kNumericBase + w));
+  };
+  if (alive >= kNumericGroup - 1) settle(0, cur.digits[kNumericGroup - 1]);  // the 44th: no charge
   for (int w = std::min(alive + 1, kNumericGroup - 1); w >= 2; --w) {
-    next.digits[static_cast<size_t>(w)] = cur.digits[static_cast<size_t>(w - 1)] + kNumericCharge[static_cast<size_t>(w)];
+    settle(w, cur.digits[static_cast<size_t>(w - 1)] + kNumericCharge[static_cast<size_t>(w)]);
   }
   Key one = to_digits + Way(4, kDigit, 0);
   if (alive == kNumericGroup) one = std::min(one, cur.digits[0] + Way(2, kDigit, kNumericBase));
-  next.digits[1] = one & ~kRecordMask;
+  settle(1, one & ~kRecordMask);
   record[kDigitStart] = static_cast<Record>(one & kRecordMask);
+  next.digit_exit = exit;
 }
 
 // Byte `c` into column `next` from column `cur` (through `exits`), whose
@@ -316,7 +314,11 @@ void Pull(const Column& cur, const Exits& exits, uint8_t c, int alive, Column& n
   const unsigned cls = kClassOf[c], subs = cls & ((1u << kSubs) - 1);
   kPullText[subs](cur, exits.to_text, next, record);
   PullByte(cur, exits.to_bytes, next, record);
-  if ((cls & kDigitBit) != 0) PullDigit(cur, exits.to_digits, alive, next, record);
+  if ((cls & kDigitBit) != 0) {
+    PullDigit(cur, exits.to_digits, alive, next, record);
+  } else {
+    next.digit_exit = kUnreached;
+  }
 }
 
 // The record of the step to `state` over a byte whose records are `record`.
@@ -355,10 +357,7 @@ class Records {
 };
 
 // The cheapest of the states at the end, the pad counted.
-Key Finish(Column& cost, int alive) {
-  const Exits exits = Leave(cost, alive);
-  return std::min(exits.to_bytes, ByteExit(cost));  // the cheapest of Text, Numeric and Byte
-}
+Key Finish(const Column& cost) { return std::min({cost.text_exit, cost.byte_exit, cost.digit_exit}); }
 
 // The cheapest path, left in `records`; returns its cost in halves (even:
 // the pad counted).  `byte_start`: the symbol starts in Byte Compaction
@@ -369,12 +368,13 @@ int ShortestPath(std::string_view bytes, bool byte_start, Records& records) {
   columns[0].text.fill(kUnreached);
   columns[0].text[kAlpha] = 0;
   columns[0].text_exit = 0;  // Alpha, no pad
+  columns[0].byte_exit = columns[0].digit_exit = kUnreached;
   columns[0].bytes = kUnreached;
   columns[0].phases = 0;
   int alive = 0;  // the digits just before the byte, capped at a group
   for (size_t i = 0; i < n; ++i) {
     Column& cur = columns[i % 2];
-    Exits exits = Leave(cur, alive);
+    Exits exits = Leave(cur);
     if (i == 0 && byte_start) {  // a latch from the start into any mode
       cur.text[kAlpha] = cur.text_exit = kUnreached;
       exits = {kAlpha, kAlpha, kAlpha};
@@ -383,7 +383,7 @@ int ShortestPath(std::string_view bytes, bool byte_start, Records& records) {
     Pull(cur, exits, c, alive, columns[(i + 1) % 2], records.at(i));
     alive = IsDigit(c) ? std::min(alive + 1, kNumericGroup) : 0;
   }
-  const Key best = Finish(columns[n % 2], alive);
+  const Key best = Finish(columns[n % 2]);
   int state = static_cast<int>(best & kStateMask);
   for (size_t i = n; i-- > 0;) {
     Record* record = records.at(i);
