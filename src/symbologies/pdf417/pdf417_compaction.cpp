@@ -219,7 +219,6 @@ struct Exits {
 // neither is a state it alone reaches: the search drops it, which keeps the
 // Numeric states alive few.
 constexpr int kDetour = 4;
-constexpr int kLastNumeric = kNumericBase + kNumericGroup - 1;
 
 // The cheapest into each mode by a latch, from the others.
 Exits Leave(const Column& cur) {
