@@ -150,25 +150,33 @@ constexpr auto kRunGlyphs = [] {
 }();
 
 // One line of glyphs written as its modules come, 6 to a glyph: the same
-// modules as Pdf417RowModules, without the row in between.
+// modules as Pdf417RowModules, without the row in between.  The modules wait
+// in `bits_` (the oldest highest) until 6 glyphs' worth are there.
 class LineWriter {
  public:
   explicit LineWriter(char* at) : at_(at) {}
   // `width` modules (at most 18), bit width - 1 the leftmost.
   void Put(uint32_t pattern, int width) {
-    bits_ = bits_ << width | pattern;
+    bits_ = bits_ << width | pattern;  // at most 35 + 18 bits wait
     pending_ += width;
-    while (pending_ >= kPdf417Run) {
-      pending_ -= kPdf417Run;
-      *at_++ = kRunGlyphs[static_cast<size_t>(bits_ >> pending_ & 63)];
-    }
+    if (pending_ >= kBatch * kPdf417Run) Glyphs(kBatch);
   }
-  // The last glyph, its modules past the row light.
+  // The glyphs still waiting, the modules past the row light.
   void Finish() {
-    if (pending_ > 0) Put(0, kPdf417Run - pending_);
+    if (pending_ % kPdf417Run != 0) Put(0, kPdf417Run - pending_ % kPdf417Run);
+    Glyphs(pending_ / kPdf417Run);
   }
 
  private:
+  static constexpr int kBatch = 6;
+  // The `count` oldest glyphs waiting.
+  void Glyphs(int count) {
+    pending_ -= count * kPdf417Run;
+    const uint64_t run = bits_ >> pending_;
+    for (int g = 0; g < count; ++g) at_[g] = kRunGlyphs[static_cast<size_t>(run >> (kPdf417Run * (count - 1 - g)) & 63)];
+    at_ += count;
+  }
+
   char* at_;
   uint64_t bits_ = 0;
   int pending_ = 0;
