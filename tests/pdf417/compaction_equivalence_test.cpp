@@ -47,6 +47,8 @@ const std::vector<Mix> kMixes = {
     {"digits and binary", "0000000000000000000000\x80\x81\x82", 150},
     // Punctuation's pad is al: 913 from an odd cost there ends in Alpha.
     {"punctuation and high bytes", ";<>@[\\]_`~!\"|()?{}'\x80\xe9\xff aA1", 80},
+    // Past 256 bytes the search keeps its records on the heap.
+    {"long values of every kind", "abcXYZ0123456789 :/.;@\x80\xff", 1500},
 };
 
 template <typename Range>
