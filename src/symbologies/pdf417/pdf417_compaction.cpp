@@ -16,10 +16,11 @@
 //
 // Of two Byte states, at group positions j and k (bytes of the group
 // written) and costs a and b >= a + 2: over the next m bytes a group ends
-// floor((j + m) / 6) times from j and floor((k + m) / 6) from k, at most
-// once more, so the same bytes cost from j at most 2 halves more, and
-// leaving Byte costs both the same.  Byte costs are even, so only the group
-// positions at the cheapest Byte cost need keeping: one cost and a set.
+// floor((j + m) / 6) times from j and floor((k + m) / 6) from k, counts
+// that differ by at most one, so the same bytes cost from j at most 2
+// halves more than from k, and leaving Byte costs both the same: j is never
+// worse.  Byte costs are even, so only the group positions at the cheapest
+// Byte cost need keeping: one cost and a set.
 //
 // The two Text states of a submode cannot be merged so, keeping the cheaper:
 // a value costs both the same, and 913, leaving Text or the end pad the odd
