@@ -114,17 +114,25 @@ class Translator {
   // judges it again and says why.  The result goes to `into` (kShortOut
   // bytes) when given, to a buffer of its own otherwise.
   bool TranslateShort(std::string_view cell, std::string_view& font, char* into = nullptr) {
-    if (cell.size() > kShort || !AsciiWithoutNul(cell)) return false;
+    if (cell.size() > kShort) return false;
     std::memcpy(short_value_, cell.data(), cell.size());
-    short_value_[cell.size()] = '\0';
     if (!into) {
       if (short_out_.empty()) short_out_.resize(kShortOut);
       into = short_out_.data();
     }
+    return TranslateShortAt(short_value_, cell.size(), into, font);
+  }
+
+  // The same for the n bytes at `cell`, whose next byte ends the value for
+  // the time of the call (it is put back): no copy of the cell.
+  bool TranslateShortAt(char* cell, size_t n, char* into, std::string_view& font) {
+    if (n > kShort || !AsciiWithoutNul(std::string_view(cell, n))) return false;
+    const char after = cell[n];
+    cell[n] = '\0';
     int32_t len = 0;
-    if (BC_FontTranslate(symbology_, short_value_, check_, into, static_cast<int32_t>(kShortOut), &len) != 0) {
-      return false;
-    }
+    const int32_t rc = BC_FontTranslate(symbology_, cell, check_, into, static_cast<int32_t>(kShortOut), &len);
+    cell[n] = after;
+    if (rc != 0) return false;
     font = std::string_view(into, static_cast<size_t>(len));
     return true;
   }
@@ -363,6 +371,8 @@ class Run {
   bool Rows();
   bool Row(const csv::RecordInfo& info, std::string_view piece, bool streamed);
   bool PlainRow(const csv::PlainView& view);
+  bool RowInPlace(const csv::PlainView& view);
+  bool PlainRowAsRow(const csv::PlainView& view);
   bool RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty);
   void WriteFont(std::string& o, std::string_view font);
 
@@ -525,22 +535,21 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
 // below a space counts as needing care, which only sends the rare string
 // with another control character the longer way (WriteFont), to the same
 // bytes.  Byte by byte through the classes elsewhere.
-bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
+inline bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
 #if defined(__SSE2__)
   if (font.size() >= 16) {
     const __m128i delimiters = _mm_set1_epi8(delimiter);
     const __m128i quotes = _mm_set1_epi8('"');
     const __m128i spaces = _mm_set1_epi8(' ');
-    __m128i care = _mm_setzero_si128();
-    auto judge = [&](size_t at) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(font.data() + at));
+    auto care = [&](const char* at) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
       // Signed bytes: those above 127 are below a space too.
-      care = _mm_or_si128(care, _mm_or_si128(_mm_cmplt_epi8(v, spaces),
-                                             _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes))));
+      return _mm_or_si128(_mm_cmplt_epi8(v, spaces), _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)));
     };
-    for (size_t at = 0; at + 16 <= font.size(); at += 16) judge(at);
-    judge(font.size() - 16);
-    return _mm_movemask_epi8(care) == 0;
+    const char* const last = font.data() + font.size() - 16;
+    __m128i any = care(last);
+    for (const char* p = font.data(); p < last; p += 16) any = _mm_or_si128(any, care(p));
+    return _mm_movemask_epi8(any) == 0;
   }
 #else
   (void)delimiter;
@@ -614,10 +623,47 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
   return true;
 }
 
+// A plain row's record, delimiter, font string and line end, put together
+// straight in the output block: the record copied there, the cell read by
+// the library where it lies in that copy, the font string written after
+// it.  False, with nothing written, when the cell is not short ASCII, the
+// library refuses it or the record is too long; Row then judges it.
+bool Run::RowInPlace(const csv::PlainView& view) {
+  const size_t lead = view.text.size() + 1;  // the record and the delimiter
+  if (lead + Translator::kShortOut + 2 > Output::kRoom) return false;
+  char* const row = out_.Room();
+  std::memcpy(row, view.text.data(), view.text.size());
+  char* const cell = row + (view.wanted.data() - view.text.data());
+  std::string_view font;
+  if (!translator_.TranslateShortAt(cell, view.wanted.size(), row + lead, font)) return false;
+  const std::string_view end = csv::LineEndText(view.line_end);
+  if (!WrittenAsItIs(font, delimiter_, byte_classes_)) {  // quoted: by the text
+    std::string& o = out_.Text();
+    o.append(view.text);
+    o.push_back(delimiter_);
+    WriteFont(o, font);
+    o.append(end);
+    out_.End();  // true: nothing is converted
+    return true;
+  }
+  row[lead - 1] = delimiter_;  // after the call: the cell may end there
+  char* w = row + lead + font.size();
+  for (char c : end) *w++ = c;
+  out_.Commit(static_cast<size_t>(w - row));
+  return true;
+}
+
 // A record NextPlain handed out: as Row writes it, without copying the cell
 // when the library takes it as it is.
 bool Run::PlainRow(const csv::PlainView& view) {
   ++row_;
+  if (out_.Identity()) {
+    if (!view.wanted.empty() && view.wanted.size() <= value_cap_ && RowInPlace(view)) {
+      ++translated_;
+      return true;
+    }
+    return PlainRowAsRow(view);
+  }
   std::string_view font;
   const size_t lead = view.text.size() + 1;  // the record and the delimiter
   if (row_scratch_.empty()) row_scratch_.resize(kRowScratch);
@@ -647,6 +693,11 @@ bool Run::PlainRow(const csv::PlainView& view) {
     ++translated_;
     return true;
   }
+  return PlainRowAsRow(view);
+}
+
+// A plain record the short paths did not take, judged by Row.
+bool Run::PlainRowAsRow(const csv::PlainView& view) {
   csv::RecordInfo& info = plain_info_;  // what Next would have noted
   info.fields = fields_;
   info.size = view.text.size();

@@ -103,6 +103,26 @@ std::optional<Encoding> EncodingOfMark(std::string_view first_bytes) {
   return std::nullopt;
 }
 
+#if defined(__SSE2__)
+// Sixteen bytes at p: 0 when they are ASCII and whole two-byte sequences (a
+// lead byte C2..DF, then a continuation byte 80..BF: the Latin letters),
+// else the bytes above 127 (bit k for byte k), among which the first fault
+// or a sequence that goes on past the sixteen.  Signed bytes: 80..BF are
+// -128..-65, C2..DF -62..-33.
+inline unsigned TwoByteBlockFault(const char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+  if (high == 0) return 0;
+  const auto continuations = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64))));
+  const auto leads = static_cast<unsigned>(_mm_movemask_epi8(
+      _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63)), _mm_cmplt_epi8(v, _mm_set1_epi8(-32)))));
+  // Every high byte a lead or a continuation, each lead followed by a
+  // continuation and each continuation preceded by a lead, none cut at the end.
+  const bool pairs = (leads | continuations) == high && continuations == (leads << 1) && leads < 0x8000;
+  return pairs ? 0 : high;
+}
+#endif
+
 bool Utf8Validator::Feed(std::string_view bytes) {
   size_t i = 0;
   if (need_ == 0 && IsAscii(bytes)) return ok_;
@@ -110,8 +130,7 @@ bool Utf8Validator::Feed(std::string_view bytes) {
     if (need_ == 0) {  // ASCII eight bytes at a time, up to the first byte above 127
 #if defined(__SSE2__)
       for (; i + 16 <= bytes.size(); i += 16) {  // sixteen where SSE2 is
-        const auto high = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i))));
+        const unsigned high = TwoByteBlockFault(bytes.data() + i);
         if (high != 0) {
           i += static_cast<size_t>(std::countr_zero(high));
           break;
