@@ -544,7 +544,7 @@ inline bool WrittenAsItIs(std::string_view font, char delimiter, const std::arra
     auto care = [&](const char* at) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
       // Signed bytes: those above 127 are below a space too.
-      return _mm_or_si128(_mm_cmplt_epi8(v, spaces), _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)));
+      return _mm_or_si128(_mm_cmpgt_epi8(spaces, v), _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)));
     };
     const char* const last = font.data() + font.size() - 16;
     __m128i any = care(last);

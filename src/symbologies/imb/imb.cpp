@@ -9,6 +9,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "symbologies/encoders.h"
 
 namespace tavo {
@@ -22,7 +26,7 @@ namespace {
 // that four bars are one byte.  Looked up half a character at a time: index
 // 0..127 for its bits 0..6, 128..191 for bits 7..12.  Bar 65 is read from
 // its two character bits directly.
-struct BarWords {
+struct alignas(16) BarWords {
   uint64_t w[2] = {0, 0};
 };
 
@@ -230,15 +234,6 @@ int32_t ParseImbRouting(std::string_view rest, ImbCodes& codes) {
   return RoutingOffset(digits) == 0 && digits != 0 ? kImbIncompleteRouting : kOk;
 }
 
-// The k digits (1..8) that end at `end`, with at least eight bytes readable
-// before it: the word that ends there, the bytes before the k read as '0'.
-bool LastDigits(const char* end, size_t k, uint64_t& number) {
-  const uint64_t keep = ~uint64_t{0} << (8 * (8 - k));
-  const uint64_t v = (LoadWord(end - 8) & keep) | (0x3030303030303030u & ~keep);
-  number = DigitsOfWord(v);
-  return WordAllDigits(v);
-}
-
 // The usual form of a value, read and turned into its binary value in one
 // pass: 20 tracking digits, then nothing or a hyphen and 5, 9 or 11 routing
 // digits, with a barcode identifier whose second digit is 0..4.  The value
@@ -251,21 +246,31 @@ bool UsualValue(std::string_view value, HeadTail& v) {
   if (value.size() == kTrackingDigits) {
     head = 0;
   } else if (value.size() > kTrackingDigits && p[kTrackingDigits] == '-' && RoutingOffset(routing) != 0) {
+    // The last eight bytes (those before a 5-digit code read as '0'), then
+    // the one or three digits before them.
     const char* const end = p + value.size();
-    uint64_t low = 0, high = 0;
-    const bool digits = routing > 8 ? LastDigits(end, 8, low) && LastDigits(end - 8, routing - 8, high)
-                                    : LastDigits(end, routing, low);
-    if (!digits) return false;
-    head = high * 100000000 + low + RoutingOffset(routing);
+    const uint64_t keep = routing >= 8 ? ~uint64_t{0} : ~uint64_t{0} << (8 * (8 - routing));
+    const uint64_t last = (LoadWord(end - 8) & keep) | (0x3030303030303030u & ~keep);
+    if (!WordAllDigits(last)) return false;
+    uint64_t first = 0;
+    for (const char* q = p + kTrackingDigits + 1; q < end - 8; ++q) {
+      const auto digit = static_cast<unsigned char>(*q - '0');
+      if (digit > 9) return false;
+      first = first * 10 + digit;
+    }
+    head = first * 100000000 + DigitsOfWord(last) + RoutingOffset(routing);
   } else {
     return false;
   }
-  const uint64_t first = LoadWord(p), second = LoadWord(p + 8), third = LoadWord(p + 12);
-  if (!WordAllDigits(first) || !WordAllDigits(second) || !WordAllDigits(third) || p[1] > '4') return false;
+  // The tracking code: bytes 0..7, 8..15 and 12..19.
+  if (!WordAllDigits(LoadWord(p)) || !WordAllDigits(LoadWord(p + 8)) || !WordAllDigits(LoadWord(p + 12)) ||
+      p[1] > '4') {
+    return false;
+  }
   head = (head * 10 + static_cast<uint64_t>(p[0] - '0')) * 5 + static_cast<uint64_t>(p[1] - '0');
   // Digits 2..19: 2..9 and 10..17 as two words, then 18 and 19.
   v.tail = (DigitsOfWord(LoadWord(p + 2)) * 100000000 + DigitsOfWord(LoadWord(p + 10))) * 100 +
-         static_cast<uint64_t>(p[18] - '0') * 10 + static_cast<uint64_t>(p[19] - '0');
+           static_cast<uint64_t>(p[18] - '0') * 10 + static_cast<uint64_t>(p[19] - '0');
   return true;
 }
 
@@ -304,6 +309,36 @@ int32_t ParseImbValue(std::string_view value, ImbCodes& codes) {
   return kOk;
 }
 
+// Bars 1..64 of the codewords as bit pairs (see kPieceBars).  Each set bit
+// of a character draws its bar part, and frame check bit i complements
+// character i.  The parts of different characters are disjoint, so the
+// complements are applied at the end: the parts of all 13 bits of each
+// complemented character, looked up five characters at a time.  Both words
+// at once in one register where SSE2 is.
+void BarWordsOf(const uint32_t codewords[10], uint32_t fcs, uint64_t words[2]) {
+  const BarWords& first = kComplements[fcs & 0x1F];
+  const BarWords& second = kComplements[32 + ((fcs >> 5) & 0x1F)];
+#if defined(__SSE2__)
+  auto load = [](const BarWords& b) { return _mm_load_si128(reinterpret_cast<const __m128i*>(b.w)); };
+  __m128i bits = _mm_xor_si128(load(first), load(second));
+  for (size_t i = 0; i < 10; ++i) {
+    const uint32_t pieces = kCharacterPieces[codewords[i]];
+    bits = _mm_xor_si128(bits, _mm_or_si128(load(kPieceBars[i][pieces & 0xFFFF]), load(kPieceBars[i][pieces >> 16])));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(words), bits);
+#else
+  words[0] = first.w[0] ^ second.w[0];
+  words[1] = first.w[1] ^ second.w[1];
+  for (size_t i = 0; i < 10; ++i) {
+    const uint32_t pieces = kCharacterPieces[codewords[i]];
+    const BarWords& low = kPieceBars[i][pieces & 0xFFFF];
+    const BarWords& high = kPieceBars[i][pieces >> 16];
+    words[0] ^= low.w[0] | high.w[0];
+    words[1] ^= low.w[1] | high.w[1];
+  }
+#endif
+}
+
 // The 65 bars of a binary value; the word layout W computes its bits for
 // the frame check.
 template <class W>
@@ -312,23 +347,8 @@ void BarsOf(HeadTail v, char* bars) {
   const uint32_t fcs = FrameCheck(value.High(), value.Low());
   uint32_t codewords[10];
   CodewordsOf(v, fcs, codewords);
-  // Each set bit of a character draws its bar part, and frame check bit i
-  // complements character i.  The parts of different characters are
-  // disjoint, so the complements are applied to the words at the end: the
-  // parts of all 13 bits of each complemented character, looked up five
-  // characters at a time.
-  uint64_t words[2] = {0, 0};
-  for (size_t i = 0; i < 10; ++i) {
-    const uint32_t pieces = kCharacterPieces[codewords[i]];
-    const BarWords& low = kPieceBars[i][pieces & 0xFFFF];
-    const BarWords& high = kPieceBars[i][pieces >> 16];
-    words[0] |= low.w[0] | high.w[0];
-    words[1] |= low.w[1] | high.w[1];
-  }
-  const BarWords& first = kComplements[fcs & 0x1F];
-  const BarWords& second = kComplements[32 + ((fcs >> 5) & 0x1F)];
-  words[0] ^= first.w[0] ^ second.w[0];
-  words[1] ^= first.w[1] ^ second.w[1];
+  uint64_t words[2];
+  BarWordsOf(codewords, fcs, words);
   for (size_t g = 0; g < 16; ++g) {
     std::memcpy(bars + 4 * g, kFourBars[(words[g / 8] >> (8 * (g % 8))) & 0xFF].data(), 4);
   }
