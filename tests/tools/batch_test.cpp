@@ -160,6 +160,14 @@ const Case kCases[] = {
     {"zip,n\n12345," + std::string(8184, 'x') + "\n", "zip", kPost,
      "zip,n,zip font\n12345," + std::string(8184, 'x') + ",*123455*\n", "", 0,
      "one byte longer: the row is written in place in the output"},
+    {"zip,n\n12345," + std::string(55287, 'x') + "\n", "zip", kPost,
+     "zip,n,zip font\n12345," + std::string(55287, 'x') + ",*123455*\n", "", 0,
+     "the longest record put together straight in the output block"},
+    {"zip,n\n12345," + std::string(55288, 'x') + "\n", "zip", kPost,
+     "zip,n,zip font\n12345," + std::string(55288, 'x') + ",*123455*\n", "", 0,
+     "one byte longer: the row goes by the text"},
+    {"n,zip\r\na,\"12345\"\r\n", "zip", kPost, "n,zip,zip font\r\na,\"12345\",*123455*\r\n", "", 0,
+     "a quoted value ending the record keeps its closing quote"},
     {"zip,n\r\n12345," + std::string(100000, 'x') + "\r\n12345,y\r\n", "zip", kPost,
      "zip,n,zip font\r\n12345," + std::string(100000, 'x') + ",*123455*\r\n12345,y,*123455*\r\n", "", 0,
      "a long record, then a short one"},
@@ -444,6 +452,41 @@ TEST(Csv, NextPlainAgreesWithNext) {
         EXPECT_EQ(plain, c.plain);
       }
     }
+  }
+}
+
+// Rows put together straight in the output block and rows written by the
+// text (an empty cell, a value refused, a quoted value with a doubled quote,
+// a font string that needs quotes) come out in their order across many
+// output blocks of 1 MiB.
+TEST(BatchFiles, RowsInPlaceAndByTheTextKeepTheirOrder) {
+  std::string input = "n,zip\n", expected = "n,zip,zip font\n";
+  for (int i = 0; i < 150000; ++i) {
+    const std::string n = std::to_string(i);
+    switch (i % 7) {
+      case 3:
+        input += n + ",\n";
+        expected += n + ",,\n";
+        break;
+      case 5:
+        input += n + ",\"12\"\"345\"\n";  // reaches the library as 12"345, refused
+        expected += n + ",\"12\"\"345\",\n";
+        break;
+      default:
+        input += n + ",12345\n";
+        expected += n + ",12345,*123455*\n";
+    }
+  }
+  for (size_t block : {size_t{1} << 16, size_t{1} << 20}) {
+    BatchOptions options;
+    options.symbology = kPost;
+    options.column = "zip";
+    options.block = block;
+    const BatchRun r = RunOn(input, options);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_GT(r.out.size(), size_t{2} << 20);
+    EXPECT_TRUE(r.out == expected) << "block " << block;
+    EXPECT_NE(r.err.find("107143 rows translated, 21429 empty, 21428 failed"), std::string::npos);
   }
 }
 

@@ -75,13 +75,26 @@ bool TakesUtf8(int32_t symbology) {
   return row && row->text != TextRule::kWindows1252;
 }
 
-// Bytes 1..127 only, judged eight at a time: no top bit set and no zero
-// byte (the classic test: a byte is zero when subtracting one borrows
-// into its top bit while the byte itself had it clear).
+// Bytes 1..127 only: sixteen at a time where SSE2 is, the last sixteen
+// overlapping the others (a byte above 127 is negative, a zero byte equal to
+// zero); elsewhere, and for fewer than sixteen, eight at a time: no top bit
+// set and no zero byte (the classic test: a byte is zero when subtracting
+// one borrows into its top bit while the byte itself had it clear).
 bool AsciiWithoutNul(std::string_view s) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (s.size() >= 16) {
+    auto bad = [&](size_t at) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + at));
+      return _mm_or_si128(v, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+    };
+    __m128i any = bad(s.size() - 16);
+    for (; i + 16 < s.size(); i += 16) any = _mm_or_si128(any, bad(i));
+    return _mm_movemask_epi8(any) == 0;
+  }
+#endif
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kTop = 0x8080808080808080u;
-  size_t i = 0;
   for (; i + 8 <= s.size(); i += 8) {
     uint64_t v;
     std::memcpy(&v, s.data() + i, 8);
@@ -214,6 +227,52 @@ class Translator {
   std::vector<char> out_;
   char short_value_[kShort + 1] = {};
   std::vector<char> short_out_;
+};
+
+// Whether a font string needs neither quotes nor conversion (no byte above
+// 127, no delimiter, quote or line end), so it is written as it is.
+// Sixteen bytes at a time where SSE2 is, the last sixteen overlapping the
+// others, with one verdict at the end; there every byte below a space
+// counts as needing care, which only sends the rare string with another
+// control character the longer way (WriteFont), to the same bytes.  Byte by
+// byte through a table of classes elsewhere.  Set up once for the run's
+// delimiter.
+class AsItIs {
+ public:
+  explicit AsItIs(char delimiter = ',') : delimiter_(delimiter) {
+    for (size_t b = 0x80; b < 256; ++b) classes_[b] = 1;
+    for (char c : {delimiter, '"', '\r', '\n'}) classes_[static_cast<unsigned char>(c)] = 1;
+#if defined(__SSE2__)
+    delimiters_ = _mm_set1_epi8(delimiter);
+#endif
+  }
+  bool operator()(std::string_view font) const {
+#if defined(__SSE2__)
+    if (font.size() >= 16) {
+      auto care = [&](const char* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        // Signed bytes: those above 127 are below a space too.
+        return _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(' ')),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, delimiters_), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+      };
+      const char* const last = font.data() + font.size() - 16;
+      __m128i any = care(last);
+      for (const char* p = font.data(); p < last; p += 16) any = _mm_or_si128(any, care(p));
+      return _mm_movemask_epi8(any) == 0;
+    }
+#endif
+    uint8_t any = 0;
+    for (char c : font) any |= classes_[static_cast<unsigned char>(c)];
+    return any == 0;
+  }
+  char delimiter() const { return delimiter_; }
+
+ private:
+  char delimiter_;
+  std::array<uint8_t, 256> classes_{};
+#if defined(__SSE2__)
+  __m128i delimiters_;
+#endif
 };
 
 // Rows, rows per second and time left on one terminal line, redrawn a few
@@ -389,7 +448,7 @@ class Run {
   std::string column_name_;
   std::string header_line_end_;
   std::string font_text_;
-  std::array<uint8_t, 256> byte_classes_{};  // for WriteFont
+  AsItIs as_it_is_;  // for the run's delimiter, once it is known
   // A plain row whose record leaves room for the longest short result is
   // put together here, the library writing the font string in place, and
   // appended in one step (growing the output by resize would first clear
@@ -421,11 +480,7 @@ bool Run::Header() {
   if (options_.progress && !Settle()) return false;  // progress is said all along
   delimiter_ = options_.delimiter ? options_.delimiter : csv::DetectDelimiter(reader_.Peek());
   reader_.set_delimiter(delimiter_);
-  for (size_t b = 0x80; b < 256; ++b) byte_classes_[b] = 1;
-  for (unsigned char c : {static_cast<unsigned char>(delimiter_), static_cast<unsigned char>('"'),
-                          static_cast<unsigned char>('\r'), static_cast<unsigned char>('\n')}) {
-    byte_classes_[c] = 2;
-  }
+  as_it_is_ = AsItIs(delimiter_);
   const Encoding written = options_.output_encoding.value_or(source_.encoding());
   // UTF-16 always has its mark; UTF-8 when the input had one, or was
   // converted (Excel reads UTF-8 without a mark as its ANSI code page).
@@ -528,37 +583,6 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
   return !why.empty();
 }
 
-// A font string that needs neither quotes nor conversion (no byte above
-// 127, no delimiter, quote or line end: class 0 in `classes`) is written as
-// it is.  Sixteen bytes at a time where SSE2 is, the last sixteen
-// overlapping the others, with one verdict at the end; there every byte
-// below a space counts as needing care, which only sends the rare string
-// with another control character the longer way (WriteFont), to the same
-// bytes.  Byte by byte through the classes elsewhere.
-inline bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
-#if defined(__SSE2__)
-  if (font.size() >= 16) {
-    const __m128i delimiters = _mm_set1_epi8(delimiter);
-    const __m128i quotes = _mm_set1_epi8('"');
-    const __m128i spaces = _mm_set1_epi8(' ');
-    auto care = [&](const char* at) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-      // Signed bytes: those above 127 are below a space too.
-      return _mm_or_si128(_mm_cmpgt_epi8(spaces, v), _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes)));
-    };
-    const char* const last = font.data() + font.size() - 16;
-    __m128i any = care(last);
-    for (const char* p = font.data(); p < last; p += 16) any = _mm_or_si128(any, care(p));
-    return _mm_movemask_epi8(any) == 0;
-  }
-#else
-  (void)delimiter;
-#endif
-  uint8_t any = 0;
-  for (char c : font) any |= classes[static_cast<unsigned char>(c)];
-  return any == 0;
-}
-
 // A plain row at w: the record, the delimiter, the font string and the line
 // end.
 void PutRow(char* w, std::string_view text, char delimiter, std::string_view font, std::string_view end) {
@@ -571,7 +595,7 @@ void PutRow(char* w, std::string_view text, char delimiter, std::string_view fon
 }
 
 void Run::WriteFont(std::string& o, std::string_view font) {
-  if (WrittenAsItIs(font, delimiter_, byte_classes_)) {
+  if (as_it_is_(font)) {
     o.append(font);
     return;
   }
@@ -637,7 +661,7 @@ bool Run::RowInPlace(const csv::PlainView& view) {
   std::string_view font;
   if (!translator_.TranslateShortAt(cell, view.wanted.size(), row + lead, font)) return false;
   const std::string_view end = csv::LineEndText(view.line_end);
-  if (!WrittenAsItIs(font, delimiter_, byte_classes_)) {  // quoted: by the text
+  if (!as_it_is_(font)) {  // quoted: by the text
     std::string& o = out_.Text();
     o.append(view.text);
     o.push_back(delimiter_);
@@ -672,7 +696,7 @@ bool Run::PlainRow(const csv::PlainView& view) {
       translator_.TranslateShort(view.wanted, font, in_place)) {
     std::string& o = out_.Text();
     const std::string_view end = csv::LineEndText(view.line_end);
-    if (!WrittenAsItIs(font, delimiter_, byte_classes_)) {
+    if (!as_it_is_(font)) {
       o.append(view.text);
       o.push_back(delimiter_);
       WriteFont(o, font);
