@@ -398,6 +398,13 @@ TEST(Csv, SplitRecord) {
 // the records the plain path must take with the whole text in one block.
 TEST(Csv, NextPlainAgreesWithNext) {
   const std::string wide(40, 'w');  // fields that cross sixteen-byte chunks
+  // The delimiter, a quote and the line end at every place of the 32- and
+  // 16-byte chunks the plain scan reads.
+  std::string shifted, shifted_quoted;
+  for (size_t k = 0; k < 70; ++k) {
+    shifted += std::string(k, 'p') + "," + std::string(69 - k, 'q') + "\n";
+    shifted_quoted += std::string(k, 'p') + ",\"q," + std::string(69 - k, 'q') + "\"\r\n";
+  }
   const struct {
     std::string text;
     char delimiter;
@@ -417,6 +424,8 @@ TEST(Csv, NextPlainAgreesWithNext) {
       {"a\tb\n\"\"\t\"\"\n", '\t', 0, 2, 2, "tabs, empty quoted fields"},
       {"one\ntwo\nthree", ',', 0, 1, 2, "one field; the last record without a line end: Next's"},
       {"a,\"open\n", ',', 1, 2, 0, "a quote left open"},
+      {shifted, ',', 1, 2, 70, "the delimiter and the line end at every place"},
+      {shifted_quoted, ',', 1, 2, 70, "a quoted wanted field at every place"},
   };
   for (const auto& c : kTexts) {
     for (size_t block : {4, 7, 16, 33, 1 << 20}) {

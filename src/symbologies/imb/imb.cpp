@@ -161,26 +161,41 @@ static_assert(kMaxHead <= (kWordMax - (kTenTo18 - 1)) / kB1, "s fits");
 static_assert(kMaxHead <= (kWordMax - kWordMax / kPairJI) / kB2, "w fits");
 static_assert(kMaxHead <= (kWordMax - kWordMax / kPairHG) / kA2, "the quotient fits");
 
+// x / D for x below 2^21 by one multiplication: with M = ceil(2^40 / D) and
+// M x D = 2^40 + e, x x M / 2^40 = x / D + x x e / (D x 2^40), and the second
+// part stays below 1 / D while x x e < 2^40.
+template <uint32_t D>
+constexpr uint32_t Quotient21(uint32_t x) {
+  constexpr uint64_t kM = ((uint64_t{1} << 40) + D - 1) / D;
+  static_assert((kM * D - (uint64_t{1} << 40)) << 21 < (uint64_t{1} << 40));
+  return static_cast<uint32_t>((x * kM) >> 40);
+}
+
+// A codeword pair below 2^21 split by D: the high codeword into `high`,
+// the low one returned.
+template <uint32_t D>
+uint32_t SplitPair(uint32_t pair, uint32_t& high) {
+  high = Quotient21<D>(pair);
+  return pair - high * D;
+}
+
 void CodewordsOf(HeadTail v, uint32_t fcs, uint32_t codewords[10]) {
   const uint64_t s = v.head * kB1 + v.tail;
   const auto ji = static_cast<uint32_t>(s % kPairJI);
   const uint64_t w = v.head * kB2 + s / kPairJI;
   const auto hg = static_cast<uint32_t>(w % kPairHG);
   uint64_t rest = v.head * kA2 + w / kPairHG;  // below 659 x 1365^5 (under 2^62)
-  codewords[9] = (ji % kLastDivisor) * 2;  // J, doubled: its low bit is free
-  codewords[8] = ji / kLastDivisor;
-  codewords[7] = hg % kDivisor;
-  codewords[6] = hg / kDivisor;
+  codewords[9] = SplitPair<kLastDivisor>(ji, codewords[8]) * 2;  // J, doubled: its low bit is free
+  codewords[7] = SplitPair<kDivisor>(hg, codewords[6]);
   // F and E, D and C two at a time; B and A are what is left.
   for (size_t i = 5; i >= 3; i -= 2) {
     const auto pair = static_cast<uint32_t>(rest % kPairHG);
     rest /= kPairHG;
-    codewords[i] = pair % kDivisor;
-    codewords[i - 1] = pair / kDivisor;
+    codewords[i] = SplitPair<kDivisor>(pair, codewords[i - 1]);
   }
   // rest is now below 659 x 1365
-  codewords[1] = static_cast<uint32_t>(rest % kDivisor);
-  codewords[0] = static_cast<uint32_t>(rest / kDivisor) + ((fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0);
+  codewords[1] = SplitPair<kDivisor>(static_cast<uint32_t>(rest), codewords[0]);
+  codewords[0] += (fcs & kFrameCheckTop) ? kCodewordAMax + 1 : 0;
 }
 
 // Eight (four) bytes at once are all digits: each has the high nibble 3, and
