@@ -499,6 +499,42 @@ TEST(BatchFiles, RowsInPlaceAndByTheTextKeepTheirOrder) {
   }
 }
 
+// A cell goes to the library as it lies only when it is ASCII without NUL:
+// a byte above 127 (here "¹", FNC1, converted to Windows-1252 first) or a NUL at
+// every place of cells of 1 to 40 bytes takes the longer way, to the
+// library's result for the converted value, or to a failed row.
+TEST(BatchFiles, CellsWithAByteAbove127OrNulAtEveryPlace) {
+  std::string input = "v,n\n", expected = "v,n,v font\n", with_nul = "v,n\n";
+  size_t nul_rows = 0;
+  for (size_t n = 1; n <= 40; ++n) {
+    for (size_t k = 0; k < n; ++k) {
+      const std::string before(k, 'A'), after(n - 1 - k, 'b');
+      char font[4096];
+      int32_t len = 0;
+      const std::string value_1252 = before + "\xB9" + after;
+      ASSERT_EQ(BC_FontTranslate(kC128, value_1252.c_str(), 0, font, sizeof font, &len), 0);
+      std::string utf8;
+      text::Append1252AsUtf8(utf8, std::string_view(font, static_cast<size_t>(len)));
+      input += before + "\xC2\xB9" + after + ",x\n";
+      expected += before + "\xC2\xB9" + after + ",x,";
+      csv::AppendField(expected, utf8, ',');
+      expected += "\n";
+      with_nul += before + std::string(1, '\0') + after + ",x\n";
+      ++nul_rows;
+    }
+  }
+  BatchOptions options;
+  options.symbology = kC128;
+  options.column = "v";
+  options.encoding = Encoding::kUtf8;
+  const BatchRun r = RunOn(input, options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == expected);
+  const BatchRun nul = RunOn(with_nul, options);
+  EXPECT_EQ(nul.status, 1);
+  EXPECT_NE(nul.err.find("0 rows translated, 0 empty, " + std::to_string(nul_rows) + " failed"), std::string::npos);
+}
+
 // Font strings of every length from 1 to 60 bytes, some with bytes above
 // 127 or the delimiter at any place, as batch writes them: against the
 // library's own result, converted and quoted by the rules (written as it

@@ -75,33 +75,38 @@ bool TakesUtf8(int32_t symbology) {
   return row && row->text != TextRule::kWindows1252;
 }
 
-// Bytes 1..127 only: sixteen at a time where SSE2 is, the last sixteen
-// overlapping the others (a byte above 127 is negative, a zero byte equal to
-// zero); elsewhere, and for fewer than sixteen, eight at a time: no top bit
-// set and no zero byte (the classic test: a byte is zero when subtracting
-// one borrows into its top bit while the byte itself had it clear).
+// Bytes 1..127 only: sixteen at a time where SSE2 is (a byte above 127 is
+// negative, a zero byte equal to zero), else eight at a time (no top bit set
+// and no zero byte: the classic test, a byte is zero when subtracting one
+// borrows into its top bit while the byte itself had it clear), the last
+// sixteen or eight overlapping the others; byte by byte below eight.
 bool AsciiWithoutNul(std::string_view s) {
-  size_t i = 0;
+  const size_t n = s.size();
 #if defined(__SSE2__)
-  if (s.size() >= 16) {
+  if (n >= 16) {
     auto bad = [&](size_t at) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + at));
       return _mm_or_si128(v, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
     };
-    __m128i any = bad(s.size() - 16);
-    for (; i + 16 < s.size(); i += 16) any = _mm_or_si128(any, bad(i));
+    __m128i any = bad(n - 16);
+    for (size_t i = 0; i + 16 < n; i += 16) any = _mm_or_si128(any, bad(i));
     return _mm_movemask_epi8(any) == 0;
   }
 #endif
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  constexpr uint64_t kTop = 0x8080808080808080u;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t v;
-    std::memcpy(&v, s.data() + i, 8);
-    if ((v & kTop) != 0 || ((v - kOnes) & ~v & kTop) != 0) return false;
+  if (n >= 8) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kTop = 0x8080808080808080u;
+    auto bad = [&](size_t at) {
+      uint64_t v;
+      std::memcpy(&v, s.data() + at, 8);
+      return (v | ((v - kOnes) & ~v)) & kTop;
+    };
+    uint64_t any = bad(n - 8);
+    for (size_t i = 0; i + 8 < n; i += 8) any |= bad(i);
+    return any == 0;
   }
-  for (; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
     if (b == 0 || b > 0x7F) return false;
   }
   return true;
