@@ -13,14 +13,17 @@
 # and for one cell of 60 MiB.
 #   bash bench/batch.sh [BUILD_DIR] [ROWS]
 # TAVO=path overrides the tool.
-# Last run (1,000,000 rows, machine loaded by other builds), awk time /
-# tavo time: addresses 1.14, products 1.88, addresses-1252 1.14,
-# products-utf16 1.38 (runs of 0.2 s: they move by a tenth with the load;
-# the run before gave 1.20, 2.00, 1.21, 1.43 with more instructions);
-# 3,000,000 address rows, best of five and of seven: tavo 0.55 and 0.58 s,
-# awk 0.71 s (1.22 to 1.29).  callgrind on 100,000 rows, instructions per
-# row: addresses 1,674 (awk 2,449; 1,913 before the Intelligent Mail bar
-# tables and the in-place row), products 960 (awk 1,673; 973 before).
+# Last run (1,000,000 rows, machine loaded by other builds, load 6 to 10),
+# awk time / tavo time: addresses 1.53, products 2.00, addresses-1252 1.44,
+# products-utf16 1.38 (runs of 0.17 s: they move by a tenth with the load;
+# the run before gave 1.62, 2.00, 1.44, 1.25; main's tavo in the same hour
+# 1.25, 1.88, 1.26, 1.40).  3,000,000 address rows, tavo and awk
+# alternating, best of five and of seven: tavo 0.49 s, awk 0.78 s (1.59
+# both times; main's tavo 0.61 s against 0.82 s, 1.34).  callgrind on
+# 100,000 rows, instructions per row: addresses 1,269 (awk 2,449; 1,674
+# before the output block was written in place, the UTF-8 check took
+# two-byte letters in its stride and the Intelligent Mail codewords came
+# from 64-bit words), products 843 (awk 1,673; 960 before).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench-batch}

@@ -213,6 +213,39 @@ TEST(ImbBars, AgreeWithTheStepByStepSymbol) {
   }
 }
 
+// The encoder reads the usual form (20 digits, then nothing or a hyphen and
+// 5, 9 or 11 digits) in one pass of its own; every other value goes the
+// character-by-character way.  Both must give the same answer on every
+// value: seeded values with one byte replaced at each place by a digit, the
+// bytes either side of the digits, a letter or a separator, each compared
+// with that way (ParseImbValue, then the bars).
+TEST(ImbTranslate, UsualFormReadAtOnceAsCharacterByCharacter) {
+  constexpr char kReplacements[] = {'0', '9', '/', ':', 'x', '-', ' ', '\x80'};
+  size_t usual = 0, refused = 0;
+  for (const std::string& seeded : SeededValues(48)) {
+    for (size_t at = 0; at < seeded.size(); ++at) {
+      for (char r : kReplacements) {
+        std::string v = seeded;
+        v[at] = r;
+        SCOPED_TRACE(v);
+        ImbCodes codes;
+        const int32_t expected_rc = ParseImbValue(v, codes);
+        std::string expected;
+        if (expected_rc == 0) {
+          expected.assign(imb::kBars, '?');
+          ImbBars<imb::Wide>(codes, expected.data());
+        }
+        FontString out;
+        ASSERT_EQ(EncodeImb(v, Options{}, out), expected_rc);
+        ASSERT_EQ(out.view(), expected);
+        ++(expected_rc ? refused : usual);
+      }
+    }
+  }
+  EXPECT_GT(usual, 1000u);
+  EXPECT_GT(refused, 1000u);
+}
+
 // zint's --dump rows (ascender, tracker, descender) as hexadecimal bytes, one
 // column per bar with a blank column between bars, back to bar letters.
 std::string BarsOfDump(const std::string& ascender, const std::string& descender) {

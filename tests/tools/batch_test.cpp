@@ -160,6 +160,14 @@ const Case kCases[] = {
     {"zip,n\n12345," + std::string(8184, 'x') + "\n", "zip", kPost,
      "zip,n,zip font\n12345," + std::string(8184, 'x') + ",*123455*\n", "", 0,
      "one byte longer: the row is written in place in the output"},
+    {"zip,n\n12345," + std::string(55287, 'x') + "\n", "zip", kPost,
+     "zip,n,zip font\n12345," + std::string(55287, 'x') + ",*123455*\n", "", 0,
+     "the longest record put together straight in the output block"},
+    {"zip,n\n12345," + std::string(55288, 'x') + "\n", "zip", kPost,
+     "zip,n,zip font\n12345," + std::string(55288, 'x') + ",*123455*\n", "", 0,
+     "one byte longer: the row goes by the text"},
+    {"n,zip\r\na,\"12345\"\r\n", "zip", kPost, "n,zip,zip font\r\na,\"12345\",*123455*\r\n", "", 0,
+     "a quoted value ending the record keeps its closing quote"},
     {"zip,n\r\n12345," + std::string(100000, 'x') + "\r\n12345,y\r\n", "zip", kPost,
      "zip,n,zip font\r\n12345," + std::string(100000, 'x') + ",*123455*\r\n12345,y,*123455*\r\n", "", 0,
      "a long record, then a short one"},
@@ -390,6 +398,13 @@ TEST(Csv, SplitRecord) {
 // the records the plain path must take with the whole text in one block.
 TEST(Csv, NextPlainAgreesWithNext) {
   const std::string wide(40, 'w');  // fields that cross sixteen-byte chunks
+  // The delimiter, a quote and the line end at every place of the 32- and
+  // 16-byte chunks the plain scan reads.
+  std::string shifted, shifted_quoted;
+  for (size_t k = 0; k < 70; ++k) {
+    shifted += std::string(k, 'p') + "," + std::string(69 - k, 'q') + "\n";
+    shifted_quoted += std::string(k, 'p') + ",\"q," + std::string(69 - k, 'q') + "\"\r\n";
+  }
   const struct {
     std::string text;
     char delimiter;
@@ -409,6 +424,8 @@ TEST(Csv, NextPlainAgreesWithNext) {
       {"a\tb\n\"\"\t\"\"\n", '\t', 0, 2, 2, "tabs, empty quoted fields"},
       {"one\ntwo\nthree", ',', 0, 1, 2, "one field; the last record without a line end: Next's"},
       {"a,\"open\n", ',', 1, 2, 0, "a quote left open"},
+      {shifted, ',', 1, 2, 70, "the delimiter and the line end at every place"},
+      {shifted_quoted, ',', 1, 2, 70, "a quoted wanted field at every place"},
   };
   for (const auto& c : kTexts) {
     for (size_t block : {4, 7, 16, 33, 1 << 20}) {
@@ -445,6 +462,77 @@ TEST(Csv, NextPlainAgreesWithNext) {
       }
     }
   }
+}
+
+// Rows put together straight in the output block and rows written by the
+// text (an empty cell, a value refused, a quoted value with a doubled quote,
+// a font string that needs quotes) come out in their order across many
+// output blocks of 1 MiB.
+TEST(BatchFiles, RowsInPlaceAndByTheTextKeepTheirOrder) {
+  std::string input = "n,zip\n", expected = "n,zip,zip font\n";
+  for (int i = 0; i < 150000; ++i) {
+    const std::string n = std::to_string(i);
+    switch (i % 7) {
+      case 3:
+        input += n + ",\n";
+        expected += n + ",,\n";
+        break;
+      case 5:
+        input += n + ",\"12\"\"345\"\n";  // reaches the library as 12"345, refused
+        expected += n + ",\"12\"\"345\",\n";
+        break;
+      default:
+        input += n + ",12345\n";
+        expected += n + ",12345,*123455*\n";
+    }
+  }
+  for (size_t block : {size_t{1} << 16, size_t{1} << 20}) {
+    BatchOptions options;
+    options.symbology = kPost;
+    options.column = "zip";
+    options.block = block;
+    const BatchRun r = RunOn(input, options);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_GT(r.out.size(), size_t{2} << 20);
+    EXPECT_TRUE(r.out == expected) << "block " << block;
+    EXPECT_NE(r.err.find("107143 rows translated, 21429 empty, 21428 failed"), std::string::npos);
+  }
+}
+
+// A cell goes to the library as it lies only when it is ASCII without NUL:
+// a byte above 127 (here "¹", FNC1, converted to Windows-1252 first) or a NUL at
+// every place of cells of 1 to 40 bytes takes the longer way, to the
+// library's result for the converted value, or to a failed row.
+TEST(BatchFiles, CellsWithAByteAbove127OrNulAtEveryPlace) {
+  std::string input = "v,n\n", expected = "v,n,v font\n", with_nul = "v,n\n";
+  size_t nul_rows = 0;
+  for (size_t n = 1; n <= 40; ++n) {
+    for (size_t k = 0; k < n; ++k) {
+      const std::string before(k, 'A'), after(n - 1 - k, 'b');
+      char font[4096];
+      int32_t len = 0;
+      const std::string value_1252 = before + "\xB9" + after;
+      ASSERT_EQ(BC_FontTranslate(kC128, value_1252.c_str(), 0, font, sizeof font, &len), 0);
+      std::string utf8;
+      text::Append1252AsUtf8(utf8, std::string_view(font, static_cast<size_t>(len)));
+      input += before + "\xC2\xB9" + after + ",x\n";
+      expected += before + "\xC2\xB9" + after + ",x,";
+      csv::AppendField(expected, utf8, ',');
+      expected += "\n";
+      with_nul += before + std::string(1, '\0') + after + ",x\n";
+      ++nul_rows;
+    }
+  }
+  BatchOptions options;
+  options.symbology = kC128;
+  options.column = "v";
+  options.encoding = Encoding::kUtf8;
+  const BatchRun r = RunOn(input, options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == expected);
+  const BatchRun nul = RunOn(with_nul, options);
+  EXPECT_EQ(nul.status, 1);
+  EXPECT_NE(nul.err.find("0 rows translated, 0 empty, " + std::to_string(nul_rows) + " failed"), std::string::npos);
 }
 
 // Font strings of every length from 1 to 60 bytes, some with bytes above

@@ -75,20 +75,38 @@ bool TakesUtf8(int32_t symbology) {
   return row && row->text != TextRule::kWindows1252;
 }
 
-// Bytes 1..127 only, judged eight at a time: no top bit set and no zero
-// byte (the classic test: a byte is zero when subtracting one borrows
-// into its top bit while the byte itself had it clear).
+// Bytes 1..127 only: sixteen at a time where SSE2 is (a byte above 127 is
+// negative, a zero byte equal to zero), else eight at a time (no top bit set
+// and no zero byte: the classic test, a byte is zero when subtracting one
+// borrows into its top bit while the byte itself had it clear), the last
+// sixteen or eight overlapping the others; byte by byte below eight.
 bool AsciiWithoutNul(std::string_view s) {
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  constexpr uint64_t kTop = 0x8080808080808080u;
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t v;
-    std::memcpy(&v, s.data() + i, 8);
-    if ((v & kTop) != 0 || ((v - kOnes) & ~v & kTop) != 0) return false;
+  const size_t n = s.size();
+#if defined(__SSE2__)
+  if (n >= 16) {
+    auto bad = [&](size_t at) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + at));
+      return _mm_or_si128(v, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+    };
+    __m128i any = bad(n - 16);
+    for (size_t i = 0; i + 16 < n; i += 16) any = _mm_or_si128(any, bad(i));
+    return _mm_movemask_epi8(any) == 0;
   }
-  for (; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
+#endif
+  if (n >= 8) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kTop = 0x8080808080808080u;
+    auto bad = [&](size_t at) {
+      uint64_t v;
+      std::memcpy(&v, s.data() + at, 8);
+      return (v | ((v - kOnes) & ~v)) & kTop;
+    };
+    uint64_t any = bad(n - 8);
+    for (size_t i = 0; i + 8 < n; i += 8) any |= bad(i);
+    return any == 0;
+  }
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
     if (b == 0 || b > 0x7F) return false;
   }
   return true;
@@ -114,17 +132,25 @@ class Translator {
   // judges it again and says why.  The result goes to `into` (kShortOut
   // bytes) when given, to a buffer of its own otherwise.
   bool TranslateShort(std::string_view cell, std::string_view& font, char* into = nullptr) {
-    if (cell.size() > kShort || !AsciiWithoutNul(cell)) return false;
+    if (cell.size() > kShort) return false;
     std::memcpy(short_value_, cell.data(), cell.size());
-    short_value_[cell.size()] = '\0';
     if (!into) {
       if (short_out_.empty()) short_out_.resize(kShortOut);
       into = short_out_.data();
     }
+    return TranslateShortAt(short_value_, cell.size(), into, font);
+  }
+
+  // The same for the n bytes at `cell`, whose next byte ends the value for
+  // the time of the call (it is put back): no copy of the cell.
+  bool TranslateShortAt(char* cell, size_t n, char* into, std::string_view& font) {
+    if (n > kShort || !AsciiWithoutNul(std::string_view(cell, n))) return false;
+    const char after = cell[n];
+    cell[n] = '\0';
     int32_t len = 0;
-    if (BC_FontTranslate(symbology_, short_value_, check_, into, static_cast<int32_t>(kShortOut), &len) != 0) {
-      return false;
-    }
+    const int32_t rc = BC_FontTranslate(symbology_, cell, check_, into, static_cast<int32_t>(kShortOut), &len);
+    cell[n] = after;
+    if (rc != 0) return false;
     font = std::string_view(into, static_cast<size_t>(len));
     return true;
   }
@@ -206,6 +232,52 @@ class Translator {
   std::vector<char> out_;
   char short_value_[kShort + 1] = {};
   std::vector<char> short_out_;
+};
+
+// Whether a font string needs neither quotes nor conversion (no byte above
+// 127, no delimiter, quote or line end), so it is written as it is.
+// Sixteen bytes at a time where SSE2 is, the last sixteen overlapping the
+// others, with one verdict at the end; there every byte below a space
+// counts as needing care, which only sends the rare string with another
+// control character the longer way (WriteFont), to the same bytes.  Byte by
+// byte through a table of classes elsewhere.  Set up once for the run's
+// delimiter.
+class AsItIs {
+ public:
+  explicit AsItIs(char delimiter = ',') : delimiter_(delimiter) {
+    for (size_t b = 0x80; b < 256; ++b) classes_[b] = 1;
+    for (char c : {delimiter, '"', '\r', '\n'}) classes_[static_cast<unsigned char>(c)] = 1;
+#if defined(__SSE2__)
+    delimiters_ = _mm_set1_epi8(delimiter);
+#endif
+  }
+  bool operator()(std::string_view font) const {
+#if defined(__SSE2__)
+    if (font.size() >= 16) {
+      auto care = [&](const char* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        // Signed bytes: those above 127 are below a space too.
+        return _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(' ')),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, delimiters_), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+      };
+      const char* const last = font.data() + font.size() - 16;
+      __m128i any = care(last);
+      for (const char* p = font.data(); p < last; p += 16) any = _mm_or_si128(any, care(p));
+      return _mm_movemask_epi8(any) == 0;
+    }
+#endif
+    uint8_t any = 0;
+    for (char c : font) any |= classes_[static_cast<unsigned char>(c)];
+    return any == 0;
+  }
+  char delimiter() const { return delimiter_; }
+
+ private:
+  char delimiter_;
+  std::array<uint8_t, 256> classes_{};
+#if defined(__SSE2__)
+  __m128i delimiters_;
+#endif
 };
 
 // Rows, rows per second and time left on one terminal line, redrawn a few
@@ -363,6 +435,8 @@ class Run {
   bool Rows();
   bool Row(const csv::RecordInfo& info, std::string_view piece, bool streamed);
   bool PlainRow(const csv::PlainView& view);
+  bool RowInPlace(const csv::PlainView& view);
+  bool PlainRowAsRow(const csv::PlainView& view);
   bool RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty);
   void WriteFont(std::string& o, std::string_view font);
 
@@ -379,7 +453,7 @@ class Run {
   std::string column_name_;
   std::string header_line_end_;
   std::string font_text_;
-  std::array<uint8_t, 256> byte_classes_{};  // for WriteFont
+  AsItIs as_it_is_;  // for the run's delimiter, once it is known
   // A plain row whose record leaves room for the longest short result is
   // put together here, the library writing the font string in place, and
   // appended in one step (growing the output by resize would first clear
@@ -411,11 +485,7 @@ bool Run::Header() {
   if (options_.progress && !Settle()) return false;  // progress is said all along
   delimiter_ = options_.delimiter ? options_.delimiter : csv::DetectDelimiter(reader_.Peek());
   reader_.set_delimiter(delimiter_);
-  for (size_t b = 0x80; b < 256; ++b) byte_classes_[b] = 1;
-  for (unsigned char c : {static_cast<unsigned char>(delimiter_), static_cast<unsigned char>('"'),
-                          static_cast<unsigned char>('\r'), static_cast<unsigned char>('\n')}) {
-    byte_classes_[c] = 2;
-  }
+  as_it_is_ = AsItIs(delimiter_);
   const Encoding written = options_.output_encoding.value_or(source_.encoding());
   // UTF-16 always has its mark; UTF-8 when the input had one, or was
   // converted (Excel reads UTF-8 without a mark as its ANSI code page).
@@ -518,38 +588,6 @@ bool Run::RowProblem(const csv::RecordInfo& info, std::string& why, bool& empty)
   return !why.empty();
 }
 
-// A font string that needs neither quotes nor conversion (no byte above
-// 127, no delimiter, quote or line end: class 0 in `classes`) is written as
-// it is.  Sixteen bytes at a time where SSE2 is, the last sixteen
-// overlapping the others, with one verdict at the end; there every byte
-// below a space counts as needing care, which only sends the rare string
-// with another control character the longer way (WriteFont), to the same
-// bytes.  Byte by byte through the classes elsewhere.
-bool WrittenAsItIs(std::string_view font, char delimiter, const std::array<uint8_t, 256>& classes) {
-#if defined(__SSE2__)
-  if (font.size() >= 16) {
-    const __m128i delimiters = _mm_set1_epi8(delimiter);
-    const __m128i quotes = _mm_set1_epi8('"');
-    const __m128i spaces = _mm_set1_epi8(' ');
-    __m128i care = _mm_setzero_si128();
-    auto judge = [&](size_t at) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(font.data() + at));
-      // Signed bytes: those above 127 are below a space too.
-      care = _mm_or_si128(care, _mm_or_si128(_mm_cmplt_epi8(v, spaces),
-                                             _mm_or_si128(_mm_cmpeq_epi8(v, delimiters), _mm_cmpeq_epi8(v, quotes))));
-    };
-    for (size_t at = 0; at + 16 <= font.size(); at += 16) judge(at);
-    judge(font.size() - 16);
-    return _mm_movemask_epi8(care) == 0;
-  }
-#else
-  (void)delimiter;
-#endif
-  uint8_t any = 0;
-  for (char c : font) any |= classes[static_cast<unsigned char>(c)];
-  return any == 0;
-}
-
 // A plain row at w: the record, the delimiter, the font string and the line
 // end.
 void PutRow(char* w, std::string_view text, char delimiter, std::string_view font, std::string_view end) {
@@ -562,7 +600,7 @@ void PutRow(char* w, std::string_view text, char delimiter, std::string_view fon
 }
 
 void Run::WriteFont(std::string& o, std::string_view font) {
-  if (WrittenAsItIs(font, delimiter_, byte_classes_)) {
+  if (as_it_is_(font)) {
     o.append(font);
     return;
   }
@@ -614,10 +652,47 @@ bool Run::Row(const csv::RecordInfo& info, std::string_view piece, bool streamed
   return true;
 }
 
+// A plain row's record, delimiter, font string and line end, put together
+// straight in the output block: the record copied there, the cell read by
+// the library where it lies in that copy, the font string written after
+// it.  False, with nothing written, when the cell is not short ASCII, the
+// library refuses it or the record is too long; Row then judges it.
+bool Run::RowInPlace(const csv::PlainView& view) {
+  const size_t lead = view.text.size() + 1;  // the record and the delimiter
+  if (lead + Translator::kShortOut + 2 > Output::kRoom) return false;
+  char* const row = out_.Room();
+  std::memcpy(row, view.text.data(), view.text.size());
+  char* const cell = row + (view.wanted.data() - view.text.data());
+  std::string_view font;
+  if (!translator_.TranslateShortAt(cell, view.wanted.size(), row + lead, font)) return false;
+  const std::string_view end = csv::LineEndText(view.line_end);
+  if (!as_it_is_(font)) {  // quoted: by the text
+    std::string& o = out_.Text();
+    o.append(view.text);
+    o.push_back(delimiter_);
+    WriteFont(o, font);
+    o.append(end);
+    out_.End();  // true: nothing is converted
+    return true;
+  }
+  row[lead - 1] = delimiter_;  // after the call: the cell may end there
+  char* w = row + lead + font.size();
+  for (char c : end) *w++ = c;
+  out_.Commit(static_cast<size_t>(w - row));
+  return true;
+}
+
 // A record NextPlain handed out: as Row writes it, without copying the cell
 // when the library takes it as it is.
 bool Run::PlainRow(const csv::PlainView& view) {
   ++row_;
+  if (out_.Identity()) {
+    if (!view.wanted.empty() && view.wanted.size() <= value_cap_ && RowInPlace(view)) {
+      ++translated_;
+      return true;
+    }
+    return PlainRowAsRow(view);
+  }
   std::string_view font;
   const size_t lead = view.text.size() + 1;  // the record and the delimiter
   if (row_scratch_.empty()) row_scratch_.resize(kRowScratch);
@@ -626,7 +701,7 @@ bool Run::PlainRow(const csv::PlainView& view) {
       translator_.TranslateShort(view.wanted, font, in_place)) {
     std::string& o = out_.Text();
     const std::string_view end = csv::LineEndText(view.line_end);
-    if (!WrittenAsItIs(font, delimiter_, byte_classes_)) {
+    if (!as_it_is_(font)) {
       o.append(view.text);
       o.push_back(delimiter_);
       WriteFont(o, font);
@@ -647,6 +722,11 @@ bool Run::PlainRow(const csv::PlainView& view) {
     ++translated_;
     return true;
   }
+  return PlainRowAsRow(view);
+}
+
+// A plain record the short paths did not take, judged by Row.
+bool Run::PlainRowAsRow(const csv::PlainView& view) {
   csv::RecordInfo& info = plain_info_;  // what Next would have noted
   info.fields = fields_;
   info.size = view.text.size();

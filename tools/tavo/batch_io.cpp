@@ -152,26 +152,53 @@ size_t InputSource::Read(char* into, size_t room) {
   return n;
 }
 
-namespace {
-constexpr size_t kOutBlock = size_t{1} << 20;
+Output::Output(std::FILE* out, Encoding from, Encoding to) : out_(out), transcoder_(from, to) {
+  if (Identity()) {
+    block_.reset(new char[kBlock + kRoom]);  // not cleared: written before it is read
+  } else {
+    converted_.reserve(kBlock + 4096);
+  }
 }
 
-Output::Output(std::FILE* out, Encoding from, Encoding to) : out_(out), transcoder_(from, to) {
-  block_.reserve(kOutBlock + 4096);
+void Output::Put(std::string_view bytes) {
+  if (used_ + bytes.size() > kBlock + kRoom) Flush();
+  if (bytes.size() > kBlock + kRoom) {  // larger than the block: straight out
+    if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) ok_ = false;
+    return;
+  }
+  if (!bytes.empty()) std::memcpy(block_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void Output::Raw(std::string_view bytes) {
+  if (Identity()) {
+    Put(bytes);
+  } else {
+    converted_.append(bytes);
+  }
 }
 
 void Output::Flush() {
-  if (!block_.empty() && std::fwrite(block_.data(), 1, block_.size(), out_) != block_.size()) ok_ = false;
-  block_.clear();
+  if (Identity()) {
+    if (used_ > 0 && std::fwrite(block_.get(), 1, used_, out_) != used_) ok_ = false;
+    used_ = 0;
+    return;
+  }
+  if (!converted_.empty() && std::fwrite(converted_.data(), 1, converted_.size(), out_) != converted_.size()) {
+    ok_ = false;
+  }
+  converted_.clear();
 }
 
 bool Output::End() {
   bool converted = true;
-  if (!transcoder_.Identity()) {
-    converted = transcoder_.Append(block_, text_);
-    text_.clear();
+  if (Identity()) {
+    Put(text_);
+  } else {
+    converted = transcoder_.Append(converted_, text_);
   }
-  if (block_.size() >= kOutBlock) Flush();
+  text_.clear();
+  if (used_ >= kBlock || converted_.size() >= kBlock) Flush();
   return converted;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,21 +71,39 @@ class Output {
  public:
   Output(std::FILE* out, text::Encoding from, text::Encoding to);
   // Where the next bytes go, in the parsed encoding; End() converts them.
-  std::string& Text() { return transcoder_.Identity() ? block_ : text_; }
+  std::string& Text() { return text_; }
   // False when a character has no form in the output encoding (bad()).
   bool End();
   // Bytes already in the output encoding (a byte order mark).
-  void Raw(std::string_view bytes) { block_.append(bytes); }
+  void Raw(std::string_view bytes);
+  // Text written as it is: the bytes need no conversion.
+  bool Identity() const { return transcoder_.Identity(); }
+  // With Identity(): kRoom bytes straight in the block, after what was
+  // written; Commit(n) takes their first n (nothing else in between), and
+  // what is not committed is forgotten.  Saves a copy of a row put
+  // together in place.
+  static constexpr size_t kRoom = size_t{64} << 10;
+  char* Room() { return block_.get() + used_; }
+  void Commit(size_t n) {
+    used_ += n;
+    if (used_ >= kBlock) Flush();
+  }
   uint32_t bad() const { return transcoder_.bad(); }
   bool Finish();
   bool ok() const { return ok_; }
 
  private:
+  static constexpr size_t kBlock = size_t{1} << 20;
+  void Put(std::string_view bytes);
   void Flush();
 
   std::FILE* out_;
   text::Transcoder transcoder_;
-  std::string block_;
+  // Written as it is: kBlock + kRoom bytes, of which used_ are taken (below
+  // kBlock between calls).  Converted: the converted text in `converted_`.
+  std::unique_ptr<char[]> block_;
+  size_t used_ = 0;
+  std::string converted_;
   std::string text_;
   bool ok_ = true;
 };

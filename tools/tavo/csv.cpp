@@ -47,24 +47,44 @@ inline bool Special(char c) { return c == '"' || c == '\n' || c == '\r'; }
 
 // From p: each delimiter to `marks`, up to the first quote, CR or LF, which
 // is returned (`limit` when there is none; nullptr when the fields run over).
-// Sixteen bytes at a time where SSE2 is (every x86-64), then byte by byte.
+// Thirty-two bytes at a time where SSE2 is (every x86-64), then sixteen,
+// then byte by byte.
 const char* ScanPlain(const char* p, const char* limit, char d, FieldMarks& marks) {
 #if defined(__SSE2__)
   const __m128i delimiters = _mm_set1_epi8(d);
   const __m128i quotes = _mm_set1_epi8('"');
   const __m128i crs = _mm_set1_epi8('\r');
   const __m128i lfs = _mm_set1_epi8('\n');
-  for (; limit - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, delimiters)));
-    const auto special = static_cast<unsigned>(_mm_movemask_epi8(
+  // The delimiters and the stops among sixteen bytes, a bit a byte.
+  auto masks = [&](const char* at, uint32_t& found, uint32_t& special) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    found = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, delimiters)));
+    special = static_cast<uint32_t>(_mm_movemask_epi8(
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, crs)), _mm_cmpeq_epi8(v, lfs))));
-    const int stop = special ? std::countr_zero(special) : 16;
-    found &= (1u << stop) - 1;
+  };
+  // The delimiters of `width` bytes before the first stop; that stop, or null.
+  auto take = [&](const char* at, uint32_t found, uint32_t special, int width, const char*& stop) {
+    const int end = special ? std::countr_zero(special) : width;
+    if (end < 32) found &= (uint32_t{1} << end) - 1;
     for (; found; found &= found - 1) {
-      if (!marks.Delimiter(p + std::countr_zero(found))) return nullptr;
+      if (!marks.Delimiter(at + std::countr_zero(found))) return false;
     }
-    if (special) return p + stop;
+    stop = special ? at + end : nullptr;
+    return true;
+  };
+  const char* stop = nullptr;
+  for (; limit - p >= 32; p += 32) {
+    uint32_t found_low, special_low, found_high, special_high;
+    masks(p, found_low, special_low);
+    masks(p + 16, found_high, special_high);
+    if (!take(p, found_low | (found_high << 16), special_low | (special_high << 16), 32, stop)) return nullptr;
+    if (stop) return stop;
+  }
+  for (; limit - p >= 16; p += 16) {
+    uint32_t found, special;
+    masks(p, found, special);
+    if (!take(p, found, special, 16, stop)) return nullptr;
+    if (stop) return stop;
   }
 #endif
   for (; p < limit; ++p) {

@@ -103,20 +103,50 @@ std::optional<Encoding> EncodingOfMark(std::string_view first_bytes) {
   return std::nullopt;
 }
 
+#if defined(__SSE2__)
+// Sixteen bytes: 0 when they are ASCII and whole two-byte sequences (a lead
+// byte C2..DF, then a continuation byte 80..BF: the Latin letters), else
+// the bytes above 127 (bit k for byte k), among which the first fault or a
+// sequence that goes on past the sixteen.  Signed bytes: 80..BF are
+// -128..-65, C2..DF -62..-33.
+inline unsigned TwoByteBlockFault(__m128i v) {
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+  if (high == 0) return 0;
+  const auto continuations = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64))));
+  const auto leads = static_cast<unsigned>(_mm_movemask_epi8(
+      _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63)), _mm_cmplt_epi8(v, _mm_set1_epi8(-32)))));
+  // Every high byte a lead or a continuation, each lead followed by a
+  // continuation and each continuation preceded by a lead, none cut at the end.
+  const bool pairs = (leads | continuations) == high && continuations == (leads << 1) && leads < 0x8000;
+  return pairs ? 0 : high;
+}
+
+// From i, thirty-two bytes at a time (one test when all are ASCII), then
+// sixteen, while they are ASCII and whole two-byte sequences: where that
+// stops (at a byte above 127), or the last 15 bytes or fewer.
+size_t SkipTwoByteText(std::string_view bytes, size_t i) {
+  auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at)); };
+  for (; i + 32 <= bytes.size(); i += 32) {
+    const __m128i a = load(i), b = load(i + 16);
+    if (_mm_movemask_epi8(_mm_or_si128(a, b)) == 0) continue;
+    const unsigned fault = TwoByteBlockFault(a) | (TwoByteBlockFault(b) << 16);
+    if (fault != 0) return i + static_cast<size_t>(std::countr_zero(fault));
+  }
+  for (; i + 16 <= bytes.size(); i += 16) {
+    const unsigned fault = TwoByteBlockFault(load(i));
+    if (fault != 0) return i + static_cast<size_t>(std::countr_zero(fault));
+  }
+  return i;
+}
+#endif
+
 bool Utf8Validator::Feed(std::string_view bytes) {
   size_t i = 0;
   if (need_ == 0 && IsAscii(bytes)) return ok_;
   while (ok_ && i < bytes.size()) {
     if (need_ == 0) {  // ASCII eight bytes at a time, up to the first byte above 127
 #if defined(__SSE2__)
-      for (; i + 16 <= bytes.size(); i += 16) {  // sixteen where SSE2 is
-        const auto high = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i))));
-        if (high != 0) {
-          i += static_cast<size_t>(std::countr_zero(high));
-          break;
-        }
-      }
+      i = SkipTwoByteText(bytes, i);
 #endif
       uint64_t v;
       while (i + 8 <= bytes.size()) {
