@@ -73,7 +73,7 @@ TEST(AztecEncodation, ShortestStreams) {
     AztecEncodation(row.value, false, bits);
     EXPECT_EQ(bits.size(), row.bits) << row.why;
     AztecReading r;
-    ASSERT_TRUE(AztecDecodation(bits.bits, r)) << row.why;
+    ASSERT_TRUE(AztecDecodation(bits.Unpacked(), r)) << row.why;
     EXPECT_EQ(r.data, row.value) << row.why;
   }
 }
@@ -94,7 +94,7 @@ TEST(AztecStuffing, Words) {
   };
   for (const auto& row : kRows) {
     AztecBits b;
-    b.bits = row.bits;
+    for (uint8_t bit : row.bits) b.Append(bit, 1);
     EXPECT_EQ(AztecStuff(b, row.word_bits), row.words);
   }
 }

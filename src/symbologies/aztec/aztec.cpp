@@ -4,6 +4,7 @@
 // hold the stuffed bits with the error correction asked for.
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "symbologies/aztec/aztec.h"
 #include "symbologies/encoders.h"
@@ -41,6 +42,8 @@ class StuffedWords {
     }
     return *slot;
   }
+  // The words at a size, taken: the last use of them.
+  std::vector<uint16_t> Take(int32_t word_bits) { return std::move(*cut_[static_cast<size_t>(word_bits / 2 - 3)]); }
 
  private:
   const AztecBits& bits_;
@@ -65,9 +68,9 @@ int32_t EncodeAztec(std::string_view value, const Options& options, FontString& 
     // More bits than all the size's codewords hold never fit it, whatever
     // the stuffing: they are not cut into words in vain.
     if (bits.size() > static_cast<size_t>(size.TotalWords() * size.WordBits())) continue;
-    std::vector<uint16_t> words = stuffed.At(size.WordBits());
-    const auto data_words = static_cast<int32_t>(words.size());
+    const auto data_words = static_cast<int32_t>(stuffed.At(size.WordBits()).size());
     if (!Fits(size, data_words, request.ec_percent)) continue;
+    std::vector<uint16_t> words = stuffed.Take(size.WordBits());
     AztecAppendEcc(words, size.TotalWords(), size.WordBits());
     AppendMatrixText(AztecSymbol(size, words, data_words), kAztecQuietZone, out);
     return kOk;

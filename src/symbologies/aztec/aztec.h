@@ -19,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -107,17 +108,48 @@ constexpr unsigned AztecFieldPolynomial(int32_t word_bits) {
   return word_bits == 4 ? 0x13 : word_bits == 6 ? 0x43 : word_bits == 8 ? 0x12D : word_bits == 10 ? 0x409 : 0x1069;
 }
 
-// A stream of bits, most significant first.
-struct AztecBits {
-  std::vector<uint8_t> bits;  // one bit a byte
+// A stream of bits, most significant first, packed into 64-bit words (the
+// bits past the end of the last word are 0).
+class AztecBits {
+ public:
   int end_mode = kAztecUpper;  // the mode latched at the end
-  void Append(uint32_t value, int count) {
-    const size_t at = bits.size();
-    bits.resize(at + static_cast<size_t>(count));
-    uint8_t* out = bits.data() + at;
-    for (int i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((value >> (count - 1 - i)) & 1);
+
+  void Reserve(size_t bits) { words_.reserve(bits / 64 + 2); }
+  // The `count` (0 to 64) low bits of `value`, whose higher bits are 0.
+  void Append(uint64_t value, int count) {
+    if (count == 0) return;
+    const auto used = static_cast<int>(count_ & 63);
+    count_ += static_cast<size_t>(count);
+    if (used == 0) {
+      words_.push_back(value << (64 - count));
+    } else if (count <= 64 - used) {
+      words_.back() |= value << (64 - used - count);
+    } else {
+      const int spill = count - (64 - used);
+      words_.back() |= value >> spill;
+      words_.push_back(value << (64 - spill));
+    }
   }
-  size_t size() const { return bits.size(); }
+  // The 64 bits from bit `at` on, 0s past the end.
+  uint64_t Peek(size_t at) const {
+    const size_t w = at >> 6;
+    const auto shift = static_cast<int>(at & 63);
+    if (w >= words_.size()) return 0;
+    uint64_t bits = words_[w] << shift;
+    if (shift != 0 && w + 1 < words_.size()) bits |= words_[w + 1] >> (64 - shift);
+    return bits;
+  }
+  size_t size() const { return count_; }
+  // One bit a byte, as the reader takes them.
+  std::vector<uint8_t> Unpacked() const {
+    std::vector<uint8_t> out(count_);
+    for (size_t i = 0; i < count_; ++i) out[i] = static_cast<uint8_t>(words_[i >> 6] >> (63 - (i & 63)) & 1);
+    return out;
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+  size_t count_ = 0;
 };
 
 // The shortest bit stream of the modes and binary shifts for `value`
