@@ -108,36 +108,41 @@ constexpr unsigned AztecFieldPolynomial(int32_t word_bits) {
   return word_bits == 4 ? 0x13 : word_bits == 6 ? 0x43 : word_bits == 8 ? 0x12D : word_bits == 10 ? 0x409 : 0x1069;
 }
 
-// A stream of bits, most significant first, packed into 64-bit words (the
-// bits past the end of the last word are 0).
+// A stream of bits, most significant first, packed into 64-bit words.
+// Past the last bit the words are 0, and at least one whole word of 0s
+// follows it, so that reading 64 bits from any bit before the end needs no
+// test.
 class AztecBits {
  public:
   int end_mode = kAztecUpper;  // the mode latched at the end
 
-  void Reserve(size_t bits) { words_.reserve(bits / 64 + 2); }
-  // The `count` (0 to 64) low bits of `value`, whose higher bits are 0.
+  // Room for `more` bits after the end; the words written directly
+  // (AztecBitWriter) then count themselves with Grow.
+  uint64_t* Reserve(size_t more) {
+    const size_t words = (count_ + more) / 64 + 2;
+    if (words_.size() < words) words_.resize(words, 0);
+    return words_.data();
+  }
+  void Grow(size_t bits) { count_ += bits; }
+  // The `count` (1 to 64) low bits of `value`, whose higher bits are 0.
   void Append(uint64_t value, int count) {
-    if (count == 0) return;
-    const auto used = static_cast<int>(count_ & 63);
+    const size_t w = count_ >> 6;
+    const int room = 64 - static_cast<int>(count_ & 63);
+    Reserve(static_cast<size_t>(count));
     count_ += static_cast<size_t>(count);
-    if (used == 0) {
-      words_.push_back(value << (64 - count));
-    } else if (count <= 64 - used) {
-      words_.back() |= value << (64 - used - count);
+    if (count <= room) {
+      words_[w] |= value << (room - count);
     } else {
-      const int spill = count - (64 - used);
-      words_.back() |= value >> spill;
-      words_.push_back(value << (64 - spill));
+      words_[w] |= value >> (count - room);
+      words_[w + 1] |= value << (64 - (count - room));
     }
   }
-  // The 64 bits from bit `at` on, 0s past the end.
+  // The 64 bits from bit `at` (before the end) on, 0s past the end.
   uint64_t Peek(size_t at) const {
     const size_t w = at >> 6;
     const auto shift = static_cast<int>(at & 63);
-    if (w >= words_.size()) return 0;
-    uint64_t bits = words_[w] << shift;
-    if (shift != 0 && w + 1 < words_.size()) bits |= words_[w + 1] >> (64 - shift);
-    return bits;
+    const uint64_t high = words_[w] << shift;
+    return shift == 0 ? high : high | words_[w + 1] >> (64 - shift);
   }
   size_t size() const { return count_; }
   // One bit a byte, as the reader takes them.
@@ -150,6 +155,41 @@ class AztecBits {
  private:
   std::vector<uint64_t> words_;
   size_t count_ = 0;
+};
+
+// Appends to an AztecBits through a word held in a register: room for
+// `most` bits is made first, and the bits written join the stream on
+// Finish.
+class AztecBitWriter {
+ public:
+  AztecBitWriter(AztecBits& bits, size_t most)
+      : bits_(bits), at_(bits.Reserve(most) + bits.size() / 64), word_(*at_),
+        used_(static_cast<int>(bits.size() & 63)) {}
+  // The `count` (1 to 64) low bits of `value`, whose higher bits are 0.
+  void Put(uint64_t value, int count) {
+    written_ += static_cast<size_t>(count);
+    const int room = 64 - used_;
+    if (count < room) {
+      word_ |= value << (room - count);
+      used_ += count;
+      return;
+    }
+    const int spill = count - room;  // 0 to 63
+    *at_++ = word_ | value >> spill;
+    word_ = (value << 1) << (63 - spill);  // 0 when nothing spills
+    used_ = spill;
+  }
+  void Finish() {
+    *at_ = word_;
+    bits_.Grow(written_);
+  }
+
+ private:
+  AztecBits& bits_;
+  uint64_t* at_;
+  uint64_t word_;
+  int used_;
+  size_t written_ = 0;
 };
 
 // The shortest bit stream of the modes and binary shifts for `value`

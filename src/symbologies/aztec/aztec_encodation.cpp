@@ -160,6 +160,7 @@ static_assert(kClasses['a'].only == kL && kClasses['7'].only == kD && kClasses['
 // Lower and Mixed, the binary run's bytes.
 struct Record {
   std::array<int32_t, kAztecModes> closed;
+  std::array<int32_t, 3> free;  // no binary run into the position costs less
   uint16_t steps;
   std::array<uint16_t, 3> run;
 };
@@ -210,8 +211,21 @@ static_assert(CloseTakesTheShortestLatches());
 // key there, ties to the later start.  A long one (32 to 2078 bytes)
 // starts at least 32 back: the least key, ties to the earlier start,
 // started afresh where the run would pass 2078 bytes.  Both are brought up
-// to date only where a run may be wanted (Search::MayTakeBinary), folding
-// in the positions passed since.
+// to date only where a run may be wanted (Search::ArriveByBinary), folding
+// in the positions passed since.  FreeRun, the cheapest run of any length
+// with a short head, is kept at every position: a bound on both, and the
+// short run itself when it starts in the window.
+struct FreeRun {
+  int32_t cost = kInf, start = 0;
+  // One byte more, or a run of one byte from `from` (ties to the later).
+  void Extend(int32_t one_byte, int32_t from) {
+    if (one_byte <= cost + kByte) {
+      cost = one_byte, start = from;
+    } else {
+      cost += kByte;
+    }
+  }
+};
 struct Runs {
   int32_t short_start = 0, short_key = kInf;
   size_t short_upto = 0;  // positions before it folded in
@@ -229,77 +243,82 @@ class Search {
  private:
   using Costs = std::array<int32_t, kAztecModes>;
   int32_t Key(size_t j, size_t m) const { return (records_[j].closed[m] & ~kTag) - kByte * static_cast<int32_t>(j); }
-  void Arrive(size_t i, const ByteClass& k, Costs& cost, uint32_t& steps);
-  bool ArriveByBinary(size_t i, size_t m, Costs& cost, uint32_t& steps);
+  void Arrive(size_t i, const ByteClass& k, const Costs& before, bool paired, Costs& cost, uint32_t& steps);
+  void ArriveByBinary(size_t i, size_t m, const FreeRun& free, int32_t limit, Costs& cost, uint32_t& steps);
   void BringShortUpTo(size_t i, size_t m);
   void BringLongUpTo(size_t i, size_t m);
-  void OfferPair(size_t i);
+  bool OfferPair(size_t i);
 
   std::string_view v_;
   size_t n_;
   std::unique_ptr<Record[]> records_;
   std::array<Costs, 2> pair_{};  // pairs landing at even / odd positions
-  std::array<bool, 2> pair_pending_{};
   std::array<Runs, 3> runs_{};
-  std::array<int32_t, 3> least_run_ = {kInf, kInf, kInf};  // no run into i costs less
 };
 
 // Each position: the arrivals by a character step (and a pair), their
 // close; then binary runs, only into the modes where one might count.
-// Every run the search offers into i costs at least `least_run_`: 18 bits
-// more than the mode's closed cost at i - 1 for a run of one byte, else 8
-// bits (19 where it turns long) more than a run offered into i - 1 from the
-// same start, or than the short run from where a long one starts.  Where
-// that bound exceeds the mode's closed cost without runs, no run can lower
-// or tie any closed cost (closed costs already hold every latch), so none
-// would change anything the plan reads, and none is looked for.
+// Every run the search offers into i costs at least `free`, the cheapest
+// run of any length with a short head: 18 bits more than the mode's closed
+// cost at i - 1, or 8 bits more than `free` at i - 1.  Where that exceeds
+// the mode's closed cost without runs, no run can lower or tie any closed
+// cost (closed costs already hold every latch), so a run taken there would
+// change nothing the plan reads, and none is looked for.
 void Search::Run() {
-  Costs cost;
+  Costs cost, now;  // now: the closed keys at i - 1, then at i
   cost.fill(kInf);
   cost[kU] = 0;
-  Close(cost, records_[0].closed);
+  Close(cost, now);
+  records_[0].closed = now;
   records_[0].steps = kNone;
-  if (n_ > 1 && kClasses[static_cast<unsigned char>(v_[0])].pair_start) OfferPair(0);
+  std::array<FreeRun, 3> free{};  // no run into i costs less, by mode
+  const ByteClass* next = n_ > 0 ? &kClasses[static_cast<unsigned char>(v_[0])] : nullptr;
+  uint32_t pairs = n_ > 1 && next->pair_start && OfferPair(0) ? 1u : 0u;  // bit i & 1: a pair lands at i
   for (size_t i = 1; i <= n_; ++i) {
-    const ByteClass& k = kClasses[static_cast<unsigned char>(v_[i - 1])];
-    const Costs& before = records_[i - 1].closed;
-    Record& r = records_[i];
+    const ByteClass& k = *next;
+    const Costs before = now;
     uint32_t steps = k.steps;
-    const bool arrived = k.only < 0 || pair_pending_[i & 1];
+    const bool paired = (pairs >> (i & 1) & 1) != 0;
+    pairs &= ~(1u << (i & 1));
+    const bool arrived = k.only < 0 || paired;
     if (arrived) {
-      Arrive(i, k, cost, steps);
-      Close(cost, r.closed);
+      Arrive(i, k, before, paired, cost, steps);
+      Close(cost, now);
     } else {  // one mode reached: the close is its latches
       const auto only = static_cast<size_t>(k.only);
       const int32_t reached = (before[only] & ~kTag) + k.cost[only];
-      for (size_t to = 0; to < kAztecModes; ++to) r.closed[to] = reached + kLatchKeys[only][to];
+      for (size_t to = 0; to < kAztecModes; ++to) now[to] = reached + kLatchKeys[only][to];
     }
-    uint32_t wanted = 0;
-    for (size_t m = kU; m <= kM; ++m) {
-      least_run_[m] = Min((before[m] & ~kTag) + kShortRunHead + kByte, least_run_[m] + kByte);
-      wanted |= static_cast<uint32_t>(least_run_[m] <= (r.closed[m] & ~kTag)) << m;
+    const auto from = static_cast<int32_t>(i - 1);
+    free[kU].Extend((before[kU] & ~kTag) + kShortRunHead + kByte, from);
+    free[kL].Extend((before[kL] & ~kTag) + kShortRunHead + kByte, from);
+    free[kM].Extend((before[kM] & ~kTag) + kShortRunHead + kByte, from);
+    const bool want_u = free[kU].cost <= (now[kU] & ~kTag), want_l = free[kL].cost <= (now[kL] & ~kTag),
+               want_m = free[kM].cost <= (now[kM] & ~kTag);
+    Record& r = records_[i];
+    r.free = {free[kU].cost, free[kL].cost, free[kM].cost};
+    if (want_u || want_l || want_m) {
+      if (!arrived) Arrive(i, k, before, false, cost, steps);
+      const uint32_t by_chars = steps;
+      if (want_u) ArriveByBinary(i, kU, free[kU], now[kU] & ~kTag, cost, steps);
+      if (want_l) ArriveByBinary(i, kL, free[kL], now[kL] & ~kTag, cost, steps);
+      if (want_m) ArriveByBinary(i, kM, free[kM], now[kM] & ~kTag, cost, steps);
+      if (steps != by_chars) Close(cost, now);
     }
-    if (wanted != 0) {
-      if (!arrived) Arrive(i, k, cost, steps);
-      bool changed = false;
-      for (size_t m = kU; m <= kM; ++m) {
-        if (wanted >> m & 1) changed |= ArriveByBinary(i, m, cost, steps);
-      }
-      if (changed) Close(cost, r.closed);
-    }
+    r.closed = now;
     r.steps = static_cast<uint16_t>(steps);
-    if (i + 1 < n_ && kClasses[static_cast<unsigned char>(v_[i])].pair_start) OfferPair(i);
+    if (i == n_) break;
+    next = &kClasses[static_cast<unsigned char>(v_[i])];
+    if (next->pair_start && i + 1 < n_ && OfferPair(i)) pairs |= 1u << (i & 1);
   }
 }
 
 // The arrivals at i by a pair from i - 2 (offered first, so it wins ties)
 // and by the character step over byte i - 1.
-void Search::Arrive(size_t i, const ByteClass& k, Costs& cost, uint32_t& steps) {
-  const Costs& before = records_[i - 1].closed;
+void Search::Arrive(size_t i, const ByteClass& k, const Costs& before, bool paired, Costs& cost, uint32_t& steps) {
   for (size_t m = 0; m < kAztecModes; ++m) cost[m] = (before[m] & ~kTag) + k.cost[m];
   steps = k.steps;
-  if (!pair_pending_[i & 1]) return;
-  pair_pending_[i & 1] = false;
+  if (!paired) return;
   const Costs& pair = pair_[i & 1];
   for (size_t m = 0; m < kAztecModes; ++m) {
     if (pair[m] > cost[m]) continue;
@@ -309,23 +328,31 @@ void Search::Arrive(size_t i, const ByteClass& k, Costs& cost, uint32_t& steps) 
 }
 
 // The short run, then the long one, into mode m at i where cheaper than
-// its arrival; whether either was.
-bool Search::ArriveByBinary(size_t i, size_t m, Costs& cost, uint32_t& steps) {
+// its arrival (the step becomes kBinary).  The cheapest run of any length
+// with a short head (`free`) is the short run when it starts in the last
+// 31 positions; a long run costs at least 11 + 8 * 31 bits more than such a
+// run into i - 31 (its start is one of theirs), and is looked for only
+// where that bound does not exceed `limit`, the mode's closed cost without
+// runs.
+void Search::ArriveByBinary(size_t i, size_t m, const FreeRun& free, int32_t limit, Costs& cost, uint32_t& steps) {
   const Runs& r = runs_[m];
   const auto at = static_cast<int32_t>(i);
-  BringShortUpTo(i, m);
+  int32_t by_short = free.cost, start = free.start;
+  if (at - start > kShortRun) {
+    BringShortUpTo(i, m);
+    by_short = r.short_key + kShortRunHead + kByte * at, start = r.short_start;
+  }
   int32_t run = -1;
-  const int32_t by_short = r.short_key + kShortRunHead + kByte * at;
-  if (by_short < cost[m]) cost[m] = by_short, run = at - r.short_start;
-  if (at > kShortRun) {
+  if (by_short < cost[m]) cost[m] = by_short, run = at - start;
+  constexpr int32_t kLongOverFree = kLongRunHead - kShortRunHead + kShortRun * kByte;
+  if (at > kShortRun && records_[i - kShortRun].free[m] + kLongOverFree <= limit) {
     BringLongUpTo(i, m);
     const int32_t by_long = r.long_key + kLongRunHead + kByte * at;
     if (by_long < cost[m]) cost[m] = by_long, run = at - r.long_start;
   }
-  if (run < 0) return false;
+  if (run < 0) return;
   steps = (steps & ~(7u << (3 * m))) | static_cast<uint32_t>(kBinary) << (3 * m);
   records_[i].run[m] = static_cast<uint16_t>(run);
-  return true;
 }
 
 // The least key of the 31 positions before i, ties to the later: the
@@ -362,14 +389,14 @@ void Search::BringLongUpTo(size_t i, size_t m) {
 
 // P/S and the pair code from every mode (the code alone in Punct), landing
 // at i + 2.
-void Search::OfferPair(size_t i) {
-  if (PairAt(v_, i) < 0) return;
+bool Search::OfferPair(size_t i) {
+  if (PairAt(v_, i) < 0) return false;
   std::array<int32_t, kAztecModes>& pair = pair_[i & 1];
   for (int m = 0; m < kAztecModes; ++m) {
     const int32_t bits = m == kP ? 5 : AztecCodeBits(m) + 5;
     pair[static_cast<size_t>(m)] = (records_[i].closed[static_cast<size_t>(m)] & ~kTag) + bits * kBit;
   }
-  pair_pending_[i & 1] = true;
+  return true;
 }
 
 // One step of the plan: where it starts, the mode it is taken in, what it
@@ -380,9 +407,15 @@ struct Planned {
   uint16_t run;
 };
 
-void EmitStep(std::string_view v, const Planned& p, AztecBits& out) {
+// More bits than a byte of the value takes in any plan: a shift and a
+// code (10) and the longest latch (14); a binary run's first byte with its
+// head and the latch after it (8 + 10 + 10).  The start's latch is at most
+// 10 bits.
+constexpr size_t kMostBitsPerByte = 32;
+
+void EmitStep(std::string_view v, const Planned& p, AztecBitWriter& out) {
   const int m = p.mode, bits = AztecCodeBits(m);
-  const auto c = static_cast<unsigned char>(v[p.at]);
+  const auto c = static_cast<unsigned char>(p.step == kNone ? 0 : v[p.at]);  // the start has no byte
   const Code latch = kLatchCodes[static_cast<size_t>(m)][p.latch_to];
   uint64_t field = 0;
   int count = 0;
@@ -405,22 +438,22 @@ void EmitStep(std::string_view v, const Planned& p, AztecBits& out) {
     case kBinary: {
       const uint32_t run = p.run;
       if (run <= kShortRun) {
-        out.Append(kAztecBinaryShift << 5 | run, 10);
+        out.Put(kAztecBinaryShift << 5 | run, 10);
       } else {
-        out.Append(static_cast<uint64_t>(kAztecBinaryShift) << 16 | (run - kShortRun), 21);
+        out.Put(static_cast<uint64_t>(kAztecBinaryShift) << 16 | (run - kShortRun), 21);
       }
       const auto* bytes = reinterpret_cast<const unsigned char*>(v.data() + p.at);
       uint32_t k = 0;
       for (; k + 4 <= run; k += 4) {
-        out.Append(uint64_t{bytes[k]} << 24 | uint64_t{bytes[k + 1]} << 16 | uint64_t{bytes[k + 2]} << 8 | bytes[k + 3], 32);
+        out.Put(uint64_t{bytes[k]} << 24 | uint64_t{bytes[k + 1]} << 16 | uint64_t{bytes[k + 2]} << 8 | bytes[k + 3], 32);
       }
-      for (; k < run; ++k) out.Append(bytes[k], 8);
+      for (; k < run; ++k) out.Put(bytes[k], 8);
       break;
     }
     default:
       break;
   }
-  out.Append(field << latch.count | latch.value, count + latch.count);
+  if (count + latch.count > 0) out.Put(field << latch.count | latch.value, count + latch.count);
 }
 
 void Search::Emit(AztecBits& out) const {
@@ -446,16 +479,14 @@ void Search::Emit(AztecBits& out) const {
     latched = m;
   }
   // The start (Upper and a latch) comes last in the plan, so first out.
-  const Planned& start = plan[steps - 1];
-  const Code first = kLatchCodes[start.mode][start.latch_to];
-  out.Append(first.value, first.count);
-  for (size_t s = steps - 1; s-- > 0;) EmitStep(v_, plan[s], out);
+  AztecBitWriter writer(out, kMostBitsPerByte * n_ + 64);
+  for (size_t s = steps; s-- > 0;) EmitStep(v_, plan[s], writer);
+  writer.Finish();
 }
 
 }  // namespace
 
 void AztecEncodation(std::string_view value, bool utf8_eci, AztecBits& out) {
-  out.Reserve(value.size() * 10 + 64);
   if (utf8_eci) {  // P/S FLG(2) "2" "6": ECI 26, UTF-8 (7.3.1.1)
     out.Append(kAztecPunctShift, 5);
     out.Append(kAztecFlg, 5);
