@@ -145,6 +145,9 @@ class AztecBits {
     return shift == 0 ? high : high | words_[w + 1] >> (64 - shift);
   }
   size_t size() const { return count_; }
+  // The words: the bits from the first word's top, and the words of 0s
+  // after them (no fewer than one whole word past the last bit).
+  const uint64_t* data() const { return words_.data(); }
   // One bit a byte, as the reader takes them.
   std::vector<uint8_t> Unpacked() const {
     std::vector<uint8_t> out(count_);

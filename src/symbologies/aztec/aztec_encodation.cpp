@@ -118,6 +118,7 @@ enum Step : uint32_t { kNone, kChar, kPunctShift, kUpperShift, kPair, kBinary };
 // both Punct and Upper, so each mode has at most one step.
 struct ByteClass {
   std::array<int32_t, kAztecModes> cost;
+  std::array<uint16_t, kAztecModes> codes;  // the step's codes as one field
   uint32_t steps;      // Step of mode m at bits 3m
   int8_t only;  // the one mode with a step, or -1
   bool pair_start;
@@ -130,13 +131,16 @@ constexpr auto kClasses = [] {
       const int32_t bits = AztecCodeBits(m);
       Step step = kNone;
       int32_t cost = kInf;
+      int codes = 0;
       if (kCodeOf[m][c] >= 0) {
-        cost = bits, step = kChar;
+        cost = bits, step = kChar, codes = kCodeOf[m][c];
       } else if (m != kP && kCodeOf[kP][c] >= 0) {
-        cost = bits + 5, step = kPunctShift;
+        cost = bits + 5, step = kPunctShift, codes = kAztecPunctShift << 5 | kCodeOf[kP][c];
       } else if ((m == kL || m == kD) && kCodeOf[kU][c] >= 0) {
         cost = bits + 5, step = kUpperShift;
+        codes = (m == kD ? kAztecUpperShiftDigit : kAztecUpperShiftLower) << 5 | kCodeOf[kU][c];
       }
+      k.codes[static_cast<size_t>(m)] = static_cast<uint16_t>(codes);
       k.cost[static_cast<size_t>(m)] = step == kNone ? kInf : cost * kBit;
       k.steps |= static_cast<uint32_t>(step) << (3 * m);
     }
@@ -399,61 +403,40 @@ bool Search::OfferPair(size_t i) {
   return true;
 }
 
-// One step of the plan: where it starts, the mode it is taken in, what it
-// is, and the mode latched to after it.
-struct Planned {
-  uint32_t at;
-  uint8_t mode, step, latch_to;
-  uint16_t run;
-};
-
 // More bits than a byte of the value takes in any plan: a shift and a
 // code (10) and the longest latch (14); a binary run's first byte with its
 // head and the latch after it (8 + 10 + 10).  The start's latch is at most
 // 10 bits.
 constexpr size_t kMostBitsPerByte = 32;
 
-void EmitStep(std::string_view v, const Planned& p, AztecBitWriter& out) {
-  const int m = p.mode, bits = AztecCodeBits(m);
-  const auto c = static_cast<unsigned char>(p.step == kNone ? 0 : v[p.at]);  // the start has no byte
-  const Code latch = kLatchCodes[static_cast<size_t>(m)][p.latch_to];
-  uint64_t field = 0;
-  int count = 0;
-  switch (p.step) {
-    case kChar:
-      field = static_cast<uint64_t>(kCodeOf[static_cast<size_t>(m)][c]), count = bits;
-      break;
-    case kPunctShift:
-      field = static_cast<uint64_t>(kAztecPunctShift) << 5 | static_cast<uint64_t>(kCodeOf[kP][c]), count = bits + 5;
-      break;
-    case kUpperShift:
-      field = static_cast<uint64_t>(m == kD ? kAztecUpperShiftDigit : kAztecUpperShiftLower) << 5 |
-              static_cast<uint64_t>(kCodeOf[kU][c]);
-      count = bits + 5;
-      break;
-    case kPair:
-      field = static_cast<uint64_t>(PairAt(v, p.at)), count = 5;
-      if (m != kP) count += bits;  // P/S is code 0 in front
-      break;
-    case kBinary: {
-      const uint32_t run = p.run;
-      if (run <= kShortRun) {
-        out.Put(kAztecBinaryShift << 5 | run, 10);
-      } else {
-        out.Put(static_cast<uint64_t>(kAztecBinaryShift) << 16 | (run - kShortRun), 21);
-      }
-      const auto* bytes = reinterpret_cast<const unsigned char*>(v.data() + p.at);
-      uint32_t k = 0;
-      for (; k + 4 <= run; k += 4) {
-        out.Put(uint64_t{bytes[k]} << 24 | uint64_t{bytes[k + 1]} << 16 | uint64_t{bytes[k + 2]} << 8 | bytes[k + 3], 32);
-      }
-      for (; k < run; ++k) out.Put(bytes[k], 8);
-      break;
-    }
-    default:
-      break;
+// A step of the plan as the bits it writes: its codes and the latch after
+// it, (field << 8) + their count.  A binary run has 0 in the low 8 bits (a
+// count no other step has but the start's empty latch), its start in bits
+// 8 to 39, its bytes in bits 40 to 55, and the modes of the latch after it
+// in bits 56 to 58 and 59 to 61.
+using Planned = uint64_t;
+constexpr Planned kRunMark = 0;
+
+Planned PlanBinary(size_t at, uint32_t run, size_t latch_from, int latch_to) {
+  return static_cast<uint64_t>(latch_to) << 59 | static_cast<uint64_t>(latch_from) << 56 |
+         static_cast<uint64_t>(run) << 40 | static_cast<uint64_t>(at) << 8 | kRunMark;
+}
+
+void EmitBinary(std::string_view v, Planned p, AztecBitWriter& out) {
+  const auto run = static_cast<uint32_t>(p >> 40 & 0xFFFF), at = static_cast<uint32_t>(p >> 8 & 0xFFFFFFFF);
+  if (run <= kShortRun) {
+    out.Put(kAztecBinaryShift << 5 | run, 10);
+  } else {
+    out.Put(static_cast<uint64_t>(kAztecBinaryShift) << 16 | (run - kShortRun), 21);
   }
-  if (count + latch.count > 0) out.Put(field << latch.count | latch.value, count + latch.count);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(v.data() + at);
+  uint32_t k = 0;
+  for (; k + 4 <= run; k += 4) {
+    out.Put(uint64_t{bytes[k]} << 24 | uint64_t{bytes[k + 1]} << 16 | uint64_t{bytes[k + 2]} << 8 | bytes[k + 3], 32);
+  }
+  for (; k < run; ++k) out.Put(bytes[k], 8);
+  const Code latch = kLatchCodes[p >> 56 & 7][p >> 59 & 7];
+  if (latch.count > 0) out.Put(latch.value, latch.count);
 }
 
 void Search::Emit(AztecBits& out) const {
@@ -469,18 +452,39 @@ void Search::Emit(AztecBits& out) const {
   size_t steps = 0, i = n_;
   while (true) {
     const Record& r = records_[i];
-    const auto m = static_cast<int>(r.closed[static_cast<size_t>(latched)] & kTag);
-    const auto step = static_cast<uint8_t>(r.steps >> (3 * m) & 7);
-    const uint16_t run = step == kBinary ? r.run[static_cast<size_t>(m)] : 0;
-    const size_t len = step == kBinary ? run : step == kPair ? 2 : step == kNone ? 0 : 1;
-    plan[steps++] = {static_cast<uint32_t>(i - len), static_cast<uint8_t>(m), step, static_cast<uint8_t>(latched), run};
+    const auto m = static_cast<size_t>(r.closed[static_cast<size_t>(latched)] & kTag);
+    const auto step = r.steps >> (3 * m) & 7;
+    const Code latch = kLatchCodes[m][static_cast<size_t>(latched)];
+    uint64_t field = 0;
+    int count = 0;
+    if (step == kBinary) {
+      const uint16_t run = r.run[m];
+      i -= run;
+      plan[steps++] = PlanBinary(i, run, m, latched);
+      latched = static_cast<int>(m);
+      continue;
+    }
+    if (step == kPair) {
+      i -= 2;
+      field = static_cast<uint64_t>(PairAt(v_, i)), count = m == kP ? 5 : AztecCodeBits(static_cast<int>(m)) + 5;
+    } else if (step != kNone) {
+      const ByteClass& k = kClasses[static_cast<unsigned char>(v_[--i])];
+      field = k.codes[m], count = k.cost[m] / kBit;
+    }
+    plan[steps++] = (field << latch.count | latch.value) << 8 | static_cast<uint64_t>(count + latch.count);
     if (step == kNone) break;
-    i -= len;
-    latched = m;
+    latched = static_cast<int>(m);
   }
   // The start (Upper and a latch) comes last in the plan, so first out.
   AztecBitWriter writer(out, kMostBitsPerByte * n_ + 64);
-  for (size_t s = steps; s-- > 0;) EmitStep(v_, plan[s], writer);
+  for (size_t s = steps; s-- > 0;) {
+    const Planned p = plan[s];
+    if ((p & 0xFF) != kRunMark) {
+      writer.Put(p >> 8, static_cast<int>(p & 0xFF));
+    } else if ((p >> 40 & 0xFFFF) != 0) {
+      EmitBinary(v_, p, writer);
+    }
+  }
   writer.Finish();
 }
 

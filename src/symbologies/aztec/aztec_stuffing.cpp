@@ -18,26 +18,44 @@ constexpr std::array<int32_t, 4> kMostWords = {
     AztecSize{false, 32}.TotalWords()};
 static_assert(kMostWords[0] == 48 && kMostWords[3] == 1664);
 
-// The stuffed words of `bits` into `words`; returns the bits they take,
-// the padding included.
-size_t StuffInto(const AztecBits& bits, int32_t word_bits, std::vector<uint16_t>& words) {
+// Where stuffing ended: the bits the words take, the padding included,
+// and the first word with padding (its index and first bit).
+struct Stuffed {
+  size_t end = 0, padded_word = 0, padded_at = 0;
+};
+
+// The stuffed words of `bits` from bit `at` on, after the first `word`
+// words of `words` (those of the bits before it).  Each word is read as the
+// 64 bits from its first bit (two words of the stream, the second shifted
+// in two steps so that a shift of 64 never happens).
+Stuffed StuffInto(const AztecBits& bits, int32_t word_bits, std::vector<uint16_t>& words, size_t word = 0,
+                  size_t at = 0) {
   const size_t n = bits.size(), wb = static_cast<size_t>(word_bits);
   const uint32_t mask = (1u << word_bits) - 2;  // the first word_bits - 1 bits
-  words.reserve(std::max(n / (wb - 1) + 2, static_cast<size_t>(kMostWords[wb / 2 - 3])));
-  size_t at = 0;
+  const size_t most = word + (n - std::min(n, at)) / (wb - 1) + 1;
+  words.reserve(std::max(most, static_cast<size_t>(kMostWords[wb / 2 - 3])));
+  words.resize(most);
+  uint16_t* const first = words.data();
+  uint16_t* out = first + word;
+  const uint64_t* data = bits.data();
+  Stuffed s;
+  s.padded_word = SIZE_MAX;
   while (at < n) {
-    auto word = static_cast<uint32_t>(bits.Peek(at) >> (64 - wb));
-    if (at + wb > n) word |= (1u << (at + wb - n)) - 1;  // padding: 1s
-    const uint32_t head = word & mask;
-    if (head == mask || head == 0) {  // all alike: the other bit last, standing for nothing
-      word = head == 0 ? 1 : mask;
-      at += wb - 1;
-    } else {
-      at += wb;
+    const size_t w = at >> 6, shift = at & 63;
+    const uint64_t window = data[w] << shift | (data[w + 1] >> 1) >> (63 - shift);
+    auto w_bits = static_cast<uint32_t>(window >> (64 - wb));
+    if (at + wb > n) {  // padding: 1s
+      w_bits |= (1u << (at + wb - n)) - 1;
+      if (s.padded_word == SIZE_MAX) s.padded_word = static_cast<size_t>(out - first), s.padded_at = at;
     }
-    words.push_back(static_cast<uint16_t>(word));
+    const uint32_t head = w_bits & mask;
+    const bool alike = head == mask || head == 0;  // the other bit last, standing for nothing
+    *out++ = static_cast<uint16_t>(alike ? head | (head == 0) : w_bits);
+    at += wb - alike;
   }
-  return at;
+  words.resize(static_cast<size_t>(out - first));
+  s.end = at;
+  return s;
 }
 
 }  // namespace
@@ -50,15 +68,18 @@ std::vector<uint16_t> AztecStuff(const AztecBits& bits, int32_t word_bits) {
 
 std::vector<uint16_t> AztecDataWords(const AztecBits& bits, int32_t word_bits) {
   std::vector<uint16_t> words;
-  const size_t padding = StuffInto(bits, word_bits, words) - bits.size();
+  const Stuffed s = StuffInto(bits, word_bits, words);
   constexpr size_t kBinaryShiftAndLength = 10;
-  if (bits.end_mode == kAztecDigit || bits.end_mode == kAztecPunct || padding < kBinaryShiftAndLength) return words;
+  if (bits.end_mode == kAztecDigit || bits.end_mode == kAztecPunct || s.end - bits.size() < kBinaryShiftAndLength) {
+    return words;
+  }
   AztecBits latched = bits;
   if (bits.end_mode == kAztecMixed) latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecMixed][kAztecUpper]), 5);
   latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecUpper][kAztecDigit]), 5);  // the same code in Lower
   latched.end_mode = kAztecDigit;
-  words.clear();
-  StuffInto(latched, word_bits, words);
+  // The words before the first with padding hold the same bits: only the
+  // rest is cut again.
+  StuffInto(latched, word_bits, words, s.padded_word, s.padded_at);
   return words;
 }
 
