@@ -34,5 +34,6 @@ BENCHMARK_CAPTURE(TranslateLong, postnet, BC_SYM_POSTNET, '7')->Range(1 << 10, 1
 BENCHMARK_CAPTURE(TranslateLong, code93, BC_SYM_CODE93, 'z')->Range(1 << 10, 1 << 20)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, qr, BC_SYM_QR, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, datamatrix, BC_SYM_DATAMATRIX, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, aztec, BC_SYM_AZTEC, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 
 }  // namespace
