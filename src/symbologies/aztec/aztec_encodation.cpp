@@ -118,7 +118,7 @@ enum Step : uint32_t { kNone, kChar, kPunctShift, kUpperShift, kPair, kBinary };
 // both Punct and Upper, so each mode has at most one step.
 struct ByteClass {
   std::array<int32_t, kAztecModes> cost;
-  std::array<uint16_t, kAztecModes> codes;  // the step's codes as one field
+  std::array<uint32_t, kAztecModes> emit;  // the step's codes << 8 + their bits
   uint32_t steps;      // Step of mode m at bits 3m
   int8_t only;  // the one mode with a step, or -1
   bool pair_start;
@@ -140,7 +140,7 @@ constexpr auto kClasses = [] {
         cost = bits + 5, step = kUpperShift;
         codes = (m == kD ? kAztecUpperShiftDigit : kAztecUpperShiftLower) << 5 | kCodeOf[kU][c];
       }
-      k.codes[static_cast<size_t>(m)] = static_cast<uint16_t>(codes);
+      k.emit[static_cast<size_t>(m)] = step == kNone ? 0 : static_cast<uint32_t>(codes) << 8 | static_cast<uint32_t>(cost);
       k.cost[static_cast<size_t>(m)] = step == kNone ? kInf : cost * kBit;
       k.steps |= static_cast<uint32_t>(step) << (3 * m);
     }
@@ -417,6 +417,11 @@ constexpr size_t kMostBitsPerByte = 32;
 using Planned = uint64_t;
 constexpr Planned kRunMark = 0;
 
+// A step's codes (codes << 8 + their bits) and the latch after it.
+constexpr Planned Join(uint64_t emit, const Code& latch) {
+  return ((emit >> 8) << latch.count | latch.value) << 8 | ((emit & 0xFF) + static_cast<uint64_t>(latch.count));
+}
+
 Planned PlanBinary(size_t at, uint32_t run, size_t latch_from, int latch_to) {
   return static_cast<uint64_t>(latch_to) << 59 | static_cast<uint64_t>(latch_from) << 56 |
          static_cast<uint64_t>(run) << 40 | static_cast<uint64_t>(at) << 8 | kRunMark;
@@ -454,9 +459,7 @@ void Search::Emit(AztecBits& out) const {
     const Record& r = records_[i];
     const auto m = static_cast<size_t>(r.closed[static_cast<size_t>(latched)] & kTag);
     const auto step = r.steps >> (3 * m) & 7;
-    const Code latch = kLatchCodes[m][static_cast<size_t>(latched)];
-    uint64_t field = 0;
-    int count = 0;
+    const Code& latch = kLatchCodes[m][static_cast<size_t>(latched)];
     if (step == kBinary) {
       const uint16_t run = r.run[m];
       i -= run;
@@ -464,14 +467,14 @@ void Search::Emit(AztecBits& out) const {
       latched = static_cast<int>(m);
       continue;
     }
+    uint64_t emit = 0;  // the start: only its latch
     if (step == kPair) {
       i -= 2;
-      field = static_cast<uint64_t>(PairAt(v_, i)), count = m == kP ? 5 : AztecCodeBits(static_cast<int>(m)) + 5;
+      emit = static_cast<uint64_t>(PairAt(v_, i)) << 8 | (m == kP ? 5u : AztecCodeBits(static_cast<int>(m)) + 5u);
     } else if (step != kNone) {
-      const ByteClass& k = kClasses[static_cast<unsigned char>(v_[--i])];
-      field = k.codes[m], count = k.cost[m] / kBit;
+      emit = kClasses[static_cast<unsigned char>(v_[--i])].emit[m];
     }
-    plan[steps++] = (field << latch.count | latch.value) << 8 | static_cast<uint64_t>(count + latch.count);
+    plan[steps++] = Join(emit, latch);
     if (step == kNone) break;
     latched = static_cast<int>(m);
   }
