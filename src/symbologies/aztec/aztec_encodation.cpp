@@ -251,7 +251,7 @@ class Search {
   using Costs = std::array<int32_t, kAztecModes>;
   int32_t Key(size_t j, size_t m) const { return (records_[j].closed[m] & ~kTag) - kByte * static_cast<int32_t>(j); }
   void Arrive(size_t i, const ByteClass& k, const Costs& before, bool paired, Costs& cost, uint32_t& steps);
-  void ArriveByBinary(size_t i, size_t m, const FreeRun& free, int32_t limit, Costs& cost, uint32_t& steps);
+  void ArriveByBinary(size_t i, size_t m, FreeRun free, int32_t limit, Costs& cost, uint32_t& steps);
   void BringShortUpTo(size_t i, size_t m);
   void BringLongUpTo(size_t i, size_t m);
   bool OfferPair(size_t i);
@@ -272,21 +272,25 @@ class Search {
 // cost (closed costs already hold every latch), so a run taken there would
 // change nothing the plan reads, and none is looked for.
 void Search::Run() {
-  Costs cost, now;  // now: the closed keys at i - 1, then at i
+  Costs cost;
   cost.fill(kInf);
   cost[kU] = 0;
-  Close(cost, now);
-  records_[0].closed = now;
+  Close(cost, records_[0].closed);
   records_[0].steps = kNone;
   std::array<FreeRun, 3> free{};  // no run into i costs less, by mode
   const ByteClass* next = n_ > 0 ? &kClasses[static_cast<unsigned char>(v_[0])] : nullptr;
   uint32_t pairs = n_ > 1 && next->pair_start && OfferPair(0) ? 1u : 0u;  // bit i & 1: a pair lands at i
   for (size_t i = 1; i <= n_; ++i) {
     const ByteClass& k = *next;
-    const Costs before = now;
+    const Costs& before = records_[i - 1].closed;
+    Record& r = records_[i];
+    Costs& now = r.closed;
     uint32_t steps = k.steps;
-    const bool paired = (pairs >> (i & 1) & 1) != 0;
-    pairs &= ~(1u << (i & 1));
+    bool paired = false;
+    if (pairs != 0) {  // rare: only after ". ", ", ", ": " or CR LF
+      paired = (pairs >> (i & 1) & 1) != 0;
+      pairs &= ~(1u << (i & 1));
+    }
     const bool arrived = k.only < 0 || paired;
     if (arrived) {
       Arrive(i, k, before, paired, cost, steps);
@@ -302,7 +306,6 @@ void Search::Run() {
     free[kM].Extend((before[kM] & ~kTag) + kShortRunHead + kByte, from);
     const bool want_u = free[kU].cost <= (now[kU] & ~kTag), want_l = free[kL].cost <= (now[kL] & ~kTag),
                want_m = free[kM].cost <= (now[kM] & ~kTag);
-    Record& r = records_[i];
     r.free = {free[kU].cost, free[kL].cost, free[kM].cost};
     if (want_u || want_l || want_m) {
       if (!arrived) Arrive(i, k, before, false, cost, steps);
@@ -312,7 +315,6 @@ void Search::Run() {
       if (want_m) ArriveByBinary(i, kM, free[kM], now[kM] & ~kTag, cost, steps);
       if (steps != by_chars) Close(cost, now);
     }
-    r.closed = now;
     r.steps = static_cast<uint16_t>(steps);
     if (i == n_) break;
     next = &kClasses[static_cast<unsigned char>(v_[i])];
@@ -341,7 +343,7 @@ void Search::Arrive(size_t i, const ByteClass& k, const Costs& before, bool pair
 // run into i - 31 (its start is one of theirs), and is looked for only
 // where that bound does not exceed `limit`, the mode's closed cost without
 // runs.
-void Search::ArriveByBinary(size_t i, size_t m, const FreeRun& free, int32_t limit, Costs& cost, uint32_t& steps) {
+void Search::ArriveByBinary(size_t i, size_t m, FreeRun free, int32_t limit, Costs& cost, uint32_t& steps) {
   const Runs& r = runs_[m];
   const auto at = static_cast<int32_t>(i);
   int32_t by_short = free.cost, start = free.start;
@@ -477,7 +479,7 @@ void Search::Emit(AztecBits& out) const {
     } else if (step != kNone) {
       emit = kClasses[static_cast<unsigned char>(v_[--i])].emit[m];
     }
-    plan[steps++] = Join(emit, latch);
+    plan[steps++] = latch.count == 0 ? emit : Join(emit, latch);
     if (step == kNone) break;
     latched = static_cast<int>(m);
   }
