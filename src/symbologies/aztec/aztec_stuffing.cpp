@@ -25,9 +25,10 @@ struct Stuffed {
 };
 
 // The stuffed words of `bits` from bit `at` on, after the first `word`
-// words of `words` (those of the bits before it).  Each word is read as the
-// 64 bits from its first bit (two words of the stream, the second shifted
-// in two steps so that a shift of 64 never happens).
+// words of `words` (those of the bits before it).  The codewords are cut
+// from a window of the 64 bits from a bit on (two words of the stream, the
+// second shifted in two steps so that a shift of 64 never happens), read
+// again when fewer bits than a codeword are left in it.
 Stuffed StuffInto(const AztecBits& bits, int32_t word_bits, std::vector<uint16_t>& words, size_t word = 0,
                   size_t at = 0) {
   const size_t n = bits.size(), wb = static_cast<size_t>(word_bits);
@@ -40,9 +41,14 @@ Stuffed StuffInto(const AztecBits& bits, int32_t word_bits, std::vector<uint16_t
   const uint64_t* data = bits.data();
   Stuffed s;
   s.padded_word = SIZE_MAX;
+  uint64_t window = 0;  // the bits from `at` on: `have` of them read
+  size_t have = 0;
   while (at < n) {
-    const size_t w = at >> 6, shift = at & 63;
-    const uint64_t window = data[w] << shift | (data[w + 1] >> 1) >> (63 - shift);
+    if (have < wb) {
+      const size_t w = at >> 6, shift = at & 63;
+      window = data[w] << shift | (data[w + 1] >> 1) >> (63 - shift);
+      have = 64;
+    }
     auto w_bits = static_cast<uint32_t>(window >> (64 - wb));
     if (at + wb > n) {  // padding: 1s
       w_bits |= (1u << (at + wb - n)) - 1;
@@ -51,7 +57,8 @@ Stuffed StuffInto(const AztecBits& bits, int32_t word_bits, std::vector<uint16_t
     const uint32_t head = w_bits & mask;
     const bool alike = head == mask || head == 0;  // the other bit last, standing for nothing
     *out++ = static_cast<uint16_t>(alike ? head | (head == 0) : w_bits);
-    at += wb - alike;
+    const size_t took = wb - alike;
+    window <<= took, have -= took, at += took;
   }
   words.resize(static_cast<size_t>(out - first));
   s.end = at;
