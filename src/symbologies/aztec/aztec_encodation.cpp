@@ -153,12 +153,13 @@ constexpr auto kClasses = [] {
     for (int m = 0; m < kAztecModes && with_step == 1; ++m) {
       if ((k.steps >> (3 * m) & 7) != kNone) k.only = static_cast<int8_t>(m);
     }
-    k.pair_start = c == '\r' || c == '.' || c == ',' || c == ':';
+    for (std::string_view pair : kAztecPunctPairs) k.pair_start = k.pair_start || static_cast<unsigned char>(pair[0]) == c;
   }
   return t;
 }();
 static_assert(kClasses['A'].cost[kL] == 10 * kBit && kClasses['.'].cost[kD] == 4 * kBit &&
               kClasses[0x80].cost[kU] == kInf);
+static_assert(kClasses['\r'].pair_start && kClasses[':'].pair_start && !kClasses[' '].pair_start);
 static_assert(kClasses['a'].only == kL && kClasses['7'].only == kD && kClasses['@'].only == kM &&
               kClasses['A'].only == -1 && kClasses[' '].only == -1 && kClasses[0x80].only == -1);
 
