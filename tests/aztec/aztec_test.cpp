@@ -313,6 +313,13 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
   }
 }
 
+std::string Repeated(std::string_view part, size_t length) {
+  std::string value;
+  while (value.size() < length) value += part;
+  value.resize(length);
+  return value;
+}
+
 TEST(AztecCheck, Arguments) {
   const struct {
     int32_t check;
@@ -336,6 +343,8 @@ TEST(AztecCheck, Arguments) {
       {0, std::string(3836, '9'), 32560, "too long for any symbol at 23%"},
       {5, std::string(4732, '9'), 0, "the most digits, at 5%"},
       {5, std::string(4733, '9'), 32560, "too long for any symbol"},
+      {128 * 36, Repeated(". ", 7800), 0, "Punct pairs, 2.5 bits a character: longer than any digit value"},
+      {128 * 36, Repeated(". ", 8000), 32560, "more characters than any symbol holds"},
   };
   for (const auto& row : kRows) {
     EXPECT_EQ(Translate(symbology::kAztec, row.value, row.check).rc, row.rc) << row.why;

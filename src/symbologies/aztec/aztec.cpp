@@ -50,6 +50,14 @@ class StuffedWords {
   std::array<std::optional<std::vector<uint16_t>>, 4> cut_;
 };
 
+// More characters than any symbol holds: the largest has 1664 words of 12
+// bits, 3 of them check words at the least, and the densest code is a Punct
+// pair, 5 bits for 2 characters.  A longer value is refused before the
+// search, whose memory and costs grow with the value.
+constexpr size_t kMostCharacters =
+    static_cast<size_t>(2 * (AztecSizeOf(kAztecSizes).TotalWords() - kAztecEcExtraWords) * 12 / 5);
+static_assert(kMostCharacters == 7972);
+
 bool Fits(const AztecSize& size, int32_t data_words, int32_t ec_percent) {
   return data_words <= size.MaxDataWords() && data_words + AztecMinEccWords(size, ec_percent) <= size.TotalWords();
 }
@@ -59,6 +67,7 @@ bool Fits(const AztecSize& size, int32_t data_words, int32_t ec_percent) {
 int32_t EncodeAztec(std::string_view value, const Options& options, FontString& out) {
   AztecRequest request;
   if (!AztecRequestOf(options.check_argument, request)) return kInvalidCheckOption;
+  if (value.size() > kMostCharacters) return kTooLongForLargestSymbol;
   AztecBits bits;
   AztecEncodation(value, QrNeedsUtf8Eci(value), bits);
   StuffedWords stuffed(bits);
