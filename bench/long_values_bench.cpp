@@ -38,5 +38,6 @@ BENCHMARK_CAPTURE(TranslateLong, datamatrix, BC_SYM_DATAMATRIX, 'a')->RangeMulti
 BENCHMARK_CAPTURE(TranslateLong, pdf417, BC_SYM_PDF417, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, pdf417_digits, BC_SYM_PDF417, '7')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, pdf417_bytes, BC_SYM_PDF417, '\xff')->RangeMultiplier(2)->Range(16, 512)->Complexity();
+BENCHMARK_CAPTURE(TranslateLong, aztec, BC_SYM_AZTEC, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 
 }  // namespace

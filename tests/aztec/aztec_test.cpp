@@ -4,6 +4,8 @@
 // oracles of tests/scan/aztec_scan_test.cpp and the font suite.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -73,7 +75,7 @@ TEST(AztecEncodation, ShortestStreams) {
     AztecEncodation(row.value, false, bits);
     EXPECT_EQ(bits.size(), row.bits) << row.why;
     AztecReading r;
-    ASSERT_TRUE(AztecDecodation(bits.bits, r)) << row.why;
+    ASSERT_TRUE(AztecDecodation(bits.Unpacked(), r)) << row.why;
     EXPECT_EQ(r.data, row.value) << row.why;
   }
 }
@@ -94,7 +96,7 @@ TEST(AztecStuffing, Words) {
   };
   for (const auto& row : kRows) {
     AztecBits b;
-    b.bits = row.bits;
+    for (uint8_t bit : row.bits) b.Append(bit, 1);
     EXPECT_EQ(AztecStuff(b, row.word_bits), row.words);
   }
 }
@@ -122,6 +124,151 @@ TEST(AztecStuffing, PaddingReadsAsNothing) {
         EXPECT_EQ(r.data, value) << word_bits << "-bit words";
       }
     }
+  }
+}
+
+// The stream's bits against one bit a byte: appends of 1 to 64 bits, the
+// register writer after them, and the 64 bits read from every position.
+TEST(AztecBits, PackedAsAppended) {
+  std::mt19937_64 rng(2406);
+  for (int round = 0; round < 200; ++round) {
+    AztecBits bits;
+    std::vector<uint8_t> naive;
+    const auto add = [&](uint64_t value, int count) {
+      for (int b = count - 1; b >= 0; --b) naive.push_back(static_cast<uint8_t>(value >> b & 1));
+    };
+    const int appends = static_cast<int>(rng() % 12);
+    for (int a = 0; a < appends; ++a) {
+      const int count = 1 + static_cast<int>(rng() % 64);
+      const uint64_t value = count == 64 ? rng() : rng() & ((uint64_t{1} << count) - 1);
+      bits.Append(value, count);
+      add(value, count);
+    }
+    const int puts = static_cast<int>(rng() % 40);
+    AztecBitWriter writer(bits, 64 * static_cast<size_t>(puts));
+    for (int a = 0; a < puts; ++a) {
+      const int count = 1 + static_cast<int>(rng() % 64);
+      const uint64_t value = count == 64 ? rng() : rng() & ((uint64_t{1} << count) - 1);
+      writer.Put(value, count);
+      add(value, count);
+    }
+    writer.Finish();
+    ASSERT_EQ(bits.Unpacked(), naive);
+    for (size_t at = 0; at < naive.size(); ++at) {
+      uint64_t expected = 0;
+      for (size_t b = 0; b < 64; ++b) expected = expected << 1 | (at + b < naive.size() ? naive[at + b] : 0);
+      ASSERT_EQ(bits.Peek(at), expected) << "bit " << at << " of " << naive.size();
+    }
+  }
+}
+
+// Stuffing one bit at a time, as the standard says it (7.3.1.2).
+std::vector<uint16_t> NaiveStuff(const std::vector<uint8_t>& bits, int32_t wb) {
+  std::vector<uint16_t> words;
+  const uint32_t mask = (1u << wb) - 2;
+  for (size_t i = 0; i < bits.size();) {
+    uint32_t word = 0;
+    for (int32_t j = 0; j < wb; ++j) word = word << 1 | (i + static_cast<size_t>(j) >= bits.size() ? 1 : bits[i + static_cast<size_t>(j)]);
+    const bool alike = (word & mask) == mask || (word & mask) == 0;
+    if (alike) word = (word & mask) == 0 ? 1 : mask;
+    words.push_back(static_cast<uint16_t>(word));
+    i += static_cast<size_t>(alike ? wb - 1 : wb);
+  }
+  return words;
+}
+
+// The stuffing, and the data words with their latch for long padding,
+// against the naive cut over seeded streams with long runs of one bit.
+TEST(AztecStuffing, MatchesBitByBit) {
+  std::mt19937 rng(7312);
+  for (int round = 0; round < 400; ++round) {
+    AztecBits bits;
+    std::vector<uint8_t> naive;
+    const size_t length = rng() % 700;
+    while (naive.size() < length) {  // runs of 1 to 30 equal bits
+      const auto bit = static_cast<uint8_t>(rng() & 1);
+      for (size_t k = 1 + rng() % 30; k > 0 && naive.size() < length; --k) naive.push_back(bit), bits.Append(bit, 1);
+    }
+    bits.end_mode = static_cast<int>(rng() % kAztecModes);
+    for (int32_t wb : {6, 8, 10, 12}) {
+      ASSERT_EQ(AztecStuff(bits, wb), NaiveStuff(naive, wb)) << length << " bits in " << wb;
+      std::vector<uint8_t> latched = naive;
+      const std::vector<uint16_t> plain = NaiveStuff(naive, wb);
+      const size_t padding = plain.size() * static_cast<size_t>(wb) - length -
+                             static_cast<size_t>(std::count_if(plain.begin(), plain.end(), [&](uint16_t w) {
+                               return w == 1 || w == (1u << wb) - 2;
+                             }));
+      if (bits.end_mode <= kAztecMixed && padding >= 10) {  // M/L U/L if Mixed, then D/L (30)
+        if (bits.end_mode == kAztecMixed) latched.insert(latched.end(), {1, 1, 1, 0, 1});
+        latched.insert(latched.end(), {1, 1, 1, 1, 0});
+      }
+      EXPECT_EQ(AztecDataWords(bits, wb), NaiveStuff(latched, wb)) << length << " bits in " << wb;
+    }
+  }
+}
+
+// The shortest stream's length by a plain search over every step from
+// every state, binary runs of every length among them (Table 2 and 7.3).
+size_t ReferenceShortest(const std::string& v) {
+  constexpr int kModes = kAztecModes, kFar = 1 << 28;
+  int dist[kModes][kModes];
+  for (int a = 0; a < kModes; ++a) {
+    for (int b = 0; b < kModes; ++b) dist[a][b] = a == b ? 0 : kAztecLatch[a][b] >= 0 ? AztecCodeBits(a) : kFar;
+  }
+  for (int k = 0; k < kModes; ++k) {
+    for (int a = 0; a < kModes; ++a) {
+      for (int b = 0; b < kModes; ++b) dist[a][b] = std::min(dist[a][b], dist[a][k] + dist[k][b]);
+    }
+  }
+  const auto holds = [](int m, char c) { return c != 0 && kAztecChars[m].find(c) != std::string_view::npos; };
+  const size_t n = v.size();
+  std::vector<std::array<int, kModes>> best(n + 1);
+  for (auto& b : best) b.fill(kFar);
+  best[0][kAztecUpper] = 0;
+  for (size_t i = 0; i <= n; ++i) {
+    std::array<int, kModes> closed = best[i];
+    for (int to = 0; to < kModes; ++to) {
+      for (int m = 0; m < kModes; ++m) closed[to] = std::min(closed[to], best[i][m] + dist[m][to]);
+    }
+    best[i] = closed;
+    if (i == n) break;
+    const char c = v[i];
+    bool pair = false;
+    for (std::string_view p : kAztecPunctPairs) pair = pair || (i + 1 < n && v[i] == p[0] && v[i + 1] == p[1]);
+    for (int m = 0; m < kModes; ++m) {
+      const int bits = AztecCodeBits(m), at = closed[m];
+      auto offer = [&](size_t to, int cost) { best[to][m] = std::min(best[to][m], at + cost); };
+      if (holds(m, c)) offer(i + 1, bits);
+      if (m != kAztecPunct && holds(kAztecPunct, c)) offer(i + 1, bits + 5);
+      if ((m == kAztecLower || m == kAztecDigit) && holds(kAztecUpper, c)) offer(i + 1, bits + 5);
+      if (pair) offer(i + 2, m == kAztecPunct ? 5 : bits + 5);
+      if (m > kAztecMixed) continue;
+      for (size_t k = 1; k <= std::min<size_t>(n - i, 2078); ++k) offer(i + k, (k <= 31 ? 10 : 21) + 8 * static_cast<int>(k));
+    }
+  }
+  return static_cast<size_t>(*std::min_element(best[n].begin(), best[n].end()));
+}
+
+// The search's stream is as short as the plain search's, and reads back,
+// over seeded values built of runs of every kind of byte.
+TEST(AztecEncodation, AsShortAsThePlainSearch) {
+  const std::string kinds[] = {"ABCXYZ ", "abcxyz ", "0123456789,.", "\x01\x1b@\\^_`|~\x7f", "!\"#$%&'()*+-/:;<=>?[]{}",
+                               ". , : \r\n", std::string("\x80\xC3\xFF\x0e\x1a", 5)};
+  std::mt19937 rng(24778);
+  for (int round = 0; round < 600; ++round) {
+    std::string value;
+    const size_t length = 1 + rng() % (round < 500 ? 60 : 400);
+    while (value.size() < length) {
+      const std::string& kind = kinds[rng() % std::size(kinds)];
+      const size_t run = 1 + rng() % (round % 4 == 0 ? 120 : 12);  // some long enough for a long binary run
+      for (size_t k = run; k > 0 && value.size() < length; --k) value += kind[rng() % kind.size()];
+    }
+    AztecBits bits;
+    AztecEncodation(value, false, bits);
+    ASSERT_EQ(bits.size(), ReferenceShortest(value)) << "round " << round;
+    AztecReading r;
+    ASSERT_TRUE(AztecDecodation(bits.Unpacked(), r)) << "round " << round;
+    ASSERT_EQ(r.data, value) << "round " << round;
   }
 }
 
@@ -166,6 +313,13 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
   }
 }
 
+std::string Repeated(std::string_view part, size_t length) {
+  std::string value;
+  while (value.size() < length) value += part;
+  value.resize(length);
+  return value;
+}
+
 TEST(AztecCheck, Arguments) {
   const struct {
     int32_t check;
@@ -189,6 +343,8 @@ TEST(AztecCheck, Arguments) {
       {0, std::string(3836, '9'), 32560, "too long for any symbol at 23%"},
       {5, std::string(4732, '9'), 0, "the most digits, at 5%"},
       {5, std::string(4733, '9'), 32560, "too long for any symbol"},
+      {128 * 36, Repeated(". ", 7800), 0, "Punct pairs, 2.5 bits a character: longer than any digit value"},
+      {128 * 36, Repeated(". ", 8000), 32560, "more characters than any symbol holds"},
   };
   for (const auto& row : kRows) {
     EXPECT_EQ(Translate(symbology::kAztec, row.value, row.check).rc, row.rc) << row.why;

@@ -75,4 +75,18 @@ TEST(LongValues, BoundedMemory) {
   }
 }
 
+// Aztec Code refuses a value longer than its largest symbol holds before
+// its search, which would take memory in proportion to the value.
+TEST(LongValues, AztecRefusesBeyondItsLargestSymbolAtOnce) {
+  for (const char* pattern : {"\x80" "a", ". ", "7"}) {
+    const std::string value = Repeat(pattern, 16 << 20);
+    std::vector<char> out(1 << 16);
+    int32_t len = 0;
+    ResetAllocations();
+    const size_t before = TheAllocations().live_bytes;
+    EXPECT_EQ(BC_FontTranslate(30, value.c_str(), 0, out.data(), static_cast<int32_t>(out.size()), &len), 32560);
+    EXPECT_LE(TheAllocations().peak_bytes - before, size_t{1} << 16) << pattern;
+  }
+}
+
 }  // namespace

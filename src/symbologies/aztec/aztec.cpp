@@ -4,6 +4,7 @@
 // hold the stuffed bits with the error correction asked for.
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "symbologies/aztec/aztec.h"
 #include "symbologies/encoders.h"
@@ -41,11 +42,21 @@ class StuffedWords {
     }
     return *slot;
   }
+  // The words at a size, taken: the last use of them.
+  std::vector<uint16_t> Take(int32_t word_bits) { return std::move(*cut_[static_cast<size_t>(word_bits / 2 - 3)]); }
 
  private:
   const AztecBits& bits_;
   std::array<std::optional<std::vector<uint16_t>>, 4> cut_;
 };
+
+// More characters than any symbol holds: the largest has 1664 words of 12
+// bits, 3 of them check words at the least, and the densest code is a Punct
+// pair, 5 bits for 2 characters.  A longer value is refused before the
+// search, whose memory and costs grow with the value.
+constexpr size_t kMostCharacters =
+    static_cast<size_t>(2 * (AztecSizeOf(kAztecSizes).TotalWords() - kAztecEcExtraWords) * 12 / 5);
+static_assert(kMostCharacters == 7972);
 
 bool Fits(const AztecSize& size, int32_t data_words, int32_t ec_percent) {
   return data_words <= size.MaxDataWords() && data_words + AztecMinEccWords(size, ec_percent) <= size.TotalWords();
@@ -56,6 +67,7 @@ bool Fits(const AztecSize& size, int32_t data_words, int32_t ec_percent) {
 int32_t EncodeAztec(std::string_view value, const Options& options, FontString& out) {
   AztecRequest request;
   if (!AztecRequestOf(options.check_argument, request)) return kInvalidCheckOption;
+  if (value.size() > kMostCharacters) return kTooLongForLargestSymbol;
   AztecBits bits;
   AztecEncodation(value, QrNeedsUtf8Eci(value), bits);
   StuffedWords stuffed(bits);
@@ -65,9 +77,9 @@ int32_t EncodeAztec(std::string_view value, const Options& options, FontString& 
     // More bits than all the size's codewords hold never fit it, whatever
     // the stuffing: they are not cut into words in vain.
     if (bits.size() > static_cast<size_t>(size.TotalWords() * size.WordBits())) continue;
-    std::vector<uint16_t> words = stuffed.At(size.WordBits());
-    const auto data_words = static_cast<int32_t>(words.size());
+    const auto data_words = static_cast<int32_t>(stuffed.At(size.WordBits()).size());
     if (!Fits(size, data_words, request.ec_percent)) continue;
+    std::vector<uint16_t> words = stuffed.Take(size.WordBits());
     AztecAppendEcc(words, size.TotalWords(), size.WordBits());
     AppendMatrixText(AztecSymbol(size, words, data_words), kAztecQuietZone, out);
     return kOk;

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -107,17 +108,91 @@ constexpr unsigned AztecFieldPolynomial(int32_t word_bits) {
   return word_bits == 4 ? 0x13 : word_bits == 6 ? 0x43 : word_bits == 8 ? 0x12D : word_bits == 10 ? 0x409 : 0x1069;
 }
 
-// A stream of bits, most significant first.
-struct AztecBits {
-  std::vector<uint8_t> bits;  // one bit a byte
+// A stream of bits, most significant first, packed into 64-bit words.
+// Past the last bit the words are 0, and at least one whole word of 0s
+// follows it, so that reading 64 bits from any bit before the end needs no
+// test.
+class AztecBits {
+ public:
   int end_mode = kAztecUpper;  // the mode latched at the end
-  void Append(uint32_t value, int count) {
-    const size_t at = bits.size();
-    bits.resize(at + static_cast<size_t>(count));
-    uint8_t* out = bits.data() + at;
-    for (int i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((value >> (count - 1 - i)) & 1);
+
+  // Room for `more` bits after the end; the words written directly
+  // (AztecBitWriter) then count themselves with Grow.
+  uint64_t* Reserve(size_t more) {
+    const size_t words = (count_ + more) / 64 + 2;
+    if (words_.size() < words) words_.resize(words, 0);
+    return words_.data();
   }
-  size_t size() const { return bits.size(); }
+  void Grow(size_t bits) { count_ += bits; }
+  // The `count` (1 to 64) low bits of `value`, whose higher bits are 0.
+  void Append(uint64_t value, int count) {
+    const size_t w = count_ >> 6;
+    const int room = 64 - static_cast<int>(count_ & 63);
+    Reserve(static_cast<size_t>(count));
+    count_ += static_cast<size_t>(count);
+    if (count <= room) {
+      words_[w] |= value << (room - count);
+    } else {
+      words_[w] |= value >> (count - room);
+      words_[w + 1] |= value << (64 - (count - room));
+    }
+  }
+  // The 64 bits from bit `at` (before the end) on, 0s past the end.
+  uint64_t Peek(size_t at) const {
+    const size_t w = at >> 6;
+    const auto shift = static_cast<int>(at & 63);
+    const uint64_t high = words_[w] << shift;
+    return shift == 0 ? high : high | words_[w + 1] >> (64 - shift);
+  }
+  size_t size() const { return count_; }
+  // The words: the bits from the first word's top, and the words of 0s
+  // after them (no fewer than one whole word past the last bit).
+  const uint64_t* data() const { return words_.data(); }
+  // One bit a byte, as the reader takes them.
+  std::vector<uint8_t> Unpacked() const {
+    std::vector<uint8_t> out(count_);
+    for (size_t i = 0; i < count_; ++i) out[i] = static_cast<uint8_t>(words_[i >> 6] >> (63 - (i & 63)) & 1);
+    return out;
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+  size_t count_ = 0;
+};
+
+// Appends to an AztecBits through a word held in a register: room for
+// `most` bits is made first, and the bits written join the stream on
+// Finish.
+class AztecBitWriter {
+ public:
+  AztecBitWriter(AztecBits& bits, size_t most)
+      : bits_(bits), at_(bits.Reserve(most) + bits.size() / 64), word_(*at_),
+        used_(static_cast<int>(bits.size() & 63)) {}
+  // The `count` (1 to 64) low bits of `value`, whose higher bits are 0.
+  void Put(uint64_t value, int count) {
+    written_ += static_cast<size_t>(count);
+    const int room = 64 - used_;
+    if (count < room) {
+      word_ |= value << (room - count);
+      used_ += count;
+      return;
+    }
+    const int spill = count - room;  // 0 to 63
+    *at_++ = word_ | value >> spill;
+    word_ = (value << 1) << (63 - spill);  // 0 when nothing spills
+    used_ = spill;
+  }
+  void Finish() {
+    *at_ = word_;
+    bits_.Grow(written_);
+  }
+
+ private:
+  AztecBits& bits_;
+  uint64_t* at_;
+  uint64_t word_;
+  int used_;
+  size_t written_ = 0;
 };
 
 // The shortest bit stream of the modes and binary shifts for `value`

@@ -1,5 +1,5 @@
-// Aztec Code's symbol: bit stuffing, the Reed-Solomon check words, the mode
-// message, and where each bit, the bullseye, the orientation marks and the
+// Aztec Code's symbol: the Reed-Solomon check words, the mode message,
+// and where each bit, the bullseye, the orientation marks and the
 // reference grid go (ISO/IEC 24778:2008, 7.2 and 7.3).
 #include <algorithm>
 #include <array>
@@ -56,53 +56,6 @@ void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
 }
 
 }  // namespace
-
-std::vector<uint16_t> AztecStuff(const AztecBits& bits, int32_t word_bits) {
-  const auto n = static_cast<int32_t>(bits.size());
-  const uint32_t mask = (1u << word_bits) - 2;  // the first word_bits - 1 bits
-  std::vector<uint16_t> words;
-  words.reserve(static_cast<size_t>(n / (word_bits - 1) + 2));
-  for (int32_t i = 0; i < n; i += word_bits) {
-    uint32_t word = 0;
-    for (int32_t j = 0; j < word_bits; ++j) {
-      if (i + j >= n || bits.bits[static_cast<size_t>(i + j)]) word |= 1u << (word_bits - 1 - j);
-    }
-    if ((word & mask) == mask) {
-      word &= mask;
-      --i;
-    } else if ((word & mask) == 0) {
-      word |= 1;
-      --i;
-    }
-    words.push_back(static_cast<uint16_t>(word));
-  }
-  return words;
-}
-
-namespace {
-
-// The 1s of padding the words add after the bits.
-size_t PaddingBits(const std::vector<uint16_t>& words, int32_t word_bits, size_t bits) {
-  size_t kept = 0;
-  for (uint16_t w : words) kept += (w == 1 || w == (1u << word_bits) - 2) ? word_bits - 1 : word_bits;
-  return kept - bits;
-}
-
-}  // namespace
-
-std::vector<uint16_t> AztecDataWords(const AztecBits& bits, int32_t word_bits) {
-  std::vector<uint16_t> words = AztecStuff(bits, word_bits);
-  constexpr size_t kBinaryShiftAndLength = 10;
-  if (bits.end_mode == kAztecDigit || bits.end_mode == kAztecPunct ||
-      PaddingBits(words, word_bits, bits.size()) < kBinaryShiftAndLength) {
-    return words;
-  }
-  AztecBits latched = bits;
-  if (bits.end_mode == kAztecMixed) latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecMixed][kAztecUpper]), 5);
-  latched.Append(static_cast<uint32_t>(kAztecLatch[kAztecUpper][kAztecDigit]), 5);  // the same code in Lower
-  latched.end_mode = kAztecDigit;
-  return AztecStuff(latched, word_bits);
-}
 
 void AztecAppendEcc(std::vector<uint16_t>& words, int32_t total, int32_t word_bits) {
   switch (word_bits) {
