@@ -34,5 +34,7 @@ BENCHMARK_CAPTURE(TranslateLong, postnet, BC_SYM_POSTNET, '7')->Range(1 << 10, 1
 BENCHMARK_CAPTURE(TranslateLong, code93, BC_SYM_CODE93, 'z')->Range(1 << 10, 1 << 20)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, qr, BC_SYM_QR, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, datamatrix, BC_SYM_DATAMATRIX, 'a')->RangeMultiplier(2)->Range(16, 1024)->Complexity();
+// 250 capital letters fill the largest MicroPDF417 symbol (4 x 44).
+BENCHMARK_CAPTURE(TranslateLong, micropdf417, BC_SYM_MICROPDF417, 'Q')->RangeMultiplier(2)->Range(8, 128)->Complexity();
 
 }  // namespace

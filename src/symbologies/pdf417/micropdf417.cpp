@@ -107,17 +107,28 @@ struct RowBits {
   }
 };
 
-// The 6 modules Q .. Q + 5 from the right end of the row.
-template <int Q>
+// Two glyphs at once: 12 modules, the leftmost the highest bit.
+constexpr auto kRunGlyphPairs = [] {
+  std::array<std::array<char, 2>, 4096> pairs{};
+  for (size_t v = 0; v < pairs.size(); ++v) pairs[v] = {kRunGlyphs[v >> 6], kRunGlyphs[v & 63]};
+  return pairs;
+}();
+
+// The `Width` modules Q .. Q + Width - 1 from the right end of the row.
+template <int Q, int Width>
 size_t RunAt(const RowBits& b) {
-  if constexpr (Q >= 64) return b.hi >> (Q - 64) & 63;
-  else if constexpr (Q + 6 <= 64) return b.lo >> Q & 63;
-  else return (b.lo >> Q | b.hi << (64 - Q)) & 63;
+  constexpr uint64_t kMask = (uint64_t{1} << Width) - 1;
+  if constexpr (Q >= 64) return b.hi >> (Q - 64) & kMask;
+  else if constexpr (Q + Width <= 64) return b.lo >> Q & kMask;
+  else return (b.lo >> Q | b.hi << (64 - Q)) & kMask;
 }
 
-template <int Glyphs, size_t... G>
-void WriteGlyphs(const RowBits& b, char* at, std::index_sequence<G...>) {
-  ((at[G] = kRunGlyphs[RunAt<6 * (Glyphs - 1 - static_cast<int>(G))>(b)]), ...);
+// The row's glyphs two at a time (pair P is glyphs 2P and 2P + 1), and an
+// odd count's last alone.
+template <int Glyphs, size_t... P>
+void WriteGlyphs(const RowBits& b, char* at, std::index_sequence<P...>) {
+  (std::memcpy(at + 2 * P, kRunGlyphPairs[RunAt<6 * (Glyphs - 2 - 2 * static_cast<int>(P)), 12>(b)].data(), 2), ...);
+  if constexpr (Glyphs % 2 != 0) at[Glyphs - 1] = kRunGlyphs[RunAt<0, 6>(b)];
 }
 
 // The rows of a symbol of `Columns` columns, each a line: 2 light modules
@@ -143,7 +154,7 @@ char* AppendRows(const MicroPdfSize& s, const uint16_t* codewords, char* at) {
     b.Put((uint32_t{kMicroPdfSideRaps[right]} << 1 | 1) << kTail, kMicroPdfRapModules + 1 + kTail);
     *at++ = '\r';
     *at++ = '\n';
-    WriteGlyphs<kGlyphs>(b, at, std::make_index_sequence<kGlyphs>());
+    WriteGlyphs<kGlyphs>(b, at, std::make_index_sequence<kGlyphs / 2>());
     at += kGlyphs;
     cluster = cluster == 2 ? 0 : cluster + 1;
     left = left == 51 ? 0 : left + 1;
