@@ -1,7 +1,6 @@
 // The error correction codewords of PDF417 and MicroPDF417.
 #include "symbologies/pdf417/pdf417_reed_solomon.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -78,9 +77,17 @@ constexpr uint16_t kNotBuilt = 0xFFFF;
 constexpr bool IsBuilt(int n) {
   if (n >= 1 && n < 4) return true;
   if (n >= 2 && n <= kBuiltMax && (n & (n - 1)) == 0) return true;
-  return std::ranges::any_of(kMicroPdfSizes, [n](const MicroPdfSize& s) { return s.ec == n; });
+  for (const MicroPdfSize& s : kMicroPdfSizes) {  // a loop: Emscripten's libc++ has no std::ranges::any_of
+    if (s.ec == n) return true;
+  }
+  return false;
 }
-static_assert(std::ranges::all_of(kMicroPdfSizes, [](const MicroPdfSize& s) { return s.ec <= kBuiltMax; }));
+static_assert([] {
+  for (const MicroPdfSize& s : kMicroPdfSizes) {
+    if (s.ec > kBuiltMax) return false;
+  }
+  return true;
+}());
 
 constexpr size_t kBuiltLength = [] {
   size_t length = 0;
