@@ -73,7 +73,7 @@ void MicroPdfDataCodewords(std::string_view value, std::vector<uint16_t>& out) {
 
 bool MicroPdfComplete(int columns, MicroPdfSymbol& symbol) {
   std::vector<uint16_t>& cw = symbol.codewords;
-  symbol.size = MicroPdfSizeFor(static_cast<int>(cw.size()), columns);
+  symbol.size = cw.size() > kMicroPdfMaxData ? -1 : MicroPdfSizeFor(static_cast<int>(cw.size()), columns);
   if (symbol.size < 0) return false;
   const MicroPdfSize& s = kMicroPdfSizes[static_cast<size_t>(symbol.size)];
   cw.resize(static_cast<size_t>(s.data()), kLatchText);
