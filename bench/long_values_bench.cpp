@@ -39,5 +39,7 @@ BENCHMARK_CAPTURE(TranslateLong, pdf417, BC_SYM_PDF417, 'a')->RangeMultiplier(2)
 BENCHMARK_CAPTURE(TranslateLong, pdf417_digits, BC_SYM_PDF417, '7')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, pdf417_bytes, BC_SYM_PDF417, '\xff')->RangeMultiplier(2)->Range(16, 512)->Complexity();
 BENCHMARK_CAPTURE(TranslateLong, aztec, BC_SYM_AZTEC, 'a')->RangeMultiplier(2)->Range(16, 2048)->Complexity();
+// 250 capital letters fill the largest MicroPDF417 symbol (4 x 44).
+BENCHMARK_CAPTURE(TranslateLong, micropdf417, BC_SYM_MICROPDF417, 'Q')->RangeMultiplier(2)->Range(8, 128)->Complexity();
 
 }  // namespace

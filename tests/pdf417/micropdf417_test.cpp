@@ -4,12 +4,16 @@
 // suite in model/tests/pdf417/micropdf417_model_test.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "symbologies/codes.h"
 #include "symbologies/matrix/matrix_text.h"
 #include "symbologies/pdf417/micropdf417.h"
+#include "symbologies/pdf417/pdf417_reed_solomon.h"
 #include "test_support.h"
 #include "zint_dump.h"
 
@@ -89,6 +93,59 @@ TEST(MicroPdf417, SizeIsTheSmallestThatHolds) {
       }
     }
   }
+}
+
+// Every size filled to capacity with random data codewords: the size is
+// that one, the data stays, and data and error correction together have
+// zero syndromes (the error correction is written into the same vector's
+// tail).  Padding: one codeword short of capacity pads with the latch 900.
+// The text of each size: rows + 2 lines of MicroPdfTextGlyphs glyphs, the
+// quiet zone light (2 modules left, the rest of the line right of the
+// stop bar, the lines above and below), the stop bar dark in every row.
+TEST(MicroPdf417, EverySizeCompletesAndItsTextKeepsTheQuietZone) {
+  std::mt19937 rng(24728);
+  for (size_t i = 0; i < kMicroPdfSizes.size(); ++i) {
+    const pdf417::MicroPdfSize& s = kMicroPdfSizes[i];
+    for (int missing : {0, 1}) {
+      pdf417::MicroPdfSymbol symbol;
+      for (int k = 0; k < s.data() - missing; ++k) symbol.codewords.push_back(static_cast<uint16_t>(rng() % 900));
+      const std::vector<uint16_t> data = symbol.codewords;
+      ASSERT_TRUE(pdf417::MicroPdfComplete(s.columns, symbol)) << "size " << i;
+      ASSERT_EQ(symbol.size, static_cast<int>(i));
+      ASSERT_EQ(symbol.codewords.size(), static_cast<size_t>(s.codewords()));
+      EXPECT_TRUE(std::equal(data.begin(), data.end(), symbol.codewords.begin())) << "size " << i;
+      if (missing) {
+        EXPECT_EQ(symbol.codewords[data.size()], 900) << "size " << i;
+      }
+      EXPECT_TRUE(reed_solomon::SyndromesAreZero(pdf417::kField, std::span<const uint16_t>(symbol.codewords), s.ec,
+                                                 pdf417::kFirstRoot))
+          << "size " << i;
+      FontString text;
+      pdf417::AppendMicroPdfText(symbol, text);
+      const std::vector<std::string> lines = TextLines(text);
+      ASSERT_EQ(lines.size(), static_cast<size_t>(s.rows) + 2) << "size " << i;
+      const size_t width = static_cast<size_t>(MicroPdfWidth(s.columns));
+      for (size_t y = 0; y < lines.size(); ++y) {
+        const std::string& line = lines[y];
+        ASSERT_EQ(line.size(), 6u * static_cast<size_t>(pdf417::MicroPdfTextGlyphs(s.columns))) << "size " << i;
+        const bool edge = y == 0 || y + 1 == lines.size();
+        EXPECT_EQ(line.substr(0, 2), "00") << "size " << i << ", line " << y;
+        EXPECT_EQ(line[1 + width], edge ? '0' : '1') << "size " << i << ", line " << y << ": the stop bar";
+        EXPECT_EQ(line.find('1', 2 + width), std::string::npos) << "size " << i << ", line " << y;
+        if (edge) {
+          EXPECT_EQ(line.find('1'), std::string::npos) << "size " << i << ", line " << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(MicroPdf417, SizeForCountsOutsideTheTable) {
+  EXPECT_EQ(MicroPdfSizeFor(-1, 0), -1);
+  EXPECT_EQ(MicroPdfSizeFor(1, -1), -1);
+  EXPECT_EQ(MicroPdfSizeFor(1, 5), -1);
+  EXPECT_EQ(MicroPdfSizeFor(pdf417::kMicroPdfMaxData + 1, 4), -1);
+  EXPECT_EQ(MicroPdfSizeFor(0, 1), 0);  // 1 x 11, the smallest of one column
 }
 
 // A MicroPDF417 symbol starts in byte compaction: whatever comes first is

@@ -2,6 +2,8 @@
 #include "symbologies/pdf417/micropdf417.h"
 
 #include <cstring>
+#include <span>
+#include <utility>
 
 #include "symbologies/encoders.h"
 #include "symbologies/matrix/matrix_text.h"
@@ -18,31 +20,9 @@ constexpr int kQuiet = 2;  // light modules left and right, as in the PDF417 tex
 
 constexpr int Area(const MicroPdfSize& s) { return MicroPdfWidth(s.columns) * s.rows; }
 
-// The bits of each byte in reverse order.
-constexpr auto kReversed = [] {
-  std::array<uint8_t, 256> r{};
-  for (int b = 0; b < 256; ++b) {
-    for (int i = 0; i < 8; ++i) r[static_cast<size_t>(b)] |= static_cast<uint8_t>((b >> i & 1) << (7 - i));
-  }
-  return r;
-}();
-
-// Appends `count` (at most 32) modules of `pattern`, its highest bit
-// leftmost, at module `x` of a row whose module i is bit i.
-void Put(MicroPdfRow& row, int& x, uint32_t pattern, int count) {
-  const uint32_t reversed = static_cast<uint32_t>(kReversed[pattern & 255]) << 24 |
-                            static_cast<uint32_t>(kReversed[pattern >> 8 & 255]) << 16 |
-                            static_cast<uint32_t>(kReversed[pattern >> 16 & 255]) << 8 | kReversed[pattern >> 24];
-  const uint64_t run = reversed >> (32 - count);
-  const int shift = x & 63;
-  row[static_cast<size_t>(x >> 6)] |= run << shift;
-  if (shift != 0 && x < 64) row[1] |= run >> (64 - shift);
-  x += count;
-}
-
-}  // namespace
-
-int MicroPdfSizeFor(int data, int columns) {
+// The smallest size by area of `columns` columns (0: any) holding `data`
+// codewords, the first in table order among equals; -1 for none.
+constexpr int SmallestSize(int data, int columns) {
   int best = -1;
   for (size_t i = 0; i < kMicroPdfSizes.size(); ++i) {
     const MicroPdfSize& s = kMicroPdfSizes[i];
@@ -52,73 +32,158 @@ int MicroPdfSizeFor(int data, int columns) {
   return best;
 }
 
-void MicroPdfDataCodewords(std::string_view value, std::vector<uint16_t>& out) {
-  out.clear();
-  CompactMicro(value, QrNeedsUtf8Eci(value) ? kUtf8Eci : -1, out);
+// SmallestSize for every count of data codewords and every columns asked
+// for, so that a symbol's size is one look-up.
+constexpr auto kSizeByData = [] {
+  std::array<std::array<int8_t, kMicroPdfMaxData + 1>, kMicroPdfMaxColumns + 1> table{};
+  for (int c = 0; c <= kMicroPdfMaxColumns; ++c) {
+    for (int n = 0; n <= kMicroPdfMaxData; ++n) {
+      table[static_cast<size_t>(c)][static_cast<size_t>(n)] = static_cast<int8_t>(SmallestSize(n, c));
+    }
+  }
+  return table;
+}();
+static_assert(SmallestSize(kMicroPdfMaxData + 1, 0) == -1);
+
+// Whether any byte is above 127, eight at a time: only then can the value
+// need the UTF-8 ECI.
+bool HasHighByte(std::string_view value) {
+  uint64_t any = 0;
+  size_t i = 0;
+  for (; i + 8 <= value.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, value.data() + i, 8);
+    any |= word;
+  }
+  for (; i < value.size(); ++i) any |= static_cast<unsigned char>(value[i]);
+  return (any & 0x8080808080808080u) != 0;
 }
 
-bool MicroPdfBuild(std::span<const uint16_t> data, int columns, MicroPdfSymbol& symbol) {
-  symbol.size = MicroPdfSizeFor(static_cast<int>(data.size()), columns);
+}  // namespace
+
+int MicroPdfSizeFor(int data, int columns) {
+  if (data < 0 || data > kMicroPdfMaxData || columns < 0 || columns > kMicroPdfMaxColumns) return -1;
+  return kSizeByData[static_cast<size_t>(columns)][static_cast<size_t>(data)];
+}
+
+void MicroPdfDataCodewords(std::string_view value, std::vector<uint16_t>& out) {
+  out.clear();
+  CompactMicro(value, HasHighByte(value) && QrNeedsUtf8Eci(value) ? kUtf8Eci : -1, out);
+}
+
+bool MicroPdfComplete(int columns, MicroPdfSymbol& symbol) {
+  std::vector<uint16_t>& cw = symbol.codewords;
+  symbol.size = cw.size() > kMicroPdfMaxData ? -1 : MicroPdfSizeFor(static_cast<int>(cw.size()), columns);
   if (symbol.size < 0) return false;
   const MicroPdfSize& s = kMicroPdfSizes[static_cast<size_t>(symbol.size)];
-  symbol.codewords.assign(data.begin(), data.end());
-  symbol.codewords.resize(static_cast<size_t>(s.data()), kLatchText);
-  const std::vector<uint16_t> ec = ErrorCodewords(symbol.codewords, s.ec);
-  symbol.codewords.insert(symbol.codewords.end(), ec.begin(), ec.end());
+  cw.resize(static_cast<size_t>(s.data()), kLatchText);
+  cw.resize(static_cast<size_t>(s.codewords()));
+  const std::span<uint16_t> all(cw);
+  ErrorCodewords(all.first(static_cast<size_t>(s.data())), all.last(static_cast<size_t>(s.ec)));
   return true;
 }
 
-MicroPdfRow MicroPdfRowModules(const MicroPdfSymbol& symbol, int row) {
-  const MicroPdfSize& s = kMicroPdfSizes[static_cast<size_t>(symbol.size)];
-  const size_t cluster = static_cast<size_t>((s.cluster + row) % 3);
-  auto rap = [row](int first) { return static_cast<size_t>((first - 1 + row) % 52); };
-  MicroPdfRow bits{};
-  int x = 0;
-  Put(bits, x, kMicroPdfSideRaps[rap(s.left_rap)], kMicroPdfRapModules);
-  for (int c = 0; c < s.columns; ++c) {
-    const uint16_t cw = symbol.codewords[static_cast<size_t>(row * s.columns + c)];
-    Put(bits, x, kCodewordPatterns[cluster][cw], kMicroPdfCodewordModules);
-    if (c + 1 == MicroPdfCentreAfter(s.columns)) {
-      Put(bits, x, kMicroPdfCentreRaps[rap(s.centre_rap)], kMicroPdfRapModules);
-    }
+namespace {
+
+// The glyph of 6 modules read leftmost first as the high bit: the face's
+// glyph numbers have the leftmost module as bit 0, so the bits reversed.
+constexpr auto kRunGlyphs = [] {
+  std::array<char, 64> g{};
+  for (int v = 0; v < 64; ++v) {
+    int reversed = 0;
+    for (int m = 0; m < 6; ++m) reversed |= (v >> (5 - m) & 1) << m;
+    g[static_cast<size_t>(v)] = kMatrixGlyphs[static_cast<size_t>(reversed)];
   }
-  Put(bits, x, kMicroPdfSideRaps[rap(s.right_rap)], kMicroPdfRapModules);
-  Put(bits, x, 1, 1);  // the stop bar
-  return bits;
+  return g;
+}();
+
+// A row's modules, the leftmost highest, in 128 bits (hi, lo): each Put
+// shifts the row left by `count` (1 to 63) and adds `pattern` at the right.
+struct RowBits {
+  uint64_t hi = 0, lo = 0;
+  void Put(uint32_t pattern, int count) {
+    hi = hi << count | lo >> (64 - count);
+    lo = lo << count | pattern;
+  }
+};
+
+// Two glyphs at once: 12 modules, the leftmost the highest bit.
+constexpr auto kRunGlyphPairs = [] {
+  std::array<std::array<char, 2>, 4096> pairs{};
+  for (size_t v = 0; v < pairs.size(); ++v) pairs[v] = {kRunGlyphs[v >> 6], kRunGlyphs[v & 63]};
+  return pairs;
+}();
+
+// The `Width` modules Q .. Q + Width - 1 from the right end of the row.
+template <int Q, int Width>
+size_t RunAt(const RowBits& b) {
+  constexpr uint64_t kMask = (uint64_t{1} << Width) - 1;
+  if constexpr (Q >= 64) return b.hi >> (Q - 64) & kMask;
+  else if constexpr (Q + Width <= 64) return b.lo >> Q & kMask;
+  else return (b.lo >> Q | b.hi << (64 - Q)) & kMask;
 }
 
-namespace {
-constexpr size_t kLineRoom = 24;
-static_assert((MicroPdfWidth(kMicroPdfMaxColumns) + 2 * kQuiet + 5) / 6 + 2 <= kLineRoom);
+// The row's glyphs two at a time (pair P is glyphs 2P and 2P + 1), and an
+// odd count's last alone.
+template <int Glyphs, size_t... P>
+void WriteGlyphs(const RowBits& b, char* at, std::index_sequence<P...>) {
+  (std::memcpy(at + 2 * P, kRunGlyphPairs[RunAt<6 * (Glyphs - 2 - 2 * static_cast<int>(P)), 12>(b)].data(), 2), ...);
+  if constexpr (Glyphs % 2 != 0) at[Glyphs - 1] = kRunGlyphs[RunAt<0, 6>(b)];
+}
+
+// The rows of a symbol of `Columns` columns, each a line: 2 light modules
+// of the quiet zone (left out, as the row's highest bits are light), the
+// left row address pattern, the codewords (a centre pattern after the
+// first of 3 columns or the second of 4), the right pattern and the stop
+// bar, and light modules to the end of the last glyph.  A line break
+// before each row.
+template <int Columns>
+char* AppendRows(const MicroPdfSize& s, const uint16_t* codewords, char* at) {
+  constexpr int kGlyphs = (MicroPdfWidth(Columns) + 2 * kQuiet + 5) / 6;
+  constexpr int kTail = 6 * kGlyphs - kQuiet - MicroPdfWidth(Columns);  // right of the stop bar
+  static_assert(kGlyphs * 6 <= 128 + kQuiet && kTail + kMicroPdfRapModules + 1 < 64);
+  size_t cluster = s.cluster, left = s.left_rap - 1u, centre = s.centre_rap - 1u, right = s.right_rap - 1u;
+  for (int r = 0; r < s.rows; ++r, codewords += Columns) {
+    const std::array<uint32_t, 929>& patterns = kCodewordPatterns[cluster];
+    RowBits b;
+    b.Put(kMicroPdfSideRaps[left], kMicroPdfRapModules);
+    for (int c = 0; c < Columns; ++c) {
+      b.Put(patterns[codewords[c]], kMicroPdfCodewordModules);
+      if (c + 1 == MicroPdfCentreAfter(Columns)) b.Put(kMicroPdfCentreRaps[centre], kMicroPdfRapModules);
+    }
+    b.Put((uint32_t{kMicroPdfSideRaps[right]} << 1 | 1) << kTail, kMicroPdfRapModules + 1 + kTail);
+    *at++ = '\r';
+    *at++ = '\n';
+    WriteGlyphs<kGlyphs>(b, at, std::make_index_sequence<kGlyphs / 2>());
+    at += kGlyphs;
+    cluster = cluster == 2 ? 0 : cluster + 1;
+    left = left == 51 ? 0 : left + 1;
+    centre = centre == 51 ? 0 : centre + 1;
+    right = right == 51 ? 0 : right + 1;
+  }
+  return at;
+}
+
 }  // namespace
 
 int MicroPdfTextGlyphs(int columns) { return (MicroPdfWidth(columns) + 2 * kQuiet + 5) / 6; }
 
 void AppendMicroPdfText(const MicroPdfSymbol& symbol, FontString& out) {
   const MicroPdfSize& s = kMicroPdfSizes[static_cast<size_t>(symbol.size)];
-  const int glyphs = MicroPdfTextGlyphs(s.columns);
-  const size_t start = out.size(), step = static_cast<size_t>(glyphs + 2);
-  char* at = out.Extend(static_cast<size_t>(s.rows + 2) * step + kLineRoom);
-  char line[kLineRoom] = {};
-  std::memset(line, kMatrixGlyphs[0], static_cast<size_t>(glyphs));  // the quiet zone above
-  line[glyphs] = '\r';
-  line[glyphs + 1] = '\n';
-  std::memcpy(at, line, kLineRoom);
-  at += step;
-  for (int r = 0; r < s.rows; ++r, at += step) {
-    MicroPdfRow bits = MicroPdfRowModules(symbol, r);
-    bits[1] = bits[1] << kQuiet | bits[0] >> (64 - kQuiet);  // the quiet zone on the left
-    bits[0] <<= kQuiet;
-    for (int g = 0; g < glyphs; ++g) {
-      const int x = g * 6;
-      uint64_t run = bits[static_cast<size_t>(x >> 6)] >> (x & 63);
-      if ((x & 63) > 58) run |= bits[1] << (64 - (x & 63));
-      line[g] = kMatrixGlyphs[static_cast<size_t>(run & 63)];
-    }
-    std::memcpy(at, line, kLineRoom);
+  const size_t glyphs = static_cast<size_t>(MicroPdfTextGlyphs(s.columns));
+  char* at = out.Extend(static_cast<size_t>(s.rows + 2) * (glyphs + 2) - 2);
+  std::memset(at, kMatrixGlyphs[0], glyphs);  // the quiet zone above
+  at += glyphs;
+  const uint16_t* codewords = symbol.codewords.data();
+  switch (s.columns) {
+    case 1: at = AppendRows<1>(s, codewords, at); break;
+    case 2: at = AppendRows<2>(s, codewords, at); break;
+    case 3: at = AppendRows<3>(s, codewords, at); break;
+    default: at = AppendRows<4>(s, codewords, at); break;
   }
-  std::memset(at, kMatrixGlyphs[0], static_cast<size_t>(glyphs));  // the quiet zone below
-  out.resize(start + static_cast<size_t>(s.rows + 2) * step - 2);
+  *at++ = '\r';
+  *at++ = '\n';
+  std::memset(at, kMatrixGlyphs[0], glyphs);  // the quiet zone below
 }
 
 }  // namespace tavo::pdf417
@@ -130,10 +195,10 @@ namespace tavo {
 int32_t EncodeMicroPdf417(std::string_view value, const Options& options, FontString& out) {
   const int32_t columns = options.check_argument;
   if (columns < 0 || columns > pdf417::kMicroPdfMaxColumns) return kInvalidCheckOption;
-  std::vector<uint16_t> data;
-  pdf417::MicroPdfDataCodewords(value, data);
   pdf417::MicroPdfSymbol symbol;
-  if (!pdf417::MicroPdfBuild(data, columns, symbol)) return kTooLongForLargestSymbol;
+  symbol.codewords.reserve(pdf417::kMicroPdfMaxCodewords);  // data, padding and error correction
+  pdf417::MicroPdfDataCodewords(value, symbol.codewords);
+  if (!pdf417::MicroPdfComplete(columns, symbol)) return kTooLongForLargestSymbol;
   pdf417::AppendMicroPdfText(symbol, out);
   return kOk;
 }

@@ -19,9 +19,7 @@
 // light modules that fill the last glyph (docs/micropdf417.md).
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -47,16 +45,13 @@ int MicroPdfSizeFor(int data, int columns);
 
 // The data codewords of a value: ECI 26 first when the value is UTF-8 with
 // a byte above 127, then the compacted data, starting with a mode latch.
-// The padding and error correction are MicroPdfBuild's.
+// The padding and error correction are MicroPdfComplete's.
 void MicroPdfDataCodewords(std::string_view value, std::vector<uint16_t>& out);
 
-// The whole symbol of `data` codewords in the given columns (0: any);
+// Completes a symbol whose codewords are its data codewords: chooses the
+// size of the given columns (0: any), pads and appends the error correction;
 // false when no size holds them.
-bool MicroPdfBuild(std::span<const uint16_t> data, int columns, MicroPdfSymbol& symbol);
-
-// One row's modules: module x is bit x % 64 of bits[x / 64], set for dark.
-using MicroPdfRow = std::array<uint64_t, 2>;
-MicroPdfRow MicroPdfRowModules(const MicroPdfSymbol& symbol, int row);
+bool MicroPdfComplete(int columns, MicroPdfSymbol& symbol);
 
 // Glyphs a line of text holds for a symbol of `columns` columns: 7, 10, 15, 18.
 int MicroPdfTextGlyphs(int columns);

@@ -43,8 +43,10 @@ inline constexpr std::array<MicroPdfSize, 34> kMicroPdfSizes = {{
     {4, 44, 50, 1, 25, 49, 0},
 }};
 
-// The most data codewords a size holds (4 columns, 44 rows).
+// The most data codewords a size holds (4 columns, 44 rows), and the most
+// codewords.
 inline constexpr int kMicroPdfMaxData = 126;
+inline constexpr int kMicroPdfMaxCodewords = 176;
 
 // ISO/IEC 24728:2006 table 2: the left and right row address patterns, 10
 // modules each, bit 9 leftmost, 1 dark; pattern n (1 to 52) is entry n - 1.

@@ -18,9 +18,13 @@ inline constexpr int kMaxErrorCodewords = 512;  // level 8
 
 inline constexpr auto kField = reed_solomon::PrimeField<uint16_t, kFieldSize>(3);
 
-// The `count` error correction codewords (1 .. kMaxErrorCodewords) of the
-// data codewords (each below 929, the symbol length descriptor first), the
-// highest power first, as they follow the data in the symbol.
+// The `ec.size()` error correction codewords (1 .. kMaxErrorCodewords) of
+// the data codewords (each below 929, the symbol length descriptor first),
+// written to `ec` highest power first, as they follow the data in the
+// symbol.  Nothing is allocated.
+void ErrorCodewords(std::span<const uint16_t> data, std::span<uint16_t> ec);
+
+// The same, `count` of them, as a vector.
 std::vector<uint16_t> ErrorCodewords(std::span<const uint16_t> data, int count);
 
 }  // namespace tavo::pdf417
