@@ -69,7 +69,7 @@ int32_t EncodeAztec(std::string_view value, const Options& options, FontString& 
     const auto data_words = static_cast<int32_t>(words.size());
     if (!Fits(size, data_words, request.ec_percent)) continue;
     AztecAppendEcc(words, size.TotalWords(), size.WordBits());
-    AppendMatrixText(AztecSymbol(size, words, data_words), kAztecQuietZone, out);
+    AztecAppendSymbolText(size, words, data_words, out);
     return kOk;
   }
   return kTooLongForLargestSymbol;

@@ -1,37 +1,104 @@
 // Two-dimensional symbols as font text: grid to blocks and back.
 #include "symbologies/matrix/matrix_text.h"
 
-#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 
 namespace tavo {
 
-static_assert(kBlockWidth == 2, "AppendMatrixText reads blocks two modules wide");
+static_assert(kBlockWidth == 2 && kBlockHeight == 3, "the font text reads blocks of 2 x 3 modules");
+
+namespace {
+
+// The eight module bytes of `src` (0 light, anything else dark) as bits 0
+// to 7, the first module bit 0.
+uint64_t PackModules(const uint8_t* src) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, src, sizeof v);
+    v |= v >> 4;  // each byte's bits gathered into its bit 0
+    v |= v >> 2;
+    v |= v >> 1;
+    return ((v & 0x0101010101010101u) * 0x0102040810204080u) >> 56;  // byte i's bit 0 to bit i
+  } else {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(src[i] != 0) << i;
+    return v;
+  }
+}
+
+// One byte of a row holds two modules of each of four blocks (bits 2j and
+// 2j + 1 for block j); spread, block j's two bits move to bits 8j and
+// 8j + 1.  Three rows' spread bytes, shifted by 0, 2 and 4, are the four
+// blocks' glyph indices, a byte each.
+constexpr std::array<uint32_t, 256> kSpreadPairs = [] {
+  std::array<uint32_t, 256> t{};
+  for (uint32_t v = 0; v < 256; ++v) {
+    for (uint32_t j = 0; j < 4; ++j) t[v] |= ((v >> (2 * j)) & 3u) << (8 * j);
+  }
+  return t;
+}();
+
+}  // namespace
 
 void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out) {
-  const int32_t full_w = grid.width + 2 * quiet;
-  const int32_t full_h = grid.height + 2 * quiet;
-  const int32_t cols = (full_w + kBlockWidth - 1) / kBlockWidth;
-  const int32_t lines = (full_h + kBlockHeight - 1) / kBlockHeight;
-  out.reserve(out.size() + static_cast<size_t>(lines) * (cols + 2));
-  // One module row at a time, quiet zone and the last block's overhang
-  // included as light modules, is copied into `row`; each band's blocks
-  // gather their bits in `blocks`, two modules per step.
-  std::vector<uint8_t> row(static_cast<size_t>(cols) * kBlockWidth, 0);
-  std::vector<uint8_t> blocks(static_cast<size_t>(cols));
-  for (int32_t line = 0; line < lines; ++line) {
-    if (line) out.append("\r\n");
-    std::fill(blocks.begin(), blocks.end(), uint8_t{0});
-    for (int32_t dy = 0; dy < kBlockHeight; ++dy) {
-      const int32_t y = line * kBlockHeight + dy - quiet;
-      if (y < 0 || y >= grid.height) continue;
-      const uint8_t* src = grid.dark.data() + static_cast<size_t>(y) * grid.width;
-      for (int32_t x = 0; x < grid.width; ++x) row[static_cast<size_t>(x + quiet)] = src[x] != 0;
-      const int shift = dy * kBlockWidth;
-      for (size_t col = 0; col < blocks.size(); ++col) {
-        blocks[col] |= static_cast<uint8_t>((row[2 * col] | row[2 * col + 1] << 1) << shift);
-      }
+  MatrixRows rows;
+  rows.width = grid.width + 2 * quiet;
+  rows.height = grid.height + 2 * quiet;
+  rows.stride = MatrixRowsStride(rows.width);
+  std::vector<uint64_t> bits(static_cast<size_t>(MatrixRowsHeight(rows.height)) * rows.stride, 0);
+  for (int32_t y = 0; y < grid.height; ++y) {
+    uint64_t* row = bits.data() + static_cast<size_t>(y + quiet) * rows.stride;
+    const uint8_t* src = grid.dark.data() + static_cast<size_t>(y) * grid.width;
+    int32_t x = 0;
+    for (; x + 8 <= grid.width; x += 8) {
+      const uint64_t eight = PackModules(src + x);
+      const int32_t at = x + quiet, shift = at % 64;
+      row[at / 64] |= eight << shift;
+      if (shift > 56) row[at / 64 + 1] |= eight >> (64 - shift);
     }
-    for (const uint8_t bits : blocks) out.push_back(kMatrixGlyphs[bits]);
+    for (; x < grid.width; ++x) row[(x + quiet) / 64] |= static_cast<uint64_t>(src[x] != 0) << ((x + quiet) % 64);
+  }
+  rows.bits = bits.data();
+  AppendMatrixRows(rows, out);
+}
+
+namespace {
+
+// The glyph indices of four blocks side by side, a byte each: group g of
+// three rows (the rows' byte g).
+uint32_t FourBlocks(const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, int32_t g) {
+  const size_t word = static_cast<size_t>(g / 8);
+  const int shift = 8 * (g % 8);
+  return kSpreadPairs[(r0[word] >> shift) & 255] | kSpreadPairs[(r1[word] >> shift) & 255] << 2 |
+         kSpreadPairs[(r2[word] >> shift) & 255] << 4;
+}
+
+}  // namespace
+
+void AppendMatrixRows(const MatrixRows& rows, FontString& out) {
+  const int32_t cols = (rows.width + kBlockWidth - 1) / kBlockWidth;
+  const int32_t lines = (rows.height + kBlockHeight - 1) / kBlockHeight;
+  const int32_t groups = cols / 4, rest = cols % 4;  // of four blocks, a byte of each row
+  char* p = out.Extend(static_cast<size_t>(lines) * static_cast<size_t>(cols + 2) - 2);
+  const size_t stride = static_cast<size_t>(rows.stride);
+  for (int32_t line = 0; line < lines; ++line) {
+    const uint64_t* r0 = rows.bits + static_cast<size_t>(kBlockHeight * line) * stride;
+    const uint64_t* r1 = r0 + stride;
+    const uint64_t* r2 = r1 + stride;
+    if (line) *p++ = '\r', *p++ = '\n';
+    for (int32_t g = 0; g < groups; ++g, p += 4) {
+      const uint32_t v = FourBlocks(r0, r1, r2, g);
+      p[0] = kMatrixGlyphs[v & 63];
+      p[1] = kMatrixGlyphs[(v >> 8) & 63];
+      p[2] = kMatrixGlyphs[(v >> 16) & 63];
+      p[3] = kMatrixGlyphs[(v >> 24) & 63];
+    }
+    if (rest) {
+      const uint32_t v = FourBlocks(r0, r1, r2, groups);
+      for (int32_t k = 0; k < rest; ++k) *p++ = kMatrixGlyphs[(v >> (8 * k)) & 63];
+    }
   }
 }
 
