@@ -69,18 +69,53 @@ struct Lanes {
 template <typename F, typename E>
 void NibbleRows(const E* g, size_t n, size_t lanes, uint64_t* table) {
   using L = Lanes<F>;
-  std::memcpy(table + lanes, g + 1, n * sizeof(E));  // row 1: g itself, the lanes' tails 0
+  std::fill_n(table + lanes, lanes, uint64_t{0});
+  std::memcpy(table + lanes, g + 1, n * sizeof(E));  // row 1: g itself, the last lane's tail 0
   for (int m = 0; m < L::kNibbles; ++m) {
     uint64_t* rows = table + static_cast<size_t>(16 * m) * lanes;
+    std::fill_n(rows, lanes, uint64_t{0});  // row 0
     for (size_t bit = m == 0 ? 2 : 1; bit < 16; bit *= 2) {
       const uint64_t* from = bit == 1 ? rows - 8 * lanes : rows + bit / 2 * lanes;
-      for (size_t l = 0; l < lanes; ++l) rows[bit * lanes + l] = L::Double(from[l]);
+      uint64_t* to = rows + bit * lanes;
+      for (size_t l = 0; l < lanes; ++l) to[l] = L::Double(from[l]);
     }
     for (size_t v = 3; v < 16; ++v) {
       if ((v & (v - 1)) == 0) continue;
       const uint64_t *a = rows + (v & (v - 1)) * lanes, *b = rows + (v & (0 - v)) * lanes;
-      for (size_t l = 0; l < lanes; ++l) rows[v * lanes + l] = a[l] ^ b[l];
+      uint64_t* to = rows + v * lanes;
+      for (size_t l = 0; l < lanes; ++l) to[l] = a[l] ^ b[l];
     }
+  }
+}
+
+// sums ^= r0 ^ r1 ^ r2 (the first `nibbles` of them), `lanes` words of
+// 64 bits from `sums` on, two at a time where the compiler has vectors of
+// two.
+#if defined(__GNUC__) || defined(__clang__)
+using LanePair = uint64_t __attribute__((vector_size(16)));
+#endif
+template <int kNibbles, typename E>
+void XorRows(E* sums, const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, size_t lanes) {
+  auto* at = reinterpret_cast<unsigned char*>(sums);
+  size_t l = 0;
+#if defined(__GNUC__) || defined(__clang__)
+  for (; l + 2 <= lanes; l += 2, at += sizeof(LanePair)) {
+    LanePair v, a;
+    std::memcpy(&v, at, sizeof v);
+    std::memcpy(&a, r0 + l, sizeof a);
+    v ^= a;
+    if constexpr (kNibbles > 1) std::memcpy(&a, r1 + l, sizeof a), v ^= a;
+    if constexpr (kNibbles > 2) std::memcpy(&a, r2 + l, sizeof a), v ^= a;
+    std::memcpy(at, &v, sizeof v);
+  }
+#endif
+  for (; l < lanes; ++l, at += sizeof(uint64_t)) {
+    uint64_t v;
+    std::memcpy(&v, at, sizeof v);
+    v ^= r0[l];
+    if constexpr (kNibbles > 1) v ^= r1[l];
+    if constexpr (kNibbles > 2) v ^= r2[l];
+    std::memcpy(at, &v, sizeof v);
   }
 }
 
@@ -97,28 +132,25 @@ void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
   using E = typename L::Element;
   const size_t data = words.size(), n = static_cast<size_t>(total) - data;
   const size_t lanes = (n + L::kPerLane - 1) / L::kPerLane;
-  std::vector<E> g(n + 1 + L::kPerLane, 0);
-  GeneratorOf(f, n, g.data());
-  std::vector<uint64_t> table(static_cast<size_t>(16 * L::kNibbles) * lanes, 0);
-  NibbleRows<F>(g.data(), n, lanes, table.data());
-  std::vector<E> sums(static_cast<size_t>(total) + L::kPerLane, 0);
+  // The generator, then the sums: each with a lane's room to spare.
+  std::vector<E> space(n + 1 + static_cast<size_t>(total) + 2 * L::kPerLane, 0);
+  E* const g = space.data();
+  E* const sums = g + n + 1 + L::kPerLane;
+  GeneratorOf(f, n, g);
+  const size_t table_words = static_cast<size_t>(16 * L::kNibbles) * lanes;
+  const std::unique_ptr<uint64_t[]> table_space(new uint64_t[table_words]);
+  uint64_t* const table = table_space.get();
+  NibbleRows<F>(g, n, lanes, table);
   for (size_t j = 0; j < data; ++j) {
     const uint32_t lead = static_cast<uint32_t>(words[j] ^ sums[j]);
     if (lead == 0) continue;
-    E* tail = sums.data() + j + 1;
-    const uint64_t* r0 = table.data() + (lead & 15) * lanes;
-    const uint64_t* r1 = L::kNibbles > 1 ? table.data() + (16 + ((lead >> 4) & 15)) * lanes : r0;
-    const uint64_t* r2 = L::kNibbles > 2 ? table.data() + (32 + ((lead >> 8) & 15)) * lanes : r0;
-    for (size_t l = 0; l < lanes; ++l, tail += L::kPerLane) {
-      uint64_t v;
-      std::memcpy(&v, tail, sizeof v);
-      v ^= r0[l];
-      if constexpr (L::kNibbles > 1) v ^= r1[l];
-      if constexpr (L::kNibbles > 2) v ^= r2[l];
-      std::memcpy(tail, &v, sizeof v);
-    }
+    E* tail = sums + j + 1;
+    const uint64_t* r0 = table + (lead & 15) * lanes;
+    const uint64_t* r1 = L::kNibbles > 1 ? table + (16 + ((lead >> 4) & 15)) * lanes : r0;
+    const uint64_t* r2 = L::kNibbles > 2 ? table + (32 + ((lead >> 8) & 15)) * lanes : r0;
+    XorRows<L::kNibbles>(tail, r0, r1, r2, lanes);
   }
-  words.insert(words.end(), sums.begin() + static_cast<std::ptrdiff_t>(data), sums.begin() + total);
+  words.insert(words.end(), sums + data, sums + total);
 }
 
 }  // namespace
@@ -180,16 +212,35 @@ void AztecAppendEcc(std::vector<uint16_t>& words, int32_t total, int32_t word_bi
   }
 }
 
-// The layers and data words, 2 + 6 bits (compact) or 5 + 11, as words of
-// 4 bits with their check words in GF(16) (7.2.2).
-std::vector<uint16_t> AztecModeMessage(const AztecSize& size, int32_t data_words) {
+namespace {
+
+// The mode message's words: the layers and data words, 2 + 6 bits
+// (compact) or 5 + 11, as words of 4 bits, then their check words in
+// GF(16) (7.2.2), by the plain division: there are few.
+using ModeWords = std::array<uint8_t, 10>;
+ModeWords ModeMessageWords(const AztecSize& size, int32_t data_words) {
   const uint32_t value = size.compact ? static_cast<uint32_t>((size.layers - 1) << 6 | (data_words - 1))
                                       : static_cast<uint32_t>((size.layers - 1) << 11 | (data_words - 1));
-  const int32_t data = size.ModeMessageDataWords();
-  std::vector<uint16_t> words;
-  for (int32_t k = data - 1; k >= 0; --k) words.push_back(static_cast<uint16_t>((value >> (4 * k)) & 15));
-  AztecAppendEcc(words, size.ModeMessageWords(), 4);
-  return words;
+  const int32_t data = size.ModeMessageDataWords(), n = size.ModeMessageWords() - data;
+  ModeWords out{};
+  std::array<uint8_t, 7> g{};
+  GeneratorOf(kAztecGf16, static_cast<size_t>(n), g.data());
+  for (int32_t k = 0; k < data; ++k) {
+    out[static_cast<size_t>(k)] = static_cast<uint8_t>((value >> (4 * (data - 1 - k))) & 15);
+    const uint8_t lead = out[static_cast<size_t>(k)] ^ out[static_cast<size_t>(data)];
+    for (int32_t i = 0; i < n; ++i) {  // the remainder, shifted by one word, minus lead times g
+      const auto at = static_cast<size_t>(data + i);
+      out[at] = static_cast<uint8_t>((i + 1 < n ? out[at + 1] : 0) ^ kAztecGf16.Mul(lead, g[static_cast<size_t>(i + 1)]));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint16_t> AztecModeMessage(const AztecSize& size, int32_t data_words) {
+  const ModeWords words = ModeMessageWords(size, data_words);
+  return {words.begin(), words.begin() + size.ModeMessageWords()};
 }
 
 namespace {
@@ -333,67 +384,207 @@ class SymbolRows {
   std::vector<uint64_t> bits_;
 };
 
-// Each byte's bits, the most significant first, a byte each.
-constexpr auto kBitBytes = [] {
-  std::array<std::array<uint8_t, 8>, 256> t{};
-  for (size_t v = 0; v < 256; ++v) {
-    for (size_t i = 0; i < 8; ++i) t[v][i] = static_cast<uint8_t>((v >> (7 - i)) & 1);
+// The layers' bit stream packed: bit i of the stream (the light padding
+// bits first, then the words, each most significant bit first) is bit
+// i % 64 of word i / 64.
+class LayerStream {
+ public:
+  LayerStream(const AztecSize& size, const std::vector<uint16_t>& words) {
+    switch (size.WordBits()) {
+      case 6: Pack<6>(size, words); break;
+      case 8: Pack<8>(size, words); break;
+      case 10: Pack<10>(size, words); break;
+      default: Pack<12>(size, words); break;
+    }
   }
-  return t;
-}();
+  // The 64 bits from bit `at` on; bits before the stream's start read 0.
+  uint64_t At(int64_t at) const {
+    if (at < 0) return At(0) << -at;
+    const auto w = static_cast<size_t>(at / 64), shift = static_cast<size_t>(at % 64);
+    return shift ? (bits_[w] >> shift) | (bits_[w + 1] << (64 - shift)) : bits_[w];
+  }
 
-// The layers' bit stream, one bit a byte: the light padding bits first,
-// then the words, the most significant bit first.  Eight spare bytes at the
-// end take the last word's spread.
-template <int32_t kWordBits>
-void SpreadWords(const std::vector<uint16_t>& words, int32_t pad, uint8_t* out) {
-  std::memset(out, 0, static_cast<size_t>(pad));
-  uint8_t* p = out + pad;
-  for (const uint16_t w : words) {
-    if constexpr (kWordBits > 8) {
-      std::memcpy(p, kBitBytes[static_cast<size_t>((w >> 8) << (16 - kWordBits))].data(), 8);
-      p += kWordBits - 8;
-      std::memcpy(p, kBitBytes[w & 255].data(), 8);
-      p += 8;
-    } else {
-      std::memcpy(p, kBitBytes[static_cast<size_t>(w << (8 - kWordBits))].data(), 8);
-      p += kWordBits;
+ private:
+  // The words' bits reversed into place, 64 at a time.
+  template <int32_t kWordBits>
+  void Pack(const AztecSize& size, const std::vector<uint16_t>& words) {
+    uint64_t acc = 0;
+    int32_t fill = size.LayerBits() % kWordBits;  // the padding
+    size_t out = 0;
+    for (const uint16_t w : words) {
+      const uint64_t r = kWordBits > 8 ? (kReversed[w & 255] << 8 | kReversed[w >> 8]) >> (16 - kWordBits)
+                                       : kReversed[w & 255] >> (8 - kWordBits);
+      acc |= r << fill;
+      fill += kWordBits;
+      if (fill >= 64) {
+        bits_[out++] = acc;
+        fill -= 64;
+        acc = r >> (kWordBits - fill);
+      }
+    }
+    bits_[out] = acc;
+    bits_[out + 1] = 0;
+  }
+
+  static constexpr auto kReversed = [] {
+    std::array<uint64_t, 256> t{};
+    for (size_t v = 0; v < 256; ++v) {
+      for (size_t i = 0; i < 8; ++i) t[v] |= ((v >> i) & 1) << (7 - i);
+    }
+    return t;
+  }();
+  std::array<uint64_t, static_cast<size_t>(AztecSizeOf(kAztecSizes).LayerBits()) / 64 + 2> bits_;  // + 0 words
+};
+
+// Bits 0, 2, .. 62 of x as bits 0 to 31.
+uint64_t EvenBits(uint64_t x) {
+  x &= 0x5555555555555555u;
+  x = (x | x >> 1) & 0x3333333333333333u;
+  x = (x | x >> 2) & 0x0F0F0F0F0F0F0F0Fu;
+  x = (x | x >> 4) & 0x00FF00FF00FF00FFu;
+  x = (x | x >> 8) & 0x0000FFFF0000FFFFu;
+  return (x | x >> 16) & 0xFFFFFFFFu;
+}
+
+uint64_t ReversedBits(uint64_t x) {
+  x = (x >> 1 & 0x5555555555555555u) | (x & 0x5555555555555555u) << 1;
+  x = (x >> 2 & 0x3333333333333333u) | (x & 0x3333333333333333u) << 2;
+  x = (x >> 4 & 0x0F0F0F0F0F0F0F0Fu) | (x & 0x0F0F0F0F0F0F0F0Fu) << 4;
+  x = (x >> 8 & 0x00FF00FF00FF00FFu) | (x & 0x00FF00FF00FF00FFu) << 8;
+  x = (x >> 16 & 0x0000FFFF0000FFFFu) | (x & 0x0000FFFF0000FFFFu) << 16;
+  return x >> 32 | x << 32;
+}
+
+// A square of bits, the symbol without its reference grid (`base`
+// across): bit x % 64 of word y * stride + x / 64 is module (x, y).
+class Square {
+ public:
+  explicit Square(int32_t base)
+      : base_(base), stride_((base + 63) / 64), bits_(static_cast<size_t>(base * stride_), 0) {}
+  int32_t Stride() const { return stride_; }
+  uint64_t* Row(int32_t y) { return bits_.data() + static_cast<size_t>(y * stride_); }
+  const uint64_t* Row(int32_t y) const { return bits_.data() + static_cast<size_t>(y * stride_); }
+
+ private:
+  int32_t base_, stride_;
+  std::vector<uint64_t> bits_;
+};
+
+// A side along two rows: its n dominoes from stream bit `pos`, their first
+// bits ORed into row `a` of the square, their second bits into row `b`,
+// from module x0 on, in the stream's order or (`reverse`) the other way
+// round: the stream's 2n bits are then read reversed, so that their odd
+// bits are the first bits.
+void RowSide(const LayerStream& s, int64_t pos, int32_t n, bool reverse, int32_t a, int32_t b, int32_t x0, Square& sq) {
+  std::array<uint64_t, 4> first{}, second{};  // up to 4 * 32 + 12 bits and a spare word
+  for (int32_t t = 0; 32 * t < n; ++t) {
+    const uint64_t x = reverse ? ReversedBits(s.At(pos + 2 * n - 64 * (t + 1))) : s.At(pos + 64 * t);
+    const uint64_t even = EvenBits(x), odd = EvenBits(x >> 1);
+    first[static_cast<size_t>(t / 2)] |= (reverse ? odd : even) << (32 * (t % 2));
+    second[static_cast<size_t>(t / 2)] |= (reverse ? even : odd) << (32 * (t % 2));
+  }
+  const auto last = static_cast<size_t>(n / 64);  // the bits past n are the next side's (or the one before)
+  const uint64_t keep = (uint64_t{1} << (n % 64)) - 1;
+  first[last] &= keep, second[last] &= keep;
+  const auto word = static_cast<size_t>(x0 / 64), shift = static_cast<size_t>(x0 % 64);
+  uint64_t* ra = sq.Row(a) + word;
+  uint64_t* rb = sq.Row(b) + word;
+  const auto words = static_cast<size_t>((x0 % 64 + n + 63) / 64);
+  for (size_t k = 0; k < words; ++k) {
+    ra[k] |= first[k] << shift | (shift && k ? first[k - 1] >> (64 - shift) : 0);
+    rb[k] |= second[k] << shift | (shift && k ? second[k - 1] >> (64 - shift) : 0);
+  }
+}
+
+// A side along two columns, x and x + 1 (both in one word: x is even, or
+// the square is narrower than 64): domino j's two bits go to row
+// y0 + j * dy, the first to column x unless `swap`.
+void ColumnSide(const LayerStream& s, int64_t pos, int32_t n, int32_t y0, int32_t dy, int32_t x, bool swap, Square& sq) {
+  const int shift = x % 64;
+  const ptrdiff_t step = dy * sq.Stride();
+  uint64_t* row = sq.Row(y0) + x / 64;
+  for (int32_t j = 0; j < n; j += 32) {
+    uint64_t bits = s.At(pos + 2 * j);
+    if (swap) bits = (bits >> 1 & 0x5555555555555555u) | (bits & 0x5555555555555555u) << 1;
+    const int32_t end = std::min(n - j, 32);
+    for (int32_t k = 0; k < end; ++k, bits >>= 2, row += step) *row |= (bits & 3) << shift;
+  }
+}
+
+// Where the runs of the map (LayerMapOf) begin: between two runs lies a
+// line of the reference grid.
+struct MapRuns {
+  std::array<int16_t, 16> start{};
+  size_t count = 0;
+};
+MapRuns RunsOf(const LayerMap& map, int32_t base) {
+  MapRuns runs;
+  for (int32_t x = 0; x < base; ++x) {
+    const auto at = static_cast<size_t>(x);
+    if (x == 0 || map[at] != map[at - 1] + 1) runs.start[runs.count++] = static_cast<int16_t>(x);
+  }
+  runs.start[runs.count] = static_cast<int16_t>(base);
+  return runs;
+}
+
+// The square's rows into the symbol's, each run of the map moved right by
+// the grid lines before it (and the quiet zone).  A symbol of no more than
+// 64 modules with its quiet zone takes a word a row.
+void Expand(const Square& sq, const LayerMap& map, int32_t base, SymbolRows& rows) {
+  const MapRuns runs = RunsOf(map, base);
+  if (rows.Stride() == 1) {
+    std::array<uint64_t, 16> mask{};
+    std::array<int, 16> shift{};
+    for (size_t r = 0; r < runs.count; ++r) {
+      mask[r] = ((uint64_t{1} << (runs.start[r + 1] - runs.start[r])) - 1) << runs.start[r];
+      shift[r] = map[static_cast<size_t>(runs.start[r])] + kAztecQuietZone - runs.start[r];
+    }
+    for (int32_t y = 0; y < base; ++y) {
+      const uint64_t from = *sq.Row(y);
+      uint64_t to = 0;
+      for (size_t r = 0; r < runs.count; ++r) to |= (from & mask[r]) << shift[r];
+      *rows.Row(map[static_cast<size_t>(y)]) |= to;
+    }
+    return;
+  }
+  for (int32_t y = 0; y < base; ++y) {
+    const uint64_t* from = sq.Row(y);
+    uint64_t* to = rows.Row(map[static_cast<size_t>(y)]);
+    for (size_t r = 0; r < runs.count; ++r) {
+      const int32_t x = runs.start[r], len = runs.start[r + 1] - x, at = map[static_cast<size_t>(x)] + kAztecQuietZone;
+      const auto w = static_cast<size_t>(x / 64), shift = static_cast<size_t>(x % 64);
+      uint64_t v = shift ? from[w] >> shift | (w + 1 < static_cast<size_t>(sq.Stride()) ? from[w + 1] << (64 - shift) : 0)
+                         : from[w];
+      v &= (uint64_t{1} << len) - 1;  // runs are shorter than 64
+      to[at / 64] |= v << (at % 64);
+      if (at % 64 && at % 64 + len > 64) to[at / 64 + 1] |= v >> (64 - at % 64);
     }
   }
 }
 
-// The layers' modules in the order ForEachLayerModule gives, walked side by
-// side: each side's dominoes run along two columns (sides 0 and 2) or two
-// rows (sides 1 and 3), so each module's place is a row's first word and a
-// column's word and bit, looked up per position of the map.
-void PlaceLayers(const AztecSize& size, const uint8_t* s, SymbolRows& rows) {
-  const LayerMap map = LayerMapOf(size);
-  std::array<uint64_t*, 4 * 32 + 14> row{};
-  std::array<uint8_t, 4 * 32 + 14> word{}, bit{};
+// The layers' modules as ForEachLayerModule places them: each side's
+// dominoes run along two rows (sides 1 and 3) or two columns (0 and 2) of
+// the symbol without its reference grid, which then moves into the symbol.
+void PlaceLayers(const AztecSize& size, const LayerStream& s, SymbolRows& rows) {
   const int32_t base = size.BaseWidth();
-  for (int32_t i = 0; i < base; ++i) {
-    const auto at = static_cast<size_t>(i);
-    row[at] = rows.Row(map[at]);
-    word[at] = static_cast<uint8_t>((map[at] + kAztecQuietZone) / 64);
-    bit[at] = static_cast<uint8_t>((map[at] + kAztecQuietZone) % 64);
-  }
-  const auto put = [&](int32_t y, int32_t x, uint8_t dark) {
-    row[static_cast<size_t>(y)][word[static_cast<size_t>(x)]] |= static_cast<uint64_t>(dark) << bit[static_cast<size_t>(x)];
-  };
+  Square sq(base);
+  int64_t pos = 0;
   for (int32_t i = 0; i < size.layers; ++i) {
     const int32_t n = (size.layers - i) * 4 + (size.compact ? 9 : 12);
     const int32_t near = 2 * i, far = base - 1 - 2 * i;
-    for (int32_t j = 0; j < n; ++j, s += 2) put(near + j, near, s[0]), put(near + j, near + 1, s[1]);
-    for (int32_t j = 0; j < n; ++j, s += 2) put(far, near + j, s[0]), put(far - 1, near + j, s[1]);
-    for (int32_t j = 0; j < n; ++j, s += 2) put(far - j, far, s[0]), put(far - j, far - 1, s[1]);
-    for (int32_t j = 0; j < n; ++j, s += 2) put(near, far - j, s[0]), put(near + 1, far - j, s[1]);
+    ColumnSide(s, pos, n, near, 1, near, false, sq);
+    RowSide(s, pos + 2 * n, n, false, far, far - 1, near, sq);
+    ColumnSide(s, pos + 4 * n, n, far, -1, far - 1, true, sq);
+    RowSide(s, pos + 6 * n, n, true, near, near + 1, far - n + 1, sq);
+    pos += 8 * n;
   }
+  Expand(sq, LayerMapOf(size), base, rows);
 }
 
 // The mode message round the bullseye, as AztecModeMessageModules places
 // it.
 void PlaceModeMessage(const AztecSize& size, int32_t data_words, SymbolRows& rows) {
-  const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
+  const ModeWords mode = ModeMessageWords(size, data_words);
   const int32_t c = size.Width() / 2, r = size.BullseyeRadius(), side = size.compact ? 7 : 10;
   const auto bit = [&](int32_t b) { return static_cast<uint32_t>(mode[static_cast<size_t>(b / 4)] >> (3 - b % 4)) & 1; };
   for (int32_t i = 0; i < side; ++i) {
@@ -450,15 +641,7 @@ void PlaceFixed(const AztecSize& size, SymbolRows& rows) {
 // The whole symbol as rows of bits.
 SymbolRows RowsOf(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
   SymbolRows rows(size);
-  const int32_t wb = size.WordBits(), pad = size.LayerBits() % wb;
-  const std::unique_ptr<uint8_t[]> stream(new uint8_t[static_cast<size_t>(size.LayerBits()) + 8]);
-  switch (wb) {
-    case 6: SpreadWords<6>(words, pad, stream.get()); break;
-    case 8: SpreadWords<8>(words, pad, stream.get()); break;
-    case 10: SpreadWords<10>(words, pad, stream.get()); break;
-    default: SpreadWords<12>(words, pad, stream.get()); break;
-  }
-  PlaceLayers(size, stream.get(), rows);
+  PlaceLayers(size, LayerStream(size, words), rows);
   PlaceModeMessage(size, data_words, rows);
   PlaceFixed(size, rows);
   return rows;

@@ -40,6 +40,34 @@ constexpr std::array<uint32_t, 256> kSpreadPairs = [] {
   return t;
 }();
 
+// The glyphs of eight indices (0..63, a byte each), as kMatrixGlyphs has
+// them: 'A' + i, with the steps to 'a' at 26, to '0' at 52, to '#' at 62
+// and '%' at 63, on all eight bytes at once (no byte carries into the
+// next: every partial sum stays in 0..255).
+constexpr uint64_t kEachByte = 0x0101010101010101u;
+constexpr uint64_t AtLeast(uint64_t x, uint64_t k) { return ((x + (128 - k) * kEachByte) >> 7) & kEachByte; }
+constexpr uint64_t GlyphsOf(uint64_t x) {
+  return x + 'A' * kEachByte + 6 * AtLeast(x, 26) - 75 * AtLeast(x, 52) - 23 * AtLeast(x, 62) + AtLeast(x, 63);
+}
+constexpr bool GlyphsOfIsTheTable() {
+  for (uint64_t i = 0; i < 64; ++i) {
+    if ((GlyphsOf(i * kEachByte) >> 56) != static_cast<uint8_t>(kMatrixGlyphs[i])) return false;
+    if ((GlyphsOf(i) & 255) != static_cast<uint8_t>(kMatrixGlyphs[i])) return false;
+  }
+  return true;
+}
+static_assert(GlyphsOfIsTheTable());
+
+// Eight glyphs of three rows: chunk `c` of 16 modules of each.
+uint64_t EightGlyphs(const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, int32_t c) {
+  const size_t word = static_cast<size_t>(c / 4);
+  const int shift = 16 * (c % 4);
+  const uint64_t a = r0[word] >> shift, b = r1[word] >> shift, d = r2[word] >> shift;
+  const uint32_t low = kSpreadPairs[a & 255] | kSpreadPairs[b & 255] << 2 | kSpreadPairs[d & 255] << 4;
+  const uint32_t high = kSpreadPairs[(a >> 8) & 255] | kSpreadPairs[(b >> 8) & 255] << 2 | kSpreadPairs[(d >> 8) & 255] << 4;
+  return GlyphsOf(low | static_cast<uint64_t>(high) << 32);
+}
+
 }  // namespace
 
 void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out) {
@@ -66,13 +94,12 @@ void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out) {
 
 namespace {
 
-// The glyph indices of four blocks side by side, a byte each: group g of
-// three rows (the rows' byte g).
-uint32_t FourBlocks(const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, int32_t g) {
-  const size_t word = static_cast<size_t>(g / 8);
-  const int shift = 8 * (g % 8);
-  return kSpreadPairs[(r0[word] >> shift) & 255] | kSpreadPairs[(r1[word] >> shift) & 255] << 2 |
-         kSpreadPairs[(r2[word] >> shift) & 255] << 4;
+void StoreEight(char* p, uint64_t glyphs) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &glyphs, 8);
+  } else {
+    for (int k = 0; k < 8; ++k) p[k] = static_cast<char>(glyphs >> (8 * k));
+  }
 }
 
 }  // namespace
@@ -80,7 +107,7 @@ uint32_t FourBlocks(const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, 
 void AppendMatrixRows(const MatrixRows& rows, FontString& out) {
   const int32_t cols = (rows.width + kBlockWidth - 1) / kBlockWidth;
   const int32_t lines = (rows.height + kBlockHeight - 1) / kBlockHeight;
-  const int32_t groups = cols / 4, rest = cols % 4;  // of four blocks, a byte of each row
+  const int32_t chunks = (cols + 7) / 8;  // of eight blocks, 16 modules of each row
   char* p = out.Extend(static_cast<size_t>(lines) * static_cast<size_t>(cols + 2) - 2);
   const size_t stride = static_cast<size_t>(rows.stride);
   for (int32_t line = 0; line < lines; ++line) {
@@ -88,17 +115,20 @@ void AppendMatrixRows(const MatrixRows& rows, FontString& out) {
     const uint64_t* r1 = r0 + stride;
     const uint64_t* r2 = r1 + stride;
     if (line) *p++ = '\r', *p++ = '\n';
-    for (int32_t g = 0; g < groups; ++g, p += 4) {
-      const uint32_t v = FourBlocks(r0, r1, r2, g);
-      p[0] = kMatrixGlyphs[v & 63];
-      p[1] = kMatrixGlyphs[(v >> 8) & 63];
-      p[2] = kMatrixGlyphs[(v >> 16) & 63];
-      p[3] = kMatrixGlyphs[(v >> 24) & 63];
+    // A line's last chunk may hold fewer than eight blocks: the glyphs past
+    // the line's end land where the line break and the next line's first
+    // six glyphs are written next; the last line's are left out.
+    const bool spill = line + 1 < lines && cols >= 6;
+    for (int32_t c = 0; c < chunks; ++c) {
+      const uint64_t glyphs = EightGlyphs(r0, r1, r2, c);
+      const int32_t left = cols - 8 * c;
+      if (left >= 8 || spill) {
+        StoreEight(p + 8 * c, glyphs);
+      } else {
+        for (int32_t k = 0; k < left; ++k) p[8 * c + k] = static_cast<char>(glyphs >> (8 * k));
+      }
     }
-    if (rest) {
-      const uint32_t v = FourBlocks(r0, r1, r2, groups);
-      for (int32_t k = 0; k < rest; ++k) *p++ = kMatrixGlyphs[(v >> (8 * k)) & 63];
-    }
+    p += cols;
   }
 }
 
