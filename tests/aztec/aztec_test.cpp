@@ -4,6 +4,7 @@
 // oracles of tests/scan/aztec_scan_test.cpp and the font suite.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -146,6 +147,7 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
       {4, 2, 5},     {4, 4, 6},     {6, 1, 3},     {6, 10, 7},    {6, 20, 20},  {6, 3, 37},   {8, 1, 3},
       {8, 77, 43},   {8, 30, 100},  {8, 200, 30},  {8, 2, 208},   {10, 5, 3},   {10, 300, 150}, {10, 40, 900},
       {12, 7, 3},    {12, 1000, 400}, {12, 100, 1500}, {12, 1, 1600},
+      {4, 3, 20},    {6, 2, 70},  // more words than the field has elements: no symbol's, the long way
   };
   std::mt19937 random(28);
   for (const Row& row : rows) {
@@ -156,13 +158,50 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
     AztecAppendEcc(ours, row.data + row.ecc, row.word_bits);
     std::vector<uint16_t> expected;
     switch (row.word_bits) {
-      case 4: expected = ReferenceEcc<10>(kAztecGf16, data, row.ecc); break;
-      case 6: expected = ReferenceEcc<64>(kAztecGf64, data, row.ecc); break;
+      case 4: expected = ReferenceEcc<24>(kAztecGf16, data, row.ecc); break;
+      case 6: expected = ReferenceEcc<80>(kAztecGf64, data, row.ecc); break;
       case 8: expected = ReferenceEcc<256>(kAztecGf256, data, row.ecc); break;
       case 10: expected = ReferenceEcc<1024>(kAztecGf1024, data, row.ecc); break;
       default: expected = ReferenceEcc<1664>(kAztecGf4096, data, row.ecc); break;
     }
     EXPECT_EQ(ours, expected) << row.word_bits << " bits, " << row.data << " + " << row.ecc;
+  }
+}
+
+// The symbol laid out by runs of bits against the module positions the
+// reader walks (AztecLayerModules, AztecModeMessageModules,
+// AztecFixedModules), one module at a time: every size, seeded words of
+// every value, with few and many data words; the font text too.
+ModuleGrid ReferenceSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
+  ModuleGrid g(size.Width(), size.Width());
+  const std::vector<AztecModule> layer = AztecLayerModules(size);
+  const size_t wb = static_cast<size_t>(size.WordBits()), pad = layer.size() % wb;
+  for (size_t b = 0; b + pad < layer.size(); ++b) {
+    g.set(layer[pad + b].x, layer[pad + b].y, (words[b / wb] >> (wb - 1 - b % wb)) & 1);
+  }
+  const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
+  const std::vector<AztecModule> mode_modules = AztecModeMessageModules(size);
+  for (size_t b = 0; b < mode_modules.size(); ++b) g.set(mode_modules[b].x, mode_modules[b].y, (mode[b / 4] >> (3 - b % 4)) & 1);
+  for (const AztecFixedModule& f : AztecFixedModules(size)) g.set(f.x, f.y, f.dark);
+  return g;
+}
+
+TEST(AztecSymbol, LayoutMatchesTheModulePositions) {
+  std::mt19937 rng(2477);
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const AztecSize size = AztecSizeOf(number);
+    for (const int32_t data_words : {1, size.TotalWords() / 2, std::min(size.TotalWords() - 3, size.MaxDataWords())}) {
+      SCOPED_TRACE("size " + std::to_string(number) + ", " + std::to_string(data_words) + " data words");
+      std::vector<uint16_t> words(static_cast<size_t>(size.TotalWords()));
+      for (uint16_t& w : words) w = static_cast<uint16_t>(rng() % (1u << size.WordBits()));
+      const ModuleGrid want = ReferenceSymbol(size, words, data_words);
+      const ModuleGrid got = AztecSymbol(size, words, data_words);
+      ASSERT_EQ(got.dark, want.dark);
+      FontString text, expected;
+      AztecAppendSymbolText(size, words, data_words, text);
+      AppendMatrixText(want, kAztecQuietZone, expected);
+      ASSERT_EQ(text, expected);
+    }
   }
 }
 

@@ -25,7 +25,8 @@ namespace {
 //   g[k + 1] = g[k] a^(k+1) (1 + a^(n-k)) / (1 + a^(k+1)).
 // Every Aztec symbol has fewer words than its field's order, so no factor
 // 1 + a^j (0 < j <= n) is 0 and no coefficient is 0: the logarithms carry
-// the product, log(1 + a^j) read from the tables.
+// the product, log(1 + a^j) read from the tables.  (More words than that,
+// which no symbol has, go the long way.)
 constexpr bool EverySizeHasFewerWordsThanItsField() {
   for (int32_t number = 1; number <= kAztecSizes; ++number) {
     const AztecSize size = AztecSizeOf(number);
@@ -38,8 +39,16 @@ static_assert(EverySizeHasFewerWordsThanItsField() && kAztecFirstRoot == 1);
 template <typename F, typename E>
 void GeneratorOf(const F& f, size_t n, E* g) {
   const auto order = static_cast<uint32_t>(F::kOrder);
-  const auto log_one_plus = [&](size_t j) { return static_cast<uint32_t>(f.log[f.exp[j] ^ 1u]); };
   g[0] = 1;
+  if (n >= order) {  // more words than any symbol has: the factors one at a time (g[1..n] are 0)
+    for (size_t i = 0; i < n; ++i) {
+      for (size_t k = i + 1; k >= 1; --k) {
+        if (g[k - 1] != 0) g[k] = static_cast<E>(g[k] ^ f.exp[f.log[g[k - 1]] + (i + 1) % order]);
+      }
+    }
+    return;
+  }
+  const auto log_one_plus = [&](size_t j) { return static_cast<uint32_t>(f.log[f.exp[j] ^ 1u]); };
   uint32_t log_g = 0;
   for (size_t k = 0; k < n; ++k) {
     log_g = (log_g + static_cast<uint32_t>(k + 1) + log_one_plus(n - k) + order - log_one_plus(k + 1)) % order;
