@@ -128,6 +128,21 @@ void XorRows(E* sums, const uint64_t* r0, const uint64_t* r1, const uint64_t* r2
   }
 }
 
+// Room for n values: on the stack when they are few (the usual symbol),
+// else on the heap.  Not initialised.
+template <typename T, size_t kLocal>
+class Scratch {
+ public:
+  explicit Scratch(size_t n) {
+    if (n > kLocal) heap_.reset(new T[n]);
+  }
+  T* data() { return heap_ ? heap_.get() : local_.data(); }
+
+ private:
+  std::array<T, kLocal> local_;
+  std::unique_ptr<T[]> heap_;
+};
+
 // The check words of `words` (data only) up to `total`, in the binary
 // field `f`: the remainder of data(x) x^n divided by the generator, by
 // long division in a separate array of sums (sums[j] collects what the
@@ -142,13 +157,14 @@ void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
   const size_t data = words.size(), n = static_cast<size_t>(total) - data;
   const size_t lanes = (n + L::kPerLane - 1) / L::kPerLane;
   // The generator, then the sums: each with a lane's room to spare.
-  std::vector<E> space(n + 1 + static_cast<size_t>(total) + 2 * L::kPerLane, 0);
+  const size_t space_size = n + 1 + static_cast<size_t>(total) + 2 * L::kPerLane;
+  Scratch<E, 512> space(space_size);
   E* const g = space.data();
   E* const sums = g + n + 1 + L::kPerLane;
+  std::fill_n(g, space_size, E{0});
   GeneratorOf(f, n, g);
-  const size_t table_words = static_cast<size_t>(16 * L::kNibbles) * lanes;
-  const std::unique_ptr<uint64_t[]> table_space(new uint64_t[table_words]);
-  uint64_t* const table = table_space.get();
+  Scratch<uint64_t, 512> table_space(static_cast<size_t>(16 * L::kNibbles) * lanes);
+  uint64_t* const table = table_space.data();
   NibbleRows<F>(g, n, lanes, table);
   for (size_t j = 0; j < data; ++j) {
     const uint32_t lead = static_cast<uint32_t>(words[j] ^ sums[j]);
@@ -367,10 +383,11 @@ namespace {
 class SymbolRows {
  public:
   explicit SymbolRows(const AztecSize& size)
-      : width_(size.Width()),
-        full_(width_ + 2 * kAztecQuietZone),
-        stride_(MatrixRowsStride(full_)),
-        bits_(static_cast<size_t>(MatrixRowsHeight(full_) * stride_), 0) {}
+      : width_(size.Width()), full_(width_ + 2 * kAztecQuietZone), stride_(MatrixRowsStride(full_)) {
+    std::fill_n(bits_.begin(), MatrixRowsHeight(full_) * stride_, uint64_t{0});
+  }
+  SymbolRows(const SymbolRows&) = delete;
+  SymbolRows& operator=(const SymbolRows&) = delete;
   int32_t Stride() const { return stride_; }
   uint64_t* Row(int32_t y) { return bits_.data() + static_cast<size_t>((y + kAztecQuietZone) * stride_); }
   void Set(int32_t x, int32_t y, uint32_t dark) {
@@ -389,8 +406,9 @@ class SymbolRows {
   MatrixRows View() const { return {full_, full_, stride_, bits_.data()}; }
 
  private:
+  static constexpr int32_t kMostModules = AztecSizeOf(kAztecSizes).Width() + 2 * kAztecQuietZone;
   int32_t width_, full_, stride_;
-  std::vector<uint64_t> bits_;
+  std::array<uint64_t, static_cast<size_t>(MatrixRowsHeight(kMostModules) * MatrixRowsStride(kMostModules))> bits_;
 };
 
 // The layers' bit stream packed: bit i of the stream (the light padding
@@ -468,15 +486,17 @@ uint64_t ReversedBits(uint64_t x) {
 // across): bit x % 64 of word y * stride + x / 64 is module (x, y).
 class Square {
  public:
-  explicit Square(int32_t base)
-      : base_(base), stride_((base + 63) / 64), bits_(static_cast<size_t>(base * stride_), 0) {}
+  explicit Square(int32_t base) : stride_((base + 63) / 64) {
+    std::fill_n(bits_.begin(), base * stride_, uint64_t{0});
+  }
   int32_t Stride() const { return stride_; }
   uint64_t* Row(int32_t y) { return bits_.data() + static_cast<size_t>(y * stride_); }
   const uint64_t* Row(int32_t y) const { return bits_.data() + static_cast<size_t>(y * stride_); }
 
  private:
-  int32_t base_, stride_;
-  std::vector<uint64_t> bits_;
+  static constexpr int32_t kLargest = AztecSizeOf(kAztecSizes).BaseWidth();
+  int32_t stride_;
+  std::array<uint64_t, static_cast<size_t>(kLargest * ((kLargest + 63) / 64))> bits_;
 };
 
 // A side along two rows: its n dominoes from stream bit `pos`, their first
@@ -516,7 +536,12 @@ void ColumnSide(const LayerStream& s, int64_t pos, int32_t n, int32_t y0, int32_
     uint64_t bits = s.At(pos + 2 * j);
     if (swap) bits = (bits >> 1 & 0x5555555555555555u) | (bits & 0x5555555555555555u) << 1;
     const int32_t end = std::min(n - j, 32);
-    for (int32_t k = 0; k < end; ++k, bits >>= 2, row += step) *row |= (bits & 3) << shift;
+    int32_t k = 0;
+    for (; k + 2 <= end; k += 2, bits >>= 4, row += 2 * step) {  // two at a time: half the loop's overhead
+      row[0] |= (bits & 3) << shift;
+      row[step] |= (bits >> 2 & 3) << shift;
+    }
+    if (k < end) *row |= (bits & 3) << shift, row += step;
   }
 }
 
@@ -647,19 +672,18 @@ void PlaceFixed(const AztecSize& size, SymbolRows& rows) {
   for (int32_t j = 0; j < lines; ++j) or_row(c - 16 * j, across), or_row(c + 16 * j, across);
 }
 
-// The whole symbol as rows of bits.
-SymbolRows RowsOf(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
-  SymbolRows rows(size);
+// The whole symbol as rows of bits (all 0 before).
+void Layout(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words, SymbolRows& rows) {
   PlaceLayers(size, LayerStream(size, words), rows);
   PlaceModeMessage(size, data_words, rows);
   PlaceFixed(size, rows);
-  return rows;
 }
 
 }  // namespace
 
 ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
-  const SymbolRows rows = RowsOf(size, words, data_words);
+  SymbolRows rows(size);
+  Layout(size, words, data_words, rows);
   const int32_t width = size.Width();
   ModuleGrid grid(width, width);
   for (int32_t y = 0; y < width; ++y) {
@@ -670,7 +694,9 @@ ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words
 
 void AztecAppendSymbolText(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words,
                            FontString& out) {
-  AppendMatrixRows(RowsOf(size, words, data_words).View(), out);
+  SymbolRows rows(size);
+  Layout(size, words, data_words, rows);
+  AppendMatrixRows(rows.View(), out);
 }
 
 }  // namespace tavo
