@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <type_traits>
 
 #include "symbologies/aztec/aztec.h"
@@ -72,6 +73,25 @@ struct Lanes {
   static uint64_t Double(uint64_t v) { return ((v & kBelowTop) << 1) ^ (((v >> (kWordBits - 1)) & kOnes) * kReduce); }
 };
 
+// to = a ^ b, `lanes` words, two at a time where the compiler has vectors
+// of two.
+#if defined(__GNUC__) || defined(__clang__)
+using LanePair = uint64_t __attribute__((vector_size(16)));
+#endif
+void XorOf(const uint64_t* a, const uint64_t* b, uint64_t* to, size_t lanes) {
+  size_t l = 0;
+#if defined(__GNUC__) || defined(__clang__)
+  for (; l + 2 <= lanes; l += 2) {
+    LanePair x, y;
+    std::memcpy(&x, a + l, sizeof x);
+    std::memcpy(&y, b + l, sizeof y);
+    x ^= y;
+    std::memcpy(to + l, &x, sizeof x);
+  }
+#endif
+  for (; l < lanes; ++l) to[l] = a[l] ^ b[l];
+}
+
 // table[16 * m + v], `lanes` words each: (v << 4m) times the generator g
 // (its n coefficients after the leading 1), for each nibble m of a word.
 // The rows of single bits double the one before; the others are sums.
@@ -90,9 +110,7 @@ void NibbleRows(const E* g, size_t n, size_t lanes, uint64_t* table) {
     }
     for (size_t v = 3; v < 16; ++v) {
       if ((v & (v - 1)) == 0) continue;
-      const uint64_t *a = rows + (v & (v - 1)) * lanes, *b = rows + (v & (0 - v)) * lanes;
-      uint64_t* to = rows + v * lanes;
-      for (size_t l = 0; l < lanes; ++l) to[l] = a[l] ^ b[l];
+      XorOf(rows + (v & (v - 1)) * lanes, rows + (v & (0 - v)) * lanes, rows + v * lanes, lanes);
     }
   }
 }
@@ -100,9 +118,6 @@ void NibbleRows(const E* g, size_t n, size_t lanes, uint64_t* table) {
 // sums ^= r0 ^ r1 ^ r2 (the first `nibbles` of them), `lanes` words of
 // 64 bits from `sums` on, two at a time where the compiler has vectors of
 // two.
-#if defined(__GNUC__) || defined(__clang__)
-using LanePair = uint64_t __attribute__((vector_size(16)));
-#endif
 template <int kNibbles, typename E>
 void XorRows(E* sums, const uint64_t* r0, const uint64_t* r1, const uint64_t* r2, size_t lanes) {
   auto* at = reinterpret_cast<unsigned char*>(sums);
@@ -437,8 +452,16 @@ class LayerStream {
   void Pack(const AztecSize& size, const std::vector<uint16_t>& words) {
     uint64_t acc = 0;
     int32_t fill = size.LayerBits() % kWordBits;  // the padding
-    size_t out = 0;
-    for (const uint16_t w : words) {
+    size_t out = 0, next = 0;
+    if constexpr (kWordBits == 8) {  // eight words make a word of the stream, shifted by the padding
+      for (; next + 8 <= words.size(); next += 8) {
+        uint64_t eight = 0;
+        for (size_t k = 0; k < 8; ++k) eight |= kReversed[words[next + k] & 255] << (8 * k);
+        bits_[out++] = acc | eight << fill;
+        acc = fill ? eight >> (64 - fill) : 0;
+      }
+    }
+    for (const uint16_t w : std::span<const uint16_t>(words).subspan(next)) {
       const uint64_t r = kWordBits > 8 ? (kReversed[w & 255] << 8 | kReversed[w >> 8]) >> (16 - kWordBits)
                                        : kReversed[w & 255] >> (8 - kWordBits);
       acc |= r << fill;
@@ -663,7 +686,14 @@ void PlaceFixed(const AztecSize& size, SymbolRows& rows) {
   for (int32_t j = 0; j < lines; ++j) {
     for (const int32_t x : {c - 16 * j, c + 16 * j}) columns[static_cast<size_t>((x + kAztecQuietZone) / 64)] |= uint64_t{1} << ((x + kAztecQuietZone) % 64);
   }
-  for (int32_t x = c % 2; x < width; x += 2) across[static_cast<size_t>((x + kAztecQuietZone) / 64)] |= uint64_t{1} << ((x + kAztecQuietZone) % 64);
+  // Every other module from the grid's first column (of c's parity) to its
+  // last, the quiet zone's offset included.
+  const int32_t first = c % 2 + kAztecQuietZone, end = width + kAztecQuietZone;
+  const uint64_t alternate = first % 2 ? 0xAAAAAAAAAAAAAAAAu : 0x5555555555555555u;
+  for (int32_t w = 0; w < rows.Stride(); ++w) {
+    const int32_t lo = std::max(first, 64 * w), hi = std::min(end, 64 * w + 64);  // [lo, hi) of this word
+    if (lo < hi) across[static_cast<size_t>(w)] = alternate & (~uint64_t{0} >> (64 - (hi - lo))) << (lo % 64);
+  }
   const auto or_row = [&](int32_t y, const std::array<uint64_t, 3>& m) {
     uint64_t* row = rows.Row(y);
     for (int32_t w = 0; w < rows.Stride(); ++w) row[w] |= m[static_cast<size_t>(w)];
