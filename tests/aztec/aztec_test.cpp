@@ -166,6 +166,13 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
     }
     EXPECT_EQ(ours, expected) << row.word_bits << " bits, " << row.data << " + " << row.ecc;
   }
+  // No room for check words: nothing is appended (a total below the data
+  // words once asked for 2^64 - 1 of them).
+  for (const int32_t total : {3, 2, 0, -1}) {
+    std::vector<uint16_t> words = {1, 2, 3};
+    AztecAppendEcc(words, total, 8);
+    EXPECT_EQ(words.size(), 3u) << total;
+  }
 }
 
 // The symbol laid out by runs of bits against the module positions the

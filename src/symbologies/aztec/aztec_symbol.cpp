@@ -99,7 +99,8 @@ template <typename F, typename E>
 void NibbleRows(const E* g, size_t n, size_t lanes, uint64_t* table) {
   using L = Lanes<F>;
   std::fill_n(table + lanes, lanes, uint64_t{0});
-  std::memcpy(table + lanes, g + 1, n * sizeof(E));  // row 1: g itself, the last lane's tail 0
+  auto* row1 = reinterpret_cast<unsigned char*>(table + lanes);  // row 1: g itself, the last lane's tail 0
+  for (size_t k = 0; k < n; ++k) std::memcpy(row1 + k * sizeof(E), g + 1 + k, sizeof(E));
   for (int m = 0; m < L::kNibbles; ++m) {
     uint64_t* rows = table + static_cast<size_t>(16 * m) * lanes;
     std::fill_n(rows, lanes, uint64_t{0});  // row 0
@@ -169,6 +170,7 @@ template <typename F>
 void AppendEccIn(const F& f, std::vector<uint16_t>& words, int32_t total) {
   using L = Lanes<F>;
   using E = typename L::Element;
+  if (total <= 0 || static_cast<size_t>(total) <= words.size()) return;  // no room for check words
   const size_t data = words.size(), n = static_cast<size_t>(total) - data;
   const size_t lanes = (n + L::kPerLane - 1) / L::kPerLane;
   // The generator, then the sums: each with a lane's room to spare.
