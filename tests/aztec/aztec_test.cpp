@@ -212,6 +212,23 @@ TEST(AztecSymbol, LayoutMatchesTheModulePositions) {
   }
 }
 
+// The mode message of every size and count of data words: its data nibbles
+// (layers - 1, data words - 1) and its check words against the shared
+// encoder in GF(16).
+TEST(AztecModeMessage, EveryCountAtEverySize) {
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const AztecSize size = AztecSizeOf(number);
+    const int32_t data = size.ModeMessageDataWords(), bits = size.compact ? 6 : 11;
+    for (int32_t words = 1; words <= std::min(size.MaxDataWords(), size.TotalWords()); ++words) {
+      const uint32_t value = static_cast<uint32_t>((size.layers - 1) << bits | (words - 1));
+      std::vector<uint16_t> nibbles;
+      for (int32_t k = data - 1; k >= 0; --k) nibbles.push_back(static_cast<uint16_t>((value >> (4 * k)) & 15));
+      const std::vector<uint16_t> want = ReferenceEcc<10>(kAztecGf16, nibbles, size.ModeMessageWords() - data);
+      ASSERT_EQ(AztecModeMessage(size, words), want) << "size " << number << ", " << words << " data words";
+    }
+  }
+}
+
 TEST(AztecCheck, Arguments) {
   const struct {
     int32_t check;
