@@ -293,6 +293,7 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
       {4, 2, 5},     {4, 4, 6},     {6, 1, 3},     {6, 10, 7},    {6, 20, 20},  {6, 3, 37},   {8, 1, 3},
       {8, 77, 43},   {8, 30, 100},  {8, 200, 30},  {8, 2, 208},   {10, 5, 3},   {10, 300, 150}, {10, 40, 900},
       {12, 7, 3},    {12, 1000, 400}, {12, 100, 1500}, {12, 1, 1600},
+      {4, 3, 20},    {6, 2, 70},  // more words than the field has elements: no symbol's, the long way
   };
   std::mt19937 random(28);
   for (const Row& row : rows) {
@@ -303,13 +304,74 @@ TEST(AztecReedSolomon, MatchesTheSharedEncoder) {
     AztecAppendEcc(ours, row.data + row.ecc, row.word_bits);
     std::vector<uint16_t> expected;
     switch (row.word_bits) {
-      case 4: expected = ReferenceEcc<10>(kAztecGf16, data, row.ecc); break;
-      case 6: expected = ReferenceEcc<64>(kAztecGf64, data, row.ecc); break;
+      case 4: expected = ReferenceEcc<24>(kAztecGf16, data, row.ecc); break;
+      case 6: expected = ReferenceEcc<80>(kAztecGf64, data, row.ecc); break;
       case 8: expected = ReferenceEcc<256>(kAztecGf256, data, row.ecc); break;
       case 10: expected = ReferenceEcc<1024>(kAztecGf1024, data, row.ecc); break;
       default: expected = ReferenceEcc<1664>(kAztecGf4096, data, row.ecc); break;
     }
     EXPECT_EQ(ours, expected) << row.word_bits << " bits, " << row.data << " + " << row.ecc;
+  }
+  // No room for check words: nothing is appended (a total below the data
+  // words once asked for 2^64 - 1 of them).
+  for (const int32_t total : {3, 2, 0, -1}) {
+    std::vector<uint16_t> words = {1, 2, 3};
+    AztecAppendEcc(words, total, 8);
+    EXPECT_EQ(words.size(), 3u) << total;
+  }
+}
+
+// The symbol laid out by runs of bits against the module positions the
+// reader walks (AztecLayerModules, AztecModeMessageModules,
+// AztecFixedModules), one module at a time: every size, seeded words of
+// every value, with few and many data words; the font text too.
+ModuleGrid ReferenceSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words) {
+  ModuleGrid g(size.Width(), size.Width());
+  const std::vector<AztecModule> layer = AztecLayerModules(size);
+  const size_t wb = static_cast<size_t>(size.WordBits()), pad = layer.size() % wb;
+  for (size_t b = 0; b + pad < layer.size(); ++b) {
+    g.set(layer[pad + b].x, layer[pad + b].y, (words[b / wb] >> (wb - 1 - b % wb)) & 1);
+  }
+  const std::vector<uint16_t> mode = AztecModeMessage(size, data_words);
+  const std::vector<AztecModule> mode_modules = AztecModeMessageModules(size);
+  for (size_t b = 0; b < mode_modules.size(); ++b) g.set(mode_modules[b].x, mode_modules[b].y, (mode[b / 4] >> (3 - b % 4)) & 1);
+  for (const AztecFixedModule& f : AztecFixedModules(size)) g.set(f.x, f.y, f.dark);
+  return g;
+}
+
+TEST(AztecSymbol, LayoutMatchesTheModulePositions) {
+  std::mt19937 rng(2477);
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const AztecSize size = AztecSizeOf(number);
+    for (const int32_t data_words : {1, size.TotalWords() / 2, std::min(size.TotalWords() - 3, size.MaxDataWords())}) {
+      SCOPED_TRACE("size " + std::to_string(number) + ", " + std::to_string(data_words) + " data words");
+      std::vector<uint16_t> words(static_cast<size_t>(size.TotalWords()));
+      for (uint16_t& w : words) w = static_cast<uint16_t>(rng() % (1u << size.WordBits()));
+      const ModuleGrid want = ReferenceSymbol(size, words, data_words);
+      const ModuleGrid got = AztecSymbol(size, words, data_words);
+      ASSERT_EQ(got.dark, want.dark);
+      FontString text, expected;
+      AztecAppendSymbolText(size, words, data_words, text);
+      AppendMatrixText(want, kAztecQuietZone, expected);
+      ASSERT_EQ(text, expected);
+    }
+  }
+}
+
+// The mode message of every size and count of data words: its data nibbles
+// (layers - 1, data words - 1) and its check words against the shared
+// encoder in GF(16).
+TEST(AztecModeMessage, EveryCountAtEverySize) {
+  for (int32_t number = 1; number <= kAztecSizes; ++number) {
+    const AztecSize size = AztecSizeOf(number);
+    const int32_t data = size.ModeMessageDataWords(), bits = size.compact ? 6 : 11;
+    for (int32_t words = 1; words <= std::min(size.MaxDataWords(), size.TotalWords()); ++words) {
+      const uint32_t value = static_cast<uint32_t>((size.layers - 1) << bits | (words - 1));
+      std::vector<uint16_t> nibbles;
+      for (int32_t k = data - 1; k >= 0; --k) nibbles.push_back(static_cast<uint16_t>((value >> (4 * k)) & 15));
+      const std::vector<uint16_t> want = ReferenceEcc<10>(kAztecGf16, nibbles, size.ModeMessageWords() - data);
+      ASSERT_EQ(AztecModeMessage(size, words), want) << "size " << number << ", " << words << " data words";
+    }
   }
 }
 

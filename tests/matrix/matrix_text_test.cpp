@@ -57,5 +57,24 @@ TEST(MatrixText, BlocksAgreeWithTheLayoutModuleByModule) {
   }
 }
 
+// Wide and tall grids: rows of several 64-bit words, lines whose last
+// glyphs fall in a word's last bits, dark modules stored as any non-zero
+// byte.
+TEST(MatrixText, WideGridsAndAnyDarkByte) {
+  std::mt19937 rng(24778);
+  const uint8_t kDark[] = {1, 2, 0x80, 0xFF};
+  for (const int32_t width : {15, 16, 17, 30, 31, 62, 63, 64, 65, 66, 126, 127, 128, 129, 151, 177, 190}) {
+    for (const int32_t height : {1, 2, 3, 4, 5, 40, 177}) {
+      for (const int32_t quiet : {0, 1, 2, 4}) {
+        ModuleGrid grid(width, height);
+        for (uint8_t& m : grid.dark) m = (rng() & 1) ? kDark[rng() % 4] : 0;
+        FontString out;
+        AppendMatrixText(grid, quiet, out);
+        ASSERT_EQ(std::string(out.view()), ReferenceText(grid, quiet)) << width << "x" << height << " quiet " << quiet;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tavo::test

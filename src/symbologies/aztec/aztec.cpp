@@ -81,7 +81,7 @@ int32_t EncodeAztec(std::string_view value, const Options& options, FontString& 
     if (!Fits(size, data_words, request.ec_percent)) continue;
     std::vector<uint16_t> words = stuffed.Take(size.WordBits());
     AztecAppendEcc(words, size.TotalWords(), size.WordBits());
-    AppendMatrixText(AztecSymbol(size, words, data_words), kAztecQuietZone, out);
+    AztecAppendSymbolText(size, words, data_words, out);
     return kOk;
   }
   return kTooLongForLargestSymbol;

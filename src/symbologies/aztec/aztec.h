@@ -237,6 +237,10 @@ std::vector<AztecFixedModule> AztecFixedModules(const AztecSize& size);
 
 // The whole symbol of `words` (data and check words) at a size.
 ModuleGrid AztecSymbol(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words);
+// The same symbol appended as font text (AppendMatrixText with the quiet
+// zone), laid out as rows of bits.
+void AztecAppendSymbolText(const AztecSize& size, const std::vector<uint16_t>& words, int32_t data_words,
+                           FontString& out);
 
 // The error correction words a size needs for `ec_percent` (0: none, just
 // the 3 extra words): the share of all its words, rounded down, + 3 (the

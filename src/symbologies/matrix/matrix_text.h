@@ -53,6 +53,25 @@ struct ModuleGrid {
 // the quiet zone are light.
 void AppendMatrixText(const ModuleGrid& grid, int32_t quiet, FontString& out);
 
+// A symbol, quiet zone included, as rows of bits: module x of row y is bit
+// x % 64 of bits[y * stride + x / 64], 1 for dark.  `width` and `height`
+// count the modules with the quiet zone; `bits` holds MatrixRowsHeight()
+// rows, those past `height` and the bits past `width` all 0.
+struct MatrixRows {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t stride = 0;  // words a row
+  const uint64_t* bits = nullptr;
+};
+// The rows a MatrixRows of `height` module rows holds (whole blocks) and the
+// words a row of `width` modules takes.
+constexpr int32_t MatrixRowsHeight(int32_t height) { return (height + kBlockHeight - 1) / kBlockHeight * kBlockHeight; }
+constexpr int32_t MatrixRowsStride(int32_t width) { return (width + 63) / 64; }
+
+// Appends the rows as font text, the same text AppendMatrixText writes for
+// the same modules.
+void AppendMatrixRows(const MatrixRows& rows, FontString& out);
+
 // Reads font text back into a grid of modules (the quiet zone included).
 // Returns false for a character that is no glyph, lines of unequal length,
 // or a misplaced line break.
