@@ -156,7 +156,7 @@ namespace Tavo32
                               new OptionInfo[] { OptionInfo.Choice("level", "recommended", new ChoiceInfo[] { new ChoiceInfo("0", 1), new ChoiceInfo("1", 2), new ChoiceInfo("2", 3), new ChoiceInfo("3", 4), new ChoiceInfo("4", 5), new ChoiceInfo("5", 6), new ChoiceInfo("6", 7), new ChoiceInfo("7", 8), new ChoiceInfo("8", 9), }), OptionInfo.Number("columns", 1, 30, 16), OptionInfo.Flag("truncated", 512), }),
             new SymbologyInfo(29, "micropdf417", "MicroPDF417", new string[] { "micropdf", "mpdf417", }, "PDF417", 28, TextRule.Utf8Eci, true, 366,
                               new OptionInfo[] { OptionInfo.Number("columns", 0, 4, 1), }),
-            new SymbologyInfo(30, "aztec", "Aztec Code", new string[] { "aztecode", }, "AZTEC", 30, TextRule.Utf8Eci, true, 4732,
+            new SymbologyInfo(30, "aztec", "Aztec Code", new string[] { "aztecode", }, "AZTEC", 30, TextRule.Utf8Eci, true, 7972,
                               new OptionInfo[] { OptionInfo.Number("ec_percent", 5, 95, 1), OptionInfo.Number("size", 1, 36, 128), }),
         };
 

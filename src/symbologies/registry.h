@@ -285,7 +285,9 @@ inline constexpr SymbologyInfo kSymbologyRows[] = {
      "PDF417", "", TextRule::kUtf8Eci, true, kPdf417Options, kErrorsPdf417},
     {kMicroPdf417, "micropdf417", "PDF417", FaceVariants::kSingle, kPdf417, CheckFlag::kLevel, CharRule::kAnyByte, 366,
      "MicroPDF417", "micropdf mpdf417", TextRule::kUtf8Eci, true, kMicroPdfOptions, kErrorsMicroPdf417},
-    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 4732,
+    // Aztec's longest: Punct pairs (5 bits for 2 characters) filling the
+    // largest symbol's 1,664 words of 12 bits, less 3 check words.
+    {kAztec, "aztec", "AZTEC", FaceVariants::kSingle, kAztec, CheckFlag::kLevel, CharRule::kAnyByte, 7972,
      "Aztec Code", "aztecode", TextRule::kUtf8Eci, true, kAztecOptions, kErrorsAztec},
 };
 // clang-format on
