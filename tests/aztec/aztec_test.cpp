@@ -458,6 +458,61 @@ TEST(AztecSymbol, SmallestSizeAtEachShare) {
 
 // Damaged codewords up to half the check words are mended and counted; the
 // mode message too.
+// ISO/IEC 24778:2008 Figure 1 (left), "123456789012", and Figure G.2, "Code
+// 2D!", both compact with 1 layer (size 1), module for module as zint's test
+// suite gives them (backend/tests/test_aztec.c, BSD-3-Clause).
+TEST(AztecSymbol, StandardsFiguresModuleForModule) {
+  const char* const kFigure1Left[] = {
+      "000111000011100",
+      "110111001110010",
+      "111100001000100",
+      "001111111111100",
+      "010100000001000",
+      "100101111101010",
+      "100101000101110",
+      "001101010101100",
+      "101101000101111",
+      "101101111101010",
+      "110100000001101",
+      "000111111111111",
+      "110001010010001",
+      "101011110101010",
+      "100010001000101",
+  };
+  const char* const kFigureG2[] = {
+      "000110001100000",
+      "000000110000010",
+      "101100001000101",
+      "011111111111100",
+      "111100000001101",
+      "000101111101100",
+      "100101000101111",
+      "001101010101001",
+      "001101000101010",
+      "010101111101001",
+      "100100000001011",
+      "100111111111101",
+      "010001100010010",
+      "011000011011010",
+      "111001101100000",
+  };
+  struct Case {
+    const char* value;
+    const char* const* rows;
+  } const cases[] = {{"123456789012", kFigure1Left}, {"Code 2D!", kFigureG2}};
+  for (const Case& c : cases) {
+    const test::Translation t = Translate(symbology::kAztec, c.value, 128);  // size 1
+    ASSERT_EQ(t.rc, 0) << c.value;
+    const ModuleGrid g = SymbolOf(t.bytes);
+    ASSERT_EQ(g.width, 15) << c.value;
+    for (int32_t y = 0; y < 15; ++y) {
+      std::string row;
+      for (int32_t x = 0; x < 15; ++x) row += g.at(x, y) ? '1' : '0';
+      EXPECT_EQ(row, c.rows[y]) << c.value << ", row " << y;
+    }
+  }
+}
+
 TEST(AztecReader, CorrectsDamagedCodewords) {
   for (int32_t number : {1, 3, 4, 6, 14, 30}) {
     const AztecSize size = AztecSizeOf(number);
