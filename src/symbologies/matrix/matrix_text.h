@@ -14,6 +14,8 @@
 // change the text.  An all-light block is 'A', an all-dark block '%'.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,20 @@ inline constexpr int kBlockHeight = 3;
 inline constexpr std::string_view kMatrixGlyphs =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789#%";
 static_assert(kMatrixGlyphs.size() == 1u << (kBlockWidth * kBlockHeight));
+
+// kRunGlyphs[v]: the glyph of the faces whose glyph is one run of 6 modules
+// (TAVO PDF417), for the run v read leftmost first as the high bit.  The
+// glyph numbers have the leftmost module as bit 0, so the bits reversed.
+inline constexpr int kRunModules = kBlockWidth * kBlockHeight;
+inline constexpr auto kRunGlyphs = [] {
+  std::array<char, 1u << kRunModules> g{};
+  for (int v = 0; v < 1 << kRunModules; ++v) {
+    int reversed = 0;
+    for (int m = 0; m < kRunModules; ++m) reversed |= (v >> (kRunModules - 1 - m) & 1) << m;
+    g[static_cast<size_t>(v)] = kMatrixGlyphs[static_cast<size_t>(reversed)];
+  }
+  return g;
+}();
 
 // The block bits a character draws, or -1 for a character that is no glyph
 // of the 2D faces.

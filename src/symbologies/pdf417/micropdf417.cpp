@@ -85,18 +85,6 @@ bool MicroPdfComplete(int columns, MicroPdfSymbol& symbol) {
 
 namespace {
 
-// The glyph of 6 modules read leftmost first as the high bit: the face's
-// glyph numbers have the leftmost module as bit 0, so the bits reversed.
-constexpr auto kRunGlyphs = [] {
-  std::array<char, 64> g{};
-  for (int v = 0; v < 64; ++v) {
-    int reversed = 0;
-    for (int m = 0; m < 6; ++m) reversed |= (v >> (5 - m) & 1) << m;
-    g[static_cast<size_t>(v)] = kMatrixGlyphs[static_cast<size_t>(reversed)];
-  }
-  return g;
-}();
-
 // A row's modules, the leftmost highest, in 128 bits (hi, lo): each Put
 // shifts the row left by `count` (1 to 63) and adds `pattern` at the right.
 struct RowBits {

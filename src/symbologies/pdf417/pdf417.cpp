@@ -135,19 +135,9 @@ void Pdf417RowModules(const Pdf417Symbol& s, int row, Pdf417Row& out) {
   out.width += kPdf417QuietZone;
 }
 
-namespace {
+static_assert(kPdf417Run == kRunModules, "a TAVO PDF417 glyph is one run of kRunGlyphs");
 
-// The glyph of 6 modules read leftmost first as the high bit: the face's
-// glyph numbers have the leftmost module as bit 0, so the bits reversed.
-constexpr auto kRunGlyphs = [] {
-  std::array<char, 64> g{};
-  for (int v = 0; v < 64; ++v) {
-    int reversed = 0;
-    for (int m = 0; m < kPdf417Run; ++m) reversed |= (v >> (kPdf417Run - 1 - m) & 1) << m;
-    g[static_cast<size_t>(v)] = kMatrixGlyphs[static_cast<size_t>(reversed)];
-  }
-  return g;
-}();
+namespace {
 
 // One line of glyphs written as its modules come, 6 to a glyph: the same
 // modules as Pdf417RowModules, without the row in between.  The modules wait

@@ -18,7 +18,7 @@ inline constexpr int kPdf417MaxColumns = 30;
 inline constexpr int kPdf417MaxCodewords = 928;
 inline constexpr int kPdf417MaxLevel = 8;
 inline constexpr int kPdf417QuietZone = 2;  // modules left and right; a light line above and below
-inline constexpr int kPdf417Run = 6;        // modules per glyph
+inline constexpr int kPdf417Run = 6;        // modules per glyph (kRunModules)
 // The longest value that can fit: 2710 digits in Numeric Compaction.
 inline constexpr size_t kPdf417MaxValue = 2710;
 
