@@ -1,8 +1,8 @@
 // Per-call time of a translation: the native library (through the native
 // oracle, in C++), the WebAssembly module's own entry point, the package's
 // translate(), and a JavaScript Code 128 font encoder from npm for comparison.
-// Prints a table (nanoseconds per call, medians of rounds) and the ratio of
-// WebAssembly to native.  Measures; asserts nothing.
+// Prints a table (nanoseconds per call, medians of rounds) and the ratios of
+// the entry point and of translate() to native.  Measures; asserts nothing.
 //
 // usage: node web/bench/bench.mjs [--competitor DIR]   (DIR/node_modules/code-128-encoder)
 import { spawnSync } from 'node:child_process';
@@ -22,35 +22,28 @@ const CASES = [
   { label: 'Code 128, 1,000 characters', code: 11, value: 'Tavo 128 0123456789 '.repeat(50) },
 ];
 
-// Calls `f` in batches until a round takes about `ms`; ns per call per round.
-function time(f, ms = 150) {
-  let n = 1;
-  for (;;) {
+// How many calls of `f` take about `ms`.
+function callsFor(f, ms = 150) {
+  for (let n = 1; ; n *= 4) {
     const t = process.hrtime.bigint();
     for (let i = 0; i < n; i++) f();
     const took = Number(process.hrtime.bigint() - t) / 1e6;
-    if (took > ms / 4) {
-      n = Math.max(1, Math.round((n * ms) / took));
-      break;
-    }
-    n *= 4;
+    if (took > ms / 4) return Math.max(1, Math.round((n * ms) / took));
   }
-  const rounds = [];
-  for (let r = 0; r < ROUNDS; r++) {
-    const t = process.hrtime.bigint();
-    for (let i = 0; i < n; i++) f();
-    rounds.push(Number(process.hrtime.bigint() - t) / n);
-  }
-  return { ns: median(rounds), calls: n };
 }
 
-function nativeNs(code, value, calls) {
-  const rounds = [];
+// ns per call over one round of `n` calls.
+function round(f, n) {
+  const t = process.hrtime.bigint();
+  for (let i = 0; i < n; i++) f();
+  return Number(process.hrtime.bigint() - t) / n;
+}
+
+// ns per native call over one round, in the oracle's own process.
+function nativeRound(code, value, calls) {
   const hex = toHex(Buffer.from(value, 'latin1'));
-  const requests = Array.from({ length: ROUNDS }, () => `B ${code} 0 ${hex} ${calls}`).join('\n') + '\n';
-  const r = spawnSync(ORACLE, { input: requests, encoding: 'latin1' });
-  for (const line of r.stdout.trim().split('\n')) rounds.push(Number(line.split(' ')[0]));
-  return median(rounds);
+  const r = spawnSync(ORACLE, { input: `B ${code} 0 ${hex} ${calls}\n`, encoding: 'latin1' });
+  return Number(r.stdout.trim().split(' ')[0]);
 }
 
 // The module's entry point on a value already in its memory.
@@ -75,21 +68,36 @@ if (competitorDir) {
   }
 }
 
+// The rounds of the three take turns, so that a machine busy with other
+// work slows each alike; each ratio is the median of its rounds' ratios.
 const rows = [];
-let worst = 0;
+let worstWasm = 0;
+let worstTranslate = 0;
 for (const c of CASES) {
-  const wasm = time(wasmCall(c.code, c.value));
-  const pkg = time(() => tavo.translate(c.code, c.value));
-  const native = nativeNs(c.code, c.value, Math.max(wasm.calls, 1000));
-  const other = c.code === 11 && competitor ? time(competitor(c.value), 300).ns : null;
-  worst = Math.max(worst, wasm.ns / native);
-  rows.push([c.label, native, wasm.ns, pkg.ns, other]);
+  const wasmF = wasmCall(c.code, c.value);
+  const translateF = () => tavo.translate(c.code, c.value);
+  const wasmCalls = callsFor(wasmF);
+  const translateCalls = callsFor(translateF);
+  const nativeCalls = Math.max(wasmCalls, 1000);
+  const native = [], wasm = [], pkg = [], wasmRatio = [], translateRatio = [];
+  for (let r = 0; r < ROUNDS; r++) {
+    native.push(nativeRound(c.code, c.value, nativeCalls));
+    wasm.push(round(wasmF, wasmCalls));
+    pkg.push(round(translateF, translateCalls));
+    wasmRatio.push(wasm[r] / native[r]);
+    translateRatio.push(pkg[r] / native[r]);
+  }
+  const competitorF = c.code === 11 && competitor ? competitor(c.value) : null;
+  const other = competitorF ? median([0, 0, 0].map(() => round(competitorF, callsFor(competitorF, 300)))) : null;
+  worstWasm = Math.max(worstWasm, median(wasmRatio));
+  worstTranslate = Math.max(worstTranslate, median(translateRatio));
+  rows.push([c.label, median(native), median(wasm), median(pkg), median(wasmRatio), median(translateRatio), other]);
 }
 
 const f = (ns) => (ns === null ? 'n/a' : ns >= 10000 ? `${(ns / 1000).toFixed(0)} µs` : `${ns.toFixed(0)} ns`);
-console.log('| value | native C++ | WebAssembly entry point | tavo32 translate() | WebAssembly / native | code-128-encoder |');
-console.log('|---|---|---|---|---|---|');
-for (const [label, native, wasm, pkg, other] of rows) {
-  console.log(`| ${label} | ${f(native)} | ${f(wasm)} | ${f(pkg)} | ${(wasm / native).toFixed(2)}x | ${f(other)} |`);
+console.log('| value | native C++ | WebAssembly entry point | tavo32 translate() | WebAssembly / native | translate() / native | code-128-encoder |');
+console.log('|---|---|---|---|---|---|---|');
+for (const [label, native, wasm, pkg, wr, tr, other] of rows) {
+  console.log(`| ${label} | ${f(native)} | ${f(wasm)} | ${f(pkg)} | ${wr.toFixed(2)}x | ${tr.toFixed(2)}x | ${f(other)} |`);
 }
-console.log(`bench: WebAssembly per call at most ${worst.toFixed(2)}x native (goal: 3x)`);
+console.log(`bench: WebAssembly entry point at most ${worstWasm.toFixed(2)}x native; translate() at most ${worstTranslate.toFixed(2)}x native (goal: 3x)`);

@@ -296,12 +296,196 @@ function translateRaw(symbology, value, options) {
   }
 }
 
+// The common call -- a symbology code, a short string and no options --
+// takes a path of its own, since for a short symbol the JavaScript around
+// the translation costs more than the translation.  It writes the value four
+// characters to a word into a block allocated once, and builds the result
+// from explicit arguments: V8 makes a string from String.fromCharCode(a, b,
+// ...) about 2.5 times faster than from .apply on an array.  Anything else
+// (a character outside U+0001..U+00FF, a longer value, a UTF-8 symbology,
+// any error) goes the general way, which gives the same bytes and reports
+// errors with their detail.
+const SHORT_VALUE = 64;
+const SHORT_LENGTH_AT = 68; // offsets in the block: value and NUL, length word, result
+const SHORT_RESULT_AT = 72;
+const SHORT_ROOM = 4096;
+let shortBlock = 0;
+let words = new Int32Array(memory.buffer);
+
+// 1 for each code whose text rule writes a character as its byte.
+const BYTE_RULE = new Uint8Array(256);
+for (const [code, row] of names.byCode) {
+  if (code >= 0 && code < 256 && row.text === 'windows-1252') BYTE_RULE[code] = 1;
+}
+
+// Writes text (n <= SHORT_VALUE characters) NUL-terminated at `at`, a
+// multiple of 4; false when a character is not U+0001..U+00FF.
+function writeShortValue(text, n, at) {
+  let bad = 0;
+  let i = 0;
+  let q = at >> 2;
+  for (; i + 4 <= n; i += 4) {
+    const c0 = text.charCodeAt(i), c1 = text.charCodeAt(i + 1);
+    const c2 = text.charCodeAt(i + 2), c3 = text.charCodeAt(i + 3);
+    // (c - 1) | c stays within 0..255 exactly for c in 1..255.
+    bad |= (c0 - 1) | c0 | (c1 - 1) | c1 | (c2 - 1) | c2 | (c3 - 1) | c3;
+    words[q++] = c0 | (c1 << 8) | (c2 << 16) | (c3 << 24);
+  }
+  // The last word holds the rest and the NUL.
+  let last = 0;
+  for (let shift = 0; i < n; i++, shift += 8) {
+    const c = text.charCodeAt(i);
+    bad |= (c - 1) | c;
+    last |= c << shift;
+  }
+  words[q] = last;
+  return (bad & ~0xff) === 0;
+}
+
+const fromCharCode = String.fromCharCode;
+
+// The result as a string, from explicit arguments (n <= 32 bytes at o).
+function shortString(h, o, n) {
+  const c = CHAR_CODE_OF_BYTE;
+  switch (n) {
+    case 1: return fromCharCode(c[h[o]]);
+    case 2: return fromCharCode(c[h[o]], c[h[o + 1]]);
+    case 3: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]]);
+    case 4: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]]);
+    case 5: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]]);
+    case 6: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]]);
+    case 7: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]]);
+    case 8: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]]);
+    case 9: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]]);
+    case 10: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]]);
+    case 11: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]]);
+    case 12: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]]);
+    case 13: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]]);
+    case 14: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]]);
+    case 15: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]]);
+    case 16: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]]);
+    case 17: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]]);
+    case 18: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]]);
+    case 19: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]]);
+    case 20: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]]);
+    case 21: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]]);
+    case 22: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]]);
+    case 23: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]]);
+    case 24: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]]);
+    case 25: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]]);
+    case 26: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]]);
+    case 27: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]]);
+    case 28: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]], c[h[o + 27]]);
+    case 29: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]], c[h[o + 27]], c[h[o + 28]]);
+    case 30: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]], c[h[o + 27]], c[h[o + 28]], c[h[o + 29]]);
+    case 31: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]], c[h[o + 27]], c[h[o + 28]], c[h[o + 29]],
+      c[h[o + 30]]);
+    case 32: return fromCharCode(c[h[o]], c[h[o + 1]], c[h[o + 2]], c[h[o + 3]], c[h[o + 4]],
+      c[h[o + 5]], c[h[o + 6]], c[h[o + 7]], c[h[o + 8]], c[h[o + 9]], c[h[o + 10]], c[h[o + 11]],
+      c[h[o + 12]], c[h[o + 13]], c[h[o + 14]], c[h[o + 15]], c[h[o + 16]], c[h[o + 17]],
+      c[h[o + 18]], c[h[o + 19]], c[h[o + 20]], c[h[o + 21]], c[h[o + 22]], c[h[o + 23]],
+      c[h[o + 24]], c[h[o + 25]], c[h[o + 26]], c[h[o + 27]], c[h[o + 28]], c[h[o + 29]],
+      c[h[o + 30]], c[h[o + 31]]);
+    default: return undefined;
+  }
+}
+
+// The short path's string, or undefined where the general path must run.
+function translateShort(code, text) {
+  const n = text.length;
+  if (n > SHORT_VALUE || BYTE_RULE[code] !== 1) return undefined;
+  if (shortBlock === 0) {
+    shortBlock = lib.malloc(SHORT_RESULT_AT + SHORT_ROOM);
+    if (!shortBlock) return undefined;
+  }
+  if (heap.length === 0) heap = new Uint8Array(memory.buffer);
+  if (words.length === 0) words = new Int32Array(memory.buffer);
+  if (!writeShortValue(text, n, shortBlock)) return undefined;
+  const rc = fontTranslate(code, shortBlock, 0, shortBlock + SHORT_RESULT_AT, SHORT_ROOM, shortBlock + SHORT_LENGTH_AT);
+  if (rc !== OK) return undefined;
+  // The translation may have grown the memory.
+  if (heap.length === 0) heap = new Uint8Array(memory.buffer);
+  if (words.length === 0) words = new Int32Array(memory.buffer);
+  const length = words[(shortBlock + SHORT_LENGTH_AT) >> 2];
+  const at = shortBlock + SHORT_RESULT_AT;
+  return length <= 32 ? shortString(heap, at, length) : decodeBytes(heap, at, at + length);
+}
+
 /**
  * The font string of `value` as a string; bytes above 127 as Windows-1252
  * characters.  `options` names the symbology's options ({ level: 'H' },
  * { check_digit: true }); `check` is the integer check argument itself.
  */
 export function translate(symbology, value, options) {
+  if (typeof symbology === 'number' && typeof value === 'string' && options === undefined) {
+    const s = translateShort(symbology, value);
+    if (s !== undefined) return s;
+  }
   const at = translateRaw(symbology, value, options);
   return decodeBytes(bytesView(), at, at + lastLength);
 }

@@ -82,6 +82,50 @@ test(`seeded random values of every code (seed ${SEED}): the native bytes`, () =
   assert.ok(ok > cases.length / 4, `only ${ok} of ${cases.length} values were valid`);
 });
 
+// translate() with a code, a string and no options takes its own path for
+// values up to 64 characters (and builds results up to 32 bytes from
+// explicit arguments): the same seeded values as strings, the native bytes
+// and return codes, whichever path each call took.
+test(`the short path: seeded values of every code as strings (seed ${SEED}), results of every length`, () => {
+  const rnd = random(SEED + 2);
+  const cases = [];
+  for (const { code } of tavo.symbologies) {
+    for (const bytes of randomValues(code, 150, rnd)) if (!bytes.includes(0)) cases.push([code, bytes]);
+  }
+  // Results of every length from 2 to 43: Code 128 in set B, Code 39.
+  for (let n = 0; n <= 40; n++) {
+    cases.push([11, Uint8Array.from({ length: n }, (_, i) => 0x41 + (i % 26))]);
+    cases.push([0, Uint8Array.from({ length: n }, (_, i) => 0x41 + (i % 26))]);
+  }
+  // Around the longest value the path takes, with the high bytes and the
+  // characters outside Latin-1 that it hands on.
+  for (const n of [63, 64, 65]) cases.push([11, Uint8Array.from({ length: n }, (_, i) => 0xa0 + (i % 96))]);
+  cases.push([11, Uint8Array.of(0x41, 0x80, 0x9f, 0x42)], [99, Uint8Array.of(0x31)], [22, Uint8Array.of(0x31)]);
+  // A string reaches the library through its symbology's text rule.
+  const rule = new Map(tavo.symbologies.map((s) => [s.code, s.text]));
+  const texts = cases.map(([, bytes]) => decode1252(bytes));
+  const input = (code, i) => (rule.get(code) ?? 'windows-1252') === 'windows-1252' ? cases[i][1] : Buffer.from(texts[i], 'utf8');
+  const native = askNative(cases.map(([code], i) => `T ${code} 0 ${toHex(input(code, i))}`));
+  const lengths = new Set();
+  cases.forEach(([code, bytes], i) => {
+    const [rc, hex] = native[i];
+    const text = texts[i];
+    if (rc !== 0) {
+      assert.throws(() => tavo.translate(code, text), (e) => e instanceof tavo.TavoError && e.code === rc, `code ${code} value ${toHex(bytes)}`);
+      return;
+    }
+    const expected = decode1252(fromHex(hex === '-' ? '' : hex));
+    lengths.add(expected.length);
+    assert.equal(tavo.translate(code, text), expected, `code ${code} value ${toHex(bytes)}`);
+  });
+  for (let n = 2; n <= 33; n++) assert.ok(lengths.has(n), `no result of ${n} characters`);
+  // Characters the path must hand on rather than write: NUL, and characters
+  // with no Windows-1252 byte whose low byte alone would be a valid value.
+  for (const text of ['A\0B', 'AB\u0141', '\u0141', 'ABCD\u0130EFG', '12\u0131']) {
+    assert.throws(() => tavo.translate(11, text), (e) => e.code === 32505, JSON.stringify(text));
+  }
+});
+
 // Text the package decoded from bytes, back to those bytes: characters above
 // U+00FF are the Windows-1252 characters of bytes 0x80..0x9F.
 const CP1252_HIGH = [
@@ -155,6 +199,8 @@ test('a long value: the native bytes, and the module grows its memory', () => {
   assert.equal(toHex(tavo.translateBytes('code128', value)), hex);
   assert.equal(tavo.translate('code128', value), decode1252(fromHex(hex)));
   assert.deepEqual(tavo.translateBytes('code128', fromHex('313233')), fromHex(askNative(['T 11 0 313233'])[0][1]));
+  // The short path after the memory grew.
+  assert.equal(tavo.translate(11, '123'), decode1252(fromHex(askNative(['T 11 0 313233'])[0][1])));
 });
 
 // The string form of results of every length around where translate() changes
