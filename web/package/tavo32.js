@@ -312,10 +312,13 @@ const SHORT_ROOM = 4096;
 let shortBlock = 0;
 let words = new Int32Array(memory.buffer);
 
-// 1 for each code whose text rule writes a character as its byte.
+// 1 for each code whose text rule writes a character as its byte.  The
+// module's memory is little-endian and the path writes it through an
+// Int32Array, whose order is the host's: on a big-endian host no code takes it.
 const BYTE_RULE = new Uint8Array(256);
+const LITTLE_ENDIAN = new Uint8Array(Uint32Array.of(1).buffer)[0] === 1;
 for (const [code, row] of names.byCode) {
-  if (code >= 0 && code < 256 && row.text === 'windows-1252') BYTE_RULE[code] = 1;
+  if (LITTLE_ENDIAN && code >= 0 && code < 256 && row.text === 'windows-1252') BYTE_RULE[code] = 1;
 }
 
 // Writes text (n <= SHORT_VALUE characters) NUL-terminated at `at`, a
