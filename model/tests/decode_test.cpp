@@ -46,10 +46,13 @@ TEST(Decode, ReportsTheReadingAndItsStatus) {
     SCOPED_TRACE(c.why);
     testing::internal::CaptureStdout();
     const int status = RunDecode(c.symbology, c.font_string);
-    const std::string out = "\n" + testing::internal::GetCapturedStdout();
+    std::string out(1, '\n');
+    out += testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, c.status) << out;
     for (std::string_view line : c.lines) {
-      EXPECT_NE(out.find("\n" + std::string(line)), std::string::npos) << line << "\nin:" << out;
+      std::string needle(1, '\n');
+      needle += line;
+      EXPECT_NE(out.find(needle), std::string::npos) << line << "\nin:" << out;
     }
   }
 }

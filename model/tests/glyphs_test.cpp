@@ -196,7 +196,8 @@ Drawn SideBySide(int32_t symbology, std::string_view s, const ModelOptions& opti
 std::string Text(const std::vector<Element>& elements) {
   std::string out;
   for (const Element& e : elements) {
-    out += (e.bar ? "B" : "S") + std::to_string(e.width);
+    out += e.bar ? 'B' : 'S';
+    out += std::to_string(e.width);
     if (e.bar && e.height != BarHeight::kFull) out += e.height == BarHeight::kGuard ? "g" : "h";
     out += ' ';
   }

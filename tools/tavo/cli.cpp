@@ -114,7 +114,10 @@ std::string FlagName(std::string_view name) {
 std::string ValuesOf(const OptionInfo& o) {
   std::string text;
   if (o.type == OptionType::kNumber) return std::to_string(o.min) + ".." + std::to_string(o.max);
-  for (const OptionChoice& c : o.choices) text += (text.empty() ? "" : "|") + std::string(c.name);
+  for (const OptionChoice& c : o.choices) {
+    if (!text.empty()) text += '|';
+    text.append(c.name);
+  }
   return text;
 }
 
@@ -201,7 +204,9 @@ std::string DescribeBadEscape(std::string_view text, size_t offset) {
   if (offset >= text.size()) return "at the end";
   size_t end = offset + 1;  // the backslash and up to three ASCII characters after it
   while (end < text.size() && end < offset + 4 && static_cast<unsigned char>(text[end]) < 0x80) ++end;
-  return "'" + std::string(text.substr(offset, end - offset)) + "' at byte " + std::to_string(offset + 1);
+  std::string out = "'";
+  out.append(text.substr(offset, end - offset));
+  return out + "' at byte " + std::to_string(offset + 1);
 }
 
 std::string EscapeBytes(std::string_view bytes) {

@@ -130,7 +130,8 @@ TEST(ImbModel, DecodeReportsDamage) {
   for (const auto& c : kCases) {
     testing::internal::CaptureStdout();
     const int status = RunDecode(kImb, c.bars);
-    const std::string out = "\n" + testing::internal::GetCapturedStdout();
+    std::string out(1, '\n');
+    out += testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, c.status) << out;
     for (const std::string& line : c.lines) {
       EXPECT_NE(out.find("\n" + line), std::string::npos) << line << "\nin:" << out;

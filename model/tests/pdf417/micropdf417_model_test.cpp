@@ -118,7 +118,7 @@ TEST(MicroPdf417, ModelRefusesMalformedText) {
       t + "\r\n",                     // a line break after the last line
       t.substr(0, t.size() - 1),  // a short last line
       "ABCDE\r\nABCDE",                     // 5 glyphs a line: no width
-      std::string(t).replace(3, 1, " "),  // no glyph of the face
+      std::string(t).replace(3, 1, 1, ' '),  // no glyph of the face
       Flip(t, -1, 10, 1),                   // a dark module in the quiet zone above
       Flip(t, 3, -2, 1),                    // and on the left
   };

@@ -57,7 +57,8 @@ TEST(Pdf417Reader, NamesWhatIsDamaged) {
     EXPECT_EQ(reading.data == value, c.data_kept) << c.says;
     testing::internal::CaptureStdout();
     const int status = RunDecode(kPdf417, c.text);
-    const std::string out = "\n" + testing::internal::GetCapturedStdout();
+    std::string out(1, '\n');
+    out += testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, c.status) << out;
     EXPECT_NE(out.find("\n" + c.says), std::string::npos) << c.says << "\nin:" << out;
   }
