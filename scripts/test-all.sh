@@ -42,7 +42,8 @@ stage() {
 # stage_begin NAME COMMAND...: starts a stage beside the ones that follow,
 # for stages that leave a processor idle.  Its output goes to a log of its own
 # and is printed whole by stage_end NAME, which records the outcome and the
-# time in the place of the summary the stage began in.
+# time the stage itself took (to its own end, kept in a file beside its log)
+# in the place of the summary the stage began in.
 declare -A bg_pid=() bg_log=() bg_start=() bg_slot=()
 stage_begin() {
   local name=$1
@@ -51,7 +52,8 @@ stage_begin() {
   bg_start[$name]=$SECONDS
   bg_slot[$name]=${#summary[@]}
   summary+=("$(printf '  %-60s did not end' "$name")")
-  (set -e; "$@") >"${bg_log[$name]}" 2>&1 &
+  local log=${bg_log[$name]}
+  { (set -e; "$@"); local rc=$?; echo "$SECONDS" >"$log.end"; exit $rc; } >"$log" 2>&1 &
   bg_pid[$name]=$!
   echo
   echo "== $name == started; its output follows when it ends"
@@ -59,11 +61,13 @@ stage_begin() {
 stage_end() {
   local name=$1 rc=0 slot=${bg_slot[$1]} start=${bg_start[$1]}
   wait "${bg_pid[$name]}" || rc=$?
-  local took=$((SECONDS - start))
+  local end
+  end=$(cat "${bg_log[$name]}.end" 2>/dev/null || echo "$SECONDS")
+  local took=$((end - start))
   echo
   echo "== $name == (ran beside the stages after it)"
   cat "${bg_log[$name]}"
-  rm -f "${bg_log[$name]}"
+  rm -f "${bg_log[$name]}" "${bg_log[$name]}.end"
   if [ $rc -eq 0 ]; then
     n_passed=$((n_passed + 1))
     summary[slot]=$(printf '  %-60s passed   %5ss  (beside others)' "$name" "$took")
