@@ -7,7 +7,10 @@
 #
 # Also leaves the native library, the tavo tool and the TrueType fonts in
 # build/web-native (the fonts are generated through the tool; the tests
-# compare the module with that library).
+# compare the module with that library).  TAVO_WEB_NATIVE=DIR takes them from
+# a native build that has them already (scripts/test-all.sh passes
+# build/native) instead of building them a second time: only what is out of
+# date there is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,16 +31,19 @@ jobs=${TAVO_WEB_JOBS:-2}
 rm -rf build/web/tavo32.wasm build/web/tavo32-*.tgz web/package/tavo32-wasm.* web/package/*.cjs web/package/registry.d.ts \
   web/package/symbologies.js web/package/fonts web/package/LICENSE-fonts-OFL.txt
 
-echo "== web: native library, tool and fonts (build/web-native) =="
+native=${TAVO_WEB_NATIVE:-build/web-native}
+echo "== web: native library, tool and fonts ($native) =="
 # Build output goes to a log, shown when a step fails.
 mkdir -p build/web
 step() {
   "$@" >build/web/step.log 2>&1 || { cat build/web/step.log; echo "build-web: failed: $*" >&2; exit 1; }
 }
 # Every option this build depends on, whatever an earlier run cached.
-step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF \
-  -DTAVO_BUILD_TOOLS=ON -DTAVO_BUILD_FONTS=ON -DTAVO_BUILD_BENCH=OFF -DTAVO_BUILD_FUZZERS=OFF
-step nice cmake --build build/web-native -j"$jobs" --target tavo32 tavo tavo_fonts
+if [ "$native" = build/web-native ]; then
+  step cmake -S . -B build/web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BUILD_TESTS=OFF \
+    -DTAVO_BUILD_TOOLS=ON -DTAVO_BUILD_FONTS=ON -DTAVO_BUILD_BENCH=OFF -DTAVO_BUILD_FUZZERS=OFF
+fi
+step nice cmake --build "$native" -j"$jobs" --target tavo32 tavo tavo_fonts
 
 echo "== web: WebAssembly module (build/web) =="
 # Every entry point the public header declares, so new exports come along.
@@ -50,10 +56,10 @@ step nice cmake --build build/web -j"$jobs"
 
 echo "== web: package (web/package) =="
 version=$(sed -nE 's/^project\(tavo32 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
-node web/tools/gen-package.mjs --wasm build/web/tavo32.wasm --tavo build/web-native/bin/tavo \
+node web/tools/gen-package.mjs --wasm build/web/tavo32.wasm --tavo "$native/bin/tavo" \
   --version "$version" --out web/package
 rm -rf web/package/fonts
-/usr/bin/python3 web/tools/make-webfonts.py build/web-native/fonts/truetype web/package/fonts
+/usr/bin/python3 web/tools/make-webfonts.py "$native/fonts/truetype" web/package/fonts
 cp fonts/OFL.txt web/package/LICENSE-fonts-OFL.txt
 (cd web/package && npm pkg set "version=$version")
 (cd web/package && npm pack --silent --pack-destination "$root/build/web") >/dev/null

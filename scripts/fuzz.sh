@@ -5,6 +5,9 @@
 # build/fuzz/corpus/<target>.  Run longer with, e.g.,
 #   bash scripts/fuzz.sh 3600
 #
+# The targets run side by side, one per processor (TAVO_FUZZ_PARALLEL sets
+# how many at once), each for the whole SECONDS.
+#
 # Any crash, sanitizer report, timeout (TAVO_FUZZ_TIMEOUT seconds for one
 # input, default 10), leak or out-of-memory (TAVO_FUZZ_RSS_MB, default 2048)
 # in any target fails the run (exit status 1) after every target has run.
@@ -93,14 +96,41 @@ fuzz_all() {
   [ -n "$targets" ] || { echo "fuzz: no *_fuzz target in $build" >&2; return 1; }
   # shellcheck disable=SC2086  # one argument per target
   cmake --build "$build" -j"${TAVO_FUZZ_JOBS:-$(nproc)}" --target $targets
-  for target in $targets; do
-    run_target "$build" "$target" "$seconds" || failed+=("$target")
+  # shellcheck disable=SC2086
+  run_targets "$build" "$seconds" $targets || return 1
+  echo "fuzz: $(echo "$targets" | wc -l) targets, no fault found"
+}
+
+# run_targets BUILD_DIR SECONDS TARGET...: runs the targets, as many at once
+# as TAVO_FUZZ_PARALLEL says (default: one per processor), each for the full
+# SECONDS on a processor of its own.  Each run's output goes to a log of its
+# own, printed whole when the run ends, so that runs side by side never mix
+# their lines.  1 when any failed, after all have run, naming each.
+run_targets() {
+  local build=$1 seconds=$2 logs pid rc target running=0 failed=()
+  shift 2
+  local parallel=${TAVO_FUZZ_PARALLEL:-$(nproc)}
+  logs=$(mktemp -d "${TMPDIR:-/tmp}/tavo-fuzz-logs.XXXXXX")
+  local -A target_of=()
+  for target in "$@" ""; do
+    # Wait for one run to end while the pool is full, then for all at the end.
+    while [ "$running" -gt 0 ] && { [ -z "$target" ] || [ "$running" -ge "$parallel" ]; }; do
+      rc=0
+      wait -n -p pid || rc=$?
+      running=$((running - 1))
+      cat "$logs/${target_of[$pid]}.log"
+      [ "$rc" -eq 0 ] || failed+=("${target_of[$pid]}")
+    done
+    [ -n "$target" ] || break
+    run_target "$build" "$target" "$seconds" >"$logs/$target.log" 2>&1 &
+    target_of[$!]=$target
+    running=$((running + 1))
   done
+  rm -rf "$logs"
   if [ ${#failed[@]} -ne 0 ]; then
     echo "fuzz: FAILED: ${failed[*]}"
     return 1
   fi
-  echo "fuzz: $(echo "$targets" | wc -l) targets, no fault found"
 }
 
 # The planted target (fuzz/planted_fault_fuzz.cpp) faults in the way

@@ -19,6 +19,8 @@ cd "$(dirname "$0")/.."
 start=$SECONDS
 
 bash scripts/build-web.sh
+# The native library and tool build-web.sh used (TAVO_WEB_NATIVE, as there).
+native=$(cd "${TAVO_WEB_NATIVE:-build/web-native}" && pwd)
 
 # The browser, the readers (zbar; dmtxread for Data Matrix) and the static
 # server of the page test.
@@ -26,13 +28,13 @@ packages=(chromium zbar-tools dmtx-utils python3)
 bash scripts/apt-install-missing.sh test-web "${packages[@]}"
 
 echo "== web: native oracle =="
-g++ -std=c++20 -O2 -Wall -Wextra -Iinclude web/test/native_oracle.cpp -Lbuild/web-native/bin \
-  -ltavo32 "-Wl,-rpath,$PWD/build/web-native/bin" -o build/web-native/native_oracle
+g++ -std=c++20 -O2 -Wall -Wextra -Iinclude web/test/native_oracle.cpp "-L$native/bin" \
+  -ltavo32 "-Wl,-rpath,$native/bin" -o "$native/native_oracle"
 
 echo "== web: Node tests (module vs native, package tarball, page in Chromium) =="
 log=build/web/test-web.tap
 set +e
-TAVO_NATIVE_ORACLE="$PWD/build/web-native/native_oracle" \
+TAVO_NATIVE_ORACLE="$native/native_oracle" TAVO_NATIVE_TOOL="$native/bin/tavo" \
   node --test web/test/translate.test.mjs web/test/options.test.mjs web/test/gen.test.mjs web/test/package.test.mjs \
     web/test/page.test.mjs \
     web/test/keyboard.test.mjs 2>&1 | tee "$log"
