@@ -217,28 +217,25 @@ constexpr std::array<AheadStep, 256 * 4> kAheadSteps = [] {
 
 // Validates the value and fills the look-ahead in one backward pass.  Any
 // byte above 127 that is no function character and not 199 gives 32505.
-// HasAThenB (HasBThenA) holds for the suffixes that start at or before the
-// last A-only (B-only) character that a B-only (A-only) character follows.
+// The pass only gathers which classes of byte occur, so that its loop is a
+// chain of two table look-ups; HasAThenB and HasBThenA are worked out after
+// it, and only for a value that holds both an A-only and a B-only character.
 int32_t ExamineValue(std::string_view v, Lookahead& ahead) {
   // Every byte of the flags is written below before anything reads it.
   char* flags = ahead.flags.Extend(v.size());
   uint8_t state = kAtEnd;
-  bool a_seen = false, b_seen = false;
+  unsigned seen = 0;  // the union of the bytes' classes
   for (size_t i = v.size(); i-- > 0;) {
     const uint8_t c = kByteClasses[Byte(v[i])];
     const AheadStep step = kAheadSteps[state * 4u + (c & kKindBits)];
     flags[i] = step.flags;
     state = step.state;
-    if (c & (kIllegal | kAOnly | kBOnly)) {
-      if (c & kIllegal) return kIllegalCharacter;
-      if (c & kAOnly) {
-        if (b_seen && ahead.a_then_b_end == 0) ahead.a_then_b_end = i + 1;
-        a_seen = true;
-      } else {
-        if (a_seen && ahead.b_then_a_end == 0) ahead.b_then_a_end = i + 1;
-        b_seen = true;
-      }
-    }
+    seen |= c;
+  }
+  if (seen & kIllegal) return kIllegalCharacter;
+  if ((seen & kAOnly) && (seen & kBOnly)) {
+    ahead.a_then_b_end = FollowedByEnd(v, IsAOnly, IsBOnly);
+    ahead.b_then_a_end = FollowedByEnd(v, IsBOnly, IsAOnly);
   }
   return kOk;
 }
