@@ -36,7 +36,7 @@ int32_t CapacityOf(const char* buf, int32_t cap) { return buf ? cap : 0; }
 bool Fits(size_t size, int32_t cap) { return cap >= 0 && size <= static_cast<size_t>(cap); }
 
 void CopyOut(std::string_view text, char* buf, int32_t* len) {
-  if (!text.empty()) std::memcpy(buf, text.data(), text.size());
+  tavo::CopyBytes(buf, text.data(), text.size());
   if (len) *len = static_cast<int32_t>(text.size());
 }
 
