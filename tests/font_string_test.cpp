@@ -1,4 +1,4 @@
-// CopyBytes and FontString::append against the plain byte-by-byte result:
+// CopyInPieces (the WebAssembly build's copy) and FontString::append against the plain byte-by-byte result:
 // every length up to past the short-copy sizes, at every alignment, with a
 // guard on both sides of the destination.
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(CopyBytes, CopiesExactlyTheBytesAtEveryLengthAndAlignment) {
+TEST(CopyInPieces, CopiesExactlyTheBytesAtEveryLengthAndAlignment) {
   std::array<char, 64> src{};
   for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<char>(i * 37 + 1);
   for (size_t n = 0; n <= 48; ++n) {
@@ -18,7 +18,7 @@ TEST(CopyBytes, CopiesExactlyTheBytesAtEveryLengthAndAlignment) {
       for (size_t to = 0; to < 8; ++to) {
         std::array<char, 80> dst;
         dst.fill('\xEE');
-        tavo::CopyBytes(dst.data() + 8 + to, src.data() + from, n);
+        tavo::CopyInPieces(dst.data() + 8 + to, src.data() + from, n);
         for (size_t i = 0; i < dst.size(); ++i) {
           const bool inside = i >= 8 + to && i < 8 + to + n;
           const char want = inside ? src[from + i - 8 - to] : '\xEE';
