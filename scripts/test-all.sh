@@ -168,13 +168,9 @@ sanitize() {
 }
 stage "native, ASan + UBSan" sanitize
 
-# This build and the 32-bit Linux one ship nothing: no link-time optimisation
-# there, whose links compiled the library again for each program (and so no
-# precompiled header in the 32-bit one, whose -Werror build it would break:
-# see TAVO_TEST_PCH in tests/CMakeLists.txt; this one has no -Werror).
 tsan() {
   cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
-    -DTAVO_BUILD_TOOLS=OFF -DTAVO_WERROR=OFF -DTAVO_LTO=OFF \
+    -DTAVO_BUILD_TOOLS=OFF -DTAVO_WERROR=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
   cmake --build build/tsan -j"$jobs" --target tavo32_tests
@@ -186,8 +182,7 @@ stage "native, ThreadSanitizer (thread stress)" tsan
 linux32() {
   cmake -S . -B build/linux32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
     -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS="-m32 -static" \
-    -DCMAKE_SHARED_LINKER_FLAGS=-m32 -DTAVO_BUILD_TOOLS=OFF -DTAVO_STATIC_TESTS=ON -DTAVO_LTO=OFF \
-    -DTAVO_TEST_PCH=OFF >/dev/null
+    -DCMAKE_SHARED_LINKER_FLAGS=-m32 -DTAVO_BUILD_TOOLS=OFF -DTAVO_STATIC_TESTS=ON >/dev/null
   cmake --build build/linux32 -j"$jobs" --target tavo32_tests tavo32_oom_tests
   local run=()
   if [ $win32_runs = 1 ]; then
