@@ -102,7 +102,8 @@ if [ "$n_failed" -ne 0 ]; then finish; fi
 # what an earlier run (or another stage on the same directory) set does not
 # change what it tests.
 options=(-DTAVO_BUILD_TESTS=ON -DTAVO_BUILD_TOOLS=ON -DTAVO_BUILD_BENCH=OFF -DTAVO_BUILD_FUZZERS=OFF
-         -DTAVO_BUILD_FONTS=ON -DTAVO_PACKAGING_TESTS=OFF -DTAVO_STATIC_TESTS=OFF -DTAVO_WERROR=ON)
+         -DTAVO_BUILD_FONTS=ON -DTAVO_PACKAGING_TESTS=OFF -DTAVO_STATIC_TESTS=OFF -DTAVO_WERROR=ON
+         -DTAVO_LTO=ON -DTAVO_TEST_PCH=ON)
 
 # A build stage marks its directory once its build has succeeded in this run;
 # the stages that test or pack what a build made run only when the mark is
@@ -216,18 +217,15 @@ elif [ $win32_runs = 1 ]; then
     cd build/win32
     ctest -j"$jobs" --output-on-failure --no-tests=error -R '^(tavo32_tests_wine|win32_abi|font_installer_wine)$'
   }
-  stage "32-bit Windows DLL: suite, ABI program and font installer under Wine" wine32_suite
+  # Mostly Wine starting up and the font installer's prefix: it runs beside
+  # the 64-bit build, the stage after it.
+  wine32_stage="32-bit Windows DLL: suite, ABI program and font installer under Wine"
+  stage_begin "$wine32_stage" wine32_suite
 else
   skip "32-bit Windows DLL: GoogleTest suite under Wine" "$why32"
   skip "32-bit Windows DLL: Win32 ABI program under Wine" "$why32"
   skip "32-bit font installer under Wine" "$why32"
 fi
-
-# First that the fuzz stage can fail at all: a target with a planted crash,
-# leak, timeout and out-of-memory must fail it each time.
-stage "fuzz: a planted crash, leak, timeout, oom fails the stage" \
-  bash scripts/fuzz.sh --prove-failure
-stage "fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target)" bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
 
 # --- 64-bit Windows DLL, under the 64-bit Wine loader itself ------------------
 win64() {
@@ -238,6 +236,13 @@ win64() {
   (cd build/win64 && ctest -j"$jobs" --output-on-failure)
 }
 stage "64-bit Windows DLL: checks, suite and ABI program (wine64)" win64
+[ -z "${wine32_stage:-}" ] || stage_end "$wine32_stage"
+
+# First that the fuzz stage can fail at all: a target with a planted crash,
+# leak, timeout and out-of-memory must fail it each time.
+stage "fuzz: a planted crash, leak, timeout, oom fails the stage" \
+  bash scripts/fuzz.sh --prove-failure
+stage "fuzz smoke (${TAVO_FUZZ_SECONDS:-20}s per target)" bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-20}"
 
 # The packaging checks are registered in the native build (nothing to
 # recompile); the SDK bundle packs the two DLLs built above.
@@ -256,18 +261,6 @@ if was_built native; then
 else
   skip "packaging tests: configure" "the native build failed"
 fi
-sdk_stage="Windows SDK bundle: files, libraries, consumers under Wine"
-if ! packaging_ready || ! was_built win32 || ! was_built win64; then
-  skip "$sdk_stage" "a build it packs, or the packaging configuration, failed"
-else
-  # The two tests after the bundle's build run side by side, in Wine
-  # prefixes of their own.
-  sdk() { cd build/native && ctest -j"$jobs" --output-on-failure --no-tests=error -R '^sdk_bundle'; }
-  stage "$sdk_stage" sdk
-fi
-if [ $win32_runs != 1 ]; then
-  skip "Windows SDK bundle: 32-bit consumers under Wine" "$why32; x86 part checked statically"
-fi
 if packaging_ready; then
   stage "bindings: declarations and tables, Python (pip), C# under Mono" \
     bash -c 'cd build/native && ctest --output-on-failure --no-tests=error -R "^(bindings_declarations|bindings_tables|bindings_runners|python_binding|python_pip|dotnet_binding)$"'
@@ -276,6 +269,25 @@ if packaging_ready; then
 else
   skip "bindings: declarations and tables, Python (pip), C# under Mono" "the native build or its packaging configuration failed"
   skip "Linux install: CMake package and pkg-config consumers" "the native build or its packaging configuration failed"
+fi
+sdk_stage="Windows SDK bundle: files, libraries, consumers under Wine"
+if ! packaging_ready || ! was_built win32 || ! was_built win64; then
+  skip "$sdk_stage" "a build it packs, or the packaging configuration, failed"
+else
+  # The bundle is built first, alone; its tests, Wine for the most part, run
+  # beside the web stage, whose build in build/native then finds nothing to do.
+  # Those two tests run side by side, in Wine prefixes of their own.
+  failed_before=$n_failed
+  stage "Windows SDK bundle: build" cmake --build build/native -j"$jobs" --target tavo32_sdk
+  sdk() { cd build/native && ctest -j"$jobs" --output-on-failure --no-tests=error -R '^sdk_bundle'; }
+  if [ "$n_failed" -eq "$failed_before" ]; then
+    stage_begin "$sdk_stage" sdk
+  else
+    skip "$sdk_stage" "the bundle did not build"
+  fi
+fi
+if [ $win32_runs != 1 ]; then
+  skip "Windows SDK bundle: 32-bit consumers under Wine" "$why32; x86 part checked statically"
 fi
 # LibreOffice headless: the Calc functions of tavo32.oxt against tavo, a sheet
 # and Writer label merges to PDF, read back; LibreOffice from Debian first.
@@ -299,5 +311,6 @@ was_built native && web_native=(TAVO_WEB_NATIVE=build/native)
 stage "web: WebAssembly in Node, npm package, page in Chromium" \
   env TAVO_WEB_BENCH="${TAVO_WEB_BENCH:-0}" "${web_native[@]}" bash scripts/test-web.sh
 [ -z "${bg_pid[$lo_stage]:-}" ] || stage_end "$lo_stage"
+[ -z "${bg_pid[$sdk_stage]:-}" ] || stage_end "$sdk_stage"
 
 finish

@@ -2,7 +2,8 @@
 """Windows end to end, under Wine: the SDK bundle's font installer, then GDI.
 
 For each architecture that can run here (x64 always, through wine64 alone;
-x86 where 32-bit programs run), in a throwaway Wine prefix:
+x86 where 32-bit programs run; the two side by side, the x86 half's output
+printed whole after the x64 half's), in a throwaway Wine prefix:
   1. fonts\\tavo-fonts(-x64).exe installs the bundle's fonts for the user;
      the files in %LOCALAPPDATA%\\Microsoft\\Windows\\Fonts and the values
      under HKCU\\...\\CurrentVersion\\Fonts are checked; a second run changes
@@ -624,6 +625,33 @@ def read_manifest(path):
     return designs
 
 
+LOADERS = {"x64": "/usr/lib/wine/wine64", "x86": "wine"}
+
+
+def x86_beside(a):
+    """Starts the x86 half as a program of its own, in a work folder of its
+    own, to run beside the x64 half; returns it, or None where x86 is not run."""
+    runs32, why = win32_runs()
+    if a.x64_only:
+        print("x86: SKIPPED: --x64-only", flush=True)
+    elif not runs32:
+        print("x86: SKIPPED: 32-bit programs cannot run on this machine (%s)" % why, flush=True)
+    else:
+        cmd = [sys.executable, "-B", os.path.abspath(__file__), "--arch", "x86", "--zip", a.zip,
+               "--work", os.path.join(a.work, "x86"), "--source", a.source, "--manifest", a.manifest,
+               "--per-code", str(a.per_code)] + (["--fractional"] if a.fractional else [])
+        return subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    return None
+
+
+def x86_result(side):
+    """Waits for the x86 half and prints its output whole, after the x64 lines."""
+    out = side.communicate()[0].decode("utf-8", "replace")
+    print(out, end="" if out.endswith("\n") else "\n", flush=True)
+    if side.returncode != 0:
+        failures.append("x86: exit %d" % side.returncode)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--zip", required=True)
@@ -632,6 +660,7 @@ def main():
     ap.add_argument("--manifest", required=True)
     ap.add_argument("--per-code", type=int, default=40)
     ap.add_argument("--x64-only", action="store_true")
+    ap.add_argument("--arch", choices=sorted(LOADERS), help="this architecture alone")
     ap.add_argument("--fractional", action="store_true", help="2.5 pixels to the module (expect failures)")
     a = ap.parse_args()
     shutil.rmtree(a.work, ignore_errors=True)
@@ -644,19 +673,21 @@ def main():
             if f.endswith(".exe"):
                 os.chmod(os.path.join(root, f), 0o755)
     manifest = read_manifest(a.manifest)
-    one_arch("x64", "/usr/lib/wine/wine64", sdk, a.work, a.source, manifest, a.per_code, [2.5] if a.fractional else [2, 3, 4])
-    runs32, why = win32_runs()
-    if a.x64_only:
-        print("x86: SKIPPED: --x64-only", flush=True)
-    elif runs32:
-        one_arch("x86", "wine", sdk, a.work, a.source, manifest, a.per_code, [2.5] if a.fractional else [2, 3, 4])
-    else:
-        print("x86: SKIPPED: 32-bit programs cannot run on this machine (%s)" % why, flush=True)
+    modules = [2.5] if a.fractional else [2, 3, 4]
+    # The two architectures, each in Wine prefixes of its own, run side by side.
+    side = None if a.arch else x86_beside(a)
+    try:
+        arch = a.arch or "x64"
+        one_arch(arch, LOADERS[arch], sdk, a.work, a.source, manifest, a.per_code, modules)
+    finally:
+        if side:
+            x86_result(side)
     if failures:
         print("%d failed; the Wine prefixes and pictures stay in %s" % (len(failures), a.work))
         return 1
     shutil.rmtree(a.work, ignore_errors=True)  # the Wine prefixes take about a gigabyte each
-    print("windows fonts: all checks passed")
+    if not a.arch:
+        print("windows fonts: all checks passed")
     return 0
 
 
