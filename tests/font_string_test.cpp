@@ -1,6 +1,7 @@
-// CopyInPieces (the WebAssembly build's copy) and FontString::append against the plain byte-by-byte result:
-// every length up to past the short-copy sizes, at every alignment, with a
-// guard on both sides of the destination.
+// CopyInPieces (the WebAssembly build's copy) and FontString::append
+// against the plain byte-by-byte result: every length up to past the
+// short-copy sizes, at every alignment, with a guard on both sides of the
+// destination.
 #include <gtest/gtest.h>
 
 #include <array>
