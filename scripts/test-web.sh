@@ -64,6 +64,7 @@ if [ "${TAVO_WEB_BENCH:-1}" != 0 ]; then
   else
     node web/bench/bench.mjs || true
   fi
+  node web/bench/floors.mjs || true
 fi
 
 count() { sed -nE "s/^# $1 ([0-9]+)$/\1/p" "$log" | tail -1; }
