@@ -101,6 +101,11 @@ const fontTranslate = lib.BC_FontTranslate;
 export const wasmExports = lib;
 
 let heap = new Uint8Array(memory.buffer);
+// The same memory as words, for reading and writing four bytes at a time.
+// The module's memory is little-endian and an Int32Array has the host's
+// order: on a big-endian host every copy goes a byte at a time.
+let words = new Int32Array(memory.buffer);
+const LITTLE_ENDIAN = new Uint8Array(Uint32Array.of(1).buffer)[0] === 1;
 // A view of the module's memory; growing the memory detaches the old buffer
 // (its views then have length 0), and only then is a new view made.
 function bytesView() {
@@ -149,6 +154,7 @@ const CHAR_CODE_OF_BYTE = Uint16Array.from(BYTE_TO_CHAR, (c) => c.charCodeAt(0))
 const SHORT = 64;
 const shortCodes = Array.from({ length: SHORT + 1 }, (_, n) => new Array(n).fill(0));
 let units = new Uint16Array(4096);
+let unitPairs = new Uint32Array(units.buffer);
 
 function utf16Decoder() {
   if (typeof Buffer === 'function' && typeof Buffer.prototype.ucs2Slice === 'function') {
@@ -162,7 +168,8 @@ function utf16Decoder() {
 }
 const utf16 = utf16Decoder();
 
-// Bytes as their Windows-1252 characters.
+// Bytes as their Windows-1252 characters (`bytes` is a view of the module's
+// memory or any other array).
 function decodeBytes(bytes, start, end) {
   const n = end - start;
   if (n <= SHORT) {
@@ -171,8 +178,24 @@ function decodeBytes(bytes, start, end) {
     return String.fromCharCode.apply(null, codes);
   }
   if (utf16 !== null) {
-    if (units.length < n) units = new Uint16Array(Math.max(n, 2 * units.length));
-    for (let i = 0; i < n; i++) units[i] = CHAR_CODE_OF_BYTE[bytes[start + i]];
+    if (units.length < n) {
+      // An even length, so that unitPairs covers every unit.
+      units = new Uint16Array((Math.max(n, 2 * units.length) + 1) & ~1);
+      unitPairs = new Uint32Array(units.buffer);
+    }
+    const c = CHAR_CODE_OF_BYTE;
+    let i = 0;
+    if (LITTLE_ENDIAN && bytes === heap && (start & 3) === 0) {
+      // Four bytes a read, two units a write.
+      if (words.length === 0) words = new Int32Array(memory.buffer);
+      const first = start >> 2;
+      for (; i + 4 <= n; i += 4) {
+        const w = words[first + (i >> 2)];
+        unitPairs[i >> 1] = c[w & 0xff] | (c[(w >>> 8) & 0xff] << 16);
+        unitPairs[(i >> 1) + 1] = c[(w >>> 16) & 0xff] | (c[w >>> 24] << 16);
+      }
+    }
+    for (; i < n; i++) units[i] = c[bytes[start + i]];
     return utf16(units, n);
   }
   let s = '';
@@ -217,10 +240,15 @@ function unconvertible(row, text, i, rule) {
 }
 
 // Writes a string NUL-terminated at `at`, each character as its byte
-// (room for text.length + 1 bytes).
+// (room for text.length + 4 bytes).  A string of U+0001..U+00FF alone goes
+// four characters to a word where `at` allows it.
 function write1252(row, text, at) {
-  const bytes = bytesView();
   const n = text.length;
+  if (LITTLE_ENDIAN && (at & 3) === 0) {
+    if (words.length === 0) words = new Int32Array(memory.buffer);
+    if (writeWords(text, n, at)) return;
+  }
+  const bytes = bytesView();
   for (let i = 0; i < n; i++) {
     const c = text.charCodeAt(i);
     if (c > 0 && c < 256) {
@@ -234,31 +262,82 @@ function write1252(row, text, at) {
   bytes[at + n] = 0;
 }
 
-// A string as UTF-8, refusing NUL and unpaired surrogates (which UTF-8
-// cannot carry and TextEncoder would replace).
-const utf8 = new TextEncoder();
-function utf8Bytes(row, text) {
-  const bad = text.search(/\0|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/);
-  if (bad >= 0) throw unconvertible(row, text, bad, 'utf-8');
-  return utf8.encode(text);
+// The length of a string in UTF-8, refusing NUL and unpaired surrogates
+// (which UTF-8 cannot carry and TextEncoder would replace).
+function utf8Length(row, text) {
+  const n = text.length;
+  let length = n;
+  for (let i = 0; i < n; i++) {
+    const c = text.charCodeAt(i);
+    if (c < 0x80) {
+      if (c === 0) throw unconvertible(row, text, i, 'utf-8');
+    } else if (c < 0x800) {
+      length += 1;
+    } else if (c < 0xd800 || c > 0xdfff) {
+      length += 2;
+    } else {
+      const next = c < 0xdc00 && i + 1 < n ? text.charCodeAt(i + 1) : 0;
+      if (next < 0xdc00 || next > 0xdfff) throw unconvertible(row, text, i, 'utf-8');
+      length += 2; // four bytes for the pair's two units
+      i++;
+    }
+  }
+  return length;
 }
 
-// The value as the library takes it: a Uint8Array as it is, a string
-// through the symbology's text rule (as it is when written by write1252).
+// Writes a string utf8Length() has passed as UTF-8, NUL-terminated at `at`
+// (TextEncoder would allocate an array a call, which costs more than the
+// encoding for the values a symbol holds).
+function writeUtf8(text, at) {
+  const bytes = bytesView();
+  const n = text.length;
+  let o = at;
+  for (let i = 0; i < n; i++) {
+    let c = text.charCodeAt(i);
+    if (c < 0x80) {
+      bytes[o++] = c;
+    } else if (c < 0x800) {
+      bytes[o++] = 0xc0 | (c >> 6);
+      bytes[o++] = 0x80 | (c & 0x3f);
+    } else if (c < 0xd800 || c > 0xdfff) {
+      bytes[o++] = 0xe0 | (c >> 12);
+      bytes[o++] = 0x80 | ((c >> 6) & 0x3f);
+      bytes[o++] = 0x80 | (c & 0x3f);
+    } else {
+      c = 0x10000 + ((c - 0xd800) << 10) + (text.charCodeAt(++i) - 0xdc00);
+      bytes[o++] = 0xf0 | (c >> 18);
+      bytes[o++] = 0x80 | ((c >> 12) & 0x3f);
+      bytes[o++] = 0x80 | ((c >> 6) & 0x3f);
+      bytes[o++] = 0x80 | (c & 0x3f);
+    }
+  }
+  bytes[o] = 0;
+}
+
+// The value as the library takes it: a Uint8Array as it is, or the string
+// itself, which writeValue() puts through the symbology's text rule.  Its
+// length in bytes is left in `inputLength`.
+let inputLength = 0;
 function valueInput(row, value) {
   if (value instanceof Uint8Array) {
     const nul = value.indexOf(0);
     if (nul >= 0) throw new TavoError(ERR_ILLEGAL_CHARACTER, `${row ? row.name : 'the value'}: byte 0 at ${nul} cannot stand in a value`);
+    inputLength = value.length;
     return value;
   }
   const text = typeof value === 'string' ? value : String(value ?? '');
-  return row !== undefined && row.text !== 'windows-1252' ? utf8Bytes(row, text) : text;
+  inputLength = isUtf8(row) ? utf8Length(row, text) : text.length;
+  return text;
 }
 
-// Writes `input` (a string or its bytes) NUL-terminated at `at`.
+const isUtf8 = (row) => row !== undefined && row.text !== 'windows-1252';
+
+// Writes `input` (a string or its bytes) NUL-terminated at `at`, with room
+// for inputLength + 4 bytes.
 function writeValue(row, input, at) {
   if (typeof input === 'string') {
-    write1252(row, input, at);
+    if (isUtf8(row)) writeUtf8(input, at);
+    else write1252(row, input, at);
     return;
   }
   const bytes = bytesView();
@@ -275,7 +354,7 @@ function translateRaw(symbology, value, options) {
     ? { code: symbology, row: names.byCode.get(symbology) } : rowOf(symbology);
   const check = options === undefined ? 0 : checkOf(row, options);
   const input = valueInput(row, value);
-  const n = input.length;
+  const n = inputLength;
   let cap = 16 * n + 1024;
   for (let attempt = 0; ; attempt++) {
     const base = scratchBlock(n + 8 + cap);
@@ -310,20 +389,18 @@ const SHORT_LENGTH_AT = 68; // offsets in the block: value and NUL, length word,
 const SHORT_RESULT_AT = 72;
 const SHORT_ROOM = 4096;
 let shortBlock = 0;
-let words = new Int32Array(memory.buffer);
 
-// 1 for each code whose text rule writes a character as its byte.  The
-// module's memory is little-endian and the path writes it through an
-// Int32Array, whose order is the host's: on a big-endian host no code takes it.
+// 1 for each code whose text rule writes a character as its byte; the path
+// writes through `words`, so on a big-endian host no code takes it.
 const BYTE_RULE = new Uint8Array(256);
-const LITTLE_ENDIAN = new Uint8Array(Uint32Array.of(1).buffer)[0] === 1;
 for (const [code, row] of names.byCode) {
   if (LITTLE_ENDIAN && code >= 0 && code < 256 && row.text === 'windows-1252') BYTE_RULE[code] = 1;
 }
 
-// Writes text (n <= SHORT_VALUE characters) NUL-terminated at `at`, a
-// multiple of 4; false when a character is not U+0001..U+00FF.
-function writeShortValue(text, n, at) {
+// Writes the n characters of text NUL-terminated at `at`, a multiple of 4,
+// four to a word (room for n + 4 bytes); false when a character is not
+// U+0001..U+00FF, having written some of them.
+function writeWords(text, n, at) {
   let bad = 0;
   let i = 0;
   let q = at >> 2;
@@ -468,7 +545,7 @@ function translateShort(code, text) {
   }
   if (heap.length === 0) heap = new Uint8Array(memory.buffer);
   if (words.length === 0) words = new Int32Array(memory.buffer);
-  if (!writeShortValue(text, n, shortBlock)) return undefined;
+  if (!writeWords(text, n, shortBlock)) return undefined;
   const rc = fontTranslate(code, shortBlock, 0, shortBlock + SHORT_RESULT_AT, SHORT_ROOM, shortBlock + SHORT_LENGTH_AT);
   if (rc !== OK) return undefined;
   // The translation may have grown the memory.

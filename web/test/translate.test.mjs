@@ -126,6 +126,43 @@ test(`the short path: seeded values of every code as strings (seed ${SEED}), res
   }
 });
 
+// A string for a UTF-8 symbology is written into the module by the package
+// itself: the bytes TextEncoder makes (given as a Uint8Array, which goes as
+// it is), and for a string UTF-8 cannot carry the error at its first NUL or
+// unpaired surrogate.
+test(`UTF-8 values (seed ${SEED}): TextEncoder's bytes; NUL and unpaired surrogates refused where they stand`, () => {
+  const rnd = random(SEED + 3);
+  const pieces = ['A', 'z', '7', ' ', '~', '\u007f', '\u0080', '\u00e9', '\u07ff', '\u0800', '\u20ac', '\u4e2d', '\ud7ff',
+    '\ue000', '\uffff', '\ud83d\ude00', '\udbff\udfff', '\ud800\udc00'];
+  const bad = ['\0', '\ud800', '\udbff', '\udc00', '\udfff'];
+  const firstBad = /\0|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+  const utf8 = new TextEncoder();
+  const codes = tavo.symbologies.filter((s) => s.text !== 'windows-1252').map((s) => s.code);
+  assert.ok(codes.length >= 2, codes.join(' '));
+  let refused = 0;
+  for (let i = 0; i < 600; i++) {
+    const code = codes[i % codes.length];
+    const parts = Array.from({ length: 1 + Math.floor(rnd() * 30) }, () => pieces[Math.floor(rnd() * pieces.length)]);
+    if (i % 3 === 0) parts.splice(Math.floor(rnd() * parts.length), 0, bad[Math.floor(rnd() * bad.length)]);
+    const text = parts.join('');
+    const at = text.search(firstBad);
+    if (at >= 0) {
+      refused++;
+      assert.throws(() => tavo.translate(code, text), (e) => e.code === 32505 && e.message.includes(` at ${at} `), JSON.stringify(text));
+      continue;
+    }
+    let expected;
+    try {
+      expected = tavo.translate(code, utf8.encode(text));
+    } catch (e) {
+      assert.throws(() => tavo.translate(code, text), (f) => f.code === e.code, JSON.stringify(text));
+      continue;
+    }
+    assert.equal(tavo.translate(code, text), expected, `code ${code} ${JSON.stringify(text)}`);
+  }
+  assert.ok(refused > 100, `only ${refused} refused`);
+});
+
 // Text the package decoded from bytes, back to those bytes: characters above
 // U+00FF are the Windows-1252 characters of bytes 0x80..0x9F.
 const CP1252_HIGH = [
