@@ -15,13 +15,19 @@ namespace {
 // (32507), a number of `digits` digits and a supplement of 2 or 5 (32548).
 int32_t SplitGtinValue(std::string_view value, size_t digits, std::string_view& number,
                        std::string_view& supplement) {
-  size_t separator = 0;
-  while (separator < value.size() && value[separator] != ' ' && value[separator] != '+') ++separator;
-  if (separator == value.size()) separator = value.npos;
+  // One pass: anything but digits and the first separator is 32507.
+  size_t separator = value.npos;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (static_cast<unsigned char>(c - '0') <= 9) continue;
+    if ((c == ' ' || c == '+') && separator == value.npos) {
+      separator = i;
+      continue;
+    }
+    return kIllegalCharacterNumeric;
+  }
   number = value.substr(0, separator);
   supplement = separator == value.npos ? std::string_view() : value.substr(separator + 1);
-  if (int32_t rc = ValidateDigits(number)) return rc;
-  if (int32_t rc = ValidateDigits(supplement)) return rc;
   if (number.size() != digits) return kIncompleteGtin;
   if (separator != value.npos && supplement.size() != 2 && supplement.size() != 5) {
     return kIncompleteGtin;
@@ -31,12 +37,15 @@ int32_t SplitGtinValue(std::string_view value, size_t digits, std::string_view& 
 
 // Checks the full number's check digit, then runs the encoder of the same
 // symbol on the number without it, followed by the supplement.
-int32_t EncodeWithoutCheckDigit(std::string_view value, size_t digits, Encoder encoder,
-                                const Options& options, FontString& out) {
+template <size_t kDigits>
+int32_t EncodeWithoutCheckDigit(std::string_view value, Encoder encoder, const Options& options,
+                                FontString& out) {
   std::string_view number, supplement;
-  if (int32_t rc = SplitGtinValue(value, digits, number, supplement)) return rc;
-  const std::string_view data = number.substr(0, digits - 1);
-  if (Gs1CheckDigit(data) != number.back()) return kGtinCheckDigit;
+  if (int32_t rc = SplitGtinValue(value, kDigits, number, supplement)) return rc;
+  if (UpcEanCheckDigitOf<kDigits - 1>(number.data()) != number.back()) return kGtinCheckDigit;
+  const std::string_view data = number.substr(0, kDigits - 1);
+  // Without a supplement the data is the front of the value itself.
+  if (supplement.empty()) return encoder(data, options, out);
   FontString inner(data);
   inner.append(supplement);
   return encoder(inner, options, out);
@@ -45,31 +54,32 @@ int32_t EncodeWithoutCheckDigit(std::string_view value, size_t digits, Encoder e
 }  // namespace
 
 int32_t EncodeGtin13(std::string_view value, const Options& options, FontString& out) {
-  return EncodeWithoutCheckDigit(value, 13, EncodeEan13, options, out);
+  return EncodeWithoutCheckDigit<13>(value, EncodeEan13, options, out);
 }
 
 int32_t EncodeGtin8(std::string_view value, const Options& options, FontString& out) {
-  return EncodeWithoutCheckDigit(value, 8, EncodeEan8, options, out);
+  return EncodeWithoutCheckDigit<8>(value, EncodeEan8, options, out);
 }
 
 int32_t EncodeGtin12(std::string_view value, const Options& options, FontString& out) {
-  return EncodeWithoutCheckDigit(value, 12, EncodeUpcA, options, out);
+  return EncodeWithoutCheckDigit<12>(value, EncodeUpcA, options, out);
 }
 
-int32_t EncodeUpcE8(std::string_view value, const Options& options, FontString& out) {
+int32_t EncodeUpcE8(std::string_view value, const Options&, FontString& out) {
   std::string_view number, supplement;
   if (int32_t rc = SplitGtinValue(value, 8, number, supplement)) return rc;
   const char number_system = number[0];
   if (number_system != '0' && number_system != '1') return kUpcENumberSystem;
   const std::string_view body = number.substr(1, 6);
   // The check digit is that of the UPC-A number the body stands for.
-  std::string upca = ExpandUpcE(body);
+  UpcANumber upca;
+  ExpandUpcE(body, upca);
   upca[0] = number_system;
-  if (UpcEanCheckDigit(upca, 11) != number.back()) return kGtinCheckDigit;
-  if (number_system == '1') return AppendUpcE(body, number_system, supplement, out);
-  FontString inner(body);
-  inner.append(supplement);
-  return EncodeUpcE(inner, options, out);
+  const char check = UpcEanCheckDigitOf<std::tuple_size_v<UpcANumber>>(upca.data());
+  if (check != number.back()) return kGtinCheckDigit;
+  // The digits and the supplement are checked: the symbol of either number
+  // system is the body's, as UPC-E prints it.
+  return AppendUpcENumber(upca, check, supplement, out);
 }
 
 int32_t Gs1KeyCheckDigit(std::string_view key, bool verify, char& digit) {
