@@ -16,26 +16,61 @@
 namespace tavo {
 namespace {
 
-// Binomial coefficients C(n, r) for n < 32, 0 outside Pascal's triangle.
+// Binomial coefficients C(n, r) for ISO/IEC 24724's width algorithm (the
+// standard's annex counts patterns with them), for -kChoosePad <= n < 32
+// and r < 8 at kChoose[(n + kChoosePad) * kChooseRow + r], 0 outside
+// Pascal's triangle (n negative or r over n), so that the algorithm reads
+// them without a test.
+constexpr int kChoosePad = 16;
+constexpr ptrdiff_t kChooseRow = 8;
 inline constexpr auto kChoose = [] {
-  std::array<std::array<uint32_t, 32>, 32> c{};
+  std::array<uint32_t, (32 + kChoosePad) * kChooseRow> c{};
   for (size_t n = 0; n < 32; ++n) {
-    c[n][0] = 1;
-    for (size_t r = 1; r <= n; ++r) c[n][r] = c[n - 1][r - 1] + (r < n ? c[n - 1][r] : 0);
+    const size_t at = (n + kChoosePad) * kChooseRow;
+    c[at] = 1;
+    for (size_t r = 1; r <= n && r < kChooseRow; ++r) c[at + r] = c[at - kChooseRow + r - 1] + c[at - kChooseRow + r];
   }
   return c;
 }();
-
-constexpr int Choose(int n, int r) {
-  if (n < 0 || r < 0 || r > n) return 0;
-  return static_cast<int>(kChoose[static_cast<size_t>(n)][static_cast<size_t>(r)]);
-}
 
 template <size_t N>
 const DatabarGroup& GroupOf(const DatabarGroup (&groups)[N], int value) {
   size_t g = N - 1;
   while (value < groups[g].first) --g;
   return groups[g];
+}
+
+// ISO/IEC 24724's width algorithm takes each element from the left at the
+// narrowest width whose patterns (of the elements after it) do not yet
+// reach the value: C(n - w - 1, k) patterns of the k + 1 elements after it
+// over the n - w modules left, less those with no element of width 1 where
+// the character asks for one, less `left` times C(n - w - 1 - widest, k)
+// for those with an element wider than `widest` (the standard's sum over
+// the too-wide widths, in closed form: the hockey-stick identity).  The
+// widths go `stride` apart.  `value` is below the patterns' count.
+TAVO_HOT_INLINE void CharacterWidths(int value, int modules, int elements, int widest, bool no_narrow, uint8_t* widths,
+                                     ptrdiff_t stride) {
+  // C(n - w - 1, k) for the element's w, k = left - 1; the rows `left` and
+  // `widest` above it hold the patterns to take off.
+  const uint32_t* c = kChoose.data() + (modules - 2 + kChoosePad) * kChooseRow + (elements - 2);
+  const ptrdiff_t too_wide = widest * kChooseRow;
+  bool need_narrow = !no_narrow;  // no element of width 1 yet, and the character asks for one
+  int n = modules;
+  for (int e = 0, left = elements - 1; left > 0; ++e, --left) {  // left: elements after this one
+    int w = 1;
+    int count = static_cast<int>(c[0]) - left * static_cast<int>(c[-too_wide]);
+    while (value >= count) {
+      value -= count;
+      ++w, c -= kChooseRow;
+      count = static_cast<int>(c[0]) - left * static_cast<int>(c[-too_wide]);
+      if (need_narrow) count -= static_cast<int>(c[-ptrdiff_t{left} * kChooseRow]);
+    }
+    need_narrow = need_narrow && w > 1;
+    n -= w;
+    widths[e * stride] = static_cast<uint8_t>(w);
+    c -= kChooseRow + 1;  // the next element: n - w modules, k one less
+  }
+  widths[(elements - 1) * stride] = static_cast<uint8_t>(n);
 }
 
 // The 2 * half element widths of a character, odd (bars in a left-to-right
@@ -45,45 +80,15 @@ void CharacterElements(const DatabarGroup& group, int value, int half, bool insi
   const int v = value - group.first;
   const int odd = inside ? v % group.even_patterns : v / group.even_patterns;
   const int even = inside ? v / group.even_patterns : v % group.even_patterns;
-  uint8_t odd_w[8], even_w[8];
-  DatabarCharacterWidths(odd, group.odd_modules, half, group.odd_widest, !inside, odd_w);
-  DatabarCharacterWidths(even, group.even_modules, half, group.even_widest, inside, even_w);
-  for (int i = 0; i < half; ++i) {
-    widths[2 * i] = odd_w[i];
-    widths[2 * i + 1] = even_w[i];
-  }
+  CharacterWidths(odd, group.odd_modules, half, group.odd_widest, !inside, widths, 2);
+  CharacterWidths(even, group.even_modules, half, group.even_widest, inside, widths + 1, 2);
 }
 
 }  // namespace
 
 void DatabarCharacterWidths(int value, int modules, int elements, int widest, bool no_narrow, uint8_t* widths) {
-  int n = modules;
-  bool none_narrow = true;  // no element of width 1 before this one
-  for (int e = 0; e < elements - 1; ++e) {
-    const int left = elements - e - 1;  // elements after this one
-    int w = 1;
-    for (;;) {
-      // Patterns of the remaining elements with this one w modules wide.
-      int count = Choose(n - w - 1, left - 1);
-      if (!no_narrow && none_narrow && w > 1 && n - w - left >= left) count -= Choose(n - w - left - 1, left - 1);
-      if (left > 1) {
-        int too_wide = 0;
-        for (int m = n - w - (left - 1); m > widest; --m) too_wide += Choose(n - w - m - 1, left - 2);
-        count -= too_wide * left;
-      } else if (n - w > widest) {
-        --count;
-      }
-      if (value < count) break;
-      value -= count;
-      ++w;
-    }
-    none_narrow = none_narrow && w > 1;
-    n -= w;
-    widths[e] = static_cast<uint8_t>(w);
-  }
-  widths[elements - 1] = static_cast<uint8_t>(n);
+  CharacterWidths(value, modules, elements, widest, no_narrow, widths, 1);
 }
-
 
 namespace {
 
@@ -262,7 +267,7 @@ void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
 
 void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
   const int value[2] = {static_cast<int>(gtin13 / 2013571), static_cast<int>(gtin13 % 2013571)};
-  uint8_t chars[2][14];
+  uint8_t* const chars[2] = {&widths[2], &widths[30]};
   int checksum = 0;
   for (int c = 0; c < 2; ++c) {
     CharacterElements(GroupOf(kDatabarLimitedGroups, value[c]), value[c], 7, false, chars[c]);
@@ -270,11 +275,7 @@ void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
   }
   const std::string_view check = kDatabarLimitedChecks[checksum % 89];
   widths[0] = widths[1] = widths[44] = widths[45] = 1;
-  for (int e = 0; e < 14; ++e) {
-    widths[2 + e] = chars[0][e];
-    widths[16 + e] = static_cast<uint8_t>(check[static_cast<size_t>(e)] - '0');
-    widths[30 + e] = chars[1][e];
-  }
+  for (size_t e = 0; e < 14; ++e) widths[16 + e] = static_cast<uint8_t>(check[e] - '0');
 }
 
 void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern& pattern) {
