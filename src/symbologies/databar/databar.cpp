@@ -10,8 +10,8 @@
 
 #include "symbologies/codes.h"
 #include "symbologies/encoders.h"
-#include "symbologies/gs1/gs1.h"
 #include "symbologies/matrix/matrix_text.h"
+#include "symbologies/upc_ean.h"
 
 namespace tavo {
 namespace {
@@ -92,23 +92,39 @@ void DatabarCharacterWidths(int value, int modules, int elements, int widest, bo
 
 namespace {
 
-bool Dark(const DatabarRow& row, int x) { return (row.bits[static_cast<size_t>(x >> 6)] >> (x & 63) & 1) != 0; }
-
 void SetDark(DatabarRow& row, int x) { row.bits[static_cast<size_t>(x >> 6)] |= uint64_t{1} << (x & 63); }
 
-// Sets the elements `widths` from module `at`, light first when
-// `light_first`, one mask per dark element; returns the module after them.
-int PutElements(DatabarRow& row, int at, const uint8_t* widths, int count, bool light_first) {
-  bool dark = !light_first;
-  for (int e = 0; e < count; ++e, dark = !dark) {
-    const int w = widths[e];
-    if (dark) {
-      const uint64_t run = (uint64_t{1} << w) - 1;
-      if (at < 64) row.bits[0] |= run << at;
-      if (at + w > 64) row.bits[1] |= at >= 64 ? run << (at - 64) : run >> (64 - at);
-    }
+// Sets the elements `widths` from module 0, light first, `count` even, at
+// most 128 modules; returns the module after them.  The dark runs gather in
+// the first word up to the one that reaches past it, then in the second.
+int PutElements(DatabarRow& row, const uint8_t* widths, int count) {
+  uint64_t lo = 0, hi = 0;
+  int at = 0, e = 0;
+  for (; e < count; e += 2) {
+    at += widths[e];
+    const int w = widths[e + 1];
+    if (at + w > 64) break;
+    lo |= ((uint64_t{1} << w) - 1) << at;
     at += w;
   }
+  if (e < count) {
+    const int w = widths[e + 1];
+    const uint64_t run = (uint64_t{1} << w) - 1;
+    if (at < 64) {
+      lo |= run << at;
+      hi |= run >> (64 - at);
+    } else {
+      hi |= run << (at - 64);
+    }
+    at += w;
+    for (e += 2; e < count; e += 2) {
+      at += widths[e];
+      hi |= ((uint64_t{1} << widths[e + 1]) - 1) << (at - 64);
+      at += widths[e + 1];
+    }
+  }
+  row.bits[0] |= lo;
+  row.bits[1] |= hi;
   return at;
 }
 
@@ -199,38 +215,33 @@ OmniParts OmniSymbolParts(uint64_t gtin13) {
 // Stacked: one separator row, 1X high.  Where the rows above and below agree
 // it is their complement; where they differ it alternates, dark after a
 // light module; its first and last four modules are light (ISO/IEC 24724
-// 5.3.2.2, as zint draws it).
+// 5.3.2.2, as zint draws it).  The rows are one word.  A run where they
+// differ starts dark after a light module (one where they agree, or module
+// 0) and light after a dark one: it is dark at its even modules when it
+// starts at an even one after a light module or at an odd one after a dark
+// one.
 void StackedSeparator(const DatabarRow& top, const DatabarRow& bottom, int width, DatabarRow& sep) {
-  bool previous = false;
-  for (int x = 1; x < width - 4; ++x) {
-    const bool dark = Dark(top, x) == Dark(bottom, x) ? !Dark(top, x) : !previous;
-    if (dark && x >= 4) SetDark(sep, x);
-    previous = dark;
-  }
+  constexpr uint64_t kEven = 0x5555555555555555;
+  const uint64_t t = top.bits[0], range = ((uint64_t{1} << (width - 5)) - 1) << 1;  // modules 1 to width - 5
+  const uint64_t differ = (t ^ bottom.bits[0]) & range, agree_dark = ~t & ~differ & range;
+  const uint64_t starts = differ & ~(differ << 1), dark_before = starts & agree_dark << 1;
+  const uint64_t even_starts = (starts & kEven & ~dark_before) | (starts & ~kEven & dark_before);
+  const uint64_t even_runs = differ & ~(differ + even_starts);
+  const uint64_t alternating = (even_runs & kEven) | (differ & ~even_runs & ~kEven);
+  sep.bits[0] = (agree_dark | alternating) & (((uint64_t{1} << (width - 8)) - 1) << 4);
 }
 
 // Stacked Omnidirectional: the complement of the adjacent row from module 4
 // to the last 4, except over 13 modules of its finder pattern from `first`,
-// where a light module of the row gives a dark one only after a dark one or
-// at the start.  Below finder value 3 those 13 modules are light but for the
+// where each light run of the row gives dark and light modules in turn from
+// its start.  Below finder value 3 those 13 modules are light but for the
 // one over the start of its 3-module bar (ISO/IEC 24724:2011 5.3.2.2, as
 // zint draws it).
 void ComplementSeparator(const DatabarRow& row, int width, int first, bool finder_3, DatabarRow& sep) {
   // The stacked rows are 50 modules: one word.
-  sep.bits[0] = ~row.bits[0] & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
-  bool dark_next = true;
-  for (int x = first; x < first + 13; ++x) {
-    bool dark = false;
-    if (finder_3) {
-      dark = x == first + 10;
-    } else if (Dark(row, x)) {
-      dark_next = true;
-    } else {
-      dark = dark_next;
-      dark_next = !dark_next;
-    }
-    if (dark) SetDark(sep, x);
-  }
+  const uint64_t light = ~row.bits[0];
+  sep.bits[0] = light & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
+  sep.bits[0] |= finder_3 ? uint64_t{1} << (first + 10) : uint64_t{DatabarAlternateRuns(light >> first & 0x1FFF)} << first;
 }
 
 void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
@@ -258,7 +269,7 @@ void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
   top.height = bottom.height = kDatabarOmniHeight;
   for (int r = 1; r <= 3; ++r) p.row[static_cast<size_t>(r)].height = 1;
   ComplementSeparator(top, p.width, 18, false, p.row[1]);
-  for (int x = 5; x < p.width - 4; x += 2) SetDark(p.row[2], x);
+  p.row[2].bits[0] = 0xAAAAAAAAAAAAAAAA & (((uint64_t{1} << (p.width - 9)) - 1) << 5);  // odd modules, 5 to the last 4
   ComplementSeparator(bottom, p.width, 19, parts.right_finder == 3, p.row[3]);
   p.rows = 5;
 }
@@ -282,7 +293,7 @@ void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern
   if (code == symbology::kDatabarLimited) {
     std::array<uint8_t, 46> widths{};
     DatabarLimitedWidths(gtin13, widths);
-    pattern.width = PutElements(pattern.row[0], 0, widths.data(), 46, true) + 5;  // 5 light modules follow
+    pattern.width = PutElements(pattern.row[0], widths.data(), 46) + 5;  // 5 light modules follow
     pattern.row[0].height = kDatabarLimitedHeight;
     pattern.rows = 1;
     return;
@@ -303,32 +314,34 @@ void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern
 }
 
 namespace {
-constexpr size_t kLineRoom = 24;
-static_assert(kDatabarMaxWidth / kDatabarRun + 2 <= kLineRoom);
+// Room for the widest line's text, 16 glyphs and CR LF (a line's glyphs
+// come from two words: modules 0-59 and 60-123), and the chunks lines are
+// copied in.  A Limited or Stacked text and its room stay within the
+// string's own bytes.
+constexpr size_t kLineRoom = 24, kChunk = 64;
+static_assert(kDatabarMaxWidth <= 124 && kDatabarMaxWidth / kDatabarRun + 2 <= static_cast<int>(kLineRoom));
 }  // namespace
 
 void AppendDatabarText(const DatabarPattern& pattern, FontString& out) {
   const int glyphs = (pattern.width + kDatabarRun - 1) / kDatabarRun;
   int lines = 0;
   for (int r = 0; r < pattern.rows; ++r) lines += pattern.row[static_cast<size_t>(r)].height;
-  // Each line is copied whole with its CR LF, 24 bytes at a time (room for
-  // the widest), and the string cut to its length after the last.
-  const size_t start = out.size(), step = static_cast<size_t>(glyphs + 2);
-  char* at = out.Extend(static_cast<size_t>(lines) * step + kLineRoom);
+  const size_t start = out.size(), stride = static_cast<size_t>(glyphs + 2);
+  char* at = out.Extend(static_cast<size_t>(lines) * stride + std::max(kLineRoom, kChunk));
+  char line[kLineRoom] = {};
   for (int r = 0; r < pattern.rows; ++r) {
     const DatabarRow& row = pattern.row[static_cast<size_t>(r)];
-    char line[kLineRoom] = {};
-    for (int g = 0; g < glyphs; ++g) {
-      const int x = g * kDatabarRun;
-      uint64_t bits = row.bits[static_cast<size_t>(x >> 6)] >> (x & 63);
-      if ((x & 63) > 64 - kDatabarRun) bits |= row.bits[1] << (64 - (x & 63));
+    // Ten glyphs from the first word, the rest from module 60 on.
+    uint64_t bits = row.bits[0];
+    for (int g = 0; g < glyphs; ++g, bits >>= kDatabarRun) {
+      if (g == 10) bits = row.bits[0] >> 60 | row.bits[1] << 4;
       line[g] = kMatrixGlyphs[static_cast<size_t>(bits & 63)];
     }
     line[glyphs] = '\r';
     line[glyphs + 1] = '\n';
-    for (int h = 0; h < row.height; ++h, at += step) std::memcpy(at, line, kLineRoom);
+    at = DatabarRepeatLine<kLineRoom, kChunk>(line, stride, row.height, at);
   }
-  out.resize(start + static_cast<size_t>(lines) * step - 2);
+  out.resize(start + static_cast<size_t>(lines) * stride - 2);
 }
 
 namespace {
@@ -340,7 +353,7 @@ int32_t ParseGtin(std::string_view value, uint64_t& gtin13) {
   if (value.starts_with("(01)")) value.remove_prefix(4);
   if (int32_t rc = ValidateDigits(value)) return rc;
   if (value.size() != 13 && value.size() != 14) return kIncompleteGtin;
-  if (value.size() == 14 && Gs1CheckDigit(value.substr(0, 13)) != value[13]) return kGtinCheckDigit;
+  if (value.size() == 14 && UpcEanCheckDigitOf<13>(value.data()) != value[13]) return kGtinCheckDigit;
   gtin13 = 0;
   for (size_t i = 0; i < 13; ++i) gtin13 = gtin13 * 10 + static_cast<uint64_t>(value[i] - '0');
   return kOk;
