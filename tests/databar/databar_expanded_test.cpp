@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "symbologies/databar/databar_expanded.h"
@@ -118,6 +119,115 @@ TEST(DatabarExpanded, Refusals) {
        "error 32587"},  // more than 21 data characters
   };
   for (const Case& c : kCases) EXPECT_EQ(Modules(c.value), c.result) << c.value;
+}
+
+// The text's lines as module strings ('1' dark, the glyphs' light filler
+// included), each run of equal lines once with its length.
+std::vector<std::pair<std::string, int>> DistinctLines(std::string_view text) {
+  std::vector<std::pair<std::string, int>> lines;
+  for (size_t at = 0; at <= text.size();) {
+    const size_t end = std::min(text.find("\r\n", at), text.size());
+    std::string modules;
+    for (char c : text.substr(at, end - at)) {
+      for (int m = 0; m < 6; ++m) modules += MatrixGlyphBits(c) >> m & 1 ? '1' : '0';
+    }
+    if (!lines.empty() && lines.back().first == modules) {
+      ++lines.back().second;
+    } else {
+      lines.emplace_back(modules, 1);
+    }
+    at = end + 2;
+  }
+  return lines;
+}
+
+struct ZintStacked {
+  int32_t segments;
+  std::string_view value;
+  std::string_view why;
+  std::string_view dump;  // one hex string per line, each row of characters once
+};
+
+// Source: zint 2.11.1 (BSD-3-Clause), `zint -b 81 --cols=N --gs1parens
+// --dump -d VALUE` with N = segments / 2 (pairs to a row); each dump line
+// is a row of characters (34 lines in the text) or a separator line, its
+// last hex digit filled with light modules.  The cases take every turn of
+// ISO/IEC 24724 7.2.8's layout: rows read right to left, a shifted last
+// row, a mirrored lone pair, rows of an odd number of pairs, one row.
+constexpr ZintStacked kZintStacked[] = {
+    {4, "(01)98898765432106(3103)001750(15)991231(10)ABC123",
+     "4 segments, 4 rows: the even rows read right to left",
+     "4CD8EFF0B4C31A062BE069C094 0327100A4B3CE5F9D415163F40 05555555555555555555555540 "
+     "07CB2100B27BDE396940A620C0 B834DCFF4D8421C6943F19DF28 07CB2100B27BDE396940A620C0 "
+     "05555555555555555555555540 00D3D015537DE321D40110E440 5F2C27E0AC821CDE2BFE6F1B94 "
+     "00D3D015537DE321D40110E440 05555555555555555555555540 031788AAA77B00000000000000 "
+     "2CE873005884E8000000000000"},
+    {4, "(01)82167479183659(21)588917704968(10)183112844",
+     "4 segments: the last row, even and missing one pair, reads left to right one module further right",
+     "4DC2EFF0B2E11193CBE06E8414 023D100A4D1EEE6C3415117BC0 05555555555555555555555540 "
+     "073CA100BDEB1D738940A2CE00 B8C35CFF4214E28C743F1D31C8 073CA100BDEB1D738940A2CE00 "
+     "05555555555555555555555540 089090154BB82422F4011B1E80 476F67E0B447DBDD0BFE64E174 "
+     "089090154BB82422F4011B1E80 05555555555555555555555540 01C5C8AAABE140000000000000 "
+     "2E3A3300541E88000000000000"},
+    {4, "(01)01984846803003(21)22",
+     "4 segments: the last row, even and full, holds a lone pair mirrored (finder first)",
+     "4A60EFF0A61BD663EBF0E89F74 059F100A59E4299C140A176080 05555555555555555555555540 "
+     "02016082B963D2814EF5800000 B9FE9F7D469C287E310A100000"},
+    {8, "(01)22096701769751(21)087871688(10)5277392",
+     "8 segments: the last row, even and missing two pairs, reads right to left",
+     "5E2E2FF0B60B1DDC8BE0660A317418FC286746B9E2FF3847B5 "
+     "01D1D00A49F4E223741519F5CE8BE5029798B9461D0087B840 "
+     "05555555555555555555555555555555555555555555555550 "
+     "07462200A3B9920D8954A16340000000000000000000000000 "
+     "B8B9D9FF5C466DF274031E9C88000000000000000000000000"},
+    {8, "(01)26025302329947(10)597063194093(21)0",
+     "8 segments: the same with a lone last pair",
+     "52C3EFF0BC29D06ECBE0647DD16708FC2898747D72FF385835 "
+     "0D3C100A43D62F9134151B822E98F50297678B828D0087A7C0 "
+     "05555555555555555555555555555555555555555555555550 "
+     "04014877AF0992A95061800000000000000000000000000000 "
+     "B3FEB78850F668062F9E500000000000000000000000000000"},
+    {6, "(01)59185777341726(10)3230095421935",
+     "6 segments: an odd number of pairs to a row, every row left to right",
+     "43172FF0B8A314EE0BE0679D9258F8FC2E2434 0CE8D00A475CEB11F41518626DA7050291DBC0 "
+     "05555555555555555555555555555555555540 099FA80431C159178A15216F40000000000000 "
+     "A66057F9CE3EA6E871E05E9088000000000000"},
+    {2, "(01)59185777341726(10)3230095421935",
+     "2 segments: one pair to a row, five rows",
+     "43172FF0B8A310 0CE8D00A475C80 05555555555500 0623E82A30C480 A9DC17C0CF3B28 "
+     "0623E82A30C480 05555555555500 069C140A476F00 4963E3F0B890D0 069C140A476F00 "
+     "05555555555500 099FA80431C100 A66057F9CE3EA8 099FA80431C100 05555555555500 "
+     "022F142A42DE80 4DD0E3C0BD2110"},
+    {20, "(01)59185777341726(10)3230095421935",
+     "20 segments: one row",
+     "43172FF0B8A314EE0BE0679D9258F8FC2E2434CC0AFF39C7D4DD0E3C0BD2110"},
+};
+
+// Every line of the text is zint's module for module, rows of characters 34
+// lines high and separators one: a wrong row order, mirror, shift,
+// separator module or height fails here.
+TEST(DatabarExpandedStacked, LinesMatchZint) {
+  for (const ZintStacked& z : kZintStacked) {
+    SCOPED_TRACE(std::string(z.value) + " in rows of " + std::to_string(z.segments) + ": " + std::string(z.why));
+    const Translation t = Translate(27, z.value, z.segments, 20000);
+    ASSERT_EQ(t.rc, 0);
+    const auto ours = DistinctLines(t.bytes);
+    std::vector<std::string> zint;
+    for (size_t at = 0; at < z.dump.size();) {
+      const size_t end = std::min(z.dump.find(' ', at), z.dump.size());
+      zint.push_back(HexModules(z.dump.substr(at, end - at)));
+      at = end + 1;
+    }
+    ASSERT_EQ(ours.size(), zint.size());
+    for (size_t i = 0; i < zint.size(); ++i) {
+      const bool row = (i + 1) % 4 == 1;  // a row of characters, then three separators
+      EXPECT_EQ(ours[i].second, row ? 34 : 1) << "line " << i;
+      const size_t width = std::min(ours[i].first.size(), zint[i].size());
+      EXPECT_EQ(ours[i].first.substr(0, width), zint[i].substr(0, width)) << "line " << i;
+      EXPECT_EQ(ours[i].first.find('1', width), std::string::npos) << "line " << i;
+      EXPECT_EQ(zint[i].find('1', width), std::string::npos) << "line " << i;
+    }
+  }
 }
 
 // Expanded Stacked through the exported entry: the check argument is the

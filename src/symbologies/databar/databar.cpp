@@ -10,32 +10,67 @@
 
 #include "symbologies/codes.h"
 #include "symbologies/encoders.h"
-#include "symbologies/gs1/gs1.h"
 #include "symbologies/matrix/matrix_text.h"
+#include "symbologies/upc_ean.h"
 
 namespace tavo {
 namespace {
 
-// Binomial coefficients C(n, r) for n < 32, 0 outside Pascal's triangle.
+// Binomial coefficients C(n, r) for ISO/IEC 24724's width algorithm (the
+// standard's annex counts patterns with them), for -kChoosePad <= n < 32
+// and r < 8 at kChoose[(n + kChoosePad) * kChooseRow + r], 0 outside
+// Pascal's triangle (n negative or r over n), so that the algorithm reads
+// them without a test.
+constexpr int kChoosePad = 16;
+constexpr ptrdiff_t kChooseRow = 8;
 inline constexpr auto kChoose = [] {
-  std::array<std::array<uint32_t, 32>, 32> c{};
+  std::array<uint32_t, (32 + kChoosePad) * kChooseRow> c{};
   for (size_t n = 0; n < 32; ++n) {
-    c[n][0] = 1;
-    for (size_t r = 1; r <= n; ++r) c[n][r] = c[n - 1][r - 1] + (r < n ? c[n - 1][r] : 0);
+    const size_t at = (n + kChoosePad) * kChooseRow;
+    c[at] = 1;
+    for (size_t r = 1; r <= n && r < kChooseRow; ++r) c[at + r] = c[at - kChooseRow + r - 1] + c[at - kChooseRow + r];
   }
   return c;
 }();
-
-constexpr int Choose(int n, int r) {
-  if (n < 0 || r < 0 || r > n) return 0;
-  return static_cast<int>(kChoose[static_cast<size_t>(n)][static_cast<size_t>(r)]);
-}
 
 template <size_t N>
 const DatabarGroup& GroupOf(const DatabarGroup (&groups)[N], int value) {
   size_t g = N - 1;
   while (value < groups[g].first) --g;
   return groups[g];
+}
+
+// ISO/IEC 24724's width algorithm takes each element from the left at the
+// narrowest width whose patterns (of the elements after it) do not yet
+// reach the value: C(n - w - 1, k) patterns of the k + 1 elements after it
+// over the n - w modules left, less those with no element of width 1 where
+// the character asks for one, less `left` times C(n - w - 1 - widest, k)
+// for those with an element wider than `widest` (the standard's sum over
+// the too-wide widths, in closed form: the hockey-stick identity).  The
+// widths go `stride` apart.  `value` is below the patterns' count.
+TAVO_HOT_INLINE void CharacterWidths(int value, int modules, int elements, int widest, bool no_narrow, uint8_t* widths,
+                                     ptrdiff_t stride) {
+  // C(n - w - 1, k) for the element's w, k = left - 1; the rows `left` and
+  // `widest` above it hold the patterns to take off.
+  const uint32_t* c = kChoose.data() + (modules - 2 + kChoosePad) * kChooseRow + (elements - 2);
+  const ptrdiff_t too_wide = widest * kChooseRow;
+  bool need_narrow = !no_narrow;  // no element of width 1 yet, and the character asks for one
+  int n = modules;
+  for (int e = 0, left = elements - 1; left > 0; ++e, --left) {  // left: elements after this one
+    int w = 1;
+    int count = static_cast<int>(c[0]) - left * static_cast<int>(c[-too_wide]);
+    while (value >= count) {
+      value -= count;
+      ++w, c -= kChooseRow;
+      count = static_cast<int>(c[0]) - left * static_cast<int>(c[-too_wide]);
+      if (need_narrow) count -= static_cast<int>(c[-ptrdiff_t{left} * kChooseRow]);
+    }
+    need_narrow = need_narrow && w > 1;
+    n -= w;
+    widths[e * stride] = static_cast<uint8_t>(w);
+    c -= kChooseRow + 1;  // the next element: n - w modules, k one less
+  }
+  widths[(elements - 1) * stride] = static_cast<uint8_t>(n);
 }
 
 // The 2 * half element widths of a character, odd (bars in a left-to-right
@@ -45,65 +80,51 @@ void CharacterElements(const DatabarGroup& group, int value, int half, bool insi
   const int v = value - group.first;
   const int odd = inside ? v % group.even_patterns : v / group.even_patterns;
   const int even = inside ? v / group.even_patterns : v % group.even_patterns;
-  uint8_t odd_w[8], even_w[8];
-  DatabarCharacterWidths(odd, group.odd_modules, half, group.odd_widest, !inside, odd_w);
-  DatabarCharacterWidths(even, group.even_modules, half, group.even_widest, inside, even_w);
-  for (int i = 0; i < half; ++i) {
-    widths[2 * i] = odd_w[i];
-    widths[2 * i + 1] = even_w[i];
-  }
+  CharacterWidths(odd, group.odd_modules, half, group.odd_widest, !inside, widths, 2);
+  CharacterWidths(even, group.even_modules, half, group.even_widest, inside, widths + 1, 2);
 }
 
 }  // namespace
 
 void DatabarCharacterWidths(int value, int modules, int elements, int widest, bool no_narrow, uint8_t* widths) {
-  int n = modules;
-  bool none_narrow = true;  // no element of width 1 before this one
-  for (int e = 0; e < elements - 1; ++e) {
-    const int left = elements - e - 1;  // elements after this one
-    int w = 1;
-    for (;;) {
-      // Patterns of the remaining elements with this one w modules wide.
-      int count = Choose(n - w - 1, left - 1);
-      if (!no_narrow && none_narrow && w > 1 && n - w - left >= left) count -= Choose(n - w - left - 1, left - 1);
-      if (left > 1) {
-        int too_wide = 0;
-        for (int m = n - w - (left - 1); m > widest; --m) too_wide += Choose(n - w - m - 1, left - 2);
-        count -= too_wide * left;
-      } else if (n - w > widest) {
-        --count;
-      }
-      if (value < count) break;
-      value -= count;
-      ++w;
-    }
-    none_narrow = none_narrow && w > 1;
-    n -= w;
-    widths[e] = static_cast<uint8_t>(w);
-  }
-  widths[elements - 1] = static_cast<uint8_t>(n);
+  CharacterWidths(value, modules, elements, widest, no_narrow, widths, 1);
 }
-
 
 namespace {
 
-bool Dark(const DatabarRow& row, int x) { return (row.bits[static_cast<size_t>(x >> 6)] >> (x & 63) & 1) != 0; }
-
 void SetDark(DatabarRow& row, int x) { row.bits[static_cast<size_t>(x >> 6)] |= uint64_t{1} << (x & 63); }
 
-// Sets the elements `widths` from module `at`, light first when
-// `light_first`, one mask per dark element; returns the module after them.
-int PutElements(DatabarRow& row, int at, const uint8_t* widths, int count, bool light_first) {
-  bool dark = !light_first;
-  for (int e = 0; e < count; ++e, dark = !dark) {
-    const int w = widths[e];
-    if (dark) {
-      const uint64_t run = (uint64_t{1} << w) - 1;
-      if (at < 64) row.bits[0] |= run << at;
-      if (at + w > 64) row.bits[1] |= at >= 64 ? run << (at - 64) : run >> (64 - at);
-    }
+// Sets the elements `widths` from module 0, light first, `count` even, at
+// most 128 modules; returns the module after them.  The dark runs gather in
+// the first word up to the one that reaches past it, then in the second.
+int PutElements(DatabarRow& row, const uint8_t* widths, int count) {
+  uint64_t lo = 0, hi = 0;
+  int at = 0, e = 0;
+  for (; e < count; e += 2) {
+    at += widths[e];
+    const int w = widths[e + 1];
+    if (at + w > 64) break;
+    lo |= ((uint64_t{1} << w) - 1) << at;
     at += w;
   }
+  if (e < count) {
+    const int w = widths[e + 1];
+    const uint64_t run = (uint64_t{1} << w) - 1;
+    if (at < 64) {
+      lo |= run << at;
+      hi |= run >> (64 - at);
+    } else {
+      hi |= run << (at - 64);
+    }
+    at += w;
+    for (e += 2; e < count; e += 2) {
+      at += widths[e];
+      hi |= ((uint64_t{1} << widths[e + 1]) - 1) << (at - 64);
+      at += widths[e + 1];
+    }
+  }
+  row.bits[0] |= lo;
+  row.bits[1] |= hi;
   return at;
 }
 
@@ -194,38 +215,33 @@ OmniParts OmniSymbolParts(uint64_t gtin13) {
 // Stacked: one separator row, 1X high.  Where the rows above and below agree
 // it is their complement; where they differ it alternates, dark after a
 // light module; its first and last four modules are light (ISO/IEC 24724
-// 5.3.2.2, as zint draws it).
+// 5.3.2.2, as zint draws it).  The rows are one word.  A run where they
+// differ starts dark after a light module (one where they agree, or module
+// 0) and light after a dark one: it is dark at its even modules when it
+// starts at an even one after a light module or at an odd one after a dark
+// one.
 void StackedSeparator(const DatabarRow& top, const DatabarRow& bottom, int width, DatabarRow& sep) {
-  bool previous = false;
-  for (int x = 1; x < width - 4; ++x) {
-    const bool dark = Dark(top, x) == Dark(bottom, x) ? !Dark(top, x) : !previous;
-    if (dark && x >= 4) SetDark(sep, x);
-    previous = dark;
-  }
+  constexpr uint64_t kEven = 0x5555555555555555;
+  const uint64_t t = top.bits[0], range = ((uint64_t{1} << (width - 5)) - 1) << 1;  // modules 1 to width - 5
+  const uint64_t differ = (t ^ bottom.bits[0]) & range, agree_dark = ~t & ~differ & range;
+  const uint64_t starts = differ & ~(differ << 1), dark_before = starts & agree_dark << 1;
+  const uint64_t even_starts = (starts & kEven & ~dark_before) | (starts & ~kEven & dark_before);
+  const uint64_t even_runs = differ & ~(differ + even_starts);
+  const uint64_t alternating = (even_runs & kEven) | (differ & ~even_runs & ~kEven);
+  sep.bits[0] = (agree_dark | alternating) & (((uint64_t{1} << (width - 8)) - 1) << 4);
 }
 
 // Stacked Omnidirectional: the complement of the adjacent row from module 4
 // to the last 4, except over 13 modules of its finder pattern from `first`,
-// where a light module of the row gives a dark one only after a dark one or
-// at the start.  Below finder value 3 those 13 modules are light but for the
+// where each light run of the row gives dark and light modules in turn from
+// its start.  Below finder value 3 those 13 modules are light but for the
 // one over the start of its 3-module bar (ISO/IEC 24724:2011 5.3.2.2, as
 // zint draws it).
 void ComplementSeparator(const DatabarRow& row, int width, int first, bool finder_3, DatabarRow& sep) {
   // The stacked rows are 50 modules: one word.
-  sep.bits[0] = ~row.bits[0] & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
-  bool dark_next = true;
-  for (int x = first; x < first + 13; ++x) {
-    bool dark = false;
-    if (finder_3) {
-      dark = x == first + 10;
-    } else if (Dark(row, x)) {
-      dark_next = true;
-    } else {
-      dark = dark_next;
-      dark_next = !dark_next;
-    }
-    if (dark) SetDark(sep, x);
-  }
+  const uint64_t light = ~row.bits[0];
+  sep.bits[0] = light & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
+  sep.bits[0] |= finder_3 ? uint64_t{1} << (first + 10) : uint64_t{DatabarAlternateRuns(light >> first & 0x1FFF)} << first;
 }
 
 void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
@@ -253,7 +269,7 @@ void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
   top.height = bottom.height = kDatabarOmniHeight;
   for (int r = 1; r <= 3; ++r) p.row[static_cast<size_t>(r)].height = 1;
   ComplementSeparator(top, p.width, 18, false, p.row[1]);
-  for (int x = 5; x < p.width - 4; x += 2) SetDark(p.row[2], x);
+  p.row[2].bits[0] = 0xAAAAAAAAAAAAAAAA & (((uint64_t{1} << (p.width - 9)) - 1) << 5);  // odd modules, 5 to the last 4
   ComplementSeparator(bottom, p.width, 19, parts.right_finder == 3, p.row[3]);
   p.rows = 5;
 }
@@ -262,7 +278,7 @@ void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
 
 void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
   const int value[2] = {static_cast<int>(gtin13 / 2013571), static_cast<int>(gtin13 % 2013571)};
-  uint8_t chars[2][14];
+  uint8_t* const chars[2] = {&widths[2], &widths[30]};
   int checksum = 0;
   for (int c = 0; c < 2; ++c) {
     CharacterElements(GroupOf(kDatabarLimitedGroups, value[c]), value[c], 7, false, chars[c]);
@@ -270,18 +286,14 @@ void DatabarLimitedWidths(uint64_t gtin13, std::array<uint8_t, 46>& widths) {
   }
   const std::string_view check = kDatabarLimitedChecks[checksum % 89];
   widths[0] = widths[1] = widths[44] = widths[45] = 1;
-  for (int e = 0; e < 14; ++e) {
-    widths[2 + e] = chars[0][e];
-    widths[16 + e] = static_cast<uint8_t>(check[static_cast<size_t>(e)] - '0');
-    widths[30 + e] = chars[1][e];
-  }
+  for (size_t e = 0; e < 14; ++e) widths[16 + e] = static_cast<uint8_t>(check[e] - '0');
 }
 
 void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern& pattern) {
   if (code == symbology::kDatabarLimited) {
     std::array<uint8_t, 46> widths{};
     DatabarLimitedWidths(gtin13, widths);
-    pattern.width = PutElements(pattern.row[0], 0, widths.data(), 46, true) + 5;  // 5 light modules follow
+    pattern.width = PutElements(pattern.row[0], widths.data(), 46) + 5;  // 5 light modules follow
     pattern.row[0].height = kDatabarLimitedHeight;
     pattern.rows = 1;
     return;
@@ -302,32 +314,34 @@ void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern
 }
 
 namespace {
-constexpr size_t kLineRoom = 24;
-static_assert(kDatabarMaxWidth / kDatabarRun + 2 <= kLineRoom);
+// Room for the widest line's text, 16 glyphs and CR LF (a line's glyphs
+// come from two words: modules 0-59 and 60-123), and the chunks lines are
+// copied in.  A Limited or Stacked text and its room stay within the
+// string's own bytes.
+constexpr size_t kLineRoom = 24, kChunk = 64;
+static_assert(kDatabarMaxWidth <= 124 && kDatabarMaxWidth / kDatabarRun + 2 <= static_cast<int>(kLineRoom));
 }  // namespace
 
 void AppendDatabarText(const DatabarPattern& pattern, FontString& out) {
   const int glyphs = (pattern.width + kDatabarRun - 1) / kDatabarRun;
   int lines = 0;
   for (int r = 0; r < pattern.rows; ++r) lines += pattern.row[static_cast<size_t>(r)].height;
-  // Each line is copied whole with its CR LF, 24 bytes at a time (room for
-  // the widest), and the string cut to its length after the last.
-  const size_t start = out.size(), step = static_cast<size_t>(glyphs + 2);
-  char* at = out.Extend(static_cast<size_t>(lines) * step + kLineRoom);
+  const size_t start = out.size(), stride = static_cast<size_t>(glyphs + 2);
+  char* at = out.Extend(static_cast<size_t>(lines) * stride + std::max(kLineRoom, kChunk));
+  char line[kLineRoom] = {};
   for (int r = 0; r < pattern.rows; ++r) {
     const DatabarRow& row = pattern.row[static_cast<size_t>(r)];
-    char line[kLineRoom] = {};
-    for (int g = 0; g < glyphs; ++g) {
-      const int x = g * kDatabarRun;
-      uint64_t bits = row.bits[static_cast<size_t>(x >> 6)] >> (x & 63);
-      if ((x & 63) > 64 - kDatabarRun) bits |= row.bits[1] << (64 - (x & 63));
+    // Ten glyphs from the first word, the rest from module 60 on.
+    uint64_t bits = row.bits[0];
+    for (int g = 0; g < glyphs; ++g, bits >>= kDatabarRun) {
+      if (g == 10) bits = row.bits[0] >> 60 | row.bits[1] << 4;
       line[g] = kMatrixGlyphs[static_cast<size_t>(bits & 63)];
     }
     line[glyphs] = '\r';
     line[glyphs + 1] = '\n';
-    for (int h = 0; h < row.height; ++h, at += step) std::memcpy(at, line, kLineRoom);
+    at = DatabarRepeatLine<kLineRoom, kChunk>(line, stride, row.height, at);
   }
-  out.resize(start + static_cast<size_t>(lines) * step - 2);
+  out.resize(start + static_cast<size_t>(lines) * stride - 2);
 }
 
 namespace {
@@ -339,7 +353,7 @@ int32_t ParseGtin(std::string_view value, uint64_t& gtin13) {
   if (value.starts_with("(01)")) value.remove_prefix(4);
   if (int32_t rc = ValidateDigits(value)) return rc;
   if (value.size() != 13 && value.size() != 14) return kIncompleteGtin;
-  if (value.size() == 14 && Gs1CheckDigit(value.substr(0, 13)) != value[13]) return kGtinCheckDigit;
+  if (value.size() == 14 && UpcEanCheckDigitOf<13>(value.data()) != value[13]) return kGtinCheckDigit;
   gtin13 = 0;
   for (size_t i = 0; i < 13; ++i) gtin13 = gtin13 * 10 + static_cast<uint64_t>(value[i] - '0');
   return kOk;

@@ -12,7 +12,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "interface/font_string.h"
@@ -59,5 +61,36 @@ void DatabarLayout(int32_t code, uint64_t gtin13, bool truncated, DatabarPattern
 
 // The font text of a pattern, appended to `out`.
 void AppendDatabarText(const DatabarPattern& pattern, FontString& out);
+
+// Writes `height` copies of a line's text (`stride` bytes with its CR LF,
+// at most kRoom, in a buffer of kRoom) from `at`; returns their end, having
+// written over up to max(kRoom, kChunk) bytes past it.  The first copies
+// are whole, until they are kChunk bytes long; the rest are copied kChunk
+// bytes at a time from a whole number of lines (at least kChunk bytes)
+// before.
+template <size_t kRoom, size_t kChunk>
+char* DatabarRepeatLine(const char* text, size_t stride, int height, char* at) {
+  const size_t size = stride * static_cast<size_t>(height);
+  size_t period = 0;
+  do {
+    std::memcpy(at + period, text, kRoom);
+    period += stride;
+  } while (period < size && period < kChunk);
+  for (size_t done = period; done < size; done += kChunk) std::memcpy(at + done, at + done - period, kChunk);
+  return at + size;
+}
+
+// Each run of set bits of `v` (16 bits) kept at its first bit, its third,
+// its fifth...: a separator's modules over a finder, which alternate dark
+// and light from the start of each light run of the row beside it.  The
+// runs that start at an even bit keep their even bits, the others their
+// odd ones; adding a run's first bit carries through the run, which marks
+// the runs that start at an even bit.
+constexpr uint32_t DatabarAlternateRuns(uint32_t v) {
+  constexpr uint32_t kEven = 0x5555;
+  const uint32_t starts = v & ~(v << 1);
+  const uint32_t even_runs = v & ~(v + (starts & kEven));
+  return (even_runs & kEven) | (v & ~even_runs & ~kEven);
+}
 
 }  // namespace tavo

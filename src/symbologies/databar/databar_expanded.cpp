@@ -18,7 +18,7 @@
 namespace tavo {
 namespace {
 
-constexpr size_t kMaxData = 21;
+constexpr size_t kMaxData = kDatabarExpandedMaxData;
 constexpr char kFnc1 = static_cast<char>(185);
 
 // The width patterns of Expanded characters, built at compile time: for
@@ -389,8 +389,7 @@ TAVO_HOT_INLINE int32_t Characters(const Gs1Message& message, int segments, std:
   return 0;
 }
 
-// The most elements a symbol has: guards and 11 pairs.
-constexpr size_t kMaxElements = 4 + 21 * 11;
+constexpr size_t kMaxElements = kDatabarExpandedMaxElements;
 
 // The element widths of `count` data characters into `widths`; returns
 // how many (DatabarExpandedWidths).
@@ -431,6 +430,15 @@ int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_
 void DatabarExpandedWidths(const std::vector<uint16_t>& data, std::vector<uint8_t>& widths) {
   widths.resize(kMaxElements);
   widths.resize(Widths(data.data(), data.size(), widths.data()));
+}
+
+int32_t DatabarExpandedCharacters(const Gs1Message& message, int segments, std::array<uint16_t, kMaxData>& data,
+                                  size_t& count) {
+  return Characters(message, segments, data, count);
+}
+
+size_t DatabarExpandedWidths(const uint16_t* data, size_t count, uint8_t* widths) {
+  return Widths(data, count, widths);
 }
 
 namespace {

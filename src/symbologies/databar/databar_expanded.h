@@ -4,6 +4,8 @@
 // the DataBar module-run face (databar.h).  The stacked form follows.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,5 +25,14 @@ int32_t DatabarExpandedCharacters(const Gs1Message& message, std::vector<uint16_
 // characters), light first: left guard, the characters in pairs around
 // their finders, the check character first, right guard.
 void DatabarExpandedWidths(const std::vector<uint16_t>& data, std::vector<uint8_t>& widths);
+
+// The same two steps without the heap, for the stacked form: the data
+// characters into `data` (`count` of them), and their elements into
+// `widths` (room for kDatabarExpandedMaxElements), returning how many.
+inline constexpr size_t kDatabarExpandedMaxData = 21;
+inline constexpr size_t kDatabarExpandedMaxElements = 4 + 21 * 11;  // guards and 11 pairs
+int32_t DatabarExpandedCharacters(const Gs1Message& message, int segments,
+                                  std::array<uint16_t, kDatabarExpandedMaxData>& data, size_t& count);
+size_t DatabarExpandedWidths(const uint16_t* data, size_t count, uint8_t* widths);
 
 }  // namespace tavo
