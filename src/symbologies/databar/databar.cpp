@@ -241,7 +241,8 @@ void ComplementSeparator(const DatabarRow& row, int width, int first, bool finde
   // The stacked rows are 50 modules: one word.
   const uint64_t light = ~row.bits[0];
   sep.bits[0] = light & (((uint64_t{1} << (width - 8)) - 1) << 4) & ~(uint64_t{0x1FFF} << first);
-  sep.bits[0] |= finder_3 ? uint64_t{1} << (first + 10) : uint64_t{DatabarAlternateRuns(light >> first & 0x1FFF)} << first;
+  sep.bits[0] |= finder_3 ? uint64_t{1} << (first + 10)
+                          : uint64_t{DatabarAlternateRuns(light >> first & 0x1FFF)} << first;
 }
 
 void StackedRows(const OmniParts& parts, bool omni, DatabarPattern& p) {
