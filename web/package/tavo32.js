@@ -166,7 +166,9 @@ function utf16Decoder() {
   }
   return null;
 }
-const utf16 = utf16Decoder();
+// Both read UTF-16 little-endian, and `units` has the host's order: a
+// big-endian host builds long strings the third way, in decodeBytes().
+const utf16 = LITTLE_ENDIAN ? utf16Decoder() : null;
 
 // Bytes as their Windows-1252 characters (`bytes` is a view of the module's
 // memory or any other array).
