@@ -32,6 +32,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
@@ -226,12 +227,30 @@ def check_installed(wine, font_dir, prepared, sdk_dir, out, code):
 
 
 def held(wine, path, *command):
-    """Runs command while the holder program keeps path open with no sharing."""
-    holder = subprocess.Popen([wine.loader, HOLDER[0], "hold", "Z:" + path.replace("/", "\\"), "30"], env=wine.env,
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    holder.stdout.readline()  # "holding"
+    """Runs command while the holder program keeps path open with no sharing
+    (until it is killed). A file that cannot be held at once, being briefly
+    open elsewhere, is tried again for a few seconds; a hold that is never
+    taken, or that ends before the command does, is a failure of its own,
+    and the command's result is then (-1, the reason)."""
+    said = ""
+    for attempt in range(10):
+        holder = subprocess.Popen([wine.loader, HOLDER[0], "hold", "Z:" + path.replace("/", "\\"), "0"],
+                                  env=wine.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        said = holder.stdout.readline().decode("utf-8", "replace").strip()
+        if said == "holding":
+            break
+        holder.kill()
+        holder.wait()
+        time.sleep(0.5)
+    else:
+        check(False, "the test could not hold %s open: %s" % (path, said or "the holder said nothing"))
+        return -1, "not run"
     try:
-        return wine.run(*command)
+        code, out = wine.run(*command)
+        if not check(holder.poll() is None, "the hold on %s ended (exit %s) before the run did" %
+                     (path, holder.returncode)):
+            return -1, out
+        return code, out
     finally:
         holder.kill()
         holder.wait()
@@ -248,12 +267,12 @@ def profile_steps(wine, installer, font_dir, work, prepared):
     check(re.search(r"^TAVO Test A: not installed \(another font's file", out, re.M) and
           re.search(r"^TAVO Test B: not installed \(the name is registered to another file", out, re.M) and
           len(re.findall(r": installed$", out, re.M)) == 4, "/list:\n" + out)
-    if len(failures) == failed:
-        print("install: skipped 2 fonts held by others, saved 3 odd values exactly, installed 4; "
-              "a second run changed nothing; /uninstall with a font open changed nothing", flush=True)
     code, out = held(wine, os.path.join(font_dir, "TAVO-Test-Font-C.ttf"), installer, "/uninstall")
     check(code == 1 and re.search(r"^in use: TAVO Test C ", out, re.M) and snapshot(wine, font_dir) == installed,
           "/uninstall with a font open did not fail cleanly (exit %d):\n%s" % (code, out))
+    if len(failures) == failed:
+        print("install: skipped 2 fonts held by others, saved 3 odd values exactly, installed 4; "
+              "a second run changed nothing; /uninstall with a font open changed nothing", flush=True)
     code, out = wine.run(installer, "/uninstall")
     check(code == 0 and len(re.findall(r"^removed: ", out, re.M)) == 4 and
           re.search(r"^kept: TAVO Test A: ", out, re.M) and re.search(r"^kept: TAVO Test B: ", out, re.M),

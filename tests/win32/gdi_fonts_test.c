@@ -18,8 +18,9 @@
  *       "ID ok ASCENT \"FACE\" HEX_FONT_STRING" (the baseline lies MARGIN +
  *       ASCENT pixels from the top) or "ID error CODE".
  *   gdi_fonts_test hold FILE SECONDS
- *       Holds FILE open with no sharing for SECONDS, as a program that has a
- *       font in use does; prints "holding" once it is open.
+ *       Holds FILE open with no sharing for SECONDS (0: until killed), as a
+ *       program that has a font in use does; prints "holding" once it is
+ *       open, or "cannot hold: error N" with the Windows error.
  * Exit status 0 when every check passed. */
 #include <windows.h>
 
@@ -232,10 +233,14 @@ static int Draw(const char *list, const char *out_dir) {
 
 static int Hold(const char *path, int seconds) {
   HANDLE h = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  if (h == INVALID_HANDLE_VALUE) {
+    printf("cannot hold: error %lu\n", (unsigned long)GetLastError());
+    fflush(stdout);
+    return 0;
+  }
   printf("holding\n");
   fflush(stdout);
-  Sleep((DWORD)seconds * 1000);
+  Sleep(seconds > 0 ? (DWORD)seconds * 1000 : INFINITE);
   CloseHandle(h);
   return 1;
 }
