@@ -26,8 +26,10 @@ packages+=(fontconfig)
 # The web edition (scripts/build-web.sh, scripts/test-web.sh): Emscripten for the
 # WebAssembly module, Brotli for the WOFF2 web fonts, headless Chromium for the page.
 packages+=(emscripten python3-brotli chromium)
-# zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours.
-packages+=(libzint-dev)
+# zint's library, the QR Code encoder bench/qr_instructions.sh counts beside ours,
+# and zbar's, which the scanner and font suites call in-process (no zint or
+# zbarimg process per picture).
+packages+=(libzint-dev libzbar-dev)
 # GNU time: peak memory of tavo batch (tests/tools/cli_batch_memory_test.cmake, bench/batch.sh).
 packages+=(time)
 # Data Matrix pictures read back by libdmtx's reader (dmtxread).

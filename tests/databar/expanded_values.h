@@ -96,8 +96,7 @@ inline bool ZbarReadsZints(const std::string& value, const std::string& expected
   const std::filesystem::path file = std::filesystem::temp_directory_path() / "tavo-zint-expanded.png";
   int status = 0;
   scan::RunCommand(std::string(TAVO_ZINT) + " -b 31 --gs1parens -o '" + file.string() + "' -d '" + value + "'", status);
-  std::string got = scan::RunCommand(std::string(TAVO_ZBARIMG) + " --raw -q --nodbus -Sdisable -Sdatabar-exp.enable '" +
-                                         file.string() + "' 2>/dev/null", status);
+  std::string got = scan::ZbarRaw(file, {"disable", "databar-exp.enable"});
   std::filesystem::remove(file);
   if (!got.empty() && got.back() == '\n') got.pop_back();
   return got == expected;

@@ -27,10 +27,6 @@
 #ifndef TAVO_FONT_DIR
 #define TAVO_FONT_DIR "fonts/truetype"
 #endif
-#ifndef TAVO_ZBARIMG
-#define TAVO_ZBARIMG "zbarimg"
-#endif
-
 namespace tavo::fonts {
 namespace {
 
@@ -99,19 +95,20 @@ class Pictures {
     files_.push_back(name);
     return true;
   }
-  // One zbarimg run over every picture; readings in the order added.
+  // Every picture read by zbar; readings in the order added.
   bool Scan(const std::vector<std::string>& settings, std::vector<std::vector<Reading>>& readings,
             std::string& error) const {
-    std::string command = "cd '" + dir_ + "' && " TAVO_ZBARIMG " --xml --nodbus";
-    for (const std::string& s : settings) command += " -S" + s;
-    for (const std::string& f : files_) command += " " + f;
-    int status = 0;
-    const std::string xml = scan::RunCommand(command + " 2>/dev/null", status);
+    std::string xml;
+    for (const std::string& f : files_) {
+      std::string one;
+      if (!scan::ZbarXml(std::filesystem::path(dir_) / f, f, settings, one, error)) return false;
+      xml += one;
+    }
     std::map<std::string, std::vector<Reading>> by_file;
     for (scan::SourceReadings& s : scan::ParseZbarXml(xml)) by_file[s.file] = std::move(s.readings);
     if (by_file.size() != files_.size()) {
-      error = "zbarimg reported " + std::to_string(by_file.size()) + " of " + std::to_string(files_.size()) +
-              " pictures (status " + std::to_string(status) + ")";
+      error = "zbar reported " + std::to_string(by_file.size()) + " of " + std::to_string(files_.size()) +
+              " pictures";
       return false;
     }
     readings.clear();

@@ -13,10 +13,6 @@
 
 #include "scanner.h"
 
-#ifndef TAVO_ZBARIMG
-#define TAVO_ZBARIMG "zbarimg"
-#endif
-
 namespace tavo::scan {
 
 struct MatrixSample {
@@ -161,14 +157,12 @@ std::vector<KanjiSample> SeededKanjiSamples(size_t count, uint32_t seed, const J
 }
 
 // What zbar reads from one picture: the data bytes exactly as carried
-// (`binary`), or converted to UTF-8 text.  One run per picture: zbar's
-// binary mode has no XML report, and its XML report garbles bytes above 127
-// (its base 64 sign-extends them).
+// (`binary`), or converted to UTF-8 text.  Its raw data, not its XML: zbar's
+// XML report garbles bytes above 127 (its base 64 sign-extends them).
 inline std::string ZbarReadQr(const std::string& file, bool binary) {
-  int status = 0;
-  std::string data = RunCommand(std::string(TAVO_ZBARIMG) + " --raw -q --nodbus -Sdisable -Sqrcode.enable" +
-                                    (binary ? " -Sbinary '" : " '") + file + "' 2>/dev/null",
-                                status);
+  std::vector<std::string> settings{"disable", "qrcode.enable"};
+  if (binary) settings.push_back("binary");
+  std::string data = ZbarRaw(file, settings);
   if (!binary && !data.empty() && data.back() == '\n') data.pop_back();
   return data;
 }

@@ -1,13 +1,18 @@
-// The scanner suite's harness: pictures, zbarimg runs and zint bar patterns.
+// The scanner suite's harness: pictures, zbar readings and zint bar patterns.
 #include "scanner.h"
 
+#include <png.h>
 #include <sys/wait.h>
+#include <zbar.h>
+#include <zint.h>
 
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <system_error>
 
 #include "render.h"
@@ -115,7 +120,277 @@ std::string RunCommand(const std::string& command, int& status) {
   return out;
 }
 
-std::vector<std::string> ZintRows(const std::string& arguments) {
+namespace {
+
+bool CrossCheck() {
+  static const bool on = [] {
+    const char* v = std::getenv("TAVO_SCAN_CROSSCHECK");
+    return v && *v && std::string_view(v) != "0";
+  }();
+  return on;
+}
+
+// The picture's grey values, row by row (0 black, 255 white), as zbarimg's
+// ImageMagick hands them to zbar: the grey of each pixel, its alpha ignored.
+bool ReadGrey(const std::filesystem::path& file, render::Raster& out, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  char magic[2] = {};
+  if (!in.read(magic, 2)) {
+    error = file.string() + ": cannot read";
+    return false;
+  }
+  if (magic[0] == 'P' && magic[1] == '5') {  // binary PGM: "P5 W H MAXVAL" and one white space
+    long numbers[3] = {};
+    for (long& n : numbers) {
+      in >> std::ws;
+      while (in.peek() == '#') {
+        in.ignore(1 << 20, '\n');
+        in >> std::ws;
+      }
+      if (!(in >> n) || n <= 0) {
+        error = file.string() + ": not a PGM header";
+        return false;
+      }
+    }
+    if (numbers[2] != 255 || numbers[0] > 1 << 15 || numbers[1] > 1 << 15) {
+      error = file.string() + ": only 8-bit PGM pictures up to 32768 pixels a side";
+      return false;
+    }
+    in.get();
+    out.width = static_cast<int>(numbers[0]);
+    out.height = static_cast<int>(numbers[1]);
+    out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+    if (!in.read(reinterpret_cast<char*>(out.pixels.data()), static_cast<std::streamsize>(out.pixels.size()))) {
+      error = file.string() + ": the PGM picture is cut short";
+      return false;
+    }
+    return true;
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) {
+    error = file.string() + ": " + image.message;
+    return false;
+  }
+  image.format = PNG_FORMAT_GA;  // grey and alpha, 8 bits each, not premultiplied
+  std::vector<uint8_t> grey_alpha(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, grey_alpha.data(), 0, nullptr)) {
+    error = file.string() + ": " + image.message;
+    png_image_free(&image);
+    return false;
+  }
+  out.width = static_cast<int>(image.width);
+  out.height = static_cast<int>(image.height);
+  out.pixels.resize(grey_alpha.size() / 2);
+  for (size_t i = 0; i < out.pixels.size(); ++i) out.pixels[i] = grey_alpha[2 * i];
+  return true;
+}
+
+struct ZbarResult {
+  std::string xml;  // each symbol's <symbol> element
+  std::string raw;  // each symbol's data, as `zbarimg --raw` prints it
+};
+
+bool ZbarScan(const std::filesystem::path& picture, const std::vector<std::string>& settings, ZbarResult& result,
+              std::string& error) {
+  using namespace zbar;  // zbar.h puts its C functions in this namespace for C++
+  render::Raster grey;
+  if (!ReadGrey(picture, grey, error)) return false;
+  const std::unique_ptr<zbar_image_scanner_t, decltype(&zbar_image_scanner_destroy)> scanner(
+      zbar_image_scanner_create(), zbar_image_scanner_destroy);
+  bool binary = false;
+  for (const std::string& setting : settings) {
+    if (zbar_image_scanner_parse_config(scanner.get(), setting.c_str()) != 0) {
+      error = "zbar has no setting \"" + setting + "\"";
+      return false;
+    }
+    binary = binary || setting == "binary";
+  }
+  const std::unique_ptr<zbar_image_t, decltype(&zbar_image_destroy)> image(zbar_image_create(), zbar_image_destroy);
+  zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
+  zbar_image_set_size(image.get(), static_cast<unsigned>(grey.width), static_cast<unsigned>(grey.height));
+  zbar_image_set_data(image.get(), grey.pixels.data(), grey.pixels.size(), nullptr);
+  if (zbar_scan_image(scanner.get(), image.get()) < 0) {
+    error = picture.string() + ": zbar could not scan it";
+    return false;
+  }
+  char* buffer = nullptr;
+  unsigned length = 0;
+  for (const zbar_symbol_t* symbol = zbar_image_first_symbol(image.get()); symbol;
+       symbol = zbar_symbol_next(symbol)) {
+    if (zbar_symbol_get_type(symbol) == ZBAR_PARTIAL) continue;  // zbarimg leaves these out too
+    zbar_symbol_xml(symbol, &buffer, &length);
+    result.xml.append(buffer, length);
+    result.xml += '\n';
+    result.raw.append(zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol));
+    if (!binary) result.raw += '\n';
+  }
+  std::free(buffer);
+  return true;
+}
+
+std::string ZbarimgCommand(const std::filesystem::path& picture, const std::vector<std::string>& settings,
+                           const char* mode) {
+  std::string command = std::string(TAVO_ZBARIMG) + " " + mode + " -q --nodbus";
+  for (const std::string& s : settings) command += " -S" + s;
+  return command + " '" + picture.string() + "' 2>/dev/null";
+}
+
+std::string Describe(const std::vector<Reading>& readings) {
+  std::string out;
+  for (const Reading& r : readings) out += "[" + r.type + " " + r.modifiers + " \"" + r.data + "\"]";
+  return out;
+}
+
+}  // namespace
+
+bool ZbarXml(const std::filesystem::path& picture, std::string_view name, const std::vector<std::string>& settings,
+             std::string& xml, std::string& error) {
+  ZbarResult result;
+  if (!ZbarScan(picture, settings, result, error)) return false;
+  xml = "<source href='" + std::string(name) + "'>\n" + result.xml + "</source>\n";
+  if (CrossCheck()) {
+    int status = 0;
+    const std::vector<SourceReadings> theirs = ParseZbarXml(RunCommand(ZbarimgCommand(picture, settings, "--xml"), status));
+    const std::vector<SourceReadings> ours = ParseZbarXml(xml);
+    const std::vector<Reading> none;
+    const std::vector<Reading>& a = ours.empty() ? none : ours[0].readings;
+    const std::vector<Reading>& b = theirs.empty() ? none : theirs[0].readings;
+    if (Describe(a) != Describe(b)) {
+      error = picture.string() + ": zbar read " + Describe(a) + " in this process, zbarimg " + Describe(b);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string ZbarRaw(const std::filesystem::path& picture, const std::vector<std::string>& settings) {
+  ZbarResult result;
+  std::string error;
+  if (!ZbarScan(picture, settings, result, error)) result.raw.clear();
+  if (CrossCheck()) {
+    int status = 0;
+    const std::string theirs = RunCommand(ZbarimgCommand(picture, settings, "--raw"), status);
+    if (theirs != result.raw) {
+      std::fprintf(stderr, "%s: zbar read \"%s\" in this process, zbarimg \"%s\"\n", picture.c_str(),
+                   result.raw.c_str(), theirs.c_str());
+      return "(zbar and zbarimg disagree)";
+    }
+  }
+  return result.raw;
+}
+
+namespace {
+
+// The words of `line` as a POSIX shell splits them, for the plain words and
+// '...' quoting the suites write; false for anything else (double quotes,
+// backslashes, expansions, operators).
+bool SplitWords(std::string_view line, std::vector<std::string>& words) {
+  words.clear();
+  std::string word;
+  bool in_word = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      if (in_word) words.push_back(std::move(word));
+      word.clear();
+      in_word = false;
+    } else if (c == '\'') {
+      const size_t end = line.find('\'', i + 1);
+      if (end == std::string_view::npos) return false;
+      word.append(line.substr(i + 1, end - i - 1));
+      in_word = true;
+      i = end;
+    } else if (std::string_view("\"\\$`;|&<>()*?[]{}~#!").find(c) != std::string_view::npos) {
+      return false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(std::move(word));
+  return true;
+}
+
+// A whole decimal number from `lo` to `hi`, as zint's command line takes it.
+bool Number(std::string_view text, int lo, int hi, int& value) {
+  if (text.empty() || text.size() > 7) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value >= lo && value <= hi;
+}
+
+// zint's rows for `arguments` through libzint, with the options set as zint
+// 2.11's command line (frontend/main.c) sets them: input mode UTF-8 unless
+// told otherwise, --vers and --cols to option_2, --secure to option_1,
+// --square to option_3 = DM_SQUARE.  A result below ZINT_ERROR is a symbol,
+// as the command line prints a dump for it.  False when an argument is not
+// one of these, or out of the range the command line takes.
+bool ZintRowsInProcess(const std::string& arguments, bool& encoded, std::vector<std::string>& rows) {
+  std::vector<std::string> words;
+  if (!SplitWords(arguments, words)) return false;
+  const std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> symbol(ZBarcode_Create(), ZBarcode_Delete);
+  if (!symbol) return false;
+  symbol->input_mode = UNICODE_MODE;
+  std::string data, file;
+  int inputs = 0, value = 0;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const bool has_next = i + 1 < words.size();
+    auto option = [&](std::string_view name, int lo, int hi) {
+      return w.starts_with(name) && w.size() > name.size() && w[name.size()] == '=' &&
+             Number(std::string_view(w).substr(name.size() + 1), lo, hi, value);
+    };
+    if (w == "-b" && has_next && Number(words[i + 1], 1, 999, value)) {
+      symbol->symbology = value;
+      ++i;
+    } else if ((w == "-d" || w == "-i") && has_next) {
+      (w == "-d" ? data : file) = words[++i];
+      ++inputs;
+    } else if (w == "--binary") {
+      symbol->input_mode = (symbol->input_mode & ~0x07) | DATA_MODE;
+    } else if (w == "--gs1") {
+      symbol->input_mode = (symbol->input_mode & ~0x07) | GS1_MODE;
+    } else if (w == "--gs1parens") {
+      symbol->input_mode |= GS1PARENS_MODE;
+    } else if (w == "--gs1nocheck") {
+      symbol->input_mode |= GS1NOCHECK_MODE;
+    } else if (w == "--square") {
+      symbol->option_3 = DM_SQUARE;
+    } else if (option("--vers", 1, 999) || option("--cols", 1, 200)) {
+      symbol->option_2 = value;
+    } else if (option("--secure", 0, 8)) {
+      symbol->option_1 = value;
+    } else if (option("--eci", 0, 999999)) {
+      symbol->eci = value;
+    } else {
+      return false;
+    }
+  }
+  if (inputs != 1) return false;
+  const int rc = file.empty() ? ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                                                static_cast<int>(data.size()))
+                              : ZBarcode_Encode_File(symbol.get(), file.c_str());
+  encoded = rc < ZINT_ERROR;
+  rows.clear();
+  if (!encoded) return true;
+  for (int r = 0; r < symbol->rows; ++r) {
+    std::string row;
+    for (int x = 0; x < symbol->width; ++x) {
+      // A module's bit, as zint 2.11 keeps it (backend/common.h,
+      // module_is_set; BSD-3-Clause): bit x % 8 of byte x / 8 of the row.
+      row += (symbol->encoded_data[r][x >> 3] >> (x & 7) & 1) ? '1' : '0';
+    }
+    row.erase(row.find_last_not_of('0') + 1);
+    rows.push_back(std::move(row));
+  }
+  return true;
+}
+
+std::vector<std::string> ZintRowsFromProgram(const std::string& arguments) {
   int status = 0;
   std::string dump = RunCommand(std::string(TAVO_ZINT) + " " + arguments + " --dump 2>/dev/null", status);
   std::vector<std::string> rows;
@@ -130,6 +405,20 @@ std::vector<std::string> ZintRows(const std::string& arguments) {
       int nibble = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
       for (int bit = 3; bit >= 0; --bit) row += (nibble >> bit & 1) ? '1' : '0';
     }
+  }
+  return rows;
+}
+
+}  // namespace
+
+std::vector<std::string> ZintRows(const std::string& arguments) {
+  bool encoded = false;
+  std::vector<std::string> rows;
+  if (!ZintRowsInProcess(arguments, encoded, rows)) return ZintRowsFromProgram(arguments);
+  if (CrossCheck() && ZintRowsFromProgram(arguments) != rows) {
+    std::fprintf(stderr, "zint %s: libzint in this process and the zint program give different rows\n",
+                 arguments.c_str());
+    return {};
   }
   return rows;
 }
@@ -188,16 +477,11 @@ bool PictureBatch::ScanWithZbar(const std::vector<std::string>& settings,
                                 std::string& error) const {
   readings.assign(files_.size(), {});
   if (files_.empty()) return true;
-  std::string command = "cd '" + dir_.string() + "' && " TAVO_ZBARIMG " --xml --nodbus";
-  for (const std::string& s : settings) command += " -S" + s;
-  for (const std::string& f : files_) command += " " + f;
-  command += " 2>/dev/null";
-  int status = 0;
-  std::string xml = RunCommand(command, status);
-  // zbarimg exits 4 when some picture held no symbol; that is a reading too.
-  if (status == -1 || !WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != 4)) {
-    error = "zbarimg failed (status " + std::to_string(status) + "): " + command.substr(0, 200);
-    return false;
+  std::string xml;
+  for (const std::string& f : files_) {
+    std::string one;
+    if (!ZbarXml(dir_ / f, f, settings, one, error)) return false;
+    xml += one;
   }
   std::map<std::string, size_t> index;
   for (size_t i = 0; i < files_.size(); ++i) index[files_[i]] = i;

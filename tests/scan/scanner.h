@@ -1,6 +1,6 @@
 // The scanner suite's harness: draws translated values as PNG pictures in a
-// scratch directory, reads them all back with one zbarimg run, and asks zint
-// for the bar pattern of the symbologies zbar cannot read.
+// scratch directory, reads them back with zbar, and asks zint for the bar
+// pattern of the symbologies zbar cannot read.
 #pragma once
 
 #include <cstdint>
@@ -44,10 +44,10 @@ class PictureBatch {
   std::filesystem::path file(size_t i) const { return dir_ / files_[i]; }
   const std::filesystem::path& dir() const { return dir_; }
 
-  // Reads every picture with one zbarimg run; `settings` are zbar's -S
+  // Reads every picture with zbar (ZbarXml); `settings` are zbar's -S
   // options without the "-S" ("disable", "code39.enable").  One list of
   // readings per picture, in the order they were added; empty where zbar
-  // found nothing.  False with the reason when zbarimg could not be run.
+  // found nothing.  False with the reason when a picture could not be read.
   bool ScanWithZbar(const std::vector<std::string>& settings,
                     std::vector<std::vector<Reading>>& readings, std::string& error) const;
 
@@ -60,9 +60,30 @@ class PictureBatch {
 // `status` (-1 when it could not be started).
 std::string RunCommand(const std::string& command, int& status);
 
-// The module rows that `zint --dump` prints for `arguments` (hexadecimal,
-// most significant bit first), as strings of '1' (bar) and '0' (space) with
-// the padding after the last bar removed.  Empty when zint fails.
+// zbar, run in this process through libzbar (the library zbarimg runs),
+// with a fresh scanner for every picture, so that nothing one picture held
+// (half a DataBar symbol) carries over to the next.  `picture` is a PNG or
+// an 8-bit binary PGM file; `settings` are zbar's -S options without the
+// "-S".  A test run with TAVO_SCAN_CROSSCHECK=1 in the environment also runs
+// zbarimg on every picture and fails where the two disagree.
+//
+// The <symbol> elements `zbarimg --xml` writes for the picture, inside a
+// <source href='NAME'> element; false with the reason when the file cannot
+// be read or a setting is not zbar's.
+bool ZbarXml(const std::filesystem::path& picture, std::string_view name, const std::vector<std::string>& settings,
+             std::string& xml, std::string& error);
+// What `zbarimg --raw` prints for the picture: each symbol's data, with a
+// line break after each unless `settings` holds "binary"; "" when zbar reads
+// nothing or the file cannot be read.
+std::string ZbarRaw(const std::filesystem::path& picture, const std::vector<std::string>& settings);
+
+// The module rows that `zint ARGUMENTS --dump` prints (hexadecimal, most
+// significant bit first), as strings of '1' (bar) and '0' (space) with the
+// padding after the last bar removed.  Empty when zint fails.  The options
+// the suites use (-b, -d, -i, --binary, --square, --gs1, --gs1parens,
+// --gs1nocheck, --vers, --cols, --secure, --eci) are given to libzint in
+// this process, as zint's command line gives them; any other argument runs
+// the zint program.  TAVO_SCAN_CROSSCHECK=1 runs the program every time too.
 std::vector<std::string> ZintRows(const std::string& arguments);
 
 // zint's Intelligent Mail bars for a value ("TRACKING-ROUTING"), one letter
