@@ -1,8 +1,8 @@
 // GS1 DataBar text set in the TAVO DATABAR face by FreeType, read by zbar:
 // seeded GTINs of every form zbar reads, at 2 or 3 pixels to the module,
 // anti-aliased or one bit per pixel, every line at the face's line height.
-// One zbarimg run per picture: its DataBar decoder keeps the halves it has
-// seen from one picture to the next.
+// zbar reads each picture with a fresh scanner (scan::ZbarRaw): its DataBar
+// decoder keeps the halves it has seen from one picture to the next.
 #include <gtest/gtest.h>
 
 #include <cstdio>

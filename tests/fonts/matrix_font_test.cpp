@@ -111,7 +111,7 @@ std::string TranslateQr(const std::string& value, int32_t check) {
   return std::string(out.data(), static_cast<size_t>(len));
 }
 
-// Writes a grey-scale picture as PGM, which zbarimg reads.
+// Writes a grey-scale picture as PGM, which the zbar harness reads.
 bool WritePgm(const render::Raster& r, const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
