@@ -390,7 +390,9 @@ bool ZintRowsInProcess(const std::string& arguments, bool& encoded, std::vector<
   return true;
 }
 
-std::vector<std::string> ZintRowsFromProgram(const std::string& arguments) {
+}  // namespace
+
+std::vector<std::string> ZintProgramRows(const std::string& arguments) {
   int status = 0;
   std::string dump = RunCommand(std::string(TAVO_ZINT) + " " + arguments + " --dump 2>/dev/null", status);
   std::vector<std::string> rows;
@@ -409,13 +411,11 @@ std::vector<std::string> ZintRowsFromProgram(const std::string& arguments) {
   return rows;
 }
 
-}  // namespace
-
 std::vector<std::string> ZintRows(const std::string& arguments) {
   bool encoded = false;
   std::vector<std::string> rows;
-  if (!ZintRowsInProcess(arguments, encoded, rows)) return ZintRowsFromProgram(arguments);
-  if (CrossCheck() && ZintRowsFromProgram(arguments) != rows) {
+  if (!ZintRowsInProcess(arguments, encoded, rows)) return ZintProgramRows(arguments);
+  if (CrossCheck() && ZintProgramRows(arguments) != rows) {
     std::fprintf(stderr, "zint %s: libzint in this process and the zint program give different rows\n",
                  arguments.c_str());
     return {};

@@ -85,6 +85,8 @@ std::string ZbarRaw(const std::filesystem::path& picture, const std::vector<std:
 // this process, as zint's command line gives them; any other argument runs
 // the zint program.  TAVO_SCAN_CROSSCHECK=1 runs the program every time too.
 std::vector<std::string> ZintRows(const std::string& arguments);
+// The same rows from the zint program itself (`zint ARGUMENTS --dump`).
+std::vector<std::string> ZintProgramRows(const std::string& arguments);
 
 // zint's Intelligent Mail bars for a value ("TRACKING-ROUTING"), one letter
 // each as the font writes them: "A" ascender, "D" descender, "F" full,
