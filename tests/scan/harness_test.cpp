@@ -12,10 +12,6 @@
 #include "symbologies/codes.h"
 #include "test_support.h"
 
-#ifndef TAVO_ZBARIMG
-#define TAVO_ZBARIMG "zbarimg"
-#endif
-
 namespace tavo::scan {
 namespace {
 
@@ -72,12 +68,9 @@ TEST(ScanHarness, LibzbarReadsEachPictureAsZbarimgDoes) {
   for (size_t i = 0; i < std::size(kSamples); ++i) {
     SCOPED_TRACE(kSamples[i].value);
     const std::vector<std::string>& settings = kSamples[i].settings;
-    // zbarimg takes its options in order, so they come before the file.
     auto zbarimg = [&](const char* mode) {
-      std::string command = std::string(TAVO_ZBARIMG) + " " + mode + " -q --nodbus";
-      for (const std::string& s : settings) command += " -S" + s;
       int status = 0;
-      return RunCommand(command + " '" + batch.file(i).string() + "' 2>/dev/null", status);
+      return RunCommand(ZbarimgCommand(batch.file(i), settings, mode), status);
     };
     EXPECT_EQ(ZbarRaw(batch.file(i), settings), zbarimg("--raw"));
     // zbarimg's binary mode writes raw data whatever else it is asked.

@@ -229,13 +229,6 @@ bool ZbarScan(const std::filesystem::path& picture, const std::vector<std::strin
   return true;
 }
 
-std::string ZbarimgCommand(const std::filesystem::path& picture, const std::vector<std::string>& settings,
-                           const char* mode) {
-  std::string command = std::string(TAVO_ZBARIMG) + " " + mode + " -q --nodbus";
-  for (const std::string& s : settings) command += " -S" + s;
-  return command + " '" + picture.string() + "' 2>/dev/null";
-}
-
 std::string Describe(const std::vector<Reading>& readings) {
   std::string out;
   for (const Reading& r : readings) out += "[" + r.type + " " + r.modifiers + " \"" + r.data + "\"]";
@@ -243,6 +236,13 @@ std::string Describe(const std::vector<Reading>& readings) {
 }
 
 }  // namespace
+
+std::string ZbarimgCommand(const std::filesystem::path& picture, const std::vector<std::string>& settings,
+                           const char* mode) {
+  std::string command = std::string(TAVO_ZBARIMG) + " " + mode + " -q --nodbus";
+  for (const std::string& s : settings) command += " -S" + s;
+  return command + " '" + picture.string() + "' 2>/dev/null";
+}
 
 bool ZbarXml(const std::filesystem::path& picture, std::string_view name, const std::vector<std::string>& settings,
              std::string& xml, std::string& error) {

@@ -77,6 +77,11 @@ bool ZbarXml(const std::filesystem::path& picture, std::string_view name, const 
 // nothing or the file cannot be read.
 std::string ZbarRaw(const std::filesystem::path& picture, const std::vector<std::string>& settings);
 
+// The zbarimg command line that reads `picture` with `settings`, in `mode`
+// ("--xml" or "--raw"), for RunCommand: what ZbarXml and ZbarRaw stand in for.
+std::string ZbarimgCommand(const std::filesystem::path& picture, const std::vector<std::string>& settings,
+                           const char* mode);
+
 // The module rows that `zint ARGUMENTS --dump` prints (hexadecimal, most
 // significant bit first), as strings of '1' (bar) and '0' (space) with the
 // padding after the last bar removed.  Empty when zint fails.  The options
